@@ -1,0 +1,235 @@
+// The in-memory engine's objects.
+#include "platform/engine/memory_engine.h"
+
+#include <string>
+
+#include "platform/codepage/codepage.h"
+#include "platform/engine/site_paths.h"
+#include "zorvadel/dispatch.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::engine {
+namespace {
+
+bool HasLineBreak(std::u16string_view text) {
+  return text.find_first_of(u"\r\n") != std::u16string_view::npos;
+}
+
+void RejectLineBreak(std::u16string_view text) {
+  if (HasLineBreak(text)) throw ScriptError(kErrInvalidArgument);
+}
+
+}  // namespace
+
+// ---- Session and Application ---------------------------------------------------
+
+Variant MemorySession::Value(std::u16string_view key) {
+  std::lock_guard lock(mutex_);
+  auto it = values_.find(LCase(key));
+  return it == values_.end() ? Variant() : it->second;
+}
+
+void MemorySession::SetValue(std::u16string_view key, Variant value) {
+  std::lock_guard lock(mutex_);
+  values_[LCase(key)] = std::move(value);
+}
+
+uint32_t MemorySession::CodePage() const {
+  std::lock_guard lock(mutex_);
+  return code_page_;
+}
+
+void MemorySession::SetCodePage(uint32_t code_page) {
+  if (code_page == 0) throw ScriptError(kErrInvalidArgument);
+  std::lock_guard lock(mutex_);
+  code_page_ = code_page;
+}
+
+int32_t MemorySession::Timeout() const {
+  std::lock_guard lock(mutex_);
+  return timeout_;
+}
+
+void MemorySession::SetTimeout(int32_t minutes) {
+  if (minutes < 1 || minutes > 1440) throw ScriptError(kErrInvalidArgument);
+  std::lock_guard lock(mutex_);
+  timeout_ = minutes;
+}
+
+Variant MemoryApplication::Value(std::u16string_view key) {
+  std::lock_guard lock(mutex_);
+  auto it = values_.find(LCase(key));
+  return it == values_.end() ? Variant() : it->second;
+}
+
+void MemoryApplication::SetValue(std::u16string_view key, Variant value) {
+  std::lock_guard lock(mutex_);
+  values_[LCase(key)] = std::move(value);
+}
+
+// ---- Request -----------------------------------------------------------------------
+
+MemoryRequest::MemoryRequest(RequestFacts facts, std::filesystem::path site_root,
+                             std::shared_ptr<Session> session)
+    : facts_(std::move(facts)),
+      site_root_(std::move(site_root)),
+      session_(std::move(session)),
+      query_(ParseUrlEncoded(TargetQuery(facts_.url))),
+      form_(ParseUrlEncoded(facts_.form)),
+      cookies_(ParseCookieHeader(CookieHeader(facts_))) {}
+
+std::u16string MemoryRequest::ServerVariables(std::u16string_view name) {
+  return ServerVariable(facts_, name, site_root_);
+}
+
+Variant MemoryRequest::QueryString(std::u16string_view key) {
+  return LookupPair(query_, key, session_->CodePage());
+}
+
+Variant MemoryRequest::Form(std::u16string_view key) {
+  return LookupPair(form_, key, session_->CodePage());
+}
+
+Variant MemoryRequest::Cookies(std::u16string_view key) {
+  return LookupPair(cookies_, key, session_->CodePage());
+}
+
+Variant MemoryRequest::ClientCertificate(std::u16string_view /*key*/) { return Variant(); }
+
+// ---- Response ----------------------------------------------------------------------
+
+MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+
+void MemoryResponse::Write(std::u16string_view text) {
+  if (ended_) return;
+  body_ += codepage::Encode(text, session_->CodePage());
+}
+
+void MemoryResponse::End() { ended_ = true; }
+
+void MemoryResponse::Redirect(std::u16string_view url) {
+  RejectLineBreak(url);
+  if (ended_) return;
+  status_ = 302;
+  location_ = LocationHeaderValue(url, session_->CodePage());
+  body_.clear();
+  ended_ = true;
+}
+
+void MemoryResponse::SetContentType(std::u16string_view value) {
+  RejectLineBreak(value);
+  content_type_ = value;
+}
+
+void MemoryResponse::SetCharset(std::u16string_view value) {
+  RejectLineBreak(value);
+  charset_ = value;
+}
+
+void MemoryResponse::AddHeader(std::u16string_view name, std::u16string_view value) {
+  if (name.empty() || name.find(u':') != std::u16string_view::npos) {
+    throw ScriptError(kErrInvalidArgument);
+  }
+  RejectLineBreak(name);
+  RejectLineBreak(value);
+  const uint32_t code_page = session_->CodePage();
+  added_headers_.emplace_back(codepage::Encode(name, code_page), codepage::Encode(value, code_page));
+}
+
+void MemoryResponse::SetStatus(int32_t code) {
+  if (code < 100 || code > 999) throw ScriptError(kErrInvalidArgument);
+  status_ = code;
+}
+
+ResponseResult MemoryResponse::Result() const {
+  const uint32_t code_page = session_->CodePage();
+  ResponseResult result;
+  result.status = status_;
+  std::u16string type = content_type_;
+  if (!charset_.empty()) type += u"; Charset=" + charset_;
+  result.headers.emplace_back("Content-Type", codepage::Encode(type, code_page));
+  if (expires_) {
+    if (*expires_ <= 0) {
+      result.headers.emplace_back("Expires", "0");
+      result.headers.emplace_back("Cache-Control", "no-cache");
+    } else {
+      result.headers.emplace_back("Cache-Control",
+                                  "max-age=" + std::to_string(int64_t{*expires_} * 60));
+    }
+  }
+  result.headers.insert(result.headers.end(), added_headers_.begin(), added_headers_.end());
+  if (location_) result.headers.emplace_back("Location", *location_);
+  result.body = body_;
+  return result;
+}
+
+// ---- Server ------------------------------------------------------------------------
+
+MemoryServer::MemoryServer(std::filesystem::path site_root, std::string script_name,
+                           std::shared_ptr<Session> session)
+    : site_root_(std::move(site_root)),
+      script_name_(std::move(script_name)),
+      session_(std::move(session)) {}
+
+ObjectPtr MemoryServer::CreateObject(std::u16string_view progid) {
+  ObjectPtr object = CreateByProgId(progid);
+  if (object && object->HasPageHooks()) {
+    object->OnStartPage(context_.lock());
+    hooked_.push_back(object);
+  }
+  return object;
+}
+
+std::u16string MemoryServer::MapPath(std::u16string_view path) {
+  return MapSitePath(site_root_, script_name_, path);
+}
+
+std::u16string MemoryServer::URLEncode(std::u16string_view text) {
+  return UrlEncodeText(text, session_->CodePage());
+}
+
+void MemoryServer::EndPage() {
+  std::vector<ObjectPtr> hooked = std::move(hooked_);
+  hooked_.clear();
+  std::optional<ScriptError> first_error;
+  for (auto it = hooked.rbegin(); it != hooked.rend(); ++it) {
+    try {
+      (*it)->OnEndPage();
+    } catch (const ScriptError& error) {
+      if (!first_error) first_error = error;
+    }
+  }
+  if (first_error) throw *first_error;
+}
+
+// ---- Page --------------------------------------------------------------------------
+
+MemoryContext::MemoryContext(std::shared_ptr<MemoryRequest> request,
+                             std::shared_ptr<MemoryResponse> response,
+                             std::shared_ptr<MemoryServer> server, std::shared_ptr<Session> session,
+                             std::shared_ptr<Application> application)
+    : request_(std::move(request)),
+      response_(std::move(response)),
+      server_(std::move(server)),
+      session_(std::move(session)),
+      application_(std::move(application)) {}
+
+MemoryPage::MemoryPage(RequestFacts facts, std::filesystem::path site_root,
+                       std::shared_ptr<Session> session, std::shared_ptr<Application> application) {
+  if (!session) session = std::make_shared<MemorySession>();
+  if (!application) application = std::make_shared<MemoryApplication>();
+  std::string script_name(TargetPath(facts.url));
+  auto request = std::make_shared<MemoryRequest>(std::move(facts), site_root, session);
+  auto response = std::make_shared<MemoryResponse>(session);
+  auto server =
+      std::make_shared<MemoryServer>(std::move(site_root), std::move(script_name), session);
+  context_ = std::make_shared<MemoryContext>(std::move(request), std::move(response), server,
+                                             std::move(session), std::move(application));
+  server->SetContext(context_);
+}
+
+// An object that kept the context would keep the page alive through the
+// server's list; dropping the list breaks that cycle.
+MemoryPage::~MemoryPage() { context_->server().DropObjects(); }
+
+}  // namespace zorvadel::engine

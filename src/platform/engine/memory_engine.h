@@ -1,0 +1,212 @@
+// The in-memory page engine: Request, Response, Server, Session and
+// Application for one request held as a RequestFacts, with the response kept
+// in memory. zorvadel-run and the tests play pages through it; the HTTP host
+// builds a RequestFacts from the wire, runs the page through the same
+// MemoryPage and sends its ResponseResult.
+//
+// Life of a page:
+//   MemoryPage page(facts, site_root, session, application);
+//   ... the script runs against page.context() ...
+//   page.EndPage();                  // OnEndPage of hooked objects
+//   ResponseResult result = page.Result();
+// EndPage also drops the page's references to the objects it created; an
+// object that keeps the Context it got in OnStartPage would otherwise keep
+// the page alive.
+#ifndef ZORVADEL_PLATFORM_ENGINE_MEMORY_ENGINE_H_
+#define ZORVADEL_PLATFORM_ENGINE_MEMORY_ENGINE_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/engine/request_data.h"
+#include "platform/engine/response_result.h"
+#include "zorvadel/engine.h"
+
+namespace zorvadel::engine {
+
+// Session values and settings. Guarded by a lock, since a host may run two
+// requests of one session at once.
+class MemorySession : public Session {
+ public:
+  Variant Value(std::u16string_view key) override;
+  void SetValue(std::u16string_view key, Variant value) override;
+  uint32_t CodePage() const override;
+  // 0 raises 5; 65001 selects UTF-8, any other value code page 936.
+  void SetCodePage(uint32_t code_page) override;
+  int32_t Timeout() const override;
+  void SetTimeout(int32_t minutes) override;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::u16string, Variant> values_;  // keyed by the lower-case key
+  uint32_t code_page_ = 936;
+  int32_t timeout_ = 20;
+};
+
+// Application values, shared by every page of the site.
+class MemoryApplication : public Application {
+ public:
+  Variant Value(std::u16string_view key) override;
+  void SetValue(std::u16string_view key, Variant value) override;
+
+ private:
+  std::mutex mutex_;
+  std::map<std::u16string, Variant> values_;  // keyed by the lower-case key
+};
+
+class MemoryRequest : public Request {
+ public:
+  MemoryRequest(RequestFacts facts, std::filesystem::path site_root,
+                std::shared_ptr<Session> session);
+
+  std::u16string ServerVariables(std::u16string_view name) override;
+  Variant QueryString(std::u16string_view key) override;
+  Variant Form(std::u16string_view key) override;
+  Variant Cookies(std::u16string_view key) override;
+  Variant ClientCertificate(std::u16string_view key) override;
+
+  const RequestFacts& facts() const { return facts_; }
+
+ private:
+  RequestFacts facts_;
+  std::filesystem::path site_root_;
+  std::shared_ptr<Session> session_;
+  RawPairs query_;
+  RawPairs form_;
+  RawPairs cookies_;
+};
+
+class MemoryResponse : public Response {
+ public:
+  explicit MemoryResponse(std::shared_ptr<Session> session);
+
+  void Write(std::u16string_view text) override;
+  void End() override;
+  // After End, a Redirect only checks its URL.
+  void Redirect(std::u16string_view url) override;
+
+  // Values holding CR or LF raise 5: they would split the head.
+  std::u16string ContentType() const override { return content_type_; }
+  void SetContentType(std::u16string_view value) override;
+  std::u16string Charset() const override { return charset_; }
+  void SetCharset(std::u16string_view value) override;
+  // 0 until set.
+  int32_t Expires() const override { return expires_.value_or(0); }
+  void SetExpires(int32_t minutes) override { expires_ = minutes; }
+  // A name that is empty or holds ":", CR or LF, or a value holding CR or LF,
+  // raises 5. Name and value are encoded with the session's code page now.
+  void AddHeader(std::u16string_view name, std::u16string_view value) override;
+  int32_t Status() const override { return status_; }
+  // Codes outside 100-999 raise 5.
+  void SetStatus(int32_t code) override;
+  bool Ended() const override { return ended_; }
+
+  // Status, headers (Content-Type, the cache headers when Expires was set,
+  // the added headers, Location) and body.
+  ResponseResult Result() const;
+
+ private:
+  std::shared_ptr<Session> session_;
+  std::string body_;
+  bool ended_ = false;
+  int32_t status_ = 200;
+  std::u16string content_type_ = u"text/html";
+  std::u16string charset_;
+  std::optional<int32_t> expires_;
+  std::vector<std::pair<std::string, std::string>> added_headers_;
+  std::optional<std::string> location_;  // set by Redirect
+};
+
+class MemoryServer : public Server {
+ public:
+  // `script_name` is the raw URL path of the running script.
+  MemoryServer(std::filesystem::path site_root, std::string script_name,
+               std::shared_ptr<Session> session);
+
+  // The context handed to OnStartPage; set once by the page.
+  void SetContext(std::weak_ptr<Context> context) { context_ = std::move(context); }
+
+  ObjectPtr CreateObject(std::u16string_view progid) override;
+  std::u16string MapPath(std::u16string_view path) override;
+  std::u16string URLEncode(std::u16string_view text) override;
+
+  // OnEndPage of the hooked objects, the last created first, then forgets
+  // them. Every object gets its call; the first error raised is rethrown
+  // after all have run. A second call does nothing.
+  void EndPage();
+  // Forgets the hooked objects without calling them.
+  void DropObjects() { hooked_.clear(); }
+
+ private:
+  std::filesystem::path site_root_;
+  std::string script_name_;
+  std::shared_ptr<Session> session_;
+  std::weak_ptr<Context> context_;
+  std::vector<ObjectPtr> hooked_;
+};
+
+// The five objects of one page.
+class MemoryContext : public Context {
+ public:
+  MemoryContext(std::shared_ptr<MemoryRequest> request, std::shared_ptr<MemoryResponse> response,
+                std::shared_ptr<MemoryServer> server, std::shared_ptr<Session> session,
+                std::shared_ptr<Application> application);
+
+  std::shared_ptr<Request> GetRequest() override { return request_; }
+  std::shared_ptr<Response> GetResponse() override { return response_; }
+  std::shared_ptr<Server> GetServer() override { return server_; }
+  std::shared_ptr<Session> GetSession() override { return session_; }
+  std::shared_ptr<Application> GetApplication() override { return application_; }
+
+  MemoryRequest& request() { return *request_; }
+  MemoryResponse& response() { return *response_; }
+  MemoryServer& server() { return *server_; }
+
+ private:
+  std::shared_ptr<MemoryRequest> request_;
+  std::shared_ptr<MemoryResponse> response_;
+  std::shared_ptr<MemoryServer> server_;
+  std::shared_ptr<Session> session_;
+  std::shared_ptr<Application> application_;
+};
+
+// One page over a RequestFacts and a site root folder. A null session or
+// application is replaced by a fresh in-memory one.
+class MemoryPage {
+ public:
+  MemoryPage(RequestFacts facts, std::filesystem::path site_root, std::shared_ptr<Session> session,
+             std::shared_ptr<Application> application);
+  // Drops the created objects without OnEndPage when EndPage was not called.
+  ~MemoryPage();
+  MemoryPage(const MemoryPage&) = delete;
+  MemoryPage& operator=(const MemoryPage&) = delete;
+
+  Context& context() { return *context_; }
+  // The context as page hooks receive it.
+  std::shared_ptr<Context> shared_context() { return context_; }
+  MemoryRequest& request() { return context_->request(); }
+  MemoryResponse& response() { return context_->response(); }
+  MemoryServer& server() { return context_->server(); }
+  Session& session() { return *context_->GetSession(); }
+
+  void EndPage() { context_->server().EndPage(); }
+  ResponseResult Result() const { return context_->response().Result(); }
+  // Shorthands for Result().RenderHead() and Result().body.
+  std::string RenderHead() const { return Result().RenderHead(); }
+  std::string Body() const { return Result().body; }
+
+ private:
+  std::shared_ptr<MemoryContext> context_;
+};
+
+}  // namespace zorvadel::engine
+
+#endif  // ZORVADEL_PLATFORM_ENGINE_MEMORY_ENGINE_H_

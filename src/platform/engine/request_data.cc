@@ -1,0 +1,272 @@
+// Parsing of request targets, form bodies, cookies and headers, and the
+// server-variable table.
+#include "platform/engine/request_data.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/codepage/codepage.h"
+#include "platform/engine/site_paths.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::engine {
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Header names compare without regard to case, "-" and "_" alike.
+char FoldHeaderChar(char c) { return c == '-' ? '_' : AsciiUpper(c); }
+
+bool SameHeaderName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldHeaderChar(a[i]) != FoldHeaderChar(b[i])) return false;
+  }
+  return true;
+}
+
+bool SameAsciiName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+void AddPair(RawPairs& pairs, std::string_view piece) {
+  if (piece.empty()) return;
+  size_t eq = piece.find('=');
+  if (eq == std::string_view::npos) {
+    pairs.push_back({PercentDecode(piece), std::string()});
+  } else {
+    pairs.push_back({PercentDecode(piece.substr(0, eq)), PercentDecode(piece.substr(eq + 1))});
+  }
+}
+
+// The request's headers with Host taken from the facts, first.
+std::vector<std::pair<std::string, std::string>> AllHeaders(const RequestFacts& facts) {
+  std::vector<std::pair<std::string, std::string>> all;
+  all.emplace_back("Host", facts.host);
+  for (const auto& header : facts.headers) {
+    if (!SameHeaderName(header.first, "Host")) all.push_back(header);
+  }
+  return all;
+}
+
+std::string AllHttp(const RequestFacts& facts) {
+  std::string out;
+  for (const auto& [name, value] : AllHeaders(facts)) {
+    out += "HTTP_";
+    for (char c : name) out += FoldHeaderChar(c);
+    out += ':';
+    out += value;
+    out += '\n';
+  }
+  return out;
+}
+
+std::string AllRaw(const RequestFacts& facts) {
+  std::string out;
+  for (const auto& [name, value] : AllHeaders(facts)) out += name + ": " + value + "\r\n";
+  return out;
+}
+
+std::string ContentLength(const RequestFacts& facts) {
+  if (!facts.form.empty()) return std::to_string(facts.form.size());
+  std::string header = HeaderValue(facts, "Content-Length");
+  return header.empty() ? "0" : header;
+}
+
+std::string ContentType(const RequestFacts& facts) {
+  std::string header = HeaderValue(facts, "Content-Type");
+  if (header.empty() && !facts.form.empty()) return "application/x-www-form-urlencoded";
+  return header;
+}
+
+// The script's disk path; "" when its name leads outside the site.
+std::u16string PathTranslated(const RequestFacts& facts, const std::filesystem::path& root) {
+  if (root.empty()) return u"";
+  try {
+    return MapSitePath(root, "", DecodeUrlPath(TargetPath(facts.url)));
+  } catch (const ScriptError&) {
+    return u"";
+  }
+}
+
+std::u16string PhysicalRoot(const std::filesystem::path& root) {
+  if (root.empty()) return u"";
+  return SiteRootText(root) + u"/";
+}
+
+using Utf8Getter = std::string (*)(const RequestFacts&);
+
+struct VariableRule {
+  std::string_view name;
+  Utf8Getter get;
+};
+
+constexpr std::array<VariableRule, 21> kVariables = {{
+    {"HTTP_URL", [](const RequestFacts& s) { return s.url; }},
+    {"HTTP_HOST", [](const RequestFacts& s) { return s.host; }},
+    {"QUERY_STRING", [](const RequestFacts& s) { return std::string(TargetQuery(s.url)); }},
+    {"SERVER_NAME", [](const RequestFacts& s) { return HostName(s.host); }},
+    {"SERVER_PORT", [](const RequestFacts& s) { return HostPort(s.host); }},
+    {"SCRIPT_NAME", [](const RequestFacts& s) { return std::string(TargetPath(s.url)); }},
+    {"PATH_INFO", [](const RequestFacts& s) { return std::string(TargetPath(s.url)); }},
+    {"URL", [](const RequestFacts& s) { return std::string(TargetPath(s.url)); }},
+    {"REMOTE_ADDR", [](const RequestFacts& s) { return s.remote_addr; }},
+    {"REMOTE_HOST", [](const RequestFacts& s) { return s.remote_addr; }},
+    {"LOCAL_ADDR", [](const RequestFacts& s) { return s.local_addr; }},
+    {"REQUEST_METHOD", [](const RequestFacts& s) { return s.method; }},
+    {"CONTENT_LENGTH", &ContentLength},
+    {"CONTENT_TYPE", &ContentType},
+    {"SERVER_PROTOCOL", [](const RequestFacts&) { return std::string("HTTP/1.1"); }},
+    {"HTTPS", [](const RequestFacts&) { return std::string("off"); }},
+    {"SERVER_PORT_SECURE", [](const RequestFacts&) { return std::string("0"); }},
+    {"GATEWAY_INTERFACE", [](const RequestFacts&) { return std::string("CGI/1.1"); }},
+    {"ALL_HTTP", &AllHttp},
+    {"ALL_RAW", &AllRaw},
+    {"HTTP_COOKIE", &CookieHeader},
+}};
+
+}  // namespace
+
+std::string PercentDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '+') {
+      out += ' ';
+    } else if (c == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+               HexDigit(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+RawPairs ParseUrlEncoded(std::string_view text) {
+  RawPairs pairs;
+  while (true) {
+    size_t amp = text.find('&');
+    AddPair(pairs, text.substr(0, amp));
+    if (amp == std::string_view::npos) break;
+    text.remove_prefix(amp + 1);
+  }
+  return pairs;
+}
+
+RawPairs ParseCookieHeader(std::string_view header) {
+  RawPairs pairs;
+  while (true) {
+    size_t semi = header.find(';');
+    AddPair(pairs, TrimBlanks(header.substr(0, semi)));
+    if (semi == std::string_view::npos) break;
+    header.remove_prefix(semi + 1);
+  }
+  return pairs;
+}
+
+Variant LookupPair(const RawPairs& pairs, std::u16string_view key, uint32_t code_page) {
+  const std::u16string wanted = LCase(key);
+  bool found = false;
+  std::u16string joined;
+  for (const RawPair& pair : pairs) {
+    if (LCase(codepage::Decode(pair.key, code_page)) != wanted) continue;
+    if (found) joined += u", ";
+    joined += codepage::Decode(pair.value, code_page);
+    found = true;
+  }
+  if (!found) return Variant();
+  return Variant(std::move(joined));
+}
+
+std::string_view TargetPath(std::string_view url) { return url.substr(0, url.find('?')); }
+
+std::string_view TargetQuery(std::string_view url) {
+  size_t q = url.find('?');
+  return q == std::string_view::npos ? std::string_view() : url.substr(q + 1);
+}
+
+std::string HeaderValue(const RequestFacts& facts, std::string_view name) {
+  if (SameHeaderName(name, "Host")) return facts.host;
+  std::string joined;
+  bool found = false;
+  for (const auto& [header, value] : facts.headers) {
+    if (!SameHeaderName(header, name)) continue;
+    if (found) joined += ", ";
+    joined += value;
+    found = true;
+  }
+  return joined;
+}
+
+std::string CookieHeader(const RequestFacts& facts) {
+  std::string joined;
+  for (const auto& [header, value] : facts.headers) {
+    if (!SameHeaderName(header, "Cookie")) continue;
+    if (!joined.empty()) joined += "; ";
+    joined += value;
+  }
+  return joined;
+}
+
+std::string HostName(std::string_view host) {
+  if (!host.empty() && host.front() == '[') {
+    size_t close = host.find(']');
+    return std::string(close == std::string_view::npos ? host : host.substr(0, close + 1));
+  }
+  // More than one ":" is a bare IPv6 address, which carries no port.
+  size_t colon = host.find(':');
+  if (colon == std::string_view::npos || host.find(':', colon + 1) != std::string_view::npos) {
+    return std::string(host);
+  }
+  return std::string(host.substr(0, colon));
+}
+
+std::string HostPort(std::string_view host) {
+  const std::string name = HostName(host);
+  std::string_view rest = host.substr(std::min(name.size(), host.size()));
+  if (rest.size() < 2 || rest.front() != ':') return "80";
+  rest.remove_prefix(1);
+  for (char c : rest) {
+    if (c < '0' || c > '9') return "80";
+  }
+  return std::string(rest);
+}
+
+std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
+                              const std::filesystem::path& site_root) {
+  const std::string key = codepage::ToUtf8(name);
+  for (const auto& [extra, value] : facts.server_variables) {
+    if (SameAsciiName(extra, key)) return codepage::FromUtf8(value);
+  }
+  for (const VariableRule& rule : kVariables) {
+    if (SameAsciiName(rule.name, key)) return codepage::FromUtf8(rule.get(facts));
+  }
+  if (SameAsciiName(key, "APPL_PHYSICAL_PATH")) return PhysicalRoot(site_root);
+  if (SameAsciiName(key, "PATH_TRANSLATED")) return PathTranslated(facts, site_root);
+  if (key.size() > 5 && SameAsciiName(key.substr(0, 5), "HTTP_")) {
+    return codepage::FromUtf8(HeaderValue(facts, std::string_view(key).substr(5)));
+  }
+  return u"";
+}
+
+}  // namespace zorvadel::engine

@@ -1,0 +1,234 @@
+// The general numeric test and the numeric coercions (CInt, CLng, CDbl,
+// CBool). Texts are read the way the runtime reads them whatever the server's
+// locale: "." is the decimal point and there are no group separators.
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "runtime/runtime_internal.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+
+using namespace runtime_detail;
+
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// "&H..." and "&O...": a value that fits 16 bits is a 16-bit two's
+// complement number ("&HFFFF" is -1) and one that fits 32 bits a 32-bit one,
+// as the runtime types such literals Integer or Long.
+NumberParse ParseRadix(std::u16string_view body, int radix, double* out) {
+  if (body.empty()) return NumberParse::kNotNumeric;
+  uint64_t value = 0;
+  for (char16_t c : body) {
+    int d = HexDigit(c);
+    if (d < 0 || d >= radix) return NumberParse::kNotNumeric;
+    value = value * radix + d;
+    if (value > 0xFFFFFFFFu) return NumberParse::kNotNumeric;
+  }
+  if (value <= 0xFFFF) {
+    *out = static_cast<int16_t>(static_cast<uint16_t>(value));
+  } else {
+    *out = static_cast<int32_t>(static_cast<uint32_t>(value));
+  }
+  return NumberParse::kOk;
+}
+
+NumberParse ParseDecimal(std::u16string_view s, double* out) {
+  // Check the shape first and copy it to narrow text for from_chars, which
+  // refuses a leading '+'.
+  std::string narrow;
+  narrow.reserve(s.size());
+  size_t i = 0;
+  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+    if (s[i] == u'-') narrow += '-';
+    ++i;
+  }
+  size_t mantissa_digits = 0;
+  int int_digits = 0;  // significant digits before the point
+  bool seen_nonzero = false;
+  int leading_fraction_zeros = 0;
+  for (; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
+    if (s[i] != u'0') seen_nonzero = true;
+    if (seen_nonzero) ++int_digits;
+    narrow += static_cast<char>(s[i]);
+  }
+  if (i < s.size() && s[i] == u'.') {
+    narrow += '.';
+    for (++i; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
+      if (s[i] != u'0') seen_nonzero = true;
+      if (!seen_nonzero) ++leading_fraction_zeros;
+      narrow += static_cast<char>(s[i]);
+    }
+  }
+  if (mantissa_digits == 0) return NumberParse::kNotNumeric;
+  int64_t exponent = 0;
+  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+    narrow += 'e';
+    ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+      negative = s[i] == u'-';
+      narrow += static_cast<char>(s[i]);
+      ++i;
+    }
+    size_t exponent_digits = 0;
+    for (; i < s.size() && IsDigit(s[i]); ++i, ++exponent_digits) {
+      if (exponent < 100000) exponent = exponent * 10 + (s[i] - u'0');
+      narrow += static_cast<char>(s[i]);
+    }
+    if (exponent_digits == 0) return NumberParse::kNotNumeric;
+    if (negative) exponent = -exponent;
+  }
+  if (i != s.size()) return NumberParse::kNotNumeric;
+  if (!seen_nonzero) {
+    *out = 0.0;
+    return NumberParse::kOk;
+  }
+  double value = 0.0;
+  auto [end, ec] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    // Too small rounds to zero; too large is an overflow.
+    int64_t magnitude = (int_digits > 0 ? int_digits : -leading_fraction_zeros) + exponent;
+    if (magnitude > 0) return NumberParse::kOverflow;
+    *out = 0.0;
+    return NumberParse::kOk;
+  }
+  if (ec != std::errc() || end != narrow.data() + narrow.size() || !std::isfinite(value)) {
+    return NumberParse::kOverflow;
+  }
+  *out = value;
+  return NumberParse::kOk;
+}
+
+[[noreturn]] void Raise(int32_t number) { throw ScriptError(number); }
+
+// Number a text stands for, raising as a coercion does.
+double TextNumber(std::u16string_view text) {
+  double value = 0.0;
+  switch (ParseNumberText(text, &value)) {
+    case NumberParse::kOk:
+      return value;
+    case NumberParse::kOverflow:
+      Raise(kErrOverflow);
+    case NumberParse::kNotNumeric:
+      break;
+  }
+  Raise(kErrTypeMismatch);
+}
+
+double CheckedRound(const Variant& v, double low, double high) {
+  double r = RoundHalfEven(ToDouble(v));
+  if (!(r >= low && r <= high)) Raise(kErrOverflow);
+  return r;
+}
+
+}  // namespace
+
+NumberParse runtime_detail::ParseNumberText(std::u16string_view text, double* out) {
+  size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  std::u16string_view s = text.substr(b, e - b);
+  if (s.size() >= 2 && s[0] == u'&') {
+    if (s[1] == u'H' || s[1] == u'h') return ParseRadix(s.substr(2), 16, out);
+    if (s[1] == u'O' || s[1] == u'o') return ParseRadix(s.substr(2), 8, out);
+    return NumberParse::kNotNumeric;
+  }
+  return ParseDecimal(s, out);
+}
+
+double runtime_detail::ToDouble(const Variant& v) {
+  switch (v.type()) {
+    case VarType::kEmpty:
+      return 0.0;
+    case VarType::kNull:
+      Raise(kErrInvalidNull);
+    case VarType::kInteger:
+    case VarType::kLong:
+      return v.long_value();
+    case VarType::kBoolean:
+      return v.boolean() ? -1.0 : 0.0;
+    case VarType::kDouble:
+      return v.double_value();
+    case VarType::kDate:
+      return v.date();
+    case VarType::kString:
+      return TextNumber(v.string());
+    case VarType::kObject:
+    case VarType::kMissing:
+      break;
+  }
+  Raise(kErrTypeMismatch);
+}
+
+bool ParseNumber(std::u16string_view text, double* out) {
+  double value = 0.0;
+  if (ParseNumberText(text, &value) != NumberParse::kOk) return false;
+  *out = value;
+  return true;
+}
+
+bool IsNumeric(std::u16string_view text) {
+  double ignored = 0.0;
+  return ParseNumberText(text, &ignored) == NumberParse::kOk;
+}
+
+bool IsNumeric(const Variant& v) {
+  switch (v.type()) {
+    case VarType::kEmpty:
+    case VarType::kInteger:
+    case VarType::kLong:
+    case VarType::kDouble:
+    case VarType::kBoolean:
+      return true;
+    case VarType::kString:
+      return IsNumeric(std::u16string_view(v.string()));
+    default:
+      return false;
+  }
+}
+
+double RoundHalfEven(double x) {
+  if (!std::isfinite(x)) return x;
+  double r = std::round(x);  // halves away from zero
+  if (std::fabs(x - std::trunc(x)) == 0.5) r = 2.0 * std::round(x / 2.0);
+  return r;
+}
+
+int16_t CInt(const Variant& v) {
+  if (v.type() == VarType::kInteger) return v.integer();
+  return static_cast<int16_t>(CheckedRound(v, -32768.0, 32767.0));
+}
+
+int32_t CLng(const Variant& v) {
+  if (v.type() == VarType::kInteger || v.type() == VarType::kLong) return v.long_value();
+  return static_cast<int32_t>(CheckedRound(v, -2147483648.0, 2147483647.0));
+}
+
+double CDbl(const Variant& v) { return ToDouble(v); }
+
+bool CBool(const Variant& v) {
+  if (v.IsString()) {
+    std::u16string_view s = v.string();
+    size_t b = s.find_first_not_of(u" \t");
+    size_t e = s.find_last_not_of(u" \t");
+    std::u16string_view word = b == std::u16string_view::npos ? u"" : s.substr(b, e - b + 1);
+    std::u16string lower = LCase(word);
+    if (lower == u"true") return true;
+    if (lower == u"false") return false;
+  }
+  return ToDouble(v) != 0.0;
+}
+
+}  // namespace zorvadel

@@ -1,0 +1,296 @@
+// Late-bound calls through a member table: lookup, argument checking,
+// defaults, coercion before the member runs, properties and inheritance.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "zorvadel/dispatch.h"
+#include "zorvadel/member_table.h"
+
+namespace zorvadel {
+namespace {
+
+class Gadget : public Object {
+ public:
+  const ClassInfo& Class() const override {
+    static const ClassInfo info = ClassBuilder<Gadget>(u"Gadget").Build();
+    return info;
+  }
+};
+
+class Probe : public Object {
+ public:
+  const ClassInfo& Class() const override;
+
+  std::u16string A(const std::u16string& title, std::u16string_view url,
+                   const std::u16string& text) {
+    ++calls_;
+    return title + u"|" + std::u16string(url) + u"|" + text;
+  }
+  int32_t Add(int16_t a, int32_t b) {
+    ++calls_;
+    return a + b;
+  }
+  bool Omitted(const Variant& value) { return value.IsMissing(); }
+  int16_t Pad(int16_t n) { return n; }  // optional, no default
+  std::u16string Echo(std::u16string text) {
+    ++calls_;
+    return text;
+  }
+  double Half(double x) { return x / 2; }
+  bool Flip(bool b) { return !b; }
+  void Touch() { ++calls_; }
+  void Bump(int32_t n) { last_bump_ = n + 1; }
+  std::u16string Version() const { return u"1.0"; }
+  int32_t Width() const { return width_; }
+  void SetWidth(int32_t w) { width_ = w * 2; }
+  Variant Item(const std::u16string& key) { return Variant(u"item:" + key); }
+
+  std::u16string title_ = u"untitled";
+  int16_t count_ = 0;
+  std::shared_ptr<Probe> partner_;
+  int calls_ = 0;
+  int32_t last_bump_ = 0;
+  int32_t width_ = 0;
+};
+
+std::u16string Describe(const Probe& probe, int16_t times) {
+  std::u16string out;
+  for (int i = 0; i < times; ++i) out += probe.title_;
+  return out;
+}
+
+const ClassInfo& Probe::Class() const {
+  static const ClassInfo info = ClassBuilder<Probe>(u"Probe")
+      .Method<&Probe::A>(u"A", {Opt(u"Title", u"确定"), Opt(u"Url", u"Index.asp"), Req(u"Text")})
+      .Method<&Probe::Add>(u"Add", {Req(u"A"), Opt(u"B", 10)})
+      .Method<&Probe::Omitted>(u"Omitted", {Opt(u"Value")})
+      .Method<&Probe::Pad>(u"Pad", {Opt(u"N")})
+      .Method<&Probe::Echo>(u"Echo", {Req(u"Text")})
+      .Method<&Probe::Half>(u"Half", {Req(u"X")})
+      .Method<&Probe::Flip>(u"Flip", {Req(u"B")})
+      .Method<&Probe::Touch>(u"Touch")
+      .Method<&Probe::Bump>(u"Bump", {Req(u"N").ByRef()})
+      .Method<&Describe>(u"Describe", {Opt(u"Times", 1)})
+      .Getter<&Probe::Version>(u"Version")
+      .Property<&Probe::Width, &Probe::SetWidth>(u"Width")
+      .Property<&Probe::title_>(u"Title")
+      .Property<&Probe::count_>(u"Count")
+      .ReadOnly<&Probe::calls_>(u"Calls")
+      .ObjectProperty<&Probe::partner_>(u"Partner")
+      .Getter<&Probe::Item>(u"Item", {Req(u"Key")})
+      .Default(u"Item")
+      .Build();
+  return info;
+}
+
+// A page-family member set inherited by a derived class, which replaces one
+// member and adds another.
+class WideProbe : public Probe {
+ public:
+  const ClassInfo& Class() const override {
+    static const ClassInfo info = ClassBuilder<WideProbe>(u"WideProbe")
+        .Inherit(Probe().Probe::Class())
+        .Getter<&WideProbe::Version>(u"VERSION")
+        .Method<&Probe::Touch>(u"Poke")
+        .Build();
+    return info;
+  }
+  std::u16string Version() const { return u"2.0"; }
+};
+
+int ErrorOf(Object& object, std::u16string_view name, std::vector<Variant> args,
+            CallKind kind = CallKind::kMethodOrGet) {
+  try {
+    Invoke(object, name, std::move(args), kind);
+  } catch (const ScriptError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+struct CallCase {
+  const char* label;
+  std::u16string member;
+  std::vector<Variant> args;
+  Variant expected;
+};
+
+class CallTest : public testing::TestWithParam<CallCase> {};
+
+TEST_P(CallTest, GivesTypedResult) {
+  Probe probe;
+  const CallCase& c = GetParam();
+  EXPECT_EQ(Invoke(probe, c.member, c.args), c.expected) << c.label;
+}
+
+const Variant kMissing = Variant::Missing();
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, CallTest,
+    testing::Values(
+        CallCase{"all given", u"A", {u"T", u"u.asp", u"x"}, Variant(u"T|u.asp|x")},
+        CallCase{"leading omitted", u"A", {kMissing, kMissing, u"x"}, Variant(u"确定|Index.asp|x")},
+        CallCase{"middle omitted", u"a", {u"T", kMissing, u"x"}, Variant(u"T|Index.asp|x")},
+        CallCase{"trailing default", u"Add", {int16_t{5}}, Variant(int32_t{15})},
+        CallCase{"numeric text", u"ADD", {u"12", u"30"}, Variant(int32_t{42})},
+        CallCase{"half to even down", u"Add", {2.5, int32_t{0}}, Variant(int32_t{2})},
+        CallCase{"half to even up", u"Add", {3.5, int32_t{0}}, Variant(int32_t{4})},
+        CallCase{"Boolean to Integer", u"Add", {true, int32_t{0}}, Variant(int32_t{-1})},
+        CallCase{"Variant omitted", u"Omitted", {}, Variant(true)},
+        CallCase{"Variant Missing", u"Omitted", {kMissing}, Variant(true)},
+        CallCase{"Variant Empty", u"Omitted", {Variant()}, Variant(false)},
+        CallCase{"typed optional", u"Pad", {}, Variant(int16_t{0})},
+        CallCase{"number to String", u"Echo", {int32_t{7}}, Variant(u"7")},
+        CallCase{"Boolean to String", u"Echo", {true}, Variant(u"True")},
+        CallCase{"Empty to String", u"Echo", {Variant()}, Variant(u"")},
+        CallCase{"text to Double", u"Half", {u"3"}, Variant(1.5)},
+        CallCase{"text to Boolean", u"Flip", {u"false"}, Variant(true)},
+        CallCase{"void result", u"Touch", {}, Variant()},
+        CallCase{"free function", u"describe", {int16_t{2}}, Variant(u"untitleduntitled")},
+        CallCase{"const getter", u"version", {}, Variant(u"1.0")},
+        CallCase{"default member", u"", {u"k"}, Variant(u"item:k")},
+        CallCase{"default by name", u"ITEM", {u"k"}, Variant(u"item:k")}),
+    [](const testing::TestParamInfo<CallCase>& info) { return "Case" + std::to_string(info.index); });
+
+struct ErrorCase {
+  const char* label;
+  std::u16string member;
+  std::vector<Variant> args;
+  CallKind kind;
+  int error;
+};
+
+class ErrorTest : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ErrorTest, RaisesBeforeTheMemberRuns) {
+  Probe probe;
+  const ErrorCase& c = GetParam();
+  EXPECT_EQ(ErrorOf(probe, c.member, c.args, c.kind), c.error) << c.label;
+  EXPECT_EQ(probe.calls_, 0) << c.label;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, ErrorTest,
+    testing::Values(
+        ErrorCase{"no such member", u"Nope", {}, CallKind::kMethodOrGet, 438},
+        ErrorCase{"let of a read-only", u"Version", {u"x"}, CallKind::kLet, 438},
+        ErrorCase{"set of a value property", u"Count", {Variant::Nothing()}, CallKind::kSet, 438},
+        ErrorCase{"method as let", u"Touch", {}, CallKind::kLet, 438},
+        ErrorCase{"too many", u"Touch", {int32_t{1}}, CallKind::kMethodOrGet, 450},
+        ErrorCase{"required omitted", u"A", {u"T", u"u"}, CallKind::kMethodOrGet, 450},
+        ErrorCase{"required Missing", u"Add", {kMissing, int32_t{1}}, CallKind::kMethodOrGet, 450},
+        ErrorCase{"count before type", u"Add", {u"abc", int32_t{1}, int32_t{2}},
+                  CallKind::kMethodOrGet, 450},
+        ErrorCase{"text to Integer", u"Add", {u"abc", int32_t{1}}, CallKind::kMethodOrGet, 13},
+        ErrorCase{"Integer overflow", u"Add", {int32_t{40000}, int32_t{1}}, CallKind::kMethodOrGet,
+                  6},
+        ErrorCase{"late bad argument", u"Add", {int16_t{1}, 3e10}, CallKind::kMethodOrGet, 6},
+        ErrorCase{"Null to String", u"Echo", {Variant::Null()}, CallKind::kMethodOrGet, 94},
+        ErrorCase{"object to String", u"Echo", {Variant(std::make_shared<Gadget>())},
+                  CallKind::kMethodOrGet, 13},
+        ErrorCase{"let without value", u"Count", {}, CallKind::kLet, 450}),
+    [](const testing::TestParamInfo<ErrorCase>& info) { return "Case" + std::to_string(info.index); });
+
+TEST(ClassInfoTest, FindsWithoutRegardToCase) {
+  const ClassInfo& info = Probe().Class();
+  ASSERT_NE(info.Find(u"cOuNt", MemberKind::kPropertyLet), nullptr);
+  EXPECT_EQ(info.Find(u"cOuNt", MemberKind::kPropertyLet)->name, u"Count");
+  EXPECT_EQ(info.Find(u"Count", MemberKind::kMethod), nullptr);
+  EXPECT_EQ(info.Find(u"Coun", MemberKind::kPropertyGet), nullptr);
+  EXPECT_TRUE(info.Has(u"PARTNER"));
+  EXPECT_FALSE(info.Has(u"Partners"));
+  EXPECT_EQ(info.Find(u"", MemberKind::kPropertyGet)->name, u"Item");
+  EXPECT_EQ(info.Find(u"", MemberKind::kMethod), nullptr);
+}
+
+TEST(ClassInfoTest, DeducesTypesFromSignatures) {
+  const ClassInfo& info = Probe().Class();
+  const MemberInfo* a = info.Find(u"A", MemberKind::kMethod);
+  ASSERT_EQ(a->params.size(), 3u);
+  EXPECT_EQ(a->params[1].type, ParamType::kString);
+  EXPECT_TRUE(a->params[1].optional);
+  EXPECT_FALSE(a->params[2].optional);
+  EXPECT_EQ(a->result, ParamType::kString);
+  const MemberInfo* add = info.Find(u"Add", MemberKind::kMethod);
+  EXPECT_EQ(add->params[0].type, ParamType::kInteger);
+  EXPECT_EQ(add->params[1].type, ParamType::kLong);
+  EXPECT_EQ(add->params[1].default_value, Variant(int32_t{10}));
+  EXPECT_TRUE(info.Find(u"Bump", MemberKind::kMethod)->params[0].by_ref);
+  EXPECT_EQ(info.Find(u"Touch", MemberKind::kMethod)->result, ParamType::kVoid);
+  EXPECT_EQ(info.Find(u"Partner", MemberKind::kPropertySet)->params[0].type, ParamType::kObject);
+}
+
+TEST(PropertyTest, LetThenGetRoundTrips) {
+  Probe probe;
+  Invoke(probe, u"title", {int32_t{5}}, CallKind::kLet);
+  EXPECT_EQ(probe.title_, u"5");
+  EXPECT_EQ(Invoke(probe, u"Title", {}), Variant(u"5"));
+  Invoke(probe, u"Count", {u" 7 "}, CallKind::kLet);
+  EXPECT_EQ(Invoke(probe, u"count", {}), Variant(int16_t{7}));
+  Invoke(probe, u"Width", {int32_t{21}}, CallKind::kLet);  // computed: stored doubled
+  EXPECT_EQ(Invoke(probe, u"Width", {}), Variant(int32_t{42}));
+  EXPECT_EQ(ErrorOf(probe, u"Count", {int32_t{99999}}, CallKind::kLet), 6);
+  EXPECT_EQ(probe.count_, 7);
+  EXPECT_EQ(Invoke(probe, u"Calls", {}), Variant(int32_t{0}));
+}
+
+TEST(PropertyTest, ObjectPropertyChecksTheClass) {
+  Probe probe;
+  auto partner = std::make_shared<Probe>();
+  Invoke(probe, u"Partner", {Variant(partner)}, CallKind::kSet);
+  EXPECT_EQ(probe.partner_, partner);
+  EXPECT_EQ(Invoke(probe, u"partner", {}), Variant(partner));
+  EXPECT_EQ(ErrorOf(probe, u"Partner", {Variant(std::make_shared<Gadget>())}, CallKind::kSet), 13);
+  EXPECT_EQ(ErrorOf(probe, u"Partner", {u"text"}, CallKind::kSet), 13);
+  EXPECT_EQ(probe.partner_, partner);  // unchanged by the failed assignments
+  Invoke(probe, u"Partner", {Variant::Nothing()}, CallKind::kSet);
+  EXPECT_EQ(probe.partner_, nullptr);
+  EXPECT_EQ(ErrorOf(probe, u"Partner", {Variant(partner)}, CallKind::kLet), 438);
+}
+
+TEST(ByRefTest, ArgumentIsNotWrittenBack) {
+  Probe probe;
+  std::vector<Variant> args = {u"41"};
+  Invoke(probe, u"Bump", args);
+  EXPECT_EQ(probe.last_bump_, 42);
+  EXPECT_EQ(args[0], Variant(u"41"));  // neither coerced nor changed in place
+}
+
+TEST(InheritTest, DerivedTableReplacesAndAdds) {
+  WideProbe probe;
+  EXPECT_EQ(Invoke(probe, u"Version", {}), Variant(u"2.0"));
+  EXPECT_EQ(Invoke(probe, u"A", {u"t", u"u", u"x"}), Variant(u"t|u|x"));
+  Invoke(probe, u"poke", {});
+  EXPECT_EQ(probe.calls_, 2);
+  EXPECT_EQ(Invoke(probe, u"", {u"k"}), Variant(u"item:k"));  // default inherited
+  // The member ran on the derived object: direct and late calls share it.
+  EXPECT_EQ(probe.A(u"a", u"b", u"c"), Invoke(probe, u"A", {u"a", u"b", u"c"}).string());
+}
+
+TEST(CoerceToTest, FollowsTheRuntime) {
+  EXPECT_EQ(CoerceTo(u"2021-3-4", ParamType::kDate).type(), VarType::kDate);
+  EXPECT_EQ(CoerceTo(kMissing, ParamType::kInteger), kMissing);
+  EXPECT_EQ(CoerceTo(Variant::Null(), ParamType::kVariant), Variant::Null());
+  EXPECT_THROW(CoerceTo(int32_t{1}, ParamType::kObject), ScriptError);
+}
+
+// Tables that contradict their C++ signature fail when built, not when called.
+struct Misfit : Object {
+  const ClassInfo& Class() const override { return Probe().Class(); }
+  void Two(int32_t, int32_t) {}
+};
+
+TEST(BuilderTest, RejectsTablesThatDoNotMatch) {
+  EXPECT_THROW(ClassBuilder<Misfit>(u"M").Method<&Misfit::Two>(u"Two", {Req(u"A")}),
+               std::logic_error);
+  EXPECT_THROW(ClassBuilder<Misfit>(u"M").Method<&Misfit::Two>(u"Two", {Req(u"A"), Opt(u"B", u"x")}),
+               std::logic_error);
+  EXPECT_THROW(ClassBuilder<Misfit>(u"M").Default(u"Absent").Build(), std::logic_error);
+}
+
+}  // namespace
+}  // namespace zorvadel

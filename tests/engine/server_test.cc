@@ -1,0 +1,199 @@
+// Server (MapPath, URLEncode, CreateObject and the page hooks) and the
+// Session and Application stores.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/engine_test_util.h"
+#include "zorvadel/dispatch.h"
+
+namespace zorvadel::engine {
+namespace {
+
+struct MapCase {
+  const char16_t* path;
+  const char16_t* expected;  // nullptr: raises 5
+};
+
+class MapPathTest : public testing::TestWithParam<MapCase> {};
+
+TEST_P(MapPathTest, FromAScriptInASubfolder) {
+  RequestFacts facts;
+  facts.url = "/news/list.asp?Page=2";
+  auto page = MakePage(facts);
+  const MapCase& c = GetParam();
+  if (c.expected == nullptr) {
+    try {
+      page->server().MapPath(c.path);
+      ADD_FAILURE() << "no error";
+    } catch (const ScriptError& e) {
+      EXPECT_EQ(e.number(), 5);
+    }
+  } else {
+    EXPECT_EQ(page->server().MapPath(c.path), c.expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, MapPathTest,
+    testing::Values(MapCase{u"", u"/srv/site/news"},
+                    MapCase{u"a.txt", u"/srv/site/news/a.txt"},
+                    MapCase{u"./img/b.gif", u"/srv/site/news/img/b.gif"},
+                    MapCase{u"img\\b.gif", u"/srv/site/news/img/b.gif"},
+                    MapCase{u"../data/x.mdb", u"/srv/site/data/x.mdb"},
+                    MapCase{u"..", u"/srv/site"},
+                    MapCase{u"/", u"/srv/site"},
+                    MapCase{u"/data//x.mdb", u"/srv/site/data/x.mdb"},
+                    MapCase{u"\\data\\x.mdb", u"/srv/site/data/x.mdb"},
+                    MapCase{u"/a/../b", u"/srv/site/b"},
+                    MapCase{u"数据/文件.txt", u"/srv/site/news/数据/文件.txt"},
+                    MapCase{u"../../etc/passwd", nullptr},
+                    MapCase{u"..\\..\\etc\\passwd", nullptr},
+                    MapCase{u"/../etc", nullptr},
+                    MapCase{u"/a/../../b", nullptr}));
+
+TEST(MapPathTest, NulInThePathRaises) {
+  auto page = MakePage();
+  EXPECT_THROW(page->server().MapPath(std::u16string(u"a\0b", 3)), ScriptError);
+}
+
+TEST(MapPathTest, ScriptAtTheRoot) {
+  auto page = MakePage();
+  EXPECT_EQ(page->server().MapPath(u"x.txt"), u"/srv/site/x.txt");
+  EXPECT_THROW(page->server().MapPath(u"../x.txt"), ScriptError);
+}
+
+TEST(UrlEncodeTest, BytesOfTheSessionCodePage) {
+  struct {
+    const char16_t* text;
+    uint32_t code_page;
+    const char16_t* expected;
+  } cases[] = {
+      {u"Az09", 936, u"Az09"},
+      {u"a b", 936, u"a+b"},
+      {u"a-b_c.d~e", 936, u"a%2Db%5Fc%2Ed%7Ee"},
+      {u"&=?/%+", 936, u"%26%3D%3F%2F%25%2B"},
+      {u"中", 936, u"%D6%D0"},
+      {u"中", 65001, u"%E4%B8%AD"},
+      {u"", 936, u""},
+  };
+  for (const auto& c : cases) {
+    auto page = MakePage({}, c.code_page);
+    EXPECT_EQ(page->server().URLEncode(c.text), c.expected) << codepage::ToUtf8(c.text);
+  }
+}
+
+// ---- page hooks -----------------------------------------------------------------------
+
+std::vector<std::string>& HookLog() {
+  static std::vector<std::string> log;
+  return log;
+}
+
+class HookedObject : public Object {
+ public:
+  explicit HookedObject(std::string name) : name_(std::move(name)) {}
+  const ClassInfo& Class() const override {
+    static const ClassInfo info{u"HookedObject", {}};
+    return info;
+  }
+  bool HasPageHooks() const override { return true; }
+  void OnStartPage(const std::shared_ptr<Context>& context) override {
+    context_ = context;  // kept, as a real class keeps it
+    HookLog().push_back("start " + name_ + (context ? "" : " without context"));
+  }
+  void OnEndPage() override { HookLog().push_back("end " + name_); }
+
+ private:
+  std::string name_;
+  std::shared_ptr<Context> context_;
+};
+
+class PlainObject : public Object {
+ public:
+  const ClassInfo& Class() const override {
+    static const ClassInfo info{u"PlainObject", {}};
+    return info;
+  }
+};
+
+TEST(PageHooksTest, EndPageRunsInReverseOrderOfCreation) {
+  RegisterProgId(u"EngineTest.First", [] { return std::make_shared<HookedObject>("first"); });
+  RegisterProgId(u"EngineTest.Second", [] { return std::make_shared<HookedObject>("second"); });
+  RegisterProgId(u"EngineTest.Plain", [] { return std::make_shared<PlainObject>(); });
+  HookLog().clear();
+  auto page = MakePage();
+  page->server().CreateObject(u"enginetest.first");
+  page->server().CreateObject(u"EngineTest.Plain");
+  page->server().CreateObject(u"ENGINETEST.SECOND");
+  EXPECT_EQ(HookLog(), (std::vector<std::string>{"start first", "start second"}));
+  page->EndPage();
+  page->EndPage();  // a second end calls nothing
+  EXPECT_EQ(HookLog(), (std::vector<std::string>{"start first", "start second", "end second",
+                                                 "end first"}));
+}
+
+// The object keeps the context it was given; under the leak checker this
+// shows that a page left without EndPage still frees everything.
+TEST(PageHooksTest, PageLeftWithoutEndPageCallsNothing) {
+  RegisterProgId(u"EngineTest.First", [] { return std::make_shared<HookedObject>("first"); });
+  HookLog().clear();
+  {
+    auto page = MakePage();
+    page->server().CreateObject(u"EngineTest.First");
+  }
+  EXPECT_EQ(HookLog(), (std::vector<std::string>{"start first"}));
+}
+
+TEST(PageHooksTest, UnknownProgIdRaises429) {
+  auto page = MakePage();
+  try {
+    page->server().CreateObject(u"EngineTest.NoSuchClass");
+    ADD_FAILURE() << "no error";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.number(), 429);
+  }
+}
+
+// ---- Session and Application ---------------------------------------------------------
+
+TEST(SessionTest, ValuesAndSettings) {
+  MemorySession session;
+  EXPECT_EQ(session.Value(u"user"), Variant());
+  session.SetValue(u"User", Variant(u"tom"));
+  EXPECT_EQ(session.Value(u"USER"), Variant(u"tom"));
+  EXPECT_EQ(session.CodePage(), 936u);
+  EXPECT_EQ(session.Timeout(), 20);
+  for (int32_t minutes : {0, -1, 1441}) {
+    EXPECT_THROW(session.SetTimeout(minutes), ScriptError) << minutes;
+    EXPECT_EQ(session.Timeout(), 20);
+  }
+  session.SetTimeout(1);
+  EXPECT_EQ(session.Timeout(), 1);
+  session.SetTimeout(1440);
+  EXPECT_EQ(session.Timeout(), 1440);
+}
+
+TEST(ApplicationTest, ValuesWithoutCase) {
+  MemoryApplication application;
+  EXPECT_EQ(application.Value(u"Count"), Variant());
+  application.SetValue(u"count", Variant(int32_t{3}));
+  EXPECT_EQ(application.Value(u"COUNT"), Variant(int32_t{3}));
+}
+
+TEST(ContextTest, GivesTheFiveObjects) {
+  auto session = std::make_shared<MemorySession>();
+  auto application = std::make_shared<MemoryApplication>();
+  MemoryPage page({}, kSiteRoot, session, application);
+  Context& context = page.context();
+  EXPECT_EQ(context.GetSession(), session);
+  EXPECT_EQ(context.GetApplication(), application);
+  EXPECT_EQ(context.GetRequest().get(), &page.request());
+  EXPECT_EQ(context.GetResponse().get(), &page.response());
+  EXPECT_EQ(context.GetServer().get(), &page.server());
+  EXPECT_EQ(page.shared_context().get(), &context);
+}
+
+}  // namespace
+}  // namespace zorvadel::engine

@@ -1,0 +1,178 @@
+// Coercions, the numeric test and the text form of numbers, with the values
+// the scripting runtime gives.
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+namespace {
+
+constexpr int32_t kOk = 0;
+
+// The error number a call raises, or kOk.
+int32_t ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const ScriptError& e) {
+    return e.number();
+  }
+  return kOk;
+}
+
+struct IntCase {
+  Variant in;
+  int32_t expected;  // value when error == kOk
+  int32_t error;
+};
+
+TEST(CoercionTest, CInt) {
+  const IntCase cases[] = {
+      {2.5, 2, kOk},          {3.5, 4, kOk},           {-2.5, -2, kOk},
+      {1.5, 2, kOk},          {0.5, 0, kOk},           {-0.5, 0, kOk},
+      {32767.49, 32767, kOk}, {32767.5, 0, 6},         {-32768.5, -32768, kOk},
+      {-32769.0, 0, 6},       {true, -1, kOk},         {false, 0, kOk},
+      {Variant(), 0, kOk},    {Variant::Null(), 0, 94}, {u" 12 ", 12, kOk},
+      {u"\t-7\t", -7, kOk},   {u"2.5", 2, kOk},        {u"1e3", 1000, kOk},
+      {u"&H7FFF", 32767, kOk}, {u"&HFFFF", -1, kOk},   {u"&H8000", -32768, kOk},
+      {u"&h10000", 0, 6},     {u"&O17", 15, kOk},      {u"abc", 0, 13},
+      {u"", 0, 13},           {u"1,000", 0, 13},       {Variant::Date(1.5), 2, kOk},
+      {Variant::Missing(), 0, 13}, {Variant::Nothing(), 0, 13}, {std::nan(""), 0, 6},
+  };
+  for (const IntCase& c : cases) {
+    int16_t got = 0;
+    EXPECT_EQ(ErrorOf([&] { got = CInt(c.in); }), c.error) << c.expected;
+    if (c.error == kOk) {
+      EXPECT_EQ(got, c.expected);
+    }
+  }
+}
+
+TEST(CoercionTest, CLng) {
+  const IntCase cases[] = {
+      {2147483647.49, 2147483647, kOk}, {2147483647.5, 0, 6},
+      {-2147483648.5, INT32_MIN, kOk},  {Variant(int16_t{-5}), -5, kOk},
+      {u"&HFFFF", -1, kOk},             {u"&H10000", 65536, kOk},
+      {u"&HFFFFFFFF", -1, kOk},         {u"&H7FFFFFFF", INT32_MAX, kOk},
+      {u"&H100000000", 0, 13},          {u"4.5", 4, kOk},
+      {u"1e10", 0, 6},                  {u"1e400", 0, 6},
+  };
+  for (const IntCase& c : cases) {
+    int32_t got = 0;
+    EXPECT_EQ(ErrorOf([&] { got = CLng(c.in); }), c.error) << c.expected;
+    if (c.error == kOk) {
+      EXPECT_EQ(got, c.expected);
+    }
+  }
+}
+
+TEST(CoercionTest, CDbl) {
+  EXPECT_EQ(CDbl(u".5"), 0.5);
+  EXPECT_EQ(CDbl(u"5."), 5.0);
+  EXPECT_EQ(CDbl(u"-1.5E-3"), -0.0015);
+  EXPECT_EQ(CDbl(u"1e-400"), 0.0);
+  EXPECT_EQ(CDbl(Variant::Date(2.25)), 2.25);
+  EXPECT_EQ(ErrorOf([] { CDbl(u"1e400"); }), 6);
+  EXPECT_EQ(ErrorOf([] { CDbl(u"1.2.3"); }), 13);
+  EXPECT_EQ(ErrorOf([] { CDbl(Variant::Null()); }), 94);
+}
+
+TEST(CoercionTest, CBool) {
+  EXPECT_TRUE(CBool(u"TRUE"));
+  EXPECT_FALSE(CBool(u" false "));
+  EXPECT_TRUE(CBool(u"-0.5"));
+  EXPECT_FALSE(CBool(u"0"));
+  EXPECT_TRUE(CBool(Variant(int16_t{2})));
+  EXPECT_FALSE(CBool(Variant()));
+  EXPECT_EQ(ErrorOf([] { CBool(u"yes"); }), 13);
+  EXPECT_EQ(ErrorOf([] { CBool(u""); }), 13);
+  EXPECT_EQ(ErrorOf([] { CBool(Variant::Null()); }), 94);
+}
+
+TEST(CoercionTest, IsNumericTexts) {
+  const std::u16string_view numeric[] = {u"12",  u" 12 ",  u"\t1\t", u"+1",   u"-1.5",
+                                         u".5",  u"5.",    u"1e5",   u"1E-5", u"&HFF",
+                                         u"&hff", u"&O17", u"0.000"};
+  const std::u16string_view not_numeric[] = {u"",    u"  ",   u"1,000", u"$1",  u"1e",
+                                             u".",   u"e5",   u"&H",    u"&O8", u"&H123456789",
+                                             u"1 2", u"--1",  u"-&H1",  u"1e400", u"0x10"};
+  for (auto t : numeric) EXPECT_TRUE(IsNumeric(t)) << std::string(t.begin(), t.end());
+  for (auto t : not_numeric) EXPECT_FALSE(IsNumeric(t)) << std::string(t.begin(), t.end());
+}
+
+TEST(CoercionTest, IsNumericVariants) {
+  EXPECT_TRUE(IsNumeric(Variant(true)));
+  EXPECT_TRUE(IsNumeric(Variant()));
+  EXPECT_TRUE(IsNumeric(Variant(1.5)));
+  EXPECT_TRUE(IsNumeric(Variant(u"7")));
+  EXPECT_FALSE(IsNumeric(Variant::Null()));
+  EXPECT_FALSE(IsNumeric(Variant::Date(1.0)));
+  EXPECT_FALSE(IsNumeric(Variant::Nothing()));
+}
+
+TEST(CoercionTest, CStrOfValues) {
+  const std::pair<Variant, std::u16string_view> cases[] = {
+      {0.1 + 0.2, u"0.3"},
+      {1.0 / 3.0, u"0.333333333333333"},
+      {2.0 / 3.0, u"0.666666666666667"},
+      {1e20, u"1E+20"},
+      {1.5e-5, u"1.5E-05"},
+      {-1234567890123456.0, u"-1.23456789012346E+15"},
+      {123456789012345.0, u"123456789012345"},
+      {1e15, u"1E+15"},
+      {0.0001, u"0.0001"},
+      {1e100, u"1E+100"},
+      {-0.0, u"0"},
+      {100.0, u"100"},
+      {Variant(int16_t{-5}), u"-5"},
+      {Variant(INT32_MIN), u"-2147483648"},
+      {true, u"True"},
+      {false, u"False"},
+      {Variant(), u""},
+  };
+  for (const auto& [in, expected] : cases) EXPECT_EQ(CStr(in), expected);
+  EXPECT_EQ(ErrorOf([] { CStr(Variant::Null()); }), 94);
+  EXPECT_EQ(ErrorOf([] { CStr(Variant::Nothing()); }), 13);
+  EXPECT_EQ(ErrorOf([] { CStr(Variant::Missing()); }), 13);
+}
+
+TEST(VariantTest, ErrorsAndTypeNames) {
+  ScriptError overflow(kErrOverflow);
+  EXPECT_EQ(overflow.description(), u"Overflow");
+  EXPECT_STREQ(overflow.what(), "Overflow");
+  EXPECT_STREQ(ScriptError(1, u"\u00e9\u4e2d").what(), "\xc3\xa9\xe4\xb8\xad");
+  EXPECT_EQ(ScriptError(kErrNoMember).description(),
+            u"Object doesn't support this property or method");
+  EXPECT_EQ(Variant(int16_t{1}).TypeName(), u"Integer");
+  EXPECT_EQ(Variant::Nothing().TypeName(), u"Nothing");
+  EXPECT_EQ(Variant::Missing().TypeName(), u"Error");
+  EXPECT_TRUE(Variant(int16_t{1}) == Variant(int16_t{1}));
+  EXPECT_FALSE(Variant(int16_t{1}) == Variant(int32_t{1}));
+  EXPECT_TRUE(Variant(1.0).IsNumber());
+  EXPECT_FALSE(Variant(true).IsNumber());
+}
+
+TEST(RuntimeTest, StepSwallowsScriptErrorsOnly) {
+  EXPECT_TRUE(Step([] {}));
+  EXPECT_FALSE(Step([] { CInt(u"x"); }));
+}
+
+TEST(RuntimeTest, RndRangeAndSeeding) {
+  for (int i = 0; i < 1000; ++i) {
+    float r = Rnd();
+    ASSERT_GE(r, 0.0f);
+    ASSERT_LT(r, 1.0f);
+  }
+  Randomize(42.0);
+  float a = Rnd(), b = Rnd();
+  Randomize(42.0);
+  EXPECT_EQ(Rnd(), a);
+  EXPECT_EQ(Rnd(), b);
+}
+
+}  // namespace
+}  // namespace zorvadel
