@@ -98,10 +98,12 @@ class Server : public Object {
   virtual std::u16string URLEncode(std::u16string_view text) = 0;
 };
 
-// One page's scripting context.
-class Context {
+// One page's scripting context; an object itself, so that a script can hand
+// it to a page hook by name.
+class Context : public Object {
  public:
-  virtual ~Context() = default;
+  const ClassInfo& Class() const override;
+
   virtual std::shared_ptr<Request> GetRequest() = 0;
   virtual std::shared_ptr<Response> GetResponse() = 0;
   virtual std::shared_ptr<Server> GetServer() = 0;

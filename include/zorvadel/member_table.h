@@ -231,8 +231,14 @@ template <typename C>
 C& Self(Object& object) {
   // Invoke reaches a member only through object.Class(), i.e. the object is
   // of the table's class or derived from it.
-  assert(dynamic_cast<C*>(&object) != nullptr);
-  return static_cast<C&>(object);
+  if constexpr (std::is_base_of_v<Object, C>) {
+    assert(dynamic_cast<C*>(&object) != nullptr);
+    return static_cast<C&>(object);
+  } else {
+    // A member group that a class takes in as a second base: reached by a
+    // cross cast.
+    return dynamic_cast<C&>(object);
+  }
 }
 
 template <typename Tuple, size_t... I>

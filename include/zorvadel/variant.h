@@ -24,6 +24,7 @@ enum ErrorNumber : int32_t {
   kErrSubscript = 9,         // "Subscript out of range"
   kErrTypeMismatch = 13,     // "Type mismatch"
   kErrInvalidNull = 94,      // "Invalid use of Null"
+  kErrObjectNotSet = 91,     // "Object variable not set"
   kErrCannotCreate = 429,    // "ActiveX component can't create object"
   kErrNoMember = 438,        // "Object doesn't support this property or method"
   kErrWrongArgs = 450,       // "Wrong number of arguments or invalid property assignment"

@@ -82,4 +82,15 @@ const ClassInfo& Application::Class() const {
   return info;
 }
 
+const ClassInfo& Context::Class() const {
+  static const ClassInfo info = ClassBuilder<Context>(u"ScriptingContext")
+      .Getter<&Context::GetRequest>(u"Request")
+      .Getter<&Context::GetResponse>(u"Response")
+      .Getter<&Context::GetServer>(u"Server")
+      .Getter<&Context::GetSession>(u"Session")
+      .Getter<&Context::GetApplication>(u"Application")
+      .Build();
+  return info;
+}
+
 }  // namespace zorvadel

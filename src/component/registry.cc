@@ -7,7 +7,6 @@
 // instantiates WAP's constructor, so its vtable and Class() come along) is
 // what brings the class into every program that can create objects by name.
 // To add a class: include its header and add {u"Zorvadel.Name", &MakeObject<Name>}.
-#include <array>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
@@ -15,6 +14,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/ado/ado.h"
+#include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/member_table.h"
 
@@ -26,10 +27,20 @@ struct ClassRegistration {
   ObjectPtr (*create)();
 };
 
-// The library's classes, there from the registry's first use on. (Empty until
-// the first class lands; write it as `constexpr ClassRegistration
-// kLibraryClasses[] = {...}` then.)
-constexpr std::array<ClassRegistration, 0> kLibraryClasses = {};
+// The library's classes, there from the registry's first use on.
+constexpr ClassRegistration kLibraryClasses[] = {
+    {u"Zorvadel.XML", &MakeObject<XML>},
+    {u"Zorvadel.EnXML", &MakeObject<EnXML>},
+    {u"Zorvadel.WAP", &MakeObject<WAP>},
+    {u"Zorvadel.EnWAP", &MakeObject<EnWAP>},
+    {u"Zorvadel.PHPXML", &MakeObject<PHPXML>},
+    {u"Zorvadel.Common", &MakeObject<Common>},
+    {u"Zorvadel.WAPXHTML", &MakeObject<WAPXHTML>},
+    {u"Zorvadel.WAPWML", &MakeObject<WAPWML>},
+    {u"ADODB.Connection", &MakeObject<ado::Connection>},
+    {u"ADODB.Command", &MakeObject<ado::Command>},
+    {u"ADODB.Recordset", &MakeObject<ado::Recordset>},
+};
 
 // ProgIDs are ASCII ("Zorvadel.WAP"), so folding ASCII letters is enough.
 std::u16string FoldKey(std::u16string_view progid) {

@@ -21,6 +21,7 @@ constexpr StandardError kStandardErrors[] = {
     {kErrSubscript, u"Subscript out of range"},
     {kErrTypeMismatch, u"Type mismatch"},
     {kErrInvalidNull, u"Invalid use of Null"},
+    {kErrObjectNotSet, u"Object variable not set"},
     {kErrCannotCreate, u"ActiveX component can't create object"},
     {kErrNoMember, u"Object doesn't support this property or method"},
     {kErrWrongArgs, u"Wrong number of arguments or invalid property assignment"},
