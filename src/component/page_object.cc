@@ -98,7 +98,9 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       [&] {
         // The visit trail: read, then written back in a second call.
         if (!s.Session) throw ScriptError(kErrObjectNotSet);
-        std::u16string trail = CStr(s.Session->Value(u"UserVisitHistory"));
+        // Joined as text: a Null trail reads as "".
+        Variant old_trail = s.Session->Value(u"UserVisitHistory");
+        std::u16string trail = old_trail.IsNull() ? std::u16string() : CStr(old_trail);
         s.Session->SetValue(u"UserVisitHistory",
                             Variant(trail + s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>"));
       },

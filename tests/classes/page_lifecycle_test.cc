@@ -1,0 +1,275 @@
+// The visit trail, page start without a session or a server, page end, and
+// the companion objects.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <string>
+
+#include "classes/classes_test_util.h"
+#include "platform/ado/ado.h"
+#include "platform/codepage/codepage.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+namespace {
+
+using engine::RequestFacts;
+using Drop = PartialContext::Drop;
+
+// A recordset or connection a database member left open.
+class OpenRecordset : public ado::Recordset {
+ public:
+  OpenRecordset() { MarkOpen(); }
+};
+class OpenConnection : public ado::Connection {
+ public:
+  OpenConnection() { MarkOpen(); }
+};
+
+std::string Trail(engine::MemoryPage& page) {
+  return codepage::ToUtf8(CStr(page.session().Value(u"UserVisitHistory")));
+}
+
+// The date-time of a trail entry is close to now.
+void ExpectRecent(const std::string& stamp) {
+  double serial = 0;
+  ASSERT_TRUE(ParseDate(std::u16string(stamp.begin(), stamp.end()), &serial)) << stamp;
+  EXPECT_LT(std::abs(serial - Now()), 2.0 / 1440) << stamp;
+}
+
+TEST(VisitTrailTest, TwoPageStartsInOneSessionAppendTwoEntries) {
+  auto session = std::make_shared<engine::MemorySession>();
+  auto first = MakePage({}, session);
+  NewPage(u"XML")->OnStartPage(first->shared_context());
+  RequestFacts facts;
+  facts.url = "/b/show.asp?id=3";
+  auto second = MakePage(facts, session);
+  NewPage(u"EnWAP")->OnStartPage(second->shared_context());
+
+  const std::regex kTrail(R"(list\.asp\[(\d{4}-\d{1,2}-\d{1,2}(?: \d{1,2}:\d\d:\d\d)?)\]<br/>)"
+                          R"(show\.asp\[(\d{4}-\d{1,2}-\d{1,2}(?: \d{1,2}:\d\d:\d\d)?)\]<br/>)");
+  std::smatch match;
+  const std::string trail = Trail(*second);
+  ASSERT_TRUE(std::regex_match(trail, match, kTrail)) << trail;
+  ExpectRecent(match[1]);
+  ExpectRecent(match[2]);
+}
+
+TEST(VisitTrailTest, AnExistingTrailKeepsItsText) {
+  auto page = MakePage();
+  page->session().SetValue(u"UserVisitHistory", Variant(u"首页<br/>"));
+  NewPage(u"PHPXML")->OnStartPage(page->shared_context());
+  EXPECT_EQ(Trail(*page).rfind("首页<br/>list.asp[", 0), 0u) << Trail(*page);
+}
+
+TEST(VisitTrailTest, CommonLeavesTheTrailAlone) {
+  auto page = MakePage();
+  auto common = std::make_shared<Common>();
+  common->OnStartPage(page->shared_context());
+  EXPECT_TRUE(page->session().Value(u"UserVisitHistory").IsEmpty());
+}
+
+// ---- Failures at page start ---------------------------------------------------
+
+class SuppressingClassTest : public ::testing::TestWithParam<PageClassCase> {};
+
+TEST_P(SuppressingClassTest, NoSessionSkipsTheTrailOnly) {
+  auto page = MakePage();
+  auto context = std::make_shared<PartialContext>(page->shared_context(), Drop::kSession);
+  auto object = NewPage(GetParam().name);
+  EXPECT_NO_THROW(object->OnStartPage(context));
+  EXPECT_EQ(object->state().Session, nullptr);
+  EXPECT_EQ(object->state().FileName, u"list.asp");
+  EXPECT_EQ(object->state().FieldId, u"Id");
+  EXPECT_NE(object->state().Version, u"");
+  EXPECT_TRUE(page->session().Value(u"UserVisitHistory").IsEmpty());
+}
+
+TEST_P(SuppressingClassTest, NoServerSkipsItsStepsOnly) {
+  auto page = MakePage();
+  auto context = std::make_shared<PartialContext>(page->shared_context(), Drop::kServer);
+  auto object = NewPage(GetParam().name);
+  EXPECT_NO_THROW(object->OnStartPage(context));
+  EXPECT_EQ(object->state().Conn, nullptr);
+  EXPECT_EQ(object->state().Command, nullptr);
+  EXPECT_EQ(object->state().DiskPath, u"");
+  EXPECT_EQ(object->state().ThisFileName, u"http://h.example.com/news/list.asp");
+  EXPECT_EQ(object->state().RedirectPath, u"http://h.example.com/news/");
+  EXPECT_NE(object->state().About, u"");
+  EXPECT_NE(Trail(*page), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(XW, SuppressingClassTest,
+                         ::testing::ValuesIn(kPageClasses, kPageClasses + 4),
+                         [](const auto& info) { return Name(info.param.name); });
+
+TEST(PhpXmlStartTest, StopsAtTheFirstFailure) {
+  auto page = MakePage();
+  auto no_server = std::make_shared<PartialContext>(page->shared_context(), Drop::kServer);
+  auto object = std::make_shared<PHPXML>();
+  EXPECT_THROW(object->OnStartPage(no_server), ScriptError);
+  EXPECT_NE(object->state().Session, nullptr);  // the steps before ran
+  EXPECT_EQ(object->state().ThisFileName, u"");
+  EXPECT_EQ(object->state().Version, u"");
+  EXPECT_TRUE(page->session().Value(u"UserVisitHistory").IsEmpty());
+
+  // By name, as a page engine calls it; a failing trail leaves the defaults.
+  auto no_session = std::make_shared<PartialContext>(page->shared_context(), Drop::kSession);
+  object = std::make_shared<PHPXML>();
+  EXPECT_THROW(Invoke(*object, u"OnStartPage", {Variant(no_session)}), ScriptError);
+  EXPECT_EQ(object->state().FileName, u"list.asp");
+  EXPECT_EQ(object->state().FieldId, u"");
+  EXPECT_EQ(object->state().Version, u"");
+}
+
+TEST(CommonStartTest, TakesTheContextAndStopsAtTheFirstFailure) {
+  auto page = MakePage();
+  auto common = std::make_shared<Common>();
+  Invoke(*common, u"OnStartPage", {Variant(page->shared_context())});
+  const CommonState& s = common->state();
+  EXPECT_EQ(s.Response, page->shared_context()->GetResponse());
+  EXPECT_EQ(s.Session, page->shared_context()->GetSession());
+  EXPECT_NE(s.Command, nullptr);
+  EXPECT_EQ(s.WH, nullptr);
+  EXPECT_FALSE(common->Class().Has(u"Conn"));
+
+  common->OnEndPage();
+  EXPECT_EQ(s.Response, nullptr);
+  EXPECT_EQ(s.Request, nullptr);
+  EXPECT_EQ(s.Server, nullptr);
+  EXPECT_EQ(s.Application, nullptr);
+  EXPECT_EQ(s.Session, nullptr);
+  EXPECT_EQ(s.Command, nullptr);
+
+  auto no_server = std::make_shared<PartialContext>(page->shared_context(), Drop::kServer);
+  auto other = std::make_shared<Common>();
+  EXPECT_THROW(other->OnStartPage(no_server), ScriptError);
+  EXPECT_NE(other->state().Request, nullptr);
+  EXPECT_EQ(other->state().Command, nullptr);
+}
+
+// ---- Page end ---------------------------------------------------------------------
+
+class PageEndTest : public ::testing::TestWithParam<PageClassCase> {};
+
+TEST_P(PageEndTest, ReleasesContextConnectionAndClosesRecordsets) {
+  const bool php = GetParam().family == Family::kP;
+  auto page = MakePage();
+  auto object = NewPage(GetParam().name);
+  object->OnStartPage(page->shared_context());
+  PageState& s = object->state();
+  auto conn = std::make_shared<OpenConnection>();
+  auto rs = std::make_shared<OpenRecordset>();
+  auto rs2 = std::make_shared<OpenRecordset>();
+  Invoke(*object, u"Conn", {Variant(conn)}, CallKind::kSet);
+  Invoke(*object, u"Rs", {Variant(rs)}, CallKind::kSet);
+  Invoke(*object, u"Rs2", {Variant(rs2)}, CallKind::kSet);
+  s.Rs1 = std::make_shared<ado::Recordset>();  // not open: its close fails
+  auto rs5 = std::make_shared<OpenRecordset>();
+  if (!php) Invoke(*object, u"Rs5", {Variant(rs5)}, CallKind::kSet);
+  auto command = s.Command;
+  const std::u16string version = s.Version;
+
+  EXPECT_NO_THROW(Invoke(*object, u"OnEndPage", {}));
+  EXPECT_EQ(s.Response, nullptr);
+  EXPECT_EQ(s.Request, nullptr);
+  EXPECT_EQ(s.Server, nullptr);
+  EXPECT_EQ(s.Application, nullptr);
+  EXPECT_EQ(s.Session, nullptr);
+  EXPECT_EQ(s.Conn, nullptr);
+  EXPECT_EQ(conn->State(), ado::kStateOpen);  // released, not closed
+  EXPECT_EQ(s.Command, php ? command : nullptr);
+  EXPECT_EQ(rs->State(), ado::kStateClosed);
+  EXPECT_EQ(rs2->State(), ado::kStateClosed);
+  EXPECT_EQ(s.Rs, nullptr);
+  EXPECT_EQ(s.Rs1, nullptr);
+  EXPECT_EQ(s.Rs2, nullptr);
+  EXPECT_EQ(s.Rs5, nullptr);
+  EXPECT_EQ(rs5->State(), php ? ado::kStateOpen : ado::kStateClosed);
+  EXPECT_EQ(s.Version, version);
+  EXPECT_EQ(s.ThisFileName, u"http://h.example.com/news/list.asp");
+  EXPECT_EQ(s.FieldShow, u"Title");
+}
+
+TEST_P(PageEndTest, ThroughTheEngineAndLeavesCompanions) {
+  auto page = MakePage();
+  auto object = std::dynamic_pointer_cast<PageObject>(
+      page->server().CreateObject(std::u16string(u"zorvadel.") + GetParam().name));
+  ASSERT_NE(object, nullptr);
+  EXPECT_NO_THROW(NewPage(GetParam().name)->OnEndPage());  // never started, no slot set
+  EXPECT_EQ(object->state().FileName, u"list.asp");
+  Common& cc = object->UseCC();
+  page->EndPage();
+  EXPECT_EQ(object->state().Response, nullptr);
+  EXPECT_EQ(object->state().CC.get(), &cc);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PageEndTest, ::testing::ValuesIn(kPageClasses),
+                         [](const auto& info) { return Name(info.param.name); });
+
+// ---- Companions ----------------------------------------------------------------
+
+class CompanionTest : public ::testing::TestWithParam<PageClassCase> {};
+
+TEST_P(CompanionTest, CreatedOnFirstUseAndReplaceableByTheScript) {
+  auto object = NewPage(GetParam().name);
+  PageState& s = object->state();
+  EXPECT_EQ(s.CC, nullptr);
+  Common& cc = object->UseCC();
+  EXPECT_EQ(&object->UseCC(), &cc);
+  EXPECT_EQ(Invoke(*object, u"CC", {}).object().get(), &cc);
+
+  auto other = std::make_shared<Common>();
+  Invoke(*object, u"cc", {Variant(other)}, CallKind::kSet);
+  EXPECT_EQ(&object->UseCC(), other.get());
+  auto xhtml = std::make_shared<WAPXHTML>();
+  EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"CC", {Variant(xhtml)}, CallKind::kSet); }),
+            kErrTypeMismatch);
+  EXPECT_EQ(s.CC, other);
+
+  // The family's markup companion.
+  if (GetParam().family == Family::kW) {
+    EXPECT_EQ(s.WW, nullptr);
+    EXPECT_EQ(&object->UseWW(), &object->UseWW());
+    EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"WW", {Variant(other)}, CallKind::kSet); }), 13);
+  } else {
+    EXPECT_EQ(s.WX, nullptr);
+    EXPECT_EQ(&object->UseWX(), &object->UseWX());
+    EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"WX", {Variant(other)}, CallKind::kSet); }), 13);
+  }
+}
+
+TEST_P(CompanionTest, ForwardingCreatesCCAndAFailureGivesEmptyText) {
+  auto object = NewPage(GetParam().name);
+  EXPECT_EQ(object->ForwardToCC([](Common&) { return std::u16string(u"x"); }), u"x");
+  auto cc = object->state().CC;
+  EXPECT_NE(cc, nullptr);
+  EXPECT_EQ(object->ForwardToCC([](Common&) -> std::u16string { throw ScriptError(5); }), u"");
+  EXPECT_EQ(object->state().CC, cc);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, CompanionTest, ::testing::ValuesIn(kPageClasses),
+                         [](const auto& info) { return Name(info.param.name); });
+
+TEST(CompanionTest, CommonWHAndWapXhtmlCC) {
+  Common common;
+  EXPECT_EQ(common.state().WH, nullptr);
+  EXPECT_EQ(&common.UseWH(), &common.UseWH());
+  auto other = std::make_shared<Common>();
+  EXPECT_EQ(ErrorOf([&] { Invoke(common, u"WH", {Variant(other)}, CallKind::kSet); }), 13);
+  auto wh = std::make_shared<WAPXHTML>();
+  Invoke(common, u"WH", {Variant(wh)}, CallKind::kSet);
+  EXPECT_EQ(&common.UseWH(), wh.get());
+
+  WAPXHTML xhtml;
+  EXPECT_EQ(xhtml.CC(), nullptr);
+  EXPECT_EQ(&xhtml.UseCC(), &xhtml.UseCC());
+  EXPECT_EQ(ErrorOf([&] { Invoke(xhtml, u"CC", {Variant(wh)}, CallKind::kSet); }), 13);
+  auto cc = std::make_shared<Common>();
+  Invoke(xhtml, u"CC", {Variant(cc)}, CallKind::kSet);
+  EXPECT_EQ(&xhtml.UseCC(), cc.get());
+}
+
+}  // namespace
+}  // namespace zorvadel

@@ -1,0 +1,232 @@
+// Page start of the page classes and of Common: request facts, defaults,
+// the visit trail, a repeated start and how each class meets a failure.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "classes/classes_test_util.h"
+#include "platform/ado/ado.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+namespace {
+
+using engine::RequestFacts;
+
+std::shared_ptr<PageObject> StartedPage(const char16_t* name, engine::MemoryPage& page) {
+  auto object = NewPage(name);
+  object->OnStartPage(page.shared_context());
+  return object;
+}
+
+class PageStartTest : public ::testing::TestWithParam<PageClassCase> {};
+
+TEST_P(PageStartTest, AddressOfThePage) {
+  auto page = MakePage();
+  auto object = StartedPage(GetParam().name, *page);
+  const PageState& s = object->state();
+  EXPECT_EQ(s.ThisFileName, u"http://h.example.com/news/list.asp");
+  EXPECT_EQ(s.ThisFileAllName, u"http://h.example.com/news/list.asp?");
+  EXPECT_EQ(s.WapPath, u"http://h.example.com/news/");
+  EXPECT_EQ(s.FileName, u"list.asp");
+  EXPECT_EQ(s.WapHomePage, u"http://h.example.com/");
+  EXPECT_EQ(s.DiskPath, page->server().MapPath(u"/news/list.asp"));
+  EXPECT_EQ(Invoke(*object, u"RedirectPath", {}), Variant(u"http://h.example.com/news/"));
+  EXPECT_EQ(Invoke(*object, u"ErrorPagePath", {}), Variant(u"http://h.example.com/news/"));
+  Invoke(*object, u"WapPath", {Variant(u"http://other/")}, CallKind::kLet);
+  EXPECT_EQ(s.RedirectPath, u"http://h.example.com/news/");
+  EXPECT_EQ(s.ErrorPagePath, u"http://h.example.com/news/");
+}
+
+TEST_P(PageStartTest, RequestFacts) {
+  RequestFacts facts;
+  facts.url = "/a/b/c.asp?x=1&y=%E4%B8%AD";
+  facts.host = "m.example.com:8080";
+  facts.headers = {{"User-Agent", "Nokia6600/1.0"}, {"Accept", "text/vnd.wap.wml"}};
+  facts.remote_addr = "192.0.2.7";
+  facts.local_addr = "192.0.2.1";
+  auto page = MakePage(facts);
+  auto object = StartedPage(GetParam().name, *page);
+  const PageState& s = object->state();
+  EXPECT_EQ(s.ThisFileName, u"http://m.example.com/a/b/c.asp");
+  EXPECT_EQ(s.ThisFileAllName, u"http://m.example.com/a/b/c.asp?x=1&y=%E4%B8%AD");
+  EXPECT_EQ(s.FileName, u"c.asp");
+  EXPECT_EQ(s.Terminal, u"Nokia6600/1.0");
+  EXPECT_EQ(s.PhoneUserAgent, u"Nokia6600/1.0");
+  EXPECT_EQ(s.PhoneAccept, u"text/vnd.wap.wml");
+  EXPECT_EQ(s.VisitFile, page->request().ServerVariables(u"HTTP_url"));
+  EXPECT_EQ(s.PhoneIP, u"192.0.2.7");
+  EXPECT_EQ(s.ServerIP, u"192.0.2.1");
+  EXPECT_EQ(s.DisplayerInfo, u"");  // terminal detection is not asked for
+}
+
+TEST_P(PageStartTest, DefaultsOfEveryClass) {
+  auto page = MakePage();
+  auto object = StartedPage(GetParam().name, *page);
+  struct Default {
+    const char16_t* name;
+    Variant value;
+  };
+  // clang-format off
+  const Default kDefaults[] = {
+      {u"IsShowImage", Variant(true)}, {u"NextPage", Variant(u"Images/NextPage.Png")},
+      {u"PrePage", Variant(u"Images/PrePage.Png")},
+      {u"IndexImage", Variant(u"Images/IndexImage.Png")},
+      {u"ChineseType", Variant(u"")},
+      {u"StrSql", Variant(u"Select Id,Title,Content From Zorvadel")},
+      {u"EveryPageSize", Variant(int16_t{15})}, {u"FieldShow", Variant(u"Title")},
+      {u"FieldId", Variant(u"Id")}, {u"GoFileName", Variant(u"Index.asp")},
+      {u"DBIsShowImage", Variant(false)}, {u"DbListSplitChar", Variant(u"<br/>")},
+      {u"DbCursorType", Variant(int16_t{1})}, {u"DbLockType", Variant(int16_t{3})},
+      {u"DbListTypeMode", Variant(int16_t{0})},
+      {u"MdbPath", Variant(u"MyDatabase\\#Zorvadel.mdb")},
+      {u"SqlServerName", Variant(u"local")}, {u"SqlUserId", Variant(u"sa")},
+      {u"SqlUserPwd", Variant(u"zq")}, {u"SqlDBName", Variant(u"Zorvadel")},
+      {u"SqlStrConn", Variant(u"")}, {u"MailServerPassword", Variant(u"")},
+      {u"MailResultFileName", Variant(u"Success.asp")},
+      {u"WmlGoPage", Variant(u"<input type='text' name='pn' emptyok='true' format='*N' "
+                             u"title='GO' value='1' />")},
+      {u"OnlyOne", Variant(false)}, {u"IsShowPinYin", Variant(false)},
+      {u"WapEnCoding", Variant(u"utf-8")}, {u"TheStopWords", Variant(u"")},
+      {u"ThePassWords", Variant(u"**过滤词汇**")}, {u"PreFontText", Variant(u"<b>")},
+      {u"LastFontText", Variant(u"</b>")}, {u"SiteTitle", Variant(u"")},
+      {u"DBListKeyWord", Variant(u"")}, {u"IPageSize", Variant(int16_t{0})},
+      {u"SQLInjData", Variant(u">|<|--|sp_|xp_|\\|dir|cmd|^|(|)|+|$|'|copy|format|and|exec|"
+                              u"insert|select|delete|update|count|*|chr|mid|master|truncate|"
+                              u"char|declare")},
+  };
+  // clang-format on
+  for (const Default& d : kDefaults) {
+    if (!object->Class().Has(d.name)) continue;  // a family without it
+    EXPECT_EQ(Invoke(*object, d.name, {}), d.value) << Name(d.name);
+  }
+  EXPECT_EQ(Split(object->state().SQLInjData, u"|").size(), 30u);
+  EXPECT_EQ(Split(object->state().SQLInjData, u"|")[5], u"\\");
+  // The maker's account and addresses: any values of their kind.
+  EXPECT_NE(object->state().MailServerUserName.find(u'@'), std::u16string::npos);
+  for (const char16_t* name : {u"MailSmtp", u"MailWapUrl", u"MailWebUrl", u"WapUrl", u"WebUrl"}) {
+    EXPECT_NE(CStr(Invoke(*object, name, {})), u"") << Name(name);
+  }
+}
+
+TEST_P(PageStartTest, ObjectsAfterStart) {
+  auto page = MakePage();
+  auto object = StartedPage(GetParam().name, *page);
+  const PageState& s = object->state();
+  EXPECT_EQ(s.Response, page->shared_context()->GetResponse());
+  EXPECT_EQ(s.Request, page->shared_context()->GetRequest());
+  EXPECT_EQ(s.Server, page->shared_context()->GetServer());
+  EXPECT_EQ(s.Session, page->shared_context()->GetSession());
+  EXPECT_EQ(s.Application, page->shared_context()->GetApplication());
+  ASSERT_NE(s.Conn, nullptr);
+  EXPECT_EQ(s.Conn->State(), ado::kStateClosed);
+  EXPECT_NE(s.Command, nullptr);
+  EXPECT_EQ(s.CC, nullptr);
+  EXPECT_EQ(s.WX, nullptr);
+  EXPECT_EQ(s.WW, nullptr);
+  EXPECT_EQ(s.Rs, nullptr);
+}
+
+TEST_P(PageStartTest, SecondStartOverwritesDefaultsAndReplacesObjects) {
+  auto page = MakePage();
+  auto object = StartedPage(GetParam().name, *page);
+  auto conn = object->state().Conn;
+  auto command = object->state().Command;
+  Invoke(*object, u"EveryPageSize", {Variant(int16_t{3})}, CallKind::kLet);
+  Invoke(*object, u"FieldId", {Variant(u"Key")}, CallKind::kLet);
+  Invoke(*object, u"Version", {Variant(u"mine")}, CallKind::kLet);
+  object->OnStartPage(page->shared_context());
+  EXPECT_EQ(object->state().EveryPageSize, 15);
+  EXPECT_EQ(object->state().FieldId, u"Id");
+  EXPECT_NE(object->state().Version, u"mine");
+  EXPECT_NE(object->state().Conn, conn);
+  EXPECT_NE(object->state().Command, command);
+  EXPECT_EQ(Split(CStr(page->session().Value(u"UserVisitHistory")), u"]<br/>").size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PageStartTest, ::testing::ValuesIn(kPageClasses),
+                         [](const auto& info) { return Name(info.param.name); });
+
+// ---- Defaults that differ by class --------------------------------------------
+
+struct ClassDefaults {
+  const char16_t* name;
+  const char16_t* card_title;  // nullptr: the class lacks it
+  const char16_t* site_name;
+  const char16_t* next_page_title;
+  const char16_t* pre_page_title;
+  const char16_t* residual_string;
+  const char16_t* version;
+  const char16_t* about;
+};
+
+constexpr char16_t kChineseAbout[] = u"全新内核构架的Zorvadel,让您建设WAP网站更加随心所欲。";
+constexpr char16_t kEnglishAbout[] = u"New 3G ，New Zorvadel。";
+const ClassDefaults kClassDefaults[] = {
+    {u"XML", nullptr, u"中国青石流云在线", u"下页", u"上页", u"剩余全文", u"Zorvadel.XML(2.8.3)",
+     kChineseAbout},
+    {u"EnXML", nullptr, u"Chinese Mardon Varedo", u"Next Page", u"Previous Page", u"",
+     u"Zorvadel.EnXML(2.8.3)", kEnglishAbout},
+    {u"WAP", u"第一卡片", u"中国青石流云在线", nullptr, nullptr, nullptr, u"Zorvadel.WAP(2.8.3)",
+     kChineseAbout},
+    {u"EnWAP", u"First Card", u"Chinese Mardon Varedo", nullptr, nullptr, nullptr,
+     u"Zorvadel.EnWAP(2.8.3)", kEnglishAbout},
+    {u"PHPXML", nullptr, u"中国青石流云在线", u"下页", u"上页", u"剩余全文", u"Zorvadel.PHP",
+     kChineseAbout},
+};
+
+class ClassDefaultsTest : public ::testing::TestWithParam<ClassDefaults> {};
+
+TEST_P(ClassDefaultsTest, TextsOfTheClass) {
+  const ClassDefaults& d = GetParam();
+  auto page = MakePage();
+  auto object = StartedPage(d.name, *page);
+  const std::pair<const char16_t*, const char16_t*> rows[] = {
+      {u"CardTitle", d.card_title},
+      {u"SiteName", d.site_name},
+      {u"MailSiteName", d.site_name},
+      {u"NextPageTitle", d.next_page_title},
+      {u"PrePageTitle", d.pre_page_title},
+      {u"ResidualString", d.residual_string},
+      {u"Version", d.version},
+      {u"About", d.about},
+  };
+  for (const auto& [property, value] : rows) {
+    if (value == nullptr) {
+      EXPECT_FALSE(object->Class().Has(property)) << Name(property);
+    } else {
+      EXPECT_EQ(Invoke(*object, property, {}), Variant(value)) << Name(property);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ClassDefaultsTest, ::testing::ValuesIn(kClassDefaults),
+                         [](const auto& info) { return Name(info.param.name); });
+
+// ---- Phone number ------------------------------------------------------------
+
+TEST(PageStartTest, PhoneNumberJoinsItsThreeParts) {
+  struct Case {
+    const char* query;
+    const char* line_id;
+    const char* device_id;
+    const char16_t* expected;
+  };
+  const Case kCases[] = {
+      {"phonenumber=123", "456", nullptr, u"123456"},
+      {"", nullptr, nullptr, u""},
+      {"phonenumber=1", "2", "3", u"123"},
+      {"", nullptr, "42", u"42"},
+  };
+  for (const Case& c : kCases) {
+    RequestFacts facts;
+    facts.url = std::string("/news/list.asp?") + c.query;
+    if (c.line_id) facts.headers.push_back({"X-Up-Calling-Line-Id", c.line_id});
+    if (c.device_id) facts.server_variables.push_back({"deviceid", c.device_id});
+    auto page = MakePage(facts);
+    EXPECT_EQ(StartedPage(u"WAP", *page)->state().PhoneNumber, c.expected) << c.query;
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel

@@ -1,0 +1,112 @@
+// Character forms: simplified/traditional through code page 936, full-width
+// and half-width, GB2312 zone/position codes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "data/st_table.h"
+#include "platform/codepage/codepage.h"
+#include "text/charset_forms.h"
+
+namespace zorvadel::text {
+namespace {
+
+struct Case {
+  std::u16string input;
+  std::u16string expected;
+};
+
+TEST(CharsetSimplifiedTraditional, Samples) {
+  const Case to_traditional[] = {
+      {u"汉", u"漢"},          {u"发", u"發"},           {u"汉语书", u"漢語書"},
+      {u"中文ABC", u"中文ABC"}, {u"漢", u"漢"},           {u"", u""},
+      {u"a\u0E01b", u"a?b"},   {u"😀x", u"?x"},          {u"\xD800x\xDC00", u"?x?"},
+      {u"\u00A5", u"?"},       {std::u16string(u"汉\0汉", 3), u"漢"},
+      {u"€·，", u"€·，"},
+  };
+  for (const Case& c : to_traditional) EXPECT_EQ(JToF(c.input), c.expected);
+  const Case to_simplified[] = {
+      {u"漢", u"汉"}, {u"發", u"发"}, {u"漢語書", u"汉语书"}, {u"汉", u"汉"},
+      {u"a\u0E01b", u"a?b"}, {std::u16string(u"x\0漢", 3), u"x"},
+  };
+  for (const Case& c : to_simplified) EXPECT_EQ(FToJ(c.input), c.expected);
+}
+
+TEST(CharsetSimplifiedTraditional, RoundTripOfCommonCharacters) {
+  const std::u16string simplified = u"汉发国语书东马门长鸟龙爱学时车见说";
+  const std::u16string traditional = JToF(simplified);
+  EXPECT_EQ(traditional, u"漢發國語書東馬門長鳥龍愛學時車見說");
+  EXPECT_EQ(FToJ(traditional), simplified);
+}
+
+// The mapping works on the code page 936 form in place, so it may never
+// change that form's length; and binary search needs sorted keys.
+TEST(CharsetSimplifiedTraditional, TablesKeepTheByteLength) {
+  const std::pair<const data::CharPair*, size_t> tables[] = {
+      {data::kSimplifiedToTraditional, data::kSimplifiedToTraditionalSize},
+      {data::kTraditionalToSimplified, data::kTraditionalToSimplifiedSize},
+  };
+  for (const auto& [pairs, size] : tables) {
+    ASSERT_GT(size, 2000u);
+    for (size_t i = 0; i < size; ++i) {
+      if (i > 0) {
+        ASSERT_LT(pairs[i - 1].from, pairs[i].from);
+      }
+      ASSERT_GE(codepage::GbkCode(pairs[i].from), 0x100);
+      ASSERT_GE(codepage::GbkCode(pairs[i].to), 0x100);
+    }
+  }
+  const std::u16string mixed = u"简体與繁體 mixed 😀 text，€";
+  EXPECT_EQ(codepage::ToGbk(JToF(mixed)).size(), codepage::ToGbk(mixed).size());
+  EXPECT_EQ(codepage::ToGbk(FToJ(mixed)).size(), codepage::ToGbk(mixed).size());
+}
+
+TEST(CharsetWidth, WideAndNarrow) {
+  const Case pairs[] = {
+      {u"Ab 1!~", u"Ａｂ　１！～"},
+      {u"中文", u"中文"},
+      {u"\t\x7F\x1F", u"\t\x7F\x1F"},
+      {u"", u""},
+  };
+  for (const Case& c : pairs) {
+    EXPECT_EQ(StrToWide(c.input), c.expected);
+    EXPECT_EQ(StrToNarrow(c.expected), c.input);
+  }
+  EXPECT_EQ(StrToNarrow(u"\xFF00\xFF5F\xFFE5"), u"\xFF00\xFF5F\xFFE5");
+  EXPECT_EQ(StrToWide(u"Ａ"), u"Ａ");
+}
+
+TEST(CharsetZonePosition, Encode) {
+  const struct {
+    std::u16string text;
+    std::u16string mark;
+    std::u16string expected;
+  } cases[] = {
+      {u"中a文", u",", u"中:5448,文:4636,"},
+      {u"Latin only", u",", u""},
+      {u"，", u",", u"，:0312,"},
+      {u"爱啊", u"|", u"爱:1614|啊:1601|"},
+      {u"爱", u"", u"爱:1614"},
+      {u"丂\u0E01😀", u",", u""},  // GBK extension, no form, surrogates
+      {std::u16string(u"中\0文", 3), u",", u"中:5448,文:4636,"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QWMEnCode(c.text, c.mark), c.expected);
+}
+
+TEST(CharsetZonePosition, Decode) {
+  const struct {
+    int16_t code;
+    std::u16string expected;
+  } cases[] = {
+      {1614, u"爱"}, {312, u"，"}, {5448, u"中"}, {4636, u"文"}, {1601, u"啊"},
+      {8794, u"齄"}, {9999, u""},  {9495, u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QWMDeCode(c.code), c.expected) << c.code;
+  // Whatever the code, at most one character and never a crash.
+  for (int code = -32768; code <= 32767; code += 7) {
+    EXPECT_LE(QWMDeCode(static_cast<int16_t>(code)).size(), 1u);
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel::text

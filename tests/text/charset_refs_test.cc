@@ -1,0 +1,118 @@
+// Numeric character references: the keep rule of ampersands, the escaping
+// of units outside 32-255, and the decoder that reads references back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/charset_refs.h"
+
+namespace zorvadel::text {
+namespace {
+
+struct Case {
+  std::u16string input;
+  std::u16string expected;
+};
+
+TEST(CharsetKeepsEntity, Segments) {
+  struct Keep {
+    std::u16string_view segment;
+    bool kept;
+  };
+  const Keep cases[] = {
+      {u"&lt", true},     {u"&gt", true},       {u"&apos", true},  {u"&quot", true},
+      {u"&amp", true},    {u"&nbsp", true},     {u"&LT", false},   {u"&Amp", false},
+      {u"&copy", false},  {u"&", false},        {u"&#", false},    {u"&#x", false},
+      {u"&#X", false},    {u"&#x4e2d", true},   {u"&#X4E2D", true}, {u"&#xFFFF", true},
+      {u"&#x4G", false},  {u"&#20013", true},   {u"&#-5", true},   {u"&#1e3", true},
+      {u"&#12a", false},  {u"&#1.5", true},     {u"&#x1.5", false}, {u"&lt ", false},
+      {u"&#&H41", true},  // the general parse reads radix literals too
+      {u"&#xFFFFFFFFF", false},
+  };
+  for (const Keep& c : cases) {
+    EXPECT_EQ(KeepsEntity(c.segment), c.kept) << std::string(c.segment.begin(), c.segment.end());
+  }
+}
+
+TEST(CharsetHexCharRef, OneUnit) {
+  const std::pair<char16_t, std::u16string> cases[] = {
+      {u'\t', u"&#x9;"},        {u'\0', u"&#x0;"},           {u'中', u"&#x4E2D;"},
+      {u'\xFF0C', u"&#xFF0C;"}, {u'\xFFFF', u"&#xFFFF;"},   {u'\xD83D', u"&#xD83D;"},
+      {u'\x100', u"&#x100;"},
+  };
+  for (const auto& [unit, ref] : cases) {
+    std::u16string out = u"x";
+    AppendHexCharRef(unit, &out);
+    EXPECT_EQ(out, u"x" + ref);
+  }
+}
+
+TEST(CharsetUni, RepairsAndEscapes) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"&lt;b&gt;", u"&lt;b&gt;"},
+      {u"&#20013;&#x4e2d;&#X4E2D;", u"&#20013;&#x4e2d;&#X4E2D;"},
+      {u"AT&T", u"AT&amp;T"},
+      {u"a & b;", u"a &amp; b;"},
+      {u"&LT;", u"&amp;LT;"},
+      {u"&&#x41;", u"&amp;&#x41;"},
+      {u"&;&#;&#x;", u"&amp;;&amp;#;&amp;#x;"},
+      {u"&amp;&nbsp;&apos;&quot;", u"&amp;&nbsp;&apos;&quot;"},
+      {u"&&&", u"&amp;&amp;&amp;"},
+      {u"&a;&b", u"&amp;a;&amp;b"},
+      {u"&lt;&#x41&gt;", u"&lt;&amp;#x41&gt;"},
+      {u"中", u"&#x4E2D;"},
+      {u"，", u"&#xFF0C;"},
+      {u"a\tb\r\n", u"a&#x9;b&#xD;&#xA;"},
+      {std::u16string(u"a\0b", 3), u"ab"},
+      {u"\x1F\x20\x7F\xFF\x100", u"&#x1F; \x7F\xFF&#x100;"},
+      {u"😀", u"&#xD83D;&#xDE00;"},
+      {u"&中;", u"&amp;&#x4E2D;;"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Uni(c.input), c.expected);
+}
+
+TEST(CharsetUtfToGb, Decodes) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"plain text", u"plain text"},
+      {u"&#x4E2D;&#x4e2d;", u"中中"},
+      {u"x&#x41;y", u"xAy"},
+      {u"&#X4E2D;&#20013;&lt;", u"&#X4E2D;&#20013;&lt;"},
+      {u"a&#x5173;", u"a关"},
+      {u"a&#x", u"a"},
+      {u"&#xFF0C;", u"，"},
+      {u"a&#x10000;b&#x41;c", u"aAc"},   // above FFFF: lost up to the next reference
+      {u"&#x;x&#x41;", u"A"},            // empty reference
+      {u"&#xZZ;q&#x41;", u"A"},          // not hexadecimal
+      {u"a&#x41&#x42;b", u"aBb"},        // ";" beyond the next reference
+      {u"&#x0041;", u"A"},
+      {u"&#xD83D;&#xDE00;", u"😀"},
+      {u"a&#x0;b", std::u16string(u"a\0b", 3)},
+      {u"&#x41;&#x", u"A"},
+      {u";;&#x41;;", u";;A;"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UtfToGb(c.input), c.expected);
+}
+
+TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
+  std::u16string input;
+  for (int i = 0; i < 40000; ++i) input += u"&#x41;";
+  input += u"end";
+  EXPECT_EQ(UtfToGb(input), std::u16string(40000, u'A') + u"end");
+  const std::u16string unreadable(100000, u'&');
+  EXPECT_EQ(UtfToGb(u"&#x" + unreadable + u"&#x42;"), u"B");
+}
+
+TEST(CharsetUtfToGb, UndoesUni) {
+  const std::u16string samples[] = {
+      u"中文 <b>\"x\"</b>\r\n\t，",
+      u"😀\xFF\x100\x7F\x1F",
+      u"a;b#x;c",
+      u"\xD800 lone \xDFFF",
+  };
+  for (const std::u16string& s : samples) EXPECT_EQ(UtfToGb(Uni(s)), s);
+}
+
+}  // namespace
+}  // namespace zorvadel::text
