@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
+  libssl-dev
 )
 
 missing=()

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "zorvadel/charset_members.h"
@@ -66,13 +67,14 @@ class PageObject : public Object,
   WAPWML& UseWW();
 
   // How the page classes' text members reach Common: the call goes to CC
-  // (created when missing) with the arguments unchanged; a failure gives "".
+  // (created when missing) with the arguments unchanged; a failure gives an
+  // empty result ("" for a text, Empty for a Variant).
   template <typename F>
-  std::u16string ForwardToCC(F&& call) {
+  std::invoke_result_t<F, Common&> ForwardToCC(F&& call) {
     try {
       return std::forward<F>(call)(UseCC());
     } catch (const ScriptError&) {
-      return std::u16string();
+      return {};
     }
   }
 

@@ -1,0 +1,318 @@
+// MD5 digests: RFC 1321's vectors, messages around the block edges digested
+// whole, stepwise and as files (checked against md5sum), the register
+// properties, rotation, the page classes' Md5, and digests past the old
+// 32,767-byte and 256 MiB limits.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/codepage/codepage.h"
+#include "text/md5.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
+
+namespace zorvadel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the system's md5sum prints for the output of a shell command.
+std::string Md5sumOfCommand(const std::string& command) {
+  FILE* pipe = popen((command + " | md5sum").c_str(), "r");
+  if (pipe == nullptr) return "popen failed";
+  char line[128] = {};
+  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+  pclose(pipe);
+  return read ? std::string(line).substr(0, 32) : "no output";
+}
+
+class TempFile {
+ public:
+  explicit TempFile(const std::string& bytes) {
+    static int counter = 0;
+    path_ = fs::temp_directory_path() /
+            ("zorvadel_md5_" + std::to_string(std::random_device{}()) + "_" +
+             std::to_string(++counter));
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  ~TempFile() { fs::remove(path_); }
+  std::u16string Path() const { return codepage::FromUtf8(path_.string()); }
+  std::string Md5sum() const { return Md5sumOfCommand("cat '" + path_.string() + "'"); }
+
+ private:
+  fs::path path_;
+};
+
+std::string Lower(const std::u16string& hex) {
+  std::string out;
+  for (char16_t c : hex) out += static_cast<char>(c >= u'A' && c <= u'F' ? c + 32 : c);
+  return out;
+}
+
+std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+// Deterministic message of `size` bytes of every value.
+std::string Message(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+  return bytes;
+}
+
+// Printable form, for the string digests (one byte per ASCII character).
+std::string AsciiMessage(size_t size) {
+  std::string bytes(size, ' ');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('!' + (i * 7) % 90);
+  return bytes;
+}
+
+struct Vector {
+  const char* message;
+  const char* digest;
+};
+
+constexpr Vector kRfc1321[] = {
+    {"", "d41d8cd98f00b204e9800998ecf8427e"},
+    {"a", "0cc175b9c0f1b6a831c399e269772661"},
+    {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+    {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+    {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+     "d174ab98d277d9f5a5611c2c9f419d9f"},
+    {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+     "57edf4a22be3c955ac49da2e2107b67a"},
+};
+
+TEST(Md5Digest, Rfc1321Vectors) {
+  Common common;
+  for (const Vector& v : kRfc1321) {
+    SCOPED_TRACE(v.message);
+    EXPECT_EQ(Lower(common.DigestStrToHexStr(Widen(v.message))), v.digest);
+    EXPECT_EQ(common.GetValues(), common.DigestStrToHexStr(Widen(v.message)));
+  }
+}
+
+constexpr size_t kEdgeSizes[] = {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 121, 127, 128, 1000};
+
+TEST(Md5Digest, BlockEdgesWholeStepwiseAndAsFiles) {
+  Common common;
+  for (size_t size : kEdgeSizes) {
+    SCOPED_TRACE(size);
+    const std::string ascii = AsciiMessage(size);
+    const std::string expected = TempFile(ascii).Md5sum();
+    EXPECT_EQ(Lower(common.DigestStrToHexStr(Widen(ascii))), expected);
+
+    // In uneven pieces: several updates equal one.
+    const std::string bytes = Message(size);
+    common.MD5Init();
+    for (size_t at = 0; at < size;) {
+      const size_t piece = std::min<size_t>(size - at, 1 + at % 37);
+      std::vector<uint8_t> buffer(bytes.begin() + at, bytes.begin() + at + piece);
+      buffer.push_back(0xEE);  // bytes past InputLen are not digested
+      common.MD5Update(static_cast<int32_t>(piece), buffer);
+      at += piece;
+    }
+    common.MD5Final();
+    const TempFile file(bytes);
+    EXPECT_EQ(Lower(common.GetValues()), file.Md5sum());
+    EXPECT_EQ(Lower(common.DigestFileToHexStr(file.Path())), file.Md5sum());
+  }
+}
+
+TEST(Md5Digest, FileOfSeveralMebibytes) {
+  const TempFile file(Message(5 * 1024 * 1024 + 17));
+  Common common;
+  EXPECT_EQ(Lower(common.DigestFileToHexStr(file.Path())), file.Md5sum());
+}
+
+TEST(Md5Digest, StringsLongerThan32767Characters) {
+  Common common;
+  for (size_t size : {32767u, 32768u, 100000u}) {
+    const std::string ascii = AsciiMessage(size);
+    EXPECT_EQ(Lower(common.DigestStrToHexStr(Widen(ascii))), TempFile(ascii).Md5sum()) << size;
+  }
+}
+
+// 2^28 bytes and more once overflowed the bit count.
+TEST(Md5Digest, MessagesOf256MebibytesAndMore) {
+  const size_t size = (size_t{1} << 28) + 100;
+  Common common;
+  common.MD5Init();
+  const std::vector<uint8_t> zeros(size_t{1} << 25, 0);
+  for (size_t left = size; left > 0;) {
+    const size_t piece = std::min(left, zeros.size());
+    common.MD5Update(static_cast<int32_t>(piece), zeros);
+    left -= piece;
+  }
+  common.MD5Final();
+  EXPECT_EQ(Lower(common.GetValues()),
+            Md5sumOfCommand("head -c " + std::to_string(size) + " /dev/zero"));
+}
+
+// Non-ASCII text is digested as its code page 936 bytes, so different
+// passwords no longer share one (empty) digest.
+TEST(Md5Digest, TextOutsideAsciiDigestsItsCodePage936Bytes) {
+  Common common;
+  const std::u16string text = u"密码€1";
+  EXPECT_EQ(Lower(common.DigestStrToHexStr(text)), TempFile(codepage::ToGbk(text)).Md5sum());
+  EXPECT_NE(common.DigestStrToHexStr(u"密码1"), common.DigestStrToHexStr(u"密码2"));
+  try {
+    common.DigestStrToHexStr(u"a\u0E01");
+    ADD_FAILURE() << "no error";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.number(), kErrInvalidArgument);
+  }
+  EXPECT_THROW(common.DigestStrToHexStr(u"\U0001F600"), ScriptError);
+}
+
+TEST(Md5Digest, FileErrorsLeaveTheStateAlone) {
+  Common common;
+  common.DigestStrToHexStr(u"abc");
+  const std::u16string before = common.GetValues();
+  struct Case {
+    std::u16string path;
+    int32_t number;
+  };
+  const Case cases[] = {
+      {u"/nonexistent/zorvadel/none.bin", 53},
+      {codepage::FromUtf8(fs::temp_directory_path().string()), 75},
+      {u"", 75},
+  };
+  for (const Case& c : cases) {
+    try {
+      common.DigestFileToHexStr(c.path);
+      ADD_FAILURE() << "no error";
+    } catch (const ScriptError& e) {
+      EXPECT_EQ(e.number(), c.number);
+    }
+    EXPECT_EQ(common.GetValues(), before);
+  }
+}
+
+TEST(Md5Steps, RegistersFollowTheChainingWords) {
+  Common common;
+  EXPECT_EQ(common.RegisterA(), u"0");
+  EXPECT_EQ(common.GetValues(), std::u16string(32, u'0'));
+  common.MD5Init();
+  EXPECT_EQ(common.RegisterA(), u"1732584193");   // 0x67452301
+  EXPECT_EQ(common.RegisterB(), u"-271733879");   // 0xEFCDAB89
+  EXPECT_EQ(common.RegisterC(), u"-1732584194");  // 0x98BADCFE
+  EXPECT_EQ(common.RegisterD(), u"271733878");    // 0x10325476
+  const std::u16string initial = u"0123456789ABCDEFFEDCBA9876543210";
+  EXPECT_EQ(common.GetValues(), initial);
+
+  const std::vector<uint8_t> block(64, 'a');
+  common.MD5Update(63, block);  // an incomplete block changes no word
+  EXPECT_EQ(common.GetValues(), initial);
+  common.MD5Update(1, block);
+  EXPECT_NE(common.GetValues(), initial);
+}
+
+TEST(Md5Steps, BadInputLenRaisesBeforeTheStateChanges) {
+  Common common;
+  common.MD5Init();
+  const std::vector<uint8_t> bytes(10, 'x');
+  common.MD5Update(5, bytes);
+  struct Case {
+    int32_t length;
+    int32_t number;
+  };
+  for (const Case c : {Case{11, kErrSubscript}, Case{-1, kErrInvalidArgument}}) {
+    try {
+      common.MD5Update(c.length, bytes);
+      ADD_FAILURE() << "no error";
+    } catch (const ScriptError& e) {
+      EXPECT_EQ(e.number(), c.number);
+    }
+  }
+  common.MD5Update(0, {});
+  common.MD5Update(5, bytes);
+  common.MD5Final();
+  EXPECT_EQ(common.GetValues(), common.DigestStrToHexStr(u"xxxxxxxxxx"));
+}
+
+TEST(Md5Steps, LongLeftRotate) {
+  struct Case {
+    int32_t value, bits, result, bits_after;
+  };
+  constexpr Case kCases[] = {
+      {1, 33, 2, 1},
+      {0x40000000, 1, INT32_MIN, 1},
+      {INT32_MIN, 1, 1, 1},
+      {0x12345678, 8, 0x34567812, 8},
+      {5, -1, 5, -1},
+      {5, 0, 5, 0},
+      {5, 32, 5, 0},
+      {5, -33, 5, -1},
+  };
+  Common common;
+  for (const Case& c : kCases) {
+    int32_t value = c.value, bits = c.bits;
+    EXPECT_EQ(common.LongLeftRotate(value, bits), c.result) << c.value << " " << c.bits;
+    EXPECT_EQ(value, c.result);
+    EXPECT_EQ(bits, c.bits_after);
+  }
+}
+
+TEST(Md5ByName, CommonMembers) {
+  auto common = std::make_shared<Common>();
+  EXPECT_EQ(Invoke(*common, u"digeststrtohexstr", {Variant(u"abc")}),
+            Variant(u"900150983CD24FB0D6963F7D28E17F72"));
+  Invoke(*common, u"MD5Init", {});
+  EXPECT_EQ(Invoke(*common, u"RegisterB", {}), Variant(u"-271733879"));
+  Invoke(*common, u"MD5Update", {Variant(int16_t{3}), Variant(u"abc")});
+  Invoke(*common, u"MD5Final", {});
+  EXPECT_EQ(Invoke(*common, u"GetValues", {}), Variant(u"900150983CD24FB0D6963F7D28E17F72"));
+  EXPECT_EQ(Invoke(*common, u"LongLeftRotate", {Variant(int16_t{1}), Variant(int16_t{33})}),
+            Variant(int32_t{2}));
+  EXPECT_THROW(Invoke(*common, u"MD5Update", {Variant(int16_t{1}), Variant(u"中")}), ScriptError);
+  EXPECT_THROW(Invoke(*common, u"RegisterA", {Variant(u"x")}, CallKind::kLet), ScriptError);
+}
+
+TEST(Md5Page, FormsAndCase) {
+  XML xml;
+  EXPECT_EQ(xml.Md5(), Variant(u"21232F297A57A5A743894A0E4A801FC3"));  // "admin"
+  EXPECT_EQ(xml.Md5(u"admin", 16), Variant(u"7A57A5A743894A0E"));
+  EXPECT_EQ(xml.Md5(u"admin", 32, 0), Variant(u"21232f297a57a5a743894a0e4a801fc3"));
+  EXPECT_EQ(xml.Md5(u"  abc  "), xml.Md5(u"abc"));
+  EXPECT_NE(Common().DigestStrToHexStr(u"  abc  "), Common().DigestStrToHexStr(u"abc"));
+  // A text with Chinese characters digests; one without a code page 936 form gives "".
+  EXPECT_EQ(xml.Md5(u"中文", 32, 0), Variant(Widen(TempFile("\xD6\xD0\xCE\xC4").Md5sum())));
+  EXPECT_EQ(xml.Md5(u"\u0E01"), Variant(u""));
+}
+
+TEST(Md5Page, WhichCommonDigests) {
+  XML xml;
+  PHPXML php;
+  xml.Md5(u"abc");
+  php.Md5(u"abc");
+  ASSERT_TRUE(xml.state().CC);
+  ASSERT_TRUE(php.state().CC);
+  EXPECT_EQ(xml.state().CC->GetValues(), u"900150983CD24FB0D6963F7D28E17F72");
+
+  EnXML en_xml;
+  WAP wap;
+  EnWAP en_wap;
+  for (PageObject* page : std::initializer_list<PageObject*>{&en_xml, &wap, &en_wap}) {
+    EXPECT_EQ(page->Md5(u"abc", 16, 0), Variant(u"3cd24fb0d6963f7d"));
+    EXPECT_FALSE(page->state().CC);
+  }
+}
+
+TEST(Md5Page, ByNameDefaults) {
+  auto wap = std::make_shared<WAP>();
+  EXPECT_EQ(Invoke(*wap, u"Md5", {}), Variant(u"21232F297A57A5A743894A0E4A801FC3"));
+  EXPECT_EQ(Invoke(*wap, u"md5", {Variant::Missing(), Variant(int16_t{16})}),
+            Variant(u"7A57A5A743894A0E"));
+  auto php = std::make_shared<PHPXML>();
+  EXPECT_EQ(Invoke(*php, u"Md5", {Variant(u"abc"), Variant::Missing(), Variant(int16_t{0})}),
+            Variant(u"900150983cd24fb0d6963f7d28e17f72"));
+}
+
+}  // namespace
+}  // namespace zorvadel

@@ -1,0 +1,141 @@
+// URL escaping in the UTF-8 and the GB2312 dialect: the escapes of known
+// characters, malformed escapes, round trips of long texts, the Mode switch
+// and the page classes' forwarders.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "text/url_coding.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
+
+namespace zorvadel {
+namespace {
+
+struct Case {
+  std::u16string plain;
+  std::u16string coded;
+};
+
+TEST(GoogleUrlEncode, KnownEscapes) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"中", u"%E4%B8%AD"},
+      {u"é", u"%C3%A9"},
+      {u"a b.c", u"a%20b%2Ec"},
+      {u"Az09-_~!*()", u"Az09-_~!*()"},
+      {u"`=\\@#$%^&+|{}[]:;\"'<>,?/",
+       u"%60%3D%5C%40%23%24%25%5E%26%2B%7C%7B%7D%5B%5D%3A%3B%22%27%3C%3E%2C%3F%2F"},
+      {u"€", u"%E2%82%AC"},
+      // Characters code page 936 cannot write are escaped as well.
+      {u"\u0E01", u"%E0%B8%81"},
+      {u"\u00A5", u"%C2%A5"},
+      // Control characters.
+      {u"a\tb\r\n\x7f", u"a%09b%0D%0A%7F"},
+      {std::u16string(1, u'\0'), u"%00"},
+      // A surrogate pair is one four-byte sequence.
+      {u"\U0001F600", u"%F0%9F%98%80"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(text::GoogleUrlEncode(c.plain), c.coded);
+    EXPECT_EQ(text::GoogleUrlDecode(c.coded), c.plain);
+  }
+  // A lone surrogate has no UTF-8 form.
+  EXPECT_EQ(text::GoogleUrlEncode(u"\xD800x"), u"%EF%BF%BDx");
+}
+
+struct DecodeCase {
+  std::u16string coded;
+  std::u16string plain;
+};
+
+TEST(GoogleUrlDecode, LiteralAndMalformedInput) {
+  const DecodeCase cases[] = {
+      {u"a+b", u"a+b"},
+      {u"%20x%20", u" x "},
+      {u"%e4%b8%ad", u"中"},
+      {u"50%", u"50%"},
+      {u"5%2", u"5%2"},
+      {u"%E4%B8", u"%E4%B8"},       // cut off by the end
+      {u"%E4%B8%A", u"%E4%B8%A"},
+      {u"%zz%41", u"%zzA"},         // no hexadecimal digits
+      {u"%80%41", u"%80A"},         // stray continuation byte
+      {u"%C3%28", u"%C3("},         // continuation of the wrong form
+      {u"%F8%88%80%80", u"%F8%88%80%80"},
+      {u"%F4%90%80%80", u"%F4%90%80%80"},  // past U+10FFFF
+      {u"%ED%A0%BD%ED%B8%80", u"\U0001F600"},  // older encoders' pair form
+  };
+  for (const DecodeCase& c : cases) EXPECT_EQ(text::GoogleUrlDecode(c.coded), c.plain);
+}
+
+TEST(BaiduUrlCoding, KnownEscapes) {
+  EXPECT_EQ(text::BaiduUrlEncode(u"中"), u"%D6%D0");
+  EXPECT_EQ(text::BaiduUrlEncode(u"a b&c=%+?#€\u0E01"), u"a b&c=%+?#€\u0E01");
+  EXPECT_EQ(text::BaiduUrlEncode(u"x體y"), u"x%F3%77y");
+  const Case decodes[] = {
+      {u"中", u"%D6%D0"},
+      {u"中", u"%d6%d0"},
+      {u"a b", u"a+b"},
+      {u"A", u"%41"},
+      {u"x中", u"%D6x%D0"},        // the plain character comes first
+      {u"100%", u"100%"},
+      {u"%zz中", u"%zz%D6%D0"},    // a lone "%" eats nothing
+      {u"5%A", u"5%A"},
+      {u"\uFFFD", u"%D6"},          // a lead byte left over
+      {u"\uFFFD", u"%81%20"},       // a pair naming no character
+  };
+  for (const Case& c : decodes) EXPECT_EQ(text::BaiduUrlDecode(c.coded), c.plain);
+}
+
+TEST(UrlCoding, LongTextsRoundTrip) {
+  std::u16string text;
+  while (text.size() < 70000) text += u"新闻 News?&=中文\U0001F600é";
+  EXPECT_EQ(text::GoogleUrlDecode(text::GoogleUrlEncode(text)), text);
+  std::u16string gb;
+  while (gb.size() < 70000) gb += u"新闻News中文";
+  EXPECT_EQ(text::BaiduUrlDecode(text::BaiduUrlEncode(gb)), gb);
+}
+
+TEST(UrlCoding, ModeSelectsTheDialect) {
+  Common common;
+  EXPECT_EQ(common.UrlEncode(u"中 "), u"%D6%D0 ");
+  EXPECT_EQ(common.UrlEncode(u"中 ", 0), u"%E4%B8%AD%20");
+  EXPECT_EQ(common.UrlDecode(u"%D6%D0+"), u"中 ");
+  EXPECT_EQ(common.UrlDecode(u"%E4%B8%AD+", 0), u"中+");
+  for (int16_t mode : {2, -1}) {
+    EXPECT_EQ(common.UrlEncode(u"中", mode), u"");
+    EXPECT_EQ(common.UrlDecode(u"%D6%D0", mode), u"");
+  }
+}
+
+TEST(UrlCoding, ByName) {
+  auto common = std::make_shared<Common>();
+  EXPECT_EQ(Invoke(*common, u"urlencode", {Variant(u"中")}), Variant(u"%D6%D0"));
+  EXPECT_EQ(Invoke(*common, u"UrlEncode", {Variant(u"中"), Variant(int16_t{0})}),
+            Variant(u"%E4%B8%AD"));
+  EXPECT_EQ(Invoke(*common, u"BaiduUrlDecode", {Variant(u"%D6%D0")}), Variant(u"中"));
+  EXPECT_EQ(Invoke(*common, u"GoogleUrlEncode", {Variant(u"é")}), Variant(u"%C3%A9"));
+}
+
+TEST(UrlCoding, PageClassesForward) {
+  auto wap = std::make_shared<WAP>();
+  EXPECT_EQ(wap->UniCodeToGb(u"%E4%B8%AD"), u"中");
+  EXPECT_TRUE(wap->state().CC);
+  auto xml = std::make_shared<EnXML>();
+  EXPECT_EQ(Invoke(*xml, u"UniCodeToGb", {Variant(u"%C3%A9")}), Variant(u"é"));
+  EXPECT_EQ(Invoke(*xml, u"UrlDecode", {Variant(u"%D6%D0")}), Variant(u"中"));
+  EXPECT_EQ(Invoke(*xml, u"UrlEncode", {Variant(u"中"), Variant(int16_t{5})}), Variant(u""));
+  auto php = std::make_shared<PHPXML>();
+  for (const char16_t* name : {u"UrlEncode", u"UrlDecode", u"UniCodeToGb"}) {
+    try {
+      Invoke(*php, name, {Variant(u"x")});
+      ADD_FAILURE() << "PHPXML has it";
+    } catch (const ScriptError& e) {
+      EXPECT_EQ(e.number(), kErrNoMember);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel
