@@ -1,7 +1,26 @@
-// Member group of Common and of the page classes: Text and markup utilities: encoding and escaping, cut repair, joining,
-// highlighting and style tags.
-// Common takes in CommonTextMembers, the page classes PageTextMembers;
-// each group's member table is merged into its classes' interfaces.
+// Member group of Common and of the page classes: text and markup
+// utilities: HTML encoding and entity escaping, cut repair, joining,
+// keyword highlighting and style tags.
+//
+// Common does the work on its arguments alone. The page classes offer the
+// same members, most of them by handing the call to their Common instance
+// CC (created on first use; "" when the call fails). Which class has which
+// member is decided by its member table:
+//
+//   HtmlEnCode, HTMLDecode     all but PHPXML (EnXML's HtmlEnCode gives a
+//                              Variant when called by name)
+//   SpecialMark, DelSpecialMark  every page class
+//   FixCodes                   XML, EnXML, PHPXML
+//   FixWmlCode                 WAP, EnWAP (the same repair as FixCodes)
+//   SplitText, SplitRichText   XML, EnXML forward; WAP, EnWAP run their own
+//                              copy, which touches no CC
+//   SplitMultiText             all but PHPXML; writes to the response
+//   ReplaceString              all but PHPXML
+//   FontStyle                  XML, EnXML (the WML classes' FontStyle is a
+//                              markup builder of theirs)
+//
+// The C++ methods exist on every page class; calling one that the class's
+// table leaves out does what the forwarding rule does.
 #ifndef ZORVADEL_TEXT_MEMBERS_H_
 #define ZORVADEL_TEXT_MEMBERS_H_
 
@@ -19,17 +38,65 @@ struct PageClassTraits;
 
 class CommonTextMembers {
  public:
+  // Markup characters as entities, tabs as four blanks, CR as CR LF, blanks
+  // as "&nbsp;" where a browser would fold them.
+  std::u16string HtmlEnCode(const std::u16string& to_do_string);
+  // "&amp;", "&quot;", "&lt;", "&gt;", "&nbsp;", then "&#1;" to "&#255;".
+  std::u16string HTMLDecode(const std::u16string& to_do_string);
+  // Full escape for WML or XHTML, line ends and blanks as "&nbsp;".
+  std::u16string SpecialMark(const std::u16string& process_content);
+  // Escape that keeps line breaks as "<br/>" and leaves "&" alone.
+  std::u16string DelSpecialMark(const std::u16string& process_content);
+  // CR LF as "<br/>", runs of "<br/>" collapsed.
+  std::u16string EnterHebing(const std::u16string& process_content);
+  // Repair of a piece cut out of a longer markup text.
+  std::u16string FixCodes(const std::u16string& to_show_content);
+
+  std::u16string SplitText(const std::u16string& content, const std::u16string& split_mark,
+                           const std::u16string& pre_text, const std::u16string& last_text,
+                           const std::u16string& split_char);
+  std::u16string SplitRichText(const std::u16string& names, const std::u16string& values,
+                               const std::u16string& split_mark, const std::u16string& pre_text,
+                               const std::u16string& mid_text, const std::u16string& last_text);
+  // By name, StyleString defaults to "" and SplitMark to one blank.
+  std::u16string FontStyle(const std::u16string& content, const std::u16string& style_string,
+                           const std::u16string& split_mark);
+  std::u16string ReplaceString(const std::u16string& key_words,
+                               const std::u16string& to_do_string,
+                               const std::u16string& pre_text, const std::u16string& last_text);
 
  protected:
   CommonTextMembers() = default;
   ~CommonTextMembers() = default;
-
- private:
-  Common& self();
 };
 
 class PageTextMembers {
  public:
+  std::u16string HtmlEnCode(const std::u16string& to_do_string);
+  std::u16string HTMLDecode(const std::u16string& to_do_string);
+  std::u16string SpecialMark(const std::u16string& process_content);
+  std::u16string DelSpecialMark(const std::u16string& process_content);
+  std::u16string FixCodes(const std::u16string& to_show_content);
+  // The WML classes' name for FixCodes.
+  std::u16string FixWmlCode(const std::u16string& to_show_content);
+  std::u16string SplitText(const std::u16string& content, const std::u16string& split_mark,
+                           const std::u16string& pre_text, const std::u16string& last_text,
+                           const std::u16string& split_char);
+  std::u16string SplitRichText(const std::u16string& names, const std::u16string& values,
+                               const std::u16string& split_mark, const std::u16string& pre_text,
+                               const std::u16string& mid_text, const std::u16string& last_text);
+  // Writes, per piece of `show_content` (split at `split_mark`), the
+  // filtered PreText piece, content piece and LastText piece of the same
+  // number in one write; a piece whose frame pieces are missing is skipped.
+  void SplitMultiText(const std::u16string& show_content, const std::u16string& split_mark,
+                      const std::u16string& pre_text, const std::u16string& last_text);
+  std::u16string ReplaceString(const std::u16string& key_words,
+                               const std::u16string& to_do_string,
+                               const std::u16string& pre_text, const std::u16string& last_text);
+  // The XHTML classes' FontStyle: the content passes the output filter
+  // first.
+  std::u16string FontStyle(const std::u16string& content, const std::u16string& style_string,
+                           const std::u16string& split_mark);
 
  protected:
   PageTextMembers() = default;
@@ -37,6 +104,8 @@ class PageTextMembers {
 
  private:
   PageObject& self();
+  // The page's output filter Ascii.
+  std::u16string OutputFilter(const std::u16string& text);
 };
 
 // The members these groups add to Common's interface and to a page class's.
