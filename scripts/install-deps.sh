@@ -8,7 +8,12 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   libssl-dev
+  libpcre2-dev
+  libmicrohttpd-dev curl
 )
+# Only for bench/serve_load.sh, which asks for them with --bench.
+bench_packages=(wrk nginx-light)
+if [ "${1:-}" = "--bench" ]; then packages=("${bench_packages[@]}"); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -23,9 +23,18 @@
 
 #include "zorvadel/charset_members.h"
 #include "zorvadel/coding_members.h"
+#include "zorvadel/debug_members.h"
 #include "zorvadel/engine.h"
+#include "zorvadel/form_members.h"
+#include "zorvadel/frame_members.h"
+#include "zorvadel/fragment_members.h"
 #include "zorvadel/langdata_members.h"
+#include "zorvadel/link_members.h"
+#include "zorvadel/output_members.h"
 #include "zorvadel/page_state.h"
+#include "zorvadel/ready_members.h"
+#include "zorvadel/request_members.h"
+#include "zorvadel/strip_members.h"
 #include "zorvadel/text_members.h"
 #include "zorvadel/variant.h"
 
@@ -48,7 +57,16 @@ class PageObject : public Object,
                    public PageTextMembers,
                    public PageCharsetMembers,
                    public PageLangDataMembers,
-                   public PageCodingMembers {
+                   public PageCodingMembers,
+                   public PageOutputMembers,
+                   public PageRequestMembers,
+                   public PageFragmentMembers,
+                   public PageStripMembers,
+                   public PageLinkMembers,
+                   public PageFormMembers,
+                   public PageFrameMembers,
+                   public PageDebugMembers,
+                   public PageReadyMembers {
  public:
   PageState& state() { return state_; }
   const PageState& state() const { return state_; }
@@ -138,7 +156,8 @@ class Common final : public Object,
                      public CommonTextMembers,
                      public CommonCharsetMembers,
                      public CommonLangDataMembers,
-                     public CommonCodingMembers {
+                     public CommonCodingMembers,
+                     public CommonStripMembers {
  public:
   const ClassInfo& Class() const override;
 
@@ -156,7 +175,7 @@ class Common final : public Object,
   CommonState state_;
 };
 
-class WAPXHTML final : public Object {
+class WAPXHTML final : public Object, public WapXhtmlFragmentMembers {
  public:
   const ClassInfo& Class() const override;
 
@@ -167,7 +186,7 @@ class WAPXHTML final : public Object {
   std::shared_ptr<zorvadel::Common> cc_;
 };
 
-class WAPWML final : public Object {
+class WAPWML final : public Object, public WapWmlFragmentMembers {
  public:
   const ClassInfo& Class() const override;
 };

@@ -16,8 +16,8 @@
 //                              copy, which touches no CC
 //   SplitMultiText             all but PHPXML; writes to the response
 //   ReplaceString              all but PHPXML
-//   FontStyle                  XML, EnXML (the WML classes' FontStyle is a
-//                              markup builder of theirs)
+//   FontStyle                  XML, EnXML forward; WAP, EnWAP build the
+//                              elements themselves (no trimming)
 //
 // The C++ methods exist on every page class; calling one that the class's
 // table leaves out does what the forwarding rule does.
@@ -93,8 +93,9 @@ class PageTextMembers {
   std::u16string ReplaceString(const std::u16string& key_words,
                                const std::u16string& to_do_string,
                                const std::u16string& pre_text, const std::u16string& last_text);
-  // The XHTML classes' FontStyle: the content passes the output filter
-  // first.
+  // The content passes the output filter first. The XHTML classes forward
+  // to CC; the WML classes nest the elements themselves around the filtered
+  // text, untrimmed (markup/tables.h).
   std::u16string FontStyle(const std::u16string& content, const std::u16string& style_string,
                            const std::u16string& split_mark);
 

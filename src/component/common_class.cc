@@ -80,6 +80,7 @@ const ClassInfo& Common::Class() const {
         .Inherit(CommonCharsetMemberTable())
         .Inherit(CommonLangDataMemberTable())
         .Inherit(CommonCodingMemberTable())
+        .Inherit(CommonStripMemberTable())
         .Build();
   }();
   return info;
@@ -92,12 +93,16 @@ Common& WAPXHTML::UseCC() {
 
 const ClassInfo& WAPXHTML::Class() const {
   static const ClassInfo info =
-      ClassBuilder<WAPXHTML>(u"WAPXHTML").ObjectProperty<&WAPXHTML::cc_>(u"CC").Build();
+      ClassBuilder<WAPXHTML>(u"WAPXHTML")
+          .ObjectProperty<&WAPXHTML::cc_>(u"CC")
+          .Inherit(WapXhtmlFragmentMemberTable())
+          .Build();
   return info;
 }
 
 const ClassInfo& WAPWML::Class() const {
-  static const ClassInfo info = ClassBuilder<WAPWML>(u"WAPWML").Build();
+  static const ClassInfo info =
+      ClassBuilder<WAPWML>(u"WAPWML").Inherit(WapWmlFragmentMemberTable()).Build();
   return info;
 }
 

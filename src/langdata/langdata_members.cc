@@ -13,9 +13,10 @@
 namespace zorvadel {
 namespace {
 
-// The page's output filter. Until the output filter lands the text passes
-// unchanged; this is the only place that needs to call it.
-std::u16string OutputFilter(PageObject& /*page*/, std::u16string text) { return text; }
+// The page's output filter; this is the only place that calls it.
+std::u16string OutputFilter(PageObject& page, const std::u16string& text) {
+  return page.Ascii(text);
+}
 
 // GetPinYin's default for scripts: the site name of the class's language
 // (only EnXML has the English one).
@@ -68,7 +69,7 @@ std::u16string PageLangDataMembers::QueryWeek(const Variant& your_date) {
     return english ? cc.EnQueryWeek(your_date) : cc.QueryWeek(your_date);
   });
   std::u16string filtered;
-  Step([&] { filtered = OutputFilter(page, std::move(name)); });
+  Step([&] { filtered = OutputFilter(page, name); });
   return filtered;
 }
 

@@ -50,12 +50,33 @@ bool KeepsEntity(std::u16string_view segment) {
     if (segment == name) return true;
   }
   if (segment.size() < 2 || segment[0] != u'&' || segment[1] != u'#') return false;
+  // The named entities hold no second "&", and a number can hold one only as
+  // the "&H"/"&O" that opens it ("&#&H41" is the one such shape that passes).
+  // Deciding the rest here keeps the numeric parse off the long pieces that a
+  // run of ampersands before one far ";" would otherwise hand it again and
+  // again.
+  const size_t inner = segment.find(u'&', 1);
+  if (inner != std::u16string_view::npos && segment.find(u'&', inner + 1) != std::u16string_view::npos) {
+    return false;
+  }
   if (segment.size() > 3 && (segment[2] == u'x' || segment[2] == u'X')) {
     std::u16string radix_form = u"&H";
     radix_form.append(segment.substr(3));
     if (IsNumeric(std::u16string_view(radix_form))) return true;
   }
   return IsNumeric(segment.substr(2));
+}
+
+bool KeepsAmpersand(std::u16string_view text, size_t amp, AmpersandCursor* cursor) {
+  // The first ";" at or after the "&" only moves forward with the
+  // ampersands, so it is searched again only once passed: a text full of
+  // bare ampersands stays linear.
+  if (!cursor->known || (cursor->semicolon != std::u16string_view::npos && cursor->semicolon < amp)) {
+    cursor->semicolon = text.find(u';', amp);
+    cursor->known = true;
+  }
+  if (cursor->semicolon == std::u16string_view::npos) return false;
+  return KeepsEntity(text.substr(amp, cursor->semicolon - amp));
 }
 
 void AppendHexCharRef(char16_t unit, std::u16string* out) {
@@ -74,21 +95,11 @@ void AppendHexCharRef(char16_t unit, std::u16string* out) {
 std::u16string RepairAmpersands(std::u16string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  // The first ";" at or after the current "&" only moves forward as the
-  // ampersands do, so it is searched again only once passed: the repair
-  // stays linear even for a text full of bare ampersands.
-  size_t semicolon = 0;
-  bool semicolon_known = false;
+  AmpersandCursor cursor;
   size_t copied = 0;
   for (size_t amp = text.find(u'&'); amp != std::u16string_view::npos;
        amp = text.find(u'&', amp + 1)) {
-    if (!semicolon_known || (semicolon != std::u16string_view::npos && semicolon < amp)) {
-      semicolon = text.find(u';', amp);
-      semicolon_known = true;
-    }
-    const bool keep = semicolon != std::u16string_view::npos &&
-                      KeepsEntity(text.substr(amp, semicolon - amp));
-    if (keep) continue;
+    if (KeepsAmpersand(text, amp, &cursor)) continue;
     out.append(text.substr(copied, amp + 1 - copied));
     out.append(u"amp;");
     copied = amp + 1;

@@ -5,6 +5,7 @@
 #ifndef ZORVADEL_TEXT_CHARSET_REFS_H_
 #define ZORVADEL_TEXT_CHARSET_REFS_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,15 @@ namespace zorvadel::text {
 // with the runtime's general numeric parse, so "&#x 41" or "&#1e2" pass too),
 // and exactly "&lt", "&gt", "&apos", "&quot", "&amp" or "&nbsp".
 bool KeepsEntity(std::u16string_view segment);
+
+// The keep rule for the "&" at `amp` of a whole text: the piece up to the
+// first ";" after it passes KeepsEntity. Scanning a text's ampersands in
+// order with one cursor keeps the search for ";" linear.
+struct AmpersandCursor {
+  size_t semicolon = 0;
+  bool known = false;
+};
+bool KeepsAmpersand(std::u16string_view text, size_t amp, AmpersandCursor* cursor);
 
 // Appends the reference of one UTF-16 unit: "&#x", its value in upper-case
 // hexadecimal without leading zeros, ";" (U+4E2D gives "&#x4E2D;").

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "markup/tables.h"
 #include "text/cut_repair.h"
 #include "text/html_escape.h"
 #include "text/joining.h"
@@ -77,9 +78,9 @@ std::u16string CommonTextMembers::ReplaceString(const std::u16string& key_words,
 
 PageObject& PageTextMembers::self() { return static_cast<PageObject&>(*this); }
 
-// TODO(output filter): returns the text unchanged until the output filter
-// Ascii lands; then this is the one call to replace.
-std::u16string PageTextMembers::OutputFilter(const std::u16string& text) { return text; }
+std::u16string PageTextMembers::OutputFilter(const std::u16string& text) {
+  return self().Ascii(text);
+}
 
 std::u16string PageTextMembers::HtmlEnCode(const std::u16string& to_do_string) {
   return self().ForwardToCC([&](Common& cc) { return cc.HtmlEnCode(to_do_string); });
@@ -169,6 +170,11 @@ std::u16string PageTextMembers::FontStyle(const std::u16string& content,
   // When the filter fails, the empty text goes on.
   std::u16string filtered;
   Step([&] { filtered = OutputFilter(content); });
+  // The WML classes build the elements themselves and keep the text as the
+  // filter left it, blanks at the ends included.
+  if (self().family() == Family::kW) {
+    return markup::WmlFontStyle(filtered, style_string, split_mark);
+  }
   return self().ForwardToCC(
       [&](Common& cc) { return cc.FontStyle(filtered, style_string, split_mark); });
 }
@@ -245,7 +251,7 @@ std::vector<MemberInfo> PageTextMemberTable(const PageClassTraits& traits) {
         .Method<&P::ReplaceString>(u"ReplaceString", {Req(u"KeyWords"), Req(u"ToDoString"),
                                                       Req(u"PreText"), Req(u"LastText")});
   }
-  if (xhtml) {
+  if (xhtml || wml) {
     builder.Method<&P::FontStyle>(u"FontStyle", {Req(u"Content"), Opt(u"StyleString", u""),
                                                  Opt(u"SplitMark", u" ")});
   }

@@ -114,5 +114,19 @@ TEST(CharsetUtfToGb, UndoesUni) {
   for (const std::u16string& s : samples) EXPECT_EQ(UtfToGb(Uni(s)), s);
 }
 
+// Runs of ampersands before one far ";" must not hand every long piece to the
+// numeric test again (the page filter of PHPXML goes through here).
+TEST(CharsetUni, AmpersandRunsBeforeOneSemicolon) {
+  std::u16string input;
+  for (int i = 0; i < 300000; ++i) input += u"&#x";
+  input += u";";
+  std::u16string expected;
+  for (int i = 0; i < 300000; ++i) expected += u"&amp;#x";
+  expected += u";";
+  EXPECT_EQ(Uni(input), expected);
+  EXPECT_EQ(Uni(u"&#&H41;"), u"&#&amp;H41;");  // the first "&" is kept
+  EXPECT_EQ(Uni(u"&#&H4&1;"), u"&amp;#&amp;H4&amp;1;");
+}
+
 }  // namespace
 }  // namespace zorvadel::text

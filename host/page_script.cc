@@ -1,0 +1,208 @@
+// The page-script interpreter shared by zorvadel-run and zorvadel-serve.
+#include "page_script.h"
+
+#include <cctype>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/codepage/codepage.h"
+#include "zorvadel/dispatch.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::host {
+namespace {
+
+std::u16string U16(const std::string& utf8) { return codepage::FromUtf8(utf8); }
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string TextOf(const Json& value, const char* what) {
+  if (!value.is_string()) throw ScriptFormatError{std::string(what) + " must be a string"};
+  return value.get<std::string>();
+}
+
+// The objects a step can name: the context objects and those it created.
+class Scope {
+ public:
+  explicit Scope(engine::MemoryPage& page) : page_(page) {}
+
+  void Define(const std::string& name, ObjectPtr object) {
+    objects_[Lower(name)] = std::move(object);
+  }
+
+  // Splits "w.A" into the object and the member; "Request" alone is the
+  // object with its default member.
+  std::vector<ObjectPtr> Objects() const {
+    std::vector<ObjectPtr> objects;
+    for (const auto& [name, object] : objects_) objects.push_back(object);
+    return objects;
+  }
+
+  std::pair<ObjectPtr, std::u16string> Resolve(const std::string& target) const {
+    size_t dot = target.find('.');
+    std::string object = Lower(target.substr(0, dot));
+    std::u16string member = dot == std::string::npos ? u"" : U16(target.substr(dot + 1));
+    Context& context = page_.context();
+    if (object == "request") return {context.GetRequest(), member};
+    if (object == "response") return {context.GetResponse(), member};
+    if (object == "server") return {context.GetServer(), member};
+    if (object == "session") return {context.GetSession(), member};
+    if (object == "application") return {context.GetApplication(), member};
+    auto it = objects_.find(object);
+    if (it == objects_.end() || !it->second) throw ScriptError(424, u"Object required");
+    return {it->second, member};
+  }
+
+ private:
+  engine::MemoryPage& page_;
+  std::map<std::string, ObjectPtr> objects_;
+};
+
+// Session.KEY and Application.KEY name a value unless KEY is a member.
+bool IsValueAccess(const ObjectPtr& object, const std::u16string& member) {
+  return !member.empty() &&
+         (dynamic_cast<Session*>(object.get()) || dynamic_cast<Application*>(object.get())) &&
+         !object->Class().Has(member);
+}
+
+std::vector<Variant> Arguments(const Json& step) {
+  std::vector<Variant> args;
+  if (!step.contains("args")) return args;
+  if (!step["args"].is_array()) throw ScriptFormatError{"\"args\" must be an array"};
+  for (const Json& a : step["args"]) args.push_back(JsonToVariant(a));
+  return args;
+}
+
+Variant Read(const ObjectPtr& object, const std::u16string& member, std::vector<Variant> args) {
+  if (IsValueAccess(object, member)) {
+    return Invoke(*object, u"", {Variant(member)});
+  }
+  return Invoke(*object, member, std::move(args));
+}
+
+void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
+  if (!step.is_object()) throw ScriptFormatError{"a step must be an object"};
+  Context& context = page.context();
+  if (step.contains("create")) {
+    std::string name = TextOf(step["create"], "create");
+    std::string progid = TextOf(step.value("progid", Json()), "progid");
+    scope.Define(name, context.GetServer()->CreateObject(U16(progid)));
+  } else if (step.contains("let")) {
+    auto [object, member] = scope.Resolve(TextOf(step["let"], "let"));
+    if (!step.contains("value")) throw ScriptFormatError{"\"let\" needs a \"value\""};
+    Variant value = JsonToVariant(step["value"]);
+    if (IsValueAccess(object, member)) {
+      Invoke(*object, u"", {Variant(member), value}, CallKind::kLet);
+    } else {
+      std::vector<Variant> args = Arguments(step);
+      args.push_back(value);
+      Invoke(*object, member, std::move(args), CallKind::kLet);
+    }
+  } else if (step.contains("call")) {
+    auto [object, member] = scope.Resolve(TextOf(step["call"], "call"));
+    Read(object, member, Arguments(step));
+  } else if (step.contains("write")) {
+    auto [object, member] = scope.Resolve(TextOf(step["write"], "write"));
+    Variant result = Read(object, member, Arguments(step));
+    context.GetResponse()->Write(CStr(result));
+  } else if (step.contains("echo")) {
+    context.GetResponse()->Write(U16(TextOf(step["echo"], "echo")));
+  } else {
+    throw ScriptFormatError{"unknown step " + step.dump()};
+  }
+}
+
+}  // namespace
+
+Variant JsonToVariant(const Json& value) {
+  switch (value.type()) {
+    case Json::value_t::string:
+      return Variant(U16(value.get<std::string>()));
+    case Json::value_t::boolean:
+      return Variant(value.get<bool>());
+    case Json::value_t::null:
+      return Variant::Null();
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned: {
+      if (value.is_number_unsigned() && value.get<uint64_t>() > INT64_MAX) {
+        return Variant(value.get<double>());
+      }
+      int64_t n = value.get<int64_t>();
+      if (n >= INT16_MIN && n <= INT16_MAX) return Variant(static_cast<int16_t>(n));
+      if (n >= INT32_MIN && n <= INT32_MAX) return Variant(static_cast<int32_t>(n));
+      return Variant(static_cast<double>(n));
+    }
+    case Json::value_t::number_float:
+      return Variant(value.get<double>());
+    case Json::value_t::object:
+      if (value.contains("missing") && value["missing"] == true) return Variant::Missing();
+      throw ScriptFormatError{"an argument object must be {\"missing\": true}"};
+    default:
+      throw ScriptFormatError{"unsupported JSON value: " + value.dump()};
+  }
+}
+
+void FillRequestFacts(const Json& request, engine::RequestFacts* facts) {
+  if (!request.is_object()) throw ScriptFormatError{"\"request\" must be an object"};
+  for (const auto& [key, value] : request.items()) {
+    if (key == "method") {
+      facts->method = TextOf(value, "request.method");
+    } else if (key == "url") {
+      facts->url = TextOf(value, "request.url");
+    } else if (key == "host") {
+      facts->host = TextOf(value, "request.host");
+    } else if (key == "form") {
+      facts->form = TextOf(value, "request.form");
+    } else if (key == "remote_addr") {
+      facts->remote_addr = TextOf(value, "request.remote_addr");
+    } else if (key == "local_addr") {
+      facts->local_addr = TextOf(value, "request.local_addr");
+    } else if (key == "headers" || key == "server_variables") {
+      if (!value.is_object()) {
+        throw ScriptFormatError{"request." + key + " must be an object"};
+      }
+      auto& list = key == "headers" ? facts->headers : facts->server_variables;
+      for (const auto& [name, text] : value.items()) {
+        list.emplace_back(name, TextOf(text, "a header value"));
+      }
+    } else {
+      throw ScriptFormatError{"unknown request key \"" + key + "\""};
+    }
+  }
+}
+
+void FillSessionValues(const Json& values, Session& session) {
+  if (!values.is_object()) throw ScriptFormatError{"\"session\" must be an object"};
+  for (const auto& [key, value] : values.items()) {
+    session.SetValue(U16(key), JsonToVariant(value));
+  }
+}
+
+StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
+  if (!steps.is_array()) throw ScriptFormatError{"a script needs \"steps\""};
+  Scope scope(page);
+  StepsOutcome outcome;
+  size_t index = 0;
+  try {
+    for (const Json& step : steps) {
+      ++index;
+      RunStep(step, scope, page);
+    }
+  } catch (const ScriptError& e) {
+    outcome.error = e;
+    outcome.step = index;
+  } catch (ScriptFormatError& e) {
+    e.step = index;
+    throw;
+  }
+  outcome.objects = scope.Objects();
+  return outcome;
+}
+
+}  // namespace zorvadel::host

@@ -1,0 +1,71 @@
+// The JSON page script that zorvadel-run plays and zorvadel-serve serves:
+// its literal values, its "request" and "session" keys, and the steps that
+// drive the page's objects. Both hosts run steps through this one
+// interpreter, so a script behaves alike on the command line and over HTTP.
+//
+// Step forms (each a JSON object):
+//   {"create": NAME, "progid": PROGID}     Server.CreateObject, kept as NAME
+//   {"let": "OBJ.MEMBER", "value": V, "args": [...]}
+//   {"call": "OBJ.MEMBER", "args": [...]}  result dropped
+//   {"write": "OBJ.MEMBER", "args": [...]} result written as text
+//   {"echo": TEXT}                         literal text written
+// OBJ is a created name or one of Request, Response, Server, Session,
+// Application; "Session.KEY" and "Application.KEY" name a stored value
+// unless KEY is a member of the object.
+#ifndef ZORVADEL_HOST_PAGE_SCRIPT_H_
+#define ZORVADEL_HOST_PAGE_SCRIPT_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/engine/memory_engine.h"
+#include "zorvadel/engine.h"
+#include "zorvadel/variant.h"
+
+namespace zorvadel::host {
+
+using Json = nlohmann::json;
+
+// A malformed page script: not a run-time error of the page but a fault of
+// the file. `step` is the 1-based step at fault, 0 outside the steps.
+struct ScriptFormatError {
+  std::string message;
+  size_t step = 0;
+};
+
+// A JSON value as a script literal: a string is a String; an integer is an
+// Integer when it fits 16 bits, else a Long, else a Double; a fraction a
+// Double; true/false a Boolean; null Null; {"missing": true} an omitted
+// argument. Anything else throws ScriptFormatError.
+Variant JsonToVariant(const Json& value);
+
+// The "request" object of a script into `facts`; unknown keys and values of
+// the wrong type throw ScriptFormatError.
+void FillRequestFacts(const Json& request, engine::RequestFacts* facts);
+
+// The "session" object of a script: each key stored as a session value.
+void FillSessionValues(const Json& values, Session& session);
+
+// How playing the steps ended.
+struct StepsOutcome {
+  // The run-time error that ended the steps, and its 1-based step; none when
+  // every step ran. What was written before it stays written.
+  std::optional<ScriptError> error;
+  size_t step = 0;
+  // The objects the steps created. The caller keeps them until after page
+  // end, as a script's variables hold theirs until the page is over.
+  std::vector<ObjectPtr> objects;
+};
+
+// Plays `steps` (a JSON array) against the page. A run-time error ends the
+// play and is returned; a malformed step throws ScriptFormatError. Page end
+// (OnEndPage) is left to the caller.
+StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page);
+
+}  // namespace zorvadel::host
+
+#endif  // ZORVADEL_HOST_PAGE_SCRIPT_H_

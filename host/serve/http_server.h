@@ -1,0 +1,71 @@
+// The HTTP side of zorvadel-serve, over libmicrohttpd: a pool of threads,
+// each with its own epoll loop, keep-alive connections, and for each request
+// a route of the site (a page, a static file, a redirect or an error).
+//
+// How a request becomes a RequestFacts:
+//   - url: the raw request target exactly as it came on the request line,
+//     taken from the URI-log hook, which sees it before the library splits
+//     off the query and %XX-decodes the path and the arguments. The pages
+//     must see the query undecoded: its bytes are decoded later with the
+//     session's code page, and "%26" inside a value must not become a "&".
+//   - headers: every request header in the order received; host: the Host
+//     header (the listening address and port when there is none).
+//   - form: the posted body when its type is
+//     application/x-www-form-urlencoded (other bodies are read and dropped).
+//     Bodies over the size limit get 413.
+//   - remote_addr and local_addr from the connection's socket, and the
+//     server variables SERVER_PORT (the port the request came in on),
+//     SERVER_PROTOCOL, REMOTE_PORT and SERVER_SOFTWARE.
+// Pages answer GET, HEAD and POST; files GET and HEAD; other methods get 405.
+#ifndef ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
+#define ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "serve/page_runner.h"
+#include "serve/site.h"
+
+struct MHD_Daemon;
+
+namespace zorvadel::serve {
+
+struct ServerOptions {
+  std::string address = "127.0.0.1";  // IPv4 or IPv6 (brackets allowed)
+  uint16_t port = 8080;                // 0 picks a free port
+  unsigned threads = 1;
+  size_t max_body = size_t{1} << 20;
+  unsigned idle_timeout_seconds = 30;  // keep-alive connections left idle
+};
+
+class HttpServer {
+ public:
+  HttpServer(const Site& site, PageRunner& runner, ServerOptions options);
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // Binds and starts the threads; false with `error` set when it cannot.
+  bool Start(std::string* error);
+  // Closes the listening socket and the connections and joins the threads.
+  void Stop();
+  // The port bound (the chosen one when the options asked for 0).
+  uint16_t port() const { return bound_port_; }
+
+  const ServerOptions& options() const { return options_; }
+
+ private:
+  // The libmicrohttpd callbacks, which answer for this object.
+  friend struct Callbacks;
+
+  const Site& site_;
+  PageRunner& runner_;
+  ServerOptions options_;
+  MHD_Daemon* daemon_ = nullptr;
+  uint16_t bound_port_ = 0;
+};
+
+}  // namespace zorvadel::serve
+
+#endif  // ZORVADEL_HOST_SERVE_HTTP_SERVER_H_

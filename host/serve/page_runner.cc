@@ -1,0 +1,108 @@
+// One page through the in-memory engine, with the visitor's session.
+#include "serve/page_runner.h"
+
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "page_script.h"
+#include "platform/codepage/codepage.h"
+
+namespace zorvadel::serve {
+namespace {
+
+engine::ResponseResult ErrorResult(const std::string& text) {
+  engine::ResponseResult result;
+  result.status = 500;
+  result.headers.emplace_back("Content-Type", "text/plain; charset=utf-8");
+  result.body = text + "\n";
+  return result;
+}
+
+std::string ErrorText(const ScriptError& error) {
+  return "error " + std::to_string(error.number()) + ": " + codepage::ToUtf8(error.description());
+}
+
+void Log(const engine::RequestFacts& facts, const std::string& text) {
+  // One write per line, so lines of two pages do not interleave.
+  std::string line = "zorvadel-serve: " + std::string(engine::TargetPath(facts.url)) + ": " + text +
+                     "\n";
+  std::cerr << line << std::flush;
+}
+
+}  // namespace
+
+std::string SessionCookie(const std::string& id) {
+  return std::string(SessionStore::kCookieName) + "=" + id + "; Path=/; HttpOnly";
+}
+
+PageRunner::PageRunner(const Site& site, SessionStore& sessions)
+    : site_(site), sessions_(sessions), application_(std::make_shared<engine::MemoryApplication>()) {}
+
+std::shared_ptr<ServedSession> PageRunner::SessionOf(const engine::RequestFacts& facts,
+                                                     bool* fresh) {
+  const Clock::time_point now = Clock::now();
+  // A browser may send the cookie twice (a stale one from another path);
+  // the first that names a live session wins.
+  for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
+    if (pair.key != SessionStore::kCookieName) continue;
+    if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
+      *fresh = false;
+      return session;
+    }
+  }
+  *fresh = true;
+  return std::make_shared<ServedSession>(now);
+}
+
+engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts facts) {
+  bool fresh = false;
+  std::shared_ptr<ServedSession> session = SessionOf(facts, &fresh);
+  std::optional<std::string> error;
+  engine::ResponseResult result;
+  {
+    engine::MemoryPage page(facts, site_.root(), session, application_);
+    std::vector<ObjectPtr> objects;  // kept until after page end
+    try {
+      if (route.kind == Route::Kind::kPage) {
+        (*route.page)(page.context());
+      } else {
+        std::shared_ptr<const host::Json> script = site_.Script(route.file);
+        host::StepsOutcome outcome = host::PlaySteps((*script)["steps"], page);
+        objects = std::move(outcome.objects);
+        if (outcome.error) {
+          error = ErrorText(*outcome.error) + " (step " + std::to_string(outcome.step) + ")";
+        }
+      }
+    } catch (const ScriptError& e) {
+      error = ErrorText(e);
+    } catch (const host::ScriptFormatError& e) {
+      error = "malformed page script: " + e.message;
+      if (e.step != 0) error = *error + " (step " + std::to_string(e.step) + ")";
+    } catch (const std::exception& e) {
+      error = std::string("internal error: ") + e.what();
+    }
+    // The page ends either way: objects with page hooks get OnEndPage.
+    try {
+      page.EndPage();
+    } catch (const ScriptError& e) {
+      if (!error) error = ErrorText(e) + " (page end)";
+    } catch (const std::exception& e) {
+      if (!error) error = std::string("internal error: ") + e.what();
+    }
+    if (!error) result = page.Result();
+  }
+  if (error) {
+    Log(facts, *error);
+    result = ErrorResult(*error);
+  }
+  if (fresh && session->written()) {
+    std::string id = sessions_.Add(session, Clock::now());
+    if (!id.empty()) result.headers.emplace_back("Set-Cookie", SessionCookie(id));
+  }
+  return result;
+}
+
+}  // namespace zorvadel::serve

@@ -1,0 +1,49 @@
+// Runs one page of zorvadel-serve (a C++ page or a page script) through the
+// in-memory engine, with the visitor's session and the site's application,
+// and gives the response to send.
+//
+// The session comes from the session cookie; a visitor without a live one
+// gets a fresh session, which is kept (and its cookie sent, HttpOnly, for
+// the whole site) only when the page wrote to it.
+//
+// A run-time error that ends a page gives status 500 with a one-line text
+// ("error NUMBER: DESCRIPTION"), and so does a malformed page script. What
+// the page wrote before the error is not sent: it is cut off mid-markup and
+// may be in another code page and content type than the error text. The
+// error also goes to standard error with the page's path.
+#ifndef ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
+#define ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
+
+#include <memory>
+#include <string>
+
+#include "platform/engine/memory_engine.h"
+#include "platform/engine/request_data.h"
+#include "platform/engine/response_result.h"
+#include "serve/session_store.h"
+#include "serve/site.h"
+
+namespace zorvadel::serve {
+
+class PageRunner {
+ public:
+  PageRunner(const Site& site, SessionStore& sessions);
+
+  // `route` is a kPage or kScript route of `facts.url`.
+  engine::ResponseResult Run(const Route& route, engine::RequestFacts facts);
+
+ private:
+  // The session named by the request's cookie, or a fresh one (`fresh`).
+  std::shared_ptr<ServedSession> SessionOf(const engine::RequestFacts& facts, bool* fresh);
+
+  const Site& site_;
+  SessionStore& sessions_;
+  std::shared_ptr<engine::MemoryApplication> application_;
+};
+
+// "NAME=ID; Path=/; HttpOnly" for the session cookie.
+std::string SessionCookie(const std::string& id);
+
+}  // namespace zorvadel::serve
+
+#endif  // ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_

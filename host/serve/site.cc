@@ -1,0 +1,220 @@
+// URL paths to pages, scripts and files of the site folder.
+#include "serve/site.h"
+
+#include <array>
+#include <cctype>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+namespace zorvadel::serve {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TypeRow {
+  std::string_view extension;  // lower case, with the dot
+  std::string_view type;
+};
+
+// The kinds of file a mobile site ships beside its pages.
+constexpr std::array<TypeRow, 24> kContentTypes = {{
+    {".css", "text/css"},
+    {".gif", "image/gif"},
+    {".htm", "text/html"},
+    {".html", "text/html"},
+    {".ico", "image/x-icon"},
+    {".jad", "text/vnd.sun.j2me.app-descriptor"},
+    {".jar", "application/java-archive"},
+    {".jpeg", "image/jpeg"},
+    {".jpg", "image/jpeg"},
+    {".js", "application/javascript"},
+    {".mid", "audio/midi"},
+    {".mp3", "audio/mpeg"},
+    {".png", "image/png"},
+    {".svg", "image/svg+xml"},
+    {".txt", "text/plain"},
+    {".wbmp", "image/vnd.wap.wbmp"},
+    {".webp", "image/webp"},
+    {".wml", "text/vnd.wap.wml"},
+    {".wmlc", "application/vnd.wap.wmlc"},
+    {".wmls", "text/vnd.wap.wmlscript"},
+    {".wmlsc", "application/vnd.wap.wmlscriptc"},
+    {".xhtml", "application/xhtml+xml"},
+    {".xml", "text/xml"},
+    {".zip", "application/zip"},
+}};
+
+constexpr std::array<std::string_view, 2> kDefaultFiles = {"index.html", "index.wml"};
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  if (text.size() < tail.size()) return false;
+  text.remove_prefix(text.size() - tail.size());
+  for (size_t i = 0; i < tail.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != tail[i]) return false;
+  }
+  return true;
+}
+
+// "http://host/a/b" gives "/a/b"; other targets stay as they are.
+std::string_view PathOfTarget(std::string_view raw) {
+  size_t scheme = raw.find("://");
+  if (scheme == std::string_view::npos || raw.substr(0, scheme).find('/') != std::string_view::npos) {
+    return raw;
+  }
+  size_t slash = raw.find('/', scheme + 3);
+  return slash == std::string_view::npos ? std::string_view("/") : raw.substr(slash);
+}
+
+// True when `inner` is `outer` or lies under it; both real paths.
+bool Inside(const fs::path& inner, const fs::path& outer) {
+  auto i = inner.begin();
+  for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
+    if (o->empty()) continue;  // the empty name a trailing "/" leaves
+    if (i == inner.end() || *i != *o) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> DecodeRequestPath(std::string_view raw_path) {
+  if (raw_path.empty() || raw_path.front() != '/') return std::nullopt;
+  std::string path;
+  path.reserve(raw_path.size());
+  for (size_t i = 0; i < raw_path.size(); ++i) {
+    char c = raw_path[i];
+    if (c == '%' && i + 2 < raw_path.size() && HexDigit(raw_path[i + 1]) >= 0 &&
+        HexDigit(raw_path[i + 2]) >= 0) {
+      c = static_cast<char>(HexDigit(raw_path[i + 1]) * 16 + HexDigit(raw_path[i + 2]));
+      i += 2;
+    }
+    if (c == '\0' || c == '\\') return std::nullopt;
+    path += c;
+  }
+  // Every segment after a "/": none may be hidden, "." or "..".
+  for (size_t slash = 0; slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    if (slash + 1 < path.size() && path[slash + 1] == '.') return std::nullopt;
+  }
+  return path;
+}
+
+std::string_view ContentTypeFor(const fs::path& file) {
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const TypeRow& row : kContentTypes) {
+    if (row.extension == extension) return row.type;
+  }
+  return "application/octet-stream";
+}
+
+Site::Site(const fs::path& root, const PageRegistry& pages)
+    : root_(fs::canonical(root)), pages_(pages) {}
+
+std::optional<fs::path> Site::Confined(std::string_view relative) const {
+  while (!relative.empty() && relative.front() == '/') relative.remove_prefix(1);
+  std::error_code error;
+  fs::path real = fs::canonical(root_ / fs::path(relative), error);
+  if (error || !Inside(real, root_)) return std::nullopt;
+  return real;
+}
+
+std::optional<Route> Site::PageAt(const std::string& path) const {
+  if (const PageFunction* page = pages_.Find(path)) {
+    Route route;
+    route.kind = Route::Kind::kPage;
+    route.page = page;
+    return route;
+  }
+  if (!EndsWithNoCase(path, ".asp")) return std::nullopt;
+  std::string script = path.substr(0, path.size() - 4) + ".json";
+  std::optional<fs::path> file = Confined(script);
+  std::error_code error;
+  if (!file || !fs::is_regular_file(*file, error)) return std::nullopt;
+  Route route;
+  route.kind = Route::Kind::kScript;
+  route.file = std::move(*file);
+  return route;
+}
+
+Route Site::Resolve(std::string_view raw_target_path) const {
+  std::string_view raw_path = PathOfTarget(raw_target_path);
+  std::optional<std::string> path = DecodeRequestPath(raw_path);
+  Route route;
+  if (!path) {
+    route.kind = raw_path.empty() || raw_path.front() != '/' ? Route::Kind::kBadRequest
+                                                             : Route::Kind::kNotFound;
+    return route;
+  }
+  if (path->back() == '/') {
+    if (std::optional<Route> page = PageAt(*path + "index.asp")) {
+      page->script_name = std::string(raw_path) + "index.asp";
+      return *page;
+    }
+    for (std::string_view name : kDefaultFiles) {
+      std::optional<fs::path> file = Confined(*path + std::string(name));
+      std::error_code error;
+      if (file && fs::is_regular_file(*file, error)) {
+        route.kind = Route::Kind::kFile;
+        route.content_type = ContentTypeFor(*file);
+        route.file = std::move(*file);
+        return route;
+      }
+    }
+    return route;
+  }
+  if (std::optional<Route> page = PageAt(*path)) {
+    page->script_name = std::string(raw_path);
+    return *page;
+  }
+  if (EndsWithNoCase(*path, ".json") || EndsWithNoCase(*path, ".asp")) return route;
+  std::optional<fs::path> file = Confined(*path);
+  std::error_code error;
+  if (!file) return route;
+  if (fs::is_regular_file(*file, error)) {
+    route.kind = Route::Kind::kFile;
+    route.content_type = ContentTypeFor(*file);
+    route.file = std::move(*file);
+  } else if (fs::is_directory(*file, error)) {
+    route.kind = Route::Kind::kRedirect;
+    route.location = std::string(raw_path) + "/";
+  }
+  return route;
+}
+
+std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
+  std::error_code error;
+  fs::file_time_type time = fs::last_write_time(file, error);
+  uintmax_t size = error ? 0 : fs::file_size(file, error);
+  if (error) throw host::ScriptFormatError{"cannot read the page script"};
+  {
+    std::lock_guard lock(cache_mutex_);
+    auto it = cache_.find(file);
+    if (it != cache_.end() && it->second.time == time && it->second.size == size) {
+      return it->second.script;
+    }
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw host::ScriptFormatError{"cannot read the page script"};
+  auto script = std::make_shared<host::Json>();
+  try {
+    *script = host::Json::parse(in);
+  } catch (const host::Json::exception& e) {
+    throw host::ScriptFormatError{e.what()};
+  }
+  if (!script->is_object() || !script->contains("steps") || !(*script)["steps"].is_array()) {
+    throw host::ScriptFormatError{"a script needs \"steps\""};
+  }
+  std::lock_guard lock(cache_mutex_);
+  cache_[file] = CachedScript{time, size, script};
+  return script;
+}
+
+}  // namespace zorvadel::serve

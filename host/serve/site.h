@@ -1,0 +1,93 @@
+// The site folder of zorvadel-serve: which URL path is which page.
+//
+// A request path (the raw target's path, %XX decoded, "+" kept) is looked up
+// in this order:
+//   1. a C++ page registered for the path;
+//   2. a path ending in "/" is its folder's default page: "index.asp" (as in
+//      steps 1 and 4), then the file "index.html", then "index.wml";
+//   3. "NAME.json" is never served: page scripts are the site's source;
+//   4. "NAME.asp" runs the page script "NAME.json" of the same folder, so the
+//      site's URLs keep the form its pages link to;
+//   5. a file of the folder is sent as it is, its content type taken from
+//      its extension; a folder is redirected to the same path with "/";
+//   6. anything else is not found.
+// A path with a "." or ".." segment, a hidden segment (one starting with
+// "."), a NUL or a "\" is not found, and so is every file whose real path
+// (symbolic links followed) lies outside the site folder.
+#ifndef ZORVADEL_HOST_SERVE_SITE_H_
+#define ZORVADEL_HOST_SERVE_SITE_H_
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "page_script.h"
+#include "serve/page_registry.h"
+
+namespace zorvadel::serve {
+
+struct Route {
+  enum class Kind { kPage, kScript, kFile, kRedirect, kBadRequest, kNotFound };
+  Kind kind = Kind::kNotFound;
+  // kPage: the registered page.
+  const PageFunction* page = nullptr;
+  // kScript, kFile: the file on disk.
+  std::filesystem::path file;
+  // kPage, kScript: the raw URL path the page runs as (the request's path,
+  // or a folder's path with the default page's name added).
+  std::string script_name;
+  // kFile: the content type; kRedirect: the new raw path.
+  std::string content_type;
+  std::string location;
+};
+
+class Site {
+ public:
+  // `root` must be an existing folder; it is resolved to its real path.
+  Site(const std::filesystem::path& root, const PageRegistry& pages);
+
+  const std::filesystem::path& root() const { return root_; }
+
+  // The route of a raw request path (no query). An absolute-form target
+  // ("http://host/path") is taken by its path.
+  Route Resolve(std::string_view raw_path) const;
+
+  // The parsed page script at `file`, read again when the file's time or
+  // size changed. Throws ScriptFormatError when it cannot be read or is not
+  // a script.
+  std::shared_ptr<const host::Json> Script(const std::filesystem::path& file) const;
+
+ private:
+  // The real path of `relative` (UTF-8, "/"-separated, checked segments)
+  // under the root, when it exists and lies inside the root.
+  std::optional<std::filesystem::path> Confined(std::string_view relative) const;
+  std::optional<Route> PageAt(const std::string& path) const;
+
+  std::filesystem::path root_;
+  const PageRegistry& pages_;
+
+  struct CachedScript {
+    std::filesystem::file_time_type time;
+    uintmax_t size = 0;
+    std::shared_ptr<const host::Json> script;
+  };
+  mutable std::mutex cache_mutex_;
+  mutable std::map<std::filesystem::path, CachedScript> cache_;
+};
+
+// %XX decoded (a "+" stays a "+"); nothing when the path holds a NUL, a "\",
+// a "." or ".." segment or a segment starting with ".", or does not start
+// with "/".
+std::optional<std::string> DecodeRequestPath(std::string_view raw_path);
+
+// Content type of a file by its extension, compared without regard to case;
+// "application/octet-stream" for unknown ones.
+std::string_view ContentTypeFor(const std::filesystem::path& file);
+
+}  // namespace zorvadel::serve
+
+#endif  // ZORVADEL_HOST_SERVE_SITE_H_

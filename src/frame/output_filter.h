@@ -1,0 +1,43 @@
+// The pieces of the page classes' output filter Ascii that work on text
+// alone: which simplified/traditional conversion ChineseType asks for, the
+// GB2312 stop, the stop-word replacement, and the last stretch that repairs
+// bare ampersands and writes every unit outside 32-255 as a numeric
+// character reference (with the pinyin annotation of the XHTML classes).
+// The steps that go through the page object's own members (JToF, FToJ,
+// ReplaceString) are run by Ascii itself in output_members.cc.
+#ifndef ZORVADEL_FRAME_OUTPUT_FILTER_H_
+#define ZORVADEL_FRAME_OUTPUT_FILTER_H_
+
+#include <string>
+#include <string_view>
+
+namespace zorvadel::frame {
+
+// What ChineseType selects once lower-cased and stripped of blanks at both
+// ends: "complex" the traditional form, "simple" the simplified form, any
+// other value (one that merely begins with "complex" too) none.
+enum class ChineseForm { kUnchanged, kTraditional, kSimplified };
+ChineseForm ChineseFormOf(std::u16string_view chinese_type);
+
+// Whether WapEnCoding is "gb2312" in any letter case (blanks count: " gb2312"
+// is not).
+bool IsGb2312Coding(std::u16string_view wap_en_coding);
+
+// For each "|"-separated word of `stop_words` in order, the first occurrence
+// in `text` (as the earlier words left it) becomes `pass_words`; an empty
+// word replaces nothing, a word listed twice replaces two occurrences.
+void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
+                      std::u16string* text);
+
+// The numeric character reference of one UTF-16 unit: "&#x4E2D;".
+std::u16string HexCharRef(char16_t unit);
+
+// Ampersand repair and escaping in one pass: every bare "&" becomes "&amp;",
+// U+0000 is dropped, every other unit outside 32-255 becomes its reference;
+// with `pinyin`, each escaped unit that is no pinyin skip mark is followed by
+// "(" + its reading in NeedPinYin's mode 1 + ")".
+std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
+
+}  // namespace zorvadel::frame
+
+#endif  // ZORVADEL_FRAME_OUTPUT_FILTER_H_

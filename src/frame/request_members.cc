@@ -1,0 +1,150 @@
+// The request member group: terminal detection and the SQL-injection guard
+// (their searches live in terminal.cc and sql_guard.cc), and the small
+// members around the request. Every member suppresses its errors step by
+// step; a missing context object fails its step like an unset object would.
+#include "zorvadel/request_members.h"
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "frame/sql_guard.h"
+#include "frame/terminal.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/member_table.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+namespace {
+
+constexpr int32_t kObjectRequired = 424;
+
+// The context object, or error 424 when page start never stored it.
+template <typename T>
+T& Need(const std::shared_ptr<T>& object) {
+  if (!object) throw ScriptError(kObjectRequired);
+  return *object;
+}
+
+// The value of the request item as text; an item that does not exist reads
+// as an empty text.
+std::u16string RequestItemText(const PageState& state, const std::u16string& name) {
+  return CStr(Need(state.Request).Item(name));
+}
+
+std::u16string DoubleQuotes(std::u16string_view text) { return Replace(text, u"'", u"''"); }
+
+}  // namespace
+
+PageObject& PageRequestMembers::self() { return static_cast<PageObject&>(*this); }
+
+// ---- Terminal detection ---------------------------------------------------------
+
+std::u16string PageRequestMembers::Displayer() {
+  PageState& state = self().state();
+  const frame::TerminalRow* row =
+      frame::MatchTerminal(state.Terminal, self().family() == Family::kP);
+  if (row == nullptr) {
+    state.DisplayerInfo = frame::kUnrecognisedInfo;
+    state.DisplayerUA = state.PhoneUserAgent;
+    return std::u16string(frame::kTerminalPhone);
+  }
+  state.DisplayerInfo = row->info;
+  state.DisplayerUA = row->sample_agent;
+  return std::u16string(row->kind);
+}
+
+std::u16string PageRequestMembers::PhoneType() { return {}; }
+
+// ---- SQL-injection guard ----------------------------------------------------------
+
+bool PageRequestMembers::SQLInjection() {
+  PageState& state = self().state();
+  std::u16string query;
+  std::u16string host;
+  Step([&] { query = Need(state.Request).ServerVariables(u"QUERY_STRING"); });
+  Step([&] { host = Need(state.Request).ServerVariables(u"HTTP_HOST"); });
+  std::u16string_view words =
+      self().family() == Family::kP ? frame::kPhpGuardWords : std::u16string_view(state.SQLInjData);
+  int32_t hits = frame::CountGuardWords(words, frame::GuardHaystack(query, host));
+  // One end per word found, as the headers that run the guard expect; a
+  // missing response leaves the answer True.
+  for (int32_t i = 0; i < hits; ++i) Step([&] { Need(state.Response).End(); });
+  return hits > 0;
+}
+
+// ---- Request members ----------------------------------------------------------------
+
+std::u16string PageRequestMembers::SubmitText(const std::u16string& to_do_string) {
+  std::u16string filtered = self().Ascii(to_do_string);
+  std::u16string result;
+  Step([&] { result = Need(self().state().Server).URLEncode(filtered); });
+  return result;
+}
+
+std::u16string PageRequestMembers::SafeRequest(const std::u16string& to_do_string) {
+  std::u16string result;
+  Step([&] { result = Trim(DoubleQuotes(RequestItemText(self().state(), to_do_string))); });
+  return result;
+}
+
+// The references are decoded before the quotes are doubled: a quote sent as
+// "&#x27;" must not come back single into a statement's literal.
+std::u16string PageRequestMembers::RequestText(const std::u16string& to_do_string) {
+  std::u16string value;
+  if (!Step([&] { value = Trim(RequestItemText(self().state(), to_do_string)); })) return {};
+  return DoubleQuotes(self().UtfToGb(value));
+}
+
+int16_t PageRequestMembers::RndNumber(int16_t upper_bound, int16_t lower_bound) {
+  Randomize();
+  float r = Rnd();
+  int32_t difference = int32_t{upper_bound} - lower_bound;
+  if (difference < INT16_MIN || difference > INT16_MAX) return 0;
+  int32_t span = difference + 1;
+  if (span > INT16_MAX) return 0;
+  return static_cast<int16_t>(std::floor(span * static_cast<double>(r) + lower_bound));
+}
+
+std::u16string PageRequestMembers::GetHostName() {
+  std::u16string host;
+  Step([&] { host = Need(self().state().Request).ServerVariables(u"HTTP_HOST"); });
+  return host;
+}
+
+std::u16string PageRequestMembers::GetDoMain() {
+  std::u16string host = GetHostName();
+  size_t dot = host.find(u'.');
+  if (dot == std::u16string::npos) return host;
+  return host.substr(dot + 1);
+}
+
+void PageRequestMembers::Redirect(const std::u16string& go_url) {
+  PageState& state = self().state();
+  const std::u16string& url = go_url.empty() ? state.WapHomePage : go_url;
+  Step([&] { Need(state.Response).Redirect(url); });
+}
+
+// ---- Member table -----------------------------------------------------------------
+
+std::vector<MemberInfo> PageRequestMemberTable(const PageClassTraits& traits) {
+  using M = PageRequestMembers;
+  ClassBuilder<M> builder(u"");
+  builder.Method<&M::Displayer>(u"Displayer")
+      .Method<&M::SQLInjection>(u"SQLInjection")
+      .Method<&M::SubmitText>(u"SubmitText", {Opt(u"ToDoString")});
+  if (traits.family == Family::kW) builder.Method<&M::PhoneType>(u"PhoneType");
+  if (traits.family != Family::kP) {
+    builder.Method<&M::SafeRequest>(u"SafeRequest", {Opt(u"ToDoString")})
+        .Method<&M::RequestText>(u"RequestText", {Opt(u"ToDoString")})
+        .Method<&M::RndNumber>(u"RndNumber", {Opt(u"UpperBound", int16_t{100}),
+                                              Opt(u"LowerBound", int16_t{1}).ByRef()})
+        .Method<&M::GetHostName>(u"GetHostName")
+        .Method<&M::GetDoMain>(u"GetDoMain")
+        .Method<&M::Redirect>(u"Redirect", {Opt(u"GoUrl")});
+  }
+  return builder.BuildMembers();
+}
+
+}  // namespace zorvadel

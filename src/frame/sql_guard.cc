@@ -1,0 +1,28 @@
+#include "frame/sql_guard.h"
+
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::frame {
+
+std::u16string GuardHaystack(std::u16string_view query_string, std::u16string_view host) {
+  return LCase(query_string) + LCase(host);
+}
+
+int32_t CountGuardWords(std::u16string_view words, std::u16string_view haystack) {
+  // An empty haystack cannot hold even the empty word, so a request without
+  // query string and host is never a hit.
+  if (words.empty() || haystack.empty()) return 0;
+  int32_t found = 0;
+  size_t start = 0;
+  while (true) {
+    size_t bar = words.find(u'|', start);
+    std::u16string_view word = words.substr(
+        start, bar == std::u16string_view::npos ? std::u16string_view::npos : bar - start);
+    if (haystack.find(word) != std::u16string_view::npos) ++found;
+    if (bar == std::u16string_view::npos) break;
+    start = bar + 1;
+  }
+  return found;
+}
+
+}  // namespace zorvadel::frame

@@ -1,0 +1,84 @@
+#include "markup/fragments.h"
+
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::markup {
+namespace {
+
+// An attribute value the builders write lower-cased.
+std::u16string Keyword(std::u16string_view value) { return LCase(value); }
+
+}  // namespace
+
+std::u16string CardMarkup(const CardParts& parts) {
+  std::u16string out;
+  if (!parts.is_first_card) out += u"</p></card>";
+  out += u"<card id=\"";
+  out += parts.card_id;
+  out += u"\" title=\"";
+  out += parts.title;
+  out += u"\" newcontext=\"";
+  out += parts.new_context ? u"true" : u"false";
+  out += u"\" ";
+  out += parts.other_att;
+  // Only a timer the card's own attributes ask for; the search is exact.
+  if (parts.other_att.find(u"ontimer") != std::u16string_view::npos) {
+    out += u"><timer value=\"";
+    out += parts.time_long;
+    out += u"\"/>";
+  } else {
+    out += u">";
+  }
+  out += parts.mid_card_p;
+  out += u"<p align=\"";
+  out += Keyword(parts.p_align);
+  out += u"\"  mode=\"";
+  out += Keyword(parts.wrap_mode);
+  out += u"\">";
+  return out;
+}
+
+std::u16string WmlParagraphBreak(std::u16string_view align, std::u16string_view wrap_mode) {
+  std::u16string out = u"</p><p";
+  if (!align.empty()) out += u" align=\"" + Keyword(align) + u"\"";
+  if (!wrap_mode.empty()) out += u" mode=\"" + Keyword(wrap_mode) + u"\"";
+  out += u">";
+  return out;
+}
+
+std::u16string XhtmlParagraph(std::u16string_view content, std::u16string_view align,
+                              std::u16string_view id) {
+  std::u16string out = u"<p id=\"" + Keyword(id) + u"\" style=\"text-align:" + Keyword(align) +
+                       u"\">";
+  out += content;
+  out += u"</p>";
+  return out;
+}
+
+std::u16string XhtmlDivision(std::u16string_view content, std::u16string_view class_name,
+                             std::u16string_view id) {
+  std::u16string out = u"<div";
+  if (!id.empty() || class_name.empty()) out += u" id=\"" + Keyword(id) + u"\"";
+  if (!class_name.empty()) out += u" class=\"" + Keyword(class_name) + u"\"";
+  out += u">";
+  out += content;
+  out += u"</div>";
+  return out;
+}
+
+std::u16string AlignedDivision(std::u16string_view content, std::u16string_view align,
+                               std::u16string_view id) {
+  std::u16string out = u"<div id=\"" + Keyword(id) + u"\" align=\"" + Keyword(align) + u"\">";
+  out += content;
+  out += u"</div>";
+  return out;
+}
+
+std::u16string CommentMarkup(std::u16string_view cleaned) {
+  std::u16string out = u"<!--*(^O^)";
+  out += cleaned;
+  out += u"(^O^)*-->";
+  return out;
+}
+
+}  // namespace zorvadel::markup

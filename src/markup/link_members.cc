@@ -1,0 +1,309 @@
+// Links, phone links and images of the page classes, and the member table
+// of the whole group (the WML task builders live in wml_tasks.cc). Texts a
+// user reads pass the class's output filter; addresses and extra markup
+// are written as given.
+#include "zorvadel/link_members.h"
+
+#include <string>
+#include <utility>
+
+#include "markup/links.h"
+#include "markup/wml_tasks.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/member_table.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+
+PageObject& PageLinkMembers::self() { return static_cast<PageObject&>(*this); }
+
+bool PageLinkMembers::IsWeb() { return self().Displayer() == markup::kWebTerminal; }
+
+std::u16string PageLinkMembers::ConfirmWord() {
+  return std::u16string(markup::LinkTextsOf(self().language()).confirm);
+}
+
+// ---- Links ---------------------------------------------------------------------
+
+std::u16string PageLinkMembers::A(const std::u16string& title, const std::u16string& url,
+                                  const std::u16string& display_text, const std::u16string& id) {
+  std::u16string result;
+  Step([&] {
+    PageObject& page = self();
+    // A desktop browser shows the title as a tip over the same text, so
+    // there it always repeats the text, whatever the caller gave.
+    std::u16string shown_title = title.empty() ? ConfirmWord() : title;
+    if (IsWeb()) shown_title = display_text;
+    if (page.family() == Family::kW || id == u"#") {
+      result = markup::LinkMarkup(page.Ascii(shown_title), url, page.Ascii(display_text));
+    } else {
+      result = markup::LinkWithIdMarkup(page.Ascii(id), page.Ascii(shown_title), url,
+                                        page.Ascii(display_text));
+    }
+  });
+  return result;
+}
+
+std::u16string PageLinkMembers::Anchor(const std::u16string& display_text,
+                                       const std::u16string& id) {
+  return markup::NamedAnchorMarkup(display_text, id);
+}
+
+std::u16string PageLinkMembers::Anchor(const std::u16string& title, const std::u16string& url,
+                                       const std::u16string& display_text,
+                                       const std::u16string& other_att) {
+  if (IsWeb()) return A(u"", url, display_text);
+  std::u16string result;
+  Step([&] {
+    PageObject& page = self();
+    result = markup::WmlAnchorMarkup(page.Ascii(title), url, page.Ascii(display_text), other_att);
+  });
+  return result;
+}
+
+Variant PageLinkMembers::AnchorGo(const std::u16string& display_text, const std::u16string& url,
+                                  const std::u16string& names, const std::u16string& values,
+                                  const std::u16string& split_mark, const std::u16string& method) {
+  std::u16string result;
+  Step([&] {
+    PageObject& page = self();
+    if (IsWeb()) {
+      // Closes the form that the page's first TextIn opened.
+      result = u"<input type=\"submit\" name=\"Submit\" value=\"";
+      result.append(page.Ascii(display_text)).append(u"\"></form>");
+      return;
+    }
+    result = u"<anchor title=\"";
+    result.append(markup::kSubmitAnchorTitle).append(u"\">").append(page.Ascii(display_text));
+    result.append(u"<go href=\"").append(url).append(u"\" method=\"").append(method);
+    result.append(u"\">");
+    result.append(page.SplitRichText(names, values, split_mark, std::u16string(markup::kPostVarPre),
+                                     std::u16string(markup::kPostVarMid),
+                                     std::u16string(markup::kPostVarLast)));
+    result.append(u"</go></anchor>");
+  });
+  return Variant(std::move(result));
+}
+
+// ---- Phone links ---------------------------------------------------------------------
+
+std::u16string PageLinkMembers::PhoneA(const std::u16string& title,
+                                       const std::u16string& call_phone_number,
+                                       const std::u16string& display_text) {
+  return A(title, std::u16string(markup::kCallPrefix) + call_phone_number, display_text);
+}
+
+std::u16string PageLinkMembers::PhoneDo(const std::u16string& call_phone_number,
+                                        const std::u16string& display_text) {
+  return DoGo(std::u16string(markup::kCallPrefix) + call_phone_number, u"option", display_text, u"",
+              false, u"");
+}
+
+std::u16string PageLinkMembers::Phone(const std::u16string& title,
+                                      const std::u16string& call_phone_number,
+                                      const std::u16string& display_text) {
+  std::u16string result = PhoneA(title, call_phone_number, display_text);
+  result.append(u"<br/>").append(PhoneDo(call_phone_number, display_text));
+  return result;
+}
+
+std::u16string PageLinkMembers::BackA(const std::u16string& display_text) {
+  PageObject& page = self();
+  std::u16string link;
+  Step([&] {
+    if (IsWeb()) {
+      link = A(u"", std::u16string(markup::kHistoryBack), display_text);
+    } else {
+      link = u"<anchor><prev/>";
+      link.append(page.Ascii(display_text)).append(u"</anchor>");
+    }
+  });
+  // Written at once, so the link stands where the call stands in the page
+  // whatever the caller does with the (empty) result.
+  Step([&] {
+    if (!page.state().Response) throw ScriptError(kErrObjectNotSet);
+    page.state().Response->Write(link);
+  });
+  return {};
+}
+
+// ---- Images ------------------------------------------------------------------------
+
+std::u16string PageLinkMembers::ImgType() {
+  if (IsWeb()) return u".png";
+  return std::u16string(markup::SuffixForAccept(self().state().PhoneAccept));
+}
+
+std::u16string PageLinkMembers::Img(const std::u16string& img_path, const std::u16string& tip,
+                                    const std::u16string& other_att) {
+  PageObject& page = self();
+  if (img_path.empty() && tip.empty() && other_att.empty()) return {};
+  if (page.family() == Family::kW && !page.state().IsShowImage) return {};
+  std::u16string result;
+  Step([&] { result = markup::ImgMarkup(img_path, page.Ascii(tip), other_att); });
+  return result;
+}
+
+std::u16string PageLinkMembers::Image(const std::u16string& img_path, const std::u16string& tip,
+                                      const std::u16string& other_att) {
+  if (img_path.empty()) return {};
+  // The suffix is added to the path as given: only the test ignores
+  // surrounding blanks and letter case.
+  if (markup::HasPictureSuffix(img_path)) return Img(img_path, tip, other_att);
+  return Img(img_path + ImgType(), tip, other_att);
+}
+
+std::u16string PageLinkMembers::IA(const std::u16string& img_path, const std::u16string& url,
+                                   const std::u16string& display_text) {
+  PageObject& page = self();
+  std::u16string result;
+  Step([&] {
+    const std::u16string title = page.Ascii(ConfirmWord());
+    if (img_path.empty()) {
+      result = markup::LinkMarkup(title, url, page.Ascii(display_text));
+      return;
+    }
+    // The text becomes the picture's alternative text.
+    result = markup::LinkOpenMarkup(title, url);
+    result.append(page.family() == Family::kW ? Image(img_path, display_text, u"")
+                                              : Img(img_path, display_text, u""));
+    result.append(u"</a>");
+  });
+  return result;
+}
+
+std::u16string PageLinkMembers::ImgA(const std::u16string& img_path, const std::u16string& url,
+                                     const std::u16string& display_text) {
+  std::u16string result = img_path.empty() ? std::u16string() : Img(img_path, u"", u"");
+  return result.append(A(ConfirmWord(), url, display_text, u"#"));
+}
+
+std::u16string PageLinkMembers::ImageA(const std::u16string& img_path, const std::u16string& url,
+                                       const std::u16string& display_text) {
+  std::u16string result = Image(img_path, u"", u"");
+  return result.append(A(ConfirmWord(), url, display_text, u"#"));
+}
+
+std::u16string PageLinkMembers::ImgAImg(const std::u16string& img_path_one,
+                                        const std::u16string& url,
+                                        const std::u16string& display_text,
+                                        const std::u16string& img_path_two) {
+  return ImageA(img_path_one, url, display_text) + Image(img_path_two, u"", u"");
+}
+
+// ---- Member table --------------------------------------------------------------------
+
+namespace {
+
+using M = PageLinkMembers;
+using Text = const std::u16string&;
+
+// The WML classes' A has no Id.
+std::u16string WmlA(M& self, Text title, Text url, Text display_text) {
+  return self.A(title, url, display_text, u"#");
+}
+
+constexpr auto kNamedAnchor = static_cast<std::u16string (M::*)(Text, Text)>(&M::Anchor);
+constexpr auto kWmlAnchor = static_cast<std::u16string (M::*)(Text, Text, Text, Text)>(&M::Anchor);
+
+std::u16string S(std::u16string_view text) { return std::u16string(text); }
+
+void AddXhtmlLinks(ClassBuilder<M>& b, const markup::LinkTexts& t) {
+  b.Method<&M::A>(u"A", {Opt(u"Title", S(t.confirm)), Opt(u"Url", u"Index.asp"),
+                         Opt(u"DisplayText", S(t.back_to_top)), Opt(u"Id", u"#")})
+      .Method<kNamedAnchor>(u"Anchor", {Opt(u"DisplayText", u""), Opt(u"Id", u"mardon")});
+}
+
+void AddImages(ClassBuilder<M>& b, const markup::LinkTexts& t) {
+  b.Method<&M::ImgType>(u"ImgType")
+      .Method<&M::Img>(u"Img", {Opt(u"IMGPath", u""), Opt(u"Tip", u""), Opt(u"OtherAtt", u"")})
+      .Method<&M::IA>(u"IA",
+                      {Opt(u"IMGPath", u""), Opt(u"Url", u"Index.asp"), Opt(u"DisplayText", u"")})
+      .Method<&M::ImgA>(u"ImgA", {Opt(u"IMGPath", u""), Opt(u"Url", u"Index.asp"),
+                                  Opt(u"DisplayText", S(t.back_to_top))});
+}
+
+void AddWmlLinks(ClassBuilder<M>& b, const markup::LinkTexts& t) {
+  b.Method<&WmlA>(u"A", {Opt(u"Title", S(t.confirm)), Opt(u"Url", u"Index.asp"),
+                         Opt(u"DisplayText", S(t.back_to_top))})
+      .Method<kWmlAnchor>(u"Anchor", {Opt(u"Title", S(t.confirm)), Opt(u"Url", u"Index.asp"),
+                                      Opt(u"DisplayText", S(t.back_to_top)), Opt(u"OtherAtt", u"")})
+      .Method<&M::AnchorGo>(
+          u"AnchorGo",
+          {Opt(u"DisplayText", S(t.submit)), Opt(u"Url", u"Index.asp"), Opt(u"Names", u""),
+           Opt(u"Values", u""), Opt(u"SplitMark", u" "), Opt(u"Method", u"post").ByRef()})
+      .Method<&M::PhoneA>(u"PhoneA",
+                          {Opt(u"Title", S(t.call_title)), Opt(u"CallPhoneNumber", u"133"),
+                           Opt(u"DisplayText", S(t.call_text))})
+      .Method<&M::PhoneDo>(u"PhoneDo",
+                           {Opt(u"CallPhoneNumber", u"133"), Opt(u"DisplayText", S(t.call_label))})
+      .Method<&M::Phone>(u"Phone", {Opt(u"Title", S(t.call_title)), Opt(u"CallPhoneNumber", u"133"),
+                                    Opt(u"DisplayText", S(t.call_text))})
+      .Method<&M::BackA>(u"BackA", {Opt(u"DisplayText", S(t.previous_page))});
+  AddImages(b, t);
+  b.Method<&M::Image>(u"Image", {Opt(u"IMGPath", u""), Opt(u"Tip", u""), Opt(u"OtherAtt", u"")})
+      .Method<&M::ImageA>(u"ImageA", {Opt(u"IMGPath", u""), Opt(u"Url", u"Index.asp"),
+                                      Opt(u"DisplayText", S(t.back_to_top))})
+      .Method<&M::ImgAImg>(u"ImgAImg",
+                           {Opt(u"ImgPathOne", u""), Opt(u"Url", u"Index.asp"),
+                            Opt(u"DisplayText", S(t.back_to_top)), Opt(u"ImgPathTwo", u"")});
+}
+
+void AddWmlTasks(ClassBuilder<M>& b, const markup::LinkTexts& t) {
+  b.Method<&M::TemplateBack>(u"TemplateBack", {Opt(u"DoType", u"prev"), Opt(u"DoName", u"previous"),
+                                               Opt(u"DoLabel", S(t.template_label))})
+      .Method<&M::BackFooter>(u"BackFooter",
+                              {Opt(u"DoType", u"unknow"), Opt(u"DoLabel", S(t.home_label)),
+                               Opt(u"GoUrl", u"Index.asp")})
+      .Method<&M::IncTaskDo>(u"IncTaskDo", {Req(u"DoType"), Req(u"DoLabel"), Opt(u"DoName", u""),
+                                            Opt(u"Ignore", false)})
+      .Method<&M::IncTaskGo>(u"IncTaskGo", {Req(u"Url"), Opt(u"CharSet", u"utf-8"),
+                                            Opt(u"Method", u"get").ByRef(), Opt(u"OtherAtt", u"")})
+      .Method<&M::DoPrev>(u"DoPrev", {Opt(u"DoType", u"accept"), Opt(u"DoLabel", S(t.prev_label)),
+                                      Opt(u"DoName", u""), Opt(u"Ignore", false)})
+      .Method<&M::DoNoop>(u"DoNoop", {Opt(u"DoType", u"accept"), Opt(u"DoLabel", u""),
+                                      Opt(u"DoName", u""), Opt(u"Ignore", false)})
+      .Method<&M::DoGo>(u"DoGo", {Opt(u"Url", u"Index.asp"), Opt(u"DoType", u"accept"),
+                                  Opt(u"DoLabel", S(t.go_label)), Opt(u"DoName", u""),
+                                  Opt(u"Ignore", false), Opt(u"OtherAtt", u"")})
+      .Method<&M::EventGo>(u"EventGo",
+                           {Opt(u"Url", u"Index.asp"), Opt(u"OneEventType", u"onenterforward"),
+                            Opt(u"OtherAtt", u"")})
+      .Method<&M::EventPrev>(u"EventPrev", {Opt(u"OneEventType", u"onenterforward")})
+      .Method<&M::EventNoop>(u"EventNoop", {Opt(u"OneEventType", u"onenterforward")})
+      .Method<&M::IncEvent>(u"IncEvent",
+                            {Opt(u"OneEventType", u"onenterforward"), Opt(u"OtherAtt", u"")})
+      .Method<&M::DoSetVar>(u"DoSetVar",
+                            {Opt(u"Names", u""), Opt(u"Values", u""), Opt(u"SplitMark", u" "),
+                             Opt(u"DoType", u"accept"), Opt(u"DoLabel", S(t.set_var_label)),
+                             Opt(u"DoName", u""), Opt(u"Ignore", u"false")})
+      .Method<&M::EventSetVar>(u"EventSetVar",
+                               {Opt(u"OneEventType", u"onenterforward"), Opt(u"Names", u""),
+                                Opt(u"Values", u""), Opt(u"SplitMark", u" ")})
+      .Method<&M::Fresh>(u"Fresh", {Opt(u"Content", u"")})
+      .Method<&M::IncSetVar>(u"IncSetVar",
+                             {Opt(u"Names", u""), Opt(u"Values", u""), Opt(u"SplitMark", u" ")});
+}
+
+}  // namespace
+
+std::vector<MemberInfo> PageLinkMemberTable(const PageClassTraits& traits) {
+  const markup::LinkTexts& texts = markup::LinkTextsOf(traits.language);
+  ClassBuilder<M> builder(u"");
+  switch (traits.family) {
+    case Family::kX:
+      AddXhtmlLinks(builder, texts);
+      AddImages(builder, texts);
+      break;
+    case Family::kP:
+      AddXhtmlLinks(builder, texts);
+      break;
+    case Family::kW:
+      AddWmlLinks(builder, texts);
+      AddWmlTasks(builder, texts);
+      break;
+  }
+  return builder.BuildMembers();
+}
+
+}  // namespace zorvadel

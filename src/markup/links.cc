@@ -1,0 +1,99 @@
+// Link, anchor and image shapes; picture suffixes.
+#include "markup/links.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::markup {
+namespace {
+
+struct AcceptSuffix {
+  std::u16string_view media_type;
+  std::u16string_view suffix;
+};
+
+// Searched in order; the first media type the header names wins, so a
+// phone that takes both GIF and PNG gets GIF. JPEG pictures always get the
+// three-letter suffix.
+constexpr std::array<AcceptSuffix, 5> kAcceptSuffixes = {{
+    {u"image/gif", u".gif"},
+    {u"image/png", u".png"},
+    {u"image/jpg", u".jpg"},
+    {u"image/jpeg", u".jpg"},
+    {u"image/bmp", u".bmp"},
+}};
+
+// Suffixes a picture path may already carry (compared lower-cased).
+constexpr std::array<std::u16string_view, 6> kPictureSuffixes = {
+    u".png", u".gif", u".jpg", u".bmp", u".jpeg", u".wbmp",
+};
+
+}  // namespace
+
+std::u16string LinkMarkup(std::u16string_view title, std::u16string_view url,
+                          std::u16string_view text) {
+  std::u16string out = LinkOpenMarkup(title, url);
+  out.append(text).append(u"</a>");
+  return out;
+}
+
+std::u16string LinkOpenMarkup(std::u16string_view title, std::u16string_view url) {
+  std::u16string out(u"<a title=\"");
+  out.append(title).append(u"\" href=\"").append(url).append(u"\">");
+  return out;
+}
+
+std::u16string LinkWithIdMarkup(std::u16string_view id, std::u16string_view title,
+                                std::u16string_view url, std::u16string_view text) {
+  std::u16string out(u"<a id=\"");
+  out.append(id).append(u"\"  title=\"").append(title).append(u"\" href=\"").append(url);
+  out.append(u"\">").append(text).append(u"</a>");
+  return out;
+}
+
+std::u16string NamedAnchorMarkup(std::u16string_view text, std::u16string_view id) {
+  std::u16string out(u"<a id=\"");
+  out.append(id);
+  if (text.empty()) {
+    out.append(u"\" />");
+  } else {
+    out.append(u"\">").append(text).append(u"</a>");
+  }
+  return out;
+}
+
+std::u16string WmlAnchorMarkup(std::u16string_view title, std::u16string_view url,
+                               std::u16string_view text, std::u16string_view inner) {
+  std::u16string out(u"<anchor title=\"");
+  out.append(title).append(u"\">").append(text).append(u"<go href=\"").append(url);
+  out.append(u"\">").append(inner).append(u"</go></anchor>");
+  return out;
+}
+
+std::u16string ImgMarkup(std::u16string_view path, std::u16string_view tip,
+                         std::u16string_view other) {
+  std::u16string out(u"<img src=\"");
+  out.append(path).append(u"\" alt=\"").append(tip).append(u"\" ").append(other).append(u"/>");
+  return out;
+}
+
+std::u16string_view SuffixForAccept(std::u16string_view accept) {
+  for (const AcceptSuffix& row : kAcceptSuffixes) {
+    if (accept.find(row.media_type) != std::u16string_view::npos) return row.suffix;
+  }
+  return {};
+}
+
+bool HasPictureSuffix(std::u16string_view path) {
+  const std::u16string test = LCase(Trim(path));
+  const std::u16string_view view(test);
+  for (std::u16string_view suffix : kPictureSuffixes) {
+    if (view.ends_with(suffix)) return true;
+  }
+  return false;
+}
+
+}  // namespace zorvadel::markup

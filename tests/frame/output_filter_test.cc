@@ -1,0 +1,259 @@
+// The output filter Ascii: its steps and their settings in every page
+// class, the entity keep rule, the escaping, the pinyin annotation, and
+// texts long and hostile enough to show that it stays linear.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "frame/output_filter.h"
+#include "langdata/pinyin.h"
+#include "output_test_util.h"
+#include "text/charset_refs.h"
+
+namespace zorvadel::output_test {
+namespace {
+
+// The default pass words once escaped: "**过滤词汇**".
+constexpr std::u16string_view kPassEscaped = u"**&#x8FC7;&#x6EE4;&#x8BCD;&#x6C47;**";
+
+struct FilterCase {
+  std::u16string_view in;
+  std::u16string_view out;
+};
+
+// With the page-start defaults of XML and WAP (and their English twins).
+constexpr FilterCase kDefaultCases[] = {
+    {u"", u""},
+    {u"确定", u"&#x786E;&#x5B9A;"},
+    {u"a<b>c</b>", u"a<b>c</b>"},
+    {u"\"it's\" <tag/>", u"\"it's\" <tag/>"},
+    {u"Tom & Jerry", u"Tom &amp; Jerry"},
+    {u"&amp;&lt;&gt;&apos;&quot;&nbsp;", u"&amp;&lt;&gt;&apos;&quot;&nbsp;"},
+    {u"&#65;&#x4E2D;&#X4e2d;", u"&#65;&#x4E2D;&#X4e2d;"},
+    {u"&copy;", u"&amp;copy;"},
+    {u"&LT;&Amp;", u"&amp;LT;&amp;Amp;"},
+    {u"AT&T", u"AT&amp;T"},
+    {u"A & B;", u"A &amp; B;"},
+    {u"&#-5; &#1.5; &#1e2; &# 7 ;", u"&#-5; &#1.5; &#1e2; &# 7 ;"},
+    {u"&#; &#x; &#xZZ; &#a;", u"&amp;#; &amp;#x; &amp;#xZZ; &amp;#a;"},
+    // A hexadecimal number too wide for the parse is no number.
+    {u"&#x123456789;", u"&amp;#x123456789;"},
+    // "&H41" is a number, so the first "&" stays; the second opens no entity.
+    {u"&#&H41;", u"&#&amp;H41;"},
+    {u"&&&;", u"&amp;&amp;&amp;;"},
+    {u"&&lt;", u"&amp;&lt;"},
+    {u"\r\n", u"&#xD;&#xA;"},
+    {u"\t|\x1f", u"&#x9;|&#x1F;"},
+    {std::u16string_view(u"a\0b", 3), u"ab"},
+    {u"\u00e9\u00ff\u0100", u"\u00e9\u00ff&#x100;"},
+    {u"\U0001F600", u"&#xD83D;&#xDE00;"},
+    {u"\uFFFD\uE000\u8000", u"&#xFFFD;&#xE000;&#x8000;"},
+};
+
+TEST(AsciiTest, DefaultSettings) {
+  for (const char16_t* name : kWritingClasses) {
+    OutputPage p(name);
+    for (const FilterCase& c : kDefaultCases) {
+      EXPECT_EQ(p.object->Ascii(std::u16string(c.in)), c.out) << U8(name) << " " << U8(c.in);
+    }
+  }
+}
+
+TEST(AsciiTest, EmptyInEveryClassAndMode) {
+  for (const char16_t* name : kAllClasses) {
+    for (int mode = 0; mode < 4; ++mode) {
+      OutputPage p(name);
+      if (mode == 1) p.state().ChineseType = u"complex";
+      if (mode == 2) p.state().WapEnCoding = u"gb2312";
+      if (mode == 3) p.state().IsShowPinYin = true;
+      EXPECT_EQ(p.object->Ascii(u""), u"") << U8(name) << mode;
+    }
+  }
+}
+
+struct SettingsCase {
+  const char16_t* cls;
+  std::u16string_view chinese_type;
+  std::u16string_view stop_words;
+  std::u16string_view font_key_words;
+  std::u16string_view wap_en_coding;
+  bool pinyin;
+  std::u16string_view in;
+  std::u16string out;
+};
+
+const SettingsCase kSettingsCases[] = {
+    // Stop words: first occurrence of each word, in list order.
+    {u"XML", u"", u"bad", u"", u"utf-8", false, u"bad bad",
+     std::u16string(kPassEscaped) + u" bad"},
+    {u"WAP", u"", u"bad|bad", u"", u"utf-8", false, u"bad bad",
+     std::u16string(kPassEscaped) + u" " + std::u16string(kPassEscaped)},
+    {u"WAP", u"", u"|x||", u"", u"utf-8", false, u"axb", u"a" + std::u16string(kPassEscaped) + u"b"},
+    {u"XML", u"", u"Bad", u"", u"utf-8", false, u"bad", u"bad"},
+    // Keywords through ReplaceString, every occurrence.
+    {u"XML", u"", u"", u"key", u"utf-8", false, u"a key key", u"a <b>key</b> <b>key</b>"},
+    {u"WAP", u"", u"bad", u"key", u"utf-8", false, u"bad key", std::u16string(kPassEscaped) + u" <b>key</b>"},
+    // The GB2312 stop, in any letter case, but not with blanks around it.
+    {u"WAP", u"", u"", u"", u"GB2312", false, u"a & 中\r", u"a & 中\r"},
+    {u"XML", u"", u"bad", u"", u"gb2312", true, u"bad 中", u"**过滤词汇** 中"},
+    {u"XML", u"", u"", u"", u" gb2312", false, u"& 中", u"&amp; &#x4E2D;"},
+    // The conversion that ChineseType selects.
+    {u"XML", u" Complex ", u"", u"", u"utf-8", false, u"国", u"&#x570B;"},
+    {u"WAP", u"SIMPLE", u"", u"", u"utf-8", false, u"國", u"&#x56FD;"},
+    {u"WAP", u"complexity", u"", u"", u"utf-8", false, u"国", u"&#x56FD;"},
+    // Pinyin in the XHTML classes only; skip marks get none; a character
+    // without a syllable is written inside the parentheses as it is.
+    {u"XML", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;(zhong )&#xFF0C;"},
+    {u"EnXML", u"", u"", u"", u"utf-8", true, u"a中。国\u3000",
+     u"a&#x4E2D;(zhong )&#x3002;&#x56FD;(guo )&#x3000;"},
+    {u"XML", u"", u"", u"", u"utf-8", true, u"\u9F98\t", u"&#x9F98;(\u9F98)&#x9;(\t)"},
+    {u"XML", u"", u"", u"", u"utf-8", true, u"\U0001F600", u"&#xD83D;(? )&#xDE00;(? )"},
+    {u"XML", u"", u"", u"", u"utf-8", true, std::u16string_view(u"\0\u00e9", 2), u"\u00e9"},
+    {u"WAP", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;&#xFF0C;"},
+    // PHPXML: its own conversion, simplified by default, always escaping;
+    // no stop words, keywords or GB2312 stop.
+    {u"PHPXML", u"", u"bad", u"bad", u"gb2312", true, u"國 & bad", u"&#x56FD; &amp; bad"},
+    {u"PHPXML", u"complex", u"", u"", u"", false, u"国&lt;", u"&#x570B;&lt;"},
+    {u"PHPXML", u"simple", u"", u"", u"", false, u"\r", u"&#xD;"},
+};
+
+TEST(AsciiTest, Settings) {
+  for (const SettingsCase& c : kSettingsCases) {
+    OutputPage p(c.cls);
+    p.state().ChineseType = c.chinese_type;
+    p.state().TheStopWords = c.stop_words;
+    p.state().FontKeyWords = c.font_key_words;
+    p.state().WapEnCoding = c.wap_en_coding;
+    p.state().IsShowPinYin = c.pinyin;
+    EXPECT_EQ(p.object->Ascii(std::u16string(c.in)), c.out) << U8(c.cls) << " " << U8(c.in);
+  }
+}
+
+TEST(AsciiTest, ByNameInEveryClass) {
+  for (const char16_t* name : kAllClasses) {
+    OutputPage p(name);
+    EXPECT_EQ(Invoke(*p.object, u"ascii", {Variant(u"中&")}), Variant(u"&#x4E2D;&amp;"))
+        << U8(name);
+    EXPECT_THROW(Invoke(*p.object, u"Ascii", {}), ScriptError);
+    const std::u16string param = p.object->Class().Find(u"Ascii", MemberKind::kMethod)
+                                     ->params.at(0).name;
+    EXPECT_EQ(param, std::u16string(name) == u"PHPXML" ? u"Content" : u"ToDoString");
+  }
+}
+
+// The filter reaches the other members through the page object: a keyword
+// run creates CC, as the forwarders do.
+TEST(AsciiTest, KeywordsGoThroughCC) {
+  OutputPage p(u"WAP");
+  ASSERT_FALSE(p.state().CC);
+  p.object->Ascii(u"x");
+  EXPECT_FALSE(p.state().CC);  // no step ran that needs it
+  p.state().FontKeyWords = u"x";
+  EXPECT_EQ(p.object->Ascii(u"x"), u"<b>x</b>");
+  EXPECT_TRUE(p.state().CC);
+}
+
+// ---- The text-only pieces -----------------------------------------------------
+
+TEST(OutputFilterTest, ChineseFormAndCoding) {
+  using frame::ChineseForm;
+  EXPECT_EQ(frame::ChineseFormOf(u""), ChineseForm::kUnchanged);
+  EXPECT_EQ(frame::ChineseFormOf(u"  cOMPLEX  "), ChineseForm::kTraditional);
+  EXPECT_EQ(frame::ChineseFormOf(u"Simple"), ChineseForm::kSimplified);
+  EXPECT_EQ(frame::ChineseFormOf(u"\tsimple"), ChineseForm::kUnchanged);
+  EXPECT_EQ(frame::ChineseFormOf(u"simple s"), ChineseForm::kUnchanged);
+  EXPECT_TRUE(frame::IsGb2312Coding(u"Gb2312"));
+  EXPECT_FALSE(frame::IsGb2312Coding(u"gb2312 "));
+  EXPECT_FALSE(frame::IsGb2312Coding(u"gbk"));
+}
+
+TEST(OutputFilterTest, HexCharRef) {
+  const struct {
+    char16_t unit;
+    std::u16string_view ref;
+  } cases[] = {{9, u"&#x9;"}, {10, u"&#xA;"}, {0x100, u"&#x100;"},
+               {0x4E2D, u"&#x4E2D;"}, {0xFFFD, u"&#xFFFD;"}, {0, u"&#x0;"}};
+  for (const auto& c : cases) EXPECT_EQ(frame::HexCharRef(c.unit), c.ref);
+}
+
+// The one-pass repair and escaping agrees with the utilities' two-pass Uni
+// on every shape of reference the keep rule knows.
+TEST(OutputFilterTest, AgreesWithUni) {
+  constexpr std::u16string_view kAlphabet = u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\t";
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<size_t> pick(0, kAlphabet.size());  // size: a NUL
+  for (int n = 0; n < 20000; ++n) {
+    std::u16string text;
+    const size_t length = random() % 24;
+    for (size_t i = 0; i < length; ++i) {
+      const size_t k = pick(random);
+      text.push_back(k == kAlphabet.size() ? u'\0' : kAlphabet[k]);
+    }
+    ASSERT_EQ(frame::RepairAndEscape(text, false), text::Uni(text)) << U8(text);
+  }
+}
+
+// The annotation of each unit is NeedPinYin's mode 1 of that unit.
+TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
+  for (uint32_t v = 1; v <= 0xFFFF; ++v) {
+    const char16_t c = static_cast<char16_t>(v);
+    if ((v >= 32 && v <= 255) || langdata::IsPinyinSkipMark(c)) continue;
+    const std::u16string one(1, c);
+    const std::u16string expected =
+        frame::HexCharRef(c) + u"(" + langdata::NeedPinYin(one, 1) + u")";
+    ASSERT_EQ(frame::RepairAndEscape(one, true), expected) << v;
+  }
+}
+
+TEST(OutputFilterTest, StopWords) {
+  std::u16string text = u"abb";
+  frame::ReplaceStopWords(u"ab|b", u"X", &text);
+  EXPECT_EQ(text, u"XX");
+  text = u"aaa";
+  frame::ReplaceStopWords(u"a|a||a|a", u"", &text);
+  EXPECT_EQ(text, u"");
+}
+
+// ---- Long and hostile texts (completion only; speed is the benchmark's) -----------
+
+constexpr size_t kMiB = size_t{1} << 20;
+
+TEST(OutputFilterTest, LongRunsOfAmpersands) {
+  const std::u16string amps(kMiB, u'&');
+  const std::u16string out = frame::RepairAndEscape(amps, false);
+  EXPECT_EQ(out.size(), 5 * kMiB);
+  EXPECT_EQ(out.substr(0, 10), u"&amp;&amp;");
+
+  // Every "&" sees the same far ";", and the pieces hold numbers' prefixes.
+  std::u16string refs;
+  while (refs.size() < kMiB) refs += u"&#x";
+  refs += u";";
+  EXPECT_EQ(frame::RepairAndEscape(refs, false).size(), refs.size() + 4 * (refs.size() / 3));
+  std::u16string blanks = u"&#";
+  blanks += u"&#";
+  blanks.append(kMiB, u' ');
+  blanks += u"1;";
+  // The second "&" opens a decimal reference padded with blanks.
+  EXPECT_EQ(frame::RepairAndEscape(blanks, false).substr(0, 9), u"&amp;#&# ");
+}
+
+TEST(AsciiTest, MegabyteOfMixedText) {
+  std::u16string text;
+  constexpr std::u16string_view kPiece = u"中文 text & more &amp; 標準，\r\n";
+  while (text.size() < kMiB) text += kPiece;
+  for (const char16_t* name : kAllClasses) {
+    OutputPage p(name);
+    p.state().IsShowPinYin = true;
+    p.state().TheStopWords = u"more|text";
+    p.state().FontKeyWords = u"&amp;|中";
+    const std::u16string out = p.object->Ascii(text);
+    EXPECT_GT(out.size(), text.size()) << U8(name);
+    const std::u16string amps(kMiB, u'&');
+    EXPECT_EQ(p.object->Ascii(amps).size(), 5 * kMiB) << U8(name);
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel::output_test

@@ -1,0 +1,185 @@
+// The request members: quoting request values, URL-encoding a text, host and
+// domain, redirection, random numbers, and which classes have them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "frame/request_test_util.h"
+
+namespace zorvadel {
+namespace {
+
+constexpr const char16_t* kRequestOnly[] = {u"SafeRequest", u"RequestText", u"RndNumber",
+                                            u"GetHostName", u"GetDoMain",   u"Redirect"};
+
+class RequestMembersTest : public ::testing::TestWithParam<RequestClassCase> {};
+
+TEST_P(RequestMembersTest, Presence) {
+  auto object = NewPageObject(GetParam().name);
+  for (const char16_t* member : kRequestOnly) {
+    EXPECT_EQ(object->Class().Has(member), GetParam().family != Family::kP) << ClassName(member);
+  }
+  EXPECT_TRUE(object->Class().Has(u"SubmitText"));
+  EXPECT_TRUE(object->Class().Has(u"Displayer"));
+  EXPECT_TRUE(object->Class().Has(u"SQLInjection"));
+}
+
+TEST_P(RequestMembersTest, WithoutContextEverythingIsEmpty) {
+  auto object = NewPageObject(GetParam().name);
+  EXPECT_EQ(object->SubmitText(u"abc"), u"");
+  EXPECT_EQ(object->SafeRequest(u"id"), u"");
+  EXPECT_EQ(object->RequestText(u"id"), u"");
+  EXPECT_EQ(object->GetHostName(), u"");
+  EXPECT_EQ(object->GetDoMain(), u"");
+  object->Redirect(u"http://x.example/");  // nothing to redirect; no error
+}
+
+TEST_P(RequestMembersTest, SubmitText) {
+  StartedPage started(GetParam().name, {});
+  EXPECT_EQ(started.object->SubmitText(u""), u"");
+  EXPECT_EQ(started.object->SubmitText(u"a b/c"), u"a+b%2Fc");
+  EXPECT_EQ(Invoke(*started.object, u"SubmitText", {}), Variant(u""));
+  EXPECT_EQ(Invoke(*started.object, u"SubmitText", {Variant(u"x=1")}), Variant(u"x%3D1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, RequestMembersTest, ::testing::ValuesIn(kRequestClasses),
+                         [](const auto& info) { return ClassName(info.param.name); });
+
+// The filter turns characters outside 32-255 into references and a bare "&"
+// into "&amp;" before the engine encodes the text.
+TEST(SubmitTextTest, PassesTheOutputFilter) {
+  StartedPage started(u"WAP", {});
+  EXPECT_EQ(started.object->SubmitText(u"中"), u"%26%23x4E2D%3B");
+  EXPECT_EQ(started.object->SubmitText(u"a&b"), u"a%26amp%3Bb");
+}
+
+struct QuoteCase {
+  const char16_t* name;
+  const char16_t* safe;
+  const char16_t* text;
+};
+
+constexpr QuoteCase kQuotes[] = {
+    {u"who", u"O''Brien", u"O''Brien"},
+    {u"CJK", u"&#x4E2D;&#x6587;", u"中文"},
+    {u"sneak", u"1&#x27; or 1=1--", u"1'' or 1=1--"},  // a quote sent as a reference stays doubled
+    {u"amp", u"a&amp;b", u"a&amp;b"},
+    {u"form", u"posted ''value''", u"posted ''value''"},
+    {u"absent", u"", u""},
+    {u"", u"", u""},
+};
+
+TEST(SafeRequestTest, QuotesAndTrims) {
+  engine::RequestFacts facts;
+  facts.url =
+      "/r.asp?who=++O'Brien+&CJK=%26%23x4E2D%3B%26%23x6587%3B"
+      "&sneak=1%26%23x27%3B+or+1%3D1--&amp=a%26amp%3Bb";
+  facts.method = "POST";
+  facts.form = "form=posted+'value'";
+  StartedPage started(u"XML", facts);
+  for (const QuoteCase& c : kQuotes) {
+    SCOPED_TRACE(ClassName(c.name));
+    EXPECT_EQ(started.object->SafeRequest(c.name), c.safe);
+    EXPECT_EQ(started.object->RequestText(c.name), c.text);
+  }
+  EXPECT_EQ(Invoke(*started.object, u"SafeRequest", {Variant(u"WHO")}), Variant(u"O''Brien"));
+  EXPECT_EQ(Invoke(*started.object, u"RequestText", {}), Variant(u""));
+  // The lookup reaches the server variables too.
+  EXPECT_EQ(started.object->SafeRequest(u"HTTP_HOST"), u"localhost");
+}
+
+struct HostCase {
+  const char* host;
+  const char16_t* domain;
+};
+
+constexpr HostCase kHosts[] = {
+    {"a.b.c", u"b.c"},
+    {"10.0.0.1", u"0.0.1"},
+    {"localhost", u"localhost"},
+    {"a.b.c:8080", u"b.c:8080"},
+    {"localhost:81", u"localhost:81"},
+    {"a.", u""},
+};
+
+TEST(HostTest, HostAndDomain) {
+  for (const HostCase& c : kHosts) {
+    engine::RequestFacts facts;
+    facts.host = c.host;
+    StartedPage started(u"EnWAP", facts);
+    std::u16string host(c.host, c.host + std::string(c.host).size());
+    EXPECT_EQ(started.object->GetHostName(), host);
+    EXPECT_EQ(started.object->GetDoMain(), c.domain) << c.host;
+    EXPECT_EQ(Invoke(*started.object, u"GetDoMain", {}), Variant(c.domain));
+  }
+}
+
+TEST(RedirectTest, ToTheGivenAddressOrHome) {
+  {
+    StartedPage started(u"WAP", {});
+    started.object->Redirect(u"");
+    auto result = started.page.Result();
+    EXPECT_EQ(result.status, 302);
+    bool found = false;
+    for (const auto& [name, value] : result.headers) {
+      if (name == "Location") found = value == "http://localhost/";
+    }
+    EXPECT_TRUE(found) << result.RenderHead();
+  }
+  {
+    StartedPage started(u"XML", {});
+    Invoke(*started.object, u"Redirect", {Variant(u"list.asp?id=2")});
+    EXPECT_NE(started.page.RenderHead().find("Location: list.asp?id=2\r\n"), std::string::npos);
+  }
+  {
+    // Refused by the engine (a line break would split the head): nothing
+    // happens and nothing reaches the caller.
+    StartedPage started(u"EnXML", {});
+    started.object->Redirect(u"a\r\nSet-Cookie: x=1");
+    EXPECT_EQ(started.page.Result().status, 200);
+  }
+}
+
+struct RndCase {
+  int16_t upper;
+  int16_t lower;
+  int16_t low;  // inclusive range of results
+  int16_t high;
+};
+
+constexpr RndCase kRnd[] = {
+    {100, 1, 1, 100}, {6, 1, 1, 6},      {1, 10, 2, 10},       {5, 5, 5, 5},
+    {0, 0, 0, 0},     {-1, -3, -3, -1},  {32766, 0, 0, 32766}, {-32768, -32768, -32768, -32768},
+    {32767, 0, 0, 0}, {32767, -1, 0, 0}, {-32768, 1, 0, 0},    {32767, 32767, 32767, 32767},
+};
+
+TEST(RndNumberTest, Ranges) {
+  auto object = NewPageObject(u"WAP");
+  for (const RndCase& c : kRnd) {
+    for (int i = 0; i < 200; ++i) {
+      int16_t n = object->RndNumber(c.upper, c.lower);
+      ASSERT_GE(n, c.low) << c.upper << "," << c.lower;
+      ASSERT_LE(n, c.high) << c.upper << "," << c.lower;
+    }
+  }
+}
+
+TEST(RndNumberTest, ByNameDefaults) {
+  auto object = NewPageObject(u"XML");
+  for (int i = 0; i < 200; ++i) {
+    Variant all = Invoke(*object, u"RndNumber", {});
+    ASSERT_GE(all.integer(), 1);
+    ASSERT_LE(all.integer(), 100);
+    Variant dice = Invoke(*object, u"RndNumber", {Variant(int16_t{6})});
+    ASSERT_GE(dice.integer(), 1);
+    ASSERT_LE(dice.integer(), 6);
+  }
+  Variant lower(int16_t{10});
+  EXPECT_EQ(Invoke(*object, u"RndNumber", {Variant(int16_t{10}), lower}), Variant(int16_t{10}));
+  EXPECT_EQ(Invoke(*object, u"RndNumber", {Variant(int16_t{32767}), Variant(int16_t{0})}),
+            Variant(int16_t{0}));
+}
+
+}  // namespace
+}  // namespace zorvadel

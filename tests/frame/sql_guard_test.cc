@@ -1,0 +1,133 @@
+// The SQL-injection guard: the word search on its own, then the member with
+// its ends of the response and PHPXML's fixed list.
+#include "frame/sql_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "frame/request_test_util.h"
+
+namespace zorvadel {
+namespace {
+
+constexpr char16_t kDefaultWords[] =
+    u">|<|--|sp_|xp_|\\|dir|cmd|^|(|)|+|$|'|copy|format|and|exec|insert|select|delete|update|"
+    u"count|*|chr|mid|master|truncate|char|declare";
+
+struct SearchCase {
+  const char16_t* words;
+  const char* query;
+  const char* host;
+  int32_t found;
+};
+
+constexpr SearchCase kSearches[] = {
+    {kDefaultWords, "id=12&page=3", "m.example.com", 0},
+    {kDefaultWords, "id=12;drop", "m.example.com", 0},       // ";" is not a default word
+    {kDefaultWords, "name=john+smith", "m.example.com", 1},  // a blank arrives as "+"
+    {kDefaultWords, "q=%27", "m.example.com", 0},            // escapes are not decoded
+    {kDefaultWords, "q=1'", "m.example.com", 1},
+    {kDefaultWords, "q=SELECT", "m.example.com", 1},    // lower-cased first
+    {u"SELECT", "q=SELECT", "m.example.com", 0},        // but the words are not
+    {kDefaultWords, "q=selected", "m.example.com", 1},  // inside longer words
+    {kDefaultWords, "q=brand", "m.example.com", 1},
+    {kDefaultWords, "charset=utf-8", "m.example.com", 1},
+    {kDefaultWords, "id=1", "www.directory.example", 1},  // the host alone
+    {kDefaultWords, "x=a", "nd.example", 1},              // "a" + "nd" across the seam
+    {u"1nd", "a=1", "nd.example", 1},
+    {kDefaultWords, "q=select+count(*)+select", "h.example", 6},  // + select count ( ) *
+    {u"", "q=select", "h.example", 0},
+    {u"q||z", "x=1", "h.example", 1},  // the empty word
+    {u"|", "x=1", "", 2},
+    {u"|", "", "", 0},       // empty haystack: not even the empty word
+    {u"x|x", "x=1", "", 2},  // each word counts, repeated ones too
+};
+
+TEST(GuardSearchTest, Table) {
+  for (const SearchCase& c : kSearches) {
+    std::u16string query(c.query, c.query + std::string(c.query).size());
+    std::u16string host(c.host, c.host + std::string(c.host).size());
+    SCOPED_TRACE(std::string(c.query) + " @ " + c.host);
+    EXPECT_EQ(frame::CountGuardWords(c.words, frame::GuardHaystack(query, host)), c.found);
+  }
+}
+
+TEST(GuardSearchTest, PhpListAddsColonAndSemicolon) {
+  EXPECT_EQ(frame::kPhpGuardWords, std::u16string(u":|;|") + kDefaultWords);
+}
+
+// A page with a query string and a host; the object's response counts ends.
+struct GuardPage {
+  GuardPage(const char16_t* name, const char* query, const char* host)
+      : started(name, Facts(query, host)) {
+    started.object->state().Response = response;
+  }
+  static engine::RequestFacts Facts(const char* query, const char* host) {
+    engine::RequestFacts facts;
+    facts.url = std::string("/g.asp?") + query;
+    facts.host = host;
+    return facts;
+  }
+  StartedPage started;
+  std::shared_ptr<CountingResponse> response = std::make_shared<CountingResponse>();
+};
+
+class GuardMemberTest : public ::testing::TestWithParam<RequestClassCase> {
+ protected:
+  bool php() const { return GetParam().family == Family::kP; }
+};
+
+TEST_P(GuardMemberTest, CleanRequest) {
+  GuardPage g(GetParam().name, "id=12&page=3", "m.example.com");
+  EXPECT_FALSE(g.started.object->SQLInjection());
+  EXPECT_EQ(g.response->ends, 0);
+  EXPECT_FALSE(g.response->Ended());
+}
+
+TEST_P(GuardMemberTest, OneEndPerWordFound) {
+  // "select" twice and "and" once: two words, two ends.
+  GuardPage g(GetParam().name, "a=select&b=select&c=band", "m.example.com");
+  EXPECT_TRUE(g.started.object->SQLInjection());
+  EXPECT_EQ(g.response->ends, 2);
+  EXPECT_TRUE(g.response->Ended());
+}
+
+TEST_P(GuardMemberTest, EmptyListNeverHits) {
+  GuardPage g(GetParam().name, "q=select+*+from", "m.example.com");
+  g.started.object->state().SQLInjData = u"";
+  // PHPXML keeps to its own list whatever the property holds.
+  EXPECT_EQ(g.started.object->SQLInjection(), php());
+  EXPECT_EQ(g.response->ends, php() ? 3 : 0);
+}
+
+TEST_P(GuardMemberTest, ColonOnlyInPhpxml) {
+  GuardPage g(GetParam().name, "u=http://m.example.com/", "m.example.com");
+  EXPECT_EQ(Invoke(*g.started.object, u"SQLInjection", {}), Variant(php()));
+  EXPECT_EQ(g.response->ends, php() ? 1 : 0);
+}
+
+TEST_P(GuardMemberTest, ScriptListWithEmptyWord) {
+  GuardPage g(GetParam().name, "id=1", "m.example.com");
+  g.started.object->state().SQLInjData = u"drop||truncate";
+  EXPECT_EQ(g.started.object->SQLInjection(), !php());
+}
+
+TEST_P(GuardMemberTest, WithoutContext) {
+  auto object = NewPageObject(GetParam().name);
+  object->state().SQLInjData = u"|";
+  EXPECT_FALSE(object->SQLInjection());  // no request: empty haystack
+}
+
+TEST_P(GuardMemberTest, HitWithoutResponseStillTrue) {
+  GuardPage g(GetParam().name, "q='", "m.example.com");
+  g.started.object->state().Response = nullptr;
+  EXPECT_TRUE(g.started.object->SQLInjection());
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, GuardMemberTest, ::testing::ValuesIn(kRequestClasses),
+                         [](const auto& info) { return ClassName(info.param.name); });
+
+}  // namespace
+}  // namespace zorvadel

@@ -1,0 +1,288 @@
+// The WML form builders: input fields and the one HTML form per page on a
+// desktop browser, posting tasks and postfields, selects and options.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "markup/form_test_util.h"
+
+namespace zorvadel {
+namespace {
+
+using form_test::FormPage;
+using form_test::kDesktopAgent;
+using form_test::kPhoneAgent;
+using form_test::Narrow;
+
+constexpr const char16_t* kFormStart =
+    u"<form name=\"FirstForm\" method=\"post\" action=\"http://localhost/shop/order.asp\">";
+
+// ---- TextIn and the HTML form --------------------------------------------------
+
+TEST(TextInTest, ReturnsTheSameFieldOnEveryTerminal) {
+  for (const char* agent : {kPhoneAgent, kDesktopAgent}) {
+    FormPage page(u"WAP", agent);
+    EXPECT_EQ(page.object->TextIn(u"", u"TEXT", u"n", u"v", u"t", u""),
+              u"<input type=\"text\" name=\"n\" value=\"v\" title=\"t\" />");
+    EXPECT_EQ(page.object->TextIn(u"名字", u"Password", u"a&b", u"中", u"t", u"maxlength=\"8\" "),
+              u"&#x540D;&#x5B57;<br/><input type=\"password\" name=\"a&amp;b\" "
+              u"value=\"&#x4E2D;\" title=\"t\" maxlength=\"8\" />");
+  }
+}
+
+TEST(TextInTest, PhoneWritesNoForm) {
+  FormPage page(u"WAP", kPhoneAgent);
+  page.object->TextIn(u"a", u"text", u"n", u"v", u"t", u"");
+  EXPECT_EQ(page.Body(), u"");
+  EXPECT_FALSE(page.object->state().OnlyOne);
+}
+
+TEST(TextInTest, DesktopOpensOneFormPerPage) {
+  FormPage page(u"EnWAP", kDesktopAgent);
+  const std::u16string field = page.object->TextIn(u"", u"text", u"n", u"v", u"t", u"");
+  EXPECT_EQ(page.Body(), kFormStart);
+  EXPECT_TRUE(page.object->state().OnlyOne);
+  page.object->TextIn(u"", u"text", u"m", u"v", u"t", u"");
+  EXPECT_EQ(page.Body(), kFormStart);
+  // A script that wants a second form clears OnlyOne itself.
+  page.object->state().OnlyOne = false;
+  page.object->state().PostFileName = u"save.asp?x=1&amp;y=2";
+  page.object->TextIn(u"", u"text", u"m", u"v", u"t", u"");
+  EXPECT_EQ(page.Body(), std::u16string(kFormStart) +
+                             u"<form name=\"FirstForm\" method=\"post\" "
+                             u"action=\"save.asp?x=1&amp;y=2\">");
+}
+
+TEST(TextInTest, FormAndSubmitPairUp) {
+  FormPage page(u"EnWAP", kDesktopAgent);
+  page.object->WriteLine(page.object->TextIn(u"", u"text", u"q", u"", u"t", u""));
+  page.object->WriteLine(CStr(Invoke(*page.object, u"AnchorGo", {})));
+  EXPECT_EQ(page.Body(), std::u16string(kFormStart) +
+                             u"<input type=\"text\" name=\"q\" value=\"\" title=\"t\" />"
+                             u"<input type=\"submit\" name=\"Submit\" value=\"Submit\"></form>");
+}
+
+TEST(TextInTest, WithoutAPageTheFieldIsStillReturned) {
+  auto object = std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel.WAP"));
+  object->state().Terminal = u"Mozilla/5.0";
+  EXPECT_EQ(object->TextIn(u"", u"text", u"n", u"v", u"t", u""),
+            u"<input type=\"text\" name=\"n\" value=\"v\" title=\"t\" />");
+  EXPECT_TRUE(object->state().OnlyOne);  // the write is skipped, the flag is set
+}
+
+// ---- Posting task and postfields -------------------------------------------------
+
+struct PostCase {
+  const char16_t* names;
+  const char16_t* values;
+  const char16_t* mark;
+  const char16_t* fields;
+};
+
+constexpr PostCase kPosts[] = {
+    {u"a b", u"a b", u" ",
+     u"<postfield name=\"a\" value=\"$(a)\"/><postfield name=\"b\" value=\"$(b)\"/>"},
+    {u"a b c", u"x y", u" ",
+     u"<postfield name=\"a\" value=\"$(x)\"/><postfield name=\"b\" value=\"$(y)\"/>"},
+    {u"a", u"x y z", u" ", u"<postfield name=\"a\" value=\"$(x)\"/>"},
+    {u"", u"x", u" ", u""},
+    {u"名,a&b", u"v1,v2", u",",
+     u"<postfield name=\"名\" value=\"$(v1)\"/><postfield name=\"a&b\" value=\"$(v2)\"/>"},
+};
+
+TEST(PostTest, PostFieldAndTextMorePost) {
+  FormPage page(u"WAP", kPhoneAgent);
+  for (const PostCase& c : kPosts) {
+    EXPECT_EQ(page.object->PostField(c.names, c.values, c.mark), c.fields) << Narrow(c.names);
+    EXPECT_EQ(page.object->TextMorePost(c.names, c.values, c.mark),
+              std::u16string(c.fields) + u"</go></do><br/>");
+  }
+}
+
+TEST(PostTest, PostSetAndTextPost) {
+  for (const char* agent : {kPhoneAgent, kDesktopAgent}) {
+    FormPage page(u"WAP", agent);
+    EXPECT_EQ(page.object->PostSet(u"OPTIONS", u"Go", u"Index.asp", u"UTF-8", u"post"),
+              u"<do type=\"OPTIONS\" label=\"Go\" optional=\"false\"><go href=\"Index.asp\" "
+              u"method=\"post\" accept-charset=\"UTF-8\">");
+    // The method is always post.
+    EXPECT_EQ(page.object->PostSet(u"accept", u"发", u"a.asp?x=1&amp;y=2", u"gb2312", u"GET"),
+              u"<do type=\"accept\" label=\"&#x53D1;\" optional=\"false\"><go "
+              u"href=\"a.asp?x=1&amp;y=2\" method=\"post\" accept-charset=\"gb2312\">");
+    EXPECT_EQ(page.object->TextPost(u"a", u"b"), u"<postfield name=\"a\" value=\"$(b)\"/>");
+    EXPECT_EQ(page.object->TextPost(u"名", u"v&"),
+              u"<postfield name=\"&#x540D;\" value=\"$(v&amp;)\"/>");
+    EXPECT_EQ(page.Body(), u"");
+  }
+}
+
+// ---- Selects -----------------------------------------------------------------
+
+struct SelectCase {
+  const char16_t* title;
+  const char16_t* name;
+  const char16_t* iname;
+  bool multiple;
+  const char16_t* other_att;
+  const char16_t* expected;
+};
+
+constexpr SelectCase kSelects[] = {
+    {u"", u"", u"", true, u"", u"<select >"},
+    {u"", u"", u"", true, u"id=\"s\"", u"<select id=\"s\">"},
+    {u"t", u"", u"", true, u"", u"<select title=\"t\"  > "},
+    {u"t", u"", u"", true, u"x", u"<select title=\"t\" x > "},
+    {u"", u"n", u"", true, u"", u"<select name=\"n\" value=\"v\" >"},
+    {u"t", u"n", u"", true, u"", u"<select title=\"t\" name=\"n\" value=\"v\" >"},
+    {u"", u"", u"i", false, u"",
+     u"<select iname=\"i\" ivalue=\"iv\" multiple=\"false\" >"},
+    {u"t", u"", u"i", true, u"",
+     u"<select title=\"t\" iname=\"i\" ivalue=\"iv\" multiple=\"true\" >"},
+    {u"", u"n", u"i", true, u"",
+     u"<select title=\"\" name=\"n\" value=\"v\" iname=\"i\" ivalue=\"iv\" multiple=\"true\" >"},
+    {u"色", u"n", u"i", false, u"",
+     u"<select title=\"&#x8272;\" name=\"n\" value=\"v\" iname=\"i\" ivalue=\"iv\" "
+     u"multiple=\"false\" >"},
+};
+
+TEST(SelectsTest, AttributesFollowTheGivenNames) {
+  FormPage page(u"EnWAP", kDesktopAgent);
+  for (const SelectCase& c : kSelects) {
+    EXPECT_EQ(page.object->Selects(c.title, c.name, u"v", c.iname, u"iv", c.multiple, c.other_att),
+              c.expected)
+        << Narrow(c.expected);
+  }
+}
+
+// ---- Options -----------------------------------------------------------------
+
+struct OptionsCase {
+  const char16_t* titles;
+  const char16_t* values;
+  const char16_t* hrefs;
+  const char16_t* group;
+  bool last;
+  const char16_t* expected;
+};
+
+constexpr OptionsCase kOptions[] = {
+    {u"a b", u"1 2", u"", u"", false,
+     u"<option title=\"a\" value=\"1\">a</option><option title=\"b\" value=\"2\">b</option>"
+     u"</select>"},
+    {u"a b", u"1 2", u"x y", u"G", false,
+     u"<optgroup title=\"G\"><option title=\"a\" value=\"1\" onpick=\"x\">a</option>"
+     u"<option title=\"b\" value=\"2\" onpick=\"y\">b</option></optgroup>"},
+    {u"a b", u"1 2", u"x y", u"G", true,
+     u"<optgroup title=\"G\"><option title=\"a\" value=\"1\" onpick=\"x\">a</option>"
+     u"<option title=\"b\" value=\"2\" onpick=\"y\">b</option></optgroup></select>"},
+    {u"", u"1", u"x", u"", true, u"</select>"},
+    {u"", u"", u"", u"G", false, u"<optgroup title=\"G\"></optgroup>"},
+    {u"a b c", u"1 2 3", u"x y", u"", false,
+     u"<option title=\"a\" value=\"1\" onpick=\"x\">a</option>"
+     u"<option title=\"b\" value=\"2\" onpick=\"y\">b</option></select>"},
+    // Targets without values.
+    {u"a b", u"", u"x.asp?i=1&amp;j=2 y", u"", false,
+     u"<option title=\"a\" value=\"\" onpick=\"x.asp?i=1&amp;j=2\">a</option>"
+     u"<option title=\"b\" value=\"\" onpick=\"y\">b</option></select>"},
+    // One value and one target: the full form.
+    {u"a", u"1", u"x", u"", false, u"<option title=\"a\" value=\"1\" onpick=\"x\">a</option></select>"},
+    // Titles alone give no items.
+    {u"a b", u"", u"", u"", false, u"</select>"},
+    {u"a b", u"1", u"", u"", false, u"<option title=\"a\" value=\"1\">a</option></select>"},
+    {u"红 b", u"r&g b", u"", u"组", true,
+     u"<optgroup title=\"&#x7EC4;\"><option title=\"&#x7EA2;\" value=\"r&g\">&#x7EA2;</option>"
+     u"<option title=\"b\" value=\"b\">b</option></optgroup></select>"},
+};
+
+TEST(OptionsTest, ItemFormsAndClosing) {
+  FormPage page(u"WAP", kPhoneAgent);
+  for (const OptionsCase& c : kOptions) {
+    EXPECT_EQ(page.object->Options(c.titles, c.values, c.hrefs, u" ", c.group, c.last),
+              c.expected)
+        << Narrow(c.titles) << "|" << Narrow(c.values) << "|" << Narrow(c.hrefs);
+  }
+  EXPECT_EQ(page.object->Options(u"a|b", u"1|2", u"", u"|", u"", false),
+            u"<option title=\"a\" value=\"1\">a</option><option title=\"b\" value=\"2\">b</option>"
+            u"</select>");
+}
+
+// ---- By name -------------------------------------------------------------------
+
+struct ByNameCase {
+  const char16_t* member;
+  std::vector<Variant> args;
+  const char16_t* chinese;
+  const char16_t* english;  // nullptr: as in Chinese
+};
+
+TEST(FormsByNameTest, OmittedArgumentsTakeTheDefaults) {
+  const ByNameCase cases[] = {
+      {u"TextIn", {Variant(u"")},
+       u"<input type=\"text\" name=\"FirstName\" value=\"FirstValue\" "
+       u"title=\"&#x8BF7;&#x8F93;&#x5165;&#x503C;&#xFF1A;\" />",
+       u"<input type=\"text\" name=\"FirstName\" value=\"FirstValue\" "
+       u"title=\"Please enter a value&#xFF1A;\" />"},
+      {u"PostSet", {},
+       u"<do type=\"options\" label=\"&#x63D0;&#x4EA4;\" optional=\"false\"><go href=\"\" "
+       u"method=\"post\" accept-charset=\"utf-8\">",
+       u"<do type=\"options\" label=\"Submit\" optional=\"false\"><go href=\"\" "
+       u"method=\"post\" accept-charset=\"utf-8\">"},
+      {u"postset", {Variant::Missing(), Variant::Missing(), Variant(u"go.asp"),
+                    Variant::Missing(), Variant(u"get")},
+       u"<do type=\"options\" label=\"&#x63D0;&#x4EA4;\" optional=\"false\"><go href=\"go.asp\" "
+       u"method=\"post\" accept-charset=\"utf-8\">",
+       u"<do type=\"options\" label=\"Submit\" optional=\"false\"><go href=\"go.asp\" "
+       u"method=\"post\" accept-charset=\"utf-8\">"},
+      {u"TextPost", {Variant(u"a"), Variant(u"b")}, u"<postfield name=\"a\" value=\"$(b)\"/>",
+       nullptr},
+      {u"TextMorePost", {Variant(u"a"), Variant(u"b")},
+       u"<postfield name=\"a\" value=\"$(b)\"/></go></do><br/>", nullptr},
+      {u"PostField", {Variant(u"a b"), Variant(u"c d")},
+       u"<postfield name=\"a\" value=\"$(c)\"/><postfield name=\"b\" value=\"$(d)\"/>", nullptr},
+      {u"Selects", {}, u"<select >", nullptr},
+      {u"Selects", {Variant(u""), Variant(u""), Variant(u""), Variant(u"i")},
+       u"<select iname=\"i\" ivalue=\"\" multiple=\"true\" >", nullptr},
+      {u"Selects", {Variant::Missing(), Variant::Missing(), Variant::Missing(), Variant(u"i"),
+                    Variant::Missing(), Variant(int16_t{0})},
+       u"<select iname=\"i\" ivalue=\"\" multiple=\"false\" >", nullptr},
+      {u"Options", {}, u"</select>", nullptr},
+      {u"Options", {Variant(u"a"), Variant(u"1")},
+       u"<option title=\"a\" value=\"1\">a</option></select>", nullptr},
+  };
+  for (const char16_t* name : {u"WAP", u"EnWAP"}) {
+    const bool english = name[0] == u'E';
+    for (const char* agent : {kPhoneAgent, kDesktopAgent}) {
+      FormPage page(name, agent);
+      for (const ByNameCase& c : cases) {
+        const char16_t* expected = english && c.english != nullptr ? c.english : c.chinese;
+        EXPECT_EQ(page.Call(c.member, c.args), expected) << Narrow(name) << " " << Narrow(c.member);
+      }
+    }
+  }
+}
+
+TEST(FormsByNameTest, RequiredArgumentsAndClasses) {
+  FormPage page(u"WAP", kPhoneAgent);
+  EXPECT_THROW(page.Call(u"TextIn"), ScriptError);
+  EXPECT_THROW(page.Call(u"TextPost", {Variant(u"a")}), ScriptError);
+  EXPECT_THROW(page.Call(u"PostField", {Variant(u"a")}), ScriptError);
+  for (const char16_t* name : {u"XML", u"EnXML", u"PHPXML"}) {
+    FormPage other(name, kPhoneAgent);
+    for (const char16_t* member : {u"TextIn", u"PostSet", u"TextPost", u"TextMorePost",
+                                   u"PostField", u"Selects", u"Options"}) {
+      EXPECT_FALSE(other.object->Class().Has(member)) << Narrow(name) << " " << Narrow(member);
+    }
+  }
+}
+
+TEST(FormsByNameTest, DesktopTextInWritesTheFormOnce) {
+  FormPage page(u"WAP", kDesktopAgent);
+  page.Call(u"TextIn", {Variant(u"")});
+  page.Call(u"TextIn", {Variant(u"")});
+  EXPECT_EQ(page.Body(), kFormStart);
+  EXPECT_EQ(Invoke(*page.object, u"OnlyOne", {}), Variant(true));
+}
+
+}  // namespace
+}  // namespace zorvadel

@@ -1,0 +1,289 @@
+// Links, phone links and images of the page classes, called by name (so
+// omitted arguments take the class's defaults) on a phone and on a desktop
+// browser. Chinese texts come out of the output filter as "&#xHEX;".
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/codepage/codepage.h"
+#include "platform/engine/memory_engine.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
+
+namespace zorvadel {
+namespace {
+
+enum class Agent { kPhone, kWeb };
+
+struct LinkPage {
+  LinkPage(const char16_t* class_name, Agent agent, const char* accept = "")
+      : page(Facts(agent, accept), "/srv/site", std::make_shared<engine::MemorySession>(),
+             std::make_shared<engine::MemoryApplication>()) {
+    page.session().SetCodePage(65001);
+    object = std::dynamic_pointer_cast<PageObject>(
+        page.context().GetServer()->CreateObject(std::u16string(u"Zorvadel.") + class_name));
+  }
+  ~LinkPage() { page.EndPage(); }
+
+  static engine::RequestFacts Facts(Agent agent, const char* accept) {
+    engine::RequestFacts facts;
+    facts.headers = {{"User-Agent", agent == Agent::kWeb ? "Mozilla/5.0 (Windows NT 10.0)"
+                                                         : "Nokia6600/1.0 SymbianOS/7.0s"},
+                     {"Accept", accept}};
+    return facts;
+  }
+  std::string Call(std::u16string_view member, std::vector<Variant> args) {
+    return codepage::ToUtf8(Invoke(*object, member, std::move(args)).string());
+  }
+
+  engine::MemoryPage page;
+  std::shared_ptr<PageObject> object;
+};
+
+const Variant kOmit = Variant::Missing();
+
+struct Golden {
+  const char16_t* class_name;
+  Agent agent;
+  const char16_t* member;
+  std::vector<Variant> args;
+  const char* expected;
+  const char* accept = "";
+};
+
+// The Chinese defaults as the filter writes them.
+#define CONFIRM "&#x786E;&#x5B9A;"
+#define BACK_TOP "&#x8FD4;&#x56DE;&#x4E0A;&#x7EA7;"
+#define CALL "&#x547C;&#x51FA;"
+#define CALL_TEXT "&#x547C;&#x51FA;&#x53F7;&#x7801;"
+
+constexpr Agent P = Agent::kPhone;
+constexpr Agent W = Agent::kWeb;
+
+const std::vector<Golden> kLinkCases = {
+    // A: the confirm word fills an empty title; "Web" repeats the text.
+    {u"WAP", P, u"A", {}, "<a title=\"" CONFIRM "\" href=\"Index.asp\">" BACK_TOP "</a>"},
+    {u"EnWAP", P, u"A", {}, "<a title=\"Enter\" href=\"Index.asp\">Back to the Top</a>"},
+    {u"WAP", P, u"A", {u"", u"x.asp", u"Go"}, "<a title=\"" CONFIRM "\" href=\"x.asp\">Go</a>"},
+    {u"EnWAP", P, u"A", {u"", u"x.asp", u"Go"}, "<a title=\"Enter\" href=\"x.asp\">Go</a>"},
+    {u"WAP", W, u"A", {u"T", u"x.asp?a=1&b=2", u"Go"},
+     "<a title=\"Go\" href=\"x.asp?a=1&b=2\">Go</a>"},
+    {u"WAP", W, u"A", {u"T", u"u", u""}, "<a title=\"\" href=\"u\"></a>"},
+    {u"EnWAP", P, u"A", {u"R&D", u"u", u"中"}, "<a title=\"R&amp;D\" href=\"u\">&#x4E2D;</a>"},
+    {u"XML", P, u"A", {u"T", u"u", u"D"}, "<a title=\"T\" href=\"u\">D</a>"},
+    {u"XML", P, u"A", {u"T", u"u", u"D", u""}, "<a id=\"\"  title=\"T\" href=\"u\">D</a>"},
+    {u"XML", P, u"A", {u"T", u"u", u"D", u"中"},
+     "<a id=\"&#x4E2D;\"  title=\"T\" href=\"u\">D</a>"},
+    {u"EnXML", W, u"A", {u"T", u"u", u"D", u"k"}, "<a id=\"k\"  title=\"D\" href=\"u\">D</a>"},
+    {u"EnXML", P, u"A", {}, "<a title=\"Enter\" href=\"Index.asp\">Back to the Top</a>"},
+    {u"PHPXML", P, u"A", {kOmit, u"u", u"D"}, "<a title=\"" CONFIRM "\" href=\"u\">D</a>"},
+
+    // Anchor: XHTML named anchors are never filtered; WML anchors carry a go.
+    {u"XML", P, u"Anchor", {}, "<a id=\"mardon\" />"},
+    {u"EnXML", W, u"Anchor", {u"<b>中</b>", u"x&y"}, "<a id=\"x&y\"><b>中</b></a>"},
+    {u"PHPXML", P, u"Anchor", {u"", u"top"}, "<a id=\"top\" />"},
+    {u"WAP", P, u"Anchor", {},
+     "<anchor title=\"" CONFIRM "\">" BACK_TOP "<go href=\"Index.asp\"></go></anchor>"},
+    {u"EnWAP", P, u"Anchor", {},
+     "<anchor title=\"Enter\">Back to the Top<go href=\"Index.asp\"></go></anchor>"},
+    {u"WAP", P, u"Anchor", {u"", u"u", u"D", u"<setvar name=\"a\" value=\"1\"/>"},
+     "<anchor title=\"\">D<go href=\"u\"><setvar name=\"a\" value=\"1\"/></go></anchor>"},
+    {u"WAP", W, u"Anchor", {u"T", u"u", u"D", u"<x/>"}, "<a title=\"D\" href=\"u\">D</a>"},
+
+    // AnchorGo: postfields name WML variables without parentheses.
+    {u"WAP", P, u"AnchorGo", {u"Send", u"m.asp", u"Send_A Send_B Send_C Send_D Send_E",
+     u"Send_A Send_B Send_C Send_D Send_E"},
+     "<anchor title=\"" CONFIRM "\">Send<go href=\"m.asp\" method=\"post\">"
+     "<postfield name=\"Send_A\" value=\"$Send_A\"/><postfield name=\"Send_B\" value=\"$Send_B\"/>"
+     "<postfield name=\"Send_C\" value=\"$Send_C\"/><postfield name=\"Send_D\" value=\"$Send_D\"/>"
+     "<postfield name=\"Send_E\" value=\"$Send_E\"/></go></anchor>"},
+    {u"WAP", P, u"AnchorGo", {},
+     "<anchor title=\"" CONFIRM "\">&#x786E;&#x5B9A;&#x63D0;&#x4EA4;"
+     "<go href=\"Index.asp\" method=\"post\"></go></anchor>"},
+    {u"EnWAP", P, u"AnchorGo", {},
+     "<anchor title=\"" CONFIRM "\">Submit<go href=\"Index.asp\" method=\"post\"></go></anchor>"},
+    {u"EnWAP", P, u"AnchorGo", {u"S", u"u", u"a,b", u"(x)", u",", u"POST"},
+     "<anchor title=\"" CONFIRM "\">S<go href=\"u\" method=\"POST\">"
+     "<postfield name=\"a\" value=\"$(x)\"/></go></anchor>"},
+    {u"WAP", W, u"AnchorGo", {u"Send", u"m.asp", u"a", u"a"},
+     "<input type=\"submit\" name=\"Submit\" value=\"Send\"></form>"},
+    {u"EnWAP", W, u"AnchorGo", {},
+     "<input type=\"submit\" name=\"Submit\" value=\"Submit\"></form>"},
+
+    // Phone links.
+    {u"WAP", P, u"Phone", {},
+     "<a title=\"" CALL "\" href=\"wtai://wp/mc;133\">" CALL_TEXT "</a><br/>"
+     "<do type=\"option\" label=\"" CALL_TEXT "\"><go href=\"wtai://wp/mc;133\"/></do>"},
+    {u"EnWAP", W, u"Phone", {},
+     "<a title=\"Call Phone\" href=\"wtai://wp/mc;133\">Call Phone</a><br/>"
+     "<a title=\"Call Phone\" href=\"wtai://wp/mc;133\">Call Phone</a>"},
+    {u"EnWAP", P, u"PhoneA", {}, "<a title=\"Call\" href=\"wtai://wp/mc;133\">Call Phone</a>"},
+    {u"WAP", P, u"PhoneA", {u"", u"+86 10&1", u"D"},
+     "<a title=\"" CONFIRM "\" href=\"wtai://wp/mc;+86 10&1\">D</a>"},
+    {u"WAP", W, u"PhoneA", {u"T", u"1", u"D"}, "<a title=\"D\" href=\"wtai://wp/mc;1\">D</a>"},
+    {u"WAP", P, u"PhoneDo", {},
+     "<do type=\"option\" label=\"" CALL "\"><go href=\"wtai://wp/mc;133\"/></do>"},
+    {u"EnWAP", P, u"PhoneDo", {},
+     "<do type=\"option\" label=\"Call\"><go href=\"wtai://wp/mc;133\"/></do>"},
+    {u"WAP", W, u"PhoneDo", {u"10086", u"Dial"},
+     "<a title=\"Dial\" href=\"wtai://wp/mc;10086\">Dial</a>"},
+};
+
+const std::vector<Golden> kImageCases = {
+    // ImgType: the first media type named, exact case; ".png" on "Web".
+    {u"WAP", W, u"ImgType", {}, ".png", "image/gif"},
+    {u"XML", W, u"ImgType", {}, ".png", ""},
+    {u"WAP", P, u"ImgType", {}, ".gif", "image/png, image/gif"},
+    {u"EnWAP", P, u"ImgType", {}, ".jpg", "image/jpeg"},
+    {u"EnXML", P, u"ImgType", {}, ".jpg", "image/jpg"},
+    {u"XML", P, u"ImgType", {}, ".bmp", "text/html, image/bmp"},
+    {u"WAP", P, u"ImgType", {}, "", "IMAGE/GIF"},
+    {u"WAP", P, u"ImgType", {}, "", "image/vnd.wap.wbmp"},
+    {u"WAP", P, u"ImgType", {}, "", ""},
+
+    // Img: empty for three empty arguments; the tip is filtered.
+    {u"XML", P, u"Img", {}, ""},
+    {u"XML", P, u"Img", {u"", u"tip"}, "<img src=\"\" alt=\"tip\" />"},
+    {u"EnXML", P, u"Img", {u"a b.gif", u"图", u"width='150'"},
+     "<img src=\"a b.gif\" alt=\"&#x56FE;\" width='150'/>"},
+    {u"WAP", P, u"Img", {u"a.gif"}, "<img src=\"a.gif\" alt=\"\" />"},
+
+    // Image: the suffix rule.
+    {u"WAP", P, u"Image", {u"pic"}, "<img src=\"pic.gif\" alt=\"\" />", "image/gif"},
+    {u"WAP", P, u"Image", {u"pic"}, "<img src=\"pic\" alt=\"\" />", "image/vnd.wap.wbmp"},
+    {u"WAP", W, u"Image", {u"pic", u"t"}, "<img src=\"pic.png\" alt=\"t\" />"},
+    {u"WAP", P, u"Image", {u"a.PNG "}, "<img src=\"a.PNG \" alt=\"\" />", "image/gif"},
+    {u"EnWAP", P, u"Image", {u"a.jpeg"}, "<img src=\"a.jpeg\" alt=\"\" />", "image/gif"},
+    {u"EnWAP", P, u"Image", {u"a.Wbmp"}, "<img src=\"a.Wbmp\" alt=\"\" />", "image/gif"},
+    {u"WAP", P, u"Image", {u" pic "}, "<img src=\" pic .gif\" alt=\"\" />", "image/gif"},
+    {u"WAP", P, u"Image", {u"", u"tip", u"x"}, "", "image/gif"},
+
+    // IA: the text becomes the picture's tip; no picture, a text link.
+    {u"WAP", P, u"IA", {u"pic", u"u", u"D"},
+     "<a title=\"" CONFIRM "\" href=\"u\"><img src=\"pic.gif\" alt=\"D\" /></a>",
+     "image/gif"},
+    {u"XML", P, u"IA", {u"pic", u"u", u"D"},
+     "<a title=\"" CONFIRM "\" href=\"u\"><img src=\"pic\" alt=\"D\" /></a>",
+     "image/gif"},
+    {u"EnXML", P, u"IA", {u"", u"u", u"D"}, "<a title=\"Enter\" href=\"u\">D</a>"},
+    {u"WAP", W, u"IA", {u"p.gif", u"u", u"D"},
+     "<a title=\"" CONFIRM "\" href=\"u\"><img src=\"p.gif\" alt=\"D\" /></a>"},
+    {u"EnWAP", P, u"IA", {}, "<a title=\"Enter\" href=\"Index.asp\"></a>"},
+
+    // ImgA, ImageA, ImgAImg: the picture, then the link of A.
+    {u"XML", P, u"ImgA", {u"p.gif", u"u", u"D"},
+     "<img src=\"p.gif\" alt=\"\" /><a title=\"" CONFIRM "\" href=\"u\">D</a>"},
+    {u"EnWAP", P, u"ImgA", {}, "<a title=\"Enter\" href=\"Index.asp\">Back to the Top</a>"},
+    {u"WAP", W, u"ImgA", {u"p.gif", u"u", u"D"},
+     "<img src=\"p.gif\" alt=\"\" /><a title=\"D\" href=\"u\">D</a>"},
+    {u"WAP", P, u"ImageA", {u"p", u"u", u"D"},
+     "<img src=\"p.gif\" alt=\"\" /><a title=\"" CONFIRM "\" href=\"u\">D</a>",
+     "image/gif"},
+    {u"WAP", P, u"ImgAImg", {u"p", u"u", u"D", u"q"},
+     "<img src=\"p.gif\" alt=\"\" /><a title=\"" CONFIRM "\" href=\"u\">D</a>"
+     "<img src=\"q.gif\" alt=\"\" />",
+     "image/gif"},
+    {u"EnWAP", P, u"ImgAImg", {u"p.bmp", u"u", u"D"},
+     "<img src=\"p.bmp\" alt=\"\" /><a title=\"Enter\" href=\"u\">D</a>"},
+};
+
+void RunGolden(const std::vector<Golden>& cases) {
+  for (const Golden& c : cases) {
+    LinkPage page(c.class_name, c.agent, c.accept);
+    SCOPED_TRACE(codepage::ToUtf8(std::u16string(c.class_name) + u"." + c.member) +
+                 (c.agent == Agent::kWeb ? " on Web" : " on a phone"));
+    EXPECT_EQ(page.Call(c.member, c.args), c.expected);
+  }
+}
+
+TEST(LinkBuilders, Golden) { RunGolden(kLinkCases); }
+TEST(ImageBuilders, Golden) { RunGolden(kImageCases); }
+
+TEST(LinkBuilders, AnchorGoReturnsAVariantString) {
+  LinkPage page(u"WAP", P);
+  EXPECT_TRUE(page.object->AnchorGo(u"a", u"u", u"", u"", u" ", u"get").IsString());
+}
+
+TEST(LinkBuilders, BackAWritesAtOnceAndReturnsEmpty) {
+  struct Case {
+    const char16_t* class_name;
+    Agent agent;
+    std::vector<Variant> args;
+    const char* written;
+  };
+  const Case cases[] = {
+      {u"WAP", P, {}, "<anchor><prev/>&#x8FD4;&#x56DE;&#x4E0A;&#x9875;</anchor>"},
+      {u"EnWAP", P, {u"Up"}, "<anchor><prev/>Up</anchor>"},
+      {u"EnWAP",
+       W,
+       {},
+       "<a title=\"Back To Previous Page\" href=\"javascript:history.go(-1)\">"
+       "Back To Previous Page</a>"},
+  };
+  for (const Case& c : cases) {
+    LinkPage page(c.class_name, c.agent);
+    EXPECT_EQ(page.Call(u"BackA", c.args), "");
+    EXPECT_EQ(page.page.Body(), c.written);
+  }
+  // Without a response there is nothing to write to, and no error.
+  LinkPage page(u"WAP", P);
+  page.object->state().Response = nullptr;
+  EXPECT_EQ(page.object->BackA(u"x"), u"");
+}
+
+TEST(ImageBuilders, IsShowImageHidesWmlPicturesOnly) {
+  LinkPage wap(u"WAP", P, "image/gif");
+  wap.object->state().IsShowImage = false;
+  EXPECT_EQ(wap.Call(u"Img", {u"a.gif", u"t", u"x"}), "");
+  EXPECT_EQ(wap.Call(u"Image", {u"a"}), "");
+  EXPECT_EQ(wap.Call(u"IA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\"></a>");
+  EXPECT_EQ(wap.Call(u"ImgA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\">D</a>");
+  EXPECT_EQ(wap.Call(u"ImageA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\">D</a>");
+  // The XHTML classes have no such switch (their IsShowImage stays unset).
+  LinkPage xml(u"XML", P);
+  ASSERT_FALSE(xml.object->state().IsShowImage);
+  EXPECT_EQ(xml.Call(u"Img", {u"a.gif"}), "<img src=\"a.gif\" alt=\"\" />");
+}
+
+TEST(ImageBuilders, LongPathsAndTextsPassWhole) {
+  LinkPage page(u"WAP", P, "image/png");
+  const std::u16string path(40000, u'p');
+  const std::u16string image = page.object->Image(path, u"", u"");
+  EXPECT_EQ(image, u"<img src=\"" + path + u".png\" alt=\"\" />");
+}
+
+TEST(LinkBuilders, MembersFollowTheClassMatrix) {
+  struct Row {
+    const char16_t* member;
+    bool xml, phpxml, wap;
+  };
+  const Row rows[] = {
+      {u"A", true, true, true},          {u"Anchor", true, true, true},
+      {u"ImgType", true, false, true},   {u"Img", true, false, true},
+      {u"IA", true, false, true},        {u"ImgA", true, false, true},
+      {u"AnchorGo", false, false, true}, {u"PhoneA", false, false, true},
+      {u"PhoneDo", false, false, true},  {u"Phone", false, false, true},
+      {u"BackA", false, false, true},    {u"Image", false, false, true},
+      {u"ImageA", false, false, true},   {u"ImgAImg", false, false, true},
+  };
+  LinkPage xml(u"EnXML", P), php(u"PHPXML", P), wap(u"EnWAP", P);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(codepage::ToUtf8(row.member));
+    EXPECT_EQ(xml.object->Class().Has(row.member), row.xml);
+    EXPECT_EQ(php.object->Class().Has(row.member), row.phpxml);
+    EXPECT_EQ(wap.object->Class().Has(row.member), row.wap);
+  }
+  // The WML A has no Id, so a fourth argument is one too many.
+  try {
+    wap.Call(u"A", {u"t", u"u", u"d", u"id"});
+    ADD_FAILURE() << "expected error 450";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.number(), kErrWrongArgs);
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel

@@ -1,0 +1,223 @@
+// The UBB converters: every rule in both dialects, letter case, codes that
+// stay, and large or malformed texts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "markup/ubb.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
+
+namespace zorvadel {
+namespace {
+
+using markup::ConvertUbb;
+using markup::UbbDialect;
+
+std::u16string Wml(std::u16string_view text) { return ConvertUbb(text, UbbDialect::kWml); }
+std::u16string Xhtml(std::u16string_view text) { return ConvertUbb(text, UbbDialect::kXhtml); }
+
+constexpr char16_t kLink[] = u"<a title=\"&#x786E;&#x5B9A;\" href=\"";
+
+struct Case {
+  const char16_t* input;
+  std::u16string wml;
+  std::u16string xhtml;
+};
+
+class UbbCases : public testing::TestWithParam<Case> {};
+
+TEST_P(UbbCases, BothDialects) {
+  const Case& c = GetParam();
+  EXPECT_EQ(Wml(c.input), c.wml) << "WML";
+  EXPECT_EQ(Xhtml(c.input), c.xhtml) << "XHTML";
+}
+
+std::u16string L(std::u16string_view rest) { return kLink + std::u16string(rest); }
+
+// Same result in both dialects.
+Case Both(const char16_t* input, std::u16string out) { return {input, out, out}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, UbbCases,
+    testing::Values(
+        Both(u"", u""), Both(u"plain text", u"plain text"),
+        Both(u"[url=news.asp]News[/url]", L(u"news.asp\">News</a>")),
+        Both(u"[URL=news.asp]News[/URL]", L(u"news.asp\">News</a>")),
+        Both(u"[url=a]x[/url] [url=b]y[/url]", L(u"a\">x</a> ") + L(u"b\">y</a>")),
+        Both(u"[url]http://m.cn/[/url]", L(u"http://m.cn/\">http://m.cn/</a>")),
+        Both(u"[ia=i.gif]go.asp[/ia]", L(u"go.asp\"><img src=\"i.gif\" alt=\"\"/></a>")),
+        // Inner codes after the first character of the link text: no link.
+        Both(u"[url=a.asp][b]x[/b][/url]", u"[url=a.asp]<b>x</b>[/url]"),
+        // "." takes no line feed.
+        Both(u"[url=\na]x[/url]", u"[url=\na]x[/url]"),
+        Both(u"[url=]x[/url]", u"[url=]x[/url]"),
+        Both(u"[url=a]\nx[/url]", u"[url=a]\nx[/url]")));
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, UbbCases,
+    testing::Values(
+        Both(u"[img]p.gif[/img]", u"<img src=\"p.gif\" alt=\"\"/>"),
+        Both(u"[IMG]p.gif[/Img]", u"<img src=\"p.gif\" alt=\"\"/>"),
+        Both(u"[img]a]b[/img]", u"[img]a]b[/img]"),
+        Both(u"[img]\np.gif[/img]", u"[img]\np.gif[/img]"),
+        // The class after the first character takes line feeds.
+        Both(u"[img]a\nb[/img]", u"<img src=\"a\nb\" alt=\"\"/>"),
+        Both(u"[img=p.gif]Photo[/img]", u"<img src=\"p.gif\" alt=\"Photo\"/>"),
+        Both(u"[upload=photo]up/a.jpg[/upload]",
+             u"<a href=\"../up/a.jpg\"><img src=\"../up/a.jpg\" alt=\"photo\" width=\"150\"/></a>"),
+        Both(u"[code][b]x[/b][/code]", u"<b>x</b>"),
+        Both(u"[CODE]x[/Code]", u"x")));
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialects, UbbCases,
+    testing::Values(
+        Case{u"[Strong]", u"<strong>", u"[Strong]"}, Case{u"[Br]", u"<br/>", u"[Br]"},
+        Case{u"[br/]", u"[br/]", u"<br/>"}, Case{u"[BR/]", u"[BR/]", u"<br/>"},
+        Case{u"[align=center]x[/align]", u"[align=center]x[/align]",
+             u"<div align=\"center\">x</div>"},
+        Case{u"[div=Left]x[/DIV]", u"[div=Left]x[/DIV]", u"<div align=\"Left\">x</div>"},
+        Case{u"[div=top]", u"[div=top]", u"[div=top]"},
+        Case{u"[p]", u"</p><p>", u"[p]"},
+        Case{u"[p=wrap]", u"</p><p mode=\"wrap\">", u"[p=wrap]"},
+        Case{u"[P=NoWrap]", u"</p><p mode=\"nowrap\">", u"[P=NoWrap]"},
+        Case{u"[p=center]Title[/p]", u"</p><p align=\"center\">Title</p><p>",
+             u"<p style=\"text-align:center\">Title</p>"},
+        Case{u"[P=Center]", u"</p><p align=\"center\">", u"<p style=\"text-align:Center\">"},
+        Case{u"[p=left][p=right]", u"</p><p align=\"left\"></p><p align=\"right\">",
+             u"<p style=\"text-align:left\"><p style=\"text-align:right\">"},
+        Case{u"[/p=left][/p=center][/p=right]",
+             u"</p><p align=\"left\"></p><p align=\"center\"></p><p align=\"right\">",
+             u"[/p=left][/p=center][/p=right]"},
+        Case{u"[/p=wrap][/P=NOWRAP]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
+             u"[/p=wrap][/P=NOWRAP]"},
+        Both(u"[unknown]x[/unknown]", u"[unknown]x[/unknown]")));
+
+// A code taken from a text must not add attributes of its own.
+INSTANTIATE_TEST_SUITE_P(
+    Attributes, UbbCases,
+    testing::Values(
+        Both(u"[url=x\" onclick=\"y]t[/url]", L(u"x&quot; onclick=&quot;y\">t</a>")),
+        Both(u"[img]x\" onerror=\"y[/img]", u"<img src=\"x&quot; onerror=&quot;y\" alt=\"\"/>"),
+        Both(u"[img=a]<b\"[/img]", u"<img src=\"a\" alt=\"&lt;b&quot;\"/>"),
+        Both(u"[url]a\"b[/url]", L(u"a&quot;b\">a\"b</a>"))));
+
+struct Tag {
+  const char16_t* code;
+  const char16_t* twin;
+  const char16_t* mixed;  // another spelling, or nullptr when none differs
+  const char16_t* markup;
+};
+
+constexpr Tag kTags[] = {
+    {u"[b]", u"[B]", nullptr, u"<b>"},
+    {u"[/b]", u"[/B]", nullptr, u"</b>"},
+    {u"[strong]", u"[STRONG]", u"[sTrong]", u"<strong>"},
+    {u"[/strong]", u"[/STRONG]", u"[/Strong]", u"</strong>"},
+    {u"[i]", u"[I]", nullptr, u"<i>"},
+    {u"[/i]", u"[/I]", nullptr, u"</i>"},
+    {u"[u]", u"[U]", nullptr, u"<u>"},
+    {u"[/u]", u"[/U]", nullptr, u"</u>"},
+    {u"[em]", u"[EM]", u"[Em]", u"<em>"},
+    {u"[/em]", u"[/EM]", u"[/eM]", u"</em>"},
+    {u"[big]", u"[BIG]", u"[Big]", u"<big>"},
+    {u"[/big]", u"[/BIG]", u"[/bIG]", u"</big>"},
+    {u"[small]", u"[SMALL]", u"[Small]", u"<small>"},
+    {u"[/small]", u"[/SMALL]", u"[/smaLL]", u"</small>"},
+    {u"[br]", u"[BR]", u"[bR]", u"<br/>"},
+};
+
+TEST(UbbTags, EveryTagInEveryCase) {
+  for (const Tag& tag : kTags) {
+    SCOPED_TRACE(std::u16string(tag.code).size());
+    std::u16string text = std::u16string(u"x") + tag.code + u"y" + tag.code;
+    std::u16string expected = std::u16string(u"x") + tag.markup + u"y" + tag.markup;
+    EXPECT_EQ(Wml(text), expected);
+    EXPECT_EQ(Xhtml(text), expected);
+    EXPECT_EQ(Wml(tag.twin), tag.markup);
+    EXPECT_EQ(Xhtml(tag.twin), tag.markup);
+    if (tag.mixed != nullptr) {
+      EXPECT_EQ(Wml(tag.mixed), tag.markup);
+      EXPECT_EQ(Xhtml(tag.mixed), tag.mixed);
+    }
+  }
+}
+
+TEST(UbbTags, NestingIsNotChecked) {
+  // Each rule runs on its own: unbalanced codes convert all the same.
+  EXPECT_EQ(Xhtml(u"[b][i]x[/b]"), u"<b><i>x</b>");
+  EXPECT_EQ(Wml(u"[/u][U]"), u"</u><u>");
+  // The image rule runs first, so the link text holds no "[" any more.
+  EXPECT_EQ(Xhtml(u"[url=a][img]p.gif[/img][/url]"), L(u"a\"><img src=\"p.gif\" alt=\"\"/></a>"));
+}
+
+// ---- Large and malformed texts --------------------------------------------------
+
+std::u16string Filler(size_t size) {
+  std::u16string text;
+  text.reserve(size);
+  while (text.size() < size) text += u"中文 text, no codes here. ";
+  text.resize(size);
+  return text;
+}
+
+TEST(UbbLarge, UnclosedLinkInOneMebibyte) {
+  std::u16string text = u"[b]x[/b][url=" + Filler(size_t{1} << 20);
+  std::u16string wml = Wml(text);
+  std::u16string xhtml = Xhtml(text);
+  std::u16string expected = u"<b>x</b>" + text.substr(8);
+  EXPECT_TRUE(wml == expected);
+  EXPECT_TRUE(xhtml == expected);
+}
+
+TEST(UbbLarge, ManyUnclosedCodesLoseNothing) {
+  std::u16string text;
+  while (text.size() < (size_t{1} << 18)) text += u"[url=[img=[upload=[ia=";
+  EXPECT_TRUE(Wml(text) == text);
+  EXPECT_TRUE(Xhtml(text) == text);
+}
+
+TEST(UbbLarge, CodesFarBeyondSixteenBits) {
+  std::u16string text = Filler(70000) + u"[url=a.asp]A[/url]" + Filler(70000) + u"[B]";
+  std::u16string out = Xhtml(text);
+  EXPECT_TRUE(out == Filler(70000) + L(u"a.asp\">A</a>") + Filler(70000) + u"<b>");
+}
+
+// ---- The classes and their forwarders -------------------------------------------
+
+TEST(UbbMembers, CompanionsByName) {
+  ObjectPtr wml = CreateByProgId(u"Zorvadel.WAPWML");
+  ObjectPtr xhtml = CreateByProgId(u"Zorvadel.WAPXHTML");
+  EXPECT_EQ(Invoke(*wml, u"ubbwml", {Variant(u"[B]x[/b]")}), Variant(u"<b>x</b>"));
+  EXPECT_EQ(Invoke(*xhtml, u"UbbXML", {Variant(u"[Br]")}), Variant(u"[Br]"));
+  EXPECT_THROW(Invoke(*wml, u"UbbWML", {}), ScriptError);
+}
+
+TEST(UbbMembers, PageClassesForwardToOneCompanion) {
+  for (const char16_t* name : {u"XML", u"EnXML", u"PHPXML"}) {
+    auto page = std::dynamic_pointer_cast<PageObject>(
+        CreateByProgId(std::u16string(u"Zorvadel.") + name));
+    EXPECT_FALSE(page->state().WX);
+    EXPECT_EQ(Invoke(*page, u"UbbXML", {Variant(u"[url=n.asp]N[/url]")}),
+              Variant(L(u"n.asp\">N</a>")));
+    auto first = page->state().WX;
+    ASSERT_TRUE(first);
+    page->UbbXML(u"[b]");
+    EXPECT_EQ(page->state().WX, first);
+    EXPECT_THROW(Invoke(*page, u"UbbWML", {Variant(u"")}), ScriptError);
+  }
+  for (const char16_t* name : {u"WAP", u"EnWAP"}) {
+    auto page = std::dynamic_pointer_cast<PageObject>(
+        CreateByProgId(std::u16string(u"Zorvadel.") + name));
+    EXPECT_EQ(Invoke(*page, u"UbbWML", {Variant(u"[url=n.asp]N[/url][p]")}),
+              Variant(L(u"n.asp\">N</a></p><p>")));
+    auto first = page->state().WW;
+    ASSERT_TRUE(first);
+    page->UbbWML(u"x");
+    EXPECT_EQ(page->state().WW, first);
+    EXPECT_THROW(Invoke(*page, u"UbbXML", {Variant(u"")}), ScriptError);
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel

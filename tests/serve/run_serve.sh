@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# Integration test of zorvadel-serve: starts it on a free loopback port over
+# a copy of tests/serve/site (plus symbolic links that point out of the
+# folder), asks for pages, files and errors with curl, and stops it.
+#
+#   run_serve.sh PATH/TO/zorvadel-serve-testing
+set -u
+server=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+site=$work/site
+cp -a "$here/site" "$site"
+printf 'secret\n' > "$work/secret.txt"
+ln -s "$work/secret.txt" "$site/leak.txt"
+ln -s /etc "$site/etc"
+
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$server" --root "$site" --port 0 --threads 4 >"$work/out" 2>"$work/err" &
+pid=$!
+port=
+for _ in $(seq 100); do
+  port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/out")
+  [ -n "$port" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "zorvadel-serve did not start"; cat "$work/err"; exit 1
+fi
+base=http://127.0.0.1:$port
+
+passed=0
+failed=0
+check() {  # NAME GOT WANT
+  if [ "$2" == "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  got:  %q\n  want: %q\n' "$1" "$2" "$3"
+  fi
+}
+
+# fetch PATH [CURL ARGS...]: sets $status, $body and the header file.
+fetch() {
+  local path=$1; shift
+  status=$(curl -s --max-time 10 -D "$work/head" -o "$work/body" -w '%{http_code}' "$@" "$base$path")
+  body=$(tr -d '\000' <"$work/body")
+}
+header() {  # NAME: the header's value in the last response
+  grep -i "^$1:" "$work/head" | head -1 | cut -d: -f2- | sed 's/^ //; s/\r$//'
+}
+
+phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
+desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
+
+# ---- pages see the request as a page script would --------------------------------
+fetch /wap.asp -A "$phone"
+check "phone page status" "$status" 200
+check "phone page type" "$(header Content-Type)" "text/vnd.wap.wml; Charset=utf-8"
+check "phone page body" "$body" "新闻|Zorvadel.WAP(2.8.3)|$phone|wap.asp|http://127.0.0.1/wap.asp?"
+fetch "/wap.asp?id=7" -A "$desktop"
+check "desktop page body" "$body" "新闻|Zorvadel.WAP(2.8.3)|$desktop|wap.asp|http://127.0.0.1/wap.asp?id=7"
+
+# The raw query reaches the page undecoded: %26 stays inside its value.
+fetch "/query.asp?q=%E4%B8%AD+x&a=1%262" -H 'X-Up-Calling-Line-Id: 13800138000'
+check "query page" "$body" \
+  "中 x|1&2|q=%E4%B8%AD+x&a=1%262|/query.asp|GET|127.0.0.1|127.0.0.1|127.0.0.1|13800138000|a+b%2F%E4%B8%AD"
+
+fetch "/form.asp?ToDo=SendMail" --data 'Send_A=x+y&Send_B=%E4%B8%AD'
+check "posted form" "$body" "x y|中|SendMail|POST|"
+fetch "/form.asp" --data-binary 'Send_A=1' -H 'Content-Type: text/plain'
+check "body of another type is no form" "$body" "|||POST|"
+
+fetch "/cpp/hello.asp?name=Bo"
+check "C++ page" "$body" "hello Bo from Zorvadel.WAP(2.8.3)"
+check "C++ page type" "$(header Content-Type)" "text/plain"
+fetch /
+check "default page" "$body" "home /index.asp"
+
+fetch /end.asp
+check "Response.End keeps what was written" "$body" "kept"
+check "Expires 0" "$(header Expires)" "0"
+check "Expires 0 cache" "$(header Cache-Control)" "no-cache"
+
+fetch /redirect.asp
+check "redirect status" "$status" 302
+check "redirect location" "$(header Location)" "wap.asp?from=redirect"
+check "redirect body" "$body" ""
+
+fetch /wap.asp -I
+check "HEAD" "$status $(header Content-Length)" "200 72"
+
+# ---- sessions --------------------------------------------------------------------
+jar=$work/jar
+fetch /cpp/counter.asp -b "$jar" -c "$jar"
+check "counter first" "$body" "count 1"
+check "session cookie" "$(header Set-Cookie | sed 's/=[0-9a-f]\{32\};/=ID;/')" \
+  "ZORVADELSESSION=ID; Path=/; HttpOnly"
+fetch /cpp/counter.asp -b "$jar" -c "$jar"
+check "counter with the cookie" "$body" "count 2"
+check "no new cookie for a known session" "$(header Set-Cookie)" ""
+fetch /cpp/counter.asp
+check "counter without the cookie" "$body" "count 1"
+fetch /cpp/counter.asp -H 'Cookie: ZORVADELSESSION=00000000000000000000000000000000'
+check "counter with an unknown id" "$body" "count 1"
+fetch /trail.asp -b "$jar" -c "$jar"
+check "visit trail entries" "$(grep -o 'trail.asp\[' <<<"$body" | wc -l)" 1
+fetch /trail.asp -b "$jar" -c "$jar"
+check "visit trail grows in the session" "$(grep -o 'trail.asp\[' <<<"$body" | wc -l)" 2
+fetch /end.asp
+check "a page that leaves the session alone sets no cookie" "$(header Set-Cookie)" ""
+
+# ---- keep-alive: several requests on one connection -------------------------------
+connects=$(curl -s --max-time 10 -A "$phone" -w '%{num_connects} %{http_code}\n' \
+  -o /dev/null "$base/wap.asp" -o /dev/null "$base/style.css" \
+  -o /dev/null "$base/nothing.asp" -o /dev/null "$base/cpp/counter.asp" | tr '\n' ' ')
+check "keep-alive GET" "$connects" "1 200 0 200 0 404 0 200 "
+connects=$(curl -s --max-time 10 -d 'Send_A=1' -w '%{num_connects} ' \
+  -o /dev/null "$base/form.asp" -o /dev/null "$base/form.asp")
+check "keep-alive POST" "$connects" "1 0 "
+
+# ---- static files ------------------------------------------------------------------
+fetch /style.css
+check "style sheet status" "$status" 200
+check "style sheet type" "$(header Content-Type)" "text/css"
+check "style sheet body" "$body" "body { color: #333; }"
+fetch /img/dot.gif
+check "image type" "$(header Content-Type)" "image/gif"
+cmp -s "$work/body" "$here/site/img/dot.gif"; check "image bytes" "$?" 0
+fetch /news
+check "folder redirect" "$status $(header Location)" "301 /news/"
+fetch /news/
+check "folder default file" "$status $body" "200 <html><body>news</body></html>"
+
+# ---- what is not served --------------------------------------------------------------
+for path in /nothing.asp /nothing.css /wap.json /.hidden /leak.txt /etc/passwd \
+            /%2e%2e/secret.txt /img/..%2f..%2fsecret.txt /news/%2E%2E/wap.json; do
+  fetch "$path"
+  check "not found $path" "$status" 404
+done
+fetch /../secret.txt --path-as-is
+check "path escape" "$status" 404
+fetch /../../../../etc/passwd --path-as-is
+check "path escape to /etc/passwd" "$status" 404
+fetch /wap.asp -X PUT
+check "method not allowed" "$status $(header Allow)" "405 GET, HEAD, POST"
+fetch /style.css --data 'a=1'
+check "no POST to a file" "$status" 405
+head -c 1100000 /dev/zero | tr '\0' 'a' >"$work/big"
+fetch /form.asp --data-binary @"$work/big"
+check "body over the limit" "$status" 413
+fetch /form.asp --data-binary @"$work/big" -H 'Transfer-Encoding: chunked'
+check "chunked body over the limit" "$status" 413
+
+# ---- errors ---------------------------------------------------------------------------
+fetch /broken.asp
+check "script error status" "$status" 500
+check "script error text" "$body" "error 5: Invalid procedure call or argument (step 2)"
+fetch /cpp/broken.asp
+check "C++ page error" "$status $body" "500 error 5: Invalid procedure call or argument"
+fetch /malformed.asp
+check "malformed script" "$status" 500
+fetch /wap.asp
+check "server still serves after errors" "$status" 200
+
+# ---- clean shutdown --------------------------------------------------------------------
+kill -TERM "$pid"
+wait "$pid"
+check "exit status after SIGTERM" "$?" 0
+pid=
+check "stopped" "$(tail -1 "$work/out")" "zorvadel-serve: stopped"
+
+echo "serve: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

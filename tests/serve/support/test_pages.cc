@@ -1,0 +1,44 @@
+// C++ pages that exist only in the test build of zorvadel-serve, so that the
+// integration test reaches registered pages as well as page scripts.
+#include <string>
+
+#include "serve/page_registry.h"
+#include "zorvadel/dispatch.h"
+#include "zorvadel/engine.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+namespace {
+
+// Greets the query's "name" and shows the library object's version, so the
+// page goes through Server.CreateObject and by-name calls like a script.
+void Hello(Context& context) {
+  auto response = context.GetResponse();
+  response->SetContentType(u"text/plain");
+  ObjectPtr wap = context.GetServer()->CreateObject(u"Zorvadel.WAP");
+  std::u16string name = CStr(context.GetRequest()->QueryString(u"name"));
+  response->Write(u"hello " + name + u" from " + CStr(Invoke(*wap, u"Version", {})));
+}
+
+// Counts the visitor's pages in the session: 1, 2, ... with the session
+// cookie, 1 again without it.
+void Counter(Context& context) {
+  auto session = context.GetSession();
+  int32_t count = CLng(session->Value(u"Count")) + 1;
+  session->SetValue(u"Count", Variant(count));
+  context.GetResponse()->SetContentType(u"text/plain");
+  context.GetResponse()->Write(u"count " + CStr(Variant(count)));
+}
+
+// A run-time error that leaves the page.
+void Broken(Context& context) {
+  context.GetResponse()->Write(u"half a page");
+  throw ScriptError(kErrInvalidArgument);
+}
+
+const serve::PageRegistrar kHello("/cpp/hello.asp", &Hello);
+const serve::PageRegistrar kCounter("/cpp/counter.asp", &Counter);
+const serve::PageRegistrar kBroken("/cpp/broken.asp", &Broken);
+
+}  // namespace
+}  // namespace zorvadel

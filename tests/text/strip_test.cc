@@ -1,0 +1,187 @@
+// Tag stripping: MoveJS, FilterHtml and DelHtml on Common and through the
+// page classes' forwarders.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
+
+namespace zorvadel {
+namespace {
+
+struct Case {
+  const char16_t* input;
+  const char16_t* expected;
+};
+
+std::string Shown(const char16_t* input) {
+  return "input: " + testing::PrintToString(std::u16string(input));
+}
+
+// The link title UbbXML writes.
+#define ZV_TITLE u"title=\"&#x786E;&#x5B9A;\""
+
+TEST(StripMoveJS, Samples) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"<p>Hello</p>", u"Hello"},
+      {u"<SCRIPT>alert(1)</SCRIPT>ok", u"ok"},
+      {u"a<script type=\"text/javascript\">if (a < b) x = 1;</script>b", u"ab"},
+      {u"a<Script>\nvar s = '<b>';\n</sCRIPT >b", u"ab"},
+      {u"<script>1</script>keep<script>2</script>", u"keep"},
+      // Without its end tag the element keeps its content; the tag goes.
+      {u"<script>a", u"a"},
+      // Not a script element, just tags.
+      {u"<scripts>x</scripts>", u"x"},
+      // The second pass runs on to the last ">" before the next "<".
+      {u"<b>x</b> 3 > 2 <i>y</i>", u"x 2 y"},
+      {u"a < b", u"a < b"},
+      {u"<<b>>", u"<"},
+      {u"<a\nhref=x>t</a>", u"t"},
+      {u"\u4E2D<b>\u6587</b>", u"\u4E2D\u6587"},
+  };
+  auto common = std::make_shared<Common>();
+  for (const Case& c : cases) EXPECT_EQ(common->MoveJS(c.input), c.expected) << Shown(c.input);
+}
+
+TEST(StripFilterHtml, Samples) {
+  const Case cases[] = {
+      {u"<p>Hello</p>", u"Hello"},
+      {u"<P CLASS=x>Hello</p>", u"Hello"},
+      // A less-than and a later greater-than on one line go with the text
+      // between them.
+      {u"a < b and c > d", u"a  d"},
+      // "." stops at a line feed, not at a carriage return.
+      {u"<a\nhref=x>t</a>", u"<a\nhref=x>t"},
+      {u"<a\rhref=x>t</a>", u"t"},
+      {u"<>x>y", u"y"},
+      {u"x <> y", u"x <> y"},
+      {u"  <b>x</b>  ", u"  x  "},
+      {u"[b]bold[/b]<br>", u"<b>bold</b>"},
+      {u"<i>[url=a.asp]A[/url]</i>", u"<a " ZV_TITLE u" href=\"a.asp\">A</a>"},
+  };
+  auto common = std::make_shared<Common>();
+  for (const Case& c : cases) EXPECT_EQ(common->FilterHtml(c.input), c.expected) << Shown(c.input);
+}
+
+TEST(StripFilterHtml, BlankTextNeedsNoCompanion) {
+  auto common = std::make_shared<Common>();
+  EXPECT_EQ(common->FilterHtml(u""), u"");
+  EXPECT_EQ(common->FilterHtml(u"    "), u"");
+  EXPECT_EQ(common->state().WH, nullptr);
+  // A tab is no blank: the text goes through and WH comes to exist.
+  EXPECT_EQ(common->FilterHtml(u"\t"), u"\t");
+  ASSERT_NE(common->state().WH, nullptr);
+  const auto first = common->state().WH;
+  common->FilterHtml(u"x");
+  common->DelHtml(u"y");
+  EXPECT_EQ(common->state().WH, first);
+}
+
+TEST(StripDelHtml, Samples) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"a<br>b<br/>c<BR>d<BR/>e", u"a\r\nb\r\nc\r\nd\r\ne"},
+      // Other spellings of the break are ordinary tags.
+      {u"a<Br>b<br />c", u"abc"},
+      {u"<p class=\"x\">Hi</p>", u"Hi"},
+      {u"<DIV>x</Div>", u"x"},
+      // What starts no tag stays, with its brackets as text.
+      {u"a < b", u"a &lt; b"},
+      {u"1<2 and 3>2", u"1&lt;2 and 3&gt;2"},
+      {u"<!-- note -->x", u"&lt;!-- note --&gt;x"},
+      {u"</ p>", u"&lt;/ p&gt;"},
+      {u"<<b>>", u"&lt;&gt;"},
+      {u"<\u4E2D>", u"&lt;\u4E2D&gt;"},
+      // A tag broken over two lines is not one.
+      {u"<a\nhref=x>t</a>", u"&lt;a\nhref=x&gt;t"},
+      // UBB codes come out as markup, unescaped.
+      {u"[b]x[/b]<i>y</i>", u"<b>x</b>y"},
+      {u"<p>[url=a.asp]A &amp; B[/url]</p>", u"<a " ZV_TITLE u" href=\"a.asp\">A &amp; B</a>"},
+  };
+  auto common = std::make_shared<Common>();
+  for (const Case& c : cases) EXPECT_EQ(common->DelHtml(c.input), c.expected) << Shown(c.input);
+}
+
+// Long inputs, tag runs and inputs that make a backtracking engine work hard:
+// each gives a defined result and none crashes.
+TEST(StripLongText, MebibyteOfTags) {
+  constexpr size_t kSize = 1 << 20;
+  auto repeat = [](std::u16string_view unit) {
+    std::u16string text;
+    while (text.size() < kSize) text += unit;
+    return text;
+  };
+  auto common = std::make_shared<Common>();
+  const std::u16string tags = repeat(u"<b>x</b>");
+  const std::u16string xs(tags.size() / 8, u'x');
+  EXPECT_EQ(common->MoveJS(tags), xs);
+  EXPECT_EQ(common->FilterHtml(tags), xs);
+  EXPECT_EQ(common->DelHtml(tags), xs);
+
+  const std::u16string opens(kSize, u'<');
+  EXPECT_EQ(common->MoveJS(opens), opens);
+  EXPECT_EQ(common->FilterHtml(opens), opens);
+  EXPECT_EQ(common->DelHtml(opens).size(), 4 * kSize);
+
+  for (std::u16string_view unit : {u"<a", u"<script>", u"<a\n", u"</b", u"<a>\n<"}) {
+    const std::u16string text = repeat(unit);
+    EXPECT_LE(common->MoveJS(text).size(), text.size());
+    EXPECT_LE(common->FilterHtml(text).size(), text.size());
+    EXPECT_LE(common->DelHtml(text).size(), 4 * text.size());
+  }
+}
+
+// ---- Page classes -------------------------------------------------------------
+
+const char16_t* const kPageClassNames[] = {u"XML", u"EnXML", u"WAP", u"EnWAP", u"PHPXML"};
+
+std::shared_ptr<PageObject> NewPage(const char16_t* name) {
+  return std::dynamic_pointer_cast<PageObject>(CreateByProgId(std::u16string(u"Zorvadel.") + name));
+}
+
+TEST(StripPageClasses, ByNameInEveryClass) {
+  for (const char16_t* name : kPageClassNames) {
+    SCOPED_TRACE(testing::PrintToString(std::u16string(name)));
+    auto page = NewPage(name);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Invoke(*page, u"movejs", {Variant(u"<b>x</b>")}).string(), u"x");
+    EXPECT_EQ(Invoke(*page, u"DelHtml", {Variant(u"a<br>b < c")}).string(), u"a\r\nb &lt; c");
+    EXPECT_EQ(Invoke(*page, u"FILTERHTML", {Variant(u"<p>[b]y[/b]</p>")}).string(), u"<b>y</b>");
+    // A number argument becomes its text.
+    EXPECT_EQ(Invoke(*page, u"MoveJS", {Variant(int16_t{12})}).string(), u"12");
+    for (const char16_t* member : {u"MoveJS", u"FilterHtml", u"DelHtml"}) {
+      try {
+        Invoke(*page, member, {});
+        ADD_FAILURE() << "a call without its text ran";
+      } catch (const ScriptError& e) {
+        EXPECT_EQ(e.number(), kErrWrongArgs);
+      }
+    }
+  }
+}
+
+TEST(StripPageClasses, UseTheInstanceInCC) {
+  auto page = NewPage(u"WAP");
+  EXPECT_EQ(page->state().CC, nullptr);
+  EXPECT_EQ(page->DelHtml(u"<b>x</b>"), u"x");
+  ASSERT_NE(page->state().CC, nullptr);
+
+  // The script's own Common serves the forwarders, WH included.
+  auto own = std::make_shared<Common>();
+  page->state().CC = own;
+  EXPECT_EQ(page->FilterHtml(u"<i>z</i>"), u"z");
+  EXPECT_EQ(page->state().CC, own);
+  EXPECT_NE(own->state().WH, nullptr);
+
+  page->state().CC.reset();
+  EXPECT_EQ(page->MoveJS(u"<i>w</i>"), u"w");
+  EXPECT_NE(page->state().CC, nullptr);
+  EXPECT_NE(page->state().CC, own);
+}
+
+}  // namespace
+}  // namespace zorvadel
