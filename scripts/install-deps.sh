@@ -10,6 +10,8 @@ packages=(
   libssl-dev
   libpcre2-dev
   libmicrohttpd-dev curl
+  libxml2-utils w3c-sgml-lib
+  chromium  # tests/demo/browser_test.sh renders the demo pages headless
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)

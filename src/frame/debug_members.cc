@@ -1,5 +1,6 @@
 #include "zorvadel/debug_members.h"
 
+#include "frame/debug_info.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
 
@@ -7,6 +8,16 @@ namespace zorvadel {
 
 PageObject& PageDebugMembers::self() { return static_cast<PageObject&>(*this); }
 
-std::vector<MemberInfo> PageDebugMemberTable(const PageClassTraits& /*traits*/) { return {}; }
+std::u16string PageDebugMembers::DebugInfo(const std::u16string& show_info) {
+  PageObject& page = self();
+  return frame::SettingsSummary(page.state(), page.language(), show_info);
+}
+
+std::vector<MemberInfo> PageDebugMemberTable(const PageClassTraits& traits) {
+  if (traits.family != Family::kW) return {};
+  return ClassBuilder<PageDebugMembers>(u"")
+      .Method<&PageDebugMembers::DebugInfo>(u"DebugInfo", {Opt(u"ShowInfo", u"All")})
+      .BuildMembers();
+}
 
 }  // namespace zorvadel

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "text/joining.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -44,15 +45,8 @@ std::u16string TableRow(std::u16string_view content, std::u16string_view mark,
 
 std::u16string WmlFontStyle(std::u16string_view filtered_content, std::u16string_view styles,
                             std::u16string_view mark) {
-  const std::vector<std::u16string> names = Split(LCase(styles), mark);
-  // Built from the outside in, so a long text is copied once.
-  std::u16string out;
-  for (auto name = names.rbegin(); name != names.rend(); ++name) {
-    out.append(u"<").append(*name).append(u">");
-  }
-  out.append(filtered_content);
-  for (const std::u16string& name : names) out.append(u"</").append(name).append(u">");
-  return out;
+  // The WML form keeps the text's blanks.
+  return text::WrapInStyleTags(filtered_content, styles, mark);
 }
 
 }  // namespace zorvadel::markup

@@ -41,17 +41,22 @@ std::u16string ReplaceString(std::u16string_view keywords, std::u16string_view t
   return out;
 }
 
-std::u16string FontStyle(std::u16string_view content, std::u16string_view styles,
-                         std::u16string_view mark) {
+std::u16string WrapInStyleTags(std::u16string_view content, std::u16string_view styles,
+                               std::u16string_view mark) {
   const std::vector<std::u16string> names = Split(LCase(styles), mark);
   // Built from the outside in, so a long text is copied once.
   std::u16string out;
   for (auto name = names.rbegin(); name != names.rend(); ++name) {
     out.append(u"<").append(*name).append(u">");
   }
-  out.append(Trim(content));
+  out.append(content);
   for (const std::u16string& name : names) out.append(u"</").append(name).append(u">");
   return out;
+}
+
+std::u16string FontStyle(std::u16string_view content, std::u16string_view styles,
+                         std::u16string_view mark) {
+  return WrapInStyleTags(Trim(content), styles, mark);
 }
 
 }  // namespace zorvadel::text

@@ -1,0 +1,86 @@
+#include "markup/wml_frame.h"
+
+#include <string>
+
+namespace zorvadel::markup {
+namespace {
+
+// The Chinese warning's comma and full stop are the full-width U+FF0C and
+// U+3002.
+constexpr std::u16string_view kChineseWarning =
+    u"本站提示您不要进行非法SQL注入\uFF0C您的IP已被记录\u3002</p></card></wml>";
+
+struct WmlWarningRow {
+  WmlHeaderKind header;
+  std::u16string_view chinese;
+  std::u16string_view english;
+};
+
+constexpr WmlWarningRow kWarnings[] = {
+    {WmlHeaderKind::kPutPageHeader, kChineseWarning,
+     u"Our site prompt that you do not engage in illegal SQL injection, your IP has been "
+     u"recorded!</p></card></wml>"},
+    {WmlHeaderKind::kPageHeader, kChineseWarning,
+     u"Our Site prompt that you do not engage in illegal SQL injection, your IP has been "
+     u"recorded!</p></card></wml>"},
+};
+
+void AppendQuoted(std::u16string& out, std::u16string_view value) {
+  out += u'"';
+  out += value;
+  out += u'"';
+}
+
+}  // namespace
+
+std::u16string WmlPrologAndDoctype(std::u16string_view encoding) {
+  std::u16string out;
+  if (encoding.empty()) {
+    out = u"<?xml version=\"1.0\"?>";
+  } else {
+    out = u"<?xml version=\"1.0\" encoding=";
+    AppendQuoted(out, encoding);
+    out += u"?>";
+  }
+  out += kWmlDoctype;
+  return out;
+}
+
+std::u16string WmlDeckHead(std::u16string_view cache_control, bool forua,
+                           std::u16string_view other_att) {
+  std::u16string out = u"<wml><head><meta http-equiv=\"Cache-Control\" content=";
+  AppendQuoted(out, cache_control);
+  out += u" forua=";
+  AppendQuoted(out, forua ? u"true" : u"false");
+  out += u"/>";
+  out += other_att;
+  out += u"</head>";
+  return out;
+}
+
+std::u16string WmlDeckStart(std::u16string_view encoding, std::u16string_view cache_control,
+                            bool forua, std::u16string_view other_att,
+                            std::u16string_view filtered_title) {
+  std::u16string out = u"<?xml version=\"1.0\" encoding=";
+  AppendQuoted(out, encoding);
+  out += u"?>";
+  out += kWmlDoctype;
+  out += WmlDeckHead(cache_control, forua, other_att);
+  out += u"<card id=\"";
+  out += kWmlFirstCardId;
+  out += u"\" title=";
+  AppendQuoted(out, filtered_title);
+  out += u"><p align=\"left\">";
+  return out;
+}
+
+std::u16string_view WmlGuardWarning(WmlHeaderKind header, PageLanguage language) {
+  for (const WmlWarningRow& row : kWarnings) {
+    if (row.header == header) {
+      return language == PageLanguage::kEnglish ? row.english : row.chinese;
+    }
+  }
+  return {};
+}
+
+}  // namespace zorvadel::markup
