@@ -3,6 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/regexp/regexp.h"
 #include "zorvadel/runtime.h"
@@ -146,17 +150,65 @@ void Expand(std::u16string_view replacement, const regexp::MatchView& match,
   }
 }
 
-void ApplyPattern(const regexp::Compiled& re, const UbbRule& rule, std::u16string& text) {
-  text = regexp::ReplaceEach(re, text, /*global=*/true,
-                             [&](const regexp::MatchView& match, std::u16string& out) {
-                               Expand(rule.replacement, match, out);
-                             });
+bool ApplyPattern(const regexp::Compiled& re, const UbbRule& rule, std::u16string& text) {
+  return regexp::ReplaceEachInPlace(re, text, /*global=*/true,
+                                    [&](const regexp::MatchView& match, std::u16string& out) {
+                                      Expand(rule.replacement, match, out);
+                                    });
 }
 
-void ApplyPlain(std::u16string_view find, std::u16string_view with, CompareMode mode,
-                std::u16string& text) {
-  if (text.empty()) return;
-  text = Replace(text, find, with, 1, -1, mode);
+// Whether `code` ("[...]") is the code of `rule` in this dialect: the WML
+// dialect and the any-case rules compare without regard to ASCII case (the
+// codes are ASCII, and no other letter folds to an ASCII one), the XHTML tags
+// take the code as written or its upper-case twin.
+bool IsCodeOf(const UbbRule& rule, std::u16string_view code, UbbDialect dialect) {
+  if (rule.kind == RuleKind::kTag && dialect == UbbDialect::kXhtml) {
+    return code == rule.find || code == rule.twin;
+  }
+  if (code.size() != rule.find.size()) return false;
+  for (size_t i = 0; i < code.size(); ++i) {
+    char16_t a = code[i], b = rule.find[i];
+    if (a >= u'A' && a <= u'Z') a += 32;
+    if (b >= u'A' && b <= u'Z') b += 32;
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// Applies a run of plain rules in one scan. Every code they name is one
+// "[...]" with no bracket inside, and no replacement writes a bracket, so
+// taking each code in the text in turn, with the first rule of the run that
+// names it, gives what applying the rules one after another would.
+void ApplyPlainRun(std::span<const UbbRule> run, UbbDialect dialect, std::u16string& text) {
+  const uint8_t mask = dialect == UbbDialect::kWml ? kWml : kXhtml;
+  std::u16string out;
+  bool changed = false;
+  size_t copied = 0;
+  size_t open = text.find(u'[');
+  while (open != std::u16string::npos) {
+    const size_t close = text.find(u']', open + 1);
+    if (close == std::u16string::npos) break;
+    const size_t inner = text.find(u'[', open + 1);
+    if (inner < close) {
+      open = inner;
+      continue;
+    }
+    const std::u16string_view code(text.data() + open, close - open + 1);
+    for (const UbbRule& rule : run) {
+      if ((rule.dialects & mask) == 0 || !IsCodeOf(rule, code, dialect)) continue;
+      if (!changed) {
+        out.reserve(text.size() + text.size() / 4);
+        changed = true;
+      }
+      out.append(text, copied, open - copied).append(rule.replacement);
+      copied = close + 1;
+      break;
+    }
+    open = text.find(u'[', close + 1);
+  }
+  if (!changed) return;
+  out.append(text, copied);
+  text = std::move(out);
 }
 
 }  // namespace
@@ -165,27 +217,19 @@ std::u16string ConvertUbb(std::u16string_view input, UbbDialect dialect) {
   const uint8_t mask = dialect == UbbDialect::kWml ? kWml : kXhtml;
   const CompiledRules& compiled = Compiled();
   std::u16string text(input);
-  for (size_t i = 0; i < kRules.size(); ++i) {
+  for (size_t i = 0; i < kRules.size();) {
     const UbbRule& rule = kRules[i];
-    if ((rule.dialects & mask) == 0) continue;
-    Step([&] {
-      switch (rule.kind) {
-        case RuleKind::kPattern:
-          if (compiled[i]) ApplyPattern(*compiled[i], rule, text);
-          break;
-        case RuleKind::kTag:
-          if (dialect == UbbDialect::kWml) {
-            ApplyPlain(rule.find, rule.replacement, CompareMode::kText, text);
-          } else {
-            ApplyPlain(rule.find, rule.replacement, CompareMode::kBinary, text);
-            ApplyPlain(rule.twin, rule.replacement, CompareMode::kBinary, text);
-          }
-          break;
-        case RuleKind::kAnyCase:
-          ApplyPlain(rule.find, rule.replacement, CompareMode::kText, text);
-          break;
-      }
-    });
+    if (rule.kind != RuleKind::kPattern) {
+      size_t end = i;
+      while (end < kRules.size() && kRules[end].kind != RuleKind::kPattern) ++end;
+      Step([&] { ApplyPlainRun(std::span(kRules).subspan(i, end - i), dialect, text); });
+      i = end;
+      continue;
+    }
+    if ((rule.dialects & mask) != 0 && compiled[i]) {
+      Step([&] { ApplyPattern(*compiled[i], rule, text); });
+    }
+    ++i;
   }
   return text;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -226,20 +227,53 @@ void ForEachMatch(const Compiled& re, std::u16string_view text, bool global,
        [&](const size_t* offsets) { visit(MatchView(text, offsets, groups)); });
 }
 
-std::u16string ReplaceEach(
-    const Compiled& re, std::u16string_view text, bool global,
-    const std::function<void(const MatchView&, std::u16string& out)>& append) {
+namespace {
+
+// Builds the replaced text; `matched` tells whether there was anything to
+// replace (the result is then complete, else left empty).
+void Rebuild(const Compiled& re, std::u16string_view text, bool global,
+             const std::function<void(const MatchView&, std::u16string& out)>& append,
+             std::u16string& out, bool* matched) {
   const int groups = re.groups();
-  std::u16string out;
-  out.reserve(text.size());
+  out.clear();
   size_t copied = 0;
+  *matched = false;
   Scan(re, text, global, [&](const size_t* offsets) {
+    if (!*matched) {
+      out.reserve(text.size());
+      *matched = true;
+    }
     out.append(text.substr(copied, offsets[0] - copied));
     append(MatchView(text, offsets, groups), out);
     copied = offsets[1];
   });
-  out.append(text.substr(copied));
-  return out;
+  if (*matched) out.append(text.substr(copied));
+}
+
+}  // namespace
+
+std::u16string ReplaceEach(
+    const Compiled& re, std::u16string_view text, bool global,
+    const std::function<void(const MatchView&, std::u16string& out)>& append) {
+  bool matched;
+  std::u16string out;
+  Rebuild(re, text, global, append, out, &matched);
+  return matched ? out : std::u16string(text);
+}
+
+bool ReplaceEachInPlace(
+    const Compiled& re, std::u16string& text, bool global,
+    const std::function<void(const MatchView&, std::u16string& out)>& append) {
+  // Chains of replacements on one long text (the UBB rules) would otherwise
+  // take fresh memory from the system for every step: the replaced text's
+  // buffer is kept for this thread's next call.
+  thread_local std::u16string spare;
+  bool matched;
+  Rebuild(re, text, global, append, spare, &matched);
+  if (matched) text.swap(spare);
+  constexpr size_t kKeep = size_t{1} << 22;  // code units
+  if (spare.capacity() > kKeep) std::u16string().swap(spare);
+  return matched;
 }
 
 // ---- RegExp ----------------------------------------------------------------

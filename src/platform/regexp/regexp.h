@@ -93,6 +93,11 @@ void ForEachMatch(const Compiled& re, std::u16string_view text, bool global,
 std::u16string ReplaceEach(
     const Compiled& re, std::u16string_view text, bool global,
     const std::function<void(const MatchView&, std::u16string& out)>& append);
+// The same on `text` itself; a text without a match is left as it is, not
+// copied. Returns whether anything was replaced.
+bool ReplaceEachInPlace(
+    const Compiled& re, std::u16string& text, bool global,
+    const std::function<void(const MatchView&, std::u16string& out)>& append);
 
 // The script object. Setting Pattern or IgnoreCase compiles at once when the
 // pattern is well formed; a malformed pattern raises 5017 when Replace or
