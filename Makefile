@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: deps build test test-release test-asan bench clean
+.PHONY: deps build test test-release test-asan bench serve clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -23,6 +23,12 @@ test-asan: deps
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 test: test-release test-asan
+
+# The demo site on http://127.0.0.1:8080/ (Ctrl-C stops it).
+serve: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target zorvadel-serve
+	$(BUILD)/zorvadel-serve --root examples/site --address 127.0.0.1 --port 8080
 
 bench: build
 	for b in $(BUILD)/bench_*; do $$b; done

@@ -2,12 +2,15 @@
 # Load test of zorvadel-serve beside nginx, on loopback only.
 #
 #   bench/serve_load.sh [--page PATH] [--root FOLDER] [--threads N] [--duration 10s]
+#                       [--agent USER-AGENT]
 #
 # Starts zorvadel-serve over FOLDER (default: a small site made here, whose
 # page /hello.asp is a page script with a few writes) and nginx over a folder
 # holding the bytes that page answered, saved as a static file. wrk drives
 # each in turn (4 threads, 64 connections, DURATION), and the script prints
-# both rates, their ratio and whether every request succeeded.
+# both rates, their ratio and whether every request succeeded. --agent sends
+# that User-Agent with every request (pages that ask the terminal answer by
+# it, e.g. a WML deck for a phone).
 # Installs wrk and nginx-light when missing; not part of `make test`.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,13 +19,15 @@ page=/hello.asp
 root=
 threads=$(nproc)
 duration=10s
+agent=
 while [ $# -gt 0 ]; do
   case $1 in
     --page) page=$2; shift 2 ;;
     --root) root=$2; shift 2 ;;
     --threads) threads=$2; shift 2 ;;
     --duration) duration=$2; shift 2 ;;
-    *) echo "usage: $0 [--page PATH] [--root FOLDER] [--threads N] [--duration 10s]" >&2; exit 2 ;;
+    --agent) agent=$2; shift 2 ;;
+    *) echo "usage: $0 [--page PATH] [--root FOLDER] [--threads N] [--duration 10s] [--agent UA]" >&2; exit 2 ;;
   esac
 done
 
@@ -83,7 +88,9 @@ done
 
 # nginx serves the very bytes the page answered, under the same path.
 mkdir -p "$work/static" "$work/nginx"
-curl -sf "http://127.0.0.1:$serve_port$page" -o "$work/page.bytes"
+agent_args=()
+[ -n "$agent" ] && agent_args=(-H "User-Agent: $agent")
+curl -sf "${agent_args[@]}" "http://127.0.0.1:$serve_port$page" -o "$work/page.bytes"
 static_path=${page%%\?*}
 mkdir -p "$work/static$(dirname "$static_path")"
 cp "$work/page.bytes" "$work/static$static_path"
@@ -122,7 +129,7 @@ cmp -s "$work/page.bytes" <(curl -sf "http://127.0.0.1:$nginx_port$static_path")
 # non-2xx/3xx answers and socket errors).
 drive() {
   local out
-  out=$(wrk -t4 -c64 -d"$duration" "$1")
+  out=$(wrk -t4 -c64 -d"$duration" "${agent_args[@]}" "$1")
   echo "$out" >&2
   local rate total bad errors
   rate=$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")

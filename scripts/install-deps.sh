@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  libssl-dev
+  libssl-dev libopencc-dev libcurl4-openssl-dev
   libpcre2-dev
   libmicrohttpd-dev curl
   libxml2-utils w3c-sgml-lib

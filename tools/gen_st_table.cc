@@ -8,10 +8,10 @@
 //   /tmp/gen_st_table /tmp/st.txt /tmp/ts.txt > src/data/st_table.cc
 //
 // Each dictionary line is "KEY<TAB>CANDIDATE[ CANDIDATE...]"; the first
-// candidate wins. The library maps code page 936 text in place, one
-// character for one, so a pair is kept only when both sides are single BMP
-// characters with a two-byte code page 936 code; pairs that change nothing
-// are dropped.
+// candidate wins. The library maps a text one character for one and must
+// keep its code page 936 length, so a pair is kept only when both sides are
+// single BMP characters with a two-byte code page 936 code; pairs that
+// change nothing are dropped.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

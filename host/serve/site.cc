@@ -17,7 +17,8 @@ struct TypeRow {
   std::string_view type;
 };
 
-// The kinds of file a mobile site ships beside its pages.
+// The kinds of file a mobile site ships beside its pages; no other file
+// of the folder is served.
 constexpr std::array<TypeRow, 24> kContentTypes = {{
     {".css", "text/css"},
     {".gif", "image/gif"},
@@ -112,7 +113,7 @@ std::string_view ContentTypeFor(const fs::path& file) {
   for (const TypeRow& row : kContentTypes) {
     if (row.extension == extension) return row.type;
   }
-  return "application/octet-stream";
+  return {};
 }
 
 Site::Site(const fs::path& root, const PageRegistry& pages)
@@ -161,7 +162,7 @@ Route Site::Resolve(std::string_view raw_target_path) const {
     for (std::string_view name : kDefaultFiles) {
       std::optional<fs::path> file = Confined(*path + std::string(name));
       std::error_code error;
-      if (file && fs::is_regular_file(*file, error)) {
+      if (file && fs::is_regular_file(*file, error) && !ContentTypeFor(*file).empty()) {
         route.kind = Route::Kind::kFile;
         route.content_type = ContentTypeFor(*file);
         route.file = std::move(*file);
@@ -179,6 +180,9 @@ Route Site::Resolve(std::string_view raw_target_path) const {
   std::error_code error;
   if (!file) return route;
   if (fs::is_regular_file(*file, error)) {
+    // Only the kinds of file a site ships: the sources of its C++ pages and
+    // anything else that happens to lie in the folder stay private.
+    if (ContentTypeFor(*file).empty()) return route;
     route.kind = Route::Kind::kFile;
     route.content_type = ContentTypeFor(*file);
     route.file = std::move(*file);

@@ -85,7 +85,7 @@ class Site {
 std::optional<std::string> DecodeRequestPath(std::string_view raw_path);
 
 // Content type of a file by its extension, compared without regard to case;
-// "application/octet-stream" for unknown ones.
+// empty for the kinds a site does not serve.
 std::string_view ContentTypeFor(const std::filesystem::path& file);
 
 }  // namespace zorvadel::serve

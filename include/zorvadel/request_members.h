@@ -25,6 +25,10 @@
 
 namespace zorvadel {
 
+namespace frame {
+struct TerminalRow;
+}  // namespace frame
+
 class PageObject;
 struct PageClassTraits;
 
@@ -64,6 +68,13 @@ class PageRequestMembers {
 
  private:
   PageObject& self();
+
+  // The table's answer for the user agent it was last asked about: members
+  // ask the terminal kind again and again within one page, and the answer
+  // depends on the agent text alone.
+  std::u16string matched_agent_;
+  const frame::TerminalRow* matched_row_ = nullptr;
+  bool matched_ = false;
 };
 
 std::vector<MemberInfo> PageRequestMemberTable(const PageClassTraits& traits);

@@ -126,10 +126,8 @@ void PageObject::OnEndPage() {
   const size_t count = family() == Family::kP ? 3 : 6;
   for (size_t i = 0; i < count; ++i) {
     std::shared_ptr<ado::Recordset>& slot = *slots[i];
-    Step([&] {
-      if (!slot) throw ScriptError(kErrObjectNotSet);
-      slot->Close();
-    });
+    // An unset slot has nothing to close (the close would only fail).
+    if (slot) Step([&] { slot->Close(); });
     slot.reset();
   }
 }

@@ -14,8 +14,8 @@ struct CharPair {
   char16_t to;
 };
 
-// Both sorted by `from`, for binary search; characters that are not listed
-// stay as they are.
+// Both sorted by `from`, each key once; characters that are not listed stay
+// as they are.
 extern const CharPair kSimplifiedToTraditional[];
 extern const size_t kSimplifiedToTraditionalSize;
 extern const CharPair kTraditionalToSimplified[];

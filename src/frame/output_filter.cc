@@ -1,11 +1,12 @@
-// The text-only steps of the output filter. Every page's titles, links and
-// running text pass through here, so the hot loop copies runs of plain text
-// in one piece and touches the per-unit path only for "&" and for units it
-// escapes.
+// The text-only steps of the output filter. The escaping itself is the one
+// that Uni uses too (text/charset_refs.cc); what is the filter's own is the
+// pinyin annotation written behind a reference.
 #include "frame/output_filter.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "langdata/pinyin.h"
 #include "text/charset_refs.h"
@@ -31,20 +32,32 @@ bool EqualsLowered(std::u16string_view text, std::u16string_view lower) {
   return true;
 }
 
-// Plain units are written as they are; "&" needs the keep rule.
-bool IsPlain(char16_t c) { return c >= 32 && c <= 255 && c != u'&'; }
+// A syllable is written in small Latin letters; every other reading (the
+// character itself for a one-byte character, "?" for one with no code page
+// 936 form) says that the character has none.
+bool IsSyllable(std::u16string_view reading) {
+  if (reading.empty() || reading.size() + 3 > text::kMaxAnnotation) return false;
+  for (char16_t c : reading) {
+    if (c < u'a' || c > u'z') return false;
+  }
+  return true;
+}
 
-// NeedPinYin(c, 1) of one character: its reading and a blank when it has one
-// that differs from the character, else the character itself.
-void AppendReading(char16_t c, std::u16string* out) {
+// "(zhong )" behind the reference of a character with a syllable, as
+// NeedPinYin's mode 1 writes the syllable; nothing behind any other, which
+// would only repeat the character.
+char16_t* AnnotatePinyin(char32_t code_point, char16_t* out) {
+  if (code_point > 0xFFFF) return out;
+  const auto c = static_cast<char16_t>(code_point);
+  if (langdata::IsPinyinSkipMark(c)) return out;
   char16_t scratch = 0;
   const std::u16string_view reading = langdata::ReadingOf(c, scratch);
-  if (!reading.empty() && !(reading.size() == 1 && reading[0] == c)) {
-    out->append(reading);
-    out->push_back(u' ');
-  } else {
-    out->push_back(c);
-  }
+  if (!IsSyllable(reading)) return out;
+  *out++ = u'(';
+  out = std::copy(reading.begin(), reading.end(), out);
+  *out++ = u' ';
+  *out++ = u')';
+  return out;
 }
 
 }  // namespace
@@ -69,49 +82,33 @@ void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_w
   while (true) {
     const size_t bar = stop_words.find(u'|', start);
     const std::u16string_view word = stop_words.substr(start, bar == kNone ? kNone : bar - start);
-    if (!word.empty()) {
-      const size_t at = text->find(word);
-      if (at != std::u16string::npos) text->replace(at, word.size(), pass_words);
+    size_t at = word.empty() ? kNone : text->find(word);
+    if (at != kNone) {
+      // One pass that builds the new text: replacing in place would move the
+      // tail once per occurrence.
+      std::u16string replaced;
+      replaced.reserve(text->size());
+      size_t copied = 0;
+      for (; at != kNone; at = text->find(word, copied)) {
+        replaced.append(*text, copied, at - copied).append(pass_words);
+        copied = at + word.size();
+      }
+      replaced.append(*text, copied);
+      *text = std::move(replaced);
     }
     if (bar == kNone) break;
     start = bar + 1;
   }
 }
 
-std::u16string HexCharRef(char16_t unit) {
+std::u16string HexCharRef(char32_t code_point) {
   std::u16string out;
-  text::AppendHexCharRef(unit, &out);
+  text::AppendHexCharRef(code_point, &out);
   return out;
 }
 
 std::u16string RepairAndEscape(std::u16string_view text, bool pinyin) {
-  std::u16string out;
-  out.reserve(text.size() + text.size() / 4 + 8);
-  text::AmpersandCursor cursor;
-  const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    size_t run = i;
-    while (run < n && IsPlain(text[run])) ++run;
-    out.append(text.data() + i, run - i);
-    if (run == n) break;
-    i = run;
-    const char16_t c = text[i];
-    if (c == u'&') {
-      out.push_back(u'&');
-      if (!text::KeepsAmpersand(text, i, &cursor)) out.append(u"amp;");
-    } else if (c != 0) {
-      // Above 255 or a control character (below 32): a reference.
-      text::AppendHexCharRef(c, &out);
-      if (pinyin && !langdata::IsPinyinSkipMark(c)) {
-        out.push_back(u'(');
-        AppendReading(c, &out);
-        out.push_back(u')');
-      }
-    }
-    ++i;
-  }
-  return out;
+  return text::RepairAndEscape(text, pinyin ? &AnnotatePinyin : nullptr);
 }
 
 }  // namespace zorvadel::frame

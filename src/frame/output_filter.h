@@ -23,19 +23,20 @@ ChineseForm ChineseFormOf(std::u16string_view chinese_type);
 // is not).
 bool IsGb2312Coding(std::u16string_view wap_en_coding);
 
-// For each "|"-separated word of `stop_words` in order, the first occurrence
-// in `text` (as the earlier words left it) becomes `pass_words`; an empty
-// word replaces nothing, a word listed twice replaces two occurrences.
+// For each "|"-separated word of `stop_words` in order, every occurrence in
+// `text` (as the earlier words left it, searched left to right without
+// overlapping) becomes `pass_words`; an empty word replaces nothing.
 void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
                       std::u16string* text);
 
-// The numeric character reference of one UTF-16 unit: "&#x4E2D;".
-std::u16string HexCharRef(char16_t unit);
+// The numeric character reference of one character: "&#x4E2D;", "&#x1F600;".
+std::u16string HexCharRef(char32_t code_point);
 
-// Ampersand repair and escaping in one pass: every bare "&" becomes "&amp;",
-// U+0000 is dropped, every other unit outside 32-255 becomes its reference;
-// with `pinyin`, each escaped unit that is no pinyin skip mark is followed by
-// "(" + its reading in NeedPinYin's mode 1 + ")".
+// Ampersand repair and escaping in one pass (text::RepairAndEscape: every
+// bare "&" becomes "&amp;", one reference per character outside 32-255, the
+// control characters XML refuses dropped); with `pinyin`, each escaped
+// character that has a syllable and is no pinyin skip mark is followed by
+// "(" + the syllable + " )".
 std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
 
 }  // namespace zorvadel::frame

@@ -43,8 +43,12 @@ PageObject& PageRequestMembers::self() { return static_cast<PageObject&>(*this);
 
 std::u16string PageRequestMembers::Displayer() {
   PageState& state = self().state();
-  const frame::TerminalRow* row =
-      frame::MatchTerminal(state.Terminal, self().family() == Family::kP);
+  if (!matched_ || matched_agent_ != state.Terminal) {
+    matched_row_ = frame::MatchTerminal(state.Terminal, self().family() == Family::kP);
+    matched_agent_ = state.Terminal;
+    matched_ = true;
+  }
+  const frame::TerminalRow* row = matched_row_;
   if (row == nullptr) {
     state.DisplayerInfo = frame::kUnrecognisedInfo;
     state.DisplayerUA = state.PhoneUserAgent;
@@ -89,16 +93,18 @@ std::u16string PageRequestMembers::SafeRequest(const std::u16string& to_do_strin
   return result;
 }
 
-// The references are decoded before the quotes are doubled: a quote sent as
-// "&#x27;" must not come back single into a statement's literal.
+// The references are decoded before the quotes are doubled and the blanks
+// trimmed: a quote sent as "&#x27;" must not come back single into a
+// statement's literal.
 std::u16string PageRequestMembers::RequestText(const std::u16string& to_do_string) {
   std::u16string value;
-  if (!Step([&] { value = Trim(RequestItemText(self().state(), to_do_string)); })) return {};
-  return DoubleQuotes(self().UtfToGb(value));
+  if (!Step([&] { value = RequestItemText(self().state(), to_do_string); })) return {};
+  return Trim(DoubleQuotes(self().UtfToGb(value)));
 }
 
+// The generator is seeded once per process, on its first draw: reseeding
+// from the clock on every call gave calls close together the same number.
 int16_t PageRequestMembers::RndNumber(int16_t upper_bound, int16_t lower_bound) {
-  Randomize();
   float r = Rnd();
   int32_t difference = int32_t{upper_bound} - lower_bound;
   if (difference < INT16_MIN || difference > INT16_MAX) return 0;

@@ -1,7 +1,8 @@
-// Lunar dates by walking the packed year table month by month from the day
-// before the first lunar new year it knows.
+// Lunar dates from the packed year table: the year by a search of the days
+// before each lunar year, then the months of that year one by one.
 #include "langdata/lunar.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -66,24 +67,39 @@ constexpr std::array<std::u16string_view, 12> kZodiacNames = {
 // Months 1 to 12 at index 1.
 constexpr std::array<std::u16string_view, 13> kLunarMonthNames = {
     u"", u"正", u"二", u"三", u"四", u"五", u"六", u"七", u"八", u"九", u"十", u"十一", u"腊"};
-// Days 1 to 30 at index 1.
+// Days 1 to 30 at index 1; day 0 is the day before the first lunar new year
+// the table knows, which has no real lunar day.
 constexpr std::array<std::u16string_view, 31> kLunarDayNames = {
-    u"",     u"初一", u"初二", u"初三", u"初四", u"初五", u"初六", u"初七",
+    u"*",    u"初一", u"初二", u"初三", u"初四", u"初五", u"初六", u"初七",
     u"初八", u"初九", u"初十", u"十一", u"十二", u"十三", u"十四", u"十五",
     u"十六", u"十七", u"十八", u"十九", u"二十", u"廿一", u"廿二", u"廿三",
     u"廿四", u"廿五", u"廿六", u"廿七", u"廿八", u"廿九", u"三十"};
+
+// Days before each lunar year, counted from 1921-2-7: year i holds the days
+// after kYearStart[i] up to kYearStart[i + 1]. Saves walking every earlier
+// year's months on each call.
+constexpr std::array<int, kLunarYears.size() + 1> BuildYearStarts() {
+  std::array<int, kLunarYears.size() + 1> starts{};
+  for (size_t i = 0; i < kLunarYears.size(); ++i) starts[i + 1] = starts[i] + YearLength(kLunarYears[i]);
+  return starts;
+}
+constexpr std::array<int, kLunarYears.size() + 1> kYearStart = BuildYearStarts();
 
 struct LunarDay {
   int year_index;  // into kLunarYears
   int month;       // 1 to 12
   bool leap;
-  int day;         // 1 to 30
+  int day;         // 1 to 30; 0 only for 1921-2-7
 };
 
-// `t`: days after 1921-2-7, within the table's range.
+// `t`: days after 1921-2-7, from 0 to kLunarLastDay.
 LunarDay Locate(int t) {
-  int year = 0;
-  while (t > YearLength(kLunarYears[year])) t -= YearLength(kLunarYears[year++]);
+  // The last year starting before day t; day 0 sits in the first year's
+  // first month, as a walk from the table's start would leave it.
+  const int year = t <= 0 ? 0
+                          : static_cast<int>(std::lower_bound(kYearStart.begin(), kYearStart.end(), t) -
+                                             kYearStart.begin()) - 1;
+  t -= kYearStart[year];
   const uint32_t entry = kLunarYears[year];
   int position = 1;
   while (t > MonthLength(entry, position)) t -= MonthLength(entry, position++);
@@ -96,38 +112,74 @@ LunarDay Locate(int t) {
   return {year, position, false, t};
 }
 
+// The longest text: 农历 + 2 + 年( + 1 + ) + 闰 + 2 + 月 + 2 = 14 units.
+constexpr size_t kLongestText = 16;
+
 std::u16string Text(const LunarDay& d) {
   const int cycle = (kFirstLunarYear + d.year_index - 4) % 60;
-  std::u16string out = u"农历";
-  out += kHeavenlyStemNames[cycle % 10];
-  out += kEarthlyBranchNames[cycle % 12];
-  out += u"年(";
-  out += kZodiacNames[cycle % 12];
-  out += u")";
-  if (d.leap) out += u"闰";
-  out += kLunarMonthNames[d.month];
-  out += u"月";
-  out += kLunarDayNames[d.day];
-  return out;
+  char16_t buffer[kLongestText];
+  char16_t* at = buffer;
+  auto add = [&at](std::u16string_view part) {
+    for (char16_t c : part) *at++ = c;
+  };
+  add(u"农历");
+  add(kHeavenlyStemNames[cycle % 10]);
+  add(kEarthlyBranchNames[cycle % 12]);
+  add(u"年(");
+  add(kZodiacNames[cycle % 12]);
+  add(u")");
+  if (d.leap) add(u"闰");
+  add(kLunarMonthNames[d.month]);
+  add(u"月");
+  add(kLunarDayNames[d.day]);
+  return std::u16string(buffer, static_cast<size_t>(at - buffer));
 }
 
-// Serial of 1921-2-7, the day before the table's first lunar new year.
-double DayZero() {
-  static const double serial = DateSerial(DateParts{kFirstLunarYear, 2, 7});
-  return serial;
+constexpr std::array<int, 12> kMonthStartDays = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+constexpr std::array<int, 12> kMonthLengths = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+constexpr bool IsValidDate(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1) return false;
+  // Within the years that can have an answer, every fourth year is a leap
+  // year (2000 included).
+  const int leap_day = month == 2 && year % 4 == 0 ? 1 : 0;
+  return day <= kMonthLengths[month - 1] + leap_day;
 }
+
+// Days after 1921-2-7 of a valid date in the years 1921 to 2021.
+constexpr int DaysAfterDayZero(int year, int month, int day) {
+  const int years = year - kFirstLunarYear;
+  return years * 365 + years / 4 + kMonthStartDays[month - 1] + day - 38 +
+         (year % 4 == 0 && month > 2 ? 1 : 0);
+}
+static_assert(DaysAfterDayZero(1921, 2, 8) == kLunarFirstDay);
+static_assert(DaysAfterDayZero(2021, 2, 11) == kLunarLastDay);
+static_assert(DaysAfterDayZero(2000, 3, 1) - DaysAfterDayZero(2000, 2, 28) == 2);
 
 }  // namespace
 
 std::u16string LunarDateText(int year, int month, int day) {
-  double serial = 0;
-  // Far-off years have no lunar date (and some have no serial either).
+  // Every date before 1921 lies before the table, every date after 2021
+  // beyond it (and some have no serial either).
   if (year < kFirstLunarYear - 1 || year > kFirstLunarYear + 101) return std::u16string();
-  if (!Step([&] { serial = DateSerial(DateParts{year, month, day}); })) return std::u16string();
-  const double t = serial - DayZero();
-  // 1921-2-7 itself (t = 0) lies before the first lunar month too.
-  if (!(t >= kLunarFirstDay && t <= kLunarLastDay)) return std::u16string();
-  return Text(Locate(static_cast<int>(t)));
+  if (!IsValidDate(year, month, day)) {
+    // Parts out of their ranges roll over as DateSerial rolls them.
+    DateParts parts;
+    if (!Step([&] { parts = SplitDate(DateSerial(DateParts{year, month, day})); })) {
+      return std::u16string();
+    }
+    year = parts.year;
+    month = parts.month;
+    day = parts.day;
+  }
+  if (year < kFirstLunarYear || year > kFirstLunarYear + 100) return std::u16string();
+  const int t = DaysAfterDayZero(year, month, day);
+  // 1921-2-7 (t = 0) lies before the first lunar month: like every earlier
+  // day it has no lunar date (a placeholder day with a wrong month would be
+  // a wrong answer).
+  if (t < kLunarFirstDay || t > kLunarLastDay) return std::u16string();
+  return Text(Locate(t));
 }
 
 std::u16string LunarDate(std::u16string_view the_day) {

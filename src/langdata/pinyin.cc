@@ -4,6 +4,7 @@
 #include "langdata/pinyin.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "langdata/pinyin_table.h"
 #include "platform/codepage/codepage.h"
@@ -18,9 +19,9 @@ uint16_t CodeOf(char16_t c) {
   return code != 0 || c == 0 ? code : uint16_t{u'?'};
 }
 
-// The most units one character can yield: the character followed by a
-// six-letter syllable in parentheses.
-constexpr size_t kMaxPerChar = 9;
+// The most units one character can write: the character, "(", a packed
+// syllable moved whole (8 units, of which at most 6 count) and ")".
+constexpr size_t kMaxPerChar = 12;
 
 // Collects the text in a small local buffer and moves it to the result in
 // blocks, so the per-character appends need no more than one bound check and
@@ -38,6 +39,12 @@ class Builder {
   void Add(char16_t c) { *at_++ = c; }
   void Add(std::u16string_view text) {
     for (char16_t c : text) *at_++ = c;
+  }
+  // One fixed-size move instead of a loop over the letters; what lies past
+  // the syllable is overwritten by the next addition.
+  void Add(const PackedSyllable& syllable) {
+    std::memcpy(at_, &syllable, sizeof(PackedSyllable));
+    at_ += syllable.length;
   }
   std::u16string Finish() {
     Flush();
@@ -72,12 +79,18 @@ std::u16string_view ReadingOf(char16_t c, char16_t& scratch) {
   return SyllableOfCode(code);
 }
 
+// The loops below take ReadingOf apart: a level-1 code gives a packed
+// syllable, a code from 1 to 159 one character, any other code nothing.
 std::u16string GetPinYin(std::u16string_view str_han_zi) {
   Builder out(str_han_zi.size() * 2);
-  char16_t scratch = 0;
   for (char16_t c : str_han_zi) {
     out.Room();
-    out.Add(ReadingOf(c, scratch));
+    const uint16_t code = CodeOf(c);
+    if (const PackedSyllable* syllable = PackedSyllableOfCode(code)) {
+      out.Add(*syllable);
+    } else if (code >= 1 && code <= 159) {
+      out.Add(codepage::FromGbkCode(code));
+    }
   }
   return out.Finish();
 }
@@ -86,20 +99,32 @@ std::u16string NeedPinYin(std::u16string_view to_do_string, int mode) {
   if (mode != 0 && mode != 1) return std::u16string();
   // An annotated Chinese character takes seven units on average.
   Builder out(to_do_string.size() * (mode == 0 ? 8 : 2));
-  char16_t scratch = 0;
   for (char16_t c : to_do_string) {
     out.Room();
-    const std::u16string_view reading = ReadingOf(c, scratch);
-    const bool differs = !reading.empty() && !(reading.size() == 1 && reading[0] == c);
+    const uint16_t code = CodeOf(c);
+    // A syllable never equals its (level-1) character; a one-byte reading
+    // differs from the character only when it stands in for one without a
+    // form.
+    const PackedSyllable* syllable = PackedSyllableOfCode(code);
+    const char16_t single = syllable == nullptr && code >= 1 && code <= 159 ? codepage::FromGbkCode(code) : 0;
+    const bool differs = syllable != nullptr || (single != 0 && single != c);
     if (mode == 0) {
       out.Add(c);
       if (differs && !IsPinyinSkipMark(c)) {
         out.Add(u'(');
-        out.Add(reading);
+        if (syllable != nullptr) {
+          out.Add(*syllable);
+        } else {
+          out.Add(single);
+        }
         out.Add(u')');
       }
     } else if (differs) {
-      out.Add(reading);
+      if (syllable != nullptr) {
+        out.Add(*syllable);
+      } else {
+        out.Add(single);
+      }
       out.Add(u' ');
     } else {
       out.Add(c);

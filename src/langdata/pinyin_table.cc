@@ -151,6 +151,17 @@ constexpr std::array<uint16_t, kIndexSize> BuildIndex() {
 
 constexpr std::array<uint16_t, kIndexSize> kRowOfCode = BuildIndex();
 
+constexpr std::array<PackedSyllable, kPinyinRowCount> BuildPacked() {
+  std::array<PackedSyllable, kPinyinRowCount> packed{};
+  for (size_t i = 0; i < kRows.size(); ++i) {
+    for (size_t j = 0; j < kRows[i].syllable.size(); ++j) packed[i].text[j] = kRows[i].syllable[j];
+    packed[i].length = static_cast<uint16_t>(kRows[i].syllable.size());
+  }
+  return packed;
+}
+
+alignas(16) constexpr std::array<PackedSyllable, kPinyinRowCount> kPacked = BuildPacked();
+
 }  // namespace
 
 std::span<const PinyinRow, kPinyinRowCount> PinyinRows() { return kRows; }
@@ -158,6 +169,11 @@ std::span<const PinyinRow, kPinyinRowCount> PinyinRows() { return kRows; }
 std::u16string_view SyllableOfCode(uint16_t code) {
   if (code < kLevel1First || code > kLevel1Last) return {};
   return kRows[kRowOfCode[code - kLevel1First]].syllable;
+}
+
+const PackedSyllable* PackedSyllableOfCode(uint16_t code) {
+  if (code < kLevel1First || code > kLevel1Last) return nullptr;
+  return &kPacked[kRowOfCode[code - kLevel1First]];
 }
 
 }  // namespace zorvadel::langdata

@@ -31,6 +31,17 @@ std::span<const PinyinRow, kPinyinRowCount> PinyinRows();
 // empty for any other code. Two array reads, no search.
 std::u16string_view SyllableOfCode(uint16_t code);
 
+// A syllable padded to a fixed size, so that a text builder can copy it with
+// one fixed-size move and then advance by `length`.
+struct PackedSyllable {
+  char16_t text[7];
+  uint16_t length;
+};
+static_assert(sizeof(PackedSyllable) == 16);
+
+// As SyllableOfCode, packed; null for a code outside level 1.
+const PackedSyllable* PackedSyllableOfCode(uint16_t code);
+
 }  // namespace zorvadel::langdata
 
 #endif  // ZORVADEL_LANGDATA_PINYIN_TABLE_H_

@@ -1,8 +1,9 @@
 // Simplified/traditional, full-width/half-width and zone/position forms.
 #include "text/charset_forms.h"
 
-#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,38 +13,25 @@
 namespace zorvadel::text {
 namespace {
 
-struct CharTable {
-  const data::CharPair* pairs;
-  size_t size;
-};
+// Every UTF-16 unit's image under one direction of the table, built once
+// from the sorted pairs: mapping a text is then one load per unit, with no
+// search and no code page lookup. 128 KiB per direction; the CJK block that
+// real text touches is a small part of it.
+using UnitMap = std::array<char16_t, 0x10000>;
 
-char16_t MapChar(const CharTable& table, char16_t c) {
-  const data::CharPair* end = table.pairs + table.size;
-  const data::CharPair* it = std::lower_bound(
-      table.pairs, end, c, [](const data::CharPair& pair, char16_t key) { return pair.from < key; });
-  return it != end && it->from == c ? it->to : c;
+std::unique_ptr<const UnitMap> BuildUnitMap(const data::CharPair* pairs, size_t size) {
+  auto map = std::make_unique<UnitMap>();
+  for (size_t c = 0; c < map->size(); ++c) (*map)[c] = static_cast<char16_t>(c);
+  for (size_t i = 0; i < size; ++i) (*map)[pairs[i].from] = pairs[i].to;
+  return map;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// The text's round trip through code page 936 with the table applied to
-// each character on the way, which is what mapping the byte form amounts to.
-std::u16string MapThroughGbk(std::u16string_view text, const CharTable& table) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == 0) break;  // the byte form is a zero-terminated string
-    if (c < 0x80) {
-      out.push_back(c);
-    } else if (!codepage::HasGbk(c)) {
-      if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
-      out.push_back(u'?');
-    } else {
-      out.push_back(MapChar(table, c));
-    }
-  }
+// The table holds BMP characters only, so the units of a surrogate pair and
+// any character without a pair map to themselves, and U+0000 is a character
+// like any other.
+std::u16string MapUnits(std::u16string_view text, const UnitMap& map) {
+  std::u16string out(text.size(), u'\0');
+  for (size_t i = 0; i < text.size(); ++i) out[i] = map[text[i]];
   return out;
 }
 
@@ -75,11 +63,15 @@ int ParseSmallInt(std::u16string_view text) {
 }  // namespace
 
 std::u16string JToF(std::u16string_view text) {
-  return MapThroughGbk(text, {data::kSimplifiedToTraditional, data::kSimplifiedToTraditionalSize});
+  static const std::unique_ptr<const UnitMap> map =
+      BuildUnitMap(data::kSimplifiedToTraditional, data::kSimplifiedToTraditionalSize);
+  return MapUnits(text, *map);
 }
 
 std::u16string FToJ(std::u16string_view text) {
-  return MapThroughGbk(text, {data::kTraditionalToSimplified, data::kTraditionalToSimplifiedSize});
+  static const std::unique_ptr<const UnitMap> map =
+      BuildUnitMap(data::kTraditionalToSimplified, data::kTraditionalToSimplifiedSize);
+  return MapUnits(text, *map);
 }
 
 std::u16string StrToWide(std::u16string_view text) {

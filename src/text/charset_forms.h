@@ -9,11 +9,12 @@
 
 namespace zorvadel::text {
 
-// Simplified to traditional characters (JToF) and back (FToJ), as a mapping
-// of the text's code page 936 form: a character without such a form comes
-// back as "?" (a surrogate pair as one "?"), and the text ends at its first
-// U+0000. Every other character maps to one character of the same byte
-// length, so the code page 936 length never changes.
+// Simplified to traditional characters (JToF) and back (FToJ), one
+// character at a time through the simplified/traditional table. A character
+// the table does not list stays as it is: Latin text, characters without a
+// code page 936 form, surrogates and U+0000 (the text after it is kept).
+// Both sides of every pair take two bytes in code page 936, so the text's
+// length there never changes.
 std::u16string JToF(std::u16string_view text);
 std::u16string FToJ(std::u16string_view text);
 

@@ -1,7 +1,7 @@
 // Numeric character references: writing text as ampersand-safe markup with
-// "&#xHEX;" references for every unit outside 32-255, and reading such
-// references back. The output filter of the page classes reuses the keep
-// rule and the escaping of one unit, so both are exposed on their own.
+// "&#xHEX;" references for every character outside 32-255, and reading such
+// references back. The output filter of the page classes and Uni share one
+// escaping routine, so what a page writes is the same whichever way it went.
 #ifndef ZORVADEL_TEXT_CHARSET_REFS_H_
 #define ZORVADEL_TEXT_CHARSET_REFS_H_
 
@@ -14,8 +14,8 @@ namespace zorvadel::text {
 // Whether an "&" may stay as it is. `segment` is the text from the "&" up to
 // (not including) the next ";". Kept are "&#x" (any case of the x) followed
 // by a hexadecimal number, "&#" followed by a decimal number (both tested
-// with the runtime's general numeric parse, so "&#x 41" or "&#1e2" pass too),
-// and exactly "&lt", "&gt", "&apos", "&quot", "&amp" or "&nbsp".
+// with the runtime's lenient numeric parse, so "&#x 41", "&#-5" or "&#1e2"
+// pass too), and exactly "&lt", "&gt", "&apos", "&quot", "&amp" or "&nbsp".
 bool KeepsEntity(std::u16string_view segment);
 
 // The keep rule for the "&" at `amp` of a whole text: the piece up to the
@@ -27,36 +27,42 @@ struct AmpersandCursor {
 };
 bool KeepsAmpersand(std::u16string_view text, size_t amp, AmpersandCursor* cursor);
 
-// Appends the reference of one UTF-16 unit: "&#x", its value in upper-case
-// hexadecimal without leading zeros, ";" (U+4E2D gives "&#x4E2D;").
-void AppendHexCharRef(char16_t unit, std::u16string* out);
+// Appends the reference of one character: "&#x", its code point in
+// upper-case hexadecimal without leading zeros, ";" (U+4E2D gives "&#x4E2D;",
+// U+1F600 "&#x1F600;").
+void AppendHexCharRef(char32_t code_point, std::u16string* out);
 
-// Appends `unit` as the escaping writes it: itself when 32 <= unit <= 255,
-// nothing for U+0000, else its reference. Surrogates are escaped one unit at
-// a time.
-inline void AppendEscapedUnit(char16_t unit, std::u16string* out) {
-  if (unit >= 32 && unit <= 255) {
-    out->push_back(unit);
-  } else if (unit != 0) {
-    AppendHexCharRef(unit, out);
-  }
-}
+// Something written right after each reference (the pinyin of the XHTML
+// pages): it gets the code point the reference names, writes at most
+// kMaxAnnotation units at `out` and returns the end of what it wrote.
+inline constexpr size_t kMaxAnnotation = 16;
+using Annotator = char16_t* (*)(char32_t code_point, char16_t* out);
+
+// The escaping of markup text, in one pass:
+// - a bare "&" (one that KeepsAmpersand rejects) becomes "&amp;";
+// - units 32-255 are copied;
+// - tab, line feed and carriage return become "&#x9;", "&#xA;", "&#xD;";
+//   every other unit below 32 is dropped, since XML admits no reference to
+//   it (U+0000 included);
+// - a surrogate pair becomes one reference of its character, a surrogate
+//   without its partner "&#xFFFD;";
+// - every other unit becomes its reference.
+// With `annotate`, it runs after every reference written.
+std::u16string RepairAndEscape(std::u16string_view text, Annotator annotate = nullptr);
 
 // Every "&" that does not pass KeepsEntity (or has no ";" after it at all)
-// becomes "&amp;".
+// becomes "&amp;"; nothing else changes.
 std::u16string RepairAmpersands(std::u16string_view text);
 
-// AppendEscapedUnit over a whole text.
-std::u16string EscapeHexCharRefs(std::u16string_view text);
-
-// RepairAmpersands, then EscapeHexCharRefs.
+// The page utilities' escaping: RepairAndEscape without annotation.
 std::u16string Uni(std::u16string_view text);
 
 // Turns each "&#x" + hexadecimal digits (either case) + ";" back into its
-// unit and keeps everything else. A reference that cannot be read (empty,
-// not hexadecimal, above FFFF, or whose ";" lies beyond the next "&#x") is
-// dropped together with the text after it up to the next "&#x". "&#X" and
-// decimal references are not decoded. Any length works.
+// character (a value above FFFF into a surrogate pair) and keeps everything
+// else. A reference that cannot be read (no digits, not hexadecimal, above
+// 10FFFF, or whose ";" lies beyond the next "&#x") is copied as it stands,
+// and so is the text after it. "&#X" and decimal references are not
+// decoded. Any length works.
 std::u16string UtfToGb(std::u16string_view text);
 
 }  // namespace zorvadel::text

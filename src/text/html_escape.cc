@@ -1,9 +1,9 @@
 #include "text/html_escape.h"
 
-#include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/codepage/codepage.h"
 #include "zorvadel/runtime.h"
@@ -65,9 +65,15 @@ constexpr Replacement kEnterHebingLineEnds[] = {
     {u"\r\n", u"<br/>"},
 };
 
+// The named entities HtmlEnCode writes, each with its character.
 constexpr Replacement kHtmlDecodeNamed[] = {
     {u"&amp;", u"&"}, {u"&quot;", u"\""}, {u"&lt;", u"<"}, {u"&gt;", u">"}, {u"&nbsp;", u" "},
 };
+
+// Decimal references run from "&#1;" to "&#255;": no leading zero, at most
+// three digits.
+constexpr int kMaxReferenceValue = 255;
+constexpr size_t kMaxReferenceDigits = 3;
 
 std::u16string EscapeChars(std::u16string_view text, std::span<const CharEscape> table) {
   std::u16string out;
@@ -89,121 +95,31 @@ std::u16string EscapeChars(std::u16string_view text, std::span<const CharEscape>
   return out;
 }
 
-// ---- Decimal references 1 to 255 ---------------------------------------------
-//
-// The decoder replaces "&#1;" everywhere, then "&#2;", and so on up to
-// "&#255;". Doing 255 passes over a long text is slow, so the passes are
-// played on a linked list of characters instead: each reference is queued
-// under its number, and only a decoded character that can be part of a
-// reference ("&", "#", a digit or ";") can make a new one, which must then
-// contain that character. A new reference is decoded when its number is
-// still to come; one with the number of the running pass or a smaller one
-// stays, as the pass-by-pass replacement leaves it.
-
-constexpr uint32_t kNone = UINT32_MAX;
-constexpr int kMaxReference = 6;  // "&#255;"
-
-class ReferenceDecoder {
- public:
-  explicit ReferenceDecoder(std::u16string_view text)
-      : chars_(text), next_(text.size()), prev_(text.size()), queued_(text.size(), 0) {
-    const uint32_t n = static_cast<uint32_t>(text.size());
-    for (uint32_t i = 0; i < n; ++i) {
-      next_[i] = i + 1 < n ? i + 1 : kNone;
-      prev_[i] = i > 0 ? i - 1 : kNone;
-    }
-    for (uint32_t i = 0; i < n; ++i) {
-      if (chars_[i] != u'&') continue;
-      const Parsed p = ParseAt(i);
-      if (p.value != 0) Queue(i, p.value);
-    }
-  }
-
-  std::u16string Run() {
-    for (int value = 1; value <= 255; ++value) {
-      const char16_t decoded = Decoded(value);
-      // Entries are only appended to later numbers while this one runs.
-      for (uint32_t node : queue_[value]) {
-        const Parsed p = ParseAt(node);
-        if (p.value != value) continue;
-        queued_[node] = 0;
-        chars_[node] = decoded;
-        next_[node] = p.after;
-        if (p.after != kNone) prev_[p.after] = node;
-        if (CanFormReference(decoded)) FindNewReference(node, value);
-      }
-    }
-    std::u16string out;
-    out.reserve(chars_.size());
-    for (uint32_t i = chars_.empty() ? kNone : 0; i != kNone; i = next_[i]) {
-      out.push_back(chars_[i]);
-    }
-    return out;
-  }
-
- private:
-  struct Parsed {
-    int value = 0;      // 0: no decodable reference
-    int length = 0;     // in nodes
-    uint32_t after = kNone;
-  };
-
-  static char16_t Decoded(int value) {
-    return codepage::FromGbkCode(static_cast<uint16_t>(value));
-  }
-  static bool CanFormReference(char16_t c) {
-    return c == u'&' || c == u'#' || c == u';' || (c >= u'0' && c <= u'9');
-  }
-
-  // "&#" + 1 to 3 digits without a leading zero + ";" at `node`, naming a
-  // code that has a character.
-  Parsed ParseAt(uint32_t node) const {
-    Parsed p;
-    if (chars_[node] != u'&') return p;
-    uint32_t i = next_[node];
-    if (i == kNone || chars_[i] != u'#') return p;
-    i = next_[i];
-    int value = 0, digits = 0;
-    while (i != kNone && chars_[i] >= u'0' && chars_[i] <= u'9' && digits < 4) {
-      if (digits == 0 && chars_[i] == u'0') return p;
-      value = value * 10 + (chars_[i] - u'0');
-      ++digits;
-      i = next_[i];
-    }
-    if (digits == 0 || digits > 3 || value > 255 || i == kNone || chars_[i] != u';') return p;
-    if (Decoded(value) == 0) return p;
-    p.value = value;
-    p.length = digits + 3;
-    p.after = next_[i];
-    return p;
-  }
-
-  void Queue(uint32_t node, int value) {
-    if (queued_[node] == value) return;
-    queued_[node] = static_cast<uint8_t>(value);
-    queue_[value].push_back(node);
-  }
-
-  // A reference made by the character now at `node` starts at most five
-  // nodes before it.
-  void FindNewReference(uint32_t node, int pass) {
-    uint32_t start = node;
-    for (int back = 0; back < kMaxReference && start != kNone; ++back, start = prev_[start]) {
-      if (chars_[start] != u'&') continue;
-      const Parsed p = ParseAt(start);
-      if (p.value != 0 && p.length > back) {
-        if (p.value > pass) Queue(start, p.value);
-        return;  // references never overlap, so there is no other
-      }
-    }
-  }
-
-  std::u16string chars_;
-  std::vector<uint32_t> next_;
-  std::vector<uint32_t> prev_;
-  std::vector<uint8_t> queued_;  // the number a node is queued under, or 0
-  std::array<std::vector<uint32_t>, 256> queue_;
+// The decoded form of the reference or named entity at the start of `rest`
+// (which begins with "&") and the number of units it takes; 0 units when
+// there is none. A decimal reference counts only when its code names a
+// character of code page 936 as a single byte.
+struct Entity {
+  char16_t c = 0;
+  size_t length = 0;
 };
+
+Entity EntityAt(std::u16string_view rest) {
+  for (const Replacement& named : kHtmlDecodeNamed) {
+    if (rest.starts_with(named.find)) return {named.with[0], named.find.size()};
+  }
+  if (rest.size() < 4 || rest[1] != u'#' || rest[2] < u'1' || rest[2] > u'9') return {};
+  int value = 0;
+  size_t i = 2;
+  for (; i < rest.size() && i - 2 < kMaxReferenceDigits && rest[i] >= u'0' && rest[i] <= u'9';
+       ++i) {
+    value = value * 10 + (rest[i] - u'0');
+  }
+  if (i == rest.size() || rest[i] != u';' || value > kMaxReferenceValue) return {};
+  const char16_t c = codepage::FromGbkCode(static_cast<uint16_t>(value));
+  if (c == 0) return {};
+  return {c, i + 1};
+}
 
 }  // namespace
 
@@ -239,10 +155,23 @@ std::u16string HtmlEnCode(std::u16string_view text) {
   return out;
 }
 
+// One scan: what an entity decodes to is never read again, so "&amp;lt;"
+// gives "&lt;" and "&#38;#60;" gives "&#60;".
 std::u16string HTMLDecode(std::u16string_view text) {
-  std::u16string named = ApplyReplacements(std::u16string(text), kHtmlDecodeNamed);
-  if (named.find(u"&#") == std::u16string::npos) return named;
-  return ReferenceDecoder(named).Run();
+  std::u16string out;
+  out.reserve(text.size());
+  size_t done = 0;  // text before it is in `out`
+  for (size_t amp = text.find(u'&'); amp != std::u16string_view::npos;
+       amp = text.find(u'&', amp + 1)) {
+    const Entity e = EntityAt(text.substr(amp));
+    if (e.length == 0) continue;
+    out.append(text.substr(done, amp - done));
+    out.push_back(e.c);
+    done = amp + e.length;
+    amp = done - 1;
+  }
+  out.append(text.substr(done));
+  return out;
 }
 
 std::u16string SpecialMark(std::u16string_view text) {

@@ -26,11 +26,11 @@ std::u16string ApplyReplacements(std::u16string text, std::span<const Replacemen
 // end of the text or next to another blank or a tab).
 std::u16string HtmlEnCode(std::u16string_view text);
 
-// The named entities HtmlEnCode writes, then the decimal references 1 to
-// 255 (the character of that single-byte code of code page 936; a code
-// naming no character keeps its reference), one number after the other, so
-// a reference that an earlier number produced is decoded again when its own
-// number comes later.
+// The named entities HtmlEnCode writes and the decimal references 1 to 255
+// (the character of that single-byte code of code page 936; a code naming
+// no character keeps its reference), in one scan from the left: each is
+// decoded once, and the character it gives is never part of another, so
+// "&amp;lt;" gives "&lt;".
 std::u16string HTMLDecode(std::u16string_view text);
 
 // Everything escaped for WML or XHTML: ampersands, angle brackets, quotes,

@@ -1,13 +1,14 @@
 // The output filter Ascii: its steps and their settings in every page
 // class, the entity keep rule, the escaping, the pinyin annotation, and
 // texts long and hostile enough to show that it stays linear.
+#include "frame/output_filter.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <string_view>
 
-#include "frame/output_filter.h"
 #include "langdata/pinyin.h"
 #include "output_test_util.h"
 #include "text/charset_refs.h"
@@ -45,10 +46,20 @@ constexpr FilterCase kDefaultCases[] = {
     {u"&&&;", u"&amp;&amp;&amp;;"},
     {u"&&lt;", u"&amp;&lt;"},
     {u"\r\n", u"&#xD;&#xA;"},
-    {u"\t|\x1f", u"&#x9;|&#x1F;"},
+    // XML admits no reference to the other control characters: they go like
+    // U+0000.
+    {u"\t|\x1f", u"&#x9;|"},
     {std::u16string_view(u"a\0b", 3), u"ab"},
+    {u"\x01\x08\x0B\x0C\x0E\x1B\x7F", u"\x7F"},
     {u"\u00e9\u00ff\u0100", u"\u00e9\u00ff&#x100;"},
-    {u"\U0001F600", u"&#xD83D;&#xDE00;"},
+    // One reference per character; a surrogate without its partner is no
+    // character at all.
+    {u"\U0001F600", u"&#x1F600;"},
+    {u"\U00010000\U0010FFFF", u"&#x10000;&#x10FFFF;"},
+    {u"a\xD83D!", u"a&#xFFFD;!"},
+    {u"\xDE00\xD83D", u"&#xFFFD;&#xFFFD;"},
+    {u"\xD83D", u"&#xFFFD;"},
+    {u"\xD83D\xD83D\xDE00", u"&#xFFFD;&#x1F600;"},
     {u"\uFFFD\uE000\u8000", u"&#xFFFD;&#xE000;&#x8000;"},
 };
 
@@ -85,16 +96,19 @@ struct SettingsCase {
 };
 
 const SettingsCase kSettingsCases[] = {
-    // Stop words: first occurrence of each word, in list order.
+    // Stop words: every occurrence of each word, in list order.
     {u"XML", u"", u"bad", u"", u"utf-8", false, u"bad bad",
-     std::u16string(kPassEscaped) + u" bad"},
-    {u"WAP", u"", u"bad|bad", u"", u"utf-8", false, u"bad bad",
      std::u16string(kPassEscaped) + u" " + std::u16string(kPassEscaped)},
-    {u"WAP", u"", u"|x||", u"", u"utf-8", false, u"axb", u"a" + std::u16string(kPassEscaped) + u"b"},
+    {u"WAP", u"", u"bad|bad", u"", u"utf-8", false, u"bad bad badbad",
+     std::u16string(kPassEscaped) + u" " + std::u16string(kPassEscaped) + u" " +
+         std::u16string(kPassEscaped) + std::u16string(kPassEscaped)},
+    {u"WAP", u"", u"|x||", u"", u"utf-8", false, u"axb",
+     u"a" + std::u16string(kPassEscaped) + u"b"},
     {u"XML", u"", u"Bad", u"", u"utf-8", false, u"bad", u"bad"},
     // Keywords through ReplaceString, every occurrence.
     {u"XML", u"", u"", u"key", u"utf-8", false, u"a key key", u"a <b>key</b> <b>key</b>"},
-    {u"WAP", u"", u"bad", u"key", u"utf-8", false, u"bad key", std::u16string(kPassEscaped) + u" <b>key</b>"},
+    {u"WAP", u"", u"bad", u"key", u"utf-8", false, u"bad key",
+     std::u16string(kPassEscaped) + u" <b>key</b>"},
     // The GB2312 stop, in any letter case, but not with blanks around it.
     {u"WAP", u"", u"", u"", u"GB2312", false, u"a & 中\r", u"a & 中\r"},
     {u"XML", u"", u"bad", u"", u"gb2312", true, u"bad 中", u"**过滤词汇** 中"},
@@ -103,13 +117,17 @@ const SettingsCase kSettingsCases[] = {
     {u"XML", u" Complex ", u"", u"", u"utf-8", false, u"国", u"&#x570B;"},
     {u"WAP", u"SIMPLE", u"", u"", u"utf-8", false, u"國", u"&#x56FD;"},
     {u"WAP", u"complexity", u"", u"", u"utf-8", false, u"国", u"&#x56FD;"},
-    // Pinyin in the XHTML classes only; skip marks get none; a character
-    // without a syllable is written inside the parentheses as it is.
+    // Pinyin in the XHTML classes only; skip marks get none, and neither does
+    // a character without a syllable (level 2, a control character, one with
+    // no code page 936 form, a lone surrogate).
     {u"XML", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;(zhong )&#xFF0C;"},
     {u"EnXML", u"", u"", u"", u"utf-8", true, u"a中。国\u3000",
      u"a&#x4E2D;(zhong )&#x3002;&#x56FD;(guo )&#x3000;"},
-    {u"XML", u"", u"", u"", u"utf-8", true, u"\u9F98\t", u"&#x9F98;(\u9F98)&#x9;(\t)"},
-    {u"XML", u"", u"", u"", u"utf-8", true, u"\U0001F600", u"&#xD83D;(? )&#xDE00;(? )"},
+    {u"XML", u"", u"", u"", u"utf-8", true, u"\u9F98\t\u00A4\u20AC",
+     u"&#x9F98;&#x9;\u00A4&#x20AC;"},
+    {u"XML", u"", u"", u"", u"utf-8", true, u"\U0001F600\xD800\u0E01\uFF21",
+     u"&#x1F600;&#xFFFD;&#xE01;&#xFF21;"},
+    {u"EnXML", u"", u"", u"", u"utf-8", true, u"\u9F98\u4E2D\r", u"&#x9F98;&#x4E2D;(zhong )&#xD;"},
     {u"XML", u"", u"", u"", u"utf-8", true, std::u16string_view(u"\0\u00e9", 2), u"\u00e9"},
     {u"WAP", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;&#xFF0C;"},
     // PHPXML: its own conversion, simplified by default, always escaping;
@@ -137,8 +155,8 @@ TEST(AsciiTest, ByNameInEveryClass) {
     EXPECT_EQ(Invoke(*p.object, u"ascii", {Variant(u"中&")}), Variant(u"&#x4E2D;&amp;"))
         << U8(name);
     EXPECT_THROW(Invoke(*p.object, u"Ascii", {}), ScriptError);
-    const std::u16string param = p.object->Class().Find(u"Ascii", MemberKind::kMethod)
-                                     ->params.at(0).name;
+    const std::u16string param =
+        p.object->Class().Find(u"Ascii", MemberKind::kMethod)->params.at(0).name;
     EXPECT_EQ(param, std::u16string(name) == u"PHPXML" ? u"Content" : u"ToDoString");
   }
 }
@@ -171,17 +189,42 @@ TEST(OutputFilterTest, ChineseFormAndCoding) {
 
 TEST(OutputFilterTest, HexCharRef) {
   const struct {
-    char16_t unit;
+    char32_t unit;
     std::u16string_view ref;
-  } cases[] = {{9, u"&#x9;"}, {10, u"&#xA;"}, {0x100, u"&#x100;"},
-               {0x4E2D, u"&#x4E2D;"}, {0xFFFD, u"&#xFFFD;"}, {0, u"&#x0;"}};
+  } cases[] = {{9, u"&#x9;"},           {10, u"&#xA;"},           {0x100, u"&#x100;"},
+               {0x4E2D, u"&#x4E2D;"},   {0xFFFD, u"&#xFFFD;"},    {0, u"&#x0;"},
+               {0x1F600, u"&#x1F600;"}, {0x10FFFF, u"&#x10FFFF;"}};
   for (const auto& c : cases) EXPECT_EQ(frame::HexCharRef(c.unit), c.ref);
 }
 
-// The one-pass repair and escaping agrees with the utilities' two-pass Uni
-// on every shape of reference the keep rule knows.
-TEST(OutputFilterTest, AgreesWithUni) {
-  constexpr std::u16string_view kAlphabet = u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\t";
+// The escaping of each character on its own, written the plain way, for the
+// one-pass loop to be checked against.
+std::u16string EscapeSlowly(std::u16string_view text) {
+  std::u16string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    if (c >= 32 && c <= 255) {
+      out.push_back(text[i]);
+    } else if (c == 9 || c == 10 || c == 13) {
+      out += frame::HexCharRef(c);
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      out += frame::HexCharRef(0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      out += u"&#xFFFD;";
+    } else if (c >= 32) {
+      out += frame::HexCharRef(c);
+    }
+  }
+  return out;
+}
+
+// The one-pass repair and escaping, the utilities' Uni, and the repair
+// followed by the escaping one character at a time agree on every shape of
+// reference the keep rule knows and on surrogates in any order.
+TEST(OutputFilterTest, AgreesWithTwoPasses) {
+  constexpr std::u16string_view kAlphabet =
+      u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\t\x01\r\xD83D\xDE00\xDBFF\xDC00";
   std::mt19937 random(20240611);
   std::uniform_int_distribution<size_t> pick(0, kAlphabet.size());  // size: a NUL
   for (int n = 0; n < 20000; ++n) {
@@ -191,20 +234,50 @@ TEST(OutputFilterTest, AgreesWithUni) {
       const size_t k = pick(random);
       text.push_back(k == kAlphabet.size() ? u'\0' : kAlphabet[k]);
     }
-    ASSERT_EQ(frame::RepairAndEscape(text, false), text::Uni(text)) << U8(text);
+    const std::u16string expected = EscapeSlowly(text::RepairAmpersands(text));
+    ASSERT_EQ(frame::RepairAndEscape(text, false), expected) << U8(text);
+    ASSERT_EQ(text::Uni(text), expected) << U8(text);
+  }
+  // Long texts, whose runs of every kind and length cross the boundaries of
+  // the loop's buffer.
+  constexpr std::u16string_view kRuns[] = {
+      u"a", u"plain text ", u"中文字", u"&", u"&amp;", u"\U0001F600", u"\r\n", u"\x02", u"\xD800"};
+  for (int n = 0; n < 20; ++n) {
+    std::u16string text;
+    while (text.size() < 100000) {
+      const std::u16string_view run = kRuns[random() % std::size(kRuns)];
+      for (size_t repeat = random() % 80; repeat > 0; --repeat) text += run;
+    }
+    ASSERT_EQ(frame::RepairAndEscape(text, false), EscapeSlowly(text::RepairAmpersands(text)));
   }
 }
 
-// The annotation of each unit is NeedPinYin's mode 1 of that unit.
+// The annotation of a character is NeedPinYin's mode 1 of it when that is a
+// syllable; mode 1 gives any other character back as it is, or "? ".
 TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
-  for (uint32_t v = 1; v <= 0xFFFF; ++v) {
+  int annotated = 0;
+  for (uint32_t v = 0x100; v <= 0xFFFF; ++v) {
     const char16_t c = static_cast<char16_t>(v);
-    if ((v >= 32 && v <= 255) || langdata::IsPinyinSkipMark(c)) continue;
+    if ((v >= 0xD800 && v <= 0xDFFF) || langdata::IsPinyinSkipMark(c)) continue;
     const std::u16string one(1, c);
-    const std::u16string expected =
-        frame::HexCharRef(c) + u"(" + langdata::NeedPinYin(one, 1) + u")";
+    const std::u16string reading = langdata::NeedPinYin(one, 1);
+    const bool syllable = reading != one && reading != u"? ";
+    annotated += syllable;
+    const std::u16string expected = frame::HexCharRef(c) + (syllable ? u"(" + reading + u")" : u"");
     ASSERT_EQ(frame::RepairAndEscape(one, true), expected) << v;
   }
+  EXPECT_GE(annotated, 3755);  // at least the level-1 characters of GB2312
+
+  // Over a long text the annotations are those of the characters one by one.
+  std::u16string text;
+  std::u16string expected;
+  for (int i = 0; text.size() < 50000; ++i) {
+    const std::u16string one(1,
+                             static_cast<char16_t>(i % 3 == 0 ? u'a' + i % 26 : 0x4E00 + i % 5000));
+    text += one;
+    expected += frame::RepairAndEscape(one, true);
+  }
+  EXPECT_EQ(frame::RepairAndEscape(text, true), expected);
 }
 
 TEST(OutputFilterTest, StopWords) {
@@ -214,6 +287,21 @@ TEST(OutputFilterTest, StopWords) {
   text = u"aaa";
   frame::ReplaceStopWords(u"a|a||a|a", u"", &text);
   EXPECT_EQ(text, u"");
+  const struct {
+    std::u16string_view words, pass, in, out;
+  } cases[] = {
+      {u"aa", u"X", u"aaaaa", u"XXa"},                 // left to right, not overlapping
+      {u"bad", u"[bad]", u"bad bad", u"[bad] [bad]"},  // the pass words are not searched again
+      {u"bad|bad", u"[bad]", u"bad", u"[[bad]]"},      // ... except by a later word
+      {u"||", u"X", u"ab", u"ab"},
+      {u"ab|b", u"", u"aabbb", u"a"},
+      {u"中文", u"**", u"中文中文，中文", u"****，**"},
+  };
+  for (const auto& c : cases) {
+    text = c.in;
+    frame::ReplaceStopWords(c.words, c.pass, &text);
+    EXPECT_EQ(text, c.out) << U8(c.in);
+  }
 }
 
 // ---- Long and hostile texts (completion only; speed is the benchmark's) -----------

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "frame/request_test_util.h"
+#include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
@@ -65,6 +68,10 @@ constexpr QuoteCase kQuotes[] = {
     {u"CJK", u"&#x4E2D;&#x6587;", u"中文"},
     {u"sneak", u"1&#x27; or 1=1--", u"1'' or 1=1--"},  // a quote sent as a reference stays doubled
     {u"amp", u"a&amp;b", u"a&amp;b"},
+    // Decoded first, then trimmed: blanks sent as references go too.
+    {u"pad", u"&#x20;x&#x20;", u"x"},
+    {u"emoji", u"&#x1F600;&#xD83D;&#xDE00;", u"😀😀"},
+    {u"broken", u"&#xZZ;1&#x41;", u"&#xZZ;1A"},
     {u"form", u"posted ''value''", u"posted ''value''"},
     {u"absent", u"", u""},
     {u"", u"", u""},
@@ -74,7 +81,8 @@ TEST(SafeRequestTest, QuotesAndTrims) {
   engine::RequestFacts facts;
   facts.url =
       "/r.asp?who=++O'Brien+&CJK=%26%23x4E2D%3B%26%23x6587%3B"
-      "&sneak=1%26%23x27%3B+or+1%3D1--&amp=a%26amp%3Bb";
+      "&sneak=1%26%23x27%3B+or+1%3D1--&amp=a%26amp%3Bb&pad=%26%23x20%3Bx%26%23x20%3B"
+      "&emoji=%26%23x1F600%3B%26%23xD83D%3B%26%23xDE00%3B&broken=%26%23xZZ%3B1%26%23x41%3B";
   facts.method = "POST";
   facts.form = "form=posted+'value'";
   StartedPage started(u"XML", facts);
@@ -179,6 +187,23 @@ TEST(RndNumberTest, ByNameDefaults) {
   EXPECT_EQ(Invoke(*object, u"RndNumber", {Variant(int16_t{10}), lower}), Variant(int16_t{10}));
   EXPECT_EQ(Invoke(*object, u"RndNumber", {Variant(int16_t{32767}), Variant(int16_t{0})}),
             Variant(int16_t{0}));
+}
+
+// The generator is seeded once: after a fixed seed the members draw the
+// same sequence again, which a reseed from the clock on every call breaks;
+// and calls close together do not all give one number.
+TEST(RndNumberTest, SeededOncePerProcess) {
+  auto object = NewPageObject(u"EnWAP");
+  auto draw = [&] {
+    std::vector<int16_t> numbers;
+    for (int i = 0; i < 64; ++i) numbers.push_back(object->RndNumber(30000, 1));
+    return numbers;
+  };
+  Randomize(7.0);
+  const std::vector<int16_t> first = draw();
+  Randomize(7.0);
+  EXPECT_EQ(draw(), first);
+  EXPECT_GT(std::set<int16_t>(first.begin(), first.end()).size(), 32u);
 }
 
 }  // namespace

@@ -40,11 +40,24 @@ TEST(LunarDateTest, KnownDates) {
 
 TEST(LunarDateTest, NoAnswer) {
   const std::u16string_view days[] = {
-      u"1921-2-7",  // before the first lunar month: no day name
-      u"1921-2-6", u"1900-1-1", u"100-1-1", u"2021-2-12", u"2021-12-31", u"9999-12-31",
+      u"1921-2-7", u"1921-2-6", u"1900-1-1", u"100-1-1", u"2021-2-12", u"2021-12-31", u"9999-12-31",
       u"", u"abc", u"2021-2-30", u"2009-13-1", u"12:00",
   };
   for (std::u16string_view day : days) EXPECT_EQ(LunarDate(day), u"") << codepage::ToUtf8(day);
+}
+
+// Parts beyond their ranges roll over into the neighbouring months and
+// years before the date is looked up.
+TEST(LunarDateTest, PartsRollOver) {
+  EXPECT_EQ(LunarDateText(2008, 13, 26), u"农历己丑年(牛)正月初一");
+  EXPECT_EQ(LunarDateText(2009, 2, -5), LunarDateText(2009, 1, 26));
+  EXPECT_EQ(LunarDateText(2017, 2, 29), LunarDateText(2017, 3, 1));
+  EXPECT_EQ(LunarDateText(1921, 1, 38), u"");  // rolls over to 1921-2-7
+  EXPECT_EQ(LunarDateText(2021, 1, 42), u"农历庚子年(鼠)腊月三十");
+  EXPECT_EQ(LunarDateText(2021, 1, 43), u"");
+  EXPECT_EQ(LunarDateText(2022, 0, 0), u"");
+  EXPECT_EQ(LunarDateText(-2147483647, 1, 1), u"");
+  EXPECT_EQ(LunarDateText(1921, 2147483647, 2147483647), u"");
 }
 
 // Walks the whole range day by day: every day has a name, the lunar day runs
@@ -70,7 +83,8 @@ TEST(LunarDateTest, WholeRangeIsContinuous) {
   }
   EXPECT_EQ(months, 1237);
   EXPECT_EQ(leap_months, 37);
-  EXPECT_EQ(LunarDateText(1921, 2, 7), u"");
+  EXPECT_EQ(LunarDateText(1921, 2, 7), u"");  // the day before the table
+  EXPECT_EQ(LunarDateText(1921, 2, 6), u"");
 }
 
 }  // namespace

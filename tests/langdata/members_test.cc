@@ -41,6 +41,7 @@ TEST(CommonLangDataTest, ByName) {
       {u"NeedPinYin", {u"中国a", u"2"}, Variant(u"")},
       {u"LunarDate", {u"2009-1-26"}, Variant(u"农历己丑年(牛)正月初一")},
       {u"LunarDate", {u"1921-2-7"}, Variant(u"")},
+      {u"LunarDate", {u"1921-2-6"}, Variant(u"")},
       {u"QueryWeek", {u"2009-1-26"}, Variant(u"星期一")},
       {u"EnQueryWeek", {u"2009-1-25"}, Variant(u"Sunday")},
       {u"EnQueryWeek", {u"abc"}, Variant(u"")},

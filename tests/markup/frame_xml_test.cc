@@ -4,60 +4,23 @@
 // xmllint on a temporary file; without it the tests are skipped.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "markup/frame_test_util.h"
+#include "markup/xml_check.h"
 
 namespace zorvadel::frame_test {
 namespace {
 
+using xml_check::HaveXmllint;
+using xml_check::Lint;
+using xml_check::LintResult;
+
 constexpr const char* kStrictDtd =
     "/usr/share/xml/w3c-sgml-lib/schema/dtd/REC-xhtml1-20020801/xhtml1-strict.dtd";
-
-struct LintResult {
-  int status = -1;
-  std::string output;
-};
-
-LintResult RunCommand(const std::string& command) {
-  LintResult result;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  result.status = pclose(pipe);
-  return result;
-}
-
-bool HaveXmllint() {
-  static const bool have = RunCommand("xmllint --version").status == 0;
-  return have;
-}
-
-// xmllint on `document`, never reaching the network; `options` adds e.g.
-// the DTD to validate against.
-LintResult Lint(const std::string& document, const std::string& options = "") {
-  std::random_device random;
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() /
-      ("zorvadel-frame-" + std::to_string(random()) + std::to_string(random()) + ".xml");
-  {
-    std::ofstream file(path, std::ios::binary);
-    file << document;
-  }
-  LintResult result =
-      RunCommand("xmllint --noout --nonet " + options + " '" + path.string() + "'");
-  std::filesystem::remove(path);
-  return result;
-}
 
 // A page script: runs the frame on the object and gives the document's
 // bytes (the response body, or what PHPXML returned).

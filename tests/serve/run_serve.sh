@@ -13,6 +13,7 @@ cp -a "$here/site" "$site"
 printf 'secret\n' > "$work/secret.txt"
 ln -s "$work/secret.txt" "$site/leak.txt"
 ln -s /etc "$site/etc"
+echo 'int main() {}' > "$site/page.cc"  # a page's source lies beside it
 
 pid=
 cleanup() {
@@ -139,7 +140,7 @@ fetch /news/
 check "folder default file" "$status $body" "200 <html><body>news</body></html>"
 
 # ---- what is not served --------------------------------------------------------------
-for path in /nothing.asp /nothing.css /wap.json /.hidden /leak.txt /etc/passwd \
+for path in /nothing.asp /nothing.css /wap.json /page.cc /.hidden /leak.txt /etc/passwd \
             /%2e%2e/secret.txt /img/..%2f..%2fsecret.txt /news/%2E%2E/wap.json; do
   fetch "$path"
   check "not found $path" "$status" 404

@@ -2,6 +2,7 @@
 // and half-width, GB2312 zone/position codes.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "data/st_table.h"
@@ -18,18 +19,66 @@ struct Case {
 
 TEST(CharsetSimplifiedTraditional, Samples) {
   const Case to_traditional[] = {
-      {u"汉", u"漢"},          {u"发", u"發"},           {u"汉语书", u"漢語書"},
-      {u"中文ABC", u"中文ABC"}, {u"漢", u"漢"},           {u"", u""},
-      {u"a\u0E01b", u"a?b"},   {u"😀x", u"?x"},          {u"\xD800x\xDC00", u"?x?"},
-      {u"\u00A5", u"?"},       {std::u16string(u"汉\0汉", 3), u"漢"},
+      {u"汉", u"漢"},
+      {u"发", u"發"},
+      {u"汉语书", u"漢語書"},
+      {u"中文ABC", u"中文ABC"},
+      {u"漢", u"漢"},
+      {u"", u""},
       {u"€·，", u"€·，"},
+      // Characters without a code page 936 form stay as they are...
+      {u"a\u0E01b", u"a\u0E01b"},
+      {u"😀汉", u"😀漢"},
+      {u"\xD800x\xDC00", u"\xD800x\xDC00"},
+      {u"\u00A5\uFFFF", u"\u00A5\uFFFF"},
+      // ...and U+0000 ends nothing.
+      {std::u16string(u"汉\0汉", 3), std::u16string(u"漢\0漢", 3)},
   };
   for (const Case& c : to_traditional) EXPECT_EQ(JToF(c.input), c.expected);
   const Case to_simplified[] = {
-      {u"漢", u"汉"}, {u"發", u"发"}, {u"漢語書", u"汉语书"}, {u"汉", u"汉"},
-      {u"a\u0E01b", u"a?b"}, {std::u16string(u"x\0漢", 3), u"x"},
+      {u"漢", u"汉"},
+      {u"發", u"发"},
+      {u"漢語書", u"汉语书"},
+      {u"汉", u"汉"},
+      {u"a\u0E01b", u"a\u0E01b"},
+      {std::u16string(u"x\0漢", 3), std::u16string(u"x\0汉", 3)},
   };
   for (const Case& c : to_simplified) EXPECT_EQ(FToJ(c.input), c.expected);
+}
+
+// Every character of code page 936, alone and all in one text, maps to its
+// pair in the table, or to itself when the table has none.
+TEST(CharsetSimplifiedTraditional, AgreesWithTableOnAllOfCodePage936) {
+  const struct {
+    std::u16string (*convert)(std::u16string_view);
+    const data::CharPair* pairs;
+    size_t size;
+  } directions[] = {
+      {&JToF, data::kSimplifiedToTraditional, data::kSimplifiedToTraditionalSize},
+      {&FToJ, data::kTraditionalToSimplified, data::kTraditionalToSimplifiedSize},
+  };
+  for (const auto& d : directions) {
+    std::map<char16_t, char16_t> table;
+    for (size_t i = 0; i < d.size; ++i) table.emplace(d.pairs[i].from, d.pairs[i].to);
+    std::u16string all, expected_all;
+    size_t mapped = 0;
+    for (uint32_t code = 1; code <= 0xFFFF; ++code) {
+      const char16_t c = codepage::FromGbkCode(static_cast<uint16_t>(code));
+      if (c == 0) continue;
+      const auto pair = table.find(c);
+      const char16_t expected = pair == table.end() ? c : pair->second;
+      mapped += pair != table.end();
+      ASSERT_EQ(d.convert(std::u16string(1, c)), std::u16string(1, expected)) << std::hex << code;
+      all.push_back(c);
+      expected_all.push_back(expected);
+    }
+    EXPECT_GT(all.size(), 21000u);
+    EXPECT_EQ(mapped, d.size);  // every key of the table is a character of code page 936
+    EXPECT_TRUE(d.convert(all) == expected_all);
+    // Far beyond any 16-bit count, nothing is cut or shifted.
+    EXPECT_TRUE(d.convert(all + all + all + all) == expected_all + expected_all + expected_all +
+                                                       expected_all);
+  }
 }
 
 TEST(CharsetSimplifiedTraditional, RoundTripOfCommonCharacters) {
@@ -91,6 +140,18 @@ TEST(CharsetZonePosition, Encode) {
       {std::u16string(u"中\0文", 3), u",", u"中:5448,文:4636,"},
   };
   for (const auto& c : cases) EXPECT_EQ(QWMEnCode(c.text, c.mark), c.expected);
+}
+
+// Texts far longer than any 16-bit count are converted whole.
+TEST(CharsetForms, LongTexts) {
+  constexpr size_t kUnits = 70000;
+  const std::u16string narrow(kUnits, u'a');
+  const std::u16string wide(kUnits, u'ａ');
+  EXPECT_TRUE(StrToWide(narrow) == wide);
+  EXPECT_TRUE(StrToNarrow(wide) == narrow);
+  std::u16string entries;
+  for (size_t i = 0; i < kUnits; ++i) entries += u"中:5448,";
+  EXPECT_TRUE(QWMEnCode(std::u16string(kUnits, u'中'), u",") == entries);
 }
 
 TEST(CharsetZonePosition, Decode) {

@@ -1,10 +1,10 @@
 // Numeric character references: the keep rule of ampersands, the escaping
 // of units outside 32-255, and the decoder that reads references back.
+#include "text/charset_refs.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "text/charset_refs.h"
 
 namespace zorvadel::text {
 namespace {
@@ -20,12 +20,12 @@ TEST(CharsetKeepsEntity, Segments) {
     bool kept;
   };
   const Keep cases[] = {
-      {u"&lt", true},     {u"&gt", true},       {u"&apos", true},  {u"&quot", true},
-      {u"&amp", true},    {u"&nbsp", true},     {u"&LT", false},   {u"&Amp", false},
-      {u"&copy", false},  {u"&", false},        {u"&#", false},    {u"&#x", false},
-      {u"&#X", false},    {u"&#x4e2d", true},   {u"&#X4E2D", true}, {u"&#xFFFF", true},
-      {u"&#x4G", false},  {u"&#20013", true},   {u"&#-5", true},   {u"&#1e3", true},
-      {u"&#12a", false},  {u"&#1.5", true},     {u"&#x1.5", false}, {u"&lt ", false},
+      {u"&lt", true},           {u"&gt", true},     {u"&apos", true},   {u"&quot", true},
+      {u"&amp", true},          {u"&nbsp", true},   {u"&LT", false},    {u"&Amp", false},
+      {u"&copy", false},        {u"&", false},      {u"&#", false},     {u"&#x", false},
+      {u"&#X", false},          {u"&#x4e2d", true}, {u"&#X4E2D", true}, {u"&#xFFFF", true},
+      {u"&#x4G", false},        {u"&#20013", true}, {u"&#-5", true},    {u"&#1e3", true},
+      {u"&#12a", false},        {u"&#1.5", true},   {u"&#x1.5", false}, {u"&lt ", false},
       {u"&#&H41", true},  // the general parse reads radix literals too
       {u"&#xFFFFFFFFF", false},
   };
@@ -35,10 +35,10 @@ TEST(CharsetKeepsEntity, Segments) {
 }
 
 TEST(CharsetHexCharRef, OneUnit) {
-  const std::pair<char16_t, std::u16string> cases[] = {
-      {u'\t', u"&#x9;"},        {u'\0', u"&#x0;"},           {u'中', u"&#x4E2D;"},
-      {u'\xFF0C', u"&#xFF0C;"}, {u'\xFFFF', u"&#xFFFF;"},   {u'\xD83D', u"&#xD83D;"},
-      {u'\x100', u"&#x100;"},
+  const std::pair<char32_t, std::u16string> cases[] = {
+      {U'\t', u"&#x9;"},        {U'\0', u"&#x0;"},        {U'中', u"&#x4E2D;"},
+      {U'\xFF0C', u"&#xFF0C;"}, {U'\xFFFF', u"&#xFFFF;"}, {U'\x100', u"&#x100;"},
+      {0x1F600, u"&#x1F600;"},  {0x10000, u"&#x10000;"},  {0x10FFFF, u"&#x10FFFF;"},
   };
   for (const auto& [unit, ref] : cases) {
     std::u16string out = u"x";
@@ -65,8 +65,17 @@ TEST(CharsetUni, RepairsAndEscapes) {
       {u"，", u"&#xFF0C;"},
       {u"a\tb\r\n", u"a&#x9;b&#xD;&#xA;"},
       {std::u16string(u"a\0b", 3), u"ab"},
-      {u"\x1F\x20\x7F\xFF\x100", u"&#x1F; \x7F\xFF&#x100;"},
-      {u"😀", u"&#xD83D;&#xDE00;"},
+      // Control characters other than tab, line feed and carriage return
+      // have no reference in XML: dropped.
+      {u"\x1F\x20\x7F\xFF\x100", u" \x7F\xFF&#x100;"},
+      {u"\x01\x02\x03\x04\x05\x06\x07\x08\x0B\x0C\x0E\x0F\x10\x1A", u""},
+      // One reference per character outside the basic plane; a lone
+      // surrogate becomes the replacement character.
+      {u"😀", u"&#x1F600;"},
+      {u"a😀b\U0010FFFF", u"a&#x1F600;b&#x10FFFF;"},
+      {u"\xD83D", u"&#xFFFD;"},
+      {u"x\xDE00\xD83Dy", u"x&#xFFFD;&#xFFFD;y"},
+      {u"&\xD83D", u"&amp;&#xFFFD;"},
       {u"&中;", u"&amp;&#x4E2D;;"},
   };
   for (const Case& c : cases) EXPECT_EQ(Uni(c.input), c.expected);
@@ -80,16 +89,27 @@ TEST(CharsetUtfToGb, Decodes) {
       {u"x&#x41;y", u"xAy"},
       {u"&#X4E2D;&#20013;&lt;", u"&#X4E2D;&#20013;&lt;"},
       {u"a&#x5173;", u"a关"},
-      {u"a&#x", u"a"},
       {u"&#xFF0C;", u"，"},
-      {u"a&#x10000;b&#x41;c", u"aAc"},   // above FFFF: lost up to the next reference
-      {u"&#x;x&#x41;", u"A"},            // empty reference
-      {u"&#xZZ;q&#x41;", u"A"},          // not hexadecimal
-      {u"a&#x41&#x42;b", u"aBb"},        // ";" beyond the next reference
       {u"&#x0041;", u"A"},
+      {u"&#x00000000041;", u"A"},
+      // Above FFFF: the surrogate pair; the pair written as two references
+      // (as older pages carry it) gives the same.
+      {u"a&#x10000;b&#x41;c", u"a\U00010000bAc"},
+      {u"&#x1F600;&#x1f600;", u"😀😀"},
+      {u"&#x10FFFF;", u"\U0010FFFF"},
       {u"&#xD83D;&#xDE00;", u"😀"},
       {u"a&#x0;b", std::u16string(u"a\0b", 3)},
-      {u"&#x41;&#x", u"A"},
+      // What cannot be read stays as it stands, and so does the text after it.
+      {u"a&#x", u"a&#x"},
+      {u"&#x41;&#x", u"A&#x"},
+      {u"&#x110000;b&#x41;", u"&#x110000;bA"},  // beyond the last character
+      {u"&#xFFFFFFFFF41;b", u"&#xFFFFFFFFF41;b"},
+      {u"&#x;x&#x41;", u"&#x;xA"},      // no digits
+      {u"&#xZZ;q&#x41;", u"&#xZZ;qA"},  // not hexadecimal
+      {u"&#x-41;q", u"&#x-41;q"},
+      {u"a&#x41&#x42;b", u"a&#x41Bb"},  // ";" beyond the next reference
+      {u"&#x41 ;", u"&#x41 ;"},
+      {u"&#x&#x41;", u"&#xA"},
       {u";;&#x41;;", u";;A;"},
   };
   for (const Case& c : cases) EXPECT_EQ(UtfToGb(c.input), c.expected);
@@ -101,17 +121,21 @@ TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
   input += u"end";
   EXPECT_EQ(UtfToGb(input), std::u16string(40000, u'A') + u"end");
   const std::u16string unreadable(100000, u'&');
-  EXPECT_EQ(UtfToGb(u"&#x" + unreadable + u"&#x42;"), u"B");
+  EXPECT_EQ(UtfToGb(u"&#x" + unreadable + u"&#x42;"), u"&#x" + unreadable + u"B");
+  std::u16string open_refs;
+  for (int i = 0; i < 100000; ++i) open_refs += u"&#x4";
+  EXPECT_EQ(UtfToGb(open_refs + u";"), open_refs.substr(0, open_refs.size() - 4) + u"\x04");
 }
 
 TEST(CharsetUtfToGb, UndoesUni) {
   const std::u16string samples[] = {
       u"中文 <b>\"x\"</b>\r\n\t，",
-      u"😀\xFF\x100\x7F\x1F",
+      u"😀\xFF\x100\x7F\U0010FFFF\uFFFD",
       u"a;b#x;c",
-      u"\xD800 lone \xDFFF",
   };
   for (const std::u16string& s : samples) EXPECT_EQ(UtfToGb(Uni(s)), s);
+  // What XML cannot carry does not come back.
+  EXPECT_EQ(UtfToGb(Uni(u"\xD800 lone \xDFFF\x1F")), u"\uFFFD lone \uFFFD");
 }
 
 // Runs of ampersands before one far ";" must not hand every long piece to the

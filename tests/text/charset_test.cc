@@ -99,7 +99,9 @@ TEST(CharsetMembers, PhpXmlMapsByItselfAndEscapes) {
   PHPXML php;
   EXPECT_EQ(php.JToF(u"汉a"), u"&#x6F22;a");
   EXPECT_EQ(Invoke(php, u"FToJ", {u"漢&b"}), Variant(u"&#x6C49;&amp;b"));
-  EXPECT_EQ(php.JToF(std::u16string(u"x\0y", 3)), u"x");
+  // U+0000 ends nothing; the escaping drops it.
+  EXPECT_EQ(php.JToF(std::u16string(u"x\0汉", 3)), u"x&#x6F22;");
+  EXPECT_EQ(php.FToJ(u"\u0E01漢"), u"&#xE01;&#x6C49;");
   EXPECT_EQ(Invoke(php, u"Uni", {u"AT&T 中\t&lt;"}), Variant(u"AT&amp;T &#x4E2D;&#x9;&lt;"));
   EXPECT_EQ(php.state().CC, nullptr);
 }

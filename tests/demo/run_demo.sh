@@ -1,0 +1,238 @@
+#!/usr/bin/env bash
+# Integration test of the demo site on the real zorvadel-serve: starts it on
+# a free loopback port over examples/site, walks every demo page as a phone
+# and as a desktop browser with curl (keep-alive, a cookie jar for the
+# session), and stops it. Every WML deck must be well-formed XML and the
+# XHTML 1.0 Strict page valid against its DTD.
+#
+#   run_demo.sh PATH/TO/zorvadel-serve PATH/TO/examples/site
+set -u
+server=$1
+site=$2
+work=$(mktemp -d)
+
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for tool in curl xmllint; do
+  command -v "$tool" >/dev/null || { echo "demo: $tool is missing (bash scripts/install-deps.sh)"; exit 1; }
+done
+
+"$server" --root "$site" --port 0 --threads 4 >"$work/out" 2>"$work/err" &
+pid=$!
+port=
+for _ in $(seq 100); do
+  port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/out")
+  [ -n "$port" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "zorvadel-serve did not start"; cat "$work/err"; exit 1
+fi
+base=http://127.0.0.1:$port
+
+passed=0
+failed=0
+check() {  # NAME GOT WANT
+  if [ "$2" == "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  got:  %q\n  want: %q\n' "$1" "$2" "$3"
+  fi
+}
+has() {  # NAME FRAGMENT: the last body holds FRAGMENT
+  if [[ "$body" == *"$2"* ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  body lacks: %q\n  body: %q\n' "$1" "$2" "$body"
+  fi
+}
+lacks() {  # NAME FRAGMENT
+  if [[ "$body" != *"$2"* ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  body holds: %q\n' "$1" "$2"
+  fi
+}
+
+# fetch PATH [CURL ARGS...]: sets $status, $body and the header file.
+fetch() {
+  local path=$1; shift
+  status=$(curl -s --max-time 10 -D "$work/head" -o "$work/body" -w '%{http_code}' "$@" "$base$path")
+  body=$(tr -d '\000' <"$work/body")
+}
+header() {  # NAME: the header's value in the last response
+  grep -i "^$1:" "$work/head" | head -1 | cut -d: -f2- | sed 's/^ //; s/\r$//'
+}
+well_formed() {  # NAME: the last body parses as XML
+  local why
+  why=$(xmllint --noout --nonet "$work/body" 2>&1)
+  check "$1 is well-formed XML" "$why" ""
+}
+
+phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
+phone_accept='text/vnd.wap.wml, image/vnd.wap.wbmp, image/png, */*'
+desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
+as_phone=(-A "$phone" -H "Accept: $phone_accept")
+as_desktop=(-A "$desktop")
+wml_type="text/vnd.wap.wml; Charset=utf-8"
+html_type="text/html; Charset=utf-8"
+
+# ---- the WML pages, as a phone sees them --------------------------------------------
+# PATH and a fragment of its deck.
+wml_pages=(
+  "/|Welcome to the Zorvadel demo."
+  "/index.asp|<a title=\"&#x786E;&#x5B9A;\" href=\"week.asp\">Week query</a>"
+  "/week.asp|<go href=\"$base/week.asp?ToDo=ToAdd\" method=\"post\""
+  "/call.asp|<go href=\"wtai://wp/mc;\$(CallPhoneNumber)\"/>"
+  "/agent.asp|Terminal: Phone<br/>"
+  "/visits.asp|Pages seen in this session:"
+)
+for entry in "${wml_pages[@]}"; do
+  path=${entry%%|*}
+  fetch "$path" "${as_phone[@]}"
+  check "phone $path status" "$status" 200
+  check "phone $path type" "$(header Content-Type)" "$wml_type"
+  has "phone $path deck" '<!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN"'
+  has "phone $path fragment" "${entry#*|}"
+  has "phone $path footer" "--></p></card></wml>"
+  well_formed "phone $path"
+done
+
+fetch /index.asp "${as_phone[@]}"
+has "home deck title passes the output filter" '<card id="FirstCard" title="Zorvadel &#x6F14;&#x793A;">'
+has "home deck logo" '<img src="Images/logo.png" alt="Zorvadel" />'
+for link in call.asp xhtml.asp strict.asp agent.asp visits.asp; do
+  has "home deck links $link" "href=\"$link\""
+done
+
+fetch /agent.asp "${as_phone[@]}"
+has "agent: the picture type the phone accepts" "Picture type for you: .png<br/>"
+has "agent: WML for phones" "You get WML decks"
+fetch /agent.asp -A 'Nokia<script>alert(1)</script> & co' -H "Accept: $phone_accept"
+lacks "agent encodes the user agent" "<script>"
+well_formed "agent with markup in the user agent"
+
+# The week query's second step: the posted date and its week day.
+fetch "/week.asp?ToDo=ToAdd" "${as_phone[@]}" --data 'Send_A=2024-1-1'
+check "week answer type" "$(header Content-Type)" "$wml_type"
+has "week answer date" "<br/>2024-1-1<br/>"
+has "week answer day (Monday)" "&#x661F;&#x671F;&#x4E00;<br/>"
+has "week answer back link keeps the port" "href=\"$base/week.asp\""
+well_formed "week answer"
+fetch /week.asp "${as_phone[@]}" -H 'Host: evil"><x'
+lacks "markup in the Host header never reaches the deck" 'evil"'
+well_formed "week with a strange Host header"
+
+# ---- the same pages on a desktop browser: HTML ----------------------------------------
+for entry in "${wml_pages[@]}"; do
+  path=${entry%%|*}
+  fetch "$path" "${as_desktop[@]}"
+  check "desktop $path status" "$status" 200
+  check "desktop $path type" "$(header Content-Type)" "$html_type"
+  check "desktop $path opens HTML" "${body:0:12}" "<html><head>"
+  has "desktop $path closes HTML" "</body></html>"
+  lacks "desktop $path has no deck" "<wml>"
+done
+fetch /index.asp "${as_desktop[@]}"
+has "desktop home links" '<a title="Week query" href="week.asp">Week query</a>'
+has "desktop home style sheet" '<link href="style.css" rel="stylesheet" type="text/css">'
+has "desktop home terminal" "Terminal: Web<br/>"
+fetch /agent.asp "${as_desktop[@]}"
+has "agent: HTML for desktop browsers" "You get HTML pages"
+fetch /week.asp "${as_desktop[@]}"
+has "desktop week form" "<form name=\"FirstForm\" method=\"post\" action=\"$base/week.asp?ToDo=ToAdd\">"
+has "desktop week submit" '<input type="submit"'
+fetch /call.asp "${as_desktop[@]}"
+has "desktop call form" "<form name=\"FirstForm\" method=\"post\" action=\"$base/call.asp\">"
+has "desktop call link" '<a title="&#x547C;&#x53EB;&#x7535;&#x8BDD;" href="wtai://wp/mc;$(CallPhoneNumber)">'
+
+# ---- the XHTML pages: one frame for every terminal ----------------------------------------
+for ua in "$phone" "$desktop"; do
+  fetch /xhtml.asp -A "$ua"
+  check "xhtml.asp status" "$status" 200
+  check "xhtml.asp type" "$(header Content-Type)" "$html_type"
+  has "xhtml.asp doctype" '<!DOCTYPE html PUBLIC "-//WAPFORUM//DTD XHTML Mobile 1.0//EN"'
+  has "xhtml.asp UBB paragraph" '<p id="intro" style="text-align:left"><b>XHTML Mobile Profile</b> from a JSON page script.</p>'
+  has "xhtml.asp UBB division" '<div id="steps" class="note">'
+  has "xhtml.asp line break" '<br/>The UBB codes become markup.'
+  has "xhtml.asp footer" "</div></body></html>"
+  well_formed "xhtml.asp"
+
+  fetch /strict.asp -A "$ua"
+  check "strict.asp status" "$status" 200
+  check "strict.asp type" "$(header Content-Type)" "$html_type"
+  has "strict.asp doctype" '<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Strict//EN"'
+  has "strict.asp viewport" '<meta name="viewport"'
+  has "strict.asp UBB" '<b>XHTML 1.0 Strict</b> for <i>third-generation</i>'
+  has "strict.asp UbbXML" '<small>Written by a C++ page of the demo site.</small>'
+  # The DTD comes from the local catalog (w3c-sgml-lib), never the network.
+  why=$(xmllint --noout --nonet --valid "$work/body" 2>&1)
+  check "strict.asp is valid XHTML 1.0 Strict" "$why" ""
+done
+
+# ---- the session: the visit trail grows while the cookie comes back ------------------------
+jar=$work/jar
+fetch /index.asp "${as_phone[@]}" -b "$jar" -c "$jar"
+check "first page sets the session cookie" \
+  "$(header Set-Cookie | sed 's/=[0-9a-f]\{32\};/=ID;/')" "ZORVADELSESSION=ID; Path=/; HttpOnly"
+fetch /week.asp "${as_phone[@]}" -b "$jar" -c "$jar"
+check "no new cookie for a known session" "$(header Set-Cookie)" ""
+fetch /visits.asp "${as_phone[@]}" -b "$jar" -c "$jar"
+check "visit trail in order" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | tr '\n' ' ')" \
+  "index.asp[ week.asp[ visits.asp[ "
+well_formed "visits with a trail"
+fetch /visits.asp "${as_desktop[@]}" -b "$jar" -c "$jar"
+check "the session outlives a change of browser" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | wc -l)" 4
+fetch /visits.asp "${as_phone[@]}"
+check "a new visitor's trail" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | tr '\n' ' ')" "visits.asp[ "
+
+# ---- the redirect ------------------------------------------------------------------------------
+fetch /go.asp "${as_phone[@]}"
+check "go.asp status" "$status" 302
+check "go.asp location" "$(header Location)" "index.asp"
+check "go.asp body" "$body" ""
+fetch /go.asp "${as_phone[@]}" -L
+check "go.asp followed" "$status $(grep -i '^Content-Type:' "$work/head" | tail -1 | tr -d '\r')" \
+  "200 Content-Type: $wml_type"
+has "go.asp lands on the home deck" "Welcome to the Zorvadel demo."
+
+# ---- keep-alive: a phone's walk on one connection -----------------------------------------------
+walk=$(curl -s --max-time 10 "${as_phone[@]}" -b "$work/walk" -c "$work/walk" \
+  -w '%{num_connects} %{http_code}\n' \
+  -o /dev/null "$base/index.asp" -o /dev/null "$base/week.asp" \
+  -o /dev/null "$base/Images/logo.png" -o /dev/null "$base/go.asp" \
+  -o /dev/null "$base/visits.asp" | tr '\n' ' ')
+check "keep-alive walk" "$walk" "1 200 0 200 0 200 0 302 0 200 "
+walk=$(curl -s --max-time 10 "${as_phone[@]}" -w '%{num_connects} ' \
+  -d 'Send_A=2008-8-8' -o /dev/null "$base/week.asp?ToDo=ToAdd" -o /dev/null "$base/week.asp?ToDo=ToAdd")
+check "keep-alive POST" "$walk" "1 0 "
+
+# ---- static files ---------------------------------------------------------------------------------
+fetch /style.css
+check "style sheet" "$status $(header Content-Type)" "200 text/css"
+fetch /Images/logo.png
+check "logo" "$status $(header Content-Type)" "200 image/png"
+cmp -s "$work/body" "$site/Images/logo.png"; check "logo bytes" "$?" 0
+for path in /nothing.asp /xhtml.json /go.json; do
+  fetch "$path"
+  check "not served: $path" "$status" 404
+done
+
+# ---- clean shutdown --------------------------------------------------------------------------------
+kill -TERM "$pid"
+wait "$pid"
+check "exit status after SIGTERM" "$?" 0
+pid=
+check "stopped" "$(tail -1 "$work/out")" "zorvadel-serve: stopped"
+
+echo "demo: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
