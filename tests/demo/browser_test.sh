@@ -27,19 +27,9 @@ if [ -z "$browser" ]; then
   exit 1
 fi
 
-"$server" --root "$site" --port 0 --threads 2 >"$work/out" 2>"$work/err" &
-pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/out")
-  [ -n "$port" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "zorvadel-serve did not start"; cat "$work/err"; exit 1
-fi
-base=http://127.0.0.1:$port
+# shellcheck source=../serve/server_lib.sh
+source "$(dirname "$0")/../serve/server_lib.sh"
+start_server "$server" "$site" 2
 
 desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
 

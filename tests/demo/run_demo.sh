@@ -22,30 +22,10 @@ for tool in curl xmllint; do
   command -v "$tool" >/dev/null || { echo "demo: $tool is missing (bash scripts/install-deps.sh)"; exit 1; }
 done
 
-"$server" --root "$site" --port 0 --threads 4 >"$work/out" 2>"$work/err" &
-pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/out")
-  [ -n "$port" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$port" ]; then
-  echo "zorvadel-serve did not start"; cat "$work/err"; exit 1
-fi
-base=http://127.0.0.1:$port
+# shellcheck source=../serve/server_lib.sh
+source "$(dirname "$0")/../serve/server_lib.sh"
+start_server "$server" "$site" 4
 
-passed=0
-failed=0
-check() {  # NAME GOT WANT
-  if [ "$2" == "$3" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  got:  %q\n  want: %q\n' "$1" "$2" "$3"
-  fi
-}
 has() {  # NAME FRAGMENT: the last body holds FRAGMENT
   if [[ "$body" == *"$2"* ]]; then
     passed=$((passed + 1))
