@@ -52,7 +52,7 @@ class SessionStore {
   // Above this many sessions a new one is not kept (its page still runs).
   static constexpr size_t kDefaultCapacity = 100000;
 
-  explicit SessionStore(size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
+  explicit SessionStore(size_t capacity = kDefaultCapacity);
 
   // The live session with this id, touched; null when there is none or it
   // has expired (an expired one is dropped now).
@@ -72,12 +72,20 @@ class SessionStore {
   static bool WellFormedId(std::string_view id);
 
  private:
-  size_t SweepLocked(Clock::time_point now);
+  // The sessions are spread over shards by id, each with its own lock, so
+  // that pages of different visitors running at once rarely wait for each
+  // other.
+  static constexpr size_t kShards = 64;
+  struct Shard {
+    mutable std::mutex mutex;
+    std::unordered_map<std::string, std::shared_ptr<ServedSession>> sessions;
+    Clock::time_point last_full_sweep{};
+  };
+  static size_t SweepLocked(Shard& shard, Clock::time_point now);
+  Shard& ShardOf(std::string_view id) const;
 
-  const size_t capacity_;
-  mutable std::mutex mutex_;
-  std::unordered_map<std::string, std::shared_ptr<ServedSession>> sessions_;
-  Clock::time_point last_full_sweep_{};
+  const size_t shard_capacity_;
+  std::unique_ptr<Shard[]> shards_;
 };
 
 }  // namespace zorvadel::serve

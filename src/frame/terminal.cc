@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace zorvadel::frame {
 namespace {
@@ -19,7 +21,7 @@ constexpr auto kRows = std::to_array<TerminalRow>({
     {u"Mozilla", kWeb, u"IE Browser", u"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"},
     {u"Baiduspider+", kWap, u"Baidu Search",
      u"Baiduspider+(+http://www.baidu.com/search/spider.htm)"},
-    // The empty-agent rule of PHPXML sits here (kEmptyAgentRuleAt).
+    // The empty-agent rule of PHPXML sits here.
     {u"sohu-search", kWap, u"Sohu Search", u"sohu-search"},
     {u"Sogou web spider", kWap, u"Sohu Search", u"Sogou web spider"},
     // These two carry each other's sample agent.
@@ -79,20 +81,65 @@ constexpr auto kRows = std::to_array<TerminalRow>({
     {u"ccWAP-Browser", kWap, u"ccWAP Simulator", u""},
 });
 
-// PHPXML decides an empty agent after the first three rows.
-constexpr size_t kEmptyAgentRuleAt = 3;
+// PHPXML decides an empty agent after the first three rows (which no empty
+// agent can match).
 constexpr TerminalRow kEmptyAgentRow = {u"", kWap, u"Unknow Type", u""};
+
+// The rows grouped by the first unit of their key (ASCII; any other key goes
+// to `other`), each group in table order: one pass over the agent then finds
+// the earliest row whose key occurs anywhere in it, instead of one search of
+// the whole agent per row.
+struct FirstUnitIndex {
+  std::array<std::vector<uint8_t>, 128> rows;
+  std::vector<uint8_t> other;
+};
+
+const FirstUnitIndex& Index() {
+  static const FirstUnitIndex index = [] {
+    static_assert(kRows.size() < 256);
+    FirstUnitIndex built;
+    for (size_t r = 0; r < kRows.size(); ++r) {
+      const std::u16string_view key = kRows[r].key;
+      if (!key.empty() && key[0] < 128) {
+        built.rows[key[0]].push_back(static_cast<uint8_t>(r));
+      } else {
+        built.other.push_back(static_cast<uint8_t>(r));
+      }
+    }
+    return built;
+  }();
+  return index;
+}
 
 }  // namespace
 
 std::span<const TerminalRow> TerminalTable() { return kRows; }
 
 const TerminalRow* MatchTerminal(std::u16string_view agent, bool empty_agent_is_unknown) {
-  for (size_t i = 0; i < kRows.size(); ++i) {
-    if (i == kEmptyAgentRuleAt && empty_agent_is_unknown && agent.empty()) return &kEmptyAgentRow;
-    if (agent.find(kRows[i].key) != std::u16string_view::npos) return &kRows[i];
+  // No key is empty, so an empty agent matches no row and the empty-agent
+  // rule decides alone.
+  if (agent.empty()) return empty_agent_is_unknown ? &kEmptyAgentRow : nullptr;
+  const FirstUnitIndex& index = Index();
+  size_t best = kRows.size();
+  for (size_t i = 0; i < agent.size() && best > 0; ++i) {
+    const char16_t c = agent[i];
+    if (c >= 128) continue;
+    for (uint8_t r : index.rows[c]) {
+      if (r >= best) break;
+      if (agent.substr(i).starts_with(kRows[r].key)) {
+        best = r;
+        break;
+      }
+    }
   }
-  return nullptr;
+  for (uint8_t r : index.other) {
+    if (r >= best) break;
+    if (agent.find(kRows[r].key) != std::u16string_view::npos) {
+      best = r;
+      break;
+    }
+  }
+  return best < kRows.size() ? &kRows[best] : nullptr;
 }
 
 }  // namespace zorvadel::frame

@@ -206,21 +206,36 @@ int Weekday(double serial, int first_day) {
 }
 
 double Now() {
-  static std::mutex mutex;  // std::localtime shares one buffer
-  std::time_t t = std::time(nullptr);
-  DateParts p;
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    const std::tm* tm = std::localtime(&t);
-    if (tm == nullptr) return 0.0;
-    p.year = tm->tm_year + 1900;
-    p.month = tm->tm_mon + 1;
-    p.day = tm->tm_mday;
-    p.hour = tm->tm_hour;
-    p.minute = tm->tm_min;
-    p.second = tm->tm_sec > 59 ? 59 : tm->tm_sec;
+  // The local time of a minute is asked of the C library once per thread:
+  // std::localtime shares one buffer (hence the lock) and takes the C
+  // library's own time-zone lock, which every page start would otherwise
+  // contend for. Offsets from UTC change only on whole minutes.
+  struct MinuteCache {
+    std::time_t minute = -1;
+    DateParts parts;  // of the minute's first second
+  };
+  thread_local MinuteCache cache;
+  static std::mutex mutex;
+  const std::time_t t = std::time(nullptr);
+  const std::time_t minute = t - ((t % 60) + 60) % 60;
+  if (minute != cache.minute) {
+    DateParts p;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      const std::tm* tm = std::localtime(&minute);
+      if (tm == nullptr) return 0.0;
+      p.year = tm->tm_year + 1900;
+      p.month = tm->tm_mon + 1;
+      p.day = tm->tm_mday;
+      p.hour = tm->tm_hour;
+      p.minute = tm->tm_min;
+    }
+    cache.minute = minute;
+    cache.parts = p;
   }
-  return DateSerial(p);
+  DateParts now = cache.parts;
+  now.second = static_cast<int>(t - minute);
+  return DateSerial(now);
 }
 
 double Today() { return std::trunc(Now()); }
