@@ -1,6 +1,4 @@
 // Page start and page end of the five page classes, and their companions.
-#include <functional>
-#include <initializer_list>
 
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
@@ -41,14 +39,16 @@ std::u16string AboutText(const PageClassTraits& traits) {
 
 // Runs the hook's steps in order: each with errors suppressed, or (PHPXML)
 // stopping at the first error, which then reaches the page engine.
-void RunSteps(bool suppress, std::initializer_list<std::function<void()>> steps) {
-  for (const auto& step : steps) {
+template <typename... Steps>
+void RunSteps(bool suppress, Steps&&... steps) {
+  auto run = [suppress](auto& step) {
     if (suppress) {
       Step(step);
     } else {
       step();
     }
-  }
+  };
+  (run(steps), ...);
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
   PageState& s = state_;
   const bool suppress = family() != Family::kP;
   const bool has_encoding = family() != Family::kP;
-  RunSteps(suppress, {
+  RunSteps(suppress,
       [&] { s.Response = context->GetResponse(); },
       [&] { s.Request = context->GetRequest(); },
       [&] { s.Server = context->GetServer(); },
@@ -108,8 +108,7 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       [&] {
         s.Version = VersionText(traits_);
         s.About = AboutText(traits_);
-      },
-  });
+      });
 }
 
 void PageObject::OnEndPage() {

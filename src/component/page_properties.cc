@@ -15,12 +15,17 @@ struct FieldAccess {
   using Arg = member_table_internal::ArgOf<decltype(std::declval<PageState&>().*Ptr)>;
   static Variant Get(const PageState& state) { return member_table_internal::ToVariant(state.*Ptr); }
   static void Put(PageState& state, const Variant& value) { state.*Ptr = Arg::Get(value); }
+  static void PutText(PageState& state, std::u16string_view text) { (state.*Ptr).assign(text); }
 };
 
 template <auto Ptr>
 constexpr FieldRef F() {
   using Access = FieldAccess<Ptr>;
-  return {Access::Arg::kType, &Access::Get, &Access::Put};
+  if constexpr (Access::Arg::kType == ParamType::kString) {
+    return {Access::Arg::kType, &Access::Get, &Access::Put, &Access::PutText};
+  } else {
+    return {Access::Arg::kType, &Access::Get, &Access::Put, nullptr};
+  }
 }
 
 constexpr int16_t kTrue = -1;
@@ -207,16 +212,16 @@ void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
       case DefaultKind::kNone:
         break;
       case DefaultKind::kText:
-        row.field.put(state, Variant(initial.text));
+        row.field.put_text(state, initial.text);
         break;
       case DefaultKind::kNumber:
         row.field.put(state, CoerceTo(Variant(initial.number), row.field.type));
         break;
       case DefaultKind::kLanguage:
-        row.field.put(state, Variant(texts.*initial.language));
+        row.field.put_text(state, texts.*initial.language);
         break;
       case DefaultKind::kWapPath:
-        row.field.put(state, Variant(wap_path));
+        row.field.put_text(state, wap_path);
         break;
     }
   }

@@ -49,15 +49,30 @@ std::u16string Slashed(std::u16string_view text) {
   return out;
 }
 
-}  // namespace
-
-std::u16string SiteRootText(const std::filesystem::path& root) {
+std::u16string RootTextOf(const std::filesystem::path& root) {
   std::error_code error;
   std::filesystem::path absolute = std::filesystem::absolute(root, error);
   if (error) absolute = root;
   std::u8string text = absolute.lexically_normal().generic_u8string();
   while (text.size() > 1 && text.back() == u8'/') text.pop_back();
   return codepage::FromUtf8(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
+
+}  // namespace
+
+std::u16string SiteRootText(const std::filesystem::path& root) {
+  // Every page of a site maps paths under the same root: its text form is
+  // kept for this thread (an absolute root only, which no working-folder
+  // change can move).
+  thread_local std::filesystem::path::string_type cached_root;
+  thread_local std::u16string cached_text;
+  if (root.is_absolute() && root.native() == cached_root) return cached_text;
+  std::u16string text = RootTextOf(root);
+  if (root.is_absolute()) {
+    cached_root = root.native();
+    cached_text = text;
+  }
+  return text;
 }
 
 std::u16string DecodeUrlPath(std::string_view raw_path) {
