@@ -13,6 +13,7 @@
 
 #include "platform/codepage/codepage.h"
 #include "platform/engine/memory_engine.h"
+#include "support/recording_response.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 
@@ -27,47 +28,6 @@ inline std::shared_ptr<PageObject> Create(std::u16string_view name) {
 }
 
 inline std::string U8(std::u16string_view text) { return codepage::ToUtf8(text); }
-
-// Records every Write as one entry; each kind of call can be made to fail
-// as an engine that refuses it would.
-class RecordingResponse : public Response {
- public:
-  void Write(std::u16string_view text) override {
-    if (refuse_write) throw ScriptError(kErrInvalidArgument);
-    writes.emplace_back(text);
-  }
-  void End() override {}
-  void Redirect(std::u16string_view) override {}
-  std::u16string ContentType() const override { return content_type; }
-  void SetContentType(std::u16string_view value) override {
-    if (refuse_headers) throw ScriptError(kErrInvalidArgument);
-    content_type = value;
-  }
-  std::u16string Charset() const override { return charset; }
-  void SetCharset(std::u16string_view value) override {
-    if (refuse_headers) throw ScriptError(kErrInvalidArgument);
-    charset = value;
-  }
-  int32_t Expires() const override { return expires; }
-  void SetExpires(int32_t minutes) override { expires = minutes; }
-  void AddHeader(std::u16string_view, std::u16string_view) override {}
-  int32_t Status() const override { return 200; }
-  void SetStatus(int32_t) override {}
-  bool Ended() const override { return false; }
-
-  std::u16string All() const {
-    std::u16string all;
-    for (const auto& w : writes) all += w;
-    return all;
-  }
-
-  std::vector<std::u16string> writes;
-  std::u16string content_type = u"text/html";
-  std::u16string charset;
-  int32_t expires = -1;
-  bool refuse_write = false;
-  bool refuse_headers = false;
-};
 
 // An object of class `name` started on a page of the in-memory engine, its
 // Response then replaced by a RecordingResponse.

@@ -7,46 +7,22 @@
 #include <vector>
 
 #include "platform/engine/memory_engine.h"
+#include "support/recording_response.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 
 namespace zorvadel {
 namespace {
 
-// Keeps each Write apart, so that a test can count them.
-class Recorder : public Response {
- public:
-  void Write(std::u16string_view text) override { writes.emplace_back(text); }
-  void End() override {}
-  void Redirect(std::u16string_view) override {}
-  std::u16string ContentType() const override { return u""; }
-  void SetContentType(std::u16string_view) override {}
-  std::u16string Charset() const override { return u""; }
-  void SetCharset(std::u16string_view) override {}
-  int32_t Expires() const override { return 0; }
-  void SetExpires(int32_t) override {}
-  void AddHeader(std::u16string_view, std::u16string_view) override {}
-  int32_t Status() const override { return 200; }
-  void SetStatus(int32_t) override {}
-  bool Ended() const override { return false; }
-
-  std::u16string All() const {
-    std::u16string all;
-    for (const auto& w : writes) all += w;
-    return all;
-  }
-  std::vector<std::u16string> writes;
-};
-
 // A page object started on a page of the in-memory engine (so its output
-// filter has its page-start settings), writing to a Recorder.
+// filter has its page-start settings), writing to a RecordingResponse.
 struct Page {
   explicit Page(std::u16string_view name)
       : page(engine::RequestFacts{}, "/srv/site", std::make_shared<engine::MemorySession>(),
              std::make_shared<engine::MemoryApplication>()),
         object(std::dynamic_pointer_cast<PageObject>(
             CreateByProgId(std::u16string(u"Zorvadel.") + std::u16string(name)))),
-        out(std::make_shared<Recorder>()) {
+        out(std::make_shared<RecordingResponse>()) {
     object->OnStartPage(page.shared_context());
     object->state().Response = out;
   }
@@ -58,7 +34,7 @@ struct Page {
 
   engine::MemoryPage page;
   std::shared_ptr<PageObject> object;
-  std::shared_ptr<Recorder> out;
+  std::shared_ptr<RecordingResponse> out;
 };
 
 const Variant kOmit = Variant::Missing();

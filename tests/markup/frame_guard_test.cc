@@ -12,6 +12,7 @@
 
 #include "markup/style_sheets.h"
 #include "markup/frame_test_util.h"
+#include "support/recording_response.h"
 
 namespace zorvadel::frame_test {
 namespace {
@@ -19,26 +20,6 @@ namespace {
 using Script = std::function<void(PageObject&)>;
 
 std::u16string S(std::u16string_view text) { return std::u16string(text); }
-
-// Logs every call in order: "END", or the text written.
-class LoggingResponse : public Response {
- public:
-  void Write(std::u16string_view text) override { log.emplace_back(text); }
-  void End() override { log.emplace_back(u"END"); }
-  void Redirect(std::u16string_view) override {}
-  std::u16string ContentType() const override { return u"text/html"; }
-  void SetContentType(std::u16string_view) override {}
-  std::u16string Charset() const override { return {}; }
-  void SetCharset(std::u16string_view) override {}
-  int32_t Expires() const override { return 0; }
-  void SetExpires(int32_t) override {}
-  void AddHeader(std::u16string_view, std::u16string_view) override {}
-  int32_t Status() const override { return 200; }
-  void SetStatus(int32_t) override {}
-  bool Ended() const override { return false; }
-
-  std::vector<std::u16string> log;
-};
 
 struct GuardCase {
   std::string name;
@@ -129,7 +110,7 @@ TEST_P(GuardHit, WarnsThenEndsOnce) {
   }
   // The order of the calls: the warning is the last write, then one end.
   FramePage page(c.class_name, c.agent, kInjectedUrl);
-  auto logging = std::make_shared<LoggingResponse>();
+  auto logging = std::make_shared<RecordingResponse>();
   page.state().Response = logging;
   page.state().CardTitle = u"T";
   c.header(*page.object);
