@@ -33,6 +33,7 @@
 #ifndef ZORVADEL_MEMBER_TABLE_H_
 #define ZORVADEL_MEMBER_TABLE_H_
 
+#include <array>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,7 @@
 #include <string_view>
 #include <tuple>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -236,8 +238,25 @@ C& Self(Object& object) {
     return static_cast<C&>(object);
   } else {
     // A member group that a class takes in as a second base: reached by a
-    // cross cast.
-    return dynamic_cast<C&>(object);
+    // cross cast. Its place inside an object depends on the object's class
+    // alone, so the cast is made once per class and thread and its offset
+    // kept (a cross cast through a class with many bases is costly, and
+    // every by-name call of a group member needs one).
+    struct Entry {
+      const std::type_info* type = nullptr;
+      std::ptrdiff_t offset = 0;
+    };
+    thread_local std::array<Entry, 8> cache;
+    thread_local size_t next = 0;
+    const std::type_info* type = &typeid(object);
+    char* base = reinterpret_cast<char*>(&object);
+    for (const Entry& entry : cache) {
+      if (entry.type == type) return *reinterpret_cast<C*>(base + entry.offset);
+    }
+    C& group = dynamic_cast<C&>(object);
+    cache[next] = {type, reinterpret_cast<char*>(&group) - base};
+    next = (next + 1) % cache.size();
+    return group;
   }
 }
 
