@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
+#include "support/page_fixture.h"
 #include "support/recording_response.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
@@ -31,28 +31,13 @@ inline std::string U8(std::u16string_view text) { return codepage::ToUtf8(text);
 
 // An object of class `name` started on a page of the in-memory engine, its
 // Response then replaced by a RecordingResponse.
-struct OutputPage {
+struct OutputPage : test::TestPage {
   explicit OutputPage(std::u16string_view name, std::string user_agent = "Nokia6600/1.0")
-      : page(MakeFacts(std::move(user_agent)), "/srv/site",
-             std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()),
-        object(Create(name)),
+      : TestPage(name, test::PageOptions().WithAgent(user_agent.c_str()).WithCodePage(0)),
         response(std::make_shared<RecordingResponse>()) {
-    object->OnStartPage(page.shared_context());
     object->state().Response = response;
   }
-  ~OutputPage() { object->OnEndPage(); }
 
-  static engine::RequestFacts MakeFacts(std::string user_agent) {
-    engine::RequestFacts facts;
-    facts.headers.emplace_back("User-Agent", std::move(user_agent));
-    return facts;
-  }
-
-  PageState& state() { return object->state(); }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
   std::shared_ptr<RecordingResponse> response;
 };
 

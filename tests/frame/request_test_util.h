@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/engine/memory_engine.h"
+#include "support/page_fixture.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 
@@ -34,17 +35,9 @@ inline std::string ClassName(const char16_t* name) {
 }
 
 // A page for `facts` with an object of class `name` started on it.
-struct StartedPage {
+struct StartedPage : test::TestPage {
   StartedPage(const char16_t* name, engine::RequestFacts facts)
-      : page(std::move(facts), "/srv/site", std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()),
-        object(NewPageObject(name)) {
-    object->OnStartPage(page.shared_context());
-  }
-  ~StartedPage() { object->OnEndPage(); }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
+      : TestPage(name, std::move(facts), 0) {}
 };
 
 // A response that counts how often End was called.

@@ -6,34 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "platform/engine/memory_engine.h"
+#include "support/page_fixture.h"
 #include "support/recording_response.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
 
 namespace zorvadel {
 namespace {
 
 // A page object started on a page of the in-memory engine (so its output
 // filter has its page-start settings), writing to a RecordingResponse.
-struct Page {
+struct Page : test::TestPage {
   explicit Page(std::u16string_view name)
-      : page(engine::RequestFacts{}, "/srv/site", std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()),
-        object(std::dynamic_pointer_cast<PageObject>(
-            CreateByProgId(std::u16string(u"Zorvadel.") + std::u16string(name)))),
-        out(std::make_shared<RecordingResponse>()) {
-    object->OnStartPage(page.shared_context());
+      : TestPage(name, engine::RequestFacts{}, 0), out(std::make_shared<RecordingResponse>()) {
     object->state().Response = out;
   }
-  ~Page() { object->OnEndPage(); }
 
-  Variant Call(std::u16string_view member, std::vector<Variant> args = {}) {
-    return Invoke(*object, member, std::move(args));
-  }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
   std::shared_ptr<RecordingResponse> out;
 };
 

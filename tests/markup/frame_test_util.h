@@ -4,28 +4,18 @@
 #ifndef ZORVADEL_TESTS_MARKUP_FRAME_TEST_UTIL_H_
 #define ZORVADEL_TESTS_MARKUP_FRAME_TEST_UTIL_H_
 
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
+#include "support/page_fixture.h"
 
 namespace zorvadel::frame_test {
 
-// A phone (no row of the terminal table), a simulator ("Opera" comes before
-// "Mozilla") and a desktop browser.
-inline constexpr const char* kPhoneAgent =
-    "Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 "
-    "Configuration/CLDC-1.0";
-inline constexpr const char* kSimulatorAgent =
-    "Opera/9.80 (J2ME/MIDP; Opera Mini/9.80 (S60; SymbOS; Opera Mobi/23.348; U; en) Presto/2.5.25";
-inline constexpr const char* kDesktopAgent = "Mozilla/5.0 (Windows NT 10.0; Win64; x64)";
+using test::kDesktopAgent;
+using test::kPhoneAgent;
+using test::kSimulatorAgent;
 
 // A query string that holds two of the guard's default words ("+", "and").
 inline constexpr const char* kInjectedUrl = "/list.asp?id=1+and+1=1";
@@ -54,43 +44,24 @@ inline constexpr std::u16string_view kEnglishWarningLower =
 inline constexpr std::u16string_view kEnglishWarning =
     u"Our Site prompt that you do not engage in illegal SQL injection, your IP has been recorded!";
 
+// The session starts on code page 936, as the engine's default, so that a
+// header's switch to 65001 shows.
+inline test::PageOptions FrameOptions(const char* agent, std::string url) {
+  return test::PageOptions()
+      .WithAgent(agent)
+      .WithUrl(std::move(url))
+      .WithHost("m.example.com")
+      .WithCodePage(0);
+}
+
 inline engine::RequestFacts FactsFor(const char* agent, std::string url) {
-  engine::RequestFacts facts;
-  facts.url = std::move(url);
-  facts.host = "m.example.com";
-  facts.headers = {{"User-Agent", agent}};
-  return facts;
+  return test::FactsFor(FrameOptions(agent, std::move(url)));
 }
 
 // An object of class `class_name` ("WAP", "EnXML", ...) started on a page.
-// The session starts on code page 936, as the engine's default, so that a
-// header's switch to 65001 shows.
-struct FramePage {
+struct FramePage : test::TestPage {
   FramePage(std::u16string_view class_name, const char* agent, std::string url = "/index.asp")
-      : page(FactsFor(agent, std::move(url)), "/srv/site",
-             std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()) {
-    object = std::dynamic_pointer_cast<PageObject>(page.context().GetServer()->CreateObject(
-        std::u16string(u"Zorvadel.") + std::u16string(class_name)));
-  }
-  ~FramePage() { page.EndPage(); }
-
-  PageState& state() { return object->state(); }
-  // The frames write only ASCII (references for the rest), so the body reads
-  // the same in either code page.
-  std::u16string Body() const { return codepage::FromUtf8(page.Body()); }
-  Variant Call(std::u16string_view member, std::vector<Variant> args = {}) {
-    return Invoke(*object, member, std::move(args));
-  }
-  std::optional<std::string> Header(std::string_view name) const {
-    for (const auto& [key, value] : page.Result().headers) {
-      if (key == name) return value;
-    }
-    return std::nullopt;
-  }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
+      : TestPage(class_name, FrameOptions(agent, std::move(url))) {}
 };
 
 inline std::string U8(std::u16string_view text) { return codepage::ToUtf8(text); }

@@ -3,44 +3,26 @@
 // browser. Chinese texts come out of the output filter as "&#xHEX;".
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
+#include "support/page_fixture.h"
 
 namespace zorvadel {
 namespace {
 
-enum class Agent { kPhone, kWeb };
+using test::Agent;
 
-struct LinkPage {
+struct LinkPage : test::TestPage {
   LinkPage(const char16_t* class_name, Agent agent, const char* accept = "")
-      : page(Facts(agent, accept), "/srv/site", std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()) {
-    page.session().SetCodePage(65001);
-    object = std::dynamic_pointer_cast<PageObject>(
-        page.context().GetServer()->CreateObject(std::u16string(u"Zorvadel.") + class_name));
-  }
-  ~LinkPage() { page.EndPage(); }
+      : TestPage(class_name,
+                 test::PageOptions().WithAgent(test::AgentText(agent)).WithAccept(accept)) {}
 
-  static engine::RequestFacts Facts(Agent agent, const char* accept) {
-    engine::RequestFacts facts;
-    facts.headers = {{"User-Agent", agent == Agent::kWeb ? "Mozilla/5.0 (Windows NT 10.0)"
-                                                         : "Nokia6600/1.0 SymbianOS/7.0s"},
-                     {"Accept", accept}};
-    return facts;
-  }
   std::string Call(std::u16string_view member, std::vector<Variant> args) {
-    return codepage::ToUtf8(Invoke(*object, member, std::move(args)).string());
+    return CallUtf8(member, std::move(args));
   }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
 };
 
 const Variant kOmit = Variant::Missing();

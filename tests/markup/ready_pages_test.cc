@@ -5,22 +5,19 @@
 // Chinese texts come out of the output filter as "&#xHEX;".
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
+#include "support/page_fixture.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
 
-constexpr const char* kPhoneAgent = "Nokia6600/1.0 SymbianOS/7.0s";
-constexpr const char* kDesktopAgent = "Mozilla/5.0 (Windows NT 10.0)";
+using test::kDesktopAgent;
+using test::kPhoneAgent;
 
 struct Request {
   Request(std::string url_in = "/tools/week.asp", std::string form_in = "",
@@ -33,33 +30,14 @@ struct Request {
 
 const Request kDesktop("/tools/week.asp", "", kDesktopAgent);
 
-struct ReadyPage {
+struct ReadyPage : test::TestPage {
   ReadyPage(const char16_t* class_name, const Request& request)
-      : page(Facts(request), "/srv/site", std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()) {
-    page.session().SetCodePage(65001);
-    object = std::dynamic_pointer_cast<PageObject>(
-        page.context().GetServer()->CreateObject(std::u16string(u"Zorvadel.") + class_name));
-  }
-  ~ReadyPage() { page.EndPage(); }
+      : TestPage(class_name, test::PageOptions()
+                                 .WithAgent(request.agent)
+                                 .WithUrl(request.url)
+                                 .WithForm(request.form)) {}
 
-  static engine::RequestFacts Facts(const Request& request) {
-    engine::RequestFacts facts;
-    facts.url = request.url;
-    if (!request.form.empty()) {
-      facts.method = "POST";
-      facts.form = request.form;
-    }
-    facts.headers = {{"User-Agent", request.agent}};
-    return facts;
-  }
   std::string Body() const { return page.Body(); }
-  Variant Call(std::u16string_view member, std::vector<Variant> args = {}) {
-    return Invoke(*object, member, std::move(args));
-  }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
 };
 
 std::string TodayText() { return codepage::ToUtf8(CStr(Variant::Date(Today()))); }

@@ -3,48 +3,30 @@
 // browser. Chinese labels come out of the output filter as "&#xHEX;".
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
+#include "support/page_fixture.h"
 
 namespace zorvadel {
 namespace {
 
-enum class Agent { kPhone, kWeb };
+using test::Agent;
 constexpr Agent P = Agent::kPhone;
 constexpr Agent W = Agent::kWeb;
 
-struct TaskPage {
+struct TaskPage : test::TestPage {
   TaskPage(const char16_t* class_name, Agent agent)
-      : page(Facts(agent), "/srv/site", std::make_shared<engine::MemorySession>(),
-             std::make_shared<engine::MemoryApplication>()) {
-    page.session().SetCodePage(65001);
-    object = std::dynamic_pointer_cast<PageObject>(
-        page.context().GetServer()->CreateObject(std::u16string(u"Zorvadel.") + class_name));
-  }
-  ~TaskPage() { page.EndPage(); }
+      : TestPage(class_name, test::PageOptions().WithAgent(test::AgentText(agent))) {}
 
-  static engine::RequestFacts Facts(Agent agent) {
-    engine::RequestFacts facts;
-    facts.headers = {{"User-Agent", agent == Agent::kWeb ? "Mozilla/5.0 (X11; Linux x86_64)"
-                                                         : "SAMSUNG-SGH-E708/1.0 UP.Browser"}};
-    return facts;
-  }
   Variant Run(std::u16string_view member, std::vector<Variant> args) {
-    return Invoke(*object, member, std::move(args));
+    return TestPage::Call(member, std::move(args));
   }
   std::string Call(std::u16string_view member, std::vector<Variant> args) {
-    return codepage::ToUtf8(Run(member, std::move(args)).string());
+    return CallUtf8(member, std::move(args));
   }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
 };
 
 struct Golden {
