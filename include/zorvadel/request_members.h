@@ -25,9 +25,9 @@
 
 namespace zorvadel {
 
-namespace frame {
+namespace output {
 struct TerminalRow;
-}  // namespace frame
+}  // namespace output
 
 class PageObject;
 struct PageClassTraits;
@@ -73,7 +73,7 @@ class PageRequestMembers {
   // ask the terminal kind again and again within one page, and the answer
   // depends on the agent text alone.
   std::u16string matched_agent_;
-  const frame::TerminalRow* matched_row_ = nullptr;
+  const output::TerminalRow* matched_row_ = nullptr;
   bool matched_ = false;
 };
 

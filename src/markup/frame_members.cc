@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "frame/sql_guard.h"
-#include "frame/terminal.h"
+#include "output/sql_guard.h"
+#include "output/terminal.h"
 #include "markup/banner.h"
 #include "markup/wml_frame.h"
 #include "markup/xhtml_frame.h"
@@ -44,7 +44,7 @@ void PageFrameMembers::Write(std::u16string_view text) {
 bool PageFrameMembers::IsWeb() {
   std::u16string kind;
   Step([&] { kind = self().Displayer(); });
-  return kind == frame::kTerminalWeb;
+  return kind == output::kTerminalWeb;
 }
 
 std::u16string PageFrameMembers::CleanTitle(const std::u16string& title) {
@@ -83,9 +83,9 @@ bool PageFrameMembers::GuardFinds() {
     if (state.Request) host = state.Request->ServerVariables(u"HTTP_HOST");
   });
   std::u16string_view words = self().family() == Family::kP
-                                  ? frame::kPhpGuardWords
+                                  ? output::kPhpGuardWords
                                   : std::u16string_view(state.SQLInjData);
-  return frame::CountGuardWords(words, frame::GuardHaystack(query, host)) > 0;
+  return output::CountGuardWords(words, output::GuardHaystack(query, host)) > 0;
 }
 
 void PageFrameMembers::Refuse(std::u16string_view warning) {

@@ -3,14 +3,14 @@
 // crawler row, so a crawler that announces itself as Mozilla counts as a
 // desktop browser. Rows are only ever added, never reordered, since pages
 // rely on who wins.
-#include "frame/terminal.h"
+#include "output/terminal.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 namespace {
 
 constexpr std::u16string_view kWeb = kTerminalWeb;
@@ -142,4 +142,4 @@ const TerminalRow* MatchTerminal(std::u16string_view agent, bool empty_agent_is_
   return best < kRows.size() ? &kRows[best] : nullptr;
 }
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output

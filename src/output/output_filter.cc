@@ -1,7 +1,7 @@
 // The text-only steps of the output filter. The escaping itself is the one
 // that Uni uses too (text/charset_refs.cc); what is the filter's own is the
 // pinyin annotation written behind a reference.
-#include "frame/output_filter.h"
+#include "output/output_filter.h"
 
 #include <algorithm>
 #include <string>
@@ -11,7 +11,7 @@
 #include "langdata/pinyin.h"
 #include "text/charset_refs.h"
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 namespace {
 
 constexpr std::u16string_view kComplex = u"complex";
@@ -111,4 +111,4 @@ std::u16string RepairAndEscape(std::u16string_view text, bool pinyin) {
   return text::RepairAndEscape(text, pinyin ? &AnnotatePinyin : nullptr);
 }
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output

@@ -2,13 +2,13 @@
 // user-agent text by an ordered table of fragments. The table is fixed data;
 // the first row whose key occurs in the agent text (exact, case-sensitive)
 // decides.
-#ifndef ZORVADEL_FRAME_TERMINAL_H_
-#define ZORVADEL_FRAME_TERMINAL_H_
+#ifndef ZORVADEL_OUTPUT_TERMINAL_H_
+#define ZORVADEL_OUTPUT_TERMINAL_H_
 
 #include <span>
 #include <string_view>
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 
 inline constexpr std::u16string_view kTerminalWeb = u"Web";
 inline constexpr std::u16string_view kTerminalWap = u"Wap";
@@ -30,6 +30,6 @@ std::span<const TerminalRow> TerminalTable();
 // row of its own: "Wap", "Unknow Type", no sample agent.
 const TerminalRow* MatchTerminal(std::u16string_view agent, bool empty_agent_is_unknown);
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output
 
-#endif  // ZORVADEL_FRAME_TERMINAL_H_
+#endif  // ZORVADEL_OUTPUT_TERMINAL_H_

@@ -5,13 +5,13 @@
 // character reference (with the pinyin annotation of the XHTML classes).
 // The steps that go through the page object's own members (JToF, FToJ,
 // ReplaceString) are run by Ascii itself in output_members.cc.
-#ifndef ZORVADEL_FRAME_OUTPUT_FILTER_H_
-#define ZORVADEL_FRAME_OUTPUT_FILTER_H_
+#ifndef ZORVADEL_OUTPUT_OUTPUT_FILTER_H_
+#define ZORVADEL_OUTPUT_OUTPUT_FILTER_H_
 
 #include <string>
 #include <string_view>
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 
 // What ChineseType selects once lower-cased and stripped of blanks at both
 // ends: "complex" the traditional form, "simple" the simplified form, any
@@ -39,6 +39,6 @@ std::u16string HexCharRef(char32_t code_point);
 // "(" + the syllable + " )".
 std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output
 
-#endif  // ZORVADEL_FRAME_OUTPUT_FILTER_H_
+#endif  // ZORVADEL_OUTPUT_OUTPUT_FILTER_H_

@@ -1,4 +1,4 @@
-#include "frame/debug_info.h"
+#include "output/debug_info.h"
 
 #include <array>
 #include <cstddef>
@@ -6,7 +6,7 @@
 
 #include "zorvadel/runtime.h"
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 namespace {
 
 // The order of the sections is the order of the summary.
@@ -380,4 +380,4 @@ std::u16string SettingsSummary(const PageState& state, PageLanguage language,
   return out;
 }
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/request_test_util.h"
+#include "output/request_test_util.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {

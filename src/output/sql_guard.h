@@ -1,14 +1,14 @@
 // The SQL-injection guard's search: which words of a "|"-separated list occur
 // in the request's query string and host. The member that ends the response
 // for each of them lives in request_members.cc.
-#ifndef ZORVADEL_FRAME_SQL_GUARD_H_
-#define ZORVADEL_FRAME_SQL_GUARD_H_
+#ifndef ZORVADEL_OUTPUT_SQL_GUARD_H_
+#define ZORVADEL_OUTPUT_SQL_GUARD_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 
 // PHPXML's own list, used whatever its SQLInjData holds: ":" and ";" before
 // the default words.
@@ -26,6 +26,6 @@ std::u16string GuardHaystack(std::u16string_view query_string, std::u16string_vi
 // occurs in every non-empty haystack, and an empty haystack holds nothing.
 int32_t CountGuardWords(std::u16string_view words, std::u16string_view haystack);
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output
 
-#endif  // ZORVADEL_FRAME_SQL_GUARD_H_
+#endif  // ZORVADEL_OUTPUT_SQL_GUARD_H_

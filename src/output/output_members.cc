@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "frame/output_filter.h"
+#include "output/output_filter.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/runtime.h"
@@ -20,14 +20,14 @@ PageObject& PageOutputMembers::self() { return static_cast<PageObject&>(*this); 
 std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
   PageObject& page = self();
   const PageState& state = page.state();
-  const frame::ChineseForm form = frame::ChineseFormOf(state.ChineseType);
+  const output::ChineseForm form = output::ChineseFormOf(state.ChineseType);
 
   if (page.family() == Family::kP) {
     // PHPXML always converts (to simplified characters unless told
     // otherwise), and its conversions already repair and escape.
     std::u16string result;
     Step([&] {
-      result = form == frame::ChineseForm::kTraditional ? page.JToF(to_do_string)
+      result = form == output::ChineseForm::kTraditional ? page.JToF(to_do_string)
                                                         : page.FToJ(to_do_string);
     });
     return result;
@@ -42,15 +42,15 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
     text = &work;
   };
 
-  if (form != frame::ChineseForm::kUnchanged) {
+  if (form != output::ChineseForm::kUnchanged) {
     Step([&] {
-      take(form == frame::ChineseForm::kTraditional ? page.JToF(*text) : page.FToJ(*text));
+      take(form == output::ChineseForm::kTraditional ? page.JToF(*text) : page.FToJ(*text));
     });
   }
   if (!state.TheStopWords.empty()) {
     Step([&] {
       if (text != &work) take(*text);
-      frame::ReplaceStopWords(state.TheStopWords, state.ThePassWords, &work);
+      output::ReplaceStopWords(state.TheStopWords, state.ThePassWords, &work);
     });
   }
   if (!state.FontKeyWords.empty()) {
@@ -58,11 +58,11 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
       take(page.ReplaceString(state.FontKeyWords, *text, state.PreFontText, state.LastFontText));
     });
   }
-  if (frame::IsGb2312Coding(state.WapEnCoding)) {
+  if (output::IsGb2312Coding(state.WapEnCoding)) {
     return text == &work ? std::move(work) : *text;
   }
   const bool pinyin = page.family() == Family::kX && state.IsShowPinYin;
-  return frame::RepairAndEscape(*text, pinyin);
+  return output::RepairAndEscape(*text, pinyin);
 }
 
 Variant PageOutputMembers::TransWmlFile(const std::u16string& wml_code, bool gb2312_to_utf8) {

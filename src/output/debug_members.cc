@@ -1,6 +1,6 @@
 #include "zorvadel/debug_members.h"
 
-#include "frame/debug_info.h"
+#include "output/debug_info.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
 
@@ -10,7 +10,7 @@ PageObject& PageDebugMembers::self() { return static_cast<PageObject&>(*this); }
 
 std::u16string PageDebugMembers::DebugInfo(const std::u16string& show_info) {
   PageObject& page = self();
-  return frame::SettingsSummary(page.state(), page.language(), show_info);
+  return output::SettingsSummary(page.state(), page.language(), show_info);
 }
 
 std::vector<MemberInfo> PageDebugMemberTable(const PageClassTraits& traits) {

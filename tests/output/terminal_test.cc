@@ -1,13 +1,13 @@
 // Terminal detection: the order of the user-agent table, what each kind of
 // agent yields and the PHPXML empty-agent rule.
-#include "frame/terminal.h"
+#include "output/terminal.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "frame/request_test_util.h"
+#include "output/request_test_util.h"
 
 namespace zorvadel {
 namespace {
@@ -126,25 +126,25 @@ INSTANTIATE_TEST_SUITE_P(Classes, DisplayerTest, ::testing::ValuesIn(kRequestCla
                          [](const auto& info) { return ClassName(info.param.name); });
 
 TEST(TerminalTableTest, OrderAndShape) {
-  auto rows = frame::TerminalTable();
+  auto rows = output::TerminalTable();
   ASSERT_GE(rows.size(), 3u);
   EXPECT_EQ(rows[0].key, u"Opera");
   EXPECT_EQ(rows[1].key, u"Mozilla");
   EXPECT_EQ(rows.back().key, u"ccWAP-Browser");
   std::set<std::u16string_view> keys;
-  for (const frame::TerminalRow& row : rows) {
+  for (const output::TerminalRow& row : rows) {
     EXPECT_FALSE(row.key.empty());
     EXPECT_TRUE(keys.insert(row.key).second) << "duplicate key";
-    EXPECT_EQ(row.kind, row.key == u"Mozilla" ? frame::kTerminalWeb : frame::kTerminalWap);
+    EXPECT_EQ(row.kind, row.key == u"Mozilla" ? output::kTerminalWeb : output::kTerminalWap);
     EXPECT_FALSE(row.info.empty());
   }
 }
 
 // Each row's own key finds that row unless an earlier key is part of it.
 TEST(TerminalTableTest, EveryKeyReachesItsRow) {
-  auto rows = frame::TerminalTable();
+  auto rows = output::TerminalTable();
   for (size_t i = 0; i < rows.size(); ++i) {
-    const frame::TerminalRow* match = frame::MatchTerminal(rows[i].key, false);
+    const output::TerminalRow* match = output::MatchTerminal(rows[i].key, false);
     ASSERT_NE(match, nullptr);
     EXPECT_EQ(match, &rows[i]) << "row " << i + 1 << " is shadowed";
   }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/output_filter.h"
+#include "output/output_filter.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/output_members.h"
 #include "zorvadel/runtime.h"
@@ -54,12 +54,12 @@ void PageOutputMembers::PutWmlContentType() {
 
 std::u16string PageOutputMembers::Converted(const std::u16string& content) {
   PageObject& page = self();
-  switch (frame::ChineseFormOf(page.state().ChineseType)) {
-    case frame::ChineseForm::kTraditional:
+  switch (output::ChineseFormOf(page.state().ChineseType)) {
+    case output::ChineseForm::kTraditional:
       return page.JToF(content);
-    case frame::ChineseForm::kSimplified:
+    case output::ChineseForm::kSimplified:
       return page.FToJ(content);
-    case frame::ChineseForm::kUnchanged:
+    case output::ChineseForm::kUnchanged:
       break;
   }
   return content;

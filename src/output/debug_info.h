@@ -2,15 +2,15 @@
 // texts, listing and database settings, mail, the page's own address and the
 // caller's terminal) as a markup fragment, one "label value<br/>" line each.
 // Values are copied without escaping; password values never appear.
-#ifndef ZORVADEL_FRAME_DEBUG_INFO_H_
-#define ZORVADEL_FRAME_DEBUG_INFO_H_
+#ifndef ZORVADEL_OUTPUT_DEBUG_INFO_H_
+#define ZORVADEL_OUTPUT_DEBUG_INFO_H_
 
 #include <string>
 #include <string_view>
 
 #include "zorvadel/page_state.h"
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 
 // Shown in place of the database password, and of any password written into
 // the connection string, in both languages.
@@ -29,6 +29,6 @@ std::u16string SettingsSummary(const PageState& state, PageLanguage language,
 // closing mark instead, so a quoted password holding ";" is masked whole.
 std::u16string MaskConnectionPasswords(std::u16string_view conn, std::u16string_view mask);
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output
 
-#endif  // ZORVADEL_FRAME_DEBUG_INFO_H_
+#endif  // ZORVADEL_OUTPUT_DEBUG_INFO_H_

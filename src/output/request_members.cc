@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "frame/sql_guard.h"
-#include "frame/terminal.h"
+#include "output/sql_guard.h"
+#include "output/terminal.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/runtime.h"
@@ -44,15 +44,15 @@ PageObject& PageRequestMembers::self() { return static_cast<PageObject&>(*this);
 std::u16string PageRequestMembers::Displayer() {
   PageState& state = self().state();
   if (!matched_ || matched_agent_ != state.Terminal) {
-    matched_row_ = frame::MatchTerminal(state.Terminal, self().family() == Family::kP);
+    matched_row_ = output::MatchTerminal(state.Terminal, self().family() == Family::kP);
     matched_agent_ = state.Terminal;
     matched_ = true;
   }
-  const frame::TerminalRow* row = matched_row_;
+  const output::TerminalRow* row = matched_row_;
   if (row == nullptr) {
-    state.DisplayerInfo = frame::kUnrecognisedInfo;
+    state.DisplayerInfo = output::kUnrecognisedInfo;
     state.DisplayerUA = state.PhoneUserAgent;
-    return std::u16string(frame::kTerminalPhone);
+    return std::u16string(output::kTerminalPhone);
   }
   state.DisplayerInfo = row->info;
   state.DisplayerUA = row->sample_agent;
@@ -70,8 +70,8 @@ bool PageRequestMembers::SQLInjection() {
   Step([&] { query = Need(state.Request).ServerVariables(u"QUERY_STRING"); });
   Step([&] { host = Need(state.Request).ServerVariables(u"HTTP_HOST"); });
   std::u16string_view words =
-      self().family() == Family::kP ? frame::kPhpGuardWords : std::u16string_view(state.SQLInjData);
-  int32_t hits = frame::CountGuardWords(words, frame::GuardHaystack(query, host));
+      self().family() == Family::kP ? output::kPhpGuardWords : std::u16string_view(state.SQLInjData);
+  int32_t hits = output::CountGuardWords(words, output::GuardHaystack(query, host));
   // One end per word found, as the headers that run the guard expect; a
   // missing response leaves the answer True.
   for (int32_t i = 0; i < hits; ++i) Step([&] { Need(state.Response).End(); });

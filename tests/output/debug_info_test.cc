@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "frame/debug_info.h"
-#include "frame/request_test_util.h"
+#include "output/debug_info.h"
+#include "output/request_test_util.h"
 
 namespace zorvadel {
 namespace {
@@ -225,7 +225,7 @@ constexpr MaskCase kMasks[] = {
 
 TEST(MaskConnectionPasswordsTest, Table) {
   for (const MaskCase& c : kMasks) {
-    EXPECT_EQ(frame::MaskConnectionPasswords(c.conn, u"*"), c.masked) << ClassName(c.conn);
+    EXPECT_EQ(output::MaskConnectionPasswords(c.conn, u"*"), c.masked) << ClassName(c.conn);
   }
 }
 

@@ -1,7 +1,7 @@
 // The output filter Ascii: its steps and their settings in every page
 // class, the entity keep rule, the escaping, the pinyin annotation, and
 // texts long and hostile enough to show that it stays linear.
-#include "frame/output_filter.h"
+#include "output/output_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -176,15 +176,15 @@ TEST(AsciiTest, KeywordsGoThroughCC) {
 // ---- The text-only pieces -----------------------------------------------------
 
 TEST(OutputFilterTest, ChineseFormAndCoding) {
-  using frame::ChineseForm;
-  EXPECT_EQ(frame::ChineseFormOf(u""), ChineseForm::kUnchanged);
-  EXPECT_EQ(frame::ChineseFormOf(u"  cOMPLEX  "), ChineseForm::kTraditional);
-  EXPECT_EQ(frame::ChineseFormOf(u"Simple"), ChineseForm::kSimplified);
-  EXPECT_EQ(frame::ChineseFormOf(u"\tsimple"), ChineseForm::kUnchanged);
-  EXPECT_EQ(frame::ChineseFormOf(u"simple s"), ChineseForm::kUnchanged);
-  EXPECT_TRUE(frame::IsGb2312Coding(u"Gb2312"));
-  EXPECT_FALSE(frame::IsGb2312Coding(u"gb2312 "));
-  EXPECT_FALSE(frame::IsGb2312Coding(u"gbk"));
+  using output::ChineseForm;
+  EXPECT_EQ(output::ChineseFormOf(u""), ChineseForm::kUnchanged);
+  EXPECT_EQ(output::ChineseFormOf(u"  cOMPLEX  "), ChineseForm::kTraditional);
+  EXPECT_EQ(output::ChineseFormOf(u"Simple"), ChineseForm::kSimplified);
+  EXPECT_EQ(output::ChineseFormOf(u"\tsimple"), ChineseForm::kUnchanged);
+  EXPECT_EQ(output::ChineseFormOf(u"simple s"), ChineseForm::kUnchanged);
+  EXPECT_TRUE(output::IsGb2312Coding(u"Gb2312"));
+  EXPECT_FALSE(output::IsGb2312Coding(u"gb2312 "));
+  EXPECT_FALSE(output::IsGb2312Coding(u"gbk"));
 }
 
 TEST(OutputFilterTest, HexCharRef) {
@@ -194,7 +194,7 @@ TEST(OutputFilterTest, HexCharRef) {
   } cases[] = {{9, u"&#x9;"},           {10, u"&#xA;"},           {0x100, u"&#x100;"},
                {0x4E2D, u"&#x4E2D;"},   {0xFFFD, u"&#xFFFD;"},    {0, u"&#x0;"},
                {0x1F600, u"&#x1F600;"}, {0x10FFFF, u"&#x10FFFF;"}};
-  for (const auto& c : cases) EXPECT_EQ(frame::HexCharRef(c.unit), c.ref);
+  for (const auto& c : cases) EXPECT_EQ(output::HexCharRef(c.unit), c.ref);
 }
 
 // The escaping of each character on its own, written the plain way, for the
@@ -206,14 +206,14 @@ std::u16string EscapeSlowly(std::u16string_view text) {
     if (c >= 32 && c <= 255) {
       out.push_back(text[i]);
     } else if (c == 9 || c == 10 || c == 13) {
-      out += frame::HexCharRef(c);
+      out += output::HexCharRef(c);
     } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                text[i + 1] <= 0xDFFF) {
-      out += frame::HexCharRef(0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
+      out += output::HexCharRef(0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       out += u"&#xFFFD;";
     } else if (c >= 32) {
-      out += frame::HexCharRef(c);
+      out += output::HexCharRef(c);
     }
   }
   return out;
@@ -235,7 +235,7 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
       text.push_back(k == kAlphabet.size() ? u'\0' : kAlphabet[k]);
     }
     const std::u16string expected = EscapeSlowly(text::RepairAmpersands(text));
-    ASSERT_EQ(frame::RepairAndEscape(text, false), expected) << U8(text);
+    ASSERT_EQ(output::RepairAndEscape(text, false), expected) << U8(text);
     ASSERT_EQ(text::Uni(text), expected) << U8(text);
   }
   // Long texts, whose runs of every kind and length cross the boundaries of
@@ -248,7 +248,7 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
       const std::u16string_view run = kRuns[random() % std::size(kRuns)];
       for (size_t repeat = random() % 80; repeat > 0; --repeat) text += run;
     }
-    ASSERT_EQ(frame::RepairAndEscape(text, false), EscapeSlowly(text::RepairAmpersands(text)));
+    ASSERT_EQ(output::RepairAndEscape(text, false), EscapeSlowly(text::RepairAmpersands(text)));
   }
 }
 
@@ -263,8 +263,8 @@ TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
     const std::u16string reading = langdata::NeedPinYin(one, 1);
     const bool syllable = reading != one && reading != u"? ";
     annotated += syllable;
-    const std::u16string expected = frame::HexCharRef(c) + (syllable ? u"(" + reading + u")" : u"");
-    ASSERT_EQ(frame::RepairAndEscape(one, true), expected) << v;
+    const std::u16string expected = output::HexCharRef(c) + (syllable ? u"(" + reading + u")" : u"");
+    ASSERT_EQ(output::RepairAndEscape(one, true), expected) << v;
   }
   EXPECT_GE(annotated, 3755);  // at least the level-1 characters of GB2312
 
@@ -275,17 +275,17 @@ TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
     const std::u16string one(1,
                              static_cast<char16_t>(i % 3 == 0 ? u'a' + i % 26 : 0x4E00 + i % 5000));
     text += one;
-    expected += frame::RepairAndEscape(one, true);
+    expected += output::RepairAndEscape(one, true);
   }
-  EXPECT_EQ(frame::RepairAndEscape(text, true), expected);
+  EXPECT_EQ(output::RepairAndEscape(text, true), expected);
 }
 
 TEST(OutputFilterTest, StopWords) {
   std::u16string text = u"abb";
-  frame::ReplaceStopWords(u"ab|b", u"X", &text);
+  output::ReplaceStopWords(u"ab|b", u"X", &text);
   EXPECT_EQ(text, u"XX");
   text = u"aaa";
-  frame::ReplaceStopWords(u"a|a||a|a", u"", &text);
+  output::ReplaceStopWords(u"a|a||a|a", u"", &text);
   EXPECT_EQ(text, u"");
   const struct {
     std::u16string_view words, pass, in, out;
@@ -299,7 +299,7 @@ TEST(OutputFilterTest, StopWords) {
   };
   for (const auto& c : cases) {
     text = c.in;
-    frame::ReplaceStopWords(c.words, c.pass, &text);
+    output::ReplaceStopWords(c.words, c.pass, &text);
     EXPECT_EQ(text, c.out) << U8(c.in);
   }
 }
@@ -310,7 +310,7 @@ constexpr size_t kMiB = size_t{1} << 20;
 
 TEST(OutputFilterTest, LongRunsOfAmpersands) {
   const std::u16string amps(kMiB, u'&');
-  const std::u16string out = frame::RepairAndEscape(amps, false);
+  const std::u16string out = output::RepairAndEscape(amps, false);
   EXPECT_EQ(out.size(), 5 * kMiB);
   EXPECT_EQ(out.substr(0, 10), u"&amp;&amp;");
 
@@ -318,13 +318,13 @@ TEST(OutputFilterTest, LongRunsOfAmpersands) {
   std::u16string refs;
   while (refs.size() < kMiB) refs += u"&#x";
   refs += u";";
-  EXPECT_EQ(frame::RepairAndEscape(refs, false).size(), refs.size() + 4 * (refs.size() / 3));
+  EXPECT_EQ(output::RepairAndEscape(refs, false).size(), refs.size() + 4 * (refs.size() / 3));
   std::u16string blanks = u"&#";
   blanks += u"&#";
   blanks.append(kMiB, u' ');
   blanks += u"1;";
   // The second "&" opens a decimal reference padded with blanks.
-  EXPECT_EQ(frame::RepairAndEscape(blanks, false).substr(0, 9), u"&amp;#&# ");
+  EXPECT_EQ(output::RepairAndEscape(blanks, false).substr(0, 9), u"&amp;#&# ");
 }
 
 TEST(AsciiTest, MegabyteOfMixedText) {

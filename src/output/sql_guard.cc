@@ -1,8 +1,8 @@
-#include "frame/sql_guard.h"
+#include "output/sql_guard.h"
 
 #include "zorvadel/runtime.h"
 
-namespace zorvadel::frame {
+namespace zorvadel::output {
 
 std::u16string GuardHaystack(std::u16string_view query_string, std::u16string_view host) {
   return LCase(query_string) + LCase(host);
@@ -25,4 +25,4 @@ int32_t CountGuardWords(std::u16string_view words, std::u16string_view haystack)
   return found;
 }
 
-}  // namespace zorvadel::frame
+}  // namespace zorvadel::output

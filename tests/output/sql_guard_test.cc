@@ -1,13 +1,13 @@
 // The SQL-injection guard: the word search on its own, then the member with
 // its ends of the response and PHPXML's fixed list.
-#include "frame/sql_guard.h"
+#include "output/sql_guard.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "frame/request_test_util.h"
+#include "output/request_test_util.h"
 
 namespace zorvadel {
 namespace {
@@ -50,12 +50,12 @@ TEST(GuardSearchTest, Table) {
     std::u16string query(c.query, c.query + std::string(c.query).size());
     std::u16string host(c.host, c.host + std::string(c.host).size());
     SCOPED_TRACE(std::string(c.query) + " @ " + c.host);
-    EXPECT_EQ(frame::CountGuardWords(c.words, frame::GuardHaystack(query, host)), c.found);
+    EXPECT_EQ(output::CountGuardWords(c.words, output::GuardHaystack(query, host)), c.found);
   }
 }
 
 TEST(GuardSearchTest, PhpListAddsColonAndSemicolon) {
-  EXPECT_EQ(frame::kPhpGuardWords, std::u16string(u":|;|") + kDefaultWords);
+  EXPECT_EQ(output::kPhpGuardWords, std::u16string(u":|;|") + kDefaultWords);
 }
 
 // A page with a query string and a host; the object's response counts ends.
