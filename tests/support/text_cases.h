@@ -1,0 +1,26 @@
+// What the table-driven text tests share: a row of input and expected text,
+// and long inputs built by repetition.
+#ifndef ZORVADEL_TESTS_SUPPORT_TEXT_CASES_H_
+#define ZORVADEL_TESTS_SUPPORT_TEXT_CASES_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zorvadel::test {
+
+struct Case {
+  std::u16string in;
+  std::u16string out;
+};
+
+inline std::u16string Repeat(std::u16string_view piece, size_t times) {
+  std::u16string out;
+  out.reserve(piece.size() * times);
+  for (size_t i = 0; i < times; ++i) out.append(piece);
+  return out;
+}
+
+}  // namespace zorvadel::test
+
+#endif  // ZORVADEL_TESTS_SUPPORT_TEXT_CASES_H_
