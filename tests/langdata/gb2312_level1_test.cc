@@ -1,14 +1,16 @@
-// Every GB2312 level-1 character against a list of code, character and
-// reading kept beside this file. The list was written from the syllable
-// table's start codes by a separate script, so a slip in our table or its
-// index shows up here; its readings are GB2312's filing (捕 under bo), not a
-// dictionary's.
+// Every GB2312 level-1 character against two lists kept beside this file.
+// gb2312_level1_pinyin.txt holds a dictionary's reading of each character
+// (pinyin-pro, through tools/gen_pinyin_expect.mjs), which knows nothing of
+// our syllable table; gb2312_level1_filing.txt names the characters GB2312
+// files under another syllable (捕 under bo) and that syllable. Our lookup must
+// give the filing where one is listed and the dictionary's reading elsewhere.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,57 +21,95 @@
 namespace zorvadel::langdata {
 namespace {
 
-constexpr char kGoldenName[] = "gb2312_level1_pinyin.txt";
+constexpr char kReadingsName[] = "gb2312_level1_pinyin.txt";
+constexpr char kFilingsName[] = "gb2312_level1_filing.txt";
 
 struct GoldenRow {
   uint16_t code;
   std::u16string character;
+  std::u16string syllable;  // the dictionary's reading
+  std::u16string filed;     // what our lookup must give
+};
+
+struct Filing {
+  std::u16string character;
+  std::u16string reading;
   std::u16string syllable;
 };
 
-// ctest names the source tree; a binary started by hand finds the list
+// ctest names the source tree; a binary started by hand finds the lists
 // beside this file.
-std::filesystem::path GoldenPath() {
+std::filesystem::path ListPath(const char* name) {
   if (const char* root = std::getenv("ZORVADEL_SOURCE_DIR"); root != nullptr && *root != 0) {
-    return std::filesystem::path(root) / "tests" / "langdata" / kGoldenName;
+    return std::filesystem::path(root) / "tests" / "langdata" / name;
   }
-  return std::filesystem::path(__FILE__).parent_path() / kGoldenName;
+  return std::filesystem::path(__FILE__).parent_path() / name;
 }
 
-std::vector<GoldenRow> ReadGolden() {
-  std::vector<GoldenRow> rows;
-  std::ifstream in(GoldenPath());
+// The whitespace-separated fields of each line, less # comments.
+std::vector<std::vector<std::string>> ReadList(const char* name) {
+  std::vector<std::vector<std::string>> lines;
+  std::ifstream in(ListPath(name));
   std::string line;
   while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    std::string code, character, syllable;
-    fields >> code >> character >> syllable;
-    rows.push_back({static_cast<uint16_t>(std::stoul(code, nullptr, 16)),
-                    codepage::FromUtf8(character), codepage::FromUtf8(syllable)});
+    std::istringstream words(line.substr(0, line.find('#')));
+    std::vector<std::string> fields;
+    for (std::string word; words >> word;) fields.push_back(word);
+    if (!fields.empty()) lines.push_back(std::move(fields));
   }
-  return rows;
+  return lines;
+}
+
+uint16_t CodeOf(const std::string& hex) {
+  return static_cast<uint16_t>(std::stoul(hex, nullptr, 16));
+}
+
+std::map<uint16_t, Filing> ReadFilings() {
+  std::map<uint16_t, Filing> filings;
+  for (const auto& f : ReadList(kFilingsName)) {
+    EXPECT_EQ(f.size(), 4u) << f[0];
+    if (f.size() != 4) continue;
+    const Filing filing{codepage::FromUtf8(f[1]), codepage::FromUtf8(f[2]),
+                        codepage::FromUtf8(f[3])};
+    EXPECT_TRUE(filings.emplace(CodeOf(f[0]), filing).second) << f[0] << " listed twice";
+  }
+  return filings;
 }
 
 class Gb2312Level1Test : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { rows_ = new std::vector<GoldenRow>(ReadGolden()); }
+  static void SetUpTestSuite() {
+    filings_ = new std::map<uint16_t, Filing>(ReadFilings());
+    rows_ = new std::vector<GoldenRow>;
+    for (const auto& f : ReadList(kReadingsName)) {
+      ASSERT_EQ(f.size(), 3u) << f[0];
+      GoldenRow row{CodeOf(f[0]), codepage::FromUtf8(f[1]), codepage::FromUtf8(f[2]), {}};
+      const auto filing = filings_->find(row.code);
+      row.filed = filing == filings_->end() ? row.syllable : filing->second.syllable;
+      rows_->push_back(std::move(row));
+    }
+  }
   static void TearDownTestSuite() {
     delete rows_;
+    delete filings_;
     rows_ = nullptr;
+    filings_ = nullptr;
   }
   static const std::vector<GoldenRow>& rows() { return *rows_; }
+  static const std::map<uint16_t, Filing>& filings() { return *filings_; }
 
  private:
   static std::vector<GoldenRow>* rows_;
+  static std::map<uint16_t, Filing>* filings_;
 };
 
 std::vector<GoldenRow>* Gb2312Level1Test::rows_ = nullptr;
+std::map<uint16_t, Filing>* Gb2312Level1Test::filings_ = nullptr;
 
 // The list itself: all 3,755 codes in order, rows B0 to D7, trail bytes A1
 // to FE, ending at D7F9 (D7FA to D7FE are unused).
 TEST_F(Gb2312Level1Test, ListCoversTheLevelInOrder) {
-  ASSERT_EQ(rows().size(), 3755u) << GoldenPath();
+  ASSERT_EQ(rows().size(), 3755u) << ListPath(kReadingsName);
   size_t i = 0;
   for (unsigned lead = 0xB0; lead <= 0xD7; ++lead) {
     for (unsigned trail = 0xA1; trail <= 0xFE && i < rows().size(); ++trail) {
@@ -81,15 +121,31 @@ TEST_F(Gb2312Level1Test, ListCoversTheLevelInOrder) {
   EXPECT_EQ(i, rows().size());
 }
 
+// A filing names a listed character, repeats the dictionary's reading of it
+// (so a regenerated list cannot leave it stale) and differs from it.
+TEST_F(Gb2312Level1Test, FilingsDifferFromTheListedReading) {
+  ASSERT_FALSE(filings().empty()) << ListPath(kFilingsName);
+  size_t found = 0;
+  for (const GoldenRow& row : rows()) {
+    const auto filing = filings().find(row.code);
+    if (filing == filings().end()) continue;
+    ++found;
+    EXPECT_EQ(filing->second.character, row.character) << std::hex << row.code;
+    EXPECT_EQ(filing->second.reading, row.syllable) << std::hex << row.code;
+    EXPECT_NE(filing->second.syllable, row.syllable) << std::hex << row.code;
+  }
+  EXPECT_EQ(found, filings().size()) << "a filing names a code outside level 1";
+}
+
 TEST_F(Gb2312Level1Test, EveryCharacterHasItsFiledReading) {
   for (const GoldenRow& row : rows()) {
     ASSERT_EQ(row.character.size(), 1u) << std::hex << row.code;
     // The code page must put the character at its code, or the reading
     // would be taken from the wrong run.
     EXPECT_EQ(codepage::FromGbkCode(row.code), row.character[0]) << std::hex << row.code;
-    EXPECT_EQ(GetPinYin(row.character), row.syllable) << std::hex << row.code;
-    EXPECT_EQ(NeedPinYin(row.character, 1), row.syllable + u" ") << std::hex << row.code;
-    EXPECT_EQ(NeedPinYin(row.character, 0), row.character + u"(" + row.syllable + u")")
+    EXPECT_EQ(GetPinYin(row.character), row.filed) << std::hex << row.code;
+    EXPECT_EQ(NeedPinYin(row.character, 1), row.filed + u" ") << std::hex << row.code;
+    EXPECT_EQ(NeedPinYin(row.character, 0), row.character + u"(" + row.filed + u")")
         << std::hex << row.code;
   }
 }
@@ -100,7 +156,7 @@ TEST_F(Gb2312Level1Test, WholeLevelAsOneText) {
   std::u16string text, expected;
   for (const GoldenRow& row : rows()) {
     text += row.character;
-    expected += row.syllable;
+    expected += row.filed;
   }
   EXPECT_EQ(GetPinYin(text), expected);
 }
