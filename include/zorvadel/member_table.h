@@ -10,18 +10,19 @@
 //
 // A table is a function-local static, built once at first use:
 //
-//   const ClassInfo& WAP::Class() const {
-//     static const ClassInfo info = ClassBuilder<WAP>(u"WAP")
-//         .Inherit(PageMembers())                           // shared list
-//         .Property<&WAP::card_title_>(u"CardTitle")         // get + let
-//         .ObjectProperty<&WAP::cc_>(u"CC")                  // get + set
-//         .Method<&WAP::A>(u"A", {Opt(u"Title", u"确定"), Opt(u"Url", u"Index.asp"),
-//                                 Req(u"Text")})
-//         .Getter<&WAP::Version>(u"Version")                 // read-only
-//         .Property<&WAP::Width, &WAP::SetWidth>(u"Width")   // computed get + let
+//   const ClassInfo& WAPXHTML::Class() const {
+//     static const ClassInfo info = ClassBuilder<WAPXHTML>(u"WAPXHTML")
+//         .ObjectProperty<&WAPXHTML::cc_>(u"CC")             // get + set
+//         .Inherit(WapXhtmlFragmentMembers::MemberTable())          // a group's list
 //         .Build();
 //     return info;
 //   }
+//
+// and a member group's table is a list of rows such as
+//
+//   b.Method<&G::QWMEnCode>(u"QWMEnCode", {Req(u"ToDoString"), Opt(u"SplitMark", u",")})
+//    .Getter<&G::Version>(u"Version")                         // read-only
+//    .Property<&G::Width, &G::SetWidth>(u"Width")             // computed get + let
 //
 // Members may belong to a base class of the class being built, or be free
 // functions whose first parameter is the object (`R F(C& self, ...)`), which
@@ -33,7 +34,6 @@
 #ifndef ZORVADEL_MEMBER_TABLE_H_
 #define ZORVADEL_MEMBER_TABLE_H_
 
-#include <array>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -231,32 +231,14 @@ struct Field<F C::*> {
 
 template <typename C>
 C& Self(Object& object) {
-  // Invoke reaches a member only through object.Class(), i.e. the object is
-  // of the table's class or derived from it.
   if constexpr (std::is_base_of_v<Object, C>) {
+    // Invoke reaches a member only through object.Class(), i.e. the object
+    // is of the table's class or derived from it.
     assert(dynamic_cast<C*>(&object) != nullptr);
     return static_cast<C&>(object);
   } else {
-    // A member group that a class takes in as a second base: reached by a
-    // cross cast. Its place inside an object depends on the object's class
-    // alone, so the cast is made once per class and thread and its offset
-    // kept (a cross cast through a class with many bases is costly, and
-    // every by-name call of a group member needs one).
-    struct Entry {
-      const std::type_info* type = nullptr;
-      std::ptrdiff_t offset = 0;
-    };
-    thread_local std::array<Entry, 8> cache;
-    thread_local size_t next = 0;
-    const std::type_info* type = &typeid(object);
-    char* base = reinterpret_cast<char*>(&object);
-    for (const Entry& entry : cache) {
-      if (entry.type == type) return *reinterpret_cast<C*>(base + entry.offset);
-    }
-    C& group = dynamic_cast<C&>(object);
-    cache[next] = {type, reinterpret_cast<char*>(&group) - base};
-    next = (next + 1) % cache.size();
-    return group;
+    // A member group (zorvadel/member_group.h): found inside its owner.
+    return C::Of(object);
   }
 }
 

@@ -7,12 +7,13 @@
 #include "platform/ado/ado.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
 
 namespace zorvadel {
 namespace {
 
 void StartCommonPage(Common& common, std::shared_ptr<Context> context) {
-  if (!context) throw ScriptError(kErrObjectNotSet);
+  Need(context);
   common.OnStartPage(context);
 }
 
@@ -41,10 +42,10 @@ void Common::OnStartPage(const std::shared_ptr<Context>& context) {
   s.Server = context->GetServer();
   s.Application = context->GetApplication();
   s.Session = context->GetSession();
-  if (!s.Server) throw ScriptError(kErrObjectNotSet);
+  Server& server = Need(s.Server);
   // Created and dropped again, as page start of this class always did.
-  s.Server->CreateObject(u"Adodb.Connection");
-  auto command = std::dynamic_pointer_cast<ado::Command>(s.Server->CreateObject(u"Adodb.Command"));
+  server.CreateObject(u"Adodb.Connection");
+  auto command = std::dynamic_pointer_cast<ado::Command>(server.CreateObject(u"Adodb.Command"));
   if (!command) throw ScriptError(kErrTypeMismatch);
   s.Command = std::move(command);
 }
@@ -66,6 +67,7 @@ WAPXHTML& Common::UseWH() {
 
 const ClassInfo& Common::Class() const {
   static const ClassInfo info = [] {
+    const TableHost common = TableHost::ForCommon();
     ClassBuilder<Common> builder(u"Common");
     AddStateObject<&CommonState::WH>(builder, u"WH");
     AddStateObject<&CommonState::Response>(builder, u"Response");
@@ -76,11 +78,12 @@ const ClassInfo& Common::Class() const {
     AddStateObject<&CommonState::Command>(builder, u"Command");
     return builder.Method<&StartCommonPage>(u"OnStartPage", {Req(u"Context")})
         .Method<&Common::OnEndPage>(u"OnEndPage")
-        .Inherit(CommonTextMemberTable())
-        .Inherit(CommonCharsetMemberTable())
-        .Inherit(CommonLangDataMemberTable())
-        .Inherit(CommonCodingMemberTable())
-        .Inherit(CommonStripMemberTable())
+        .Inherit(CommonTextMembers::MemberTable(common))
+        .Inherit(CommonCharsetMembers::MemberTable(common))
+        .Inherit(CommonLangDataMembers::MemberTable(common))
+        .Inherit(CommonCodingMembers::MemberTable(common))
+        .Inherit(CommonMd5Members::MemberTable())
+        .Inherit(CommonStripMembers::MemberTable(common))
         .Build();
   }();
   return info;
@@ -95,14 +98,14 @@ const ClassInfo& WAPXHTML::Class() const {
   static const ClassInfo info =
       ClassBuilder<WAPXHTML>(u"WAPXHTML")
           .ObjectProperty<&WAPXHTML::cc_>(u"CC")
-          .Inherit(WapXhtmlFragmentMemberTable())
+          .Inherit(WapXhtmlFragmentMembers::MemberTable())
           .Build();
   return info;
 }
 
 const ClassInfo& WAPWML::Class() const {
   static const ClassInfo info =
-      ClassBuilder<WAPWML>(u"WAPWML").Inherit(WapWmlFragmentMemberTable()).Build();
+      ClassBuilder<WAPWML>(u"WAPWML").Inherit(WapWmlFragmentMembers::MemberTable()).Build();
   return info;
 }
 

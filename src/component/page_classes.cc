@@ -5,6 +5,7 @@
 #include "component/page_properties.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
 
 namespace zorvadel {
 namespace {
@@ -16,30 +17,32 @@ constexpr PageClassTraits kEnWap = {u"EnWAP", Family::kW, PageLanguage::kEnglish
 constexpr PageClassTraits kPhpXml = {u"PHPXML", Family::kP, PageLanguage::kChinese};
 
 void StartPage(PageObject& page, std::shared_ptr<Context> context) {
-  if (!context) throw ScriptError(kErrObjectNotSet);
+  Need(context);
   page.OnStartPage(context);
 }
 
 // A page class's interface: its family's properties in order, then the page
 // hooks, then the members of the other subsystems.
 ClassInfo PageClassInfo(const PageClassTraits& traits) {
+  const TableHost page = TableHost::ForPage(traits);
   return ClassBuilder<PageObject>(std::u16string(traits.name))
       .Inherit(PagePropertyMembers(traits.family))
       .Method<&StartPage>(u"OnStartPage", {Req(u"Context")})
       .Method<&PageObject::OnEndPage>(u"OnEndPage")
-      .Inherit(PageOutputMemberTable(traits))
-      .Inherit(PageRequestMemberTable(traits))
-      .Inherit(PageFrameMemberTable(traits))
-      .Inherit(PageDebugMemberTable(traits))
-      .Inherit(PageReadyMemberTable(traits))
-      .Inherit(PageFragmentMemberTable(traits))
-      .Inherit(PageLinkMemberTable(traits))
-      .Inherit(PageFormMemberTable(traits))
-      .Inherit(PageStripMemberTable(traits))
-      .Inherit(PageTextMemberTable(traits))
-      .Inherit(PageCharsetMemberTable(traits))
-      .Inherit(PageLangDataMemberTable(traits))
-      .Inherit(PageCodingMemberTable(traits))
+      .Inherit(PageOutputMembers::MemberTable(traits))
+      .Inherit(PageRequestMembers::MemberTable(traits))
+      .Inherit(PageFrameMembers::MemberTable(traits))
+      .Inherit(PageDebugMembers::MemberTable(traits))
+      .Inherit(PageReadyMembers::MemberTable(traits))
+      .Inherit(PageFragmentMembers::MemberTable(traits))
+      .Inherit(PageLinkMembers::MemberTable(traits))
+      .Inherit(PageWmlTaskMembers::MemberTable(traits))
+      .Inherit(PageFormMembers::MemberTable(traits))
+      .Inherit(PageStripMembers::MemberTable(page))
+      .Inherit(PageTextMembers::MemberTable(page))
+      .Inherit(PageCharsetMembers::MemberTable(page))
+      .Inherit(PageLangDataMembers::MemberTable(page))
+      .Inherit(PageCodingMembers::MemberTable(page))
       .Build();
 }
 

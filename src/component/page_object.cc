@@ -3,32 +3,27 @@
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
 #include "zorvadel/classes.h"
+#include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
 
-// Text of a server variable; a missing request raises like a call on an
-// unset object would.
 std::u16string ServerVariable(const PageState& state, std::u16string_view name) {
-  if (!state.Request) throw ScriptError(kErrObjectNotSet);
-  return state.Request->ServerVariables(name);
+  return Need(state.Request).ServerVariables(name);
 }
 
 template <typename T>
 std::shared_ptr<T> Create(const PageState& state, std::u16string_view progid) {
-  if (!state.Server) throw ScriptError(kErrObjectNotSet);
-  auto object = std::dynamic_pointer_cast<T>(state.Server->CreateObject(progid));
+  auto object = std::dynamic_pointer_cast<T>(Need(state.Server).CreateObject(progid));
   if (!object) throw ScriptError(kErrTypeMismatch);
   return object;
 }
 
 std::u16string VersionText(const PageClassTraits& traits) {
   if (traits.family == Family::kP) return u"Zorvadel.PHP";
-  auto number = [](int n) { return CStr(Variant(int32_t{n})); };
   return std::u16string(kLibraryTitle) + u"." + std::u16string(traits.name) + u"(" +
-         number(kVersionMajor) + u"." + number(kVersionMinor) + u"." + number(kVersionRevision) +
-         u")";
+         std::u16string(kVersionText) + u")";
 }
 
 std::u16string AboutText(const PageClassTraits& traits) {
@@ -54,7 +49,7 @@ void RunSteps(bool suppress, Steps&&... steps) {
 }  // namespace
 
 void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
-  PageState& s = state_;
+  PageState& s = state();
   const bool suppress = family() != Family::kP;
   const bool has_encoding = family() != Family::kP;
   RunSteps(suppress,
@@ -79,8 +74,7 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
                            static_cast<int32_t>(s.ThisFileName.size()) - InStrRev(s.ThisFileName, u"/"));
       },
       [&] {
-        if (!s.Server) throw ScriptError(kErrObjectNotSet);
-        s.DiskPath = s.Server->MapPath(s.FileName);
+        s.DiskPath = Need(s.Server).MapPath(s.FileName);
       },
       [&] { s.PhoneIP = ServerVariable(s, u"REMOTE_ADDR"); },
       [&] { s.ServerIP = ServerVariable(s, u"LOCAL_ADDR"); },
@@ -89,30 +83,28 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       [&] { s.PhoneUserAgent = ServerVariable(s, u"HTTP_USER_AGENT"); },
       [&] { s.Terminal = ServerVariable(s, u"HTTP_User-Agent"); },
       [&] {
-        if (!s.Request) throw ScriptError(kErrObjectNotSet);
-        s.PhoneNumber = CStr(s.Request->QueryString(u"phonenumber")) +
+        s.PhoneNumber = CStr(Need(s.Request).QueryString(u"phonenumber")) +
                         ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID") +
                         ServerVariable(s, u"deviceid");
       },
       [&] { s.WapHomePage = u"http://" + ServerVariable(s, u"server_name") + u"/"; },
       [&] {
         // The visit trail: read, then written back in a second call.
-        if (!s.Session) throw ScriptError(kErrObjectNotSet);
         // Joined as text: a Null trail reads as "".
-        Variant old_trail = s.Session->Value(u"UserVisitHistory");
+        Variant old_trail = Need(s.Session).Value(u"UserVisitHistory");
         std::u16string trail = old_trail.IsNull() ? std::u16string() : CStr(old_trail);
         s.Session->SetValue(u"UserVisitHistory",
                             Variant(trail + s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>"));
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
       [&] {
-        s.Version = VersionText(traits_);
-        s.About = AboutText(traits_);
+        s.Version = VersionText(traits());
+        s.About = AboutText(traits());
       });
 }
 
 void PageObject::OnEndPage() {
-  PageState& s = state_;
+  PageState& s = state();
   s.Response.reset();
   s.Request.reset();
   s.Server.reset();
@@ -131,19 +123,19 @@ void PageObject::OnEndPage() {
   }
 }
 
-Common& PageObject::UseCC() {
-  if (!state_.CC) state_.CC = std::make_shared<Common>();
-  return *state_.CC;
+Common& PageCore::UseCC() {
+  if (!state().CC) state().CC = std::make_shared<Common>();
+  return *state().CC;
 }
 
-WAPXHTML& PageObject::UseWX() {
-  if (!state_.WX) state_.WX = std::make_shared<WAPXHTML>();
-  return *state_.WX;
+WAPXHTML& PageCore::UseWX() {
+  if (!state().WX) state().WX = std::make_shared<WAPXHTML>();
+  return *state().WX;
 }
 
-WAPWML& PageObject::UseWW() {
-  if (!state_.WW) state_.WW = std::make_shared<WAPWML>();
-  return *state_.WW;
+WAPWML& PageCore::UseWW() {
+  if (!state().WW) state().WW = std::make_shared<WAPWML>();
+  return *state().WW;
 }
 
 }  // namespace zorvadel

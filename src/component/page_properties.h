@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "texts/page_texts.h"
+#include "component/page_texts.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/page_state.h"
 

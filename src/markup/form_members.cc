@@ -1,7 +1,7 @@
 // The form and table member group: the page object's side (its filter, its
 // terminal, its response and OnlyOne) around the pure builders of forms.cc
 // and tables.cc.
-#include "zorvadel/form_members.h"
+#include "zorvadel/markup/form_members.h"
 
 #include <string>
 #include <string_view>
@@ -9,22 +9,24 @@
 
 #include "markup/forms.h"
 #include "markup/tables.h"
-#include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/output/request_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
+#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
 
-markup::TextFilter FilterOf(PageObject& page) {
-  return [&page](const std::u16string& text) { return page.Ascii(text); };
+markup::TextFilter FilterOf(PageCore& page) {
+  return [&page](const std::u16string& text) { return page.As<PageOutputMembers>().Ascii(text); };
 }
 
 constexpr std::u16string_view kTableEnd = u"</table>";
 
 }  // namespace
-
-PageObject& PageFormMembers::self() { return static_cast<PageObject&>(*this); }
 
 std::u16string PageFormMembers::TextIn(const std::u16string& show_tip,
                                        const std::u16string& input_type,
@@ -32,15 +34,15 @@ std::u16string PageFormMembers::TextIn(const std::u16string& show_tip,
                                        const std::u16string& input_value,
                                        const std::u16string& input_title,
                                        const std::u16string& other_att) {
-  PageObject& page = self();
+  PageCore& page = self();
   PageState& state = page.state();
   // The terminal is asked on every call, so DisplayerInfo always tells the
   // latest answer, even when the form is already open.
-  if (page.Displayer() == u"Web" && !state.OnlyOne) {
+  if (page.As<PageRequestMembers>().Displayer() == u"Web" && !state.OnlyOne) {
     Step([&] {
-      if (!state.Response) throw ScriptError(kErrObjectNotSet);
-      state.Response->Write(markup::HtmlFormStart(
-          state.PostFileName.empty() ? state.ThisFileName : state.PostFileName));
+      Need(state.Response)
+          .Write(markup::HtmlFormStart(state.PostFileName.empty() ? state.ThisFileName
+                                                                  : state.PostFileName));
     });
     state.OnlyOne = true;
   }
@@ -64,9 +66,9 @@ std::u16string PageFormMembers::TextPost(const std::u16string& post_name,
 std::u16string PageFormMembers::PostField(const std::u16string& names,
                                           const std::u16string& values,
                                           const std::u16string& split_mark) {
-  return self().SplitRichText(names, values, split_mark, std::u16string(markup::kPostFieldPre),
-                              std::u16string(markup::kPostFieldMid),
-                              std::u16string(markup::kPostFieldLast));
+  return self().As<PageTextMembers>().SplitRichText(
+      names, values, split_mark, std::u16string(markup::kPostFieldPre),
+      std::u16string(markup::kPostFieldMid), std::u16string(markup::kPostFieldLast));
 }
 
 std::u16string PageFormMembers::TextMorePost(const std::u16string& names,
@@ -115,9 +117,11 @@ std::u16string PageFormMembers::RowOne(const std::u16string& content,
   return IncRow(content, split_mark) + std::u16string(kTableEnd);
 }
 
-std::vector<MemberInfo> PageFormMemberTable(const PageClassTraits& traits) {
+std::vector<MemberInfo> PageFormMembers::MemberTable(const PageClassTraits& traits) {
   if (traits.family != Family::kW) return {};
   using F = PageFormMembers;
+  using Text = const std::u16string&;
+  constexpr auto kTableHead = static_cast<std::u16string (F::*)(int16_t, Text, Text)>(&F::Table);
   const markup::FormTexts& texts = markup::FormTextsOf(traits.language);
   auto text = [](std::u16string_view view) { return std::u16string(view); };
   return ClassBuilder<F>(u"")
@@ -142,8 +146,8 @@ std::vector<MemberInfo> PageFormMemberTable(const PageClassTraits& traits) {
       .Method<&F::Options>(u"Options", {Opt(u"Titles", u""), Opt(u"Values", u""),
                                         Opt(u"Hrefs", u""), Opt(u"SplitMark", u" "),
                                         Opt(u"GroupName", u""), Opt(u"IsLastGroup", false)})
-      .Method<&F::Table>(u"Table", {Opt(u"Columns", int16_t{4}), Opt(u"Align", u"LLLL"),
-                                    Opt(u"Title", text(texts.table_title))})
+      .Method<kTableHead>(u"Table", {Opt(u"Columns", int16_t{4}), Opt(u"Align", u"LLLL"),
+                                     Opt(u"Title", text(texts.table_title))})
       .Method<&F::IncRow>(u"IncRow", {Req(u"Content"), Opt(u"SplitMark", u" ")})
       .Method<&F::Row>(u"Row", {Req(u"Content"), Opt(u"SplitMark", u" "),
                                 Opt(u"IsLastRow", false)})

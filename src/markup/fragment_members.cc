@@ -3,7 +3,7 @@
 // The markup itself is built in fragments.cc, ubb.cc and style_sheets.cc;
 // this file picks the pieces, runs each step with errors suppressed and
 // binds the members by name.
-#include "zorvadel/fragment_members.h"
+#include "zorvadel/markup/fragment_members.h"
 
 #include <string>
 #include <type_traits>
@@ -12,9 +12,13 @@
 #include "markup/fragments.h"
 #include "markup/style_sheets.h"
 #include "markup/ubb.h"
-#include "zorvadel/classes.h"
+#include "zorvadel/common.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
+#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
@@ -23,7 +27,7 @@ namespace {
 // created when missing, the arguments pass unchanged, a failure gives an
 // empty result.
 template <typename F>
-std::invoke_result_t<F, WAPXHTML&> ForwardToWX(PageObject& page, F&& call) {
+std::invoke_result_t<F, WAPXHTML&> ForwardToWX(PageCore& page, F&& call) {
   try {
     return std::forward<F>(call)(page.UseWX());
   } catch (const ScriptError&) {
@@ -32,7 +36,7 @@ std::invoke_result_t<F, WAPXHTML&> ForwardToWX(PageObject& page, F&& call) {
 }
 
 template <typename F>
-std::invoke_result_t<F, WAPWML&> ForwardToWW(PageObject& page, F&& call) {
+std::invoke_result_t<F, WAPWML&> ForwardToWW(PageCore& page, F&& call) {
   try {
     return std::forward<F>(call)(page.UseWW());
   } catch (const ScriptError&) {
@@ -40,9 +44,10 @@ std::invoke_result_t<F, WAPWML&> ForwardToWW(PageObject& page, F&& call) {
   }
 }
 
-void Write(PageObject& page, std::u16string_view text) {
-  if (!page.state().Response) throw ScriptError(kErrObjectNotSet);
-  page.state().Response->Write(text);
+void Write(PageCore& page, std::u16string_view text) { Need(page.state().Response).Write(text); }
+
+std::u16string Filtered(PageCore& page, const std::u16string& text) {
+  return page.As<PageOutputMembers>().Ascii(text);
 }
 
 std::u16string UbbXhtmlOf(const std::u16string& text) {
@@ -52,10 +57,6 @@ std::u16string UbbXhtmlOf(const std::u16string& text) {
 }
 
 }  // namespace
-
-PageObject& PageFragmentMembers::self() { return static_cast<PageObject&>(*this); }
-WAPXHTML& WapXhtmlFragmentMembers::self() { return static_cast<WAPXHTML&>(*this); }
-WAPWML& WapWmlFragmentMembers::self() { return static_cast<WAPWML&>(*this); }
 
 // ---- Page classes ----------------------------------------------------------------
 
@@ -75,24 +76,24 @@ std::u16string PageFragmentMembers::Card(const std::u16string& card_id,
                                          const std::u16string& time_long,
                                          const std::u16string& mid_card_p) {
   std::u16string title;
-  Step([&] { title = self().Ascii(card_title); });
+  Step([&] { title = Filtered(self(), card_title); });
   return markup::CardMarkup({card_id, title, p_align, wrap_mode, new_context, is_first_card,
                              other_att, time_long, mid_card_p});
 }
 
 std::u16string PageFragmentMembers::P(const std::u16string& align_ment,
-                                      const std::u16string& wrap_mode) {
+                                      const std::u16string& wrap_mode) const {
   return markup::WmlParagraphBreak(align_ment, wrap_mode);
 }
 
 std::u16string PageFragmentMembers::P(const std::u16string& to_show_content,
                                       const std::u16string& align_ment, const std::u16string& id) {
-  PageObject& page = self();
+  PageCore& page = self();
   if (page.family() != Family::kP) {
     return ForwardToWX(page, [&](WAPXHTML& wx) { return wx.P(to_show_content, align_ment, id); });
   }
   std::u16string content = UbbXML(to_show_content);
-  Step([&] { content = page.Ascii(content); });
+  Step([&] { content = Filtered(page, content); });
   return markup::XhtmlParagraph(content, align_ment, id);
 }
 
@@ -106,22 +107,22 @@ std::u16string PageFragmentMembers::PhpDiv(const std::u16string& to_show_content
                                            const std::u16string& align_ment,
                                            const std::u16string& id) {
   std::u16string content = UbbXML(to_show_content);
-  Step([&] { content = self().Ascii(content); });
+  Step([&] { content = Filtered(self(), content); });
   return markup::AlignedDivision(content, align_ment, id);
 }
 
 std::u16string PageFragmentMembers::Comment(const std::u16string& content) {
-  PageObject& page = self();
+  PageCore& page = self();
   if (page.family() != Family::kW) {
     return ForwardToWX(page, [&](WAPXHTML& wx) { return wx.Comment(content); });
   }
   std::u16string cleaned;
-  Step([&] { cleaned = page.DelSpecialMark(content); });
+  Step([&] { cleaned = page.As<PageTextMembers>().DelSpecialMark(content); });
   return markup::CommentMarkup(cleaned);
 }
 
 void PageFragmentMembers::WriteWmlSheet(bool underlined) {
-  PageObject& page = self();
+  PageCore& page = self();
   const auto look = underlined ? markup::LinkLook::kUnderlined : markup::LinkLook::kPlain;
   // One write per piece; a failed write does not stop the rest.
   for (size_t i = 0; i < markup::kWmlSheetPieceCount; ++i) {
@@ -132,7 +133,7 @@ void PageFragmentMembers::WriteWmlSheet(bool underlined) {
 void PageFragmentMembers::HtmlStyleCss() { WriteWmlSheet(/*underlined=*/true); }
 
 void PageFragmentMembers::XhtmlStyleCss() {
-  PageObject& page = self();
+  PageCore& page = self();
   if (page.family() == Family::kW) {
     WriteWmlSheet(/*underlined=*/false);
     return;
@@ -143,23 +144,23 @@ void PageFragmentMembers::XhtmlStyleCss() {
   });
 }
 
-std::u16string PageFragmentMembers::XhtmlStyleCssText() { return markup::PhpSheet(); }
+std::u16string PageFragmentMembers::XhtmlStyleCssText() const { return markup::PhpSheet(); }
 
 // ---- WAPXHTML --------------------------------------------------------------------
 
-std::u16string WapXhtmlFragmentMembers::UbbXML(const std::u16string& to_do_string) {
+std::u16string WapXhtmlFragmentMembers::UbbXML(const std::u16string& to_do_string) const {
   return UbbXhtmlOf(to_do_string);
 }
 
 std::u16string WapXhtmlFragmentMembers::P(const std::u16string& to_show_content,
                                           const std::u16string& align_ment,
-                                          const std::u16string& id) {
+                                          const std::u16string& id) const {
   return markup::XhtmlParagraph(UbbXhtmlOf(to_show_content), align_ment, id);
 }
 
 std::u16string WapXhtmlFragmentMembers::Div(const std::u16string& to_show_content,
                                             const std::u16string& class_name,
-                                            const std::u16string& id) {
+                                            const std::u16string& id) const {
   return markup::XhtmlDivision(UbbXhtmlOf(to_show_content), class_name, id);
 }
 
@@ -169,11 +170,11 @@ std::u16string WapXhtmlFragmentMembers::Comment(const std::u16string& content) {
   return markup::CommentMarkup(cleaned);
 }
 
-Variant WapXhtmlFragmentMembers::XhtmlStyleCss() { return Variant(markup::CompanionSheet()); }
+Variant WapXhtmlFragmentMembers::XhtmlStyleCss() const { return Variant(markup::CompanionSheet()); }
 
 // ---- WAPWML ----------------------------------------------------------------------
 
-std::u16string WapWmlFragmentMembers::UbbWML(const std::u16string& to_do_string) {
+std::u16string WapWmlFragmentMembers::UbbWML(const std::u16string& to_do_string) const {
   std::u16string converted;
   Step([&] { converted = markup::ConvertUbb(to_do_string, markup::UbbDialect::kWml); });
   return converted;
@@ -185,13 +186,13 @@ namespace {
 
 using Text = const std::u16string&;
 constexpr auto kWmlP =
-    static_cast<std::u16string (PageFragmentMembers::*)(Text, Text)>(&PageFragmentMembers::P);
+    static_cast<std::u16string (PageFragmentMembers::*)(Text, Text) const>(&PageFragmentMembers::P);
 constexpr auto kXhtmlP =
     static_cast<std::u16string (PageFragmentMembers::*)(Text, Text, Text)>(&PageFragmentMembers::P);
 
 }  // namespace
 
-std::vector<MemberInfo> PageFragmentMemberTable(const PageClassTraits& traits) {
+std::vector<MemberInfo> PageFragmentMembers::MemberTable(const PageClassTraits& traits) {
   using M = PageFragmentMembers;
   ClassBuilder<M> builder(u"");
   switch (traits.family) {
@@ -231,7 +232,7 @@ std::vector<MemberInfo> PageFragmentMemberTable(const PageClassTraits& traits) {
   return builder.BuildMembers();
 }
 
-std::vector<MemberInfo> WapXhtmlFragmentMemberTable() {
+std::vector<MemberInfo> WapXhtmlFragmentMembers::MemberTable() {
   using M = WapXhtmlFragmentMembers;
   return ClassBuilder<M>(u"")
       .Method<&M::UbbXML>(u"UbbXML", {Req(u"ToDoString")})
@@ -242,7 +243,7 @@ std::vector<MemberInfo> WapXhtmlFragmentMemberTable() {
       .BuildMembers();
 }
 
-std::vector<MemberInfo> WapWmlFragmentMemberTable() {
+std::vector<MemberInfo> WapWmlFragmentMembers::MemberTable() {
   using M = WapWmlFragmentMembers;
   return ClassBuilder<M>(u"").Method<&M::UbbWML>(u"UbbWML", {Req(u"ToDoString")}).BuildMembers();
 }

@@ -7,8 +7,8 @@
 // the card or body that the header opened, so writing it afterwards would
 // leave the client a page cut off inside its first card. The guard's own
 // member, SQLInjection, ends the response at once, so the headers run only
-// its test (frame/sql_guard.h) and end the response themselves, once.
-#include "zorvadel/frame_members.h"
+// its test (output/sql_guard.h) and end the response themselves, once.
+#include "zorvadel/markup/frame_members.h"
 
 #include <string>
 
@@ -17,61 +17,66 @@
 #include "markup/banner.h"
 #include "markup/wml_frame.h"
 #include "markup/xhtml_frame.h"
-#include "zorvadel/classes.h"
+#include "zorvadel/markup/fragment_members.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/output/request_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
+#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
 
 constexpr std::u16string_view kDefaultCacheControl = u"max-age=300";
 
-}  // namespace
+// The output group, whose filter, writes and response settings the frames
+// use throughout.
+PageOutputMembers& Output(PageCore& page) { return page.As<PageOutputMembers>(); }
+PageFragmentMembers& Fragments(PageCore& page) { return page.As<PageFragmentMembers>(); }
 
-PageObject& PageFrameMembers::self() { return static_cast<PageObject&>(*this); }
+}  // namespace
 
 // ---- Shared steps ------------------------------------------------------------------
 
 void PageFrameMembers::Write(std::u16string_view text) {
   PageState& state = self().state();
-  Step([&] {
-    if (!state.Response) throw ScriptError(kErrObjectNotSet);
-    state.Response->Write(text);
-  });
+  Step([&] { Need(state.Response).Write(text); });
 }
 
 // A Displayer that fails leaves an empty answer: a terminal other than "Web".
 bool PageFrameMembers::IsWeb() {
   std::u16string kind;
-  Step([&] { kind = self().Displayer(); });
+  Step([&] { kind = self().As<PageRequestMembers>().Displayer(); });
   return kind == output::kTerminalWeb;
 }
 
 std::u16string PageFrameMembers::CleanTitle(const std::u16string& title) {
-  PageObject& page = self();
+  PageCore& page = self();
   std::u16string cleaned;
-  Step([&] { cleaned = page.DelSpecialMark(title); });
+  Step([&] { cleaned = page.As<PageTextMembers>().DelSpecialMark(title); });
   std::u16string filtered;
-  Step([&] { filtered = page.Ascii(cleaned); });
+  Step([&] { filtered = Output(page).Ascii(cleaned); });
   return filtered;
 }
 
 void PageFrameMembers::WriteStyleSheet(const std::u16string& name, bool html, bool line_break) {
-  PageObject& page = self();
+  PageCore& page = self();
   if (markup::IsStyleSheetName(name)) {
     std::u16string link = markup::StyleSheetLink(
         name, html ? markup::MarkupDialect::kHtml : markup::MarkupDialect::kXhtml);
     if (line_break) link += u"\r\n";
     Write(link);
   } else if (html) {
-    Step([&] { page.HtmlStyleCss(); });
+    Step([&] { Fragments(page).HtmlStyleCss(); });
   } else {
-    Step([&] { page.XhtmlStyleCss(); });
+    Step([&] { Fragments(page).XhtmlStyleCss(); });
   }
 }
 
-bool PageFrameMembers::GuardFinds() {
-  PageState& state = self().state();
+bool PageFrameMembers::GuardFinds() const {
+  const PageState& state = self().state();
   std::u16string query;
   std::u16string host;
   // Without a request both read as empty, and an empty haystack holds no
@@ -89,19 +94,16 @@ bool PageFrameMembers::GuardFinds() {
 }
 
 void PageFrameMembers::Refuse(std::u16string_view warning) {
-  PageObject& page = self();
-  Step([&] { page.WriteOut(std::u16string(warning)); });
-  Step([&] {
-    if (!page.state().Response) throw ScriptError(kErrObjectNotSet);
-    page.state().Response->End();
-  });
+  PageCore& page = self();
+  Step([&] { Output(page).WriteOut(std::u16string(warning)); });
+  Step([&] { Need(page.state().Response).End(); });
 }
 
 // ---- WML deck ------------------------------------------------------------------------
 
 void PageFrameMembers::PutFileType(const std::u16string& en_code_type) {
   if (IsWeb()) return;
-  self().PutWmlContentType();
+  Output(self()).PutWmlContentType();
   Write(markup::WmlPrologAndDoctype(en_code_type));
 }
 
@@ -111,24 +113,24 @@ void PageFrameMembers::PutPageHeader(const std::u16string& cache_control, bool f
     HtmlHeader(u"");
     return;
   }
-  PageObject& page = self();
+  PageCore& page = self();
   Write(markup::WmlDeckHead(cache_control, forua, other_att));
   if (!GuardFinds()) return;
   // The deck has no card yet: the warning needs one to stand in.
   Step([&] {
-    page.WriteOut(page.Card(std::u16string(markup::kWmlFirstCardId), page.state().CardTitle,
-                            u"left", u"wrap", /*new_context=*/false, /*is_first_card=*/true, u"",
-                            u"", u""));
+    Output(page).WriteOut(Fragments(page).Card(
+        std::u16string(markup::kWmlFirstCardId), page.state().CardTitle, u"left", u"wrap",
+        /*new_context=*/false, /*is_first_card=*/true, u"", u"", u""));
   });
   Refuse(markup::WmlGuardWarning(markup::WmlHeaderKind::kPutPageHeader, page.language()));
 }
 
 void PageFrameMembers::PageHeader(const std::u16string& cache_control, bool forua,
                                   const std::u16string& other_att) {
-  PageObject& page = self();
-  page.PutWmlContentType();
+  PageCore& page = self();
+  Output(page).PutWmlContentType();
   std::u16string title;
-  Step([&] { title = page.Ascii(page.state().CardTitle); });
+  Step([&] { title = Output(page).Ascii(page.state().CardTitle); });
   Write(markup::WmlDeckStart(page.state().WapEnCoding, cache_control, forua, other_att, title));
   if (GuardFinds()) {
     Refuse(markup::WmlGuardWarning(markup::WmlHeaderKind::kPageHeader, page.language()));
@@ -176,19 +178,19 @@ void PageFrameMembers::FinishMainBodyHeader(const std::u16string& xhtml_css_file
 void PageFrameMembers::XhtmlHeader(const std::u16string& xhtml_css_file_name,
                                    const std::u16string& bg_sound_path,
                                    const std::u16string& other_att) {
-  PageObject& page = self();
+  PageCore& page = self();
   PageState& state = page.state();
   switch (page.family()) {
     case Family::kP:
       return;
     case Family::kW:
-      page.SetUtf8Response();
+      Output(page).SetUtf8Response();
       Write(markup::WapXhtmlHead(state.WapEnCoding, CleanTitle(state.CardTitle)));
       WriteStyleSheet(xhtml_css_file_name, /*html=*/false, /*line_break=*/false);
       Write(markup::kMarginlessBodyOpening);
       return;
     case Family::kX:
-      page.SetUtf8Response();
+      Output(page).SetUtf8Response();
       Write(markup::XhtmlHead(state.WapEnCoding, CleanTitle(state.SiteTitle)));
       // XML and EnXML alike warn in Chinese here.
       FinishMainBodyHeader(
@@ -201,8 +203,8 @@ void PageFrameMembers::XhtmlHeader(const std::u16string& xhtml_css_file_name,
 void PageFrameMembers::G3Header(const std::u16string& xhtml_css_file_name,
                                 const std::u16string& bg_sound_path,
                                 const std::u16string& other_att) {
-  PageObject& page = self();
-  page.SetUtf8Response();
+  PageCore& page = self();
+  Output(page).SetUtf8Response();
   Write(markup::StrictHead(page.state().WapEnCoding, CleanTitle(page.state().SiteTitle)));
   FinishMainBodyHeader(
       xhtml_css_file_name, bg_sound_path, other_att,
@@ -210,7 +212,7 @@ void PageFrameMembers::G3Header(const std::u16string& xhtml_css_file_name,
 }
 
 void PageFrameMembers::XhtmlFooter() {
-  PageObject& page = self();
+  const PageCore& page = self();
   switch (page.family()) {
     case Family::kP:
       return;
@@ -231,9 +233,9 @@ void PageFrameMembers::XhtmlFooter() {
 void PageFrameMembers::G3Footer() { XhtmlFooter(); }
 
 void PageFrameMembers::HtmlHeader(const std::u16string& html_css_file_name) {
-  PageObject& page = self();
+  PageCore& page = self();
   PageState& state = page.state();
-  page.SetUtf8Response();
+  Output(page).SetUtf8Response();
   if (state.SiteTitle.empty()) state.SiteTitle = state.CardTitle;
   Write(markup::HtmlHead(CleanTitle(state.SiteTitle)));
   WriteStyleSheet(html_css_file_name, /*html=*/true, /*line_break=*/false);
@@ -246,21 +248,21 @@ void PageFrameMembers::HtmlHeader(const std::u16string& html_css_file_name) {
 void PageFrameMembers::HtmlFooter() { Write(markup::kBodyEnd); }
 
 std::u16string PageFrameMembers::XhtmlHeaderText(const std::u16string& xhtml_css_file_name) {
-  PageObject& page = self();
-  page.SetUtf8Response();
+  PageCore& page = self();
+  Output(page).SetUtf8Response();
   std::u16string title;
-  Step([&] { title = page.Ascii(page.state().SiteTitle); });
+  Step([&] { title = Output(page).Ascii(page.state().SiteTitle); });
   std::u16string head = markup::PhpXhtmlHead(title);
   if (markup::IsStyleSheetName(xhtml_css_file_name)) {
     head += markup::StyleSheetLink(xhtml_css_file_name, markup::MarkupDialect::kXhtml);
   } else {
-    Step([&] { head += page.XhtmlStyleCssText(); });
+    Step([&] { head += Fragments(page).XhtmlStyleCssText(); });
   }
   head += markup::kMarginlessBodyOpening;
   return head;
 }
 
-std::u16string PageFrameMembers::XhtmlFooterText() {
+std::u16string PageFrameMembers::XhtmlFooterText() const {
   return markup::FooterBanner(markup::kPhpBannerTag, /*with_version=*/true) +
          std::u16string(markup::kBodyEnd);
 }
@@ -276,7 +278,7 @@ void WmlClassXhtmlHeader(PageFrameMembers& self, const std::u16string& xhtml_css
 
 }  // namespace
 
-std::vector<MemberInfo> PageFrameMemberTable(const PageClassTraits& traits) {
+std::vector<MemberInfo> PageFrameMembers::MemberTable(const PageClassTraits& traits) {
   using M = PageFrameMembers;
   ClassBuilder<M> builder(u"");
   switch (traits.family) {

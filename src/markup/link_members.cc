@@ -1,25 +1,36 @@
-// Links, phone links and images of the page classes, and the member table
-// of the whole group (the WML task builders live in wml_tasks.cc). Texts a
-// user reads pass the class's output filter; addresses and extra markup
-// are written as given.
-#include "zorvadel/link_members.h"
+// Links, phone links and images of the page classes, and the group's member
+// table. Texts a user reads pass the class's output filter; addresses and
+// extra markup are written as given.
+#include "zorvadel/markup/link_members.h"
 
 #include <string>
 #include <utility>
 
 #include "markup/links.h"
 #include "markup/wml_tasks.h"
-#include "zorvadel/classes.h"
+#include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/output/request_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
+#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
+namespace {
 
-PageObject& PageLinkMembers::self() { return static_cast<PageObject&>(*this); }
+std::u16string Filtered(PageCore& page, const std::u16string& text) {
+  return page.As<PageOutputMembers>().Ascii(text);
+}
 
-bool PageLinkMembers::IsWeb() { return self().Displayer() == markup::kWebTerminal; }
+}  // namespace
 
-std::u16string PageLinkMembers::ConfirmWord() {
+bool PageLinkMembers::IsWeb() {
+  return self().As<PageRequestMembers>().Displayer() == markup::kWebTerminal;
+}
+
+std::u16string PageLinkMembers::ConfirmWord() const {
   return std::u16string(markup::LinkTextsOf(self().language()).confirm);
 }
 
@@ -29,23 +40,23 @@ std::u16string PageLinkMembers::A(const std::u16string& title, const std::u16str
                                   const std::u16string& display_text, const std::u16string& id) {
   std::u16string result;
   Step([&] {
-    PageObject& page = self();
+    PageCore& page = self();
     // A desktop browser shows the title as a tip over the same text, so
     // there it always repeats the text, whatever the caller gave.
     std::u16string shown_title = title.empty() ? ConfirmWord() : title;
     if (IsWeb()) shown_title = display_text;
     if (page.family() == Family::kW || id == u"#") {
-      result = markup::LinkMarkup(page.Ascii(shown_title), url, page.Ascii(display_text));
+      result = markup::LinkMarkup(Filtered(page, shown_title), url, Filtered(page, display_text));
     } else {
-      result = markup::LinkWithIdMarkup(page.Ascii(id), page.Ascii(shown_title), url,
-                                        page.Ascii(display_text));
+      result = markup::LinkWithIdMarkup(Filtered(page, id), Filtered(page, shown_title), url,
+                                        Filtered(page, display_text));
     }
   });
   return result;
 }
 
 std::u16string PageLinkMembers::Anchor(const std::u16string& display_text,
-                                       const std::u16string& id) {
+                                       const std::u16string& id) const {
   return markup::NamedAnchorMarkup(display_text, id);
 }
 
@@ -55,8 +66,9 @@ std::u16string PageLinkMembers::Anchor(const std::u16string& title, const std::u
   if (IsWeb()) return A(u"", url, display_text);
   std::u16string result;
   Step([&] {
-    PageObject& page = self();
-    result = markup::WmlAnchorMarkup(page.Ascii(title), url, page.Ascii(display_text), other_att);
+    PageCore& page = self();
+    result = markup::WmlAnchorMarkup(Filtered(page, title), url, Filtered(page, display_text),
+                                     other_att);
   });
   return result;
 }
@@ -66,20 +78,20 @@ Variant PageLinkMembers::AnchorGo(const std::u16string& display_text, const std:
                                   const std::u16string& split_mark, const std::u16string& method) {
   std::u16string result;
   Step([&] {
-    PageObject& page = self();
+    PageCore& page = self();
     if (IsWeb()) {
       // Closes the form that the page's first TextIn opened.
       result = u"<input type=\"submit\" name=\"Submit\" value=\"";
-      result.append(page.Ascii(display_text)).append(u"\"></form>");
+      result.append(Filtered(page, display_text)).append(u"\"></form>");
       return;
     }
     result = u"<anchor title=\"";
-    result.append(markup::kSubmitAnchorTitle).append(u"\">").append(page.Ascii(display_text));
+    result.append(markup::kSubmitAnchorTitle).append(u"\">").append(Filtered(page, display_text));
     result.append(u"<go href=\"").append(url).append(u"\" method=\"").append(method);
     result.append(u"\">");
-    result.append(page.SplitRichText(names, values, split_mark, std::u16string(markup::kPostVarPre),
-                                     std::u16string(markup::kPostVarMid),
-                                     std::u16string(markup::kPostVarLast)));
+    result.append(page.As<PageTextMembers>().SplitRichText(
+        names, values, split_mark, std::u16string(markup::kPostVarPre),
+        std::u16string(markup::kPostVarMid), std::u16string(markup::kPostVarLast)));
     result.append(u"</go></anchor>");
   });
   return Variant(std::move(result));
@@ -95,8 +107,9 @@ std::u16string PageLinkMembers::PhoneA(const std::u16string& title,
 
 std::u16string PageLinkMembers::PhoneDo(const std::u16string& call_phone_number,
                                         const std::u16string& display_text) {
-  return DoGo(std::u16string(markup::kCallPrefix) + call_phone_number, u"option", display_text, u"",
-              false, u"");
+  return self().As<PageWmlTaskMembers>().DoGo(
+      std::u16string(markup::kCallPrefix) + call_phone_number, u"option", display_text, u"", false,
+      u"");
 }
 
 std::u16string PageLinkMembers::Phone(const std::u16string& title,
@@ -108,22 +121,19 @@ std::u16string PageLinkMembers::Phone(const std::u16string& title,
 }
 
 std::u16string PageLinkMembers::BackA(const std::u16string& display_text) {
-  PageObject& page = self();
+  PageCore& page = self();
   std::u16string link;
   Step([&] {
     if (IsWeb()) {
       link = A(u"", std::u16string(markup::kHistoryBack), display_text);
     } else {
       link = u"<anchor><prev/>";
-      link.append(page.Ascii(display_text)).append(u"</anchor>");
+      link.append(Filtered(page, display_text)).append(u"</anchor>");
     }
   });
   // Written at once, so the link stands where the call stands in the page
   // whatever the caller does with the (empty) result.
-  Step([&] {
-    if (!page.state().Response) throw ScriptError(kErrObjectNotSet);
-    page.state().Response->Write(link);
-  });
+  Step([&] { Need(page.state().Response).Write(link); });
   return {};
 }
 
@@ -136,11 +146,11 @@ std::u16string PageLinkMembers::ImgType() {
 
 std::u16string PageLinkMembers::Img(const std::u16string& img_path, const std::u16string& tip,
                                     const std::u16string& other_att) {
-  PageObject& page = self();
+  PageCore& page = self();
   if (img_path.empty() && tip.empty() && other_att.empty()) return {};
   if (page.family() == Family::kW && !page.state().IsShowImage) return {};
   std::u16string result;
-  Step([&] { result = markup::ImgMarkup(img_path, page.Ascii(tip), other_att); });
+  Step([&] { result = markup::ImgMarkup(img_path, Filtered(page, tip), other_att); });
   return result;
 }
 
@@ -155,12 +165,12 @@ std::u16string PageLinkMembers::Image(const std::u16string& img_path, const std:
 
 std::u16string PageLinkMembers::IA(const std::u16string& img_path, const std::u16string& url,
                                    const std::u16string& display_text) {
-  PageObject& page = self();
+  PageCore& page = self();
   std::u16string result;
   Step([&] {
-    const std::u16string title = page.Ascii(ConfirmWord());
+    const std::u16string title = Filtered(page, ConfirmWord());
     if (img_path.empty()) {
-      result = markup::LinkMarkup(title, url, page.Ascii(display_text));
+      result = markup::LinkMarkup(title, url, Filtered(page, display_text));
       return;
     }
     // The text becomes the picture's alternative text.
@@ -203,7 +213,7 @@ std::u16string WmlA(M& self, Text title, Text url, Text display_text) {
   return self.A(title, url, display_text, u"#");
 }
 
-constexpr auto kNamedAnchor = static_cast<std::u16string (M::*)(Text, Text)>(&M::Anchor);
+constexpr auto kNamedAnchor = static_cast<std::u16string (M::*)(Text, Text) const>(&M::Anchor);
 constexpr auto kWmlAnchor = static_cast<std::u16string (M::*)(Text, Text, Text, Text)>(&M::Anchor);
 
 std::u16string S(std::u16string_view text) { return std::u16string(text); }
@@ -249,45 +259,9 @@ void AddWmlLinks(ClassBuilder<M>& b, const markup::LinkTexts& t) {
                             Opt(u"DisplayText", S(t.back_to_top)), Opt(u"ImgPathTwo", u"")});
 }
 
-void AddWmlTasks(ClassBuilder<M>& b, const markup::LinkTexts& t) {
-  b.Method<&M::TemplateBack>(u"TemplateBack", {Opt(u"DoType", u"prev"), Opt(u"DoName", u"previous"),
-                                               Opt(u"DoLabel", S(t.template_label))})
-      .Method<&M::BackFooter>(u"BackFooter",
-                              {Opt(u"DoType", u"unknow"), Opt(u"DoLabel", S(t.home_label)),
-                               Opt(u"GoUrl", u"Index.asp")})
-      .Method<&M::IncTaskDo>(u"IncTaskDo", {Req(u"DoType"), Req(u"DoLabel"), Opt(u"DoName", u""),
-                                            Opt(u"Ignore", false)})
-      .Method<&M::IncTaskGo>(u"IncTaskGo", {Req(u"Url"), Opt(u"CharSet", u"utf-8"),
-                                            Opt(u"Method", u"get").ByRef(), Opt(u"OtherAtt", u"")})
-      .Method<&M::DoPrev>(u"DoPrev", {Opt(u"DoType", u"accept"), Opt(u"DoLabel", S(t.prev_label)),
-                                      Opt(u"DoName", u""), Opt(u"Ignore", false)})
-      .Method<&M::DoNoop>(u"DoNoop", {Opt(u"DoType", u"accept"), Opt(u"DoLabel", u""),
-                                      Opt(u"DoName", u""), Opt(u"Ignore", false)})
-      .Method<&M::DoGo>(u"DoGo", {Opt(u"Url", u"Index.asp"), Opt(u"DoType", u"accept"),
-                                  Opt(u"DoLabel", S(t.go_label)), Opt(u"DoName", u""),
-                                  Opt(u"Ignore", false), Opt(u"OtherAtt", u"")})
-      .Method<&M::EventGo>(u"EventGo",
-                           {Opt(u"Url", u"Index.asp"), Opt(u"OneEventType", u"onenterforward"),
-                            Opt(u"OtherAtt", u"")})
-      .Method<&M::EventPrev>(u"EventPrev", {Opt(u"OneEventType", u"onenterforward")})
-      .Method<&M::EventNoop>(u"EventNoop", {Opt(u"OneEventType", u"onenterforward")})
-      .Method<&M::IncEvent>(u"IncEvent",
-                            {Opt(u"OneEventType", u"onenterforward"), Opt(u"OtherAtt", u"")})
-      .Method<&M::DoSetVar>(u"DoSetVar",
-                            {Opt(u"Names", u""), Opt(u"Values", u""), Opt(u"SplitMark", u" "),
-                             Opt(u"DoType", u"accept"), Opt(u"DoLabel", S(t.set_var_label)),
-                             Opt(u"DoName", u""), Opt(u"Ignore", u"false")})
-      .Method<&M::EventSetVar>(u"EventSetVar",
-                               {Opt(u"OneEventType", u"onenterforward"), Opt(u"Names", u""),
-                                Opt(u"Values", u""), Opt(u"SplitMark", u" ")})
-      .Method<&M::Fresh>(u"Fresh", {Opt(u"Content", u"")})
-      .Method<&M::IncSetVar>(u"IncSetVar",
-                             {Opt(u"Names", u""), Opt(u"Values", u""), Opt(u"SplitMark", u" ")});
-}
-
 }  // namespace
 
-std::vector<MemberInfo> PageLinkMemberTable(const PageClassTraits& traits) {
+std::vector<MemberInfo> PageLinkMembers::MemberTable(const PageClassTraits& traits) {
   const markup::LinkTexts& texts = markup::LinkTextsOf(traits.language);
   ClassBuilder<M> builder(u"");
   switch (traits.family) {
@@ -300,7 +274,6 @@ std::vector<MemberInfo> PageLinkMemberTable(const PageClassTraits& traits) {
       break;
     case Family::kW:
       AddWmlLinks(builder, texts);
-      AddWmlTasks(builder, texts);
       break;
   }
   return builder.BuildMembers();

@@ -1,21 +1,34 @@
 // The ready-made pages: sequences of builder calls written row by row. Each
 // write is a step of its own, so a builder or a response that fails costs
 // only its own row.
-#include "zorvadel/ready_members.h"
+#include "zorvadel/markup/ready_members.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "markup/ready_pages.h"
-#include "zorvadel/classes.h"
+#include "zorvadel/langdata/langdata_members.h"
+#include "zorvadel/markup/form_members.h"
+#include "zorvadel/markup/link_members.h"
+#include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
 
 using markup::ReadyTexts;
+
+// The builders the pages are made of.
+PageLinkMembers& Links(PageCore& page) { return page.As<PageLinkMembers>(); }
+PageFormMembers& Forms(PageCore& page) { return page.As<PageFormMembers>(); }
+std::u16string WeekName(PageCore& page, const Variant& date) {
+  return page.As<PageLangDataMembers>().QueryWeek(date);
+}
 
 std::u16string S(std::u16string_view view) { return std::u16string(view); }
 
@@ -26,37 +39,37 @@ std::u16string TodayText() { return CStr(Variant::Date(Today())); }
 // WriteOut of the WML classes raises (e.g. without a page context), so it
 // needs the step as much as the builders do.
 template <typename F>
-void WriteRowStep(PageObject& page, F&& build) {
-  Step([&] { page.WriteRow(build()); });
+void WriteRowStep(PageCore& page, F&& build) {
+  Step([&] { page.As<PageOutputMembers>().WriteRow(build()); });
 }
 template <typename F>
-void WriteOutStep(PageObject& page, F&& build) {
-  Step([&] { page.WriteOut(build()); });
+void WriteOutStep(PageCore& page, F&& build) {
+  Step([&] { page.As<PageOutputMembers>().WriteOut(build()); });
 }
 
 // The week-day name of the posted date when the request asks for the
 // second step, else "". `posted_date` gets the date text as posted.
-std::u16string PostedWeekName(PageObject& page, std::u16string& posted_date) {
+std::u16string PostedWeekName(PageCore& page, std::u16string& posted_date) {
   std::u16string name;
   Step([&] {
-    const auto& request = page.state().Request;
-    if (!request) throw ScriptError(kErrObjectNotSet);
-    if (CStr(request->Item(markup::kWeekQueryKey)) != markup::kWeekQueryValue) return;
-    posted_date = CStr(request->Item(markup::kWeekDateField));
-    name = page.QueryWeek(Variant(posted_date));
+    Request& request = Need(page.state().Request);
+    if (CStr(request.Item(markup::kWeekQueryKey)) != markup::kWeekQueryValue) return;
+    posted_date = CStr(request.Item(markup::kWeekDateField));
+    name = WeekName(page, Variant(posted_date));
   });
   return name;
 }
 
-void WriteWeekResult(PageObject& page, const ReadyTexts& t, const std::u16string& posted_date,
+void WriteWeekResult(PageCore& page, const ReadyTexts& t, const std::u16string& posted_date,
                      const std::u16string& week_name) {
   WriteRowStep(page, [&] { return S(t.result_label); });
   WriteRowStep(page, [&] { return posted_date; });
   WriteRowStep(page, [&] { return week_name; });
-  WriteRowStep(page, [&] { return page.A(u"", page.state().ThisFileName, S(t.continue_text)); });
+  WriteRowStep(page,
+               [&] { return Links(page).A(u"", page.state().ThisFileName, S(t.continue_text)); });
 }
 
-void WriteWeekForm(PageObject& page, const ReadyTexts& t) {
+void WriteWeekForm(PageCore& page, const ReadyTexts& t) {
   PageState& state = page.state();
   const std::u16string field(markup::kWeekDateField);
   const std::u16string target = state.ThisFileName + std::u16string(markup::kWeekQuerySuffix);
@@ -67,28 +80,28 @@ void WriteWeekForm(PageObject& page, const ReadyTexts& t) {
   const std::u16string saved_post_file = state.PostFileName;
   state.PostFileName = target;
   WriteRowStep(page, [&] {
-    return page.TextIn(S(t.date_prompt), u"text", field, TodayText(), S(t.value_prompt), u"");
+    return Forms(page).TextIn(S(t.date_prompt), u"text", field, TodayText(), S(t.value_prompt),
+                              u"");
   });
   state.PostFileName = saved_post_file;
-  WriteOutStep(page,
-               [&] { return page.PostSet(u"options", S(t.submit_label), target, u"utf-8", u"post"); });
-  WriteRowStep(page, [&] { return page.TextMorePost(field, field, u" "); });
+  WriteOutStep(page, [&] {
+    return Forms(page).PostSet(u"options", S(t.submit_label), target, u"utf-8", u"post");
+  });
+  WriteRowStep(page, [&] { return Forms(page).TextMorePost(field, field, u" "); });
   WriteRowStep(page, [&] {
-    return CStr(page.AnchorGo(S(t.query_button), target, field, field, u" ", u"post"));
+    return CStr(Links(page).AnchorGo(S(t.query_button), target, field, field, u" ", u"post"));
   });
   WriteRowStep(page, [&] {
     std::u16string today = S(t.today_label);
     today.append(TodayText()).append(t.closing_bracket);
-    return today.append(page.QueryWeek(Variant::Missing()));
+    return today.append(WeekName(page, Variant::Missing()));
   });
 }
 
 }  // namespace
 
-PageObject& PageReadyMembers::self() { return static_cast<PageObject&>(*this); }
-
 void PageReadyMembers::WeekQuery() {
-  PageObject& page = self();
+  PageCore& page = self();
   const ReadyTexts& t = markup::ReadyTextsOf(page.language());
   std::u16string posted_date;
   const std::u16string week_name = PostedWeekName(page, posted_date);
@@ -101,37 +114,38 @@ void PageReadyMembers::WeekQuery() {
 }
 
 void PageReadyMembers::CallPhone() {
-  PageObject& page = self();
+  PageCore& page = self();
   const ReadyTexts& t = markup::ReadyTextsOf(page.language());
   const std::u16string number = u"$(CallPhoneNumber)";
   WriteRowStep(page, [&] {
-    return page.TextIn(S(t.phone_prompt), u"text", u"CallPhoneNumber", u"13", S(t.phone_title),
-                       u"format='*m'");
+    return Forms(page).TextIn(S(t.phone_prompt), u"text", u"CallPhoneNumber", u"13",
+                              S(t.phone_title), u"format='*m'");
   });
-  WriteRowStep(page,
-               [&] { return page.PhoneA(S(t.call_link_title), number, S(t.call_link_text)); });
-  WriteRowStep(page, [&] { return page.PhoneDo(number, S(t.call_task_label)); });
+  WriteRowStep(
+      page, [&] { return Links(page).PhoneA(S(t.call_link_title), number, S(t.call_link_text)); });
+  WriteRowStep(page, [&] { return Links(page).PhoneDo(number, S(t.call_task_label)); });
 }
 
 void PageReadyMembers::GoUrl(bool is_show_good_sites) {
-  PageObject& page = self();
+  PageCore& page = self();
   const ReadyTexts& t = markup::ReadyTextsOf(page.language());
   const std::u16string url = u"http://$(Url)";
   WriteRowStep(page, [&] {
-    return page.TextIn(S(t.address_prompt), u"text", u"Url", S(markup::kSampleWapHost),
-                       S(t.address_title), u"format='*m'");
+    return Forms(page).TextIn(S(t.address_prompt), u"text", u"Url", S(markup::kSampleWapHost),
+                              S(t.address_title), u"format='*m'");
   });
-  WriteRowStep(page, [&] { return page.A(S(t.go_link_title), url, S(t.go_link_text)); });
-  WriteRowStep(page,
-               [&] { return page.DoGo(url, u"options", S(t.go_task_label), u"", false, u""); });
+  WriteRowStep(page, [&] { return Links(page).A(S(t.go_link_title), url, S(t.go_link_text)); });
+  WriteRowStep(page, [&] {
+    return page.As<PageWmlTaskMembers>().DoGo(url, u"options", S(t.go_task_label), u"", false, u"");
+  });
   if (is_show_good_sites) GoodSitesList();
 }
 
 void PageReadyMembers::GoodSitesList() {
-  PageObject& page = self();
+  PageCore& page = self();
   for (size_t i = 0; i < markup::kPortalSites.size(); ++i) {
     const markup::PortalSite& site = markup::kPortalSites[i];
-    auto link = [&] { return page.A(u"", S(site.url), S(site.NameIn(page.language()))); };
+    auto link = [&] { return Links(page).A(u"", S(site.url), S(site.NameIn(page.language()))); };
     if ((i + 1) % markup::kPortalsPerLine == 0) {
       WriteRowStep(page, link);
     } else {
@@ -144,16 +158,16 @@ std::u16string PageReadyMembers::DownPicList(const std::u16string& view_img_path
                                              const std::u16string& down_img_path,
                                              const std::u16string& tip,
                                              const std::u16string& split_mark) {
-  PageObject& page = self();
+  PageCore& page = self();
   Step([&] {
-    if (!page.state().Response) throw ScriptError(kErrObjectNotSet);
+    Response& response = Need(page.state().Response);
     // IA already filtered the tip; the link goes out as it is.
-    page.state().Response->Write(page.IA(view_img_path, down_img_path, tip) + split_mark);
+    response.Write(Links(page).IA(view_img_path, down_img_path, tip) + split_mark);
   });
   return {};
 }
 
-std::vector<MemberInfo> PageReadyMemberTable(const PageClassTraits& traits) {
+std::vector<MemberInfo> PageReadyMembers::MemberTable(const PageClassTraits& traits) {
   if (traits.family != Family::kW) return {};
   using R = PageReadyMembers;
   return ClassBuilder<R>(u"")

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "text/joining.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -41,12 +40,6 @@ std::u16string TableRow(std::u16string_view content, std::u16string_view mark,
   }
   out += u"</tr>";
   return out;
-}
-
-std::u16string WmlFontStyle(std::u16string_view filtered_content, std::u16string_view styles,
-                            std::u16string_view mark) {
-  // The WML form keeps the text's blanks.
-  return text::WrapInStyleTags(filtered_content, styles, mark);
 }
 
 }  // namespace zorvadel::markup

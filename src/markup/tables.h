@@ -1,6 +1,5 @@
-// WML tables and font styles: the table head, its rows and nested style
-// elements. Pure text work; the caller hands in its output filter, through
-// which every text shown to the reader passes.
+// WML tables: the table head and its rows. Pure text work; the caller hands
+// in its output filter, through which every text shown to the reader passes.
 #ifndef ZORVADEL_MARKUP_TABLES_H_
 #define ZORVADEL_MARKUP_TABLES_H_
 
@@ -25,12 +24,6 @@ std::u16string TableHead(int16_t columns, std::u16string_view align, const std::
 // `</tr>`; an empty `content` has no cells, an empty `mark` makes it one.
 std::u16string TableRow(std::u16string_view content, std::u16string_view mark,
                         const TextFilter& filter);
-
-// `filtered_content` wrapped in one element per name of the lower-cased
-// `styles` split at `mark`, the first name innermost. Names are used as they
-// stand (an empty one gives "<>" and "</>"); the content is not trimmed.
-std::u16string WmlFontStyle(std::u16string_view filtered_content, std::u16string_view styles,
-                            std::u16string_view mark);
 
 }  // namespace zorvadel::markup
 

@@ -1,24 +1,49 @@
-// The output filter Ascii of the page classes, TransWmlFile of the WML
-// classes and the group's member table. The text-only steps live in
-// output_filter.cc; the steps that the page's own members do (JToF, FToJ,
-// ReplaceString) are called through the page object, so a script that
-// replaces CC changes them the same way it changes those members.
-#include "zorvadel/output_members.h"
+// The output member group: the output filter Ascii, the response settings
+// that the page headers apply before their first write, the output
+// primitives through which running text reaches Response.Write (one write
+// per call, nothing kept in the object), TransWmlFile of the WML classes and
+// the group's member table. The text-only steps live in output_filter.cc;
+// the steps that the page's own members do (JToF, FToJ, ReplaceString) are
+// called through the page object, so a script that replaces CC changes them
+// the same way it changes those members.
+#include "zorvadel/output/output_members.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "output/output_filter.h"
-#include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/request_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
+#include "zorvadel/text/charset_members.h"
+#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
+namespace {
 
-PageObject& PageOutputMembers::self() { return static_cast<PageObject&>(*this); }
+constexpr std::u16string_view kRowBreak = u"<br/>";
+constexpr std::u16string_view kWmlContentType = u"text/vnd.wap.wml";
+constexpr uint32_t kUtf8CodePage = 65001;
+
+// The page's own character-form conversions, as the ChineseType setting
+// asks for them.
+std::u16string ToTraditional(PageCore& page, const std::u16string& text) {
+  return page.As<PageCharsetMembers>().JToF(text);
+}
+std::u16string ToSimplified(PageCore& page, const std::u16string& text) {
+  return page.As<PageCharsetMembers>().FToJ(text);
+}
+
+}  // namespace
+
+// ---- Output filter ---------------------------------------------------------------
 
 std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
-  PageObject& page = self();
+  PageCore& page = self();
   const PageState& state = page.state();
   const output::ChineseForm form = output::ChineseFormOf(state.ChineseType);
 
@@ -27,8 +52,8 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
     // otherwise), and its conversions already repair and escape.
     std::u16string result;
     Step([&] {
-      result = form == output::ChineseForm::kTraditional ? page.JToF(to_do_string)
-                                                        : page.FToJ(to_do_string);
+      result = form == output::ChineseForm::kTraditional ? ToTraditional(page, to_do_string)
+                                                         : ToSimplified(page, to_do_string);
     });
     return result;
   }
@@ -44,7 +69,8 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
 
   if (form != output::ChineseForm::kUnchanged) {
     Step([&] {
-      take(form == output::ChineseForm::kTraditional ? page.JToF(*text) : page.FToJ(*text));
+      take(form == output::ChineseForm::kTraditional ? ToTraditional(page, *text)
+                                                     : ToSimplified(page, *text));
     });
   }
   if (!state.TheStopWords.empty()) {
@@ -55,7 +81,8 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
   }
   if (!state.FontKeyWords.empty()) {
     Step([&] {
-      take(page.ReplaceString(state.FontKeyWords, *text, state.PreFontText, state.LastFontText));
+      take(page.As<PageTextMembers>().ReplaceString(state.FontKeyWords, *text, state.PreFontText,
+                                                    state.LastFontText));
     });
   }
   if (output::IsGb2312Coding(state.WapEnCoding)) {
@@ -65,18 +92,114 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
   return output::RepairAndEscape(*text, pinyin);
 }
 
+// ---- Response settings ---------------------------------------------------------
+
+void PageOutputMembers::SetUtf8Response() {
+  PageState& state = self().state();
+  // Each setting on its own: an engine that refuses one (say, once output
+  // has gone out) still gets the others.
+  Step([&] { Need(state.Response).SetCharset(u"utf-8"); });
+  Step([&] { Need(state.Session).SetCodePage(kUtf8CodePage); });
+  Step([&] { Need(state.Response).SetExpires(0); });
+}
+
+void PageOutputMembers::PutWmlContentType() {
+  PageCore& page = self();
+  std::u16string displayer;
+  Step([&] { displayer = page.As<PageRequestMembers>().Displayer(); });
+  if (displayer != u"Web") {
+    Step([&] { Need(page.state().Response).SetContentType(kWmlContentType); });
+  }
+  SetUtf8Response();
+}
+
+// ---- Output primitives -----------------------------------------------------------
+
+std::u16string PageOutputMembers::Converted(const std::u16string& content) {
+  PageCore& page = self();
+  switch (output::ChineseFormOf(page.state().ChineseType)) {
+    case output::ChineseForm::kTraditional:
+      return ToTraditional(page, content);
+    case output::ChineseForm::kSimplified:
+      return ToSimplified(page, content);
+    case output::ChineseForm::kUnchanged:
+      break;
+  }
+  return content;
+}
+
+void PageOutputMembers::WriteOut(const std::u16string& content) {
+  PageCore& page = self();
+  switch (page.family()) {
+    case Family::kP:
+      return;
+    case Family::kW: {
+      // The WML classes let the error reach the caller.
+      const std::u16string text = Ascii(content);
+      Need(page.state().Response).Write(text);
+      return;
+    }
+    case Family::kX: {
+      std::u16string text;
+      Step([&] { text = Ascii(content); });
+      Step([&] { Need(page.state().Response).Write(text); });
+      return;
+    }
+  }
+}
+
+void PageOutputMembers::WriteRow(const std::u16string& content) {
+  PageCore& page = self();
+  if (page.family() == Family::kP) return;
+  std::u16string text;
+  Step([&] { text = Ascii(content); });
+  text.append(kRowBreak);
+  Step([&] { Need(page.state().Response).Write(text); });
+}
+
+void PageOutputMembers::WriteLine(const std::u16string& content) {
+  PageCore& page = self();
+  if (page.family() == Family::kP) return;
+  std::u16string text;
+  Step([&] { text = Converted(content); });
+  Step([&] { Need(page.state().Response).Write(text); });
+}
+
+void PageOutputMembers::WriteTo(const std::u16string& content) {
+  PageCore& page = self();
+  if (page.family() == Family::kP) return;
+  std::u16string text;
+  Step([&] { text = Converted(content); });
+  text.append(kRowBreak);
+  Step([&] { Need(page.state().Response).Write(text); });
+}
+
+std::u16string PageOutputMembers::WriteOutText(const std::u16string& content) {
+  std::u16string text;
+  Step([&] { text = Ascii(content); });
+  return text;
+}
+
+std::u16string PageOutputMembers::WriteRowText(const std::u16string& content) {
+  std::u16string text;
+  Step([&] { text = Ascii(content); });
+  text.append(kRowBreak);
+  return text;
+}
+
+// ---- WML files ---------------------------------------------------------------------
+
 Variant PageOutputMembers::TransWmlFile(const std::u16string& wml_code, bool gb2312_to_utf8) {
-  PageObject& page = self();
   std::u16string r;
   if (gb2312_to_utf8) {
-    r = page.Ascii(wml_code);
+    r = Ascii(wml_code);
     // A tab goes, a CR LF pair comes back as a line break, and a lone CR or
     // LF stays a reference.
     Step([&] { r = Replace(r, u"&#x9;", u""); });
     Step([&] { r = Replace(r, u"&#xD;&#xA;", u"\r\n"); });
     Step([&] { r = Replace(r, u"encoding=\"gb2312\"", u"encoding=\"utf-8\""); });
   } else {
-    r = page.UtfToGb(wml_code);
+    r = self().As<PageCharsetMembers>().UtfToGb(wml_code);
     Step([&] {
       r = Replace(r, u"<?xml version=\"1.0\"?>", u"<?xml version=\"1.0\" encoding=\"gb2312\"?>");
     });
@@ -85,7 +208,9 @@ Variant PageOutputMembers::TransWmlFile(const std::u16string& wml_code, bool gb2
   return Variant(std::move(r));
 }
 
-std::vector<MemberInfo> PageOutputMemberTable(const PageClassTraits& traits) {
+// ---- Member table ------------------------------------------------------------------
+
+std::vector<MemberInfo> PageOutputMembers::MemberTable(const PageClassTraits& traits) {
   using P = PageOutputMembers;
   ClassBuilder<P> builder(u"");
   if (traits.family == Family::kP) {

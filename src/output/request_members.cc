@@ -2,7 +2,7 @@
 // (their searches live in terminal.cc and sql_guard.cc), and the small
 // members around the request. Every member suppresses its errors step by
 // step; a missing context object fails its step like an unset object would.
-#include "zorvadel/request_members.h"
+#include "zorvadel/output/request_members.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,21 +11,15 @@
 
 #include "output/sql_guard.h"
 #include "output/terminal.h"
-#include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
+#include "zorvadel/text/charset_members.h"
 
 namespace zorvadel {
 namespace {
-
-constexpr int32_t kObjectRequired = 424;
-
-// The context object, or error 424 when page start never stored it.
-template <typename T>
-T& Need(const std::shared_ptr<T>& object) {
-  if (!object) throw ScriptError(kObjectRequired);
-  return *object;
-}
 
 // The value of the request item as text; an item that does not exist reads
 // as an empty text.
@@ -35,20 +29,36 @@ std::u16string RequestItemText(const PageState& state, const std::u16string& nam
 
 std::u16string DoubleQuotes(std::u16string_view text) { return Replace(text, u"'", u"''"); }
 
-}  // namespace
+// The table's answer for the user agent it was last asked about on this
+// thread: members ask the terminal kind again and again within one page, and
+// the answer depends on the agent text and the empty-agent rule alone.
+const output::TerminalRow* MatchTerminalOnce(const std::u16string& agent,
+                                             bool empty_agent_is_unknown) {
+  struct LastMatch {
+    std::u16string agent;
+    bool empty_agent_is_unknown = false;
+    const output::TerminalRow* row = nullptr;
+    bool valid = false;
+  };
+  thread_local LastMatch last;
+  if (!last.valid || last.empty_agent_is_unknown != empty_agent_is_unknown || last.agent != agent) {
+    const output::TerminalRow* row = output::MatchTerminal(agent, empty_agent_is_unknown);
+    last.valid = false;
+    last.agent = agent;
+    last.empty_agent_is_unknown = empty_agent_is_unknown;
+    last.row = row;
+    last.valid = true;
+  }
+  return last.row;
+}
 
-PageObject& PageRequestMembers::self() { return static_cast<PageObject&>(*this); }
+}  // namespace
 
 // ---- Terminal detection ---------------------------------------------------------
 
 std::u16string PageRequestMembers::Displayer() {
   PageState& state = self().state();
-  if (!matched_ || matched_agent_ != state.Terminal) {
-    matched_row_ = output::MatchTerminal(state.Terminal, self().family() == Family::kP);
-    matched_agent_ = state.Terminal;
-    matched_ = true;
-  }
-  const output::TerminalRow* row = matched_row_;
+  const output::TerminalRow* row = MatchTerminalOnce(state.Terminal, self().family() == Family::kP);
   if (row == nullptr) {
     state.DisplayerInfo = output::kUnrecognisedInfo;
     state.DisplayerUA = state.PhoneUserAgent;
@@ -59,7 +69,7 @@ std::u16string PageRequestMembers::Displayer() {
   return std::u16string(row->kind);
 }
 
-std::u16string PageRequestMembers::PhoneType() { return {}; }
+std::u16string PageRequestMembers::PhoneType() const { return {}; }
 
 // ---- SQL-injection guard ----------------------------------------------------------
 
@@ -81,13 +91,13 @@ bool PageRequestMembers::SQLInjection() {
 // ---- Request members ----------------------------------------------------------------
 
 std::u16string PageRequestMembers::SubmitText(const std::u16string& to_do_string) {
-  std::u16string filtered = self().Ascii(to_do_string);
+  std::u16string filtered = self().As<PageOutputMembers>().Ascii(to_do_string);
   std::u16string result;
   Step([&] { result = Need(self().state().Server).URLEncode(filtered); });
   return result;
 }
 
-std::u16string PageRequestMembers::SafeRequest(const std::u16string& to_do_string) {
+std::u16string PageRequestMembers::SafeRequest(const std::u16string& to_do_string) const {
   std::u16string result;
   Step([&] { result = Trim(DoubleQuotes(RequestItemText(self().state(), to_do_string))); });
   return result;
@@ -99,12 +109,12 @@ std::u16string PageRequestMembers::SafeRequest(const std::u16string& to_do_strin
 std::u16string PageRequestMembers::RequestText(const std::u16string& to_do_string) {
   std::u16string value;
   if (!Step([&] { value = RequestItemText(self().state(), to_do_string); })) return {};
-  return Trim(DoubleQuotes(self().UtfToGb(value)));
+  return Trim(DoubleQuotes(self().As<PageCharsetMembers>().UtfToGb(value)));
 }
 
 // The generator is seeded once per process, on its first draw: reseeding
 // from the clock on every call gave calls close together the same number.
-int16_t PageRequestMembers::RndNumber(int16_t upper_bound, int16_t lower_bound) {
+int16_t PageRequestMembers::RndNumber(int16_t upper_bound, int16_t lower_bound) const {
   float r = Rnd();
   int32_t difference = int32_t{upper_bound} - lower_bound;
   if (difference < INT16_MIN || difference > INT16_MAX) return 0;
@@ -113,13 +123,13 @@ int16_t PageRequestMembers::RndNumber(int16_t upper_bound, int16_t lower_bound) 
   return static_cast<int16_t>(std::floor(span * static_cast<double>(r) + lower_bound));
 }
 
-std::u16string PageRequestMembers::GetHostName() {
+std::u16string PageRequestMembers::GetHostName() const {
   std::u16string host;
   Step([&] { host = Need(self().state().Request).ServerVariables(u"HTTP_HOST"); });
   return host;
 }
 
-std::u16string PageRequestMembers::GetDoMain() {
+std::u16string PageRequestMembers::GetDoMain() const {
   std::u16string host = GetHostName();
   size_t dot = host.find(u'.');
   if (dot == std::u16string::npos) return host;
@@ -134,7 +144,7 @@ void PageRequestMembers::Redirect(const std::u16string& go_url) {
 
 // ---- Member table -----------------------------------------------------------------
 
-std::vector<MemberInfo> PageRequestMemberTable(const PageClassTraits& traits) {
+std::vector<MemberInfo> PageRequestMembers::MemberTable(const PageClassTraits& traits) {
   using M = PageRequestMembers;
   ClassBuilder<M> builder(u"");
   builder.Method<&M::Displayer>(u"Displayer")

@@ -33,7 +33,9 @@ std::u16string ReplaceString(std::u16string_view keywords, std::u16string_view t
 // lower-cased `styles` (split at `mark`), the first name innermost.
 std::u16string FontStyle(std::u16string_view content, std::u16string_view styles,
                          std::u16string_view mark);
-// The tags of FontStyle around `content` as it stands (no trimming).
+// The tags of FontStyle around `content` as it stands (no trimming): the
+// WML classes' FontStyle. Names are used as they stand, so an empty one
+// gives "<>" and "</>".
 std::u16string WrapInStyleTags(std::u16string_view content, std::u16string_view styles,
                                std::u16string_view mark);
 

@@ -1,143 +1,118 @@
-// The text member group: Common runs the pure functions of this folder; the
-// page classes forward to their CC, except where a class carries its own
-// copy of a member.
-#include "zorvadel/text_members.h"
+// The text member group. None of the text functions can fail on a string,
+// so Common's step-by-step error suppression has nothing to catch; the
+// page classes' own filtering and writing can, and are guarded.
+#include "zorvadel/text/text_members.h"
 
 #include <string>
 #include <vector>
 
-#include "markup/tables.h"
 #include "text/cut_repair.h"
 #include "text/html_escape.h"
 #include "text/joining.h"
-#include "zorvadel/classes.h"
 #include "zorvadel/member_table.h"
+#include "zorvadel/need.h"
+#include "zorvadel/output/output_members.h"
+#include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
 
-// ---- Common --------------------------------------------------------------------
-// None of these can fail on a string, so their step-by-step error
-// suppression has nothing to catch.
-
-std::u16string CommonTextMembers::HtmlEnCode(const std::u16string& to_do_string) {
-  return text::HtmlEnCode(to_do_string);
+template <typename Core>
+std::u16string TextMembers<Core>::OutputFilter(const std::u16string& text)
+  requires TextMembers::kOnPage
+{
+  return this->self().template As<PageOutputMembers>().Ascii(text);
 }
 
-std::u16string CommonTextMembers::HTMLDecode(const std::u16string& to_do_string) {
-  return text::HTMLDecode(to_do_string);
+template <typename Core>
+std::u16string TextMembers<Core>::HtmlEnCode(const std::u16string& to_do_string) {
+  return this->Shared([&](Common&) { return text::HtmlEnCode(to_do_string); });
 }
 
-std::u16string CommonTextMembers::SpecialMark(const std::u16string& process_content) {
-  return text::SpecialMark(process_content);
+template <typename Core>
+Variant TextMembers<Core>::HtmlEnCodeVariant(const std::u16string& to_do_string)
+  requires TextMembers::kOnPage
+{
+  bool done = false;
+  std::u16string result = this->Shared([&](Common&) {
+    std::u16string encoded = text::HtmlEnCode(to_do_string);
+    done = true;
+    return encoded;
+  });
+  return done ? Variant(std::move(result)) : Variant();
 }
 
-std::u16string CommonTextMembers::DelSpecialMark(const std::u16string& process_content) {
-  return text::DelSpecialMark(process_content);
+template <typename Core>
+std::u16string TextMembers<Core>::HTMLDecode(const std::u16string& to_do_string) {
+  return this->Shared([&](Common&) { return text::HTMLDecode(to_do_string); });
 }
 
-std::u16string CommonTextMembers::EnterHebing(const std::u16string& process_content) {
-  return text::EnterHebing(process_content);
+template <typename Core>
+std::u16string TextMembers<Core>::SpecialMark(const std::u16string& process_content) {
+  return this->Shared([&](Common&) { return text::SpecialMark(process_content); });
 }
 
-std::u16string CommonTextMembers::FixCodes(const std::u16string& to_show_content) {
-  return text::FixCodes(to_show_content);
+template <typename Core>
+std::u16string TextMembers<Core>::DelSpecialMark(const std::u16string& process_content) {
+  return this->Shared([&](Common&) { return text::DelSpecialMark(process_content); });
 }
 
-std::u16string CommonTextMembers::SplitText(const std::u16string& content,
+template <typename Core>
+std::u16string TextMembers<Core>::EnterHebing(const std::u16string& process_content) {
+  return this->Shared([&](Common&) { return text::EnterHebing(process_content); });
+}
+
+template <typename Core>
+std::u16string TextMembers<Core>::FixCodes(const std::u16string& to_show_content) {
+  return this->Shared([&](Common&) { return text::FixCodes(to_show_content); });
+}
+
+template <typename Core>
+std::u16string TextMembers<Core>::FixWmlCode(const std::u16string& to_show_content) {
+  return FixCodes(to_show_content);
+}
+
+template <typename Core>
+std::u16string TextMembers<Core>::SplitText(const std::u16string& content,
                                             const std::u16string& split_mark,
                                             const std::u16string& pre_text,
                                             const std::u16string& last_text,
                                             const std::u16string& split_char) {
-  return text::SplitText(content, split_mark, pre_text, last_text, split_char);
+  if constexpr (TextMembers::kOnPage) {
+    // The WML classes carry their own copy, which leaves CC alone.
+    if (this->self().family() == Family::kW) {
+      return text::SplitText(content, split_mark, pre_text, last_text, split_char);
+    }
+  }
+  return this->Shared([&](Common&) {
+    return text::SplitText(content, split_mark, pre_text, last_text, split_char);
+  });
 }
 
-std::u16string CommonTextMembers::SplitRichText(const std::u16string& names,
+template <typename Core>
+std::u16string TextMembers<Core>::SplitRichText(const std::u16string& names,
                                                 const std::u16string& values,
                                                 const std::u16string& split_mark,
                                                 const std::u16string& pre_text,
                                                 const std::u16string& mid_text,
                                                 const std::u16string& last_text) {
-  return text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text);
-}
-
-std::u16string CommonTextMembers::FontStyle(const std::u16string& content,
-                                            const std::u16string& style_string,
-                                            const std::u16string& split_mark) {
-  return text::FontStyle(content, style_string, split_mark);
-}
-
-std::u16string CommonTextMembers::ReplaceString(const std::u16string& key_words,
-                                                const std::u16string& to_do_string,
-                                                const std::u16string& pre_text,
-                                                const std::u16string& last_text) {
-  return text::ReplaceString(key_words, to_do_string, pre_text, last_text);
-}
-
-// ---- Page classes --------------------------------------------------------------
-
-PageObject& PageTextMembers::self() { return static_cast<PageObject&>(*this); }
-
-std::u16string PageTextMembers::OutputFilter(const std::u16string& text) {
-  return self().Ascii(text);
-}
-
-std::u16string PageTextMembers::HtmlEnCode(const std::u16string& to_do_string) {
-  return self().ForwardToCC([&](Common& cc) { return cc.HtmlEnCode(to_do_string); });
-}
-
-std::u16string PageTextMembers::HTMLDecode(const std::u16string& to_do_string) {
-  return self().ForwardToCC([&](Common& cc) { return cc.HTMLDecode(to_do_string); });
-}
-
-std::u16string PageTextMembers::SpecialMark(const std::u16string& process_content) {
-  return self().ForwardToCC([&](Common& cc) { return cc.SpecialMark(process_content); });
-}
-
-std::u16string PageTextMembers::DelSpecialMark(const std::u16string& process_content) {
-  return self().ForwardToCC([&](Common& cc) { return cc.DelSpecialMark(process_content); });
-}
-
-std::u16string PageTextMembers::FixCodes(const std::u16string& to_show_content) {
-  return self().ForwardToCC([&](Common& cc) { return cc.FixCodes(to_show_content); });
-}
-
-std::u16string PageTextMembers::FixWmlCode(const std::u16string& to_show_content) {
-  return self().ForwardToCC([&](Common& cc) { return cc.FixCodes(to_show_content); });
-}
-
-std::u16string PageTextMembers::SplitText(const std::u16string& content,
-                                          const std::u16string& split_mark,
-                                          const std::u16string& pre_text,
-                                          const std::u16string& last_text,
-                                          const std::u16string& split_char) {
-  // The WML classes carry their own copy, which leaves CC alone.
-  if (self().family() == Family::kW) {
-    return text::SplitText(content, split_mark, pre_text, last_text, split_char);
+  if constexpr (TextMembers::kOnPage) {
+    if (this->self().family() == Family::kW) {
+      return text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text);
+    }
   }
-  return self().ForwardToCC([&](Common& cc) {
-    return cc.SplitText(content, split_mark, pre_text, last_text, split_char);
-  });
-}
-
-std::u16string PageTextMembers::SplitRichText(const std::u16string& names,
-                                              const std::u16string& values,
-                                              const std::u16string& split_mark,
-                                              const std::u16string& pre_text,
-                                              const std::u16string& mid_text,
-                                              const std::u16string& last_text) {
-  if (self().family() == Family::kW) {
+  return this->Shared([&](Common&) {
     return text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text);
-  }
-  return self().ForwardToCC([&](Common& cc) {
-    return cc.SplitRichText(names, values, split_mark, pre_text, mid_text, last_text);
   });
 }
 
-void PageTextMembers::SplitMultiText(const std::u16string& show_content,
-                                     const std::u16string& split_mark,
-                                     const std::u16string& pre_text,
-                                     const std::u16string& last_text) {
+template <typename Core>
+void TextMembers<Core>::SplitMultiText(const std::u16string& show_content,
+                                       const std::u16string& split_mark,
+                                       const std::u16string& pre_text,
+                                       const std::u16string& last_text)
+  requires TextMembers::kOnPage
+{
   const std::vector<std::u16string> contents = Split(show_content, split_mark);
   const std::vector<std::u16string> pres = Split(pre_text, split_mark);
   const std::vector<std::u16string> lasts = Split(last_text, split_mark);
@@ -149,113 +124,97 @@ void PageTextMembers::SplitMultiText(const std::u16string& show_content,
       std::u16string line = OutputFilter(pres[i]);
       line += OutputFilter(contents[i]);
       line += OutputFilter(lasts[i]);
-      if (!self().state().Response) throw ScriptError(kErrObjectNotSet);
-      self().state().Response->Write(line);
+      Need(this->self().state().Response).Write(line);
     });
   }
 }
 
-std::u16string PageTextMembers::ReplaceString(const std::u16string& key_words,
-                                              const std::u16string& to_do_string,
-                                              const std::u16string& pre_text,
-                                              const std::u16string& last_text) {
-  return self().ForwardToCC([&](Common& cc) {
-    return cc.ReplaceString(key_words, to_do_string, pre_text, last_text);
+template <typename Core>
+std::u16string TextMembers<Core>::ReplaceString(const std::u16string& key_words,
+                                                const std::u16string& to_do_string,
+                                                const std::u16string& pre_text,
+                                                const std::u16string& last_text) {
+  return this->Shared([&](Common&) {
+    return text::ReplaceString(key_words, to_do_string, pre_text, last_text);
   });
 }
 
-std::u16string PageTextMembers::FontStyle(const std::u16string& content,
-                                          const std::u16string& style_string,
-                                          const std::u16string& split_mark) {
-  // When the filter fails, the empty text goes on.
-  std::u16string filtered;
-  Step([&] { filtered = OutputFilter(content); });
-  // The WML classes build the elements themselves and keep the text as the
-  // filter left it, blanks at the ends included.
-  if (self().family() == Family::kW) {
-    return markup::WmlFontStyle(filtered, style_string, split_mark);
-  }
-  return self().ForwardToCC(
-      [&](Common& cc) { return cc.FontStyle(filtered, style_string, split_mark); });
-}
-
-// ---- Member tables -------------------------------------------------------------
-
-namespace {
-
-// EnXML's HtmlEnCode hands its result back as a Variant; a failed call gives
-// an Empty one rather than "".
-Variant HtmlEnCodeVariant(PageTextMembers& page, const std::u16string& to_do_string) {
-  bool done = false;
-  std::u16string result = static_cast<PageObject&>(page).ForwardToCC([&](Common& cc) {
-    std::u16string encoded = cc.HtmlEnCode(to_do_string);
-    done = true;
-    return encoded;
-  });
-  return done ? Variant(std::move(result)) : Variant();
-}
-
-}  // namespace
-
-std::vector<MemberInfo> CommonTextMemberTable() {
-  using C = CommonTextMembers;
-  return ClassBuilder<C>(u"")
-      .Method<&C::HtmlEnCode>(u"HtmlEnCode", {Req(u"ToDoString")})
-      .Method<&C::HTMLDecode>(u"HTMLDecode", {Req(u"ToDoString")})
-      .Method<&C::SpecialMark>(u"SpecialMark", {Req(u"ProcessContent")})
-      .Method<&C::DelSpecialMark>(u"DelSpecialMark", {Req(u"ProcessContent")})
-      .Method<&C::EnterHebing>(u"EnterHebing", {Req(u"ProcessContent")})
-      .Method<&C::FixCodes>(u"FixCodes", {Req(u"ToShowContent")})
-      .Method<&C::SplitText>(u"SplitText", {Req(u"Content"), Req(u"SplitMark"), Req(u"PreText"),
-                                            Req(u"LastText"), Req(u"SplitChar")})
-      .Method<&C::SplitRichText>(u"SplitRichText",
-                                 {Req(u"Names"), Req(u"Values"), Req(u"SplitMark"),
-                                  Req(u"PreText"), Req(u"MidText"), Req(u"LastText")})
-      .Method<&C::FontStyle>(u"FontStyle", {Req(u"Content"), Opt(u"StyleString", u""),
-                                            Opt(u"SplitMark", u" ")})
-      .Method<&C::ReplaceString>(u"ReplaceString", {Req(u"KeyWords"), Req(u"ToDoString"),
-                                                    Req(u"PreText"), Req(u"LastText")})
-      .BuildMembers();
-}
-
-std::vector<MemberInfo> PageTextMemberTable(const PageClassTraits& traits) {
-  using P = PageTextMembers;
-  const bool xhtml = traits.family == Family::kX;
-  const bool wml = traits.family == Family::kW;
-  const bool php = traits.family == Family::kP;
-  ClassBuilder<P> builder(u"");
-  if (!php) {
-    if (xhtml && traits.language == PageLanguage::kEnglish) {
-      builder.Method<&HtmlEnCodeVariant>(u"HtmlEnCode", {Req(u"ToDoString")});
-    } else {
-      builder.Method<&P::HtmlEnCode>(u"HtmlEnCode", {Req(u"ToDoString")});
+template <typename Core>
+std::u16string TextMembers<Core>::FontStyle(const std::u16string& content,
+                                            const std::u16string& style_string,
+                                            const std::u16string& split_mark) {
+  if constexpr (TextMembers::kOnPage) {
+    // When the filter fails, the empty text goes on.
+    std::u16string filtered;
+    Step([&] { filtered = OutputFilter(content); });
+    // The WML classes keep the text as the filter left it, blanks at the
+    // ends included.
+    if (this->self().family() == Family::kW) {
+      return text::WrapInStyleTags(filtered, style_string, split_mark);
     }
-    builder.Method<&P::HTMLDecode>(u"HTMLDecode", {Req(u"ToDoString")});
-  }
-  builder.Method<&P::SpecialMark>(u"SpecialMark", {Req(u"ProcessContent")})
-      .Method<&P::DelSpecialMark>(u"DelSpecialMark", {Req(u"ProcessContent")});
-  if (wml) {
-    builder.Method<&P::FixWmlCode>(u"FixWmlCode", {Req(u"ToShowContent")});
+    return this->Shared(
+        [&](Common&) { return text::FontStyle(filtered, style_string, split_mark); });
   } else {
-    builder.Method<&P::FixCodes>(u"FixCodes", {Req(u"ToShowContent")});
+    return text::FontStyle(content, style_string, split_mark);
   }
-  if (!php) {
-    builder
-        .Method<&P::SplitText>(u"SplitText", {Req(u"Content"), Req(u"SplitMark"), Req(u"PreText"),
-                                              Req(u"LastText"), Req(u"SplitChar")})
-        .Method<&P::SplitRichText>(u"SplitRichText",
-                                   {Req(u"Names"), Req(u"Values"), Req(u"SplitMark"),
-                                    Req(u"PreText"), Req(u"MidText"), Req(u"LastText")})
-        .Method<&P::SplitMultiText>(u"SplitMultiText", {Req(u"ShowContent"), Req(u"SplitMark"),
-                                                        Req(u"PreText"), Req(u"LastText")})
-        .Method<&P::ReplaceString>(u"ReplaceString", {Req(u"KeyWords"), Req(u"ToDoString"),
-                                                      Req(u"PreText"), Req(u"LastText")});
-  }
-  if (xhtml || wml) {
-    builder.Method<&P::FontStyle>(u"FontStyle", {Req(u"Content"), Opt(u"StyleString", u""),
-                                                 Opt(u"SplitMark", u" ")});
-  }
-  return builder.BuildMembers();
 }
+
+template <typename Core>
+std::vector<MemberInfo> TextMembers<Core>::MemberTable(const TableHost& host) {
+  using G = TextMembers;
+  using H = TableHost;
+  const PageClassTraits* page = host.page();
+  const std::vector<ParamSpec> font_style = {Req(u"Content"), Opt(u"StyleString", u""),
+                                             Opt(u"SplitMark", u" ")};
+  ClassBuilder<G> b(u"");
+  if (host.In(H::kCommon | H::kXW)) {
+    if constexpr (G::kOnPage) {
+      if (page->family == Family::kX && page->language == PageLanguage::kEnglish) {
+        b.template Method<&G::HtmlEnCodeVariant>(u"HtmlEnCode", {Req(u"ToDoString")});
+      } else {
+        b.template Method<&G::HtmlEnCode>(u"HtmlEnCode", {Req(u"ToDoString")});
+      }
+    } else {
+      b.template Method<&G::HtmlEnCode>(u"HtmlEnCode", {Req(u"ToDoString")});
+    }
+    b.template Method<&G::HTMLDecode>(u"HTMLDecode", {Req(u"ToDoString")});
+  }
+  b.template Method<&G::SpecialMark>(u"SpecialMark", {Req(u"ProcessContent")})
+      .template Method<&G::DelSpecialMark>(u"DelSpecialMark", {Req(u"ProcessContent")});
+  if (host.In(H::kCommon)) {
+    b.template Method<&G::EnterHebing>(u"EnterHebing", {Req(u"ProcessContent")});
+  }
+  if (host.In(H::kW)) {
+    b.template Method<&G::FixWmlCode>(u"FixWmlCode", {Req(u"ToShowContent")});
+  } else {
+    b.template Method<&G::FixCodes>(u"FixCodes", {Req(u"ToShowContent")});
+  }
+  if (host.In(H::kCommon | H::kXW)) {
+    b.template Method<&G::SplitText>(u"SplitText", {Req(u"Content"), Req(u"SplitMark"),
+                                                    Req(u"PreText"), Req(u"LastText"),
+                                                    Req(u"SplitChar")})
+        .template Method<&G::SplitRichText>(u"SplitRichText",
+                                            {Req(u"Names"), Req(u"Values"), Req(u"SplitMark"),
+                                             Req(u"PreText"), Req(u"MidText"), Req(u"LastText")});
+  }
+  if constexpr (G::kOnPage) {
+    if (host.In(H::kXW)) {
+      b.template Method<&G::SplitMultiText>(u"SplitMultiText",
+                                            {Req(u"ShowContent"), Req(u"SplitMark"),
+                                             Req(u"PreText"), Req(u"LastText")});
+    }
+  }
+  // Common lists FontStyle before ReplaceString, the page classes after it.
+  if (host.In(H::kCommon)) b.template Method<&G::FontStyle>(u"FontStyle", font_style);
+  if (host.In(H::kCommon | H::kXW)) {
+    b.template Method<&G::ReplaceString>(u"ReplaceString", {Req(u"KeyWords"), Req(u"ToDoString"),
+                                                            Req(u"PreText"), Req(u"LastText")});
+  }
+  if (host.In(H::kXW)) b.template Method<&G::FontStyle>(u"FontStyle", font_style);
+  return b.BuildMembers();
+}
+
+template class TextMembers<Common>;
+template class TextMembers<PageCore>;
 
 }  // namespace zorvadel

@@ -13,8 +13,8 @@
 
 #include "markup/frame_test_util.h"
 #include "markup/xml_check.h"
-#include "zorvadel/form_members.h"
-#include "zorvadel/link_members.h"
+#include "zorvadel/markup/form_members.h"
+#include "zorvadel/markup/link_members.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::frame_test {
@@ -126,8 +126,9 @@ TEST(WmlPage, ScriptCallsEveryBuilderOnce) {
     if (step.kind != Kind::kScriptText) called.insert(step.member);
   }
   std::multiset<std::u16string> builders = {u"FontStyle"};
-  for (const auto& table : {PageLinkMemberTable(page.object->traits()),
-                            PageFormMemberTable(page.object->traits())}) {
+  for (const auto& table : {PageLinkMembers::MemberTable(page.object->traits()),
+                            PageWmlTaskMembers::MemberTable(page.object->traits()),
+                            PageFormMembers::MemberTable(page.object->traits())}) {
     for (const MemberInfo& member : table) builders.insert(member.name);
   }
   EXPECT_EQ(called, builders);

@@ -1,8 +1,8 @@
 // The fixed texts of the page classes, one table per language. Members take
 // every word they write from here, so the Chinese and English classes share
 // their code.
-#ifndef ZORVADEL_TEXTS_PAGE_TEXTS_H_
-#define ZORVADEL_TEXTS_PAGE_TEXTS_H_
+#ifndef ZORVADEL_COMPONENT_PAGE_TEXTS_H_
+#define ZORVADEL_COMPONENT_PAGE_TEXTS_H_
 
 #include <string_view>
 
@@ -26,4 +26,4 @@ const PageTexts& TextsFor(PageLanguage language);
 
 }  // namespace zorvadel
 
-#endif  // ZORVADEL_TEXTS_PAGE_TEXTS_H_
+#endif  // ZORVADEL_COMPONENT_PAGE_TEXTS_H_

@@ -10,6 +10,7 @@
 //   HtmlEnCode, HTMLDecode     all but PHPXML (EnXML's HtmlEnCode gives a
 //                              Variant when called by name)
 //   SpecialMark, DelSpecialMark  every page class
+//   EnterHebing                Common only
 //   FixCodes                   XML, EnXML, PHPXML
 //   FixWmlCode                 WAP, EnWAP (the same repair as FixCodes)
 //   SplitText, SplitRichText   XML, EnXML forward; WAP, EnWAP run their own
@@ -28,15 +29,13 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class Common;
-class PageObject;
-struct PageClassTraits;
-
-class CommonTextMembers {
+template <typename Core>
+class TextMembers : public MemberGroup<TextMembers<Core>, Core> {
  public:
   // Markup characters as entities, tabs as four blanks, CR as CR LF, blanks
   // as "&nbsp;" where a browser would fold them.
@@ -51,34 +50,9 @@ class CommonTextMembers {
   std::u16string EnterHebing(const std::u16string& process_content);
   // Repair of a piece cut out of a longer markup text.
   std::u16string FixCodes(const std::u16string& to_show_content);
-
-  std::u16string SplitText(const std::u16string& content, const std::u16string& split_mark,
-                           const std::u16string& pre_text, const std::u16string& last_text,
-                           const std::u16string& split_char);
-  std::u16string SplitRichText(const std::u16string& names, const std::u16string& values,
-                               const std::u16string& split_mark, const std::u16string& pre_text,
-                               const std::u16string& mid_text, const std::u16string& last_text);
-  // By name, StyleString defaults to "" and SplitMark to one blank.
-  std::u16string FontStyle(const std::u16string& content, const std::u16string& style_string,
-                           const std::u16string& split_mark);
-  std::u16string ReplaceString(const std::u16string& key_words,
-                               const std::u16string& to_do_string,
-                               const std::u16string& pre_text, const std::u16string& last_text);
-
- protected:
-  CommonTextMembers() = default;
-  ~CommonTextMembers() = default;
-};
-
-class PageTextMembers {
- public:
-  std::u16string HtmlEnCode(const std::u16string& to_do_string);
-  std::u16string HTMLDecode(const std::u16string& to_do_string);
-  std::u16string SpecialMark(const std::u16string& process_content);
-  std::u16string DelSpecialMark(const std::u16string& process_content);
-  std::u16string FixCodes(const std::u16string& to_show_content);
   // The WML classes' name for FixCodes.
   std::u16string FixWmlCode(const std::u16string& to_show_content);
+
   std::u16string SplitText(const std::u16string& content, const std::u16string& split_mark,
                            const std::u16string& pre_text, const std::u16string& last_text,
                            const std::u16string& split_char);
@@ -89,29 +63,31 @@ class PageTextMembers {
   // filtered PreText piece, content piece and LastText piece of the same
   // number in one write; a piece whose frame pieces are missing is skipped.
   void SplitMultiText(const std::u16string& show_content, const std::u16string& split_mark,
-                      const std::u16string& pre_text, const std::u16string& last_text);
+                      const std::u16string& pre_text, const std::u16string& last_text)
+    requires TextMembers::kOnPage;
   std::u16string ReplaceString(const std::u16string& key_words,
                                const std::u16string& to_do_string,
                                const std::u16string& pre_text, const std::u16string& last_text);
-  // The content passes the output filter first. The XHTML classes forward
-  // to CC; the WML classes nest the elements themselves around the filtered
-  // text, untrimmed (markup/tables.h).
+  // By name, StyleString defaults to "" and SplitMark to one blank. On a
+  // page the content passes the output filter first; the XHTML classes then
+  // forward to CC, the WML classes nest the elements themselves around the
+  // filtered text, untrimmed.
   std::u16string FontStyle(const std::u16string& content, const std::u16string& style_string,
                            const std::u16string& split_mark);
 
- protected:
-  PageTextMembers() = default;
-  ~PageTextMembers() = default;
+  static std::vector<MemberInfo> MemberTable(const TableHost& host);
 
  private:
-  PageObject& self();
   // The page's output filter Ascii.
-  std::u16string OutputFilter(const std::u16string& text);
+  std::u16string OutputFilter(const std::u16string& text)
+    requires TextMembers::kOnPage;
+  // EnXML's HtmlEnCode by name: the result as a Variant, Empty when the
+  // call fails.
+  Variant HtmlEnCodeVariant(const std::u16string& to_do_string)
+    requires TextMembers::kOnPage;
 };
 
-// The members these groups add to Common's interface and to a page class's.
-std::vector<MemberInfo> CommonTextMemberTable();
-std::vector<MemberInfo> PageTextMemberTable(const PageClassTraits& traits);
+ZORVADEL_SHARED_GROUP(TextMembers, Text);
 
 }  // namespace zorvadel
 

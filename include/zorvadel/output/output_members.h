@@ -23,14 +23,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
-struct PageClassTraits;
-
-class PageOutputMembers {
+class PageOutputMembers : public MemberGroup<PageOutputMembers, PageCore> {
  public:
   // The output filter; never raises. XML, EnXML, WAP, EnWAP: the
   // simplified/traditional conversion that ChineseType picks ("complex",
@@ -70,17 +68,12 @@ class PageOutputMembers {
   // encoding="gb2312". Never raises.
   Variant TransWmlFile(const std::u16string& wml_code, bool gb2312_to_utf8 = true);
 
- protected:
-  PageOutputMembers() = default;
-  ~PageOutputMembers() = default;
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 
  private:
-  PageObject& self();
   // Content as WriteLine and WriteTo write it.
   std::u16string Converted(const std::u16string& content);
 };
-
-std::vector<MemberInfo> PageOutputMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

@@ -9,14 +9,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
-struct PageClassTraits;
-
-class PageDebugMembers {
+class PageDebugMembers : public MemberGroup<PageDebugMembers, PageCore> {
  public:
   // The page object's settings and request facts as a markup fragment, one
   // "label value<br/>" line each, for the script to write: the common part,
@@ -28,17 +26,10 @@ class PageDebugMembers {
   // password lines show a fixed text, and so does every "Pwd" or "Password"
   // value inside SqlStrConn. Reads the state afresh; never raises.
   // By name: ShowInfo "All".
-  std::u16string DebugInfo(const std::u16string& show_info = u"All");
+  std::u16string DebugInfo(const std::u16string& show_info = u"All") const;
 
- protected:
-  PageDebugMembers() = default;
-  ~PageDebugMembers() = default;
-
- private:
-  PageObject& self();
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 };
-
-std::vector<MemberInfo> PageDebugMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

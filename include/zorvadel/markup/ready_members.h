@@ -22,14 +22,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
-struct PageClassTraits;
-
-class PageReadyMembers {
+class PageReadyMembers : public MemberGroup<PageReadyMembers, PageCore> {
  public:
   // A two-step page. Unless the request item ToDo is exactly "ToAdd", or
   // when the posted Send_A is no date: a date field (today as "yyyy-M-d"), a
@@ -53,16 +51,11 @@ class PageReadyMembers {
                              const std::u16string& down_img_path, const std::u16string& tip,
                              const std::u16string& split_mark = u" ");
 
- protected:
-  PageReadyMembers() = default;
-  ~PageReadyMembers() = default;
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 
  private:
-  PageObject& self();
   void GoodSitesList();
 };
-
-std::vector<MemberInfo> PageReadyMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

@@ -21,18 +21,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-namespace output {
-struct TerminalRow;
-}  // namespace output
-
-class PageObject;
-struct PageClassTraits;
-
-class PageRequestMembers {
+class PageRequestMembers : public MemberGroup<PageRequestMembers, PageCore> {
  public:
   // The terminal kind of the caller's user agent (the state's Terminal):
   // "Web" for a desktop browser, "Wap" for a recognised simulator, crawler
@@ -40,7 +34,7 @@ class PageRequestMembers {
   // recognised agent's description in DisplayerInfo and DisplayerUA.
   std::u16string Displayer();
   // Always "".
-  std::u16string PhoneType();
+  std::u16string PhoneType() const;
 
   // Looks for the words of SQLInjData (PHPXML: its own fixed list) in the
   // lower-cased query string followed by the host; ends the response once
@@ -50,34 +44,20 @@ class PageRequestMembers {
   // The text through the class's output filter, then URL-encoded.
   std::u16string SubmitText(const std::u16string& to_do_string);
   // The request item of that name with "'" doubled and blanks trimmed.
-  std::u16string SafeRequest(const std::u16string& to_do_string);
+  std::u16string SafeRequest(const std::u16string& to_do_string) const;
   // SafeRequest with "&#xHEX;" references turned back into characters.
   std::u16string RequestText(const std::u16string& to_do_string);
-  // A random integer from lower_bound to upper_bound (reseeded from the
-  // clock on every call); 0 when the span leaves 16 bits.
-  int16_t RndNumber(int16_t upper_bound = 100, int16_t lower_bound = 1);
+  // A random integer from lower_bound to upper_bound; 0 when the span
+  // leaves 16 bits.
+  int16_t RndNumber(int16_t upper_bound = 100, int16_t lower_bound = 1) const;
   // The host the client named ("HTTP_HOST"), and what follows its first dot.
-  std::u16string GetHostName();
-  std::u16string GetDoMain();
+  std::u16string GetHostName() const;
+  std::u16string GetDoMain() const;
   // Sends the client to go_url, or to WapHomePage when it is empty.
   void Redirect(const std::u16string& go_url);
 
- protected:
-  PageRequestMembers() = default;
-  ~PageRequestMembers() = default;
-
- private:
-  PageObject& self();
-
-  // The table's answer for the user agent it was last asked about: members
-  // ask the terminal kind again and again within one page, and the answer
-  // depends on the agent text alone.
-  std::u16string matched_agent_;
-  const output::TerminalRow* matched_row_ = nullptr;
-  bool matched_ = false;
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 };
-
-std::vector<MemberInfo> PageRequestMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

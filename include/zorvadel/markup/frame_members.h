@@ -43,14 +43,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
-struct PageClassTraits;
-
-class PageFrameMembers {
+class PageFrameMembers : public MemberGroup<PageFrameMembers, PageCore> {
  public:
   // ---- WML deck ----
 
@@ -107,14 +105,11 @@ class PageFrameMembers {
   // written and no guard runs.
   std::u16string XhtmlHeaderText(const std::u16string& xhtml_css_file_name = u"");
   // PHPXML: the banner "-PHP" with version and "</body></html>".
-  std::u16string XhtmlFooterText();
+  std::u16string XhtmlFooterText() const;
 
- protected:
-  PageFrameMembers() = default;
-  ~PageFrameMembers() = default;
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 
  private:
-  PageObject& self();
   // One Response.Write; a missing response fails the step.
   void Write(std::u16string_view text);
   bool IsWeb();
@@ -128,12 +123,10 @@ class PageFrameMembers {
                             const std::u16string& bg_sound_path, const std::u16string& other_att,
                             std::u16string_view warning);
   // The guard's test, without ending the response.
-  bool GuardFinds();
+  bool GuardFinds() const;
   // After a hit: the warning through WriteOut, then the end of the response.
   void Refuse(std::u16string_view warning);
 };
-
-std::vector<MemberInfo> PageFrameMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

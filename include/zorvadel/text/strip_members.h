@@ -20,47 +20,24 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class Common;
-class PageObject;
-struct PageClassTraits;
-
-class CommonStripMembers {
+template <typename Core>
+class StripMembers : public MemberGroup<StripMembers<Core>, Core> {
  public:
   std::u16string MoveJS(const std::u16string& to_do_string);
-  // A text of blanks only gives "" without touching WH. Errors reach the
-  // caller.
+  // A text of blanks only gives "" without touching WH (a page still
+  // creates its CC). Errors reach the caller.
   std::u16string FilterHtml(const std::u16string& to_do_string);
   std::u16string DelHtml(const std::u16string& str_html);
 
- protected:
-  CommonStripMembers() = default;
-  ~CommonStripMembers() = default;
-
- private:
-  Common& self();
+  static std::vector<MemberInfo> MemberTable(const TableHost& host);
 };
 
-class PageStripMembers {
- public:
-  std::u16string MoveJS(const std::u16string& to_do_string);
-  // Creates CC when missing; errors reach the caller.
-  std::u16string FilterHtml(const std::u16string& to_do_string);
-  std::u16string DelHtml(const std::u16string& str_html);
-
- protected:
-  PageStripMembers() = default;
-  ~PageStripMembers() = default;
-
- private:
-  PageObject& self();
-};
-
-std::vector<MemberInfo> CommonStripMemberTable();
-std::vector<MemberInfo> PageStripMemberTable(const PageClassTraits& traits);
+ZORVADEL_SHARED_GROUP(StripMembers, Strip);
 
 }  // namespace zorvadel
 

@@ -26,16 +26,15 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
 class WAPWML;
 class WAPXHTML;
-struct PageClassTraits;
 
-class PageFragmentMembers {
+class PageFragmentMembers : public MemberGroup<PageFragmentMembers, PageCore> {
  public:
   // ---- UBB conversion ----
   std::u16string UbbWML(const std::u16string& to_do_string);
@@ -56,7 +55,7 @@ class PageFragmentMembers {
                       const std::u16string& time_long, const std::u16string& mid_card_p);
   // "</p><p ...>" with the non-empty attributes, lower-cased. By name:
   // AlignMent "left", WrapMode "wrap".
-  std::u16string P(const std::u16string& align_ment, const std::u16string& wrap_mode);
+  std::u16string P(const std::u16string& align_ment, const std::u16string& wrap_mode) const;
   // Writes the WML classes' sheet, 40 writes; links plain or underlined.
   void HtmlStyleCss();
 
@@ -83,54 +82,37 @@ class PageFragmentMembers {
   // sheet of WX in one write.
   void XhtmlStyleCss();
   // PHPXML's XhtmlStyleCss: its own sheet, returned.
-  std::u16string XhtmlStyleCssText();
+  std::u16string XhtmlStyleCssText() const;
 
- protected:
-  PageFragmentMembers() = default;
-  ~PageFragmentMembers() = default;
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 
  private:
-  PageObject& self();
   void WriteWmlSheet(bool underlined);
 };
 
-class WapXhtmlFragmentMembers {
+class WapXhtmlFragmentMembers : public MemberGroup<WapXhtmlFragmentMembers, WAPXHTML> {
  public:
-  std::u16string UbbXML(const std::u16string& to_do_string);
+  std::u16string UbbXML(const std::u16string& to_do_string) const;
   // By name: ToShowContent required, AlignMent "left", Id "#".
   std::u16string P(const std::u16string& to_show_content, const std::u16string& align_ment,
-                   const std::u16string& id);
+                   const std::u16string& id) const;
   // By name: all optional, "".
   std::u16string Div(const std::u16string& to_show_content, const std::u16string& class_name,
-                     const std::u16string& id);
+                     const std::u16string& id) const;
   // Cleans through the DelSpecialMark of CC (created on first use).
   std::u16string Comment(const std::u16string& content);
   // The companion sheet; writes nothing.
-  Variant XhtmlStyleCss();
+  Variant XhtmlStyleCss() const;
 
- protected:
-  WapXhtmlFragmentMembers() = default;
-  ~WapXhtmlFragmentMembers() = default;
-
- private:
-  WAPXHTML& self();
+  static std::vector<MemberInfo> MemberTable();
 };
 
-class WapWmlFragmentMembers {
+class WapWmlFragmentMembers : public MemberGroup<WapWmlFragmentMembers, WAPWML> {
  public:
-  std::u16string UbbWML(const std::u16string& to_do_string);
+  std::u16string UbbWML(const std::u16string& to_do_string) const;
 
- protected:
-  WapWmlFragmentMembers() = default;
-  ~WapWmlFragmentMembers() = default;
-
- private:
-  WAPWML& self();
+  static std::vector<MemberInfo> MemberTable();
 };
-
-std::vector<MemberInfo> PageFragmentMemberTable(const PageClassTraits& traits);
-std::vector<MemberInfo> WapXhtmlFragmentMemberTable();
-std::vector<MemberInfo> WapWmlFragmentMemberTable();
 
 }  // namespace zorvadel
 

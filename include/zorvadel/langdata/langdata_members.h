@@ -5,7 +5,8 @@
 //
 // Common does the work on its arguments alone; the page classes XML, EnXML,
 // WAP and EnWAP forward to their CC (created on first use) and give "" when
-// that call fails. PHPXML's interface has none of these members.
+// that call fails. PHPXML's interface has none of these members, and only
+// Common has EnQueryWeek by name.
 #ifndef ZORVADEL_LANGDATA_MEMBERS_H_
 #define ZORVADEL_LANGDATA_MEMBERS_H_
 
@@ -15,20 +16,19 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class Common;
-class PageObject;
-struct PageClassTraits;
-
-class CommonLangDataMembers {
+template <typename Core>
+class LangDataMembers : public MemberGroup<LangDataMembers<Core>, Core> {
  public:
   // The pinyin of the text: each GB2312 level-1 character becomes its
   // lower-case syllable without tone ("中国" gives "zhongguo"), one-byte
   // characters stay, a character without a code page 936 form becomes "?",
-  // everything else is left out. Scripts' default: the site name.
+  // everything else is left out. Scripts' default: the site name (the
+  // English one in EnXML).
   std::u16string GetPinYin(std::u16string_view str_han_zi);
   // Mode 0: each level-1 character followed by "(" syllable ")" ("中国a"
   // gives "中(zhong)国(guo)a"); Mode 1: each such character replaced by its
@@ -36,45 +36,21 @@ class CommonLangDataMembers {
   std::u16string NeedPinYin(std::u16string_view to_do_string, int16_t mode = 0);
   // The lunar date of a date text, e.g. "2009-1-26" gives
   // "农历己丑年(牛)正月初一"; "" outside 1921-2-8 to 2021-2-11 and for a text
-  // that is no date. Never raises.
+  // that is no date. Never raises. A page hands back CC's answer unchanged
+  // (no output filter): the Chinese characters come back as characters.
   std::u16string LunarDate(std::u16string_view the_day);
   // Week-day name of a date value or date text: "星期一" to "星期日", and
   // "Monday" to "Sunday". Omitted (Variant::Missing()), Empty or "" stand for
-  // today; a value that is no date gives "". Never raises.
+  // today; a value that is no date gives "". Never raises. The English page
+  // classes' QueryWeek gives the English name, and a page passes the name
+  // through its output filter.
   std::u16string QueryWeek(const Variant& your_date);
   std::u16string EnQueryWeek(const Variant& your_date);
 
- protected:
-  CommonLangDataMembers() = default;
-  ~CommonLangDataMembers() = default;
-
- private:
-  Common& self();
+  static std::vector<MemberInfo> MemberTable(const TableHost& host);
 };
 
-class PageLangDataMembers {
- public:
-  // CC's answers unchanged (no output filter): the Chinese characters of a
-  // lunar date come back as characters. The scripts' default of GetPinYin is
-  // the class's site name.
-  std::u16string GetPinYin(std::u16string_view str_han_zi);
-  std::u16string NeedPinYin(std::u16string_view to_do_string, int16_t mode = 0);
-  std::u16string LunarDate(std::u16string_view the_day);
-  // CC's QueryWeek (EnQueryWeek in the English classes), passed through the
-  // page's output filter.
-  std::u16string QueryWeek(const Variant& your_date);
-
- protected:
-  PageLangDataMembers() = default;
-  ~PageLangDataMembers() = default;
-
- private:
-  PageObject& self();
-};
-
-// The members these groups add to Common's interface and to a page class's.
-std::vector<MemberInfo> CommonLangDataMemberTable();
-std::vector<MemberInfo> PageLangDataMemberTable(const PageClassTraits& traits);
+ZORVADEL_SHARED_GROUP(LangDataMembers, LangData);
 
 }  // namespace zorvadel
 

@@ -1,7 +1,7 @@
-// Member group of the page classes: links, phone links and images; WML
-// tasks, events and variables. Every builder returns its markup for the
-// script to write, except BackA and BackFooter, which write it to the
-// response at once.
+// Member group of the page classes: links, phone links and images. Every
+// builder returns its markup for the script to write, except BackA, which
+// writes it to the response at once. The WML tasks, events and variables
+// are the next group (wml_task_members.h).
 //
 // Which page class has which member by name (a C++ call of a member the
 // class lacks runs its family's code):
@@ -11,27 +11,19 @@
 //   ImgType, Img, IA, ImgA             XML EnXML WAP EnWAP
 //   AnchorGo, PhoneA, PhoneDo, Phone,
 //   BackA, Image, ImageA, ImgAImg      WAP EnWAP
-//   IncTaskDo, IncTaskGo, DoPrev,
-//   DoNoop, DoGo, EventGo, EventPrev,
-//   EventNoop, IncEvent, DoSetVar,
-//   EventSetVar, Fresh, IncSetVar,
-//   TemplateBack, BackFooter           WAP EnWAP
 //
 // C++ callers pass every argument; by name, omitted arguments take the
 // defaults of the class's language (Chinese in XML, WAP and PHPXML,
 // English in EnXML and EnWAP), listed below as Chinese / English.
 //
-// Texts a user reads (titles, link texts, labels, tips, task names) pass
-// the class's output filter Ascii; addresses, ids of named anchors, extra
-// markup (OtherAtt, Content), methods and the name and value lists are
-// written unchanged. Keyword attributes of the WML builders (task and event
-// types, the go method and character set of IncTaskGo) are lower-cased.
+// Texts a user reads (titles, link texts, labels, tips) pass the class's
+// output filter Ascii; addresses, ids of named anchors, extra markup
+// (OtherAtt), methods and the name and value lists are written unchanged.
 // Members that ask the terminal kind (A, Anchor of WAP, AnchorGo, PhoneDo,
-// BackA, ImgType, DoPrev, DoGo, BackFooter) do so on every call and take
-// their desktop-browser form when Displayer answers "Web".
+// BackA, ImgType) do so on every call and take their desktop-browser form
+// when Displayer answers "Web".
 //
-// Errors are suppressed step by step, except in IncTaskDo, IncTaskGo and
-// DoNoop, which let a ScriptError through.
+// Errors are suppressed step by step.
 #ifndef ZORVADEL_LINK_MEMBERS_H_
 #define ZORVADEL_LINK_MEMBERS_H_
 
@@ -39,14 +31,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
-struct PageClassTraits;
-
-class PageLinkMembers {
+class PageLinkMembers : public MemberGroup<PageLinkMembers, PageCore> {
  public:
   // ---- Links and images ----
 
@@ -60,7 +50,7 @@ class PageLinkMembers {
                    const std::u16string& display_text, const std::u16string& id = u"#");
   // The XHTML classes' named anchor: nothing filtered. By name:
   // DisplayText "", Id "mardon".
-  std::u16string Anchor(const std::u16string& display_text, const std::u16string& id);
+  std::u16string Anchor(const std::u16string& display_text, const std::u16string& id) const;
   // The WML classes' anchor with a go task holding other_att; on "Web" the
   // link of A to url reading display_text. By name: Title confirm word,
   // Url "Index.asp", DisplayText "返回上级" / "Back to the Top", OtherAtt "".
@@ -117,74 +107,12 @@ class PageLinkMembers {
   std::u16string ImgAImg(const std::u16string& img_path_one, const std::u16string& url,
                          const std::u16string& display_text, const std::u16string& img_path_two);
 
-  // ---- WML tasks, events and variables ----
-
-  // Opens a do element. By name: DoType, DoLabel required; DoName "";
-  // Ignore False.
-  std::u16string IncTaskDo(const std::u16string& do_type, const std::u16string& do_label,
-                           const std::u16string& do_name, bool ignore);
-  // A self-closed go; the method is written unless it is empty or exactly
-  // "get". By name: Url required; CharSet "utf-8"; Method "get" (by
-  // reference, never changed); OtherAtt "".
-  std::u16string IncTaskGo(const std::u16string& url, const std::u16string& char_set,
-                           const std::u16string& method, const std::u16string& other_att);
-  // A do with a prev task (on "Web", a history-back link). By name: DoType
-  // "accept", DoLabel "后退" / "Back", DoName "", Ignore False.
-  std::u16string DoPrev(const std::u16string& do_type, const std::u16string& do_label,
-                        const std::u16string& do_name, bool ignore);
-  // A do with a noop task, on every terminal. By name: DoType "accept",
-  // the rest empty / False.
-  std::u16string DoNoop(const std::u16string& do_type, const std::u16string& do_label,
-                        const std::u16string& do_name, bool ignore);
-  // A do with a go to url holding other_att (on "Web", a link). By name:
-  // Url "Index.asp", DoType "accept", DoLabel "转到" / "Go To", DoName "",
-  // Ignore False, OtherAtt "".
-  std::u16string DoGo(const std::u16string& url, const std::u16string& do_type,
-                      const std::u16string& do_label, const std::u16string& do_name, bool ignore,
-                      const std::u16string& other_att);
-  // onevent elements; other_att stands after the go of EventGo. By name:
-  // Url "Index.asp", OneEventType "onenterforward", OtherAtt "".
-  std::u16string EventGo(const std::u16string& url, const std::u16string& one_event_type,
-                         const std::u16string& other_att);
-  std::u16string EventPrev(const std::u16string& one_event_type);
-  std::u16string EventNoop(const std::u16string& one_event_type);
-  std::u16string IncEvent(const std::u16string& one_event_type, const std::u16string& other_att);
-  // A do whose refresh sets the variables. ignore is read as a Boolean
-  // text ("true"/"false" in any case, or a number); any other text counts
-  // as False. By name: Names "", Values "", SplitMark " ", DoType
-  // "accept", DoLabel "设置", DoName "", Ignore "false".
-  std::u16string DoSetVar(const std::u16string& names, const std::u16string& values,
-                          const std::u16string& split_mark, const std::u16string& do_type,
-                          const std::u16string& do_label, const std::u16string& do_name,
-                          const std::u16string& ignore);
-  // An onevent whose refresh sets the variables. By name: OneEventType
-  // "onenterforward", Names "", Values "", SplitMark " ".
-  std::u16string EventSetVar(const std::u16string& one_event_type, const std::u16string& names,
-                             const std::u16string& values, const std::u16string& split_mark);
-  std::u16string Fresh(const std::u16string& content);
-  // One setvar per name piece that has a value piece.
-  std::u16string IncSetVar(const std::u16string& names, const std::u16string& values,
-                           const std::u16string& split_mark);
-  // A card template with a back task. By name: DoType "prev", DoName
-  // "previous", DoLabel "返回" / "Back".
-  std::u16string TemplateBack(const std::u16string& do_type, const std::u16string& do_name,
-                              const std::u16string& do_label);
-  // Writes a do going to go_url (on "Web", a link). By name: DoType
-  // "unknow", DoLabel "回首页" / "Homepage", GoUrl "Index.asp".
-  void BackFooter(const std::u16string& do_type, const std::u16string& do_label,
-                  const std::u16string& go_url);
-
- protected:
-  PageLinkMembers() = default;
-  ~PageLinkMembers() = default;
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 
  private:
-  PageObject& self();
   bool IsWeb();
-  std::u16string ConfirmWord();
+  std::u16string ConfirmWord() const;
 };
-
-std::vector<MemberInfo> PageLinkMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

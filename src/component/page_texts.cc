@@ -1,4 +1,4 @@
-#include "texts/page_texts.h"
+#include "component/page_texts.h"
 
 namespace zorvadel {
 namespace {

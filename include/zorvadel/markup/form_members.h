@@ -19,14 +19,12 @@
 #include <vector>
 
 #include "zorvadel/dispatch.h"
+#include "zorvadel/member_group.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel {
 
-class PageObject;
-struct PageClassTraits;
-
-class PageFormMembers {
+class PageFormMembers : public MemberGroup<PageFormMembers, PageCore> {
  public:
   // [Ascii(ShowTip)<br/>]<input type="type" name=".." value=".." title=".." OtherAtt/>
   // with the type lower-cased; on "Web" the first call of a page first
@@ -74,15 +72,10 @@ class PageFormMembers {
   // IncRow, then </table>.
   std::u16string RowOne(const std::u16string& content, const std::u16string& split_mark);
 
- protected:
-  PageFormMembers() = default;
-  ~PageFormMembers() = default;
-
- private:
-  PageObject& self();
+  // The group's member table (not the WML Table member above: that one
+  // takes the column count first).
+  static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 };
-
-std::vector<MemberInfo> PageFormMemberTable(const PageClassTraits& traits);
 
 }  // namespace zorvadel
 

@@ -1,0 +1,85 @@
+// Where the member groups meet their classes: the casts between a group and
+// the object that takes it in are written once here, for every group, since
+// only here are all the classes complete.
+#include "zorvadel/classes.h"
+#include "zorvadel/member_group.h"
+
+namespace zorvadel {
+namespace {
+
+// The class whose objects hold a group working on `Core`.
+template <typename Core>
+struct OwnerOf {
+  using type = Core;
+};
+template <>
+struct OwnerOf<PageCore> {
+  using type = PageObject;
+};
+
+}  // namespace
+
+template <typename Group, typename Core>
+Core& MemberGroup<Group, Core>::self() {
+  return static_cast<typename OwnerOf<Core>::type&>(static_cast<Group&>(*this));
+}
+
+template <typename Group, typename Core>
+const Core& MemberGroup<Group, Core>::self() const {
+  return static_cast<const typename OwnerOf<Core>::type&>(static_cast<const Group&>(*this));
+}
+
+template <typename Group, typename Core>
+Group& MemberGroup<Group, Core>::Of(Object& object) {
+  // A by-name call reaches a member only through object.Class(), i.e. the
+  // object is of one of the group's classes.
+  return static_cast<typename OwnerOf<Core>::type&>(object);
+}
+
+template <typename Group>
+Group& PageCore::As() {
+  return static_cast<PageObject&>(*this);
+}
+
+bool TableHost::In(unsigned classes) const {
+  if (page_ == nullptr) return (classes & kCommon) != 0;
+  switch (page_->family) {
+    case Family::kX:
+      return (classes & kX) != 0;
+    case Family::kW:
+      return (classes & kW) != 0;
+    case Family::kP:
+      return (classes & kP) != 0;
+  }
+  return false;
+}
+
+#define ZORVADEL_PAGE_GROUP_(G)                \
+  template class MemberGroup<G, PageCore>;     \
+  template G& PageCore::As<G>();
+ZORVADEL_PAGE_GROUP_(PageTextMembers)
+ZORVADEL_PAGE_GROUP_(PageCharsetMembers)
+ZORVADEL_PAGE_GROUP_(PageLangDataMembers)
+ZORVADEL_PAGE_GROUP_(PageCodingMembers)
+ZORVADEL_PAGE_GROUP_(PageOutputMembers)
+ZORVADEL_PAGE_GROUP_(PageRequestMembers)
+ZORVADEL_PAGE_GROUP_(PageFragmentMembers)
+ZORVADEL_PAGE_GROUP_(PageStripMembers)
+ZORVADEL_PAGE_GROUP_(PageLinkMembers)
+ZORVADEL_PAGE_GROUP_(PageWmlTaskMembers)
+ZORVADEL_PAGE_GROUP_(PageFormMembers)
+ZORVADEL_PAGE_GROUP_(PageFrameMembers)
+ZORVADEL_PAGE_GROUP_(PageDebugMembers)
+ZORVADEL_PAGE_GROUP_(PageReadyMembers)
+#undef ZORVADEL_PAGE_GROUP_
+
+template class MemberGroup<CommonTextMembers, Common>;
+template class MemberGroup<CommonCharsetMembers, Common>;
+template class MemberGroup<CommonLangDataMembers, Common>;
+template class MemberGroup<CommonCodingMembers, Common>;
+template class MemberGroup<CommonMd5Members, Common>;
+template class MemberGroup<CommonStripMembers, Common>;
+template class MemberGroup<WapXhtmlFragmentMembers, WAPXHTML>;
+template class MemberGroup<WapWmlFragmentMembers, WAPWML>;
+
+}  // namespace zorvadel
