@@ -125,10 +125,7 @@ TEST_P(PageStartTest, ObjectsAfterStart) {
   ASSERT_NE(s.Conn, nullptr);
   EXPECT_EQ(s.Conn->State(), ado::kStateClosed);
   EXPECT_NE(s.Command, nullptr);
-  EXPECT_EQ(s.CC, nullptr);
-  EXPECT_EQ(s.WX, nullptr);
-  EXPECT_EQ(s.WW, nullptr);
-  EXPECT_EQ(s.Rs, nullptr);
+  EXPECT_TRUE(!s.CC && !s.WX && !s.WW && !s.Rs);
 }
 
 TEST_P(PageStartTest, SecondStartOverwritesDefaultsAndReplacesObjects) {

@@ -243,58 +243,5 @@ TEST(Md5Steps, LongLeftRotate) {
   }
 }
 
-TEST(Md5Page, FormsAndCase) {
-  XML xml;
-  EXPECT_EQ(xml.Md5(), Variant(u"21232F297A57A5A743894A0E4A801FC3"));  // "admin"
-  EXPECT_EQ(xml.Md5(u"admin", 16), Variant(u"7A57A5A743894A0E"));
-  EXPECT_EQ(xml.Md5(u"admin", 32, 0), Variant(u"21232f297a57a5a743894a0e4a801fc3"));
-  EXPECT_EQ(xml.Md5(u"  abc  "), xml.Md5(u"abc"));
-  EXPECT_NE(Common().DigestStrToHexStr(u"  abc  "), Common().DigestStrToHexStr(u"abc"));
-  // A text with Chinese characters digests; one without a code page 936 form gives "".
-  EXPECT_EQ(xml.Md5(u"中文", 32, 0), Variant(Widen(TempFile("\xD6\xD0\xCE\xC4").Md5sum())));
-  EXPECT_EQ(xml.Md5(u"\u0E01"), Variant(u""));
-}
-
-TEST(Md5Page, WhichCommonDigests) {
-  XML xml;
-  PHPXML php;
-  xml.Md5(u"abc");
-  php.Md5(u"abc");
-  ASSERT_TRUE(xml.state().CC);
-  ASSERT_TRUE(php.state().CC);
-  EXPECT_EQ(xml.state().CC->GetValues(), u"900150983CD24FB0D6963F7D28E17F72");
-
-  EnXML en_xml;
-  WAP wap;
-  EnWAP en_wap;
-  for (PageObject* page : std::initializer_list<PageObject*>{&en_xml, &wap, &en_wap}) {
-    EXPECT_EQ(page->Md5(u"abc", 16, 0), Variant(u"3cd24fb0d6963f7d"));
-    EXPECT_FALSE(page->state().CC);
-  }
-}
-
-TEST(Md5ByName, MembersAndDefaults) {
-  auto common = std::make_shared<Common>();
-  EXPECT_EQ(Invoke(*common, u"digeststrtohexstr", {Variant(u"abc")}),
-            Variant(u"900150983CD24FB0D6963F7D28E17F72"));
-  Invoke(*common, u"MD5Init", {});
-  EXPECT_EQ(Invoke(*common, u"RegisterB", {}), Variant(u"-271733879"));
-  Invoke(*common, u"MD5Update", {Variant(int16_t{3}), Variant(u"abc")});
-  Invoke(*common, u"MD5Final", {});
-  EXPECT_EQ(Invoke(*common, u"GetValues", {}), Variant(u"900150983CD24FB0D6963F7D28E17F72"));
-  EXPECT_EQ(Invoke(*common, u"LongLeftRotate", {Variant(int16_t{1}), Variant(int16_t{33})}),
-            Variant(int32_t{2}));
-  EXPECT_THROW(Invoke(*common, u"MD5Update", {Variant(int16_t{1}), Variant(u"中")}), ScriptError);
-  EXPECT_THROW(Invoke(*common, u"RegisterA", {Variant(u"x")}, CallKind::kLet), ScriptError);
-
-  auto wap = std::make_shared<WAP>();
-  EXPECT_EQ(Invoke(*wap, u"Md5", {}), Variant(u"21232F297A57A5A743894A0E4A801FC3"));
-  EXPECT_EQ(Invoke(*wap, u"md5", {Variant::Missing(), Variant(int16_t{16})}),
-            Variant(u"7A57A5A743894A0E"));
-  auto php = std::make_shared<PHPXML>();
-  EXPECT_EQ(Invoke(*php, u"Md5", {Variant(u"abc"), Variant::Missing(), Variant(int16_t{0})}),
-            Variant(u"900150983cd24fb0d6963f7d28e17f72"));
-}
-
 }  // namespace
 }  // namespace zorvadel

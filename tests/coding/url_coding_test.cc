@@ -102,33 +102,5 @@ TEST(UrlCoding, ModeSelectsTheDialect) {
   }
 }
 
-TEST(UrlCoding, ByName) {
-  auto common = std::make_shared<Common>();
-  EXPECT_EQ(Invoke(*common, u"urlencode", {Variant(u"中")}), Variant(u"%D6%D0"));
-  EXPECT_EQ(Invoke(*common, u"UrlEncode", {Variant(u"中"), Variant(int16_t{0})}),
-            Variant(u"%E4%B8%AD"));
-  EXPECT_EQ(Invoke(*common, u"BaiduUrlDecode", {Variant(u"%D6%D0")}), Variant(u"中"));
-  EXPECT_EQ(Invoke(*common, u"GoogleUrlEncode", {Variant(u"é")}), Variant(u"%C3%A9"));
-}
-
-TEST(UrlCoding, PageClassesForward) {
-  auto wap = std::make_shared<WAP>();
-  EXPECT_EQ(wap->UniCodeToGb(u"%E4%B8%AD"), u"中");
-  EXPECT_TRUE(wap->state().CC);
-  auto xml = std::make_shared<EnXML>();
-  EXPECT_EQ(Invoke(*xml, u"UniCodeToGb", {Variant(u"%C3%A9")}), Variant(u"é"));
-  EXPECT_EQ(Invoke(*xml, u"UrlDecode", {Variant(u"%D6%D0")}), Variant(u"中"));
-  EXPECT_EQ(Invoke(*xml, u"UrlEncode", {Variant(u"中"), Variant(int16_t{5})}), Variant(u""));
-  auto php = std::make_shared<PHPXML>();
-  for (const char16_t* name : {u"UrlEncode", u"UrlDecode", u"UniCodeToGb"}) {
-    try {
-      Invoke(*php, name, {Variant(u"x")});
-      ADD_FAILURE() << "PHPXML has it";
-    } catch (const ScriptError& e) {
-      EXPECT_EQ(e.number(), kErrNoMember);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace zorvadel

@@ -6,40 +6,21 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/codepage/codepage.h"
 #include "platform/engine/memory_engine.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
-#include "zorvadel/runtime.h"
+#include "support/member_calls.h"
 
 namespace zorvadel {
 namespace {
 
-// Masks are over the six classes in this order; '-' marks a class left out.
-constexpr const char16_t* kClasses[] = {u"XML", u"EnXML", u"WAP", u"EnWAP", u"PHPXML", u"Common"};
-
-ObjectPtr New(const char16_t* name) { return CreateByProgId(std::u16string(u"Zorvadel.") + name); }
+using test::CallRow;
 
 std::shared_ptr<PageObject> NewPage(const char16_t* name) {
-  return std::dynamic_pointer_cast<PageObject>(New(name));
-}
-
-int ErrorOf(Object& object, std::u16string_view member, std::vector<Variant> args) {
-  try {
-    Invoke(object, member, std::move(args));
-  } catch (const ScriptError& e) {
-    return e.number();
-  }
-  return 0;
+  return std::dynamic_pointer_cast<PageObject>(test::NewByProgId(name));
 }
 
 TEST(TextMembersTest, WhichClassHasWhich) {
-  const struct {
-    const char16_t* member;
-    const char* has;
-  } kTable[] = {
+  const test::Presence kTable[] = {
       {u"HtmlEnCode", "XxWw-C"},    {u"HTMLDecode", "XxWw-C"},     {u"SpecialMark", "XxWwPC"},
       {u"DelSpecialMark", "XxWwPC"}, {u"FixCodes", "Xx--PC"},      {u"FixWmlCode", "--Ww--"},
       {u"SplitText", "XxWw-C"},     {u"SplitRichText", "XxWw-C"},  {u"SplitMultiText", "XxWw--"},
@@ -49,28 +30,13 @@ TEST(TextMembersTest, WhichClassHasWhich) {
       {u"Uni", "----P-"},           {u"StrToWide", "XxWw--"},      {u"StrToNarrow", "XxWw--"},
       {u"QWMEnCode", "Xx---C"},     {u"QWMDeCode", "Xx---C"},
   };
-  for (int i = 0; i < 6; ++i) {
-    ObjectPtr object = New(kClasses[i]);
-    for (const auto& row : kTable) {
-      EXPECT_EQ(ErrorOf(*object, row.member, {}) != kErrNoMember, row.has[i] != '-')
-          << codepage::ToUtf8(row.member) << " of " << codepage::ToUtf8(kClasses[i]);
-    }
-  }
+  test::ExpectPresence(kTable);
   // EnXML's HtmlEnCode alone gives a Variant (of the same text).
   auto en = NewPage(u"EnXML");
   EXPECT_EQ(en->Class().Find(u"HtmlEnCode", MemberKind::kMethod)->result, ParamType::kVariant);
   EXPECT_EQ(NewPage(u"XML")->Class().Find(u"HtmlEnCode", MemberKind::kMethod)->result,
             ParamType::kString);
 }
-
-struct CallRow {
-  const char16_t* member;
-  const char* classes;  // where the row runs
-  std::vector<Variant> args;
-  Variant result;
-  int error = 0;
-  bool cc = true;  // a page object holds a CC afterwards
-};
 
 const Variant kMissing = Variant::Missing();
 
@@ -122,24 +88,7 @@ const CallRow kCalls[] = {
 };
 // clang-format on
 
-TEST(TextMembersTest, ByNameInEveryClassThatHasIt) {
-  for (const CallRow& row : kCalls) {
-    for (int i = 0; i < 6; ++i) {
-      if (row.classes[i] == '-') continue;
-      SCOPED_TRACE(codepage::ToUtf8(row.member) + " of " + codepage::ToUtf8(kClasses[i]));
-      ObjectPtr object = New(kClasses[i]);
-      if (row.error != 0) {
-        EXPECT_EQ(ErrorOf(*object, row.member, row.args), row.error);
-        continue;
-      }
-      const Variant got = Invoke(*object, row.member, row.args);
-      EXPECT_EQ(got, row.result) << codepage::ToUtf8(CStr(got));
-      if (auto page = std::dynamic_pointer_cast<PageObject>(object)) {
-        EXPECT_EQ(page->state().CC != nullptr, row.cc);
-      }
-    }
-  }
-}
+TEST(TextMembersTest, ByNameInEveryClassThatHasIt) { test::ExpectCalls(kCalls); }
 
 TEST(TextMembersTest, ForwardersUseTheInstanceInCC) {
   auto page = NewPage(u"WAP");
