@@ -135,12 +135,7 @@ TEST(CommonStartTest, TakesTheContextAndStopsAtTheFirstFailure) {
   EXPECT_FALSE(common->Class().Has(u"Conn"));
 
   common->OnEndPage();
-  EXPECT_EQ(s.Response, nullptr);
-  EXPECT_EQ(s.Request, nullptr);
-  EXPECT_EQ(s.Server, nullptr);
-  EXPECT_EQ(s.Application, nullptr);
-  EXPECT_EQ(s.Session, nullptr);
-  EXPECT_EQ(s.Command, nullptr);
+  EXPECT_TRUE(!s.Response && !s.Request && !s.Server && !s.Application && !s.Session && !s.Command);
 
   auto no_server = std::make_shared<PartialContext>(page->shared_context(), Drop::kServer);
   auto other = std::make_shared<Common>();
@@ -172,20 +167,12 @@ TEST_P(PageEndTest, ReleasesContextConnectionAndClosesRecordsets) {
   const std::u16string version = s.Version;
 
   EXPECT_NO_THROW(Invoke(*object, u"OnEndPage", {}));
-  EXPECT_EQ(s.Response, nullptr);
-  EXPECT_EQ(s.Request, nullptr);
-  EXPECT_EQ(s.Server, nullptr);
-  EXPECT_EQ(s.Application, nullptr);
-  EXPECT_EQ(s.Session, nullptr);
-  EXPECT_EQ(s.Conn, nullptr);
+  EXPECT_TRUE(!s.Response && !s.Request && !s.Server && !s.Application && !s.Session && !s.Conn);
   EXPECT_EQ(conn->State(), ado::kStateOpen);  // released, not closed
   EXPECT_EQ(s.Command, php ? command : nullptr);
+  EXPECT_TRUE(!s.Rs && !s.Rs1 && !s.Rs2 && !s.Rs5);
   EXPECT_EQ(rs->State(), ado::kStateClosed);
   EXPECT_EQ(rs2->State(), ado::kStateClosed);
-  EXPECT_EQ(s.Rs, nullptr);
-  EXPECT_EQ(s.Rs1, nullptr);
-  EXPECT_EQ(s.Rs2, nullptr);
-  EXPECT_EQ(s.Rs5, nullptr);
   EXPECT_EQ(rs5->State(), php ? ado::kStateOpen : ado::kStateClosed);
   EXPECT_EQ(s.Version, version);
   EXPECT_EQ(s.ThisFileName, u"http://h.example.com/news/list.asp");

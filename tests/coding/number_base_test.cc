@@ -108,25 +108,5 @@ TEST(XhtmlNumberBase, DecToHexLeavesTheCallersVariableAlone) {
   EXPECT_EQ(value, 255);
 }
 
-TEST(XhtmlNumberBase, ByName) {
-  auto xml = std::make_shared<EnXML>();
-  EXPECT_EQ(Invoke(*xml, u"dec_to_hex", {Variant(u"255")}), Variant(u"FF"));
-  EXPECT_EQ(Invoke(*xml, u"HEX_to_DEC", {Variant(u"ff")}), Variant(int32_t{255}));
-  EXPECT_EQ(ErrorOf([&] { Invoke(*xml, u"DEC_to_BIN", {Variant(u"abc")}); }), kErrTypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { Invoke(*xml, u"DEC_to_BIN", {Variant(1e12)}); }), kErrOverflow);
-  EXPECT_EQ(ErrorOf([&] { Invoke(*xml, u"HEX_to_DEC", {Variant(u"FFFFFFFF")}); }), kErrOverflow);
-  EXPECT_EQ(Invoke(*xml, u"C2To16", {Variant(u"11111")}), Variant(u"F1"));
-  EXPECT_EQ(Invoke(*xml, u"C10To2", {Variant(u"x")}), Variant());
-
-  auto wap = std::make_shared<WAP>();
-  EXPECT_EQ(Invoke(*wap, u"C16To2", {Variant(u"F")}), Variant(u"1111"));
-  EXPECT_EQ(ErrorOf([&] { Invoke(*wap, u"DEC_to_BIN", {Variant(int16_t{1})}); }), kErrNoMember);
-  auto php = std::make_shared<PHPXML>();
-  EXPECT_EQ(ErrorOf([&] { Invoke(*php, u"C2To16", {Variant(u"1")}); }), kErrNoMember);
-
-  auto common = std::make_shared<Common>();
-  EXPECT_EQ(Invoke(*common, u"C2To10", {Variant(u"101")}), Variant(5.0));
-}
-
 }  // namespace
 }  // namespace zorvadel

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "support/text_cases.h"
 #include "text/url_coding.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
@@ -13,10 +14,7 @@
 namespace zorvadel {
 namespace {
 
-struct Case {
-  std::u16string plain;
-  std::u16string coded;
-};
+using test::Case;  // plain text in, its escaped form out
 
 TEST(GoogleUrlEncode, KnownEscapes) {
   const Case cases[] = {
@@ -38,20 +36,15 @@ TEST(GoogleUrlEncode, KnownEscapes) {
       {u"\U0001F600", u"%F0%9F%98%80"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(text::GoogleUrlEncode(c.plain), c.coded);
-    EXPECT_EQ(text::GoogleUrlDecode(c.coded), c.plain);
+    EXPECT_EQ(text::GoogleUrlEncode(c.in), c.out);
+    EXPECT_EQ(text::GoogleUrlDecode(c.out), c.in);
   }
   // A lone surrogate has no UTF-8 form.
   EXPECT_EQ(text::GoogleUrlEncode(u"\xD800x"), u"%EF%BF%BDx");
 }
 
-struct DecodeCase {
-  std::u16string coded;
-  std::u16string plain;
-};
-
 TEST(GoogleUrlDecode, LiteralAndMalformedInput) {
-  const DecodeCase cases[] = {
+  const Case cases[] = {  // escaped in, plain out
       {u"a+b", u"a+b"},
       {u"%20x%20", u" x "},
       {u"%e4%b8%ad", u"中"},
@@ -66,7 +59,7 @@ TEST(GoogleUrlDecode, LiteralAndMalformedInput) {
       {u"%F4%90%80%80", u"%F4%90%80%80"},  // past U+10FFFF
       {u"%ED%A0%BD%ED%B8%80", u"\U0001F600"},  // older encoders' pair form
   };
-  for (const DecodeCase& c : cases) EXPECT_EQ(text::GoogleUrlDecode(c.coded), c.plain);
+  for (const Case& c : cases) EXPECT_EQ(text::GoogleUrlDecode(c.in), c.out);
 }
 
 TEST(BaiduUrlCoding, KnownEscapes) {
@@ -85,7 +78,7 @@ TEST(BaiduUrlCoding, KnownEscapes) {
       {u"\uFFFD", u"%D6"},          // a lead byte left over
       {u"\uFFFD", u"%81%20"},       // a pair naming no character
   };
-  for (const Case& c : decodes) EXPECT_EQ(text::BaiduUrlDecode(c.coded), c.plain);
+  for (const Case& c : decodes) EXPECT_EQ(text::BaiduUrlDecode(c.out), c.in);
 }
 
 TEST(UrlCoding, LongTextsRoundTrip) {
@@ -106,34 +99,6 @@ TEST(UrlCoding, ModeSelectsTheDialect) {
   for (int16_t mode : {2, -1}) {
     EXPECT_EQ(common.UrlEncode(u"中", mode), u"");
     EXPECT_EQ(common.UrlDecode(u"%D6%D0", mode), u"");
-  }
-}
-
-TEST(UrlCoding, ByName) {
-  auto common = std::make_shared<Common>();
-  EXPECT_EQ(Invoke(*common, u"urlencode", {Variant(u"中")}), Variant(u"%D6%D0"));
-  EXPECT_EQ(Invoke(*common, u"UrlEncode", {Variant(u"中"), Variant(int16_t{0})}),
-            Variant(u"%E4%B8%AD"));
-  EXPECT_EQ(Invoke(*common, u"BaiduUrlDecode", {Variant(u"%D6%D0")}), Variant(u"中"));
-  EXPECT_EQ(Invoke(*common, u"GoogleUrlEncode", {Variant(u"é")}), Variant(u"%C3%A9"));
-}
-
-TEST(UrlCoding, PageClassesForward) {
-  auto wap = std::make_shared<WAP>();
-  EXPECT_EQ(wap->UniCodeToGb(u"%E4%B8%AD"), u"中");
-  EXPECT_TRUE(wap->state().CC);
-  auto xml = std::make_shared<EnXML>();
-  EXPECT_EQ(Invoke(*xml, u"UniCodeToGb", {Variant(u"%C3%A9")}), Variant(u"é"));
-  EXPECT_EQ(Invoke(*xml, u"UrlDecode", {Variant(u"%D6%D0")}), Variant(u"中"));
-  EXPECT_EQ(Invoke(*xml, u"UrlEncode", {Variant(u"中"), Variant(int16_t{5})}), Variant(u""));
-  auto php = std::make_shared<PHPXML>();
-  for (const char16_t* name : {u"UrlEncode", u"UrlDecode", u"UniCodeToGb"}) {
-    try {
-      Invoke(*php, name, {Variant(u"x")});
-      ADD_FAILURE() << "PHPXML has it";
-    } catch (const ScriptError& e) {
-      EXPECT_EQ(e.number(), kErrNoMember);
-    }
   }
 }
 

@@ -207,23 +207,6 @@ TEST(ClassInfoTest, FindsWithoutRegardToCase) {
   EXPECT_EQ(info.Find(u"", MemberKind::kMethod), nullptr);
 }
 
-TEST(ClassInfoTest, DeducesTypesFromSignatures) {
-  const ClassInfo& info = Probe().Class();
-  const MemberInfo* a = info.Find(u"A", MemberKind::kMethod);
-  ASSERT_EQ(a->params.size(), 3u);
-  EXPECT_EQ(a->params[1].type, ParamType::kString);
-  EXPECT_TRUE(a->params[1].optional);
-  EXPECT_FALSE(a->params[2].optional);
-  EXPECT_EQ(a->result, ParamType::kString);
-  const MemberInfo* add = info.Find(u"Add", MemberKind::kMethod);
-  EXPECT_EQ(add->params[0].type, ParamType::kInteger);
-  EXPECT_EQ(add->params[1].type, ParamType::kLong);
-  EXPECT_EQ(add->params[1].default_value, Variant(int32_t{10}));
-  EXPECT_TRUE(info.Find(u"Bump", MemberKind::kMethod)->params[0].by_ref);
-  EXPECT_EQ(info.Find(u"Touch", MemberKind::kMethod)->result, ParamType::kVoid);
-  EXPECT_EQ(info.Find(u"Partner", MemberKind::kPropertySet)->params[0].type, ParamType::kObject);
-}
-
 TEST(PropertyTest, LetThenGetRoundTrips) {
   Probe probe;
   Invoke(probe, u"title", {int32_t{5}}, CallKind::kLet);

@@ -9,58 +9,22 @@
 set -u
 server=$1
 site=$2
-work=$(mktemp -d)
-
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=../serve/server_lib.sh
+source "$(dirname "$0")/../serve/server_lib.sh"
 
 for tool in curl xmllint; do
   command -v "$tool" >/dev/null || { echo "demo: $tool is missing (bash scripts/install-deps.sh)"; exit 1; }
 done
 
-# shellcheck source=../serve/server_lib.sh
-source "$(dirname "$0")/../serve/server_lib.sh"
 start_server "$server" "$site" 4
 
-has() {  # NAME FRAGMENT: the last body holds FRAGMENT
-  if [[ "$body" == *"$2"* ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  body lacks: %q\n  body: %q\n' "$1" "$2" "$body"
-  fi
-}
-lacks() {  # NAME FRAGMENT
-  if [[ "$body" != *"$2"* ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  body holds: %q\n' "$1" "$2"
-  fi
-}
-
-# fetch PATH [CURL ARGS...]: sets $status, $body and the header file.
-fetch() {
-  local path=$1; shift
-  status=$(curl -s --max-time 10 -D "$work/head" -o "$work/body" -w '%{http_code}' "$@" "$base$path")
-  body=$(tr -d '\000' <"$work/body")
-}
-header() {  # NAME: the header's value in the last response
-  grep -i "^$1:" "$work/head" | head -1 | cut -d: -f2- | sed 's/^ //; s/\r$//'
-}
 well_formed() {  # NAME: the last body parses as XML
   local why
   why=$(xmllint --noout --nonet "$work/body" 2>&1)
   check "$1 is well-formed XML" "$why" ""
 }
 
-phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
 phone_accept='text/vnd.wap.wml, image/vnd.wap.wbmp, image/png, */*'
-desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
 as_phone=(-A "$phone" -H "Accept: $phone_accept")
 as_desktop=(-A "$desktop")
 wml_type="text/vnd.wap.wml; Charset=utf-8"
@@ -161,11 +125,9 @@ done
 
 # ---- the session: the visit trail grows while the cookie comes back ------------------------
 jar=$work/jar
+# The cookie's form and its one-time setting are the server's own test.
 fetch /index.asp "${as_phone[@]}" -b "$jar" -c "$jar"
-check "first page sets the session cookie" \
-  "$(header Set-Cookie | sed 's/=[0-9a-f]\{32\};/=ID;/')" "ZORVADELSESSION=ID; Path=/; HttpOnly"
 fetch /week.asp "${as_phone[@]}" -b "$jar" -c "$jar"
-check "no new cookie for a known session" "$(header Set-Cookie)" ""
 fetch /visits.asp "${as_phone[@]}" -b "$jar" -c "$jar"
 check "visit trail in order" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | tr '\n' ' ')" \
   "index.asp[ week.asp[ visits.asp[ "
@@ -192,9 +154,6 @@ walk=$(curl -s --max-time 10 "${as_phone[@]}" -b "$work/walk" -c "$work/walk" \
   -o /dev/null "$base/Images/logo.png" -o /dev/null "$base/go.asp" \
   -o /dev/null "$base/visits.asp" | tr '\n' ' ')
 check "keep-alive walk" "$walk" "1 200 0 200 0 200 0 302 0 200 "
-walk=$(curl -s --max-time 10 "${as_phone[@]}" -w '%{num_connects} ' \
-  -d 'Send_A=2008-8-8' -o /dev/null "$base/week.asp?ToDo=ToAdd" -o /dev/null "$base/week.asp?ToDo=ToAdd")
-check "keep-alive POST" "$walk" "1 0 "
 
 # ---- static files ---------------------------------------------------------------------------------
 fetch /style.css
@@ -208,11 +167,5 @@ for path in /nothing.asp /xhtml.json /go.json; do
 done
 
 # ---- clean shutdown --------------------------------------------------------------------------------
-kill -TERM "$pid"
-wait "$pid"
-check "exit status after SIGTERM" "$?" 0
-pid=
-check "stopped" "$(tail -1 "$work/out")" "zorvadel-serve: stopped"
-
-echo "demo: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+stop_server
+finish demo

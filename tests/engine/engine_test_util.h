@@ -3,6 +3,7 @@
 #ifndef ZORVADEL_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define ZORVADEL_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
+#include <functional>
 #include <memory>
 
 #include "platform/codepage/codepage.h"
@@ -17,6 +18,16 @@ inline std::unique_ptr<MemoryPage> MakePage(RequestFacts facts = {}, uint32_t co
   session->SetCodePage(code_page);
   return std::make_unique<MemoryPage>(std::move(facts), kSiteRoot, session,
                                       std::make_shared<MemoryApplication>());
+}
+
+// The number of the error `call` raises; 0 when it raises none.
+inline int32_t ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const ScriptError& e) {
+    return e.number();
+  }
+  return 0;
 }
 
 }  // namespace zorvadel::engine

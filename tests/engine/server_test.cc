@@ -12,50 +12,39 @@ namespace zorvadel::engine {
 namespace {
 
 struct MapCase {
-  const char16_t* path;
-  const char16_t* expected;  // nullptr: raises 5
+  std::u16string_view path;
+  const char16_t* expected;  // nullptr: raises
 };
 
-class MapPathTest : public testing::TestWithParam<MapCase> {};
-
-TEST_P(MapPathTest, FromAScriptInASubfolder) {
+TEST(MapPathTest, FromAScriptInASubfolder) {
+  const MapCase cases[] = {
+      {u"", u"/srv/site/news"},
+      {u"a.txt", u"/srv/site/news/a.txt"},
+      {u"./img/b.gif", u"/srv/site/news/img/b.gif"},
+      {u"img\\b.gif", u"/srv/site/news/img/b.gif"},
+      {u"../data/x.mdb", u"/srv/site/data/x.mdb"},
+      {u"..", u"/srv/site"},
+      {u"/", u"/srv/site"},
+      {u"/data//x.mdb", u"/srv/site/data/x.mdb"},
+      {u"\\data\\x.mdb", u"/srv/site/data/x.mdb"},
+      {u"/a/../b", u"/srv/site/b"},
+      {u"数据/文件.txt", u"/srv/site/news/数据/文件.txt"},
+      {u"../../etc/passwd", nullptr},
+      {u"..\\..\\etc\\passwd", nullptr},
+      {u"/../etc", nullptr},
+      {u"/a/../../b", nullptr},
+      {std::u16string_view(u"a\0b", 3), nullptr},
+  };
   RequestFacts facts;
   facts.url = "/news/list.asp?Page=2";
   auto page = MakePage(facts);
-  const MapCase& c = GetParam();
-  if (c.expected == nullptr) {
-    try {
-      page->server().MapPath(c.path);
-      ADD_FAILURE() << "no error";
-    } catch (const ScriptError& e) {
-      EXPECT_EQ(e.number(), 5);
+  for (const MapCase& c : cases) {
+    if (c.expected == nullptr) {
+      EXPECT_EQ(ErrorOf([&] { page->server().MapPath(c.path); }), 5) << codepage::ToUtf8(c.path);
+    } else {
+      EXPECT_EQ(page->server().MapPath(c.path), c.expected);
     }
-  } else {
-    EXPECT_EQ(page->server().MapPath(c.path), c.expected);
   }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, MapPathTest,
-    testing::Values(MapCase{u"", u"/srv/site/news"},
-                    MapCase{u"a.txt", u"/srv/site/news/a.txt"},
-                    MapCase{u"./img/b.gif", u"/srv/site/news/img/b.gif"},
-                    MapCase{u"img\\b.gif", u"/srv/site/news/img/b.gif"},
-                    MapCase{u"../data/x.mdb", u"/srv/site/data/x.mdb"},
-                    MapCase{u"..", u"/srv/site"},
-                    MapCase{u"/", u"/srv/site"},
-                    MapCase{u"/data//x.mdb", u"/srv/site/data/x.mdb"},
-                    MapCase{u"\\data\\x.mdb", u"/srv/site/data/x.mdb"},
-                    MapCase{u"/a/../b", u"/srv/site/b"},
-                    MapCase{u"数据/文件.txt", u"/srv/site/news/数据/文件.txt"},
-                    MapCase{u"../../etc/passwd", nullptr},
-                    MapCase{u"..\\..\\etc\\passwd", nullptr},
-                    MapCase{u"/../etc", nullptr},
-                    MapCase{u"/a/../../b", nullptr}));
-
-TEST(MapPathTest, NulInThePathRaises) {
-  auto page = MakePage();
-  EXPECT_THROW(page->server().MapPath(std::u16string(u"a\0b", 3)), ScriptError);
 }
 
 TEST(MapPathTest, ScriptAtTheRoot) {
@@ -146,16 +135,6 @@ TEST(PageHooksTest, PageLeftWithoutEndPageCallsNothing) {
   EXPECT_EQ(HookLog(), (std::vector<std::string>{"start first"}));
 }
 
-TEST(PageHooksTest, UnknownProgIdRaises429) {
-  auto page = MakePage();
-  try {
-    page->server().CreateObject(u"EngineTest.NoSuchClass");
-    ADD_FAILURE() << "no error";
-  } catch (const ScriptError& e) {
-    EXPECT_EQ(e.number(), 429);
-  }
-}
-
 // ---- Session and Application ---------------------------------------------------------
 
 TEST(SessionTest, ValuesAndSettings) {
@@ -173,13 +152,6 @@ TEST(SessionTest, ValuesAndSettings) {
   EXPECT_EQ(session.Timeout(), 1);
   session.SetTimeout(1440);
   EXPECT_EQ(session.Timeout(), 1440);
-}
-
-TEST(ApplicationTest, ValuesWithoutCase) {
-  MemoryApplication application;
-  EXPECT_EQ(application.Value(u"Count"), Variant());
-  application.SetValue(u"count", Variant(int32_t{3}));
-  EXPECT_EQ(application.Value(u"COUNT"), Variant(int32_t{3}));
 }
 
 TEST(ContextTest, GivesTheFiveObjects) {

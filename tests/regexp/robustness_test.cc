@@ -1,4 +1,4 @@
-// Runaway patterns, large texts, the shared cache and use from many threads.
+// Runaway patterns, large texts, a full cache and use from many threads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -41,15 +41,6 @@ TEST(LargeTextTest, MegabyteInputsComplete) {
   EXPECT_EQ(RegExp(u"a*", false, true).Replace(plain, u"").size(), plain.size());
 }
 
-TEST(CacheTest, SamePatternAndFlagsShareOneCompilation) {
-  auto a = Compile(u"<[^>]*>", true);
-  auto b = Compile(u"<[^>]*>", true);
-  auto c = Compile(u"<[^>]*>", false);
-  EXPECT_EQ(a.get(), b.get());
-  EXPECT_NE(a.get(), c.get());
-  EXPECT_EQ(RegExp(u"<[^>]*>", true).Get().get(), a.get());
-}
-
 TEST(CacheTest, OverflowingTheCacheKeepsHeldCompilationsAlive) {
   auto held = Compile(u"held(\\d+)", false);
   for (int i = 0; i < 2000; ++i) Compile(u"p" + std::u16string(1, char16_t(u'0' + i % 10)) +
@@ -66,13 +57,13 @@ TEST(ThreadsTest, ConcurrentUseGivesTheSameResults) {
   const std::u16string want_link = link.Replace(text, u"<b>$1</b>");
 
   constexpr int kThreads = 8;
-  std::vector<const Compiled*> compiled(kThreads);
   std::vector<int> wrong(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
-      compiled[t] = Compile(u"fresh pattern for the threads", true).get();
       for (int i = 0; i < 50; ++i) {
+        // Every thread compiles this pattern first at about the same time.
+        if (!RegExp(u"fresh pattern").Test(u"a fresh pattern")) ++wrong[t];
         if (Replace(*kTag, text, u"", true) != want_tags) ++wrong[t];
         if (link.Replace(text, u"<b>$1</b>") != want_link) ++wrong[t];
         if (!RegExp(u"粗体").Test(text)) ++wrong[t];
@@ -80,10 +71,7 @@ TEST(ThreadsTest, ConcurrentUseGivesTheSameResults) {
     });
   }
   for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t < kThreads; ++t) {
-    EXPECT_EQ(wrong[t], 0);
-    EXPECT_EQ(compiled[t], compiled[0]);
-  }
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0);
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 set -u
 server=$1
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
+# shellcheck source=server_lib.sh
+source "$here/server_lib.sh"
 site=$work/site
 cp -a "$here/site" "$site"
 printf 'secret\n' > "$work/secret.txt"
@@ -15,30 +16,7 @@ ln -s "$work/secret.txt" "$site/leak.txt"
 ln -s /etc "$site/etc"
 echo 'int main() {}' > "$site/page.cc"  # a page's source lies beside it
 
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# shellcheck source=server_lib.sh
-source "$here/server_lib.sh"
 start_server "$server" "$site" 4
-
-
-# fetch PATH [CURL ARGS...]: sets $status, $body and the header file.
-fetch() {
-  local path=$1; shift
-  status=$(curl -s --max-time 10 -D "$work/head" -o "$work/body" -w '%{http_code}' "$@" "$base$path")
-  body=$(tr -d '\000' <"$work/body")
-}
-header() {  # NAME: the header's value in the last response
-  grep -i "^$1:" "$work/head" | head -1 | cut -d: -f2- | sed 's/^ //; s/\r$//'
-}
-
-phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
-desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
 
 # ---- pages see the request as a page script would --------------------------------
 fetch /wap.asp -A "$phone"
@@ -151,11 +129,5 @@ fetch /wap.asp
 check "server still serves after errors" "$status" 200
 
 # ---- clean shutdown --------------------------------------------------------------------
-kill -TERM "$pid"
-wait "$pid"
-check "exit status after SIGTERM" "$?" 0
-pid=
-check "stopped" "$(tail -1 "$work/out")" "zorvadel-serve: stopped"
-
-echo "serve: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+stop_server
+finish serve

@@ -1,5 +1,17 @@
-# Shared by the HTTP tests: start zorvadel-serve on a free loopback port and
-# count checks. Source it after setting $work (a temporary folder).
+# Shared by the HTTP tests: a temporary folder that is removed on exit with
+# the server, zorvadel-serve on a free loopback port, requests with curl, and
+# the counted checks. Source it first; it sets $work.
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
+desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
 
 # start_server SERVER SITE THREADS: sets $pid, $port and $base.
 start_server() {
@@ -18,6 +30,25 @@ start_server() {
   base=http://127.0.0.1:$port
 }
 
+# stop_server: SIGTERM must end it cleanly.
+stop_server() {
+  kill -TERM "$pid"
+  wait "$pid"
+  check "exit status after SIGTERM" "$?" 0
+  pid=
+  check "stopped" "$(tail -1 "$work/out")" "zorvadel-serve: stopped"
+}
+
+# fetch PATH [CURL ARGS...]: sets $status, $body and the header file.
+fetch() {
+  local path=$1; shift
+  status=$(curl -s --max-time 10 -D "$work/head" -o "$work/body" -w '%{http_code}' "$@" "$base$path")
+  body=$(tr -d '\000' <"$work/body")
+}
+header() {  # NAME: the header's value in the last response
+  grep -i "^$1:" "$work/head" | head -1 | cut -d: -f2- | sed 's/^ //; s/\r$//'
+}
+
 passed=0
 failed=0
 check() {  # NAME GOT WANT
@@ -27,4 +58,25 @@ check() {  # NAME GOT WANT
     failed=$((failed + 1))
     printf 'FAIL %s\n  got:  %q\n  want: %q\n' "$1" "$2" "$3"
   fi
+}
+has() {  # NAME FRAGMENT: the last body holds FRAGMENT
+  if [[ "$body" == *"$2"* ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  body lacks: %q\n  body: %q\n' "$1" "$2" "$body"
+  fi
+}
+lacks() {  # NAME FRAGMENT
+  if [[ "$body" != *"$2"* ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  body holds: %q\n' "$1" "$2"
+  fi
+}
+# finish NAME: the tally, and the script's exit status.
+finish() {
+  echo "$1: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
 }

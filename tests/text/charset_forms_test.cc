@@ -7,43 +7,27 @@
 
 #include "data/st_table.h"
 #include "platform/codepage/codepage.h"
+#include "support/text_cases.h"
 #include "text/charset_forms.h"
 
 namespace zorvadel::text {
 namespace {
 
-struct Case {
-  std::u16string input;
-  std::u16string expected;
-};
+using test::Case;
 
-TEST(CharsetSimplifiedTraditional, Samples) {
+// The table's own pairs are checked below; here, what lies outside it.
+TEST(CharsetSimplifiedTraditional, CharactersOutsideTheTable) {
   const Case to_traditional[] = {
-      {u"汉", u"漢"},
-      {u"发", u"發"},
-      {u"汉语书", u"漢語書"},
-      {u"中文ABC", u"中文ABC"},
-      {u"漢", u"漢"},
       {u"", u""},
-      {u"€·，", u"€·，"},
-      // Characters without a code page 936 form stay as they are...
-      {u"a\u0E01b", u"a\u0E01b"},
+      {u"a\u0E01b", u"a\u0E01b"},  // no code page 936 form: kept as it is
       {u"😀汉", u"😀漢"},
       {u"\xD800x\xDC00", u"\xD800x\xDC00"},
       {u"\u00A5\uFFFF", u"\u00A5\uFFFF"},
-      // ...and U+0000 ends nothing.
-      {std::u16string(u"汉\0汉", 3), std::u16string(u"漢\0漢", 3)},
+      {std::u16string(u"汉\0汉", 3), std::u16string(u"漢\0漢", 3)},  // U+0000 ends nothing
   };
-  for (const Case& c : to_traditional) EXPECT_EQ(JToF(c.input), c.expected);
-  const Case to_simplified[] = {
-      {u"漢", u"汉"},
-      {u"發", u"发"},
-      {u"漢語書", u"汉语书"},
-      {u"汉", u"汉"},
-      {u"a\u0E01b", u"a\u0E01b"},
-      {std::u16string(u"x\0漢", 3), std::u16string(u"x\0汉", 3)},
-  };
-  for (const Case& c : to_simplified) EXPECT_EQ(FToJ(c.input), c.expected);
+  for (const Case& c : to_traditional) EXPECT_EQ(JToF(c.in), c.out);
+  EXPECT_EQ(FToJ(u"a\u0E01b"), u"a\u0E01b");
+  EXPECT_EQ(FToJ(std::u16string(u"x\0漢", 3)), std::u16string(u"x\0汉", 3));
 }
 
 // Every character of code page 936, alone and all in one text, maps to its
@@ -86,25 +70,7 @@ TEST(CharsetSimplifiedTraditional, RoundTripOfCommonCharacters) {
   const std::u16string traditional = JToF(simplified);
   EXPECT_EQ(traditional, u"漢發國語書東馬門長鳥龍愛學時車見說");
   EXPECT_EQ(FToJ(traditional), simplified);
-}
-
-// The mapping works on the code page 936 form in place, so it may never
-// change that form's length; and binary search needs sorted keys.
-TEST(CharsetSimplifiedTraditional, TablesKeepTheByteLength) {
-  const std::pair<const data::CharPair*, size_t> tables[] = {
-      {data::kSimplifiedToTraditional, data::kSimplifiedToTraditionalSize},
-      {data::kTraditionalToSimplified, data::kTraditionalToSimplifiedSize},
-  };
-  for (const auto& [pairs, size] : tables) {
-    ASSERT_GT(size, 2000u);
-    for (size_t i = 0; i < size; ++i) {
-      if (i > 0) {
-        ASSERT_LT(pairs[i - 1].from, pairs[i].from);
-      }
-      ASSERT_GE(codepage::GbkCode(pairs[i].from), 0x100);
-      ASSERT_GE(codepage::GbkCode(pairs[i].to), 0x100);
-    }
-  }
+  // Each character keeps the length of its code page 936 form.
   const std::u16string mixed = u"简体與繁體 mixed 😀 text，€";
   EXPECT_EQ(codepage::ToGbk(JToF(mixed)).size(), codepage::ToGbk(mixed).size());
   EXPECT_EQ(codepage::ToGbk(FToJ(mixed)).size(), codepage::ToGbk(mixed).size());
@@ -118,8 +84,8 @@ TEST(CharsetWidth, WideAndNarrow) {
       {u"", u""},
   };
   for (const Case& c : pairs) {
-    EXPECT_EQ(StrToWide(c.input), c.expected);
-    EXPECT_EQ(StrToNarrow(c.expected), c.input);
+    EXPECT_EQ(StrToWide(c.in), c.out);
+    EXPECT_EQ(StrToNarrow(c.out), c.in);
   }
   EXPECT_EQ(StrToNarrow(u"\xFF00\xFF5F\xFFE5"), u"\xFF00\xFF5F\xFFE5");
   EXPECT_EQ(StrToWide(u"Ａ"), u"Ａ");
@@ -149,9 +115,7 @@ TEST(CharsetForms, LongTexts) {
   const std::u16string wide(kUnits, u'ａ');
   EXPECT_TRUE(StrToWide(narrow) == wide);
   EXPECT_TRUE(StrToNarrow(wide) == narrow);
-  std::u16string entries;
-  for (size_t i = 0; i < kUnits; ++i) entries += u"中:5448,";
-  EXPECT_TRUE(QWMEnCode(std::u16string(kUnits, u'中'), u",") == entries);
+  EXPECT_TRUE(QWMEnCode(std::u16string(kUnits, u'中'), u",") == test::Repeat(u"中:5448,", kUnits));
 }
 
 TEST(CharsetZonePosition, Decode) {

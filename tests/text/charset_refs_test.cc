@@ -6,13 +6,13 @@
 
 #include <string>
 
+#include "support/text_cases.h"
+
 namespace zorvadel::text {
 namespace {
 
-struct Case {
-  std::u16string input;
-  std::u16string expected;
-};
+using test::Case;
+using test::Repeat;
 
 TEST(CharsetKeepsEntity, Segments) {
   struct Keep {
@@ -34,17 +34,12 @@ TEST(CharsetKeepsEntity, Segments) {
   }
 }
 
-TEST(CharsetHexCharRef, OneUnit) {
-  const std::pair<char32_t, std::u16string> cases[] = {
-      {U'\t', u"&#x9;"},        {U'\0', u"&#x0;"},        {U'中', u"&#x4E2D;"},
-      {U'\xFF0C', u"&#xFF0C;"}, {U'\xFFFF', u"&#xFFFF;"}, {U'\x100', u"&#x100;"},
-      {0x1F600, u"&#x1F600;"},  {0x10000, u"&#x10000;"},  {0x10FFFF, u"&#x10FFFF;"},
-  };
-  for (const auto& [unit, ref] : cases) {
-    std::u16string out = u"x";
-    AppendHexCharRef(unit, &out);
-    EXPECT_EQ(out, u"x" + ref);
+TEST(CharsetHexCharRef, AppendsOneReferencePerCodePoint) {
+  std::u16string out = u"x";
+  for (char32_t c : {0x9, 0x0, 0x4E2D, 0xFF0C, 0xFFFF, 0x100, 0x1F600, 0x10000, 0x10FFFF}) {
+    AppendHexCharRef(c, &out);
   }
+  EXPECT_EQ(out, u"x&#x9;&#x0;&#x4E2D;&#xFF0C;&#xFFFF;&#x100;&#x1F600;&#x10000;&#x10FFFF;");
 }
 
 TEST(CharsetUni, RepairsAndEscapes) {
@@ -73,12 +68,13 @@ TEST(CharsetUni, RepairsAndEscapes) {
       // surrogate becomes the replacement character.
       {u"😀", u"&#x1F600;"},
       {u"a😀b\U0010FFFF", u"a&#x1F600;b&#x10FFFF;"},
+      {u"\uFFFF\U00010000", u"&#xFFFF;&#x10000;"},
       {u"\xD83D", u"&#xFFFD;"},
       {u"x\xDE00\xD83Dy", u"x&#xFFFD;&#xFFFD;y"},
       {u"&\xD83D", u"&amp;&#xFFFD;"},
       {u"&中;", u"&amp;&#x4E2D;;"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Uni(c.input), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(Uni(c.in), c.out);
 }
 
 TEST(CharsetUtfToGb, Decodes) {
@@ -112,18 +108,14 @@ TEST(CharsetUtfToGb, Decodes) {
       {u"&#x&#x41;", u"&#xA"},
       {u";;&#x41;;", u";;A;"},
   };
-  for (const Case& c : cases) EXPECT_EQ(UtfToGb(c.input), c.expected);
+  for (const Case& c : cases) EXPECT_EQ(UtfToGb(c.in), c.out);
 }
 
 TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
-  std::u16string input;
-  for (int i = 0; i < 40000; ++i) input += u"&#x41;";
-  input += u"end";
-  EXPECT_EQ(UtfToGb(input), std::u16string(40000, u'A') + u"end");
+  EXPECT_EQ(UtfToGb(Repeat(u"&#x41;", 40000) + u"end"), std::u16string(40000, u'A') + u"end");
   const std::u16string unreadable(100000, u'&');
   EXPECT_EQ(UtfToGb(u"&#x" + unreadable + u"&#x42;"), u"&#x" + unreadable + u"B");
-  std::u16string open_refs;
-  for (int i = 0; i < 100000; ++i) open_refs += u"&#x4";
+  const std::u16string open_refs = Repeat(u"&#x4", 100000);
   EXPECT_EQ(UtfToGb(open_refs + u";"), open_refs.substr(0, open_refs.size() - 4) + u"\x04");
 }
 
@@ -141,13 +133,7 @@ TEST(CharsetUtfToGb, UndoesUni) {
 // Runs of ampersands before one far ";" must not hand every long piece to the
 // numeric test again (the page filter of PHPXML goes through here).
 TEST(CharsetUni, AmpersandRunsBeforeOneSemicolon) {
-  std::u16string input;
-  for (int i = 0; i < 300000; ++i) input += u"&#x";
-  input += u";";
-  std::u16string expected;
-  for (int i = 0; i < 300000; ++i) expected += u"&amp;#x";
-  expected += u";";
-  EXPECT_EQ(Uni(input), expected);
+  EXPECT_TRUE(Uni(Repeat(u"&#x", 300000) + u";") == Repeat(u"&amp;#x", 300000) + u";");
   EXPECT_EQ(Uni(u"&#&H41;"), u"&#&amp;H41;");  // the first "&" is kept
   EXPECT_EQ(Uni(u"&#&H4&1;"), u"&amp;#&amp;H4&amp;1;");
 }

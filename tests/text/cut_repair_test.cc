@@ -2,28 +2,19 @@
 // rungs, the evening out of brackets and written breaks, the final collapse.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "platform/codepage/codepage.h"
+#include "support/text_cases.h"
 #include "text/cut_repair.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::text {
 namespace {
 
-struct Case {
-  std::u16string in;
-  std::u16string out;
-};
+using test::Case;
+using test::Repeat;
 
-std::u16string Repeat(std::u16string_view piece, size_t times) {
-  std::u16string out;
-  for (size_t i = 0; i < times; ++i) out.append(piece);
-  return out;
-}
-
-void PrintTo(const Case& c, std::ostream* os) { *os << codepage::ToUtf8(c.in); }
 
 class FixCodesTest : public testing::TestWithParam<Case> {};
 

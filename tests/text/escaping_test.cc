@@ -1,46 +1,32 @@
 // HTML encoding and decoding, the two entity escapes and the line-break
-// collapse, as pure functions and as members reached by name.
+// collapse.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "platform/codepage/codepage.h"
+#include "support/text_cases.h"
 #include "text/html_escape.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::text {
 namespace {
 
-struct Case {
-  std::u16string in;
-  std::u16string out;
-};
-
-std::u16string Repeat(std::u16string_view piece, size_t times) {
-  std::u16string out;
-  for (size_t i = 0; i < times; ++i) out.append(piece);
-  return out;
-}
+using test::Case;
+using test::Repeat;
 
 TEST(HtmlEnCodeTest, Table) {
   const Case cases[] = {
       {u"", u""},
       {u"  ", u"&nbsp;&nbsp;"},
-      {u" ", u"&nbsp;"},
       {u"a b", u"a b"},
       {u" a b ", u"&nbsp;a b&nbsp;"},
-      {u"a  b", u"a&nbsp;&nbsp;b"},
       {u"a \tb", u"a&nbsp;    b"},
       {u"a\t b", u"a    &nbsp;b"},
       {u"\r\n", u"\r\n\n"},
       {u"&lt;", u"&amp;lt;"},
       {u"<a href=\"x\">", u"&lt;a href=&quot;x&quot;&gt;"},
-      {u"\u4e2d\u6587 x", u"\u4e2d\u6587 x"},
   };
   for (const Case& c : cases) EXPECT_EQ(HtmlEnCode(c.in), c.out) << codepage::ToUtf8(c.in);
 }
@@ -173,126 +159,3 @@ TEST(EscapingTest, MebibyteTexts) {
 
 }  // namespace
 }  // namespace zorvadel::text
-
-// ---- The members by name, and the forwarding of the page classes ---------------
-
-namespace zorvadel {
-namespace {
-
-std::shared_ptr<PageObject> NewPage(std::u16string_view name) {
-  return std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel." + std::u16string(name)));
-}
-
-Variant Call(Object& object, std::u16string_view member, std::vector<Variant> args) {
-  return Invoke(object, member, std::move(args));
-}
-
-TEST(TextMembersTest, CommonByName) {
-  auto common = std::dynamic_pointer_cast<Common>(CreateByProgId(u"Zorvadel.Common"));
-  ASSERT_TRUE(common);
-  EXPECT_EQ(Call(*common, u"htmlencode", {Variant(u" <a>")}).string(), u"&nbsp;&lt;a&gt;");
-  EXPECT_EQ(Call(*common, u"HTMLDecode", {Variant(u"&#60;")}).string(), u"<");
-  EXPECT_EQ(Call(*common, u"HTMLDecode", {Variant(u"&amp;lt;")}).string(), u"&lt;");
-  EXPECT_EQ(Call(*common, u"SpecialMark", {Variant(u"a b")}).string(), u"a&nbsp;b");
-  EXPECT_EQ(Call(*common, u"DelSpecialMark", {Variant(u"<b>")}).string(), u"&lt;b&gt;");
-  EXPECT_EQ(Call(*common, u"EnterHebing", {Variant(u"\r\n\r\n")}).string(), u"<br/>");
-  EXPECT_EQ(Call(*common, u"FixCodes", {Variant(u"b>x&l")}).string(), u"<b>x&lt;");
-  // Arguments are coerced to text.
-  EXPECT_EQ(Call(*common, u"SpecialMark", {Variant(int16_t{12})}).string(), u"12");
-  EXPECT_THROW(Call(*common, u"SpecialMark", {}), ScriptError);
-}
-
-// Which page class offers which member by name.
-TEST(TextMembersTest, ClassDifferences) {
-  struct Row {
-    std::u16string_view member;
-    bool xml, en_xml, wap, en_wap, php;
-  };
-  const Row rows[] = {
-      {u"HtmlEnCode", true, true, true, true, false},
-      {u"HTMLDecode", true, true, true, true, false},
-      {u"SpecialMark", true, true, true, true, true},
-      {u"DelSpecialMark", true, true, true, true, true},
-      {u"FixCodes", true, true, false, false, true},
-      {u"FixWmlCode", false, false, true, true, false},
-      {u"SplitText", true, true, true, true, false},
-      {u"SplitRichText", true, true, true, true, false},
-      {u"SplitMultiText", true, true, true, true, false},
-      {u"ReplaceString", true, true, true, true, false},
-      {u"EnterHebing", false, false, false, false, false},
-  };
-  const std::u16string_view classes[] = {u"XML", u"EnXML", u"WAP", u"EnWAP", u"PHPXML"};
-  for (const Row& row : rows) {
-    const bool has[] = {row.xml, row.en_xml, row.wap, row.en_wap, row.php};
-    for (size_t i = 0; i < std::size(classes); ++i) {
-      auto page = NewPage(classes[i]);
-      EXPECT_EQ(page->Class().Find(row.member, MemberKind::kMethod) != nullptr, has[i])
-          << codepage::ToUtf8(row.member) << " of " << codepage::ToUtf8(classes[i]);
-    }
-  }
-  EXPECT_TRUE(NewPage(u"XML")->Class().Has(u"FontStyle"));
-  EXPECT_FALSE(NewPage(u"PHPXML")->Class().Has(u"FontStyle"));
-}
-
-TEST(TextMembersTest, EnXmlHtmlEnCodeIsVariant) {
-  auto en = NewPage(u"EnXML");
-  auto xml = NewPage(u"XML");
-  EXPECT_EQ(en->Class().Find(u"HtmlEnCode", MemberKind::kMethod)->result, ParamType::kVariant);
-  EXPECT_EQ(xml->Class().Find(u"HtmlEnCode", MemberKind::kMethod)->result, ParamType::kString);
-  const Variant a = Call(*en, u"HtmlEnCode", {Variant(u"a  <b>")});
-  const Variant b = Call(*xml, u"HtmlEnCode", {Variant(u"a  <b>")});
-  ASSERT_TRUE(a.IsString());
-  EXPECT_EQ(a.string(), b.string());
-  EXPECT_EQ(a.string(), u"a&nbsp;&nbsp;&lt;b&gt;");
-}
-
-TEST(TextMembersTest, CcCreatedOnFirstUseAndKept) {
-  auto page = NewPage(u"XML");
-  EXPECT_FALSE(page->state().CC);
-  EXPECT_EQ(Call(*page, u"SpecialMark", {Variant(u"'")}).string(), u"&apos;");
-  const std::shared_ptr<Common> first = page->state().CC;
-  ASSERT_TRUE(first);
-  Call(*page, u"HTMLDecode", {Variant(u"x")});
-  EXPECT_EQ(page->state().CC, first);
-
-  // A script's own instance is used as it is; a cleared one comes back.
-  auto own = std::make_shared<Common>();
-  page->state().CC = own;
-  EXPECT_EQ(Call(*page, u"DelSpecialMark", {Variant(u"a  b")}).string(), u"a b");
-  EXPECT_EQ(page->state().CC, own);
-  page->state().CC.reset();
-  EXPECT_EQ(Call(*page, u"FixCodes", {Variant(u"x<br")}).string(), u"x");
-  EXPECT_TRUE(page->state().CC);
-  EXPECT_NE(page->state().CC, own);
-}
-
-TEST(TextMembersTest, WmlClassesOwnCopiesLeaveCcAlone) {
-  for (std::u16string_view name : {u"WAP", u"EnWAP"}) {
-    auto page = NewPage(name);
-    EXPECT_EQ(Call(*page, u"SplitText", {Variant(u"a,b"), Variant(u","), Variant(u"["),
-                                          Variant(u"]"), Variant(u"|")})
-                  .string(),
-              u"[a|b]");
-    EXPECT_EQ(Call(*page, u"SplitRichText", {Variant(u"a"), Variant(u"1"), Variant(u","),
-                                              Variant(u"<"), Variant(u"="), Variant(u">")})
-                  .string(),
-              u"<a=1>");
-    EXPECT_FALSE(page->state().CC);
-    EXPECT_EQ(Call(*page, u"FixWmlCode", {Variant(u"t;x<b")}).string(), u"&quot;x");
-    EXPECT_TRUE(page->state().CC);
-  }
-  auto xml = NewPage(u"XML");
-  Call(*xml, u"SplitText",
-       {Variant(u"a"), Variant(u","), Variant(u""), Variant(u""), Variant(u"")});
-  EXPECT_TRUE(xml->state().CC);
-}
-
-TEST(TextMembersTest, FailedForwardGivesEmptyText) {
-  auto page = NewPage(u"XML");
-  EXPECT_EQ(page->ForwardToCC([](Common&) -> std::u16string { throw ScriptError(kErrOverflow); }),
-            u"");
-  EXPECT_TRUE(page->state().CC);
-}
-
-}  // namespace
-}  // namespace zorvadel

@@ -1,17 +1,11 @@
-// Joining split texts, name-value lists, keyword highlighting, style tags,
-// and the page classes' SplitMultiText and FontStyle.
+// Joining split texts, name-value lists, keyword highlighting and style tags.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/engine/memory_engine.h"
 #include "platform/codepage/codepage.h"
+#include "support/text_cases.h"
 #include "text/joining.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
-#include "zorvadel/runtime.h"
 
 namespace zorvadel::text {
 namespace {
@@ -92,8 +86,7 @@ TEST(FontStyleTest, Table) {
 }
 
 TEST(JoiningLongTest, ManyPiecesAndLongTexts) {
-  std::u16string many;
-  for (int i = 0; i < 100000; ++i) many += u"ab,";
+  const std::u16string many = test::Repeat(u"ab,", 100000);
   const std::u16string joined = SplitText(many, u",", u"", u"", u";");
   EXPECT_EQ(joined.size(), many.size());
   // The trailing separator leaves an empty last piece.
@@ -106,68 +99,3 @@ TEST(JoiningLongTest, ManyPiecesAndLongTexts) {
 
 }  // namespace
 }  // namespace zorvadel::text
-
-namespace zorvadel {
-namespace {
-
-std::shared_ptr<PageObject> NewPage(std::u16string_view name) {
-  return std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel." + std::u16string(name)));
-}
-
-// A page object with a response of its own but no page start.
-struct Writing {
-  explicit Writing(std::u16string_view name) : page(NewPage(name)) {
-    auto session = std::make_shared<engine::MemorySession>();
-    session->SetCodePage(65001);
-    response = std::make_shared<engine::MemoryResponse>(session);
-    page->state().Response = response;
-  }
-  std::string Body() const { return response->Result().body; }
-
-  std::shared_ptr<PageObject> page;
-  std::shared_ptr<engine::MemoryResponse> response;
-};
-
-TEST(SplitMultiTextTest, WritesFramedPieces) {
-  for (std::u16string_view name : {u"XML", u"EnXML", u"WAP", u"EnWAP"}) {
-    Writing w(name);
-    Invoke(*w.page, u"SplitMultiText",
-           {Variant(u"a|b|c"), Variant(u"|"), Variant(u"<p>|<q>"), Variant(u"</p>|</q>|</r>")});
-    // The third piece has no PreText piece and is not written at all.
-    EXPECT_EQ(w.Body(), "<p>a</p><q>b</q>");
-    EXPECT_FALSE(w.page->state().CC);
-  }
-}
-
-TEST(SplitMultiTextTest, NothingToWriteTo) {
-  auto page = NewPage(u"WAP");
-  EXPECT_NO_THROW(page->SplitMultiText(u"a|b", u"|", u"|", u"|"));
-  Writing w(u"XML");
-  w.page->SplitMultiText(u"", u"|", u"x", u"y");
-  EXPECT_EQ(w.Body(), "");
-}
-
-TEST(PageFontStyleTest, ForwardsWithDefaults) {
-  auto xml = NewPage(u"XML");
-  EXPECT_EQ(Invoke(*xml, u"FontStyle", {Variant(u"  x  ")}).string(), u"x");
-  EXPECT_EQ(Invoke(*xml, u"fontstyle", {Variant(u" x"), Variant(u"B I")}).string(),
-            u"<i><b>x</b></i>");
-  EXPECT_EQ(Invoke(*xml, u"FontStyle", {Variant(u"x"), Variant::Missing(), Variant(u"")}).string(),
-            u"x");
-  EXPECT_TRUE(xml->state().CC);
-  auto common = std::dynamic_pointer_cast<Common>(CreateByProgId(u"Zorvadel.Common"));
-  EXPECT_EQ(Invoke(*common, u"FontStyle", {Variant(u" y "), Variant(u"U")}).string(), u"<u>y</u>");
-}
-
-TEST(PageReplaceStringTest, ForwardsByName) {
-  auto wap = NewPage(u"WAP");
-  EXPECT_EQ(Invoke(*wap, u"ReplaceString",
-                   {Variant(u"\u624b\u673a|wap"), Variant(u"wap\u624b\u673a"), Variant(u"<b>"),
-                    Variant(u"</b>")})
-                .string(),
-            u"<b>wap</b><b>\u624b\u673a</b>");
-  EXPECT_THROW(Invoke(*wap, u"ReplaceString", {Variant(u"a"), Variant(u"b")}), ScriptError);
-}
-
-}  // namespace
-}  // namespace zorvadel

@@ -1,25 +1,19 @@
-// Tag stripping: MoveJS, FilterHtml and DelHtml on Common and through the
-// page classes' forwarders.
+// Tag stripping: MoveJS, FilterHtml and DelHtml of Common.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "platform/codepage/codepage.h"
+#include "support/text_cases.h"
 #include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
 
 namespace zorvadel {
 namespace {
 
-struct Case {
-  const char16_t* input;
-  const char16_t* expected;
-};
+using test::Case;
 
-std::string Shown(const char16_t* input) {
-  return "input: " + testing::PrintToString(std::u16string(input));
-}
+std::string Shown(const std::u16string& input) { return "input: " + codepage::ToUtf8(input); }
 
 // The link title UbbXML writes.
 #define ZV_TITLE u"title=\"&#x786E;&#x5B9A;\""
@@ -44,7 +38,7 @@ TEST(StripMoveJS, Samples) {
       {u"\u4E2D<b>\u6587</b>", u"\u4E2D\u6587"},
   };
   auto common = std::make_shared<Common>();
-  for (const Case& c : cases) EXPECT_EQ(common->MoveJS(c.input), c.expected) << Shown(c.input);
+  for (const Case& c : cases) EXPECT_EQ(common->MoveJS(c.in), c.out) << Shown(c.in);
 }
 
 TEST(StripFilterHtml, Samples) {
@@ -64,7 +58,7 @@ TEST(StripFilterHtml, Samples) {
       {u"<i>[url=a.asp]A[/url]</i>", u"<a " ZV_TITLE u" href=\"a.asp\">A</a>"},
   };
   auto common = std::make_shared<Common>();
-  for (const Case& c : cases) EXPECT_EQ(common->FilterHtml(c.input), c.expected) << Shown(c.input);
+  for (const Case& c : cases) EXPECT_EQ(common->FilterHtml(c.in), c.out) << Shown(c.in);
 }
 
 TEST(StripFilterHtml, BlankTextNeedsNoCompanion) {
@@ -103,18 +97,14 @@ TEST(StripDelHtml, Samples) {
       {u"<p>[url=a.asp]A &amp; B[/url]</p>", u"<a " ZV_TITLE u" href=\"a.asp\">A &amp; B</a>"},
   };
   auto common = std::make_shared<Common>();
-  for (const Case& c : cases) EXPECT_EQ(common->DelHtml(c.input), c.expected) << Shown(c.input);
+  for (const Case& c : cases) EXPECT_EQ(common->DelHtml(c.in), c.out) << Shown(c.in);
 }
 
 // Long inputs, tag runs and inputs that make a backtracking engine work hard:
 // each gives a defined result and none crashes.
 TEST(StripLongText, MebibyteOfTags) {
   constexpr size_t kSize = 1 << 20;
-  auto repeat = [](std::u16string_view unit) {
-    std::u16string text;
-    while (text.size() < kSize) text += unit;
-    return text;
-  };
+  auto repeat = [](std::u16string_view unit) { return test::Repeat(unit, kSize / unit.size() + 1); };
   auto common = std::make_shared<Common>();
   const std::u16string tags = repeat(u"<b>x</b>");
   const std::u16string xs(tags.size() / 8, u'x');
@@ -133,54 +123,6 @@ TEST(StripLongText, MebibyteOfTags) {
     EXPECT_LE(common->FilterHtml(text).size(), text.size());
     EXPECT_LE(common->DelHtml(text).size(), 4 * text.size());
   }
-}
-
-// ---- Page classes -------------------------------------------------------------
-
-const char16_t* const kPageClassNames[] = {u"XML", u"EnXML", u"WAP", u"EnWAP", u"PHPXML"};
-
-std::shared_ptr<PageObject> NewPage(const char16_t* name) {
-  return std::dynamic_pointer_cast<PageObject>(CreateByProgId(std::u16string(u"Zorvadel.") + name));
-}
-
-TEST(StripPageClasses, ByNameInEveryClass) {
-  for (const char16_t* name : kPageClassNames) {
-    SCOPED_TRACE(testing::PrintToString(std::u16string(name)));
-    auto page = NewPage(name);
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Invoke(*page, u"movejs", {Variant(u"<b>x</b>")}).string(), u"x");
-    EXPECT_EQ(Invoke(*page, u"DelHtml", {Variant(u"a<br>b < c")}).string(), u"a\r\nb &lt; c");
-    EXPECT_EQ(Invoke(*page, u"FILTERHTML", {Variant(u"<p>[b]y[/b]</p>")}).string(), u"<b>y</b>");
-    // A number argument becomes its text.
-    EXPECT_EQ(Invoke(*page, u"MoveJS", {Variant(int16_t{12})}).string(), u"12");
-    for (const char16_t* member : {u"MoveJS", u"FilterHtml", u"DelHtml"}) {
-      try {
-        Invoke(*page, member, {});
-        ADD_FAILURE() << "a call without its text ran";
-      } catch (const ScriptError& e) {
-        EXPECT_EQ(e.number(), kErrWrongArgs);
-      }
-    }
-  }
-}
-
-TEST(StripPageClasses, UseTheInstanceInCC) {
-  auto page = NewPage(u"WAP");
-  EXPECT_EQ(page->state().CC, nullptr);
-  EXPECT_EQ(page->DelHtml(u"<b>x</b>"), u"x");
-  ASSERT_NE(page->state().CC, nullptr);
-
-  // The script's own Common serves the forwarders, WH included.
-  auto own = std::make_shared<Common>();
-  page->state().CC = own;
-  EXPECT_EQ(page->FilterHtml(u"<i>z</i>"), u"z");
-  EXPECT_EQ(page->state().CC, own);
-  EXPECT_NE(own->state().WH, nullptr);
-
-  page->state().CC.reset();
-  EXPECT_EQ(page->MoveJS(u"<i>w</i>"), u"w");
-  EXPECT_NE(page->state().CC, nullptr);
-  EXPECT_NE(page->state().CC, own);
 }
 
 }  // namespace
