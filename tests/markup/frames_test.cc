@@ -95,8 +95,6 @@ std::vector<FrameCase> Cases() {
   };
   return {
       // WML: the whole deck is WML for every terminal.
-      {"WapDeckPhone", u"WAP", kPhoneAgent, whole_deck,
-       WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kWapBanner + u"</p></card></wml>"},
       {"EnWapDeckDesktop", u"EnWAP", kDesktopAgent, whole_deck,
        WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kEnWapBanner + u"</p></card></wml>"},
       {"DeckHeadArguments", u"WAP", kPhoneAgent,
@@ -113,9 +111,6 @@ std::vector<FrameCase> Cases() {
       {"WapPiecesPhone", u"WAP", kPhoneAgent, pieces,
        u"<?xml version=\"1.0\"?>" + S(kWmlDoctype) + S(kWmlHead) + u"<card id=\"c\"><p>" +
            kWapBanner + u"</p></card></wml>"},
-      {"EnWapPiecesSimulator", u"EnWAP", kSimulatorAgent, pieces,
-       u"<?xml version=\"1.0\"?>" + S(kWmlDoctype) + S(kWmlHead) + u"<card id=\"c\"><p>" +
-           kEnWapBanner + u"</p></card></wml>"},
       {"WapPiecesDesktop", u"WAP", kDesktopAgent,
        [](PageObject& o) {
          o.state().CardTitle = u"卡片";
@@ -124,16 +119,11 @@ std::vector<FrameCase> Cases() {
          o.PutPageFooter();
        },
        HtmlPage(u"&#x5361;&#x7247;", underlined_sheet) + u"</body></html>"},
-      {"FileTypeEncoding", u"EnWAP", kPhoneAgent, [](PageObject& o) { o.PutFileType(u"utf-8"); },
-       u"<?xml version=\"1.0\" encoding=\"utf-8\"?>" + S(kWmlDoctype)},
       // Terminal-switching frames.
       {"AutoPhone", u"WAP", kPhoneAgent, auto_frame,
        WmlPageStart(u"Card") + kWapBanner + u"</p></card></wml>"},
       {"AutoSimulator", u"EnWAP", kSimulatorAgent, auto_frame,
        WmlPageStart(u"Card") + kEnWapBanner + u"</p></card></wml>"},
-      {"AutoDesktop", u"EnWAP", kDesktopAgent, auto_frame,
-       HtmlPage(u"Card", u"<link href=\"site.css\" rel=\"stylesheet\" type=\"text/css\">") +
-           u"</body></html>"},
       // The HTML frame keeps a set SiteTitle and names gb2312 in its meta.
       {"HtmlSiteTitle", u"WAP", kPhoneAgent,
        [](PageObject& o) {
@@ -144,9 +134,6 @@ std::vector<FrameCase> Cases() {
        HtmlPage(u"Site", u"<link href=\"A.Css\" rel=\"stylesheet\" type=\"text/css\">") +
            u"</body></html>"},
       // XHTML Mobile Profile of the XML family.
-      {"XmlXhtml", u"XML", kPhoneAgent, xhtml_frame,
-       XmlHead(u"&#x7AD9;&#x70B9; &lt;1&gt;") + companion_sheet + S(kMainBody) +
-           u"<!--These Codes by Zorvadel-XML(Version:2.8.3)--></div></body></html>"},
       {"EnXmlXhtmlDesktop", u"EnXML", kDesktopAgent, xhtml_frame,
        XmlHead(u"&#x7AD9;&#x70B9; &lt;1&gt;") + companion_sheet + S(kMainBody) +
            u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>"},
@@ -166,15 +153,6 @@ std::vector<FrameCase> Cases() {
        },
        StrictHead(u"&#x6807;&#x9898;") + companion_sheet + S(kMainBody) +
            u"<!--These Codes by Zorvadel-XML(Version:2.8.3)--></div></body></html>"},
-      {"EnXmlStrictDesktop", u"EnXML", kDesktopAgent,
-       [](PageObject& o) {
-         o.state().SiteTitle = u"Title";
-         o.G3Header(u"g3.css");
-         o.G3Footer();
-       },
-       StrictHead(u"Title") + u"<link href=\"g3.css\" rel=\"stylesheet\" type=\"text/css\"/>\r\n" +
-           S(kMainBody) +
-           u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>"},
       // XHTML Mobile Profile of the WML classes: titled CardTitle, the link
       // closed with "/".
       {"WapXhtml", u"WAP", kPhoneAgent,
@@ -185,14 +163,6 @@ std::vector<FrameCase> Cases() {
          o.XhtmlFooter();
        },
        WapXhtmlHead(u"&#x5361;&#x7247;") + plain_sheet + S(kMarginlessBody) + kWapXhtmlFooter},
-      {"EnWapXhtmlLink", u"EnWAP", kDesktopAgent,
-       [](PageObject& o) {
-         o.XhtmlHeader(u"m.css");
-         o.XhtmlFooter();
-       },
-       WapXhtmlHead(u"First Card") +
-           u"<link href=\"m.css\" rel=\"stylesheet\" type=\"text/css\"/>" +
-           S(kMarginlessBody) + kWapXhtmlFooter},
   };
 }
 
@@ -310,9 +280,6 @@ TEST(FrameDetails, PhpXmlReturnsItsFrame) {
                u"<title>a<b &#x65B0;</title>"
                u"<meta http-equiv=\"Content-Type\" content=\"text/html;charset=UTF-8\"/>" +
                markup::PhpSheet() + S(kMarginlessBody)));
-  std::u16string linked = page.Call(u"XhtmlHeader", {Variant(u"p.CSS")}).string();
-  EXPECT_NE(linked.find(u"<link href=\"p.CSS\" rel=\"stylesheet\" type=\"text/css\"/></head>"),
-            std::u16string::npos);
   EXPECT_EQ(U8(page.Call(u"XhtmlFooter").string()),
             "<!--These Codes by Zorvadel-PHP(Version:2.8.3)--></body></html>");
   EXPECT_EQ(page.Body(), u"");
@@ -333,30 +300,6 @@ TEST(FrameDetails, ByNameDefaults) {
   xml.Call(u"G3Header", {Variant(u"x.css"), Variant::Missing(), Variant(u"<!--m-->")});
   EXPECT_TRUE(xml.Body().ends_with(
       u"type=\"text/css\"/>\r\n<!--m-->" + S(kMainBody)));
-}
-
-TEST(FrameDetails, MembersByClass) {
-  struct Case {
-    std::u16string class_name;
-    std::u16string member;
-    bool present;
-  } cases[] = {
-      {u"WAP", u"PageHeader", true},    {u"EnWAP", u"AutoFooter", true},
-      {u"WAP", u"G3Header", false},     {u"XML", u"G3Footer", true},
-      {u"EnXML", u"PageHeader", false}, {u"XML", u"HtmlHeader", false},
-      {u"PHPXML", u"XhtmlHeader", true}, {u"PHPXML", u"G3Header", false},
-      {u"PHPXML", u"HtmlFooter", false},
-  };
-  for (const Case& c : cases) {
-    FramePage page(c.class_name, kPhoneAgent);
-    bool present = true;
-    try {
-      page.Call(c.member);
-    } catch (const ScriptError& error) {
-      present = error.number() != kErrNoMember;
-    }
-    EXPECT_EQ(present, c.present) << U8(c.class_name) << "." << U8(c.member);
-  }
 }
 
 TEST(FrameDetails, WithoutPageContextNothingRaises) {

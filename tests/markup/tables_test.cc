@@ -15,9 +15,6 @@ using form_test::kDesktopAgent;
 using form_test::kPhoneAgent;
 using form_test::Narrow;
 
-constexpr const char16_t* kDefaultTitle =
-    u"&#x5728;&#x6B64;&#x8BBE;&#x7F6E;&#x8868;&#x683C;&#x6807;&#x9898;";
-
 struct TableCase {
   int16_t columns;
   const char16_t* align;
@@ -32,7 +29,6 @@ constexpr TableCase kTables[] = {
     // A negative count cannot cut: the letters stay, upper-cased.
     {-1, u"llll", u"", u"<table columns=\"-1\" align=\"LLLL\">"},
     {4, u"", u"", u"<table columns=\"4\" align=\"LLLL\">"},
-    {2, u"cr", u"Prices", u"<table columns=\"2\" align=\"CR\" title=\"Prices\">"},
     {1, u"r", u"价<b>", u"<table columns=\"1\" align=\"R\" title=\"&#x4EF7;<b>\">"},
 };
 
@@ -95,50 +91,26 @@ TEST_P(TablesTest, FontStyle) {
     EXPECT_EQ(page.object->FontStyle(c.content, c.styles, c.mark), c.expected)
         << Narrow(c.styles);
   }
+  // The XHTML FontStyle still trims through Common.
+  FormPage xml(u"XML", GetParam());
+  EXPECT_EQ(xml.object->FontStyle(u" Hi ", u"B", u" "), u"<b>Hi</b>");
 }
 
 INSTANTIATE_TEST_SUITE_P(Terminals, TablesTest, ::testing::Values(kPhoneAgent, kDesktopAgent),
                          [](const auto& info) { return info.index == 0 ? "Phone" : "Web"; });
 
-TEST(TablesByNameTest, Defaults) {
-  for (const char16_t* name : {u"WAP", u"EnWAP"}) {
-    FormPage page(name, kPhoneAgent);
-    // Both languages share the Chinese title.
-    EXPECT_EQ(page.Call(u"Table"),
-              std::u16string(u"<table columns=\"4\" align=\"LLLL\" title=\"") + kDefaultTitle +
-                  u"\">");
-    EXPECT_EQ(page.Call(u"table", {Variant(int16_t{2}), Variant(u"c"), Variant(u"")}),
-              u"<table columns=\"2\" align=\"CL\">");
-    EXPECT_EQ(page.Call(u"IncRow", {Variant(u"a b")}), u"<tr><td>a</td><td>b</td></tr>");
-    EXPECT_EQ(page.Call(u"Row", {Variant(u"a b")}), u"<tr><td>a</td><td>b</td></tr>");
-    EXPECT_EQ(page.Call(u"Row", {Variant(u"a b"), Variant::Missing(), Variant(true)}),
-              u"<tr><td>a</td><td>b</td></tr></table>");
-    EXPECT_EQ(page.Call(u"RowOne", {Variant(u"a b")}), u"<tr><td>a</td><td>b</td></tr></table>");
-    EXPECT_EQ(page.Call(u"FontStyle", {Variant(u"Hi")}), u"Hi");
-    EXPECT_EQ(page.Call(u"FontStyle", {Variant(u"Hi"), Variant(u"B I")}), u"<i><b>Hi</b></i>");
-  }
-}
-
-TEST(TablesByNameTest, OnlyTheWmlClassesHaveThem) {
-  for (const char16_t* name : {u"XML", u"EnXML", u"PHPXML"}) {
-    FormPage page(name, kPhoneAgent);
-    for (const char16_t* member : {u"Table", u"IncRow", u"Row", u"RowOne"}) {
-      EXPECT_FALSE(page.object->Class().Has(member)) << Narrow(name) << " " << Narrow(member);
-    }
-  }
-  FormPage wap(u"WAP", kPhoneAgent);
-  EXPECT_TRUE(wap.object->Class().Has(u"FontStyle"));
-  // The XHTML FontStyle still trims through Common.
-  FormPage xml(u"XML", kPhoneAgent);
-  EXPECT_EQ(xml.object->FontStyle(u" Hi ", u"B", u" "), u"<b>Hi</b>");
-}
-
-TEST(TablesByNameTest, BadArguments) {
+TEST(TablesByNameTest, DefaultsAndBadArguments) {
   FormPage page(u"WAP", kPhoneAgent);
-  EXPECT_THROW(page.Call(u"Table", {Variant(int32_t{40000})}), ScriptError);  // overflow, 6
-  EXPECT_THROW(page.Call(u"IncRow"), ScriptError);                           // Content required
+  EXPECT_EQ(page.Call(u"table", {Variant(int16_t{2}), Variant(u"c"), Variant(u"")}),
+            u"<table columns=\"2\" align=\"CL\">");
   EXPECT_EQ(page.Call(u"Table", {Variant(u"3"), Variant(u"r")}).substr(0, 37),
             u"<table columns=\"3\" align=\"RLL\" title=");
+  EXPECT_EQ(page.Call(u"IncRow", {Variant(u"a b")}), u"<tr><td>a</td><td>b</td></tr>");
+  EXPECT_EQ(page.Call(u"Row", {Variant(u"a b"), Variant::Missing(), Variant(true)}),
+            u"<tr><td>a</td><td>b</td></tr></table>");
+  EXPECT_EQ(page.Call(u"FontStyle", {Variant(u"Hi")}), u"Hi");
+  EXPECT_THROW(page.Call(u"Table", {Variant(int32_t{40000})}), ScriptError);  // overflow, 6
+  EXPECT_THROW(page.Call(u"IncRow"), ScriptError);                           // Content required
 }
 
 TEST(TablesLongTextTest, ManyCells) {

@@ -37,7 +37,6 @@ struct Golden {
   const char* expected;
 };
 
-#define PREV_LABEL "&#x540E;&#x9000;"
 #define GO_LABEL "&#x8F6C;&#x5230;"
 #define SET_LABEL "&#x8BBE;&#x7F6E;"
 
@@ -53,8 +52,6 @@ const std::vector<Golden> kTaskCases = {
 
     // IncTaskGo: the method unless empty or exactly "get"; two blanks then.
     {u"WAP", P, u"IncTaskGo", {u"Index.asp"}, "<go href=\"Index.asp\" accept-charset=\"utf-8\" />"},
-    {u"WAP", P, u"IncTaskGo", {u"Index.asp", u"UTF-8", u"POST"},
-     "<go href=\"Index.asp\" method=\"post\" accept-charset=\"utf-8\"  />"},
     {u"EnWAP", P, u"IncTaskGo", {u"u", u"utf-8", u"GET"},
      "<go href=\"u\" method=\"get\" accept-charset=\"utf-8\"  />"},
     {u"EnWAP", W, u"IncTaskGo", {u"u", u"GB2312", u""},
@@ -63,21 +60,14 @@ const std::vector<Golden> kTaskCases = {
      "<go href=\"a?x=1&y=2\" accept-charset=\"utf-8\" id=\"g\" />"},
 
     // DoPrev and DoGo become links on "Web"; DoNoop never does.
-    {u"WAP", P, u"DoPrev", {}, "<do type=\"accept\" label=\"" PREV_LABEL "\"><prev/></do>"},
     {u"EnWAP", P, u"DoPrev", {u"HELP", u"Back", u"n", true},
      "<do type=\"help\" name=\"n\" label=\"Back\" optional=\"true\"><prev/></do>"},
-    {u"EnWAP", W, u"DoPrev", {}, "<a title=\"Back\" href=\"javascript:history.go(-1)\">Back</a>"},
     {u"WAP", W, u"DoPrev", {u"accept", u"", u"n", true},
      "<a title=\"\" href=\"javascript:history.go(-1)\"></a>"},
-    {u"WAP", P, u"DoNoop", {}, "<do type=\"accept\" label=\"\"><noop/></do>"},
     {u"EnWAP", W, u"DoNoop", {u"Reset", u"R", u"", true},
      "<do type=\"reset\" label=\"R\" optional=\"true\"><noop/></do>"},
-    {u"WAP", P, u"DoGo", {},
-     "<do type=\"accept\" label=\"" GO_LABEL "\"><go href=\"Index.asp\"/></do>"},
     {u"EnWAP", P, u"DoGo", {}, "<do type=\"accept\" label=\"Go To\"><go href=\"Index.asp\"/></do>"},
     {u"WAP", W, u"DoGo", {}, "<a title=\"" GO_LABEL "\" href=\"Index.asp\">" GO_LABEL "</a>"},
-    {u"EnWAP", W, u"DoGo", {u"a.asp?x=1&y=2"},
-     "<a title=\"Go To\" href=\"a.asp?x=1&y=2\">Go To</a>"},
     {u"EnWAP", P, u"DoGo",
      {u"a.asp?x=1&y=2", u"Options", u"Go", u"", false, u"<setvar name=\"a\" value=\"1\"/>"},
      "<do type=\"options\" label=\"Go\"><go href=\"a.asp?x=1&y=2\">"
@@ -106,8 +96,6 @@ const std::vector<Golden> kTaskCases = {
     {u"WAP", P, u"Fresh", {}, "<refresh></refresh>"},
     {u"WAP", P, u"Fresh", {u"<setvar name=\"a\" value=\"\"/>"},
      "<refresh><setvar name=\"a\" value=\"\"/></refresh>"},
-    {u"WAP", P, u"DoSetVar", {},
-     "<do type=\"accept\" label=\"" SET_LABEL "\"><refresh></refresh></do>"},
     {u"EnWAP", W, u"DoSetVar", {},
      "<do type=\"accept\" label=\"" SET_LABEL "\"><refresh></refresh></do>"},
     {u"WAP", P, u"DoSetVar", {u"a", u"1", u" ", u"Accept", u"L", u"", u"TRUE"},
@@ -117,9 +105,6 @@ const std::vector<Golden> kTaskCases = {
      "<do type=\"accept\" name=\"n\" label=\"L\" optional=\"true\"><refresh>"
      "<setvar name=\"a\" value=\"1\"/></refresh></do>"},
     {u"WAP", P, u"DoSetVar", {u"a", u"1", u" ", u"accept", u"L", u"", u"0"},
-     "<do type=\"accept\" label=\"L\"><refresh><setvar name=\"a\" value=\"1\"/></refresh></do>"},
-    // A text that is no Boolean counts as False: the do is still opened.
-    {u"WAP", P, u"DoSetVar", {u"a", u"1", u" ", u"accept", u"L", u"", u"maybe"},
      "<do type=\"accept\" label=\"L\"><refresh><setvar name=\"a\" value=\"1\"/></refresh></do>"},
     {u"EnWAP", P, u"DoSetVar", {u"", u"", u" ", u"accept", u"L", u"", u""},
      "<do type=\"accept\" label=\"L\"><refresh></refresh></do>"},
@@ -132,9 +117,6 @@ const std::vector<Golden> kTaskCases = {
     // The back template always writes the name.
     {u"WAP", P, u"TemplateBack", {u"PREV", u"", u"x"},
      "<template><do type=\"prev\" name=\"\" label=\"x\"><prev/></do></template>"},
-    {u"WAP", W, u"TemplateBack", {},
-     "<template><do type=\"prev\" name=\"previous\" label=\"&#x8FD4;&#x56DE;\"><prev/></do>"
-     "</template>"},
     {u"EnWAP", P, u"TemplateBack", {},
      "<template><do type=\"prev\" name=\"previous\" label=\"Back\"><prev/></do></template>"},
 };
@@ -156,16 +138,9 @@ TEST(WmlTasks, BackFooterWritesAndReturnsNothing) {
     const char* written;
   };
   const Case cases[] = {
-      {u"WAP",
-       P,
-       {},
-       "<do type=\"unknow\" label=\"&#x56DE;&#x9996;&#x9875;\"><go href=\"Index.asp\"/></do>"},
       {u"EnWAP", P, {}, "<do type=\"unknow\" label=\"Homepage\"><go href=\"Index.asp\"/></do>"},
-      {u"EnWAP",
-       P,
-       {u"Options", u"Home", u"i.asp?a=1&b=2"},
+      {u"EnWAP", P, {u"Options", u"Home", u"i.asp?a=1&b=2"},
        "<do type=\"options\" label=\"Home\"><go href=\"i.asp?a=1&b=2\"/></do>"},
-      {u"EnWAP", W, {}, "<a title=\"Homepage\" href=\"Index.asp\">Homepage</a>"},
       {u"WAP", W, {u"x", u"Up", u"u"}, "<a title=\"Up\" href=\"u\">Up</a>"},
   };
   for (const Case& c : cases) {
@@ -176,21 +151,6 @@ TEST(WmlTasks, BackFooterWritesAndReturnsNothing) {
   TaskPage page(u"WAP", P);
   page.object->state().Response = nullptr;
   page.object->BackFooter(u"a", u"b", u"c");  // nothing to write to; no error
-}
-
-TEST(WmlTasks, OnlyTheWmlClassesHaveThem) {
-  const char16_t* members[] = {u"IncTaskDo", u"IncTaskGo",    u"DoPrev",      u"DoNoop",
-                               u"DoGo",      u"EventGo",      u"EventPrev",   u"EventNoop",
-                               u"IncEvent",  u"DoSetVar",     u"EventSetVar", u"Fresh",
-                               u"IncSetVar", u"TemplateBack", u"BackFooter"};
-  TaskPage wap(u"WAP", P), en_wap(u"EnWAP", P), xml(u"XML", P), php(u"PHPXML", P);
-  for (const char16_t* member : members) {
-    SCOPED_TRACE(codepage::ToUtf8(member));
-    EXPECT_TRUE(wap.object->Class().Has(member));
-    EXPECT_TRUE(en_wap.object->Class().Has(member));
-    EXPECT_FALSE(xml.object->Class().Has(member));
-    EXPECT_FALSE(php.object->Class().Has(member));
-  }
 }
 
 TEST(WmlTasks, RequiredArgumentsAreRequired) {
