@@ -110,6 +110,8 @@ const SettingsCase kSettingsCases[] = {
     {u"WAP", u"", u"", u"", u"GB2312", false, u"a & 中\r", u"a & 中\r"},
     {u"XML", u"", u"bad", u"", u"gb2312", true, u"bad 中", u"**过滤词汇** 中"},
     {u"XML", u"", u"", u"", u" gb2312", false, u"& 中", u"&amp; &#x4E2D;"},
+    // The conversion still runs before the GB2312 stop.
+    {u"WAP", u" Complex ", u"bad|bad", u"", u"GB2312", false, u"国 & bad", u"國 & **过滤词汇**"},
     // The conversion that ChineseType selects.
     {u"XML", u" Complex ", u"", u"", u"utf-8", false, u"国", u"&#x570B;"},
     {u"WAP", u"SIMPLE", u"", u"", u"utf-8", false, u"國", u"&#x56FD;"},
