@@ -156,12 +156,5 @@ TEST(StyleSheetMembers, Writes) {
   EXPECT_TRUE(php.out->writes.empty());
 }
 
-TEST(StyleSheetMembers, NoResponseWritesNothingAndRaisesNothing) {
-  auto wap = std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel.WAP"));
-  EXPECT_NO_THROW(Invoke(*wap, u"HtmlStyleCss", {}));
-  auto xml = std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel.XML"));
-  EXPECT_NO_THROW(Invoke(*xml, u"XhtmlStyleCss", {}));
-}
-
 }  // namespace
 }  // namespace zorvadel

@@ -120,8 +120,6 @@ std::vector<FrameCase> Cases() {
        },
        HtmlPage(u"&#x5361;&#x7247;", underlined_sheet) + u"</body></html>"},
       // Terminal-switching frames.
-      {"AutoPhone", u"WAP", kPhoneAgent, auto_frame,
-       WmlPageStart(u"Card") + kWapBanner + u"</p></card></wml>"},
       {"AutoSimulator", u"EnWAP", kSimulatorAgent, auto_frame,
        WmlPageStart(u"Card") + kEnWapBanner + u"</p></card></wml>"},
       // The HTML frame keeps a set SiteTitle and names gb2312 in its meta.
@@ -291,17 +289,13 @@ TEST(FrameDetails, ByNameDefaults) {
   EXPECT_NE(page.Body().find(u"content=\"max-age=300\" forua=\"false\"/></head><card"),
             std::u16string::npos);
 
-  FramePage xhtml(u"WAP", kPhoneAgent);
-  xhtml.Call(u"XhtmlHeader", {Variant(u"w.css")});
-  EXPECT_TRUE(xhtml.Body().ends_with(
-      u"<link href=\"w.css\" rel=\"stylesheet\" type=\"text/css\"/>" + S(kMarginlessBody)));
-
   FramePage xml(u"XML", kPhoneAgent);
   xml.Call(u"G3Header", {Variant(u"x.css"), Variant::Missing(), Variant(u"<!--m-->")});
   EXPECT_TRUE(xml.Body().ends_with(
       u"type=\"text/css\"/>\r\n<!--m-->" + S(kMainBody)));
 }
 
+// Frames, sheets and ready pages of an object that no page started.
 TEST(FrameDetails, WithoutPageContextNothingRaises) {
   for (std::u16string_view name : {u"WAP", u"EnWAP", u"XML", u"EnXML", u"PHPXML"}) {
     auto object = std::dynamic_pointer_cast<PageObject>(
@@ -317,6 +311,12 @@ TEST(FrameDetails, WithoutPageContextNothingRaises) {
     object->PageFooter();
     object->AutoFooter();
     object->XhtmlFooter();
+    object->HtmlStyleCss();
+    object->XhtmlStyleCss();
+    object->WeekQuery();
+    object->CallPhone();
+    object->GoUrl(true);
+    EXPECT_EQ(object->DownPicList(u"a.gif", u"a.zip", u"A"), u"");
     EXPECT_FALSE(object->XhtmlHeaderText().empty());
   }
 }

@@ -204,7 +204,7 @@ TEST(DownPicList, WritesTheLinkThenTheMark) {
   }
 }
 
-// ---- By name, classes, no context ------------------------------------------------------
+// ---- By name ------------------------------------------------------
 
 TEST(ReadyByName, GoUrlSitesSwitch) {
   for (const char16_t* class_name : {u"WAP", u"EnWAP"}) {
@@ -214,14 +214,6 @@ TEST(ReadyByName, GoUrlSitesSwitch) {
     EXPECT_TRUE(page.Call(u"gourl", {Variant(u"True")}).IsEmpty());
     EXPECT_EQ(Count(page.Body(), "<a "), 10);
   }
-}
-
-TEST(ReadyWithoutContext, NothingRaises) {
-  WAP wap;
-  EXPECT_NO_THROW(wap.WeekQuery());
-  EXPECT_NO_THROW(wap.CallPhone());
-  EXPECT_NO_THROW(wap.GoUrl(true));
-  EXPECT_EQ(wap.DownPicList(u"a.gif", u"a.zip", u"A"), u"");
 }
 
 }  // namespace
