@@ -156,14 +156,9 @@ TEST(GuardMiss, WordListDecides) {
 }
 
 TEST(GuardMiss, HostNameCounts) {
-  engine::RequestFacts facts = FactsFor(kPhoneAgent, "/index.asp");
-  facts.host = "pyramid.example.com";  // holds "mid"
-  engine::MemoryPage page(facts, "/srv/site", nullptr, nullptr);
-  auto object = std::dynamic_pointer_cast<PageObject>(
-      page.context().GetServer()->CreateObject(u"Zorvadel.EnWAP"));
-  object->HtmlHeader();
-  EXPECT_TRUE(page.response().Ended());
-  page.EndPage();
+  FramePage page(u"EnWAP", kPhoneAgent, "/index.asp", "pyramid.example.com");  // holds "mid"
+  page.object->HtmlHeader();
+  EXPECT_TRUE(page.page.response().Ended());
 }
 
 TEST(GuardMiss, ScriptCallKeepsEndingAtOnce) {

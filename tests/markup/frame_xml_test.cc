@@ -93,10 +93,8 @@ std::vector<XmlCase> Cases() {
   const char* plain = "/index.asp";
   return {
       {"WapDeckPhone", u"WAP", kPhoneAgent, plain, deck, false},
-      {"EnWapDeckDesktop", u"EnWAP", kDesktopAgent, plain, deck, false},
       {"WapDeckGuardHit", u"WAP", kPhoneAgent, kInjectedUrl, deck, false},
       {"WapPiecesPhone", u"WAP", kPhoneAgent, plain, pieces, false},
-      {"EnWapPiecesSimulator", u"EnWAP", kSimulatorAgent, plain, pieces, false},
       {"WapAutoSimulator", u"WAP", kSimulatorAgent, plain, auto_frame, false},
       {"XmlXhtmlBuiltIn", u"XML", kPhoneAgent, plain, xhtml(u""), false},
       {"EnXmlXhtmlLink", u"EnXML", kDesktopAgent, plain, xhtml(u"s.css"), false},
