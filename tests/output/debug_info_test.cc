@@ -70,7 +70,6 @@ struct MaskCase {
 constexpr MaskCase kMasks[] = {
     {u"", u""},
     {u"Server=a;Uid=sa", u"Server=a;Uid=sa"},
-    {u"Pwd=abc", u"Pwd=*"},
     {u"Server=a;PWD=abc;Database=d", u"Server=a;PWD=*;Database=d"},
     {u"Password=abc;", u"Password=*;"},
     {u"pAsSwOrD=", u"pAsSwOrD=*"},
