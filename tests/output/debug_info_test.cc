@@ -7,7 +7,7 @@
 #include <string>
 
 #include "output/debug_info.h"
-#include "output/request_test_util.h"
+#include "output/output_test_util.h"
 
 namespace zorvadel {
 namespace {
@@ -46,7 +46,7 @@ TEST(DebugInfoTest, ShowInfoChoosesSections) {
       last = at + 1;
       present.push_back(h.letter);
     }
-    EXPECT_EQ(present, c.headings) << ClassName(c.show_info);
+    EXPECT_EQ(present, c.headings) << U8(c.show_info);
   }
   EXPECT_EQ(object->DebugInfo(u""), object->DebugInfo(u"all"));
 }
@@ -58,7 +58,7 @@ TEST(DebugInfoTest, NoPasswordReachesTheSummary) {
     object->state().MailServerPassword = u"secret2";
     object->state().SqlStrConn = u"Provider=SQLOLEDB;password = {secret1;x};pwd=secret2";
     const std::u16string summary = object->DebugInfo();
-    EXPECT_EQ(summary.find(u"secret"), std::u16string::npos) << ClassName(name);
+    EXPECT_EQ(summary.find(u"secret"), std::u16string::npos) << U8(name);
   }
 }
 
@@ -86,7 +86,7 @@ constexpr MaskCase kMasks[] = {
 
 TEST(MaskConnectionPasswordsTest, Table) {
   for (const MaskCase& c : kMasks) {
-    EXPECT_EQ(output::MaskConnectionPasswords(c.conn, u"*"), c.masked) << ClassName(c.conn);
+    EXPECT_EQ(output::MaskConnectionPasswords(c.conn, u"*"), c.masked) << U8(c.conn);
   }
 }
 

@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "langdata/pinyin.h"
-#include "output_test_util.h"
+#include "output/output_test_util.h"
 #include "text/charset_refs.h"
 
-namespace zorvadel::output_test {
+namespace zorvadel {
 namespace {
 
 // The default pass words once escaped: "**过滤词汇**".
@@ -307,4 +307,4 @@ TEST(AsciiTest, MegabyteOfMixedText) {
 }
 
 }  // namespace
-}  // namespace zorvadel::output_test
+}  // namespace zorvadel

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "output_test_util.h"
+#include "output/output_test_util.h"
 
-namespace zorvadel::output_test {
+namespace zorvadel {
 namespace {
 
 // ---- Response settings ----------------------------------------------------------
@@ -73,7 +73,7 @@ TEST(OutputPrimitivesTest, OneWriteEach) {
 
 TEST(OutputPrimitivesTest, WithoutPageContext) {
   for (const char16_t* name : kWritingClasses) {
-    auto object = Create(name);
+    auto object = NewPageObject(name);
     const bool wml = object->family() == Family::kW;
     int32_t number = 0;
     try {
@@ -153,4 +153,4 @@ TEST(TransWmlFileTest, UsesThePageFilter) {
 }
 
 }  // namespace
-}  // namespace zorvadel::output_test
+}  // namespace zorvadel

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "output/request_test_util.h"
+#include "output/output_test_util.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
@@ -34,7 +34,7 @@ TEST_P(RequestMembersTest, SubmitText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, RequestMembersTest, ::testing::ValuesIn(kRequestClasses),
-                         [](const auto& info) { return ClassName(info.param.name); });
+                         [](const auto& info) { return U8(info.param.name); });
 
 struct QuoteCase {
   const char16_t* name;
@@ -66,7 +66,7 @@ TEST(SafeRequestTest, QuotesAndTrims) {
   facts.form = "form=posted+'value'";
   StartedPage started(u"XML", facts);
   for (const QuoteCase& c : kQuotes) {
-    SCOPED_TRACE(ClassName(c.name));
+    SCOPED_TRACE(U8(c.name));
     EXPECT_EQ(started.object->SafeRequest(c.name), c.safe);
     EXPECT_EQ(started.object->RequestText(c.name), c.text);
   }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "output/request_test_util.h"
+#include "output/output_test_util.h"
 
 namespace zorvadel {
 namespace {
@@ -105,7 +105,7 @@ TEST_P(GuardMemberTest, OneEndPerWordFound) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, GuardMemberTest, ::testing::ValuesIn(kRequestClasses),
-                         [](const auto& info) { return ClassName(info.param.name); });
+                         [](const auto& info) { return U8(info.param.name); });
 
 }  // namespace
 }  // namespace zorvadel

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "output/request_test_util.h"
+#include "output/output_test_util.h"
 
 namespace zorvadel {
 namespace {
@@ -64,7 +64,7 @@ TEST_P(DisplayerTest, AgentKinds) {
   s.PhoneUserAgent = u"the request's own agent";
   for (const AgentCase& c : kAgents) {
     s.Terminal = c.agent;
-    SCOPED_TRACE(ClassName(c.agent));
+    SCOPED_TRACE(U8(c.agent));
     if (s.Terminal.empty() && GetParam().family == Family::kP) {  // PHPXML's own rule
       EXPECT_EQ(object->Displayer(), u"Wap");
       EXPECT_EQ(s.DisplayerInfo, u"Unknow Type");
@@ -111,7 +111,7 @@ TEST_P(DisplayerTest, FromThePageStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, DisplayerTest, ::testing::ValuesIn(kRequestClasses),
-                         [](const auto& info) { return ClassName(info.param.name); });
+                         [](const auto& info) { return U8(info.param.name); });
 
 // Each row's own key finds that row unless an earlier key is part of it.
 TEST(TerminalTableTest, EveryKeyReachesItsRow) {
