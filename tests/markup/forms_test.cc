@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/page_fixture.h"
+#include "support/text_cases.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
@@ -322,9 +323,7 @@ TEST(TablesByNameTest, DefaultsAndBadArguments) {
 
 TEST(TablesLongTextTest, ManyCells) {
   FormPage page(u"WAP", kPhoneAgent);
-  std::u16string content;
-  for (int i = 0; i < 40000; ++i) content += u"x ";
-  const std::u16string row = page.object->IncRow(content, u" ");
+  const std::u16string row = page.object->IncRow(test::Repeat(u"x ", 40000), u" ");
   EXPECT_EQ(row.size(), 4u + 40000u * 10u + 9u + 5u);  // the last piece is empty
 }
 

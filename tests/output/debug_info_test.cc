@@ -8,6 +8,7 @@
 
 #include "output/debug_info.h"
 #include "output/output_test_util.h"
+#include "support/text_cases.h"
 
 namespace zorvadel {
 namespace {
@@ -62,12 +63,7 @@ TEST(DebugInfoTest, NoPasswordReachesTheSummary) {
   }
 }
 
-struct MaskCase {
-  const char16_t* conn;
-  const char16_t* masked;
-};
-
-constexpr MaskCase kMasks[] = {
+const test::Case kMasks[] = {
     {u"", u""},
     {u"Server=a;Uid=sa", u"Server=a;Uid=sa"},
     {u"Server=a;PWD=abc;Database=d", u"Server=a;PWD=*;Database=d"},
@@ -85,8 +81,8 @@ constexpr MaskCase kMasks[] = {
 };
 
 TEST(MaskConnectionPasswordsTest, Table) {
-  for (const MaskCase& c : kMasks) {
-    EXPECT_EQ(output::MaskConnectionPasswords(c.conn, u"*"), c.masked) << U8(c.conn);
+  for (const test::Case& c : kMasks) {
+    EXPECT_EQ(output::MaskConnectionPasswords(c.in, u"*"), c.out) << U8(c.in);
   }
 }
 

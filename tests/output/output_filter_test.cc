@@ -11,6 +11,7 @@
 
 #include "langdata/pinyin.h"
 #include "output/output_test_util.h"
+#include "support/text_cases.h"
 #include "text/charset_refs.h"
 
 namespace zorvadel {
@@ -19,13 +20,8 @@ namespace {
 // The default pass words once escaped: "**过滤词汇**".
 constexpr std::u16string_view kPassEscaped = u"**&#x8FC7;&#x6EE4;&#x8BCD;&#x6C47;**";
 
-struct FilterCase {
-  std::u16string_view in;
-  std::u16string_view out;
-};
-
 // With the page-start defaults of XML and WAP (and their English twins).
-constexpr FilterCase kDefaultCases[] = {
+const test::Case kDefaultCases[] = {
     {u"", u""},
     {u"确定", u"&#x786E;&#x5B9A;"},
     {u"a<b>c</b>", u"a<b>c</b>"},
@@ -47,7 +43,7 @@ constexpr FilterCase kDefaultCases[] = {
     // XML admits no reference to the other control characters: they go like
     // U+0000.
     {u"\t|\x1f", u"&#x9;|"},
-    {std::u16string_view(u"a\0b", 3), u"ab"},
+    {std::u16string(u"a\0b", 3), u"ab"},
     {u"\x01\x08\x0B\x0C\x0E\x1B\x7F", u"\x7F"},
     {u"\u00e9\u00ff\u0100", u"\u00e9\u00ff&#x100;"},
     // One reference per character; a surrogate without its partner is no
@@ -63,8 +59,8 @@ constexpr FilterCase kDefaultCases[] = {
 TEST(AsciiTest, DefaultSettings) {
   for (const char16_t* name : kWritingClasses) {
     OutputPage p(name);
-    for (const FilterCase& c : kDefaultCases) {
-      EXPECT_EQ(p.object->Ascii(std::u16string(c.in)), c.out) << U8(name) << " " << U8(c.in);
+    for (const test::Case& c : kDefaultCases) {
+      EXPECT_EQ(p.object->Ascii(c.in), c.out) << U8(name) << " " << U8(c.in);
     }
   }
 }
@@ -278,9 +274,7 @@ TEST(OutputFilterTest, LongRunsOfAmpersands) {
   EXPECT_EQ(out.substr(0, 10), u"&amp;&amp;");
 
   // Every "&" sees the same far ";", and the pieces hold numbers' prefixes.
-  std::u16string refs;
-  while (refs.size() < kMiB) refs += u"&#x";
-  refs += u";";
+  const std::u16string refs = test::Repeat(u"&#x", kMiB / 3 + 1) + u";";
   EXPECT_EQ(output::RepairAndEscape(refs, false).size(), refs.size() + 4 * (refs.size() / 3));
   std::u16string blanks = u"&#";
   blanks += u"&#";
@@ -291,9 +285,7 @@ TEST(OutputFilterTest, LongRunsOfAmpersands) {
 }
 
 TEST(AsciiTest, MegabyteOfMixedText) {
-  std::u16string text;
-  constexpr std::u16string_view kPiece = u"中文 text & more &amp; 標準，\r\n";
-  while (text.size() < kMiB) text += kPiece;
+  const std::u16string text = test::Repeat(u"中文 text & more &amp; 標準，\r\n", kMiB / 26 + 1);
   for (const char16_t* name : kAllClasses) {
     OutputPage p(name);
     p.state().IsShowPinYin = true;
