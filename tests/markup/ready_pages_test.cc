@@ -1,7 +1,8 @@
 // The ready-made WML pages played over the in-memory engine: the two steps
 // of the week query (decided by the query key ToDo and the posted Send_A),
 // the form pairing of TextIn and AnchorGo on a desktop browser, the rows of
-// the call and address pages, the picture link, and the by-name interface.
+// the call and address pages and the picture link. Whole result pages in
+// both languages are the page scripts' (ready_phone, ready_web).
 // Chinese texts come out of the output filter as "&#xHEX;".
 #include <gtest/gtest.h>
 
@@ -159,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Requests, WeekQueryStep, testing::ValuesIn(kStepCases),
                            return std::string(info.param.name);
                          });
 
-// ---- CallPhone and GoUrl ----------------------------------------------------------------
+// ---- CallPhone ------------------------------------------------------------------------
 
 TEST(CallPhone, PhoneRows) {
   ReadyPage page(u"EnWAP", {});
@@ -170,12 +171,6 @@ TEST(CallPhone, PhoneRows) {
             "<a title=\"Call\" href=\"wtai://wp/mc;$(CallPhoneNumber)\">Call The Number</a><br/>"
             "<do type=\"option\" label=\"Call\"><go href=\"wtai://wp/mc;$(CallPhoneNumber)\"/>"
             "</do><br/>");
-}
-
-int Count(const std::string& text, const std::string& piece) {
-  int n = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
-  return n;
 }
 
 // ---- DownPicList ----------------------------------------------------------------------
@@ -204,7 +199,13 @@ TEST(DownPicList, WritesTheLinkThenTheMark) {
   }
 }
 
-// ---- By name ------------------------------------------------------
+// ---- GoUrl ----------------------------------------------------------------------------
+
+int Count(const std::string& text, const std::string& piece) {
+  int n = 0;
+  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
 
 TEST(ReadyByName, GoUrlSitesSwitch) {
   for (const char16_t* class_name : {u"WAP", u"EnWAP"}) {
