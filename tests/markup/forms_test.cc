@@ -1,26 +1,42 @@
-// The WML form builders: input fields and the one HTML form per page on a
-// desktop browser, posting tasks and postfields, selects and options.
+// The WML form and table builders: input fields and the one HTML form per
+// page on a desktop browser, posting tasks and postfields, selects and
+// options, tables with their alignment letters padded and cut, FontStyle.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "markup/form_test_util.h"
+#include "support/page_fixture.h"
+#include "support/text_cases.h"
+#include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
 
-using form_test::FormPage;
-using form_test::kDesktopAgent;
-using form_test::kPhoneAgent;
-using form_test::Narrow;
+using test::kDesktopAgent;
+using test::kPhoneAgent;
+
+// An object of class `class_name` ("WAP", "EnWAP", ...) started on a page
+// whose members give back their text.
+struct FormPage : test::TestPage {
+  FormPage(const char16_t* class_name, const char* agent)
+      : TestPage(class_name, test::PageOptions()
+                                 .WithAgent(agent)
+                                 .WithAccept("text/vnd.wap.wml")
+                                 .WithUrl("/shop/order.asp")) {}
+
+  std::u16string Call(std::u16string_view member, std::vector<Variant> args = {}) {
+    return TestPage::Call(member, std::move(args)).string();
+  }
+};
+
+std::string Narrow(std::u16string_view text) { return codepage::ToUtf8(text); }
 
 constexpr const char16_t* kFormStart =
     u"<form name=\"FirstForm\" method=\"post\" action=\"http://localhost/shop/order.asp\">";
 
-// ---- TextIn and the HTML form --------------------------------------------------
-
-TEST(TextInTest, ReturnsTheSameFieldOnEveryTerminal) {
+TEST(TextInTest, SameFieldOnEveryTerminalAndOneFormOnTheDesktop) {
   for (const char* agent : {kPhoneAgent, kDesktopAgent}) {
     FormPage page(u"WAP", agent);
     EXPECT_EQ(page.object->TextIn(u"", u"TEXT", u"n", u"v", u"t", u""),
@@ -28,50 +44,27 @@ TEST(TextInTest, ReturnsTheSameFieldOnEveryTerminal) {
     EXPECT_EQ(page.object->TextIn(u"名字", u"Password", u"a&b", u"中", u"t", u"maxlength=\"8\" "),
               u"&#x540D;&#x5B57;<br/><input type=\"password\" name=\"a&amp;b\" "
               u"value=\"&#x4E2D;\" title=\"t\" maxlength=\"8\" />");
+    const bool desktop = agent == kDesktopAgent;
+    EXPECT_EQ(page.Body(), desktop ? kFormStart : u"");
+    EXPECT_EQ(page.object->state().OnlyOne, desktop);
   }
-}
-
-TEST(TextInTest, PhoneWritesNoForm) {
-  FormPage page(u"WAP", kPhoneAgent);
-  page.object->TextIn(u"a", u"text", u"n", u"v", u"t", u"");
-  EXPECT_EQ(page.Body(), u"");
-  EXPECT_FALSE(page.object->state().OnlyOne);
-}
-
-TEST(TextInTest, DesktopOpensOneFormPerPage) {
-  FormPage page(u"EnWAP", kDesktopAgent);
-  const std::u16string field = page.object->TextIn(u"", u"text", u"n", u"v", u"t", u"");
-  EXPECT_EQ(page.Body(), kFormStart);
-  EXPECT_TRUE(page.object->state().OnlyOne);
-  page.object->TextIn(u"", u"text", u"m", u"v", u"t", u"");
-  EXPECT_EQ(page.Body(), kFormStart);
   // A script that wants a second form clears OnlyOne itself.
+  FormPage page(u"EnWAP", kDesktopAgent);
+  page.object->TextIn(u"", u"text", u"m", u"v", u"t", u"");
   page.object->state().OnlyOne = false;
   page.object->state().PostFileName = u"save.asp?x=1&amp;y=2";
   page.object->TextIn(u"", u"text", u"m", u"v", u"t", u"");
   EXPECT_EQ(page.Body(), std::u16string(kFormStart) +
                              u"<form name=\"FirstForm\" method=\"post\" "
                              u"action=\"save.asp?x=1&amp;y=2\">");
-}
-
-TEST(TextInTest, FormAndSubmitPairUp) {
-  FormPage page(u"EnWAP", kDesktopAgent);
-  page.object->WriteLine(page.object->TextIn(u"", u"text", u"q", u"", u"t", u""));
-  page.object->WriteLine(CStr(Invoke(*page.object, u"AnchorGo", {})));
-  EXPECT_EQ(page.Body(), std::u16string(kFormStart) +
-                             u"<input type=\"text\" name=\"q\" value=\"\" title=\"t\" />"
-                             u"<input type=\"submit\" name=\"Submit\" value=\"Submit\"></form>");
-}
-
-TEST(TextInTest, WithoutAPageTheFieldIsStillReturned) {
+  // Without a page the field is still returned; the write is skipped, the
+  // flag is set.
   auto object = std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel.WAP"));
   object->state().Terminal = u"Mozilla/5.0";
   EXPECT_EQ(object->TextIn(u"", u"text", u"n", u"v", u"t", u""),
             u"<input type=\"text\" name=\"n\" value=\"v\" title=\"t\" />");
-  EXPECT_TRUE(object->state().OnlyOne);  // the write is skipped, the flag is set
+  EXPECT_TRUE(object->state().OnlyOne);
 }
-
-// ---- Posting task and postfields -------------------------------------------------
 
 struct PostCase {
   const char16_t* names;
@@ -81,8 +74,6 @@ struct PostCase {
 };
 
 constexpr PostCase kPosts[] = {
-    {u"a b", u"a b", u" ",
-     u"<postfield name=\"a\" value=\"$(a)\"/><postfield name=\"b\" value=\"$(b)\"/>"},
     {u"a b c", u"x y", u" ",
      u"<postfield name=\"a\" value=\"$(x)\"/><postfield name=\"b\" value=\"$(y)\"/>"},
     {u"a", u"x y z", u" ", u"<postfield name=\"a\" value=\"$(x)\"/>"},
@@ -117,8 +108,6 @@ TEST(PostTest, PostSetAndTextPost) {
   }
 }
 
-// ---- Selects -----------------------------------------------------------------
-
 struct SelectCase {
   const char16_t* title;
   const char16_t* name;
@@ -131,12 +120,8 @@ struct SelectCase {
 constexpr SelectCase kSelects[] = {
     {u"", u"", u"", true, u"", u"<select >"},
     {u"", u"", u"", true, u"id=\"s\"", u"<select id=\"s\">"},
-    {u"t", u"", u"", true, u"", u"<select title=\"t\"  > "},
     {u"t", u"", u"", true, u"x", u"<select title=\"t\" x > "},
     {u"", u"n", u"", true, u"", u"<select name=\"n\" value=\"v\" >"},
-    {u"t", u"n", u"", true, u"", u"<select title=\"t\" name=\"n\" value=\"v\" >"},
-    {u"", u"", u"i", false, u"",
-     u"<select iname=\"i\" ivalue=\"iv\" multiple=\"false\" >"},
     {u"t", u"", u"i", true, u"",
      u"<select title=\"t\" iname=\"i\" ivalue=\"iv\" multiple=\"true\" >"},
     {u"", u"n", u"i", true, u"",
@@ -155,8 +140,6 @@ TEST(SelectsTest, AttributesFollowTheGivenNames) {
   }
 }
 
-// ---- Options -----------------------------------------------------------------
-
 struct OptionsCase {
   const char16_t* titles;
   const char16_t* values;
@@ -167,20 +150,11 @@ struct OptionsCase {
 };
 
 constexpr OptionsCase kOptions[] = {
-    {u"a b", u"1 2", u"", u"", false,
-     u"<option title=\"a\" value=\"1\">a</option><option title=\"b\" value=\"2\">b</option>"
-     u"</select>"},
     {u"a b", u"1 2", u"x y", u"G", false,
      u"<optgroup title=\"G\"><option title=\"a\" value=\"1\" onpick=\"x\">a</option>"
      u"<option title=\"b\" value=\"2\" onpick=\"y\">b</option></optgroup>"},
-    {u"a b", u"1 2", u"x y", u"G", true,
-     u"<optgroup title=\"G\"><option title=\"a\" value=\"1\" onpick=\"x\">a</option>"
-     u"<option title=\"b\" value=\"2\" onpick=\"y\">b</option></optgroup></select>"},
     {u"", u"1", u"x", u"", true, u"</select>"},
     {u"", u"", u"", u"G", false, u"<optgroup title=\"G\"></optgroup>"},
-    {u"a b c", u"1 2 3", u"x y", u"", false,
-     u"<option title=\"a\" value=\"1\" onpick=\"x\">a</option>"
-     u"<option title=\"b\" value=\"2\" onpick=\"y\">b</option></select>"},
     // Targets without values.
     {u"a b", u"", u"x.asp?i=1&amp;j=2 y", u"", false,
      u"<option title=\"a\" value=\"\" onpick=\"x.asp?i=1&amp;j=2\">a</option>"
@@ -207,81 +181,150 @@ TEST(OptionsTest, ItemFormsAndClosing) {
             u"</select>");
 }
 
-// ---- By name -------------------------------------------------------------------
-
-struct ByNameCase {
-  const char16_t* member;
-  std::vector<Variant> args;
-  const char16_t* chinese;
-  const char16_t* english;  // nullptr: as in Chinese
-};
-
-TEST(FormsByNameTest, OmittedArgumentsTakeTheDefaults) {
-  const ByNameCase cases[] = {
-      {u"TextIn", {Variant(u"")},
-       u"<input type=\"text\" name=\"FirstName\" value=\"FirstValue\" "
-       u"title=\"&#x8BF7;&#x8F93;&#x5165;&#x503C;&#xFF1A;\" />",
-       u"<input type=\"text\" name=\"FirstName\" value=\"FirstValue\" "
-       u"title=\"Please enter a value&#xFF1A;\" />"},
-      {u"PostSet", {},
-       u"<do type=\"options\" label=\"&#x63D0;&#x4EA4;\" optional=\"false\"><go href=\"\" "
-       u"method=\"post\" accept-charset=\"utf-8\">",
-       u"<do type=\"options\" label=\"Submit\" optional=\"false\"><go href=\"\" "
-       u"method=\"post\" accept-charset=\"utf-8\">"},
-      {u"postset", {Variant::Missing(), Variant::Missing(), Variant(u"go.asp"),
-                    Variant::Missing(), Variant(u"get")},
-       u"<do type=\"options\" label=\"&#x63D0;&#x4EA4;\" optional=\"false\"><go href=\"go.asp\" "
-       u"method=\"post\" accept-charset=\"utf-8\">",
-       u"<do type=\"options\" label=\"Submit\" optional=\"false\"><go href=\"go.asp\" "
-       u"method=\"post\" accept-charset=\"utf-8\">"},
-      {u"TextPost", {Variant(u"a"), Variant(u"b")}, u"<postfield name=\"a\" value=\"$(b)\"/>",
-       nullptr},
-      {u"TextMorePost", {Variant(u"a"), Variant(u"b")},
-       u"<postfield name=\"a\" value=\"$(b)\"/></go></do><br/>", nullptr},
+// Omitted arguments take the defaults, the same in both languages and on
+// every terminal.
+TEST(FormsByNameTest, Defaults) {
+  const struct {
+    const char16_t* member;
+    std::vector<Variant> args;
+    const char16_t* expected;
+  } cases[] = {
       {u"PostField", {Variant(u"a b"), Variant(u"c d")},
-       u"<postfield name=\"a\" value=\"$(c)\"/><postfield name=\"b\" value=\"$(d)\"/>", nullptr},
-      {u"Selects", {}, u"<select >", nullptr},
+       u"<postfield name=\"a\" value=\"$(c)\"/><postfield name=\"b\" value=\"$(d)\"/>"},
+      {u"Selects", {}, u"<select >"},
       {u"Selects", {Variant(u""), Variant(u""), Variant(u""), Variant(u"i")},
-       u"<select iname=\"i\" ivalue=\"\" multiple=\"true\" >", nullptr},
+       u"<select iname=\"i\" ivalue=\"\" multiple=\"true\" >"},
       {u"Selects", {Variant::Missing(), Variant::Missing(), Variant::Missing(), Variant(u"i"),
                     Variant::Missing(), Variant(int16_t{0})},
-       u"<select iname=\"i\" ivalue=\"\" multiple=\"false\" >", nullptr},
-      {u"Options", {}, u"</select>", nullptr},
+       u"<select iname=\"i\" ivalue=\"\" multiple=\"false\" >"},
+      {u"Options", {}, u"</select>"},
       {u"Options", {Variant(u"a"), Variant(u"1")},
-       u"<option title=\"a\" value=\"1\">a</option></select>", nullptr},
+       u"<option title=\"a\" value=\"1\">a</option></select>"},
   };
   for (const char16_t* name : {u"WAP", u"EnWAP"}) {
-    const bool english = name[0] == u'E';
     for (const char* agent : {kPhoneAgent, kDesktopAgent}) {
       FormPage page(name, agent);
-      for (const ByNameCase& c : cases) {
-        const char16_t* expected = english && c.english != nullptr ? c.english : c.chinese;
-        EXPECT_EQ(page.Call(c.member, c.args), expected) << Narrow(name) << " " << Narrow(c.member);
+      for (const auto& c : cases) {
+        EXPECT_EQ(page.Call(c.member, c.args), c.expected) << Narrow(name) << Narrow(c.member);
       }
+      const std::u16string label = name[0] == u'E' ? u"Submit" : u"&#x63D0;&#x4EA4;";
+      EXPECT_EQ(page.Call(u"postset", {Variant::Missing(), Variant::Missing(), Variant(u"go.asp"),
+                                       Variant::Missing(), Variant(u"get")}),
+                u"<do type=\"options\" label=\"" + label +
+                    u"\" optional=\"false\"><go href=\"go.asp\" method=\"post\" "
+                    u"accept-charset=\"utf-8\">");
     }
   }
-}
-
-TEST(FormsByNameTest, RequiredArgumentsAndClasses) {
   FormPage page(u"WAP", kPhoneAgent);
   EXPECT_THROW(page.Call(u"TextIn"), ScriptError);
   EXPECT_THROW(page.Call(u"TextPost", {Variant(u"a")}), ScriptError);
   EXPECT_THROW(page.Call(u"PostField", {Variant(u"a")}), ScriptError);
-  for (const char16_t* name : {u"XML", u"EnXML", u"PHPXML"}) {
-    FormPage other(name, kPhoneAgent);
-    for (const char16_t* member : {u"TextIn", u"PostSet", u"TextPost", u"TextMorePost",
-                                   u"PostField", u"Selects", u"Options"}) {
-      EXPECT_FALSE(other.object->Class().Has(member)) << Narrow(name) << " " << Narrow(member);
-    }
-  }
 }
 
-TEST(FormsByNameTest, DesktopTextInWritesTheFormOnce) {
-  FormPage page(u"WAP", kDesktopAgent);
-  page.Call(u"TextIn", {Variant(u"")});
-  page.Call(u"TextIn", {Variant(u"")});
-  EXPECT_EQ(page.Body(), kFormStart);
-  EXPECT_EQ(Invoke(*page.object, u"OnlyOne", {}), Variant(true));
+// ---- Tables and FontStyle ------------------------------------------------------
+
+struct TableCase {
+  int16_t columns;
+  const char16_t* align;
+  const char16_t* title;
+  const char16_t* expected;
+};
+
+constexpr TableCase kTables[] = {
+    {3, u"lc", u"", u"<table columns=\"3\" align=\"LCL\">"},
+    {2, u"lcr", u"", u"<table columns=\"2\" align=\"LC\">"},
+    {0, u"LLLL", u"", u"<table columns=\"0\" align=\"\">"},
+    // A negative count cannot cut: the letters stay, upper-cased.
+    {-1, u"llll", u"", u"<table columns=\"-1\" align=\"LLLL\">"},
+    {4, u"", u"", u"<table columns=\"4\" align=\"LLLL\">"},
+    {1, u"r", u"价<b>", u"<table columns=\"1\" align=\"R\" title=\"&#x4EF7;<b>\">"},
+};
+
+struct RowCase {
+  const char16_t* content;
+  const char16_t* mark;
+  const char16_t* expected;
+};
+
+constexpr RowCase kRows[] = {
+    {u"a b c", u" ", u"<tr><td>a</td><td>b</td><td>c</td></tr>"},
+    {u"a  b", u" ", u"<tr><td>a</td><td></td><td>b</td></tr>"},
+    {u"", u" ", u"<tr></tr>"},
+    {u"a b", u"", u"<tr><td>a b</td></tr>"},
+    {u"x|y", u"|", u"<tr><td>x</td><td>y</td></tr>"},
+    {u"中 a&b", u" ", u"<tr><td>&#x4E2D;</td><td>a&amp;b</td></tr>"},
+};
+
+struct FontCase {
+  const char16_t* content;
+  const char16_t* styles;
+  const char16_t* mark;
+  const char16_t* expected;
+};
+
+constexpr FontCase kFonts[] = {
+    {u"Hi", u"B I", u" ", u"<i><b>Hi</b></i>"},
+    {u"Hi", u"", u" ", u"Hi"},
+    {u"Hi", u"b  i", u" ", u"<i><><b>Hi</b></></i>"},
+    {u" Hi ", u"U", u" ", u"<u> Hi </u>"},  // not trimmed
+    {u"粗", u"big,STRONG", u",", u"<strong><big>&#x7C97;</big></strong>"},
+    {u"a", u"b i", u"", u"<b i>a</b i>"},
+};
+
+class TablesTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TablesTest, TableHead) {
+  FormPage page(u"WAP", GetParam());
+  for (const TableCase& c : kTables) {
+    EXPECT_EQ(page.object->Table(c.columns, c.align, c.title), c.expected) << Narrow(c.align);
+  }
+  EXPECT_EQ(page.object->Table(40, u"L", u""),
+            u"<table columns=\"40\" align=\"" + std::u16string(40, u'L') + u"\">");
+}
+
+TEST_P(TablesTest, Rows) {
+  FormPage page(u"EnWAP", GetParam());
+  for (const RowCase& c : kRows) {
+    EXPECT_EQ(page.object->IncRow(c.content, c.mark), c.expected) << Narrow(c.content);
+    EXPECT_EQ(page.object->Row(c.content, c.mark, false), c.expected);
+    EXPECT_EQ(page.object->Row(c.content, c.mark, true), std::u16string(c.expected) + u"</table>");
+    EXPECT_EQ(page.object->RowOne(c.content, c.mark), std::u16string(c.expected) + u"</table>");
+  }
+  EXPECT_EQ(page.Body(), u"");
+}
+
+TEST_P(TablesTest, FontStyle) {
+  FormPage page(u"WAP", GetParam());
+  for (const FontCase& c : kFonts) {
+    EXPECT_EQ(page.object->FontStyle(c.content, c.styles, c.mark), c.expected)
+        << Narrow(c.styles);
+  }
+  // The XHTML FontStyle still trims through Common.
+  FormPage xml(u"XML", GetParam());
+  EXPECT_EQ(xml.object->FontStyle(u" Hi ", u"B", u" "), u"<b>Hi</b>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminals, TablesTest, ::testing::Values(kPhoneAgent, kDesktopAgent),
+                         [](const auto& info) { return info.index == 0 ? "Phone" : "Web"; });
+
+TEST(TablesByNameTest, DefaultsAndBadArguments) {
+  FormPage page(u"WAP", kPhoneAgent);
+  EXPECT_EQ(page.Call(u"table", {Variant(int16_t{2}), Variant(u"c"), Variant(u"")}),
+            u"<table columns=\"2\" align=\"CL\">");
+  EXPECT_EQ(page.Call(u"Table", {Variant(u"3"), Variant(u"r")}).substr(0, 37),
+            u"<table columns=\"3\" align=\"RLL\" title=");
+  EXPECT_EQ(page.Call(u"IncRow", {Variant(u"a b")}), u"<tr><td>a</td><td>b</td></tr>");
+  EXPECT_EQ(page.Call(u"Row", {Variant(u"a b"), Variant::Missing(), Variant(true)}),
+            u"<tr><td>a</td><td>b</td></tr></table>");
+  EXPECT_EQ(page.Call(u"FontStyle", {Variant(u"Hi")}), u"Hi");
+  EXPECT_THROW(page.Call(u"Table", {Variant(int32_t{40000})}), ScriptError);  // overflow, 6
+  EXPECT_THROW(page.Call(u"IncRow"), ScriptError);                           // Content required
+}
+
+TEST(TablesLongTextTest, ManyCells) {
+  FormPage page(u"WAP", kPhoneAgent);
+  const std::u16string row = page.object->IncRow(test::Repeat(u"x ", 40000), u" ");
+  EXPECT_EQ(row.size(), 4u + 40000u * 10u + 9u + 5u);  // the last piece is empty
 }
 
 }  // namespace

@@ -46,22 +46,15 @@ inline constexpr std::u16string_view kEnglishWarning =
 
 // The session starts on code page 936, as the engine's default, so that a
 // header's switch to 65001 shows.
-inline test::PageOptions FrameOptions(const char* agent, std::string url) {
-  return test::PageOptions()
-      .WithAgent(agent)
-      .WithUrl(std::move(url))
-      .WithHost("m.example.com")
-      .WithCodePage(0);
-}
-
-inline engine::RequestFacts FactsFor(const char* agent, std::string url) {
-  return test::FactsFor(FrameOptions(agent, std::move(url)));
-}
-
 // An object of class `class_name` ("WAP", "EnXML", ...) started on a page.
 struct FramePage : test::TestPage {
-  FramePage(std::u16string_view class_name, const char* agent, std::string url = "/index.asp")
-      : TestPage(class_name, FrameOptions(agent, std::move(url))) {}
+  FramePage(std::u16string_view class_name, const char* agent, std::string url = "/index.asp",
+            std::string host = "m.example.com")
+      : TestPage(class_name, test::PageOptions()
+                                 .WithAgent(agent)
+                                 .WithUrl(std::move(url))
+                                 .WithHost(std::move(host))
+                                 .WithCodePage(0)) {}
 };
 
 inline std::string U8(std::u16string_view text) { return codepage::ToUtf8(text); }

@@ -1,15 +1,18 @@
 // The page frames: what each header and footer writes for a phone, a
-// simulator and a desktop browser, in both languages, and the response
-// settings each header applies.
+// simulator and a desktop browser, in both languages, the response settings
+// each header applies, and the headers' injection guard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "markup/style_sheets.h"
 #include "markup/frame_test_util.h"
+#include "support/recording_response.h"
 
 namespace zorvadel::frame_test {
 namespace {
@@ -95,8 +98,6 @@ std::vector<FrameCase> Cases() {
   };
   return {
       // WML: the whole deck is WML for every terminal.
-      {"WapDeckPhone", u"WAP", kPhoneAgent, whole_deck,
-       WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kWapBanner + u"</p></card></wml>"},
       {"EnWapDeckDesktop", u"EnWAP", kDesktopAgent, whole_deck,
        WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kEnWapBanner + u"</p></card></wml>"},
       {"DeckHeadArguments", u"WAP", kPhoneAgent,
@@ -113,9 +114,6 @@ std::vector<FrameCase> Cases() {
       {"WapPiecesPhone", u"WAP", kPhoneAgent, pieces,
        u"<?xml version=\"1.0\"?>" + S(kWmlDoctype) + S(kWmlHead) + u"<card id=\"c\"><p>" +
            kWapBanner + u"</p></card></wml>"},
-      {"EnWapPiecesSimulator", u"EnWAP", kSimulatorAgent, pieces,
-       u"<?xml version=\"1.0\"?>" + S(kWmlDoctype) + S(kWmlHead) + u"<card id=\"c\"><p>" +
-           kEnWapBanner + u"</p></card></wml>"},
       {"WapPiecesDesktop", u"WAP", kDesktopAgent,
        [](PageObject& o) {
          o.state().CardTitle = u"卡片";
@@ -124,16 +122,9 @@ std::vector<FrameCase> Cases() {
          o.PutPageFooter();
        },
        HtmlPage(u"&#x5361;&#x7247;", underlined_sheet) + u"</body></html>"},
-      {"FileTypeEncoding", u"EnWAP", kPhoneAgent, [](PageObject& o) { o.PutFileType(u"utf-8"); },
-       u"<?xml version=\"1.0\" encoding=\"utf-8\"?>" + S(kWmlDoctype)},
       // Terminal-switching frames.
-      {"AutoPhone", u"WAP", kPhoneAgent, auto_frame,
-       WmlPageStart(u"Card") + kWapBanner + u"</p></card></wml>"},
       {"AutoSimulator", u"EnWAP", kSimulatorAgent, auto_frame,
        WmlPageStart(u"Card") + kEnWapBanner + u"</p></card></wml>"},
-      {"AutoDesktop", u"EnWAP", kDesktopAgent, auto_frame,
-       HtmlPage(u"Card", u"<link href=\"site.css\" rel=\"stylesheet\" type=\"text/css\">") +
-           u"</body></html>"},
       // The HTML frame keeps a set SiteTitle and names gb2312 in its meta.
       {"HtmlSiteTitle", u"WAP", kPhoneAgent,
        [](PageObject& o) {
@@ -144,9 +135,6 @@ std::vector<FrameCase> Cases() {
        HtmlPage(u"Site", u"<link href=\"A.Css\" rel=\"stylesheet\" type=\"text/css\">") +
            u"</body></html>"},
       // XHTML Mobile Profile of the XML family.
-      {"XmlXhtml", u"XML", kPhoneAgent, xhtml_frame,
-       XmlHead(u"&#x7AD9;&#x70B9; &lt;1&gt;") + companion_sheet + S(kMainBody) +
-           u"<!--These Codes by Zorvadel-XML(Version:2.8.3)--></div></body></html>"},
       {"EnXmlXhtmlDesktop", u"EnXML", kDesktopAgent, xhtml_frame,
        XmlHead(u"&#x7AD9;&#x70B9; &lt;1&gt;") + companion_sheet + S(kMainBody) +
            u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>"},
@@ -166,15 +154,6 @@ std::vector<FrameCase> Cases() {
        },
        StrictHead(u"&#x6807;&#x9898;") + companion_sheet + S(kMainBody) +
            u"<!--These Codes by Zorvadel-XML(Version:2.8.3)--></div></body></html>"},
-      {"EnXmlStrictDesktop", u"EnXML", kDesktopAgent,
-       [](PageObject& o) {
-         o.state().SiteTitle = u"Title";
-         o.G3Header(u"g3.css");
-         o.G3Footer();
-       },
-       StrictHead(u"Title") + u"<link href=\"g3.css\" rel=\"stylesheet\" type=\"text/css\"/>\r\n" +
-           S(kMainBody) +
-           u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>"},
       // XHTML Mobile Profile of the WML classes: titled CardTitle, the link
       // closed with "/".
       {"WapXhtml", u"WAP", kPhoneAgent,
@@ -185,14 +164,6 @@ std::vector<FrameCase> Cases() {
          o.XhtmlFooter();
        },
        WapXhtmlHead(u"&#x5361;&#x7247;") + plain_sheet + S(kMarginlessBody) + kWapXhtmlFooter},
-      {"EnWapXhtmlLink", u"EnWAP", kDesktopAgent,
-       [](PageObject& o) {
-         o.XhtmlHeader(u"m.css");
-         o.XhtmlFooter();
-       },
-       WapXhtmlHead(u"First Card") +
-           u"<link href=\"m.css\" rel=\"stylesheet\" type=\"text/css\"/>" +
-           S(kMarginlessBody) + kWapXhtmlFooter},
   };
 }
 
@@ -310,9 +281,6 @@ TEST(FrameDetails, PhpXmlReturnsItsFrame) {
                u"<title>a<b &#x65B0;</title>"
                u"<meta http-equiv=\"Content-Type\" content=\"text/html;charset=UTF-8\"/>" +
                markup::PhpSheet() + S(kMarginlessBody)));
-  std::u16string linked = page.Call(u"XhtmlHeader", {Variant(u"p.CSS")}).string();
-  EXPECT_NE(linked.find(u"<link href=\"p.CSS\" rel=\"stylesheet\" type=\"text/css\"/></head>"),
-            std::u16string::npos);
   EXPECT_EQ(U8(page.Call(u"XhtmlFooter").string()),
             "<!--These Codes by Zorvadel-PHP(Version:2.8.3)--></body></html>");
   EXPECT_EQ(page.Body(), u"");
@@ -324,41 +292,13 @@ TEST(FrameDetails, ByNameDefaults) {
   EXPECT_NE(page.Body().find(u"content=\"max-age=300\" forua=\"false\"/></head><card"),
             std::u16string::npos);
 
-  FramePage xhtml(u"WAP", kPhoneAgent);
-  xhtml.Call(u"XhtmlHeader", {Variant(u"w.css")});
-  EXPECT_TRUE(xhtml.Body().ends_with(
-      u"<link href=\"w.css\" rel=\"stylesheet\" type=\"text/css\"/>" + S(kMarginlessBody)));
-
   FramePage xml(u"XML", kPhoneAgent);
   xml.Call(u"G3Header", {Variant(u"x.css"), Variant::Missing(), Variant(u"<!--m-->")});
   EXPECT_TRUE(xml.Body().ends_with(
       u"type=\"text/css\"/>\r\n<!--m-->" + S(kMainBody)));
 }
 
-TEST(FrameDetails, MembersByClass) {
-  struct Case {
-    std::u16string class_name;
-    std::u16string member;
-    bool present;
-  } cases[] = {
-      {u"WAP", u"PageHeader", true},    {u"EnWAP", u"AutoFooter", true},
-      {u"WAP", u"G3Header", false},     {u"XML", u"G3Footer", true},
-      {u"EnXML", u"PageHeader", false}, {u"XML", u"HtmlHeader", false},
-      {u"PHPXML", u"XhtmlHeader", true}, {u"PHPXML", u"G3Header", false},
-      {u"PHPXML", u"HtmlFooter", false},
-  };
-  for (const Case& c : cases) {
-    FramePage page(c.class_name, kPhoneAgent);
-    bool present = true;
-    try {
-      page.Call(c.member);
-    } catch (const ScriptError& error) {
-      present = error.number() != kErrNoMember;
-    }
-    EXPECT_EQ(present, c.present) << U8(c.class_name) << "." << U8(c.member);
-  }
-}
-
+// Frames, sheets and ready pages of an object that no page started.
 TEST(FrameDetails, WithoutPageContextNothingRaises) {
   for (std::u16string_view name : {u"WAP", u"EnWAP", u"XML", u"EnXML", u"PHPXML"}) {
     auto object = std::dynamic_pointer_cast<PageObject>(
@@ -374,8 +314,150 @@ TEST(FrameDetails, WithoutPageContextNothingRaises) {
     object->PageFooter();
     object->AutoFooter();
     object->XhtmlFooter();
+    object->HtmlStyleCss();
+    object->XhtmlStyleCss();
+    object->WeekQuery();
+    object->CallPhone();
+    object->GoUrl(true);
+    EXPECT_EQ(object->DownPicList(u"a.gif", u"a.zip", u"A"), u"");
     EXPECT_FALSE(object->XhtmlHeaderText().empty());
   }
+}
+
+// ---- The injection guard --------------------------------------------------------
+// On a hit the whole head, then the warning that closes the page, then one end of
+// the response, so the warning is the last thing the client gets; the headers
+// without a guard ignore the words.
+
+struct GuardCase {
+  std::string name;
+  std::u16string class_name;
+  const char* agent;
+  Script header;
+  std::u16string head;     // what comes before the warning
+  std::u16string warning;  // filtered, with its closing tags
+};
+
+void PrintTo(const GuardCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<GuardCase> GuardCases() {
+  const std::u16string underlined = markup::WmlSheet(markup::LinkLook::kUnderlined);
+  const std::u16string wml_end = u"</p></card></wml>";
+  const std::u16string xml_head = XmlHead(u"T") + markup::CompanionSheet() + S(kMainBody);
+  const std::u16string first_card =
+      u"<card id=\"FirstCard\" title=\"T\" newcontext=\"false\" ><p align=\"left\"  mode=\"wrap\">";
+  return {
+      {"WapPageHeader", u"WAP", kPhoneAgent, [](PageObject& o) { o.PageHeader(); },
+       WmlPageStart(u"T"), S(kChineseWarning) + wml_end},
+      {"EnWapPageHeader", u"EnWAP", kDesktopAgent, [](PageObject& o) { o.PageHeader(); },
+       WmlPageStart(u"T"), S(kEnglishWarning) + wml_end},
+      {"WapAutoHeaderSimulator", u"WAP", kSimulatorAgent,
+       [](PageObject& o) { o.AutoHeader(u"x.css"); }, WmlPageStart(u"T"),
+       S(kChineseWarning) + wml_end},
+      // PutPageHeader opens the first card only to carry the warning.
+      {"WapPutPageHeader", u"WAP", kPhoneAgent, [](PageObject& o) { o.PutPageHeader(); },
+       S(kWmlHead) + first_card, S(kChineseWarning) + wml_end},
+      {"EnWapPutPageHeader", u"EnWAP", kSimulatorAgent, [](PageObject& o) { o.PutPageHeader(); },
+       S(kWmlHead) + first_card, S(kEnglishWarningLower) + wml_end},
+      {"WapPutPageHeaderDesktop", u"WAP", kDesktopAgent, [](PageObject& o) { o.PutPageHeader(); },
+       HtmlPage(u"T", underlined), S(kChineseWarning) + u"</body></html>"},
+      {"EnWapHtmlHeader", u"EnWAP", kPhoneAgent, [](PageObject& o) { o.HtmlHeader(); },
+       HtmlPage(u"T", underlined), S(kEnglishWarning) + u"</body></html>"},
+      {"EnWapAutoHeaderDesktop", u"EnWAP", kDesktopAgent,
+       [](PageObject& o) { o.AutoHeader(u"w.css"); },
+       HtmlPage(u"T", u"<link href=\"w.css\" rel=\"stylesheet\" type=\"text/css\">"),
+       S(kEnglishWarning) + u"</body></html>"},
+      // XhtmlHeader warns in Chinese in both XHTML classes, G3Header in the
+      // class's language.
+      {"XmlXhtmlHeader", u"XML", kPhoneAgent, [](PageObject& o) { o.XhtmlHeader(); }, xml_head,
+       S(kChineseWarning) + u"</div></body></html>"},
+      {"EnXmlXhtmlHeader", u"EnXML", kPhoneAgent, [](PageObject& o) { o.XhtmlHeader(); },
+       xml_head, S(kChineseWarning) + u"</div></body></html>"},
+      {"XmlG3Header", u"XML", kDesktopAgent,
+       [](PageObject& o) { o.G3Header(u"", u"", u"<!--x-->"); }, u"",
+       S(kChineseWarning) + u"</div></body></html>"},
+      {"EnXmlG3Header", u"EnXML", kSimulatorAgent, [](PageObject& o) { o.G3Header(); }, u"",
+       S(kEnglishWarning) + u"</div></body></html>"},
+  };
+}
+
+class GuardHit : public testing::TestWithParam<GuardCase> {};
+
+TEST_P(GuardHit, WarnsThenEndsOnce) {
+  const GuardCase& c = GetParam();
+  {
+    FramePage page(c.class_name, c.agent, kInjectedUrl);
+    page.state().CardTitle = u"T";
+    page.state().SiteTitle = u"T";
+    c.header(*page.object);
+    page.object->WriteRow(u"after the end");
+    const std::u16string body = page.Body();
+    if (!c.head.empty()) {
+      EXPECT_EQ(U8(body), U8(c.head + c.warning));
+    } else {
+      EXPECT_TRUE(body.ends_with(S(kMainBody.substr(6)) + c.warning)) << U8(body);
+    }
+    EXPECT_TRUE(page.page.response().Ended());
+  }
+  // The order of the calls: the warning is the last write, then one end.
+  FramePage page(c.class_name, c.agent, kInjectedUrl);
+  auto logging = std::make_shared<RecordingResponse>();
+  page.state().Response = logging;
+  page.state().CardTitle = u"T";
+  c.header(*page.object);
+  ASSERT_GE(logging->log.size(), 2u);
+  EXPECT_EQ(U8(logging->log.back()), "END");
+  EXPECT_EQ(U8(logging->log[logging->log.size() - 2]), U8(c.warning));
+  EXPECT_EQ(std::count(logging->log.begin(), logging->log.end(), u"END"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, GuardHit, testing::ValuesIn(GuardCases()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(GuardMiss, HeadersWithoutGuardIgnoreTheWords) {
+  FramePage wap(u"WAP", kPhoneAgent, kInjectedUrl);
+  wap.object->XhtmlHeader();
+  wap.object->XhtmlFooter();
+  EXPECT_FALSE(wap.page.response().Ended());
+  EXPECT_TRUE(wap.Body().ends_with(u"-WAP-Company--></body></html>"));
+
+  FramePage php(u"PHPXML", kPhoneAgent, "/a.php?u=http://x;y");
+  EXPECT_FALSE(php.object->XhtmlHeaderText().empty());
+  EXPECT_FALSE(php.page.response().Ended());
+}
+
+TEST(GuardMiss, WordListDecides) {
+  // An empty list finds nothing; a script's own list replaces the default.
+  FramePage empty(u"WAP", kPhoneAgent, kInjectedUrl);
+  empty.state().SQLInjData = u"";
+  empty.object->PageHeader();
+  empty.object->PageFooter();
+  EXPECT_FALSE(empty.page.response().Ended());
+  EXPECT_TRUE(empty.Body().ends_with(u"--></p></card></wml>"));
+
+  FramePage own(u"XML", kPhoneAgent, "/a.asp?q=Drop");
+  own.state().SQLInjData = u"drop";  // the query string is lower-cased first
+  own.object->XhtmlHeader();
+  EXPECT_TRUE(own.page.response().Ended());
+  EXPECT_TRUE(own.Body().ends_with(S(kChineseWarning) + u"</div></body></html>"));
+
+  FramePage clean(u"EnXML", kPhoneAgent, "/a.asp?q=%27");
+  clean.object->G3Header();
+  EXPECT_FALSE(clean.page.response().Ended());
+}
+
+TEST(GuardMiss, HostNameCounts) {
+  FramePage page(u"EnWAP", kPhoneAgent, "/index.asp", "pyramid.example.com");  // holds "mid"
+  page.object->HtmlHeader();
+  EXPECT_TRUE(page.page.response().Ended());
+}
+
+TEST(GuardMiss, ScriptCallKeepsEndingAtOnce) {
+  FramePage page(u"WAP", kPhoneAgent, kInjectedUrl);
+  EXPECT_TRUE(page.object->SQLInjection());
+  EXPECT_TRUE(page.page.response().Ended());
+  page.object->PageHeader();
+  EXPECT_EQ(page.Body(), u"");
 }
 
 }  // namespace
