@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "zorvadel/common.h"
+#include "zorvadel/companions.h"
 #include "zorvadel/engine.h"
 #include "zorvadel/langdata/langdata_members.h"
 #include "zorvadel/markup/form_members.h"

@@ -1,14 +1,13 @@
 // Common, the class of text, encoding and language members that work on
-// their arguments, and the companions WAPXHTML (XHTML fragments) and WAPWML
-// (WML converted from UBB codes).
+// their arguments.
 #ifndef ZORVADEL_COMMON_H_
 #define ZORVADEL_COMMON_H_
 
 #include <memory>
 
+#include "zorvadel/companions.h"
 #include "zorvadel/engine.h"
 #include "zorvadel/langdata/langdata_members.h"
-#include "zorvadel/markup/fragment_members.h"
 #include "zorvadel/text/charset_members.h"
 #include "zorvadel/text/coding_members.h"
 #include "zorvadel/text/strip_members.h"
@@ -54,22 +53,6 @@ class Common final : public Object,
 
  private:
   CommonState state_;
-};
-
-class WAPXHTML final : public Object, public WapXhtmlFragmentMembers {
- public:
-  const ClassInfo& Class() const override;
-
-  std::shared_ptr<zorvadel::Common>& CC() { return cc_; }
-  Common& UseCC();
-
- private:
-  std::shared_ptr<zorvadel::Common> cc_;
-};
-
-class WAPWML final : public Object, public WapWmlFragmentMembers {
- public:
-  const ClassInfo& Class() const override;
 };
 
 }  // namespace zorvadel

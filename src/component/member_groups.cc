@@ -1,6 +1,7 @@
 // Where the member groups meet their classes: the casts between a group and
 // the object that takes it in are written once here, for every group, since
 // only here are all the classes complete.
+#include "component/group_calls.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/member_group.h"
 
@@ -53,6 +54,64 @@ bool TableHost::In(unsigned classes) const {
   }
   return false;
 }
+
+namespace calls {
+
+std::u16string Ascii(PageCore& page, const std::u16string& text) {
+  return page.As<PageOutputMembers>().Ascii(text);
+}
+void WriteOut(PageCore& page, const std::u16string& text) {
+  page.As<PageOutputMembers>().WriteOut(text);
+}
+void WriteRow(PageCore& page, const std::u16string& text) {
+  page.As<PageOutputMembers>().WriteRow(text);
+}
+std::u16string Displayer(PageCore& page) { return page.As<PageRequestMembers>().Displayer(); }
+void SetUtf8Response(PageCore& page) { page.As<PageOutputMembers>().SetUtf8Response(); }
+void PutWmlContentType(PageCore& page) { page.As<PageOutputMembers>().PutWmlContentType(); }
+
+std::u16string DelSpecialMark(PageCore& page, const std::u16string& text) {
+  return page.As<PageTextMembers>().DelSpecialMark(text);
+}
+std::u16string SplitRichText(PageCore& page, const std::u16string& names,
+                             const std::u16string& values, const std::u16string& split_mark,
+                             const std::u16string& pre_text, const std::u16string& mid_text,
+                             const std::u16string& last_text) {
+  return page.As<PageTextMembers>().SplitRichText(names, values, split_mark, pre_text, mid_text,
+                                                  last_text);
+}
+std::u16string ReplaceString(PageCore& page, const std::u16string& key_words,
+                             const std::u16string& to_do_string, const std::u16string& pre_text,
+                             const std::u16string& last_text) {
+  return page.As<PageTextMembers>().ReplaceString(key_words, to_do_string, pre_text, last_text);
+}
+std::u16string JToF(PageCore& page, const std::u16string& text) {
+  return page.As<PageCharsetMembers>().JToF(text);
+}
+std::u16string FToJ(PageCore& page, const std::u16string& text) {
+  return page.As<PageCharsetMembers>().FToJ(text);
+}
+std::u16string UtfToGb(PageCore& page, const std::u16string& text) {
+  return page.As<PageCharsetMembers>().UtfToGb(text);
+}
+
+std::u16string QueryWeek(PageCore& page, const Variant& date) {
+  return page.As<PageLangDataMembers>().QueryWeek(date);
+}
+
+std::u16string DelSpecialMark(Common& common, const std::u16string& text) {
+  return common.DelSpecialMark(text);
+}
+std::u16string DigestStrToHexStr(Common& common, const std::u16string& text) {
+  return common.DigestStrToHexStr(text);
+}
+std::shared_ptr<Common> NewCommon() { return std::make_shared<Common>(); }
+std::u16string UbbXmlOfWH(Common& common, const std::u16string& text) {
+  return common.UseWH().UbbXML(text);
+}
+Common& UseCC(WAPXHTML& companion) { return companion.UseCC(); }
+
+}  // namespace calls
 
 #define ZORVADEL_PAGE_GROUP_(G)                \
   template class MemberGroup<G, PageCore>;     \

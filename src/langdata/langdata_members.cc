@@ -1,4 +1,5 @@
 // The language-data member group and its table.
+#include "component/group_calls.h"
 #include "zorvadel/langdata/langdata_members.h"
 
 #include "component/page_texts.h"
@@ -6,7 +7,6 @@
 #include "langdata/pinyin.h"
 #include "langdata/week.h"
 #include "zorvadel/member_table.h"
-#include "zorvadel/output/output_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
 
@@ -51,7 +51,7 @@ std::u16string LangDataMembers<Core>::QueryWeek(const Variant& your_date) {
         this->Shared([&](Common&) { return langdata::QueryWeekName(your_date, language); });
     // The page's output filter; this is the only place that calls it.
     std::u16string filtered;
-    Step([&] { filtered = page.template As<PageOutputMembers>().Ascii(name); });
+    Step([&] { filtered = calls::Ascii(page, name); });
     return filtered;
   } else {
     return langdata::QueryWeekName(your_date, langdata::WeekdayLanguage::kChinese);

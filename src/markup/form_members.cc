@@ -1,6 +1,7 @@
 // The form and table member group: the page object's side (its filter, its
 // terminal, its response and OnlyOne) around the pure builders of forms.cc
 // and tables.cc.
+#include "component/group_calls.h"
 #include "zorvadel/markup/form_members.h"
 
 #include <string>
@@ -11,17 +12,14 @@
 #include "markup/tables.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
-#include "zorvadel/output/request_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
 
 markup::TextFilter FilterOf(PageCore& page) {
-  return [&page](const std::u16string& text) { return page.As<PageOutputMembers>().Ascii(text); };
+  return [&page](const std::u16string& text) { return calls::Ascii(page, text); };
 }
 
 constexpr std::u16string_view kTableEnd = u"</table>";
@@ -38,7 +36,7 @@ std::u16string PageFormMembers::TextIn(const std::u16string& show_tip,
   PageState& state = page.state();
   // The terminal is asked on every call, so DisplayerInfo always tells the
   // latest answer, even when the form is already open.
-  if (page.As<PageRequestMembers>().Displayer() == u"Web" && !state.OnlyOne) {
+  if (calls::Displayer(page) == u"Web" && !state.OnlyOne) {
     Step([&] {
       Need(state.Response)
           .Write(markup::HtmlFormStart(state.PostFileName.empty() ? state.ThisFileName
@@ -66,7 +64,7 @@ std::u16string PageFormMembers::TextPost(const std::u16string& post_name,
 std::u16string PageFormMembers::PostField(const std::u16string& names,
                                           const std::u16string& values,
                                           const std::u16string& split_mark) {
-  return self().As<PageTextMembers>().SplitRichText(
+  return calls::SplitRichText(self(), 
       names, values, split_mark, std::u16string(markup::kPostFieldPre),
       std::u16string(markup::kPostFieldMid), std::u16string(markup::kPostFieldLast));
 }

@@ -3,6 +3,7 @@
 // The markup itself is built in fragments.cc, ubb.cc and style_sheets.cc;
 // this file picks the pieces, runs each step with errors suppressed and
 // binds the members by name.
+#include "component/group_calls.h"
 #include "zorvadel/markup/fragment_members.h"
 
 #include <string>
@@ -12,13 +13,11 @@
 #include "markup/fragments.h"
 #include "markup/style_sheets.h"
 #include "markup/ubb.h"
-#include "zorvadel/common.h"
+#include "zorvadel/companions.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
@@ -47,7 +46,7 @@ std::invoke_result_t<F, WAPWML&> ForwardToWW(PageCore& page, F&& call) {
 void Write(PageCore& page, std::u16string_view text) { Need(page.state().Response).Write(text); }
 
 std::u16string Filtered(PageCore& page, const std::u16string& text) {
-  return page.As<PageOutputMembers>().Ascii(text);
+  return calls::Ascii(page, text);
 }
 
 std::u16string UbbXhtmlOf(const std::u16string& text) {
@@ -117,7 +116,7 @@ std::u16string PageFragmentMembers::Comment(const std::u16string& content) {
     return ForwardToWX(page, [&](WAPXHTML& wx) { return wx.Comment(content); });
   }
   std::u16string cleaned;
-  Step([&] { cleaned = page.As<PageTextMembers>().DelSpecialMark(content); });
+  Step([&] { cleaned = calls::DelSpecialMark(page, content); });
   return markup::CommentMarkup(cleaned);
 }
 
@@ -166,7 +165,7 @@ std::u16string WapXhtmlFragmentMembers::Div(const std::u16string& to_show_conten
 
 std::u16string WapXhtmlFragmentMembers::Comment(const std::u16string& content) {
   std::u16string cleaned;
-  Step([&] { cleaned = self().UseCC().DelSpecialMark(content); });
+  Step([&] { cleaned = calls::DelSpecialMark(calls::UseCC(self()), content); });
   return markup::CommentMarkup(cleaned);
 }
 

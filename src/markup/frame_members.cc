@@ -8,6 +8,7 @@
 // leave the client a page cut off inside its first card. The guard's own
 // member, SQLInjection, ends the response at once, so the headers run only
 // its test (output/sql_guard.h) and end the response themselves, once.
+#include "component/group_calls.h"
 #include "zorvadel/markup/frame_members.h"
 
 #include <string>
@@ -20,11 +21,8 @@
 #include "zorvadel/markup/fragment_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
-#include "zorvadel/output/request_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
@@ -33,7 +31,6 @@ constexpr std::u16string_view kDefaultCacheControl = u"max-age=300";
 
 // The output group, whose filter, writes and response settings the frames
 // use throughout.
-PageOutputMembers& Output(PageCore& page) { return page.As<PageOutputMembers>(); }
 PageFragmentMembers& Fragments(PageCore& page) { return page.As<PageFragmentMembers>(); }
 
 }  // namespace
@@ -48,16 +45,16 @@ void PageFrameMembers::Write(std::u16string_view text) {
 // A Displayer that fails leaves an empty answer: a terminal other than "Web".
 bool PageFrameMembers::IsWeb() {
   std::u16string kind;
-  Step([&] { kind = self().As<PageRequestMembers>().Displayer(); });
+  Step([&] { kind = calls::Displayer(self()); });
   return kind == output::kTerminalWeb;
 }
 
 std::u16string PageFrameMembers::CleanTitle(const std::u16string& title) {
   PageCore& page = self();
   std::u16string cleaned;
-  Step([&] { cleaned = page.As<PageTextMembers>().DelSpecialMark(title); });
+  Step([&] { cleaned = calls::DelSpecialMark(page, title); });
   std::u16string filtered;
-  Step([&] { filtered = Output(page).Ascii(cleaned); });
+  Step([&] { filtered = calls::Ascii(page, cleaned); });
   return filtered;
 }
 
@@ -95,7 +92,7 @@ bool PageFrameMembers::GuardFinds() const {
 
 void PageFrameMembers::Refuse(std::u16string_view warning) {
   PageCore& page = self();
-  Step([&] { Output(page).WriteOut(std::u16string(warning)); });
+  Step([&] { calls::WriteOut(page, std::u16string(warning)); });
   Step([&] { Need(page.state().Response).End(); });
 }
 
@@ -103,7 +100,7 @@ void PageFrameMembers::Refuse(std::u16string_view warning) {
 
 void PageFrameMembers::PutFileType(const std::u16string& en_code_type) {
   if (IsWeb()) return;
-  Output(self()).PutWmlContentType();
+  calls::PutWmlContentType(self());
   Write(markup::WmlPrologAndDoctype(en_code_type));
 }
 
@@ -118,7 +115,7 @@ void PageFrameMembers::PutPageHeader(const std::u16string& cache_control, bool f
   if (!GuardFinds()) return;
   // The deck has no card yet: the warning needs one to stand in.
   Step([&] {
-    Output(page).WriteOut(Fragments(page).Card(
+    calls::WriteOut(page, Fragments(page).Card(
         std::u16string(markup::kWmlFirstCardId), page.state().CardTitle, u"left", u"wrap",
         /*new_context=*/false, /*is_first_card=*/true, u"", u"", u""));
   });
@@ -128,9 +125,9 @@ void PageFrameMembers::PutPageHeader(const std::u16string& cache_control, bool f
 void PageFrameMembers::PageHeader(const std::u16string& cache_control, bool forua,
                                   const std::u16string& other_att) {
   PageCore& page = self();
-  Output(page).PutWmlContentType();
+  calls::PutWmlContentType(page);
   std::u16string title;
-  Step([&] { title = Output(page).Ascii(page.state().CardTitle); });
+  Step([&] { title = calls::Ascii(page, page.state().CardTitle); });
   Write(markup::WmlDeckStart(page.state().WapEnCoding, cache_control, forua, other_att, title));
   if (GuardFinds()) {
     Refuse(markup::WmlGuardWarning(markup::WmlHeaderKind::kPageHeader, page.language()));
@@ -184,13 +181,13 @@ void PageFrameMembers::XhtmlHeader(const std::u16string& xhtml_css_file_name,
     case Family::kP:
       return;
     case Family::kW:
-      Output(page).SetUtf8Response();
+      calls::SetUtf8Response(page);
       Write(markup::WapXhtmlHead(state.WapEnCoding, CleanTitle(state.CardTitle)));
       WriteStyleSheet(xhtml_css_file_name, /*html=*/false, /*line_break=*/false);
       Write(markup::kMarginlessBodyOpening);
       return;
     case Family::kX:
-      Output(page).SetUtf8Response();
+      calls::SetUtf8Response(page);
       Write(markup::XhtmlHead(state.WapEnCoding, CleanTitle(state.SiteTitle)));
       // XML and EnXML alike warn in Chinese here.
       FinishMainBodyHeader(
@@ -204,7 +201,7 @@ void PageFrameMembers::G3Header(const std::u16string& xhtml_css_file_name,
                                 const std::u16string& bg_sound_path,
                                 const std::u16string& other_att) {
   PageCore& page = self();
-  Output(page).SetUtf8Response();
+  calls::SetUtf8Response(page);
   Write(markup::StrictHead(page.state().WapEnCoding, CleanTitle(page.state().SiteTitle)));
   FinishMainBodyHeader(
       xhtml_css_file_name, bg_sound_path, other_att,
@@ -235,7 +232,7 @@ void PageFrameMembers::G3Footer() { XhtmlFooter(); }
 void PageFrameMembers::HtmlHeader(const std::u16string& html_css_file_name) {
   PageCore& page = self();
   PageState& state = page.state();
-  Output(page).SetUtf8Response();
+  calls::SetUtf8Response(page);
   if (state.SiteTitle.empty()) state.SiteTitle = state.CardTitle;
   Write(markup::HtmlHead(CleanTitle(state.SiteTitle)));
   WriteStyleSheet(html_css_file_name, /*html=*/true, /*line_break=*/false);
@@ -249,9 +246,9 @@ void PageFrameMembers::HtmlFooter() { Write(markup::kBodyEnd); }
 
 std::u16string PageFrameMembers::XhtmlHeaderText(const std::u16string& xhtml_css_file_name) {
   PageCore& page = self();
-  Output(page).SetUtf8Response();
+  calls::SetUtf8Response(page);
   std::u16string title;
-  Step([&] { title = Output(page).Ascii(page.state().SiteTitle); });
+  Step([&] { title = calls::Ascii(page, page.state().SiteTitle); });
   std::u16string head = markup::PhpXhtmlHead(title);
   if (markup::IsStyleSheetName(xhtml_css_file_name)) {
     head += markup::StyleSheetLink(xhtml_css_file_name, markup::MarkupDialect::kXhtml);

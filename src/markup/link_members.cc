@@ -1,6 +1,7 @@
 // Links, phone links and images of the page classes, and the group's member
 // table. Texts a user reads pass the class's output filter; addresses and
 // extra markup are written as given.
+#include "component/group_calls.h"
 #include "zorvadel/markup/link_members.h"
 
 #include <string>
@@ -11,23 +12,20 @@
 #include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
-#include "zorvadel/output/request_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
 
 std::u16string Filtered(PageCore& page, const std::u16string& text) {
-  return page.As<PageOutputMembers>().Ascii(text);
+  return calls::Ascii(page, text);
 }
 
 }  // namespace
 
 bool PageLinkMembers::IsWeb() {
-  return self().As<PageRequestMembers>().Displayer() == markup::kWebTerminal;
+  return calls::Displayer(self()) == markup::kWebTerminal;
 }
 
 std::u16string PageLinkMembers::ConfirmWord() const {
@@ -89,7 +87,7 @@ Variant PageLinkMembers::AnchorGo(const std::u16string& display_text, const std:
     result.append(markup::kSubmitAnchorTitle).append(u"\">").append(Filtered(page, display_text));
     result.append(u"<go href=\"").append(url).append(u"\" method=\"").append(method);
     result.append(u"\">");
-    result.append(page.As<PageTextMembers>().SplitRichText(
+    result.append(calls::SplitRichText(page, 
         names, values, split_mark, std::u16string(markup::kPostVarPre),
         std::u16string(markup::kPostVarMid), std::u16string(markup::kPostVarLast)));
     result.append(u"</go></anchor>");

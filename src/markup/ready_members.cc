@@ -1,6 +1,7 @@
 // The ready-made pages: sequences of builder calls written row by row. Each
 // write is a step of its own, so a builder or a response that fails costs
 // only its own row.
+#include "component/group_calls.h"
 #include "zorvadel/markup/ready_members.h"
 
 #include <cstddef>
@@ -8,13 +9,11 @@
 #include <string_view>
 
 #include "markup/ready_pages.h"
-#include "zorvadel/langdata/langdata_members.h"
 #include "zorvadel/markup/form_members.h"
 #include "zorvadel/markup/link_members.h"
 #include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
 
@@ -27,7 +26,7 @@ using markup::ReadyTexts;
 PageLinkMembers& Links(PageCore& page) { return page.As<PageLinkMembers>(); }
 PageFormMembers& Forms(PageCore& page) { return page.As<PageFormMembers>(); }
 std::u16string WeekName(PageCore& page, const Variant& date) {
-  return page.As<PageLangDataMembers>().QueryWeek(date);
+  return calls::QueryWeek(page, date);
 }
 
 std::u16string S(std::u16string_view view) { return std::u16string(view); }
@@ -40,11 +39,11 @@ std::u16string TodayText() { return CStr(Variant::Date(Today())); }
 // needs the step as much as the builders do.
 template <typename F>
 void WriteRowStep(PageCore& page, F&& build) {
-  Step([&] { page.As<PageOutputMembers>().WriteRow(build()); });
+  Step([&] { calls::WriteRow(page, build()); });
 }
 template <typename F>
 void WriteOutStep(PageCore& page, F&& build) {
-  Step([&] { page.As<PageOutputMembers>().WriteOut(build()); });
+  Step([&] { calls::WriteOut(page, build()); });
 }
 
 // The week-day name of the posted date when the request asks for the

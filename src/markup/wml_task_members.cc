@@ -2,6 +2,7 @@
 // builders that fill them. Labels and task names pass the output filter;
 // task, event, method and character-set keywords are lower-cased;
 // addresses, extra markup and variable lists are written unchanged.
+#include "component/group_calls.h"
 #include "zorvadel/markup/wml_task_members.h"
 
 #include <string>
@@ -12,11 +13,8 @@
 #include "zorvadel/markup/link_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
-#include "zorvadel/output/request_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 
@@ -83,7 +81,7 @@ std::u16string TemplateBackMarkup(std::u16string_view type, std::u16string_view 
 namespace {
 
 std::u16string Filtered(PageCore& page, const std::u16string& text) {
-  return page.As<PageOutputMembers>().Ascii(text);
+  return calls::Ascii(page, text);
 }
 
 // The desktop-browser form of the builders that have one.
@@ -95,7 +93,7 @@ std::u16string LinkTo(PageCore& page, const std::u16string& title, const std::u1
 }  // namespace
 
 bool PageWmlTaskMembers::IsWeb() {
-  return self().As<PageRequestMembers>().Displayer() == markup::kWebTerminal;
+  return calls::Displayer(self()) == markup::kWebTerminal;
 }
 
 // IncTaskDo, IncTaskGo and DoNoop are pieces that callers assemble, so an
@@ -185,7 +183,7 @@ std::u16string PageWmlTaskMembers::IncSetVar(const std::u16string& names,
                                              const std::u16string& split_mark) {
   std::u16string result;
   Step([&] {
-    result = self().As<PageTextMembers>().SplitRichText(
+    result = calls::SplitRichText(self(), 
         names, values, split_mark, std::u16string(markup::kSetVarPre),
         std::u16string(markup::kSetVarMid), std::u16string(markup::kSetVarLast));
   });

@@ -6,6 +6,7 @@
 // the steps that the page's own members do (JToF, FToJ, ReplaceString) are
 // called through the page object, so a script that replaces CC changes them
 // the same way it changes those members.
+#include "component/group_calls.h"
 #include "zorvadel/output/output_members.h"
 
 #include <cstdint>
@@ -19,8 +20,6 @@
 #include "zorvadel/output/request_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/charset_members.h"
-#include "zorvadel/text/text_members.h"
 
 namespace zorvadel {
 namespace {
@@ -32,10 +31,10 @@ constexpr uint32_t kUtf8CodePage = 65001;
 // The page's own character-form conversions, as the ChineseType setting
 // asks for them.
 std::u16string ToTraditional(PageCore& page, const std::u16string& text) {
-  return page.As<PageCharsetMembers>().JToF(text);
+  return calls::JToF(page, text);
 }
 std::u16string ToSimplified(PageCore& page, const std::u16string& text) {
-  return page.As<PageCharsetMembers>().FToJ(text);
+  return calls::FToJ(page, text);
 }
 
 }  // namespace
@@ -81,7 +80,7 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
   }
   if (!state.FontKeyWords.empty()) {
     Step([&] {
-      take(page.As<PageTextMembers>().ReplaceString(state.FontKeyWords, *text, state.PreFontText,
+      take(calls::ReplaceString(page, state.FontKeyWords, *text, state.PreFontText,
                                                     state.LastFontText));
     });
   }
@@ -199,7 +198,7 @@ Variant PageOutputMembers::TransWmlFile(const std::u16string& wml_code, bool gb2
     Step([&] { r = Replace(r, u"&#xD;&#xA;", u"\r\n"); });
     Step([&] { r = Replace(r, u"encoding=\"gb2312\"", u"encoding=\"utf-8\""); });
   } else {
-    r = self().As<PageCharsetMembers>().UtfToGb(wml_code);
+    r = calls::UtfToGb(self(), wml_code);
     Step([&] {
       r = Replace(r, u"<?xml version=\"1.0\"?>", u"<?xml version=\"1.0\" encoding=\"gb2312\"?>");
     });

@@ -2,6 +2,7 @@
 // (their searches live in terminal.cc and sql_guard.cc), and the small
 // members around the request. Every member suppresses its errors step by
 // step; a missing context object fails its step like an unset object would.
+#include "component/group_calls.h"
 #include "zorvadel/output/request_members.h"
 
 #include <cmath>
@@ -16,7 +17,6 @@
 #include "zorvadel/output/output_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
-#include "zorvadel/text/charset_members.h"
 
 namespace zorvadel {
 namespace {
@@ -109,7 +109,7 @@ std::u16string PageRequestMembers::SafeRequest(const std::u16string& to_do_strin
 std::u16string PageRequestMembers::RequestText(const std::u16string& to_do_string) {
   std::u16string value;
   if (!Step([&] { value = RequestItemText(self().state(), to_do_string); })) return {};
-  return Trim(DoubleQuotes(self().As<PageCharsetMembers>().UtfToGb(value)));
+  return Trim(DoubleQuotes(calls::UtfToGb(self(), value)));
 }
 
 // The generator is seeded once per process, on its first draw: reseeding

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "component/group_calls.h"
 #include "platform/codepage/codepage.h"
 #include "platform/fso/read_file.h"
 #include "text/md5.h"
 #include "text/number_base.h"
 #include "text/url_coding.h"
-#include "zorvadel/common.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
@@ -236,8 +236,8 @@ Variant CodingMembers<Core>::Md5(const std::u16string& ToDoString, int16_t ByteT
   std::u16string digest;
   Step([&] {
     std::shared_ptr<Common> own;
-    Common& common = DigestsOnCC(page) ? page.UseCC() : *(own = std::make_shared<Common>());
-    digest = common.DigestStrToHexStr(Trim(ToDoString));
+    Common& common = DigestsOnCC(page) ? page.UseCC() : *(own = calls::NewCommon());
+    digest = calls::DigestStrToHexStr(common, Trim(ToDoString));
   });
   Step([&] {
     if (ByteType == 16) digest = Mid(digest, 9, 16);

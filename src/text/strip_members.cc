@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "component/group_calls.h"
 #include "text/strip.h"
-#include "zorvadel/common.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
@@ -40,7 +40,7 @@ std::u16string StripMembers<Core>::FilterHtml(const std::u16string& to_do_string
   }();
   if (Trim(to_do_string).empty()) return u"";
   const std::u16string stripped = text::RemoveShortTags(to_do_string);
-  return cc.UseWH().UbbXML(stripped);
+  return calls::UbbXmlOfWH(cc, stripped);
 }
 
 template <typename Core>
@@ -56,7 +56,7 @@ std::u16string StripMembers<Core>::DelHtml(const std::u16string& str_html) {
     // from before the escape would throw that step away and let stray
     // brackets through as markup.
     std::u16string result;
-    Step([&] { result = cc.UseWH().UbbXML(escaped); });
+    Step([&] { result = calls::UbbXmlOfWH(cc, escaped); });
     return result;
   });
 }

@@ -1,6 +1,7 @@
 // The text member group. None of the text functions can fail on a string,
 // so Common's step-by-step error suppression has nothing to catch; the
 // page classes' own filtering and writing can, and are guarded.
+#include "component/group_calls.h"
 #include "zorvadel/text/text_members.h"
 
 #include <string>
@@ -11,7 +12,6 @@
 #include "text/joining.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
-#include "zorvadel/output/output_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
 
@@ -21,7 +21,7 @@ template <typename Core>
 std::u16string TextMembers<Core>::OutputFilter(const std::u16string& text)
   requires TextMembers::kOnPage
 {
-  return this->self().template As<PageOutputMembers>().Ascii(text);
+  return calls::Ascii(this->self(), text);
 }
 
 template <typename Core>

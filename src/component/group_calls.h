@@ -1,0 +1,51 @@
+// The calls a member group makes on a group of another folder, or on Common
+// and the companions. They go through the page object (or companion) like
+// any call of a member, so a script that replaces CC changes them too; they
+// are written once here, in the class set, so that a group's header is read
+// only by its own folder and the class set.
+#ifndef ZORVADEL_COMPONENT_GROUP_CALLS_H_
+#define ZORVADEL_COMPONENT_GROUP_CALLS_H_
+
+#include <memory>
+#include <string>
+
+#include "zorvadel/page_core.h"
+#include "zorvadel/variant.h"
+
+namespace zorvadel::calls {
+
+// Output and request.
+std::u16string Ascii(PageCore& page, const std::u16string& text);
+void WriteOut(PageCore& page, const std::u16string& text);
+void WriteRow(PageCore& page, const std::u16string& text);
+std::u16string Displayer(PageCore& page);
+void SetUtf8Response(PageCore& page);
+void PutWmlContentType(PageCore& page);
+
+// Text and charset.
+std::u16string DelSpecialMark(PageCore& page, const std::u16string& text);
+std::u16string SplitRichText(PageCore& page, const std::u16string& names,
+                             const std::u16string& values, const std::u16string& split_mark,
+                             const std::u16string& pre_text, const std::u16string& mid_text,
+                             const std::u16string& last_text);
+std::u16string ReplaceString(PageCore& page, const std::u16string& key_words,
+                             const std::u16string& to_do_string, const std::u16string& pre_text,
+                             const std::u16string& last_text);
+std::u16string JToF(PageCore& page, const std::u16string& text);
+std::u16string FToJ(PageCore& page, const std::u16string& text);
+std::u16string UtfToGb(PageCore& page, const std::u16string& text);
+
+// Language data.
+std::u16string QueryWeek(PageCore& page, const Variant& date);
+
+// Common and the companions.
+std::u16string DelSpecialMark(Common& common, const std::u16string& text);
+std::u16string DigestStrToHexStr(Common& common, const std::u16string& text);
+std::shared_ptr<Common> NewCommon();
+// Common's WAPXHTML companion WH (created when missing) converting UBB codes.
+std::u16string UbbXmlOfWH(Common& common, const std::u16string& text);
+Common& UseCC(WAPXHTML& companion);
+
+}  // namespace zorvadel::calls
+
+#endif  // ZORVADEL_COMPONENT_GROUP_CALLS_H_
