@@ -131,86 +131,62 @@ Variant CodingMembers<Core>::C10To2(const Variant& ToDoString) {
 // ---- The pages' own base conversions ------------------------------------------------
 
 template <typename Core>
-std::u16string CodingMembers<Core>::DEC_to_BIN(int32_t Dec) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::DEC_to_BIN(int32_t Dec) const {
   return text::IntegerToDigits(Dec, 2);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::DEC_to_OCT(int32_t Dec) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::DEC_to_OCT(int32_t Dec) const {
   return text::IntegerToDigits(Dec, 8);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::DEC_to_HEX(int32_t Dec) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::DEC_to_HEX(int32_t Dec) const {
   return text::IntegerToDigits(Dec, 16);
 }
 
 template <typename Core>
-int32_t CodingMembers<Core>::BIN_to_DEC(const std::u16string& Bin) const
-  requires CodingMembers::kOnPage
-{
+int32_t CodingMembers<Core>::BIN_to_DEC(const std::u16string& Bin) const {
   return text::BinaryToInteger(Bin);
 }
 
 template <typename Core>
-int32_t CodingMembers<Core>::HEX_to_DEC(const std::u16string& Hex) const
-  requires CodingMembers::kOnPage
-{
+int32_t CodingMembers<Core>::HEX_to_DEC(const std::u16string& Hex) const {
   return text::DigitsToInteger(Hex, 16);
 }
 
 template <typename Core>
-int32_t CodingMembers<Core>::OCT_to_DEC(const std::u16string& Oct) const
-  requires CodingMembers::kOnPage
-{
+int32_t CodingMembers<Core>::OCT_to_DEC(const std::u16string& Oct) const {
   return text::DigitsToInteger(Oct, 8);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::HEX_to_BIN(const std::u16string& Hex) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::HEX_to_BIN(const std::u16string& Hex) const {
   return text::DigitsToBinary(Hex, 16);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::OCT_to_BIN(const std::u16string& Oct) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::OCT_to_BIN(const std::u16string& Oct) const {
   return text::DigitsToBinary(Oct, 8);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::BIN_to_HEX(const std::u16string& Bin) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::BIN_to_HEX(const std::u16string& Bin) const {
   return text::BinaryToDigits(Bin, 16);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::BIN_to_OCT(const std::u16string& Bin) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::BIN_to_OCT(const std::u16string& Bin) const {
   return text::BinaryToDigits(Bin, 8);
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::OCT_to_HEX(const std::u16string& Oct) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::OCT_to_HEX(const std::u16string& Oct) const {
   return BIN_to_HEX(OCT_to_BIN(Oct));
 }
 
 template <typename Core>
-std::u16string CodingMembers<Core>::HEX_to_OCT(const std::u16string& Hex) const
-  requires CodingMembers::kOnPage
-{
+std::u16string CodingMembers<Core>::HEX_to_OCT(const std::u16string& Hex) const {
   return BIN_to_OCT(HEX_to_BIN(Hex));
 }
 

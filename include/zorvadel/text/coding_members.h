@@ -67,18 +67,18 @@ class CodingMembers : public MemberGroup<CodingMembers<Core>, Core> {
   // ---- The pages' own base conversions ----
   // Errors reach the caller (6 when a value exceeds 2,147,483,647). Results
   // strip leading zeros; zero and negative numbers give "".
-  std::u16string DEC_to_BIN(int32_t Dec) const requires CodingMembers::kOnPage;
-  int32_t BIN_to_DEC(const std::u16string& Bin) const requires CodingMembers::kOnPage;
-  std::u16string HEX_to_BIN(const std::u16string& Hex) const requires CodingMembers::kOnPage;
-  std::u16string BIN_to_HEX(const std::u16string& Bin) const requires CodingMembers::kOnPage;
-  int32_t HEX_to_DEC(const std::u16string& Hex) const requires CodingMembers::kOnPage;
-  std::u16string DEC_to_HEX(int32_t Dec) const requires CodingMembers::kOnPage;
-  std::u16string DEC_to_OCT(int32_t Dec) const requires CodingMembers::kOnPage;
-  int32_t OCT_to_DEC(const std::u16string& Oct) const requires CodingMembers::kOnPage;
-  std::u16string BIN_to_OCT(const std::u16string& Bin) const requires CodingMembers::kOnPage;
-  std::u16string OCT_to_BIN(const std::u16string& Oct) const requires CodingMembers::kOnPage;
-  std::u16string OCT_to_HEX(const std::u16string& Oct) const requires CodingMembers::kOnPage;
-  std::u16string HEX_to_OCT(const std::u16string& Hex) const requires CodingMembers::kOnPage;
+  std::u16string DEC_to_BIN(int32_t Dec) const;
+  int32_t BIN_to_DEC(const std::u16string& Bin) const;
+  std::u16string HEX_to_BIN(const std::u16string& Hex) const;
+  std::u16string BIN_to_HEX(const std::u16string& Bin) const;
+  int32_t HEX_to_DEC(const std::u16string& Hex) const;
+  std::u16string DEC_to_HEX(int32_t Dec) const;
+  std::u16string DEC_to_OCT(int32_t Dec) const;
+  int32_t OCT_to_DEC(const std::u16string& Oct) const;
+  std::u16string BIN_to_OCT(const std::u16string& Bin) const;
+  std::u16string OCT_to_BIN(const std::u16string& Oct) const;
+  std::u16string OCT_to_HEX(const std::u16string& Oct) const;
+  std::u16string HEX_to_OCT(const std::u16string& Hex) const;
 
   // The digest of ToDoString trimmed of blanks: 32 hex digits, or with
   // ByteType 16 the 9th to 24th; upper case unless CaseStyle is 0. XML and
