@@ -16,7 +16,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/engine/request_data.h"
+#include "zorvadel/request_facts.h"
+#include "zorvadel/response_result.h"
 
 namespace zorvadel::serve {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <utility>
 
-#include "platform/engine/memory_engine.h"
 #include "support/page_fixture.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel {
 

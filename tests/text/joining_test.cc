@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/engine/memory_engine.h"
 #include "platform/codepage/codepage.h"
 #include "text/joining.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
+#include "zorvadel/memory_page.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::text {
