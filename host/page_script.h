@@ -22,8 +22,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/engine/memory_engine.h"
 #include "zorvadel/engine.h"
+#include "zorvadel/memory_page.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::host {

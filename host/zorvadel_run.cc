@@ -15,7 +15,7 @@
 
 #include "page_script.h"
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel {
 namespace {

@@ -10,13 +10,16 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <exception>
+#include <limits>
 #include <iostream>
 #include <string_view>
 #include <utility>
 
-#include "platform/engine/request_data.h"
+#include "zorvadel/request_facts.h"
+#include "zorvadel/response_result.h"
 
 namespace zorvadel::serve {
 
@@ -34,6 +37,23 @@ bool StartsWithNoCase(std::string_view text, std::string_view head) {
   if (text.size() < head.size()) return false;
   for (size_t i = 0; i < head.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(text[i])) != head[i]) return false;
+  }
+  return true;
+}
+
+// A Content-Length value: digits and nothing else, bar the blanks allowed
+// around any field value. False for "12abc", "-1", "+5" or "": taking the
+// number such a value starts with would misplace the end of the body. A
+// number past 64 bits reads as the largest they hold, over any body limit.
+bool ReadContentLength(std::string_view text, uint64_t* length) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  if (std::from_chars(text.data(), text.data() + text.size(), *length).ec != std::errc()) {
+    *length = std::numeric_limits<uint64_t>::max();
   }
   return true;
 }
@@ -128,12 +148,11 @@ struct Callbacks {
       const char* length =
           MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
       if (length != nullptr) {
-        errno = 0;
-        char* end = nullptr;
-        unsigned long long declared = std::strtoull(length, &end, 10);
-        if (errno != 0 || declared > limit) {
-          return QueueStatus(connection, MHD_HTTP_CONTENT_TOO_LARGE);
+        uint64_t declared = 0;
+        if (!ReadContentLength(length, &declared)) {
+          return QueueStatus(connection, MHD_HTTP_BAD_REQUEST);
         }
+        if (declared > limit) return QueueStatus(connection, MHD_HTTP_CONTENT_TOO_LARGE);
       }
       return MHD_YES;
     }

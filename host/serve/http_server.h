@@ -12,7 +12,8 @@
 //     header (the listening address and port when there is none).
 //   - form: the posted body when its type is
 //     application/x-www-form-urlencoded (other bodies are read and dropped).
-//     Bodies over the size limit get 413.
+//     Bodies over the size limit get 413, and a Content-Length that is not
+//     a plain number ("12abc", "-1", "") gets 400.
 //   - remote_addr and local_addr from the connection's socket, and the
 //     server variables SERVER_PORT (the port the request came in on),
 //     SERVER_PROTOCOL, REMOTE_PORT and SERVER_SOFTWARE.

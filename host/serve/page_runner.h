@@ -17,11 +17,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/engine/memory_engine.h"
-#include "platform/engine/request_data.h"
-#include "platform/engine/response_result.h"
 #include "serve/session_store.h"
 #include "serve/site.h"
+#include "zorvadel/memory_page.h"
+#include "zorvadel/request_facts.h"
+#include "zorvadel/response_result.h"
 
 namespace zorvadel::serve {
 

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel::serve {
 

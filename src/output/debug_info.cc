@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/decimal_text.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::output {
@@ -272,26 +273,12 @@ bool Chosen(Section section, std::u16string_view choice) {
   return choice == keys.first || (!keys.second.empty() && choice == keys.second);
 }
 
-std::u16string IntegerText(int16_t value) {
-  // Widened first so that -32768 has a magnitude to print.
-  int32_t wide = value;
-  const bool negative = wide < 0;
-  if (negative) wide = -wide;
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + wide % 10));
-    wide /= 10;
-  } while (wide != 0);
-  if (negative) digits.insert(digits.begin(), u'-');
-  return digits;
-}
-
 std::u16string ValueOf(const Line& line, const PageState& state, const SummaryTexts& texts) {
   switch (line.source) {
     case Source::kText:
       return state.*line.text;
     case Source::kInteger:
-      return IntegerText(state.*line.integer);
+      return DecimalText(state.*line.integer);
     case Source::kBoolean:
       return state.*line.flag ? u"True" : u"False";
     case Source::kConnection:

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "runtime/decimal_text.h"
+#include "runtime/hex_digits.h"
 #include "runtime/runtime_internal.h"
 #include "zorvadel/runtime.h"
 
@@ -13,8 +15,6 @@ namespace zorvadel {
 using namespace runtime_detail;
 
 namespace {
-
-std::u16string Widen(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 
 // The runtime's Double text is C's "%.15G" with the C locale: fixed notation
 // while the decimal exponent lies in [-5, 14], otherwise "d.dddE+XX" with at
@@ -34,32 +34,25 @@ std::u16string FormatDouble(double x) {
   return out;
 }
 
-void AppendNumber(std::u16string* out, int value, int width) {
-  char buffer[16];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  for (int n = static_cast<int>(end - buffer); n < width; ++n) *out += u'0';
-  out->append(buffer, end);
-}
-
 std::u16string FormatDate(double serial) {
   DateParts p = SplitDate(serial);
   bool has_date = !(p.year == 1899 && p.month == 12 && p.day == 30);
   bool has_time = p.hour != 0 || p.minute != 0 || p.second != 0;
   std::u16string out;
   if (has_date) {
-    AppendNumber(&out, p.year, 4);
+    AppendDecimal(&out, p.year, 4);
     out += u'-';
-    AppendNumber(&out, p.month, 1);
+    AppendDecimal(&out, p.month, 1);
     out += u'-';
-    AppendNumber(&out, p.day, 1);
+    AppendDecimal(&out, p.day, 1);
   }
   if (has_time || !has_date) {
     if (has_date) out += u' ';
-    AppendNumber(&out, p.hour, 1);
+    AppendDecimal(&out, p.hour, 1);
     out += u':';
-    AppendNumber(&out, p.minute, 2);
+    AppendDecimal(&out, p.minute, 2);
     out += u':';
-    AppendNumber(&out, p.second, 2);
+    AppendDecimal(&out, p.second, 2);
   }
   return out;
 }
@@ -73,11 +66,8 @@ std::u16string CStr(const Variant& v) {
     case VarType::kNull:
       throw ScriptError(kErrInvalidNull);
     case VarType::kInteger:
-    case VarType::kLong: {
-      char buffer[16];
-      auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v.long_value());
-      return Widen(std::string_view(buffer, end - buffer));
-    }
+    case VarType::kLong:
+      return DecimalText(v.long_value());
     case VarType::kDouble:
       return FormatDouble(v.double_value());
     case VarType::kBoolean:
@@ -94,12 +84,11 @@ std::u16string CStr(const Variant& v) {
 }
 
 std::u16string Hex(int32_t n) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   uint32_t u = static_cast<uint32_t>(n);
   char16_t buffer[8];
   int i = 8;
   do {
-    buffer[--i] = kDigits[u & 0xF];
+    buffer[--i] = UpperHexDigit(u & 0xF);
     u >>= 4;
   } while (u != 0);
   return std::u16string(buffer + i, buffer + 8);

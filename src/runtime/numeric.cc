@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "runtime/hex_digits.h"
 #include "runtime/runtime_internal.h"
 #include "zorvadel/runtime.h"
 
@@ -17,13 +18,6 @@ namespace {
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 // "&H..." and "&O...": a value that fits 16 bits is a 16-bit two's
 // complement number ("&HFFFF" is -1) and one that fits 32 bits a 32-bit one,
 // as the runtime types such literals Integer or Long.
@@ -31,7 +25,7 @@ NumberParse ParseRadix(std::u16string_view body, int radix, double* out) {
   if (body.empty()) return NumberParse::kNotNumeric;
   uint64_t value = 0;
   for (char16_t c : body) {
-    int d = HexDigit(c);
+    int d = HexDigitValue(c);
     if (d < 0 || d >= radix) return NumberParse::kNotNumeric;
     value = value * radix + d;
     if (value > 0xFFFFFFFFu) return NumberParse::kNotNumeric;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "runtime/utf16.h"
 #include "zorvadel/dispatch.h"
 
 namespace zorvadel {
@@ -41,12 +42,12 @@ std::string Utf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    const char16_t unit = text[i];
+    uint32_t c = unit;
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      c = CombineSurrogates(unit, text[i + 1]);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
+    } else if (IsSurrogate(unit)) {
       c = 0xFFFD;
     }
     if (c < 0x80) {

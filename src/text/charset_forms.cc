@@ -9,6 +9,7 @@
 
 #include "data/st_table.h"
 #include "platform/codepage/codepage.h"
+#include "runtime/decimal_text.h"
 
 namespace zorvadel::text {
 namespace {
@@ -46,11 +47,6 @@ constexpr char16_t kIdeographicSpace = 0x3000;
 // GB2312 rows and cells are bytes 0xA1-0xFE, numbered from 1.
 constexpr int kZoneBase = 160;
 constexpr int kGb2312ByteFirst = 0xA1;
-
-void AppendTwoDigits(int value, std::u16string* out) {
-  out->push_back(static_cast<char16_t>(u'0' + value / 10));
-  out->push_back(static_cast<char16_t>(u'0' + value % 10));
-}
 
 // The whole text read as a (possibly negative) decimal integer.
 int ParseSmallInt(std::u16string_view text) {
@@ -107,23 +103,17 @@ std::u16string QWMEnCode(std::u16string_view text, std::u16string_view split_mar
     if (lead < kGb2312ByteFirst || trail < kGb2312ByteFirst) continue;
     out.push_back(c);
     out.push_back(u':');
-    AppendTwoDigits(lead - kZoneBase, &out);
-    AppendTwoDigits(trail - kZoneBase, &out);
+    AppendDecimal(&out, lead - kZoneBase, 2);
+    AppendDecimal(&out, trail - kZoneBase, 2);
     out.append(split_mark);
   }
   return out;
 }
 
 std::u16string QWMDeCode(int16_t code) {
+  // At least four digits when not negative.
   std::u16string digits;
-  for (int v = code < 0 ? -code : code; v != 0 || digits.empty(); v /= 10) {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + v % 10));
-  }
-  if (code < 0) {
-    digits.insert(digits.begin(), u'-');
-  } else if (digits.size() < 4) {
-    digits.insert(0, 4 - digits.size(), u'0');
-  }
+  AppendDecimal(&digits, code, code < 0 ? 0 : 4);
   // Zone and position are the first and the last two characters of that
   // text, whatever lies between them; a minus sign goes with its digit.
   const int zone = ParseSmallInt(std::u16string_view(digits).substr(0, 2));

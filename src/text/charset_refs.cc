@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/hex_digits.h"
+#include "runtime/utf16.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::text {
@@ -17,8 +19,6 @@ namespace {
 constexpr std::u16string_view kKeptNames[] = {u"&lt",   u"&gt",  u"&apos",
                                               u"&quot", u"&amp", u"&nbsp"};
 constexpr size_t kLongestName = 5;
-
-constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
 constexpr std::u16string_view kRefOpen = u"&#x";
 constexpr std::u16string_view kAmpTail = u"amp;";
@@ -31,8 +31,6 @@ constexpr uint32_t kAdmittedControls = (1u << 0x9) | (1u << 0xA) | (1u << 0xD);
 
 // Units that the escaping copies as they are; "&" needs the keep rule.
 constexpr bool IsPlain(char16_t c) { return c >= 32 && c <= 255 && c != u'&'; }
-constexpr bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-constexpr bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Writes the reference of `v` at `out` and returns its end (at most ten
 // units: "&#x10FFFF;").
@@ -42,14 +40,14 @@ char16_t* WriteRef(char32_t v, char16_t* out) {
   out[1] = u'#';
   out[2] = u'x';
   char16_t* const end = out + 3 + digits;
-  for (char16_t* p = end; p > out + 3; v >>= 4) *--p = kHexDigits[v & 0xF];
+  for (char16_t* p = end; p > out + 3; v >>= 4) *--p = UpperHexDigit(v & 0xF);
   *end = u';';
   return end + 1;
 }
 
 // The common case: a character of the basic plane from U+1000 up (every
 // Chinese one), whose reference has four digits.
-constexpr bool HasFourDigits(char16_t c) { return c >= 0x1000 && (c < 0xD800 || c > 0xDFFF); }
+constexpr bool HasFourDigits(char16_t c) { return c >= 0x1000 && !IsSurrogate(c); }
 
 // The two digits of every byte, so a four-digit reference takes two look-ups.
 struct DigitPairs {
@@ -58,8 +56,8 @@ struct DigitPairs {
 constexpr DigitPairs kDigitPairs = [] {
   DigitPairs t{};
   for (int b = 0; b < 256; ++b) {
-    t.pair[b][0] = kHexDigits[b >> 4];
-    t.pair[b][1] = kHexDigits[b & 0xF];
+    t.pair[b][0] = UpperHexDigit(b >> 4);
+    t.pair[b][1] = UpperHexDigit(b & 0xF);
   }
   return t;
 }();
@@ -97,20 +95,13 @@ size_t EscapedBound(std::u16string_view text) {
   return n + extra;
 }
 
-int HexValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 // Digits of one reference to the character they name; false for an empty
 // text, a non-digit or a value beyond the last code point.
 bool ParseCodePoint(std::u16string_view digits, char32_t* code_point) {
   if (digits.empty()) return false;
   char32_t value = 0;
   for (char16_t c : digits) {
-    const int d = HexValue(c);
+    const int d = HexDigitValue(c);
     if (d < 0) return false;
     value = value * 16 + static_cast<char32_t>(d);
     if (value > kLastCodePoint) return false;
@@ -127,9 +118,8 @@ void AppendCodePoint(char32_t v, std::u16string* out) {
     out->push_back(static_cast<char16_t>(v));
     return;
   }
-  v -= 0x10000;
-  out->push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-  out->push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+  out->push_back(HighSurrogateOf(v));
+  out->push_back(LowSurrogateOf(v));
 }
 
 }  // namespace
@@ -242,8 +232,8 @@ std::u16string RepairAndEscape(std::u16string_view text, Annotator annotate) {
     if (c < 32) {
       if (((kAdmittedControls >> c) & 1) == 0) continue;
     } else if (IsHighSurrogate(c) && i < n && IsLowSurrogate(s[i])) {
-      v = 0x10000 + ((v - 0xD800) << 10) + (s[i++] - 0xDC00);
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      v = CombineSurrogates(c, s[i++]);
+    } else if (IsSurrogate(c)) {
       v = kReplacement;
     }
     p = WriteRef(v, p);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "runtime/hex_digits.h"
+
 namespace zorvadel::text {
 namespace {
 
@@ -95,6 +97,21 @@ void Transform(std::array<uint32_t, 4>& words, const uint8_t* block) {
   words[3] += d;
 }
 
+// The words' bytes, least significant first, as two digits each.
+template <typename Text, auto Digit>
+Text WordsAsHex(const Md5State& state) {
+  Text text;
+  text.reserve(32);
+  for (uint32_t word : state.words) {
+    for (int i = 0; i < 4; ++i) {
+      const uint32_t byte = (word >> (8 * i)) & 0xFF;
+      text += Digit(byte >> 4);
+      text += Digit(byte & 0xF);
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 void Md5Init(Md5State& state) {
@@ -132,17 +149,7 @@ void Md5Final(Md5State& state) {
 }
 
 std::u16string Md5HexText(const Md5State& state) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string text;
-  text.reserve(32);
-  for (uint32_t word : state.words) {
-    for (int i = 0; i < 4; ++i) {
-      const uint32_t byte = (word >> (8 * i)) & 0xFF;
-      text += kDigits[byte >> 4];
-      text += kDigits[byte & 0xF];
-    }
-  }
-  return text;
+  return WordsAsHex<std::u16string, UpperHexDigit<char16_t>>(state);
 }
 
 std::string Md5Hex(std::string_view bytes) {
@@ -150,11 +157,7 @@ std::string Md5Hex(std::string_view bytes) {
   Md5Init(state);
   Md5Update(state, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   Md5Final(state);
-  std::string text;
-  for (char16_t c : Md5HexText(state)) {
-    text += static_cast<char>(c >= u'A' ? c - u'A' + 'a' : c);
-  }
-  return text;
+  return WordsAsHex<std::string, LowerHexDigit<char>>(state);
 }
 
 }  // namespace zorvadel::text

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "runtime/hex_digits.h"
 #include "zorvadel/runtime.h"
 #include "zorvadel/variant.h"
 
@@ -17,15 +18,10 @@ constexpr std::u16string_view kHexBits[16] = {
 constexpr std::u16string_view kOctBits[8] = {
     u"000", u"001", u"010", u"011", u"100", u"101", u"110", u"111",
 };
-constexpr char16_t kDigitChars[] = u"0123456789ABCDEF";
-
 // The value of a digit of `base` (hexadecimal letters of either case), -1 for
 // any other character.
 int DigitValue(char16_t c, int base) {
-  int value = -1;
-  if (c >= u'0' && c <= u'9') value = c - u'0';
-  if (c >= u'A' && c <= u'F') value = c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') value = c - u'a' + 10;
+  const int value = HexDigitValue(c);
   return value < base ? value : -1;
 }
 
@@ -46,7 +42,7 @@ std::u16string BinaryGroupsToHex(std::u16string_view binary) {
   std::u16string out;
   for (size_t i = 0; i < binary.size(); i += 4) {
     // A group of at most four digits is at most 15.
-    out += kDigitChars[static_cast<int>(BinaryToNumber(binary.substr(i, 4)))];
+    out += UpperHexDigit(static_cast<unsigned>(BinaryToNumber(binary.substr(i, 4))));
   }
   return out;
 }
@@ -95,7 +91,7 @@ std::u16string NumberToBinary(double x) {
 std::u16string IntegerToDigits(int32_t value, int base) {
   std::u16string out;
   while (value > 0) {
-    out.insert(out.begin(), kDigitChars[value % base]);
+    out.insert(out.begin(), UpperHexDigit(static_cast<unsigned>(value % base)));
     value /= base;
   }
   return out;
@@ -145,7 +141,7 @@ std::u16string BinaryToDigits(std::u16string_view binary, int base) {
     const std::u16string_view piece = std::u16string_view(padded).substr(i, group);
     for (int value = 0; value < base; ++value) {
       if (table[value] == piece) {
-        out += kDigitChars[value];
+        out += UpperHexDigit(static_cast<unsigned>(value));
         break;
       }
     }

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "platform/codepage/codepage.h"
+#include "runtime/hex_digits.h"
+#include "runtime/utf16.h"
 
 namespace zorvadel::text {
 namespace {
@@ -26,19 +28,6 @@ constexpr std::array<bool, 128> kAsciiEscaped = [] {
   return escaped;
 }();
 
-// Hexadecimal digit values of the ASCII characters; -1 for the rest.
-constexpr std::array<int8_t, 128> kHexValue = [] {
-  std::array<int8_t, 128> value{};
-  for (int c = 0; c < 128; ++c) value[c] = -1;
-  for (int d = 0; d < 10; ++d) value['0' + d] = static_cast<int8_t>(d);
-  for (int d = 0; d < 6; ++d) {
-    value['A' + d] = static_cast<int8_t>(10 + d);
-    value['a' + d] = static_cast<int8_t>(10 + d);
-  }
-  return value;
-}();
-
-constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 constexpr char16_t kReplacement = 0xFFFD;
 
 // Collects output in a stack block and appends it to `out` when full.
@@ -83,18 +72,16 @@ class Sink {
 
 char16_t* PutEscape(char16_t* o, uint32_t byte) {
   o[0] = u'%';
-  o[1] = kHexDigits[byte >> 4 & 0xF];
-  o[2] = kHexDigits[byte & 0xF];
+  o[1] = UpperHexDigit(byte >> 4 & 0xF);
+  o[2] = UpperHexDigit(byte & 0xF);
   return o + 3;
 }
-
-int HexValue(char16_t c) { return c < 128 ? kHexValue[c] : -1; }
 
 // The byte of the escape at `pos`, or -1 when no escape stands there.
 int EscapeAt(std::u16string_view text, size_t pos) {
   if (pos + 2 >= text.size() || text[pos] != u'%') return -1;
-  const int high = HexValue(text[pos + 1]);
-  const int low = HexValue(text[pos + 2]);
+  const int high = HexDigitValue(text[pos + 1]);
+  const int low = HexDigitValue(text[pos + 2]);
   return (high | low) < 0 ? -1 : high * 16 + low;
 }
 
@@ -113,8 +100,8 @@ int SequenceLength(int lead) {
 // after it. -1 when no escape stands there.
 int EscapeByteAt(const char16_t* p) {
   if (p[0] != u'%') return -1;
-  const int high = HexValue(p[1]);
-  const int low = HexValue(p[2]);
+  const int high = HexDigitValue(p[1]);
+  const int low = HexDigitValue(p[2]);
   return (high | low) < 0 ? -1 : high * 16 + low;
 }
 
@@ -138,18 +125,14 @@ char16_t* DecodeUtf8Escapes(std::u16string_view text, size_t pos, char16_t* o,
   }
   if (length == 4) {
     if (value < 0x10000 || value > 0x10FFFF) return nullptr;
-    value -= 0x10000;
-    *o++ = static_cast<char16_t>(0xD800 + (value >> 10));
-    *o++ = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+    *o++ = HighSurrogateOf(value);
+    *o++ = LowSurrogateOf(value);
   } else {
     *o++ = static_cast<char16_t>(value);
   }
   *consumed = 3 * static_cast<size_t>(length);
   return o;
 }
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 
@@ -173,9 +156,9 @@ std::u16string GoogleUrlEncode(std::u16string_view text) {
       continue;
     }
     if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+      cp = CombineSurrogates(c, text[i + 1]);
       ++i;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+    } else if (IsSurrogate(c)) {
       cp = kReplacement;
     }
     if (cp < 0x800) {

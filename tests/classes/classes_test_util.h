@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "platform/engine/memory_engine.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 #include "zorvadel/dispatch.h"
 
 namespace zorvadel {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel::engine {
 

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 #include "support/page_fixture.h"
 #include "support/recording_response.h"
 #include "zorvadel/classes.h"

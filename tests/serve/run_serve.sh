@@ -116,6 +116,8 @@ fetch /form.asp --data-binary @"$work/big"
 check "body over the limit" "$status" 413
 fetch /form.asp --data-binary @"$work/big" -H 'Transfer-Encoding: chunked'
 check "chunked body over the limit" "$status" 413
+fetch /form.asp --data-binary 'Send_A=1' -H 'Content-Length: 12abc'
+check "Content-Length that is no number" "$status" 400
 
 # ---- errors ---------------------------------------------------------------------------
 fetch /broken.asp

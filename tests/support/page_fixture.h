@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/codepage/codepage.h"
-#include "platform/engine/memory_engine.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel::test {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 #include "support/member_calls.h"
 
 namespace zorvadel {

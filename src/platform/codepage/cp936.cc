@@ -7,6 +7,7 @@
 
 #include "data/cp936_table.h"
 #include "platform/codepage/codepage.h"
+#include "runtime/utf16.h"
 
 namespace zorvadel::codepage {
 namespace {
@@ -59,9 +60,6 @@ const uint16_t* EncodeCodes() {
   static const EncodeTable table;
   return table.codes();
 }
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/codepage/codepage.h"
+#include "runtime/utf16.h"
 
 namespace zorvadel::codepage {
 namespace {
@@ -33,9 +34,6 @@ constexpr Lead LeadOf(uint8_t b) {
   return {0, 0, 0};
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 char* PutUtf8(char32_t cp, char* o) {
   if (cp < 0x80) {
     *o++ = static_cast<char>(cp);
@@ -59,9 +57,8 @@ char16_t* PutUtf16(char32_t cp, char16_t* o) {
   if (cp < 0x10000) {
     *o++ = static_cast<char16_t>(cp);
   } else {
-    cp -= 0x10000;
-    *o++ = static_cast<char16_t>(0xD800 | cp >> 10);
-    *o++ = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
+    *o++ = HighSurrogateOf(cp);
+    *o++ = LowSurrogateOf(cp);
   }
   return o;
 }
@@ -81,9 +78,9 @@ std::string ToUtf8(std::u16string_view text) {
     }
     char32_t cp = c;
     if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
-      cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      cp = CombineSurrogates(c, text[i + 1]);
       ++i;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+    } else if (IsSurrogate(c)) {
       cp = kReplacement;
     }
     o = PutUtf8(cp, o);

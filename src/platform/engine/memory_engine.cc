@@ -1,9 +1,10 @@
 // The in-memory engine's objects.
-#include "platform/engine/memory_engine.h"
+#include "zorvadel/memory_page.h"
 
 #include <string>
 
 #include "platform/codepage/codepage.h"
+#include "platform/engine/request_data.h"
 #include "platform/engine/site_paths.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/runtime.h"

@@ -1,7 +1,6 @@
-// One HTTP request as plain data, and the parsing both page engines share:
-// the in-memory engine and the HTTP host build a RequestFacts and answer
-// QueryString, Form, Cookies and ServerVariables through these functions, so
-// the two cannot drift apart.
+// The parsing behind QueryString, Form, Cookies and ServerVariables of the
+// in-memory engine, beside the readings of a RequestFacts that hosts share
+// with it (zorvadel/request_facts.h).
 //
 // Collections keep their keys and values as bytes (after "+" and %XX
 // decoding) and turn them into text only when asked, because the session's
@@ -14,37 +13,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
+#include "zorvadel/request_facts.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::engine {
-
-// All text here is UTF-8, except the bytes of `url` and `form` after percent
-// decoding, which are read with the session's code page.
-struct RequestFacts {
-  std::string method = "GET";
-  // The raw request target, query included ("/news/list.asp?Page=2").
-  std::string url = "/index.asp";
-  // The Host header; may carry ":port".
-  std::string host = "localhost";
-  std::vector<std::pair<std::string, std::string>> headers;
-  // Raw posted body, application/x-www-form-urlencoded.
-  std::string form;
-  std::string remote_addr = "127.0.0.1";
-  std::string local_addr = "127.0.0.1";
-  // Extra variables, or ones overriding the computed ones; names are
-  // compared without regard to case.
-  std::vector<std::pair<std::string, std::string>> server_variables;
-};
-
-// A decoded key/value pair, still in bytes.
-struct RawPair {
-  std::string key;
-  std::string value;
-};
-using RawPairs = std::vector<RawPair>;
 
 // "+" as a blank and %XX as the byte XX; a "%" not followed by two hex digits
 // stays as it is.
@@ -54,25 +27,11 @@ std::string PercentDecode(std::string_view text);
 // at the first "=", both percent-decoded. Empty pieces ("a=1&&b=2") are
 // skipped; "a" and "a=" both give the value "".
 RawPairs ParseUrlEncoded(std::string_view text);
-// The Cookie header ("a=1; b=2"): pairs split at ";", blanks around each
-// pair dropped, then decoded as above.
-RawPairs ParseCookieHeader(std::string_view header);
 
 // Collection lookup: the key is compared, without regard to case, with each
 // pair's key decoded in `code_page`. Absent gives Empty; repeated keys give
 // their values joined with ", ".
 Variant LookupPair(const RawPairs& pairs, std::u16string_view key, uint32_t code_page);
-
-// The raw target split at the first "?" (the query is "" when there is none).
-std::string_view TargetPath(std::string_view url);
-std::string_view TargetQuery(std::string_view url);
-
-// The request header `name`, comparing names without regard to case and with
-// "-" and "_" taken alike; repeated headers are joined with ", ". Empty when
-// there is no such header.
-std::string HeaderValue(const RequestFacts& facts, std::string_view name);
-// All Cookie headers joined with "; ".
-std::string CookieHeader(const RequestFacts& facts);
 
 // Host header without a port ("[::1]:8080" gives "[::1]"), and the port
 // ("80" when the header names none).

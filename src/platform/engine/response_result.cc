@@ -1,5 +1,5 @@
 // The status line table and head rendering.
-#include "platform/engine/response_result.h"
+#include "zorvadel/response_result.h"
 
 #include <array>
 

@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "platform/codepage/codepage.h"
+#include "runtime/hex_digits.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::engine {
 namespace {
 
-constexpr char kHexUpper[] = "0123456789ABCDEF";
-
 void AppendEscaped(std::u16string& out, unsigned char byte) {
   out += u'%';
-  out += static_cast<char16_t>(kHexUpper[byte >> 4]);
-  out += static_cast<char16_t>(kHexUpper[byte & 0xF]);
+  out += UpperHexDigit(byte >> 4);
+  out += UpperHexDigit(byte & 0xF);
 }
 
 bool IsAlnum(char16_t c) {
@@ -78,16 +77,11 @@ std::u16string SiteRootText(const std::filesystem::path& root) {
 std::u16string DecodeUrlPath(std::string_view raw_path) {
   std::string bytes;
   bytes.reserve(raw_path.size());
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
   for (size_t i = 0; i < raw_path.size(); ++i) {
-    if (raw_path[i] == '%' && i + 2 < raw_path.size() && hex(raw_path[i + 1]) >= 0 &&
-        hex(raw_path[i + 2]) >= 0) {
-      bytes += static_cast<char>(hex(raw_path[i + 1]) * 16 + hex(raw_path[i + 2]));
+    if (raw_path[i] == '%' && i + 2 < raw_path.size() && HexDigitValue(raw_path[i + 1]) >= 0 &&
+        HexDigitValue(raw_path[i + 2]) >= 0) {
+      bytes += static_cast<char>(HexDigitValue(raw_path[i + 1]) * 16 +
+                                 HexDigitValue(raw_path[i + 2]));
       i += 2;
     } else {
       bytes += raw_path[i];
@@ -137,8 +131,8 @@ std::string LocationHeaderValue(std::u16string_view url, uint32_t code_page) {
   for (unsigned char byte : codepage::Encode(url, code_page)) {
     if (byte < 0x20 || byte > 0x7E) {
       out += '%';
-      out += kHexUpper[byte >> 4];
-      out += kHexUpper[byte & 0xF];
+      out += UpperHexDigit<char>(byte >> 4);
+      out += UpperHexDigit<char>(byte & 0xF);
     } else {
       out += static_cast<char>(byte);
     }

@@ -12,8 +12,8 @@
 // EndPage also drops the page's references to the objects it created; an
 // object that keeps the Context it got in OnStartPage would otherwise keep
 // the page alive.
-#ifndef ZORVADEL_PLATFORM_ENGINE_MEMORY_ENGINE_H_
-#define ZORVADEL_PLATFORM_ENGINE_MEMORY_ENGINE_H_
+#ifndef ZORVADEL_MEMORY_PAGE_H_
+#define ZORVADEL_MEMORY_PAGE_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -26,9 +26,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/engine/request_data.h"
-#include "platform/engine/response_result.h"
 #include "zorvadel/engine.h"
+#include "zorvadel/request_facts.h"
+#include "zorvadel/response_result.h"
 
 namespace zorvadel::engine {
 
@@ -209,4 +209,4 @@ class MemoryPage {
 
 }  // namespace zorvadel::engine
 
-#endif  // ZORVADEL_PLATFORM_ENGINE_MEMORY_ENGINE_H_
+#endif  // ZORVADEL_MEMORY_PAGE_H_

@@ -1,7 +1,7 @@
 // A finished response as a host sends it: status, headers in order and the
 // body bytes, with the head rendered the way it goes on the wire.
-#ifndef ZORVADEL_PLATFORM_ENGINE_RESPONSE_RESULT_H_
-#define ZORVADEL_PLATFORM_ENGINE_RESPONSE_RESULT_H_
+#ifndef ZORVADEL_RESPONSE_RESULT_H_
+#define ZORVADEL_RESPONSE_RESULT_H_
 
 #include <cstdint>
 #include <string>
@@ -25,4 +25,4 @@ std::string_view StatusText(int32_t status);
 
 }  // namespace zorvadel::engine
 
-#endif  // ZORVADEL_PLATFORM_ENGINE_RESPONSE_RESULT_H_
+#endif  // ZORVADEL_RESPONSE_RESULT_H_
