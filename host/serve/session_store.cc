@@ -9,6 +9,8 @@
 #include <random>
 #include <utility>
 
+#include "runtime/hex_digits.h"
+
 namespace zorvadel::serve {
 
 void ServedSession::SetValue(std::u16string_view key, Variant value) {
@@ -126,12 +128,11 @@ std::string SessionStore::NewId() {
   // Used bytes are not kept around.
   std::fill_n(pool.bytes.begin() + static_cast<std::ptrdiff_t>(pool.used), bytes.size(), 0);
   pool.used += bytes.size();
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string id;
   id.reserve(bytes.size() * 2);
   for (unsigned char b : bytes) {
-    id += kHex[b >> 4];
-    id += kHex[b & 15];
+    id += LowerHexDigit<char>(b >> 4);
+    id += LowerHexDigit<char>(b & 15);
   }
   return id;
 }

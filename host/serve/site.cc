@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+#include "runtime/hex_digits.h"
+
 namespace zorvadel::serve {
 namespace {
 
@@ -48,13 +50,6 @@ constexpr std::array<TypeRow, 24> kContentTypes = {{
 
 constexpr std::array<std::string_view, 2> kDefaultFiles = {"index.html", "index.wml"};
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
   if (text.size() < tail.size()) return false;
   text.remove_prefix(text.size() - tail.size());
@@ -92,9 +87,9 @@ std::optional<std::string> DecodeRequestPath(std::string_view raw_path) {
   path.reserve(raw_path.size());
   for (size_t i = 0; i < raw_path.size(); ++i) {
     char c = raw_path[i];
-    if (c == '%' && i + 2 < raw_path.size() && HexDigit(raw_path[i + 1]) >= 0 &&
-        HexDigit(raw_path[i + 2]) >= 0) {
-      c = static_cast<char>(HexDigit(raw_path[i + 1]) * 16 + HexDigit(raw_path[i + 2]));
+    if (c == '%' && i + 2 < raw_path.size() && HexDigitValue(raw_path[i + 1]) >= 0 &&
+        HexDigitValue(raw_path[i + 2]) >= 0) {
+      c = static_cast<char>(HexDigitValue(raw_path[i + 1]) * 16 + HexDigitValue(raw_path[i + 2]));
       i += 2;
     }
     if (c == '\0' || c == '\\') return std::nullopt;
