@@ -25,22 +25,16 @@ struct SearchCase {
 
 constexpr SearchCase kSearches[] = {
     {kDefaultWords, "id=12&page=3", "m.example.com", 0},
-    {kDefaultWords, "id=12;drop", "m.example.com", 0},       // ";" is not a default word
-    {kDefaultWords, "name=john+smith", "m.example.com", 1},  // a blank arrives as "+"
-    {kDefaultWords, "q=%27", "m.example.com", 0},            // escapes are not decoded
-    {kDefaultWords, "q=1'", "m.example.com", 1},
-    {kDefaultWords, "q=SELECT", "m.example.com", 1},    // lower-cased first
-    {u"SELECT", "q=SELECT", "m.example.com", 0},        // but the words are not
-    {kDefaultWords, "q=selected", "m.example.com", 1},  // inside longer words
-    {kDefaultWords, "id=1", "www.directory.example", 1},  // the host alone
-    {kDefaultWords, "x=a", "nd.example", 1},              // "a" + "nd" across the seam
-    {u"1nd", "a=1", "nd.example", 1},
+    {kDefaultWords, "q=%27", "m.example.com", 0},             // escapes are not decoded
+    {kDefaultWords, "q=SELECTED", "m.example.com", 1},        // lower-cased, inside longer words
+    {u"SELECT", "q=SELECT", "m.example.com", 0},              // but the words are not
+    {kDefaultWords, "id=1", "www.directory.example", 1},      // the host alone
+    {kDefaultWords, "x=a", "nd.example", 1},                  // "a" + "nd" across the seam
     {kDefaultWords, "q=select+count(*)+select", "h.example", 6},  // + select count ( ) *
     {u"", "q=select", "h.example", 0},
     {u"q||z", "x=1", "h.example", 1},  // the empty word
-    {u"|", "x=1", "", 2},
-    {u"|", "", "", 0},       // empty haystack: not even the empty word
-    {u"x|x", "x=1", "", 2},  // each word counts, repeated ones too
+    {u"|", "", "", 0},                 // empty haystack: not even the empty word
+    {u"x|x", "x=1", "", 2},            // each word counts, repeated ones too
 };
 
 TEST(GuardSearchTest, Table) {
