@@ -1,6 +1,7 @@
 // The page frames: what each header and footer writes for a phone, a
 // simulator and a desktop browser, in both languages, the response settings
-// each header applies, and the headers' injection guard.
+// each applies (those of the frames the page scripts play show in their
+// heads), and the headers' injection guard.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "markup/style_sheets.h"
 #include "markup/frame_test_util.h"
+#include "markup/style_sheets.h"
+#include "support/member_calls.h"
 #include "support/recording_response.h"
 
 namespace zorvadel::frame_test {
@@ -19,12 +21,17 @@ namespace {
 
 using Script = std::function<void(PageObject&)>;
 
+constexpr char kWml[] = "text/vnd.wap.wml; Charset=utf-8";
+constexpr char kHtml[] = "text/html; Charset=utf-8";
+constexpr char kUntouched[] = "text/html";  // the engine's; no charset, code page or expiry
+
 struct FrameCase {
   std::string name;
   std::u16string class_name;
   const char* agent;
   Script script;
   std::u16string expected;
+  const char* content_type;  // with a charset, also code page 65001 and Expires 0
 };
 
 void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.name; }
@@ -57,13 +64,10 @@ std::u16string WapXhtmlHead(std::u16string_view title) {
          u"</title><meta http-equiv=\"Content-Type\" content=\"text/html;charset=utf-8\"/>";
 }
 
-const std::u16string kWapXhtmlFooter = u"<!--These Codes by Zorvadel-WAP-Company--></body></html>";
-
 std::vector<FrameCase> Cases() {
-  const std::u16string plain_sheet = markup::WmlSheet(markup::LinkLook::kPlain);
-  const std::u16string underlined_sheet = markup::WmlSheet(markup::LinkLook::kUnderlined);
+  const std::u16string wml_end = u"</p></card></wml>";
   return {
-      // WML: the whole deck is WML for every terminal.
+      // WML: the whole deck is WML for every terminal; the content type not.
       {"EnWapDeckDesktop", u"EnWAP", kDesktopAgent,
        [](PageObject& o) {
          o.state().CardTitle = u"新闻";
@@ -71,7 +75,7 @@ std::vector<FrameCase> Cases() {
          o.WriteOut(u"x");
          o.PageFooter();
        },
-       WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kEnWapBanner + u"</p></card></wml>"},
+       WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kEnWapBanner + wml_end, kHtml},
       {"DeckHeadArguments", u"WAP", kPhoneAgent,
        [](PageObject& o) {
          o.state().WapEnCoding = u"";
@@ -81,8 +85,10 @@ std::vector<FrameCase> Cases() {
        u"<?xml version=\"1.0\" encoding=\"\"?>" + S(kWmlDoctype) +
            u"<wml><head><meta http-equiv=\"Cache-Control\" content=\"no-cache\" forua=\"false\"/>"
            u"<meta name=\"a\" content=\"&amp;\"/></head>"
-           u"<card id=\"FirstCard\" title=\"A &amp; B\"><p align=\"left\">"},
-      // In pieces: the script brings the card.
+           u"<card id=\"FirstCard\" title=\"A &amp; B\"><p align=\"left\">",
+       kWml},
+      // In pieces: the script brings the card; PutPageHeader alone and the
+      // footers apply no setting.
       {"WapPiecesPhone", u"WAP", kPhoneAgent,
        [](PageObject& o) {
          o.PutFileType();
@@ -91,7 +97,18 @@ std::vector<FrameCase> Cases() {
          o.PutPageFooter();
        },
        u"<?xml version=\"1.0\"?>" + S(kWmlDoctype) + S(kWmlHead) + u"<card id=\"c\"><p>" +
-           kWapBanner + u"</p></card></wml>"},
+           kWapBanner + wml_end,
+       kWml},
+      {"HeadAndFootersAlone", u"WAP", kPhoneAgent,
+       [](PageObject& o) {
+         o.PutPageHeader();
+         o.PageFooter();
+         o.XhtmlFooter();
+         o.HtmlFooter();
+       },
+       S(kWmlHead) + kWapBanner + wml_end + u"<!--These Codes by Zorvadel-WAP-Company-->" +
+           u"</body></html></body></html>",
+       kUntouched},
       {"WapPiecesDesktop", u"WAP", kDesktopAgent,
        [](PageObject& o) {
          o.state().CardTitle = u"卡片";
@@ -99,16 +116,18 @@ std::vector<FrameCase> Cases() {
          o.PutPageHeader();
          o.PutPageFooter();
        },
-       HtmlPage(u"&#x5361;&#x7247;", underlined_sheet) + u"</body></html>"},
-      // Terminal-switching frames.
+       HtmlPage(u"&#x5361;&#x7247;", markup::WmlSheet(markup::LinkLook::kUnderlined)) +
+           u"</body></html>",
+       kHtml},
       {"AutoSimulator", u"EnWAP", kSimulatorAgent,
        [](PageObject& o) {
          o.state().CardTitle = u"Card";
          o.AutoHeader(u"site.css");
          o.AutoFooter();
        },
-       WmlPageStart(u"Card") + kEnWapBanner + u"</p></card></wml>"},
-      // The HTML frame keeps a set SiteTitle and names gb2312 in its meta.
+       WmlPageStart(u"Card") + kEnWapBanner + wml_end, kWml},
+      // The HTML frame, on a phone too, keeps a set SiteTitle and names
+      // gb2312 in its meta.
       {"HtmlSiteTitle", u"WAP", kPhoneAgent,
        [](PageObject& o) {
          o.state().SiteTitle = u"Site";
@@ -116,7 +135,8 @@ std::vector<FrameCase> Cases() {
          o.HtmlFooter();
        },
        HtmlPage(u"Site", u"<link href=\"A.Css\" rel=\"stylesheet\" type=\"text/css\">") +
-           u"</body></html>"},
+           u"</body></html>",
+       kHtml},
       // XHTML Mobile Profile of the XML family (the built-in sheet, a background
       // sound and more head markup: frame_xml_phone).
       {"EnXmlXhtmlLink", u"EnXML", kDesktopAgent,
@@ -127,7 +147,8 @@ std::vector<FrameCase> Cases() {
        },
        XmlHead(u"&#x7AD9;&#x70B9; &lt;1&gt;") +
            u"<link href=\"Site.CSS\" rel=\"stylesheet\" type=\"text/css\"/>\r\n" + S(kMainBody) +
-           u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>"},
+           u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>",
+       kHtml},
       // XHTML Mobile Profile of the WML classes: titled CardTitle, the link
       // closed with "/".
       {"WapXhtml", u"WAP", kPhoneAgent,
@@ -137,72 +158,26 @@ std::vector<FrameCase> Cases() {
          o.XhtmlHeader();
          o.XhtmlFooter();
        },
-       WapXhtmlHead(u"&#x5361;&#x7247;") + plain_sheet + S(kMarginlessBody) + kWapXhtmlFooter},
+       WapXhtmlHead(u"&#x5361;&#x7247;") + markup::WmlSheet(markup::LinkLook::kPlain) +
+           S(kMarginlessBody) + u"<!--These Codes by Zorvadel-WAP-Company--></body></html>",
+       kHtml},
   };
 }
 
 class FrameOutput : public testing::TestWithParam<FrameCase> {};
 
-TEST_P(FrameOutput, WritesItsFrame) {
+TEST_P(FrameOutput, WritesItsFrameWithItsSettings) {
   const FrameCase& c = GetParam();
   FramePage page(c.class_name, c.agent);
   c.script(*page.object);
   EXPECT_EQ(U8(page.Body()), U8(c.expected));
+  EXPECT_EQ(page.Header("Content-Type").value_or("(none)"), c.content_type);
+  const bool utf8 = std::string(c.content_type).ends_with("utf-8");
+  EXPECT_EQ(page.page.session().CodePage(), utf8 ? 65001u : 936u);
+  EXPECT_EQ(page.Header("Expires").value_or("(none)"), utf8 ? "0" : "(none)");
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, FrameOutput, testing::ValuesIn(Cases()),
-                         [](const auto& info) { return info.param.name; });
-
-// ---- Response settings ------------------------------------------------------------
-
-struct SettingsCase {
-  std::string name;
-  std::u16string class_name;
-  const char* agent;
-  Script script;
-  std::string content_type;  // the engine's "text/html" when left alone
-  bool utf8;                 // charset utf-8, code page 65001, expires 0
-};
-
-void PrintTo(const SettingsCase& c, std::ostream* os) { *os << c.name; }
-
-std::vector<SettingsCase> SettingsCases() {
-  // Those of the frames that the page scripts play show in their heads.
-  return {
-      {"PageHeaderDesktop", u"WAP", kDesktopAgent, [](PageObject& o) { o.PageHeader(); },
-       "text/html; Charset=utf-8", true},
-      {"FileTypeDesktop", u"WAP", kDesktopAgent, [](PageObject& o) { o.PutFileType(); },
-       "text/html", false},
-      {"PutPageHeaderPhone", u"WAP", kPhoneAgent, [](PageObject& o) { o.PutPageHeader(); },
-       "text/html", false},
-      {"HtmlHeaderPhone", u"EnWAP", kPhoneAgent, [](PageObject& o) { o.HtmlHeader(); },
-       "text/html; Charset=utf-8", true},
-      {"Footers", u"WAP", kPhoneAgent,
-       [](PageObject& o) {
-         o.PageFooter();
-         o.XhtmlFooter();
-         o.HtmlFooter();
-       },
-       "text/html", false},
-  };
-}
-
-class FrameSettings : public testing::TestWithParam<SettingsCase> {};
-
-TEST_P(FrameSettings, AppliesItsResponseSettings) {
-  const SettingsCase& c = GetParam();
-  FramePage page(c.class_name, c.agent);
-  c.script(*page.object);
-  EXPECT_EQ(page.Header("Content-Type").value_or("(none)"), c.content_type);
-  EXPECT_EQ(page.page.session().CodePage(), c.utf8 ? 65001u : 936u);
-  if (c.utf8) {
-    EXPECT_EQ(page.Header("Expires").value_or("(none)"), "0");
-  } else {
-    EXPECT_FALSE(page.Header("Expires").has_value());
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Frames, FrameSettings, testing::ValuesIn(SettingsCases()),
                          [](const auto& info) { return info.param.name; });
 
 // ---- Details ------------------------------------------------------------------------
@@ -235,30 +210,22 @@ TEST(FrameDetails, PhpXmlReturnsItsFrame) {
   EXPECT_EQ(page.Body(), u"");
 }
 
-// Frames, sheets and ready pages of an object that no page started.
+// Frames, sheets and ready pages by name on an object that no page started.
 TEST(FrameDetails, WithoutPageContextNothingRaises) {
   for (std::u16string_view name : {u"WAP", u"EnWAP", u"XML", u"EnXML", u"PHPXML"}) {
-    auto object = std::dynamic_pointer_cast<PageObject>(
-        CreateByProgId(u"Zorvadel." + std::u16string(name)));
-    ASSERT_NE(object, nullptr);
-    object->PutFileType();
-    object->PageHeader();
-    object->PutPageHeader();
-    object->AutoHeader();
-    object->XhtmlHeader(u"a.css", u"s", u"o");
-    object->G3Header();
-    object->HtmlHeader();
-    object->PageFooter();
-    object->AutoFooter();
-    object->XhtmlFooter();
-    object->HtmlStyleCss();
-    object->XhtmlStyleCss();
-    object->WeekQuery();
-    object->CallPhone();
-    object->GoUrl(true);
-    EXPECT_EQ(object->DownPicList(u"a.gif", u"a.zip", u"A"), u"");
-    EXPECT_FALSE(object->XhtmlHeaderText().empty());
+    ObjectPtr object = CreateByProgId(u"Zorvadel." + std::u16string(name));
+    for (const char16_t* member :
+         {u"PutFileType", u"PageHeader", u"PutPageHeader", u"AutoHeader", u"XhtmlHeader",
+          u"G3Header", u"HtmlHeader", u"PageFooter", u"AutoFooter", u"XhtmlFooter",
+          u"HtmlStyleCss", u"XhtmlStyleCss", u"WeekQuery", u"CallPhone", u"GoUrl",
+          u"DownPicList"}) {
+      if (!object->Class().Has(member)) continue;
+      EXPECT_EQ(test::CallError(*object, member, {}), 0) << U8(name) << "." << U8(member);
+    }
+    if (object->Class().Has(u"GoUrl")) EXPECT_EQ(test::CallError(*object, u"GoUrl", {true}), 0);
   }
+  auto php = std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel.PHPXML"));
+  EXPECT_FALSE(php->XhtmlHeaderText(u"a.css").empty());
 }
 
 // ---- The injection guard --------------------------------------------------------
