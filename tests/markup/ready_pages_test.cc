@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/codepage/codepage.h"
@@ -20,23 +19,11 @@ namespace {
 using test::kDesktopAgent;
 using test::kPhoneAgent;
 
-struct Request {
-  Request(std::string url_in = "/tools/week.asp", std::string form_in = "",
-          const char* agent_in = kPhoneAgent)
-      : url(std::move(url_in)), form(std::move(form_in)), agent(agent_in) {}
-  std::string url;
-  std::string form;  // a non-empty form makes it a POST
-  const char* agent;
-};
-
-const Request kDesktop("/tools/week.asp", "", kDesktopAgent);
-
+// A page on the week query's address, for a phone unless told otherwise.
 struct ReadyPage : test::TestPage {
-  ReadyPage(const char16_t* class_name, const Request& request)
-      : TestPage(class_name, test::PageOptions()
-                                 .WithAgent(request.agent)
-                                 .WithUrl(request.url)
-                                 .WithForm(request.form)) {}
+  explicit ReadyPage(const char16_t* class_name, std::string url = "/tools/week.asp",
+                     std::string form = "", const char* agent = kPhoneAgent)
+      : TestPage(class_name, test::PageOptions().WithAgent(agent).WithUrl(url).WithForm(form)) {}
 
   std::string Body() const { return page.Body(); }
 };
@@ -66,7 +53,7 @@ std::string EnglishForm(const std::string& form_start, const std::string& submit
 
 // The submit anchor's title is the Chinese confirm word in both languages.
 TEST(WeekQueryForm, PhoneGetsTheWmlTaskAndAnchor) {
-  ReadyPage page(u"EnWAP", {});
+  ReadyPage page(u"EnWAP");
   page.object->WeekQuery();
   EXPECT_EQ(page.Body(),
             EnglishForm("", "<anchor title=\"&#x786E;&#x5B9A;\">Submit<go href=\"" TARGET
@@ -78,7 +65,7 @@ TEST(WeekQueryForm, PhoneGetsTheWmlTaskAndAnchor) {
 // it; the form must post to the second step, whatever PostFileName says,
 // and PostFileName itself is left as the script set it.
 TEST(WeekQueryForm, DesktopFormPostsToTheSecondStep) {
-  ReadyPage page(u"EnWAP", kDesktop);
+  ReadyPage page(u"EnWAP", "/tools/week.asp", "", kDesktopAgent);
   page.object->state().PostFileName = u"save.asp";
   page.object->WeekQuery();
   EXPECT_EQ(page.Body(),
@@ -89,7 +76,7 @@ TEST(WeekQueryForm, DesktopFormPostsToTheSecondStep) {
 }
 
 TEST(WeekQueryForm, FormAlreadyOpenIsNotOpenedAgain) {
-  ReadyPage page(u"EnWAP", kDesktop);
+  ReadyPage page(u"EnWAP", "/tools/week.asp", "", kDesktopAgent);
   page.object->state().OnlyOne = true;
   page.object->WeekQuery();
   EXPECT_EQ(page.Body().find("<form"), std::string::npos);
@@ -100,7 +87,7 @@ TEST(WeekQueryForm, FormAlreadyOpenIsNotOpenedAgain) {
 
 struct StepCase {
   const char* name;
-  Request request;
+  std::string url, form;
   bool result;  // the result page (else the form)
   const char* date_row = "1981-9-16";
 };
@@ -109,7 +96,7 @@ class WeekQueryStep : public testing::TestWithParam<StepCase> {};
 
 TEST_P(WeekQueryStep, ResultOrForm) {
   const StepCase& c = GetParam();
-  ReadyPage page(u"EnWAP", c.request);
+  ReadyPage page(u"EnWAP", c.url, c.form);
   page.object->WeekQuery();
   const std::string body = page.Body();
   if (!c.result) {
@@ -124,15 +111,15 @@ TEST_P(WeekQueryStep, ResultOrForm) {
 }
 
 const StepCase kStepCases[] = {
-    {"BothInQuery", {"/tools/week.asp?ToDo=ToAdd&Send_A=1981-9-16"}, true},
-    {"KeyPostedToo", {"/tools/week.asp", "ToDo=ToAdd&Send_A=1981-9-16"}, true},
-    {"PaddedDate", {"/tools/week.asp?ToDo=ToAdd", "Send_A=+1981-09-16+"}, true, " 1981-09-16 "},
-    {"EmptyDateIsToday", {"/tools/week.asp?ToDo=ToAdd", "Send_A="}, true, ""},
-    {"NoKey", {"/tools/week.asp", "Send_A=1981-9-16"}, false},
-    {"KeyInOtherCase", {"/tools/week.asp?ToDo=toadd", "Send_A=1981-9-16"}, false},
-    {"KeyTwice", {"/tools/week.asp?ToDo=ToAdd&ToDo=ToAdd", "Send_A=1981-9-16"}, false},
-    {"ImpossibleDate", {"/tools/week.asp?ToDo=ToAdd", "Send_A=1981-2-30"}, false},
-    {"HugeText", {"/tools/week.asp?ToDo=ToAdd", "Send_A=" + std::string(70000, '9')}, false},
+    {"BothInQuery", "/tools/week.asp?ToDo=ToAdd&Send_A=1981-9-16", "", true},
+    {"KeyPostedToo", "/tools/week.asp", "ToDo=ToAdd&Send_A=1981-9-16", true},
+    {"PaddedDate", "/tools/week.asp?ToDo=ToAdd", "Send_A=+1981-09-16+", true, " 1981-09-16 "},
+    {"EmptyDateIsToday", "/tools/week.asp?ToDo=ToAdd", "Send_A=", true, ""},
+    {"NoKey", "/tools/week.asp", "Send_A=1981-9-16", false},
+    {"KeyInOtherCase", "/tools/week.asp?ToDo=toadd", "Send_A=1981-9-16", false},
+    {"KeyTwice", "/tools/week.asp?ToDo=ToAdd&ToDo=ToAdd", "Send_A=1981-9-16", false},
+    {"ImpossibleDate", "/tools/week.asp?ToDo=ToAdd", "Send_A=1981-2-30", false},
+    {"HugeText", "/tools/week.asp?ToDo=ToAdd", "Send_A=" + std::string(70000, '9'), false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Requests, WeekQueryStep, testing::ValuesIn(kStepCases),
@@ -145,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Requests, WeekQueryStep, testing::ValuesIn(kStepCases),
 // The link is written at once with the mark after it, as given, outside the
 // filter.
 TEST(DownPicList, WritesTheLinkThenTheMark) {
-  ReadyPage page(u"EnWAP", {});
+  ReadyPage page(u"EnWAP");
   EXPECT_EQ(page.Call(u"DownPicList", {u"", u"f.zip", u"中", u"&nbsp;中"}).string(), u"");
   EXPECT_EQ(page.Body(), "<a title=\"Enter\" href=\"f.zip\">&#x4E2D;</a>&nbsp;中");
 }
