@@ -175,7 +175,9 @@ TEST(UbbMembers, PageClassesForwardToOneCompanion) {
     const bool wml = page->family() == Family::kW;
     EXPECT_EQ(Invoke(*page, wml ? u"UbbWML" : u"UbbXML", {Variant(u"[url=n.asp]N[/url][p]")}),
               Variant(L(u"n.asp\">N</a>") + (wml ? u"</p><p>" : u"[p]")));
-    auto companion = [&] { return wml ? ObjectPtr(page->state().WW) : ObjectPtr(page->state().WX); };
+    auto companion = [&] {
+      return wml ? ObjectPtr(page->state().WW) : ObjectPtr(page->state().WX);
+    };
     const ObjectPtr first = companion();
     ASSERT_TRUE(first);
     wml ? page->UbbWML(u"x") : page->UbbXML(u"x");
