@@ -149,13 +149,6 @@ TEST(ImageBuilders, IsShowImageHidesWmlPicturesOnly) {
   EXPECT_EQ(xml.Call(u"Img", {u"a.gif"}), "<img src=\"a.gif\" alt=\"\" />");
 }
 
-TEST(ImageBuilders, LongPathsAndTextsPassWhole) {
-  LinkPage page(u"WAP", P, "image/png");
-  const std::u16string path(40000, u'p');
-  const std::u16string image = page.object->Image(path, u"", u"");
-  EXPECT_EQ(image, u"<img src=\"" + path + u".png\" alt=\"\" />");
-}
-
 // The WML A has no Id, so a fourth argument is one too many; the tasks'
 // first arguments are required.
 TEST(LinkBuilders, WrongArguments) {

@@ -161,13 +161,6 @@ TEST(UbbLarge, CodesFarBeyondSixteenBits) {
 
 // ---- The classes and their forwarders -------------------------------------------
 
-TEST(UbbMembers, CompanionsByName) {
-  ObjectPtr wml = CreateByProgId(u"Zorvadel.WAPWML");
-  ObjectPtr xhtml = CreateByProgId(u"Zorvadel.WAPXHTML");
-  EXPECT_EQ(Invoke(*xhtml, u"UbbXML", {Variant(u"[Br]")}), Variant(u"[Br]"));
-  EXPECT_THROW(Invoke(*wml, u"UbbWML", {}), ScriptError);
-}
-
 TEST(UbbMembers, PageClassesForwardToOneCompanion) {
   for (const char16_t* name : {u"WAP", u"EnWAP", u"XML", u"EnXML", u"PHPXML"}) {
     auto page = std::dynamic_pointer_cast<PageObject>(

@@ -27,14 +27,9 @@ constexpr AgentCase kAgents[] = {
     // A crawler announcing itself as Mozilla is a desktop browser.
     {u"Mozilla/5.0 (compatible; Googlebot/2.1)", u"Web", u"IE Browser",
      u"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"},
-    {u"Googlebot/2.1 (+http://www.google.com/bot.html)", u"Wap", u"Google Search",
-     u"Googlebot/2.1 (+http://www.google.com/bot.html)"},
-    {u"iaskspider/2.0", u"Wap", u"Sina agent", u"sohu agent"},
-    {u"SurveyBot/2.3 (Whois Source)", u"Wap", u"Unknow(Whois Source)", u""},
+    {u"SurveyBot/2.3 (Whois Source)", u"Wap", u"Unknow(Whois Source)", u""},  // an empty sample
     // A short key inside a longer word.
     {u"SAMSUNG-SGH-E250/1.0 Profile/MIDP-2.0 WMLBrowser", u"Wap", u"WM:Unknow Type", nullptr},
-    {u"Xenu Link Sleuth 1.2g", u"Wap",
-     u"Xenu Link Sleuth 也许是你所见过的最小但功能最强大的检查网站死链接的软件了。", nullptr},
     // Case counts: no row matches the lower-case word.
     {u"mozilla/4.0 (compatible)", u"Phone", u"Maybe Phone", nullptr},
     {u"Nokia6600/1.0 (4.09.1) SymbianOS/7.0s 中文", u"Phone", u"Maybe Phone", nullptr},
