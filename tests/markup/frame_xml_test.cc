@@ -1,7 +1,7 @@
 // Every frame of an XML dialect (WML, XHTML Mobile Profile, XHTML 1.0
 // Strict) gives, header and footer together, a well-formed XML document, and
 // the XHTML 1.0 Strict page is valid against its DTD; so does a WAP page that
-// uses every element builder once. The check is libxml2's xmllint on a
+// uses every element builder once. The check is libxml2's xmllint on
 // the document; without it the tests are skipped.
 #include <gtest/gtest.h>
 

@@ -50,7 +50,6 @@ constexpr Agent W = Agent::kWeb;
 const std::vector<Golden> kLinkCases = {
     // A: the confirm word fills an empty title; "Web" repeats the text
     // (link_web); an Id other than "#", even an empty one, is written.
-    {u"WAP", P, u"A", {}, "<a title=\"" CONFIRM "\" href=\"Index.asp\">" BACK_TOP "</a>"},
     {u"EnWAP", P, u"A", {u"R&D", u"u", u"中"}, "<a title=\"R&amp;D\" href=\"u\">&#x4E2D;</a>"},
     {u"XML", P, u"A", {u"T", u"u", u"D"}, "<a title=\"T\" href=\"u\">D</a>"},
     {u"XML", P, u"A", {u"T", u"u", u"D", u""}, "<a id=\"\"  title=\"T\" href=\"u\">D</a>"},

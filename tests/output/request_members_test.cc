@@ -51,6 +51,7 @@ constexpr QuoteCase kQuotes[] = {
     {u"emoji", u"&#x1F600;&#xD83D;&#xDE00;", u"😀😀"},
     {u"broken", u"&#xZZ;1&#x41;", u"&#xZZ;1A"},
     {u"form", u"posted ''value''", u"posted ''value''"},
+    {u"absent", u"", u""},
 };
 
 TEST(SafeRequestTest, QuotesAndTrims) {
