@@ -101,7 +101,6 @@ TEST_P(WeekQueryStep, ResultOrForm) {
   const std::string body = page.Body();
   if (!c.result) {
     EXPECT_EQ(body.rfind("Date(For Example:1981-9-16):<br/>", 0), 0u) << body;
-    EXPECT_EQ(body.find("Week Search Result"), std::string::npos);
     return;
   }
   const std::string name = std::string(c.date_row).empty() ? TodayName() : "Wednesday";
