@@ -53,6 +53,7 @@ const std::vector<Golden> kLinkCases = {
     {u"EnWAP", P, u"A", {u"R&D", u"u", u"中"}, "<a title=\"R&amp;D\" href=\"u\">&#x4E2D;</a>"},
     {u"XML", P, u"A", {u"T", u"u", u"D"}, "<a title=\"T\" href=\"u\">D</a>"},
     {u"XML", P, u"A", {u"T", u"u", u"D", u""}, "<a id=\"\"  title=\"T\" href=\"u\">D</a>"},
+    {u"XML", P, u"A", {u"T", u"u", u"D", u"中"}, "<a id=\"&#x4E2D;\"  title=\"T\" href=\"u\">D</a>"},
     {u"PHPXML", P, u"A", {kOmit, u"u", u"D"}, "<a title=\"" CONFIRM "\" href=\"u\">D</a>"},
 
     // Anchor: XHTML named anchors are never filtered; WML anchors carry a go.
@@ -163,9 +164,10 @@ const std::vector<Golden> kTaskCases = {
     {u"WAP", P, u"IncTaskDo", {u"help", u"", u"名", true},
      "<do type=\"help\" name=\"&#x540D;\" label=\"\" optional=\"true\">"},
 
-    // IncTaskGo: the method unless empty or exactly "get"; two blanks then.
+    // IncTaskGo: the method unless empty or exactly "get"; two blanks then;
+    // method and charset lower-cased.
     {u"WAP", P, u"IncTaskGo", {u"Index.asp"}, "<go href=\"Index.asp\" accept-charset=\"utf-8\" />"},
-    {u"EnWAP", P, u"IncTaskGo", {u"u", u"utf-8", u"GET"},
+    {u"EnWAP", P, u"IncTaskGo", {u"u", u"UTF-8", u"GET"},
      "<go href=\"u\" method=\"get\" accept-charset=\"utf-8\"  />"},
     {u"WAP", P, u"IncTaskGo", {u"a?x=1&y=2", u"utf-8", u"get", u"id=\"g\" "},
      "<go href=\"a?x=1&y=2\" accept-charset=\"utf-8\" id=\"g\" />"},

@@ -59,6 +59,10 @@ TEST_P(DisplayerTest, AgentKinds) {
       EXPECT_EQ(s.DisplayerUA, s.PhoneUserAgent);
     }
   }
+  // PhoneType of the WML classes answers nothing and asks nothing.
+  s.DisplayerInfo = u"";
+  if (object->Class().Has(u"PhoneType")) EXPECT_EQ(Invoke(*object, u"PhoneType", {}), Variant(u""));
+  EXPECT_EQ(s.DisplayerInfo, u"");
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, DisplayerTest, ::testing::ValuesIn(kRequestClasses),
