@@ -44,9 +44,8 @@ inline constexpr std::u16string_view kEnglishWarningLower =
 inline constexpr std::u16string_view kEnglishWarning =
     u"Our Site prompt that you do not engage in illegal SQL injection, your IP has been recorded!";
 
-// The session starts on code page 936, as the engine's default, so that a
-// header's switch to 65001 shows.
-// An object of class `class_name` ("WAP", "EnXML", ...) started on a page.
+// An object of class `class_name` ("WAP", "EnXML", ...) started on a page; the
+// session keeps the engine's code page 936, so that a header's switch shows.
 struct FramePage : test::TestPage {
   FramePage(std::u16string_view class_name, const char* agent, std::string url = "/index.asp",
             std::string host = "m.example.com")

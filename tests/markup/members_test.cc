@@ -1,6 +1,6 @@
 // Which page classes answer to a member by name: the markup and output
-// members of the five classes in one table. (Asking a class for a member it
-// lacks raises error 438: the page script class_phpxml_lacks.)
+// members of the five classes in one table. (What a call of a member a class
+// lacks raises is the dispatch's and the class set's tests' to say.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -21,8 +21,8 @@ struct Row {
 constexpr Row kRows[] = {
     {"11111", u"A Anchor P XhtmlHeader XhtmlFooter Ascii SubmitText Displayer "
               u"SQLInjection"},
-    {"11110", u"Comment FontStyle ImgType Img IA ImgA WriteLine WriteTo SafeRequest RequestText RndNumber "
-              u"GetHostName GetDoMain Redirect"},
+    {"11110", u"Comment FontStyle ImgType Img IA ImgA WriteLine WriteTo SafeRequest RequestText "
+              u"RndNumber GetHostName GetDoMain Redirect"},
     {"11000", u"TextIn PostSet TextPost TextMorePost PostField Selects Options Table IncRow Row "
               u"RowOne IncTaskDo IncTaskGo DoPrev DoNoop DoGo EventGo EventPrev "
               u"EventNoop IncEvent DoSetVar EventSetVar Fresh IncSetVar TemplateBack BackFooter "

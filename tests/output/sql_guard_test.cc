@@ -25,22 +25,16 @@ struct SearchCase {
 
 constexpr SearchCase kSearches[] = {
     {kDefaultWords, "id=12&page=3", "m.example.com", 0},
-    {kDefaultWords, "id=12;drop", "m.example.com", 0},       // ";" is not a default word
-    {kDefaultWords, "name=john+smith", "m.example.com", 1},  // a blank arrives as "+"
-    {kDefaultWords, "q=%27", "m.example.com", 0},            // escapes are not decoded
-    {kDefaultWords, "q=1'", "m.example.com", 1},
-    {kDefaultWords, "q=SELECT", "m.example.com", 1},    // lower-cased first
-    {u"SELECT", "q=SELECT", "m.example.com", 0},        // but the words are not
-    {kDefaultWords, "q=selected", "m.example.com", 1},  // inside longer words
-    {kDefaultWords, "id=1", "www.directory.example", 1},  // the host alone
-    {kDefaultWords, "x=a", "nd.example", 1},              // "a" + "nd" across the seam
-    {u"1nd", "a=1", "nd.example", 1},
+    {kDefaultWords, "q=%27", "m.example.com", 0},             // escapes are not decoded
+    {kDefaultWords, "q=SELECTED", "m.example.com", 1},        // lower-cased, inside longer words
+    {u"SELECT", "q=SELECT", "m.example.com", 0},              // but the words are not
+    {kDefaultWords, "id=1", "www.directory.example", 1},      // the host alone
+    {kDefaultWords, "x=a", "nd.example", 1},                  // "a" + "nd" across the seam
     {kDefaultWords, "q=select+count(*)+select", "h.example", 6},  // + select count ( ) *
     {u"", "q=select", "h.example", 0},
     {u"q||z", "x=1", "h.example", 1},  // the empty word
-    {u"|", "x=1", "", 2},
-    {u"|", "", "", 0},       // empty haystack: not even the empty word
-    {u"x|x", "x=1", "", 2},  // each word counts, repeated ones too
+    {u"|", "", "", 0},                 // empty haystack: not even the empty word
+    {u"x|x", "x=1", "", 2},            // each word counts, repeated ones too
 };
 
 TEST(GuardSearchTest, Table) {
@@ -52,21 +46,13 @@ TEST(GuardSearchTest, Table) {
   }
 }
 
-// A page with a query string and a host; the object's response counts ends.
-struct GuardPage {
-  GuardPage(const char16_t* name, const char* query, const char* host)
-      : started(name, Facts(query, host)) {
-    started.object->state().Response = response;
-  }
-  static engine::RequestFacts Facts(const char* query, const char* host) {
-    engine::RequestFacts facts;
-    facts.url = std::string("/g.asp?") + query;
-    facts.host = host;
-    return facts;
-  }
-  StartedPage started;
-  std::shared_ptr<CountingResponse> response = std::make_shared<CountingResponse>();
-};
+// A page at "/g.asp?QUERY" on m.example.com.
+StartedPage GuardPage(const char16_t* name, const char* query) {
+  engine::RequestFacts facts;
+  facts.url = std::string("/g.asp?") + query;
+  facts.host = "m.example.com";
+  return StartedPage(name, facts);
+}
 
 struct MemberCase {
   const char* query;
@@ -88,20 +74,21 @@ class GuardMemberTest : public ::testing::TestWithParam<RequestClassCase> {};
 TEST_P(GuardMemberTest, OneEndPerWordFound) {
   const bool php = GetParam().family == Family::kP;
   for (const MemberCase& c : kMemberCases) {
-    GuardPage g(GetParam().name, c.query, "m.example.com");
-    if (c.words != nullptr) g.started.object->state().SQLInjData = c.words;
+    StartedPage g = GuardPage(GetParam().name, c.query);
+    auto response = std::make_shared<CountingResponse>();
+    g.object->state().Response = response;
+    if (c.words != nullptr) g.object->state().SQLInjData = c.words;
     const int ends = php ? c.php_ends : c.ends;
-    EXPECT_EQ(Invoke(*g.started.object, u"SQLInjection", {}), Variant(ends > 0)) << c.query;
-    EXPECT_EQ(g.response->ends, ends) << c.query;
-    EXPECT_EQ(g.response->Ended(), ends > 0);
+    EXPECT_EQ(Invoke(*g.object, u"SQLInjection", {}), Variant(ends > 0)) << c.query;
+    EXPECT_EQ(response->ends, ends) << c.query;
   }
   // No request: an empty haystack. A hit without a response is still one.
   auto object = NewPageObject(GetParam().name);
   object->state().SQLInjData = u"|";
   EXPECT_FALSE(object->SQLInjection());
-  GuardPage g(GetParam().name, "q='", "m.example.com");
-  g.started.object->state().Response = nullptr;
-  EXPECT_TRUE(g.started.object->SQLInjection());
+  StartedPage g = GuardPage(GetParam().name, "q='");
+  g.object->state().Response = nullptr;
+  EXPECT_TRUE(g.object->SQLInjection());
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, GuardMemberTest, ::testing::ValuesIn(kRequestClasses),
