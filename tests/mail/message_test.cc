@@ -4,6 +4,7 @@
 // credentials, header values and recipients that try to add lines.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,7 @@ struct CharsetCase {
   std::string from_name, subject, body;
   const char* charset;  // of the body
 };
+void PrintTo(const CharsetCase& c, std::ostream* os) { *os << c.name; }
 
 // gb2312 while every character has one agreed GB2312 form; GB18030 for
 // traditional forms, characters outside the BMP, emoji, and the two cells
@@ -195,6 +197,7 @@ struct RefusedCase {
   Letter letter;
   const char16_t* server;  // null: the plain listener
 };
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 Letter With(std::string Letter::*field, std::string value) {
   Letter letter;
