@@ -32,6 +32,7 @@ struct Link {
 constexpr std::array kLinks = {
     Link{u"week.asp", u"Week query"},
     Link{u"call.asp", u"Call a phone"},
+    Link{u"mail.asp", u"Send a mail"},
     Link{u"xhtml.asp", u"XHTML Mobile Profile page"},
     Link{u"strict.asp", u"XHTML 1.0 Strict page"},
     Link{u"agent.asp", u"What your browser gets"},

@@ -32,6 +32,7 @@
 #include "zorvadel/output/request_members.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/page_state.h"
+#include "zorvadel/services/mail_members.h"
 #include "zorvadel/text/charset_members.h"
 #include "zorvadel/text/coding_members.h"
 #include "zorvadel/text/strip_members.h"
@@ -56,7 +57,8 @@ class PageObject : public Object,
                    public PageFormMembers,
                    public PageFrameMembers,
                    public PageDebugMembers,
-                   public PageReadyMembers {
+                   public PageReadyMembers,
+                   public PageMailMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

@@ -35,6 +35,20 @@ std::u16string JToF(PageCore& page, const std::u16string& text);
 std::u16string FToJ(PageCore& page, const std::u16string& text);
 std::u16string UtfToGb(PageCore& page, const std::u16string& text);
 
+// Form and link builders (the mail form).
+std::u16string TextIn(PageCore& page, const std::u16string& show_tip,
+                      const std::u16string& input_type, const std::u16string& input_name,
+                      const std::u16string& input_value, const std::u16string& input_title,
+                      const std::u16string& other_att);
+std::u16string PostSet(PageCore& page, const std::u16string& do_type,
+                       const std::u16string& do_label, const std::u16string& go_url,
+                       const std::u16string& char_set, const std::u16string& method);
+std::u16string TextMorePost(PageCore& page, const std::u16string& names,
+                            const std::u16string& values, const std::u16string& split_mark);
+Variant AnchorGo(PageCore& page, const std::u16string& display_text, const std::u16string& url,
+                 const std::u16string& names, const std::u16string& values,
+                 const std::u16string& split_mark, const std::u16string& method);
+
 // Language data.
 std::u16string QueryWeek(PageCore& page, const Variant& date);
 

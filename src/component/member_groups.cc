@@ -95,6 +95,29 @@ std::u16string UtfToGb(PageCore& page, const std::u16string& text) {
   return page.As<PageCharsetMembers>().UtfToGb(text);
 }
 
+std::u16string TextIn(PageCore& page, const std::u16string& show_tip,
+                      const std::u16string& input_type, const std::u16string& input_name,
+                      const std::u16string& input_value, const std::u16string& input_title,
+                      const std::u16string& other_att) {
+  return page.As<PageFormMembers>().TextIn(show_tip, input_type, input_name, input_value,
+                                           input_title, other_att);
+}
+std::u16string PostSet(PageCore& page, const std::u16string& do_type,
+                       const std::u16string& do_label, const std::u16string& go_url,
+                       const std::u16string& char_set, const std::u16string& method) {
+  return page.As<PageFormMembers>().PostSet(do_type, do_label, go_url, char_set, method);
+}
+std::u16string TextMorePost(PageCore& page, const std::u16string& names,
+                            const std::u16string& values, const std::u16string& split_mark) {
+  return page.As<PageFormMembers>().TextMorePost(names, values, split_mark);
+}
+Variant AnchorGo(PageCore& page, const std::u16string& display_text, const std::u16string& url,
+                 const std::u16string& names, const std::u16string& values,
+                 const std::u16string& split_mark, const std::u16string& method) {
+  return page.As<PageLinkMembers>().AnchorGo(display_text, url, names, values, split_mark,
+                                             method);
+}
+
 std::u16string QueryWeek(PageCore& page, const Variant& date) {
   return page.As<PageLangDataMembers>().QueryWeek(date);
 }
@@ -130,6 +153,7 @@ ZORVADEL_PAGE_GROUP_(PageFormMembers)
 ZORVADEL_PAGE_GROUP_(PageFrameMembers)
 ZORVADEL_PAGE_GROUP_(PageDebugMembers)
 ZORVADEL_PAGE_GROUP_(PageReadyMembers)
+ZORVADEL_PAGE_GROUP_(PageMailMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

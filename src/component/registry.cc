@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/ado/ado.h"
+#include "platform/mail/message.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/member_table.h"
@@ -40,6 +41,7 @@ constexpr ClassRegistration kLibraryClasses[] = {
     {u"ADODB.Connection", &MakeObject<ado::Connection>},
     {u"ADODB.Command", &MakeObject<ado::Command>},
     {u"ADODB.Recordset", &MakeObject<ado::Recordset>},
+    {u"JMail.Message", &MakeObject<mail::Message>},
 };
 
 // ProgIDs are ASCII ("Zorvadel.WAP"), so folding ASCII letters is enough.

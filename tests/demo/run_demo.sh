@@ -16,6 +16,13 @@ for tool in curl xmllint; do
   command -v "$tool" >/dev/null || { echo "demo: $tool is missing (bash scripts/install-deps.sh)"; exit 1; }
 done
 
+# The mail page sends to a loopback SMTP sink (tests/mail/smtp_sink.py), which
+# ends when this script does and its standard input closes.
+exec {sink_in}> >(exec /usr/bin/python3 "$(dirname "$0")/../mail/smtp_sink.py" \
+  --spool "$work/mail" --refuse nobody@example.org --exit-on-eof >"$work/sink")
+for _ in $(seq 100); do [ -s "$work/sink" ] && break; sleep 0.1; done
+ZORVADEL_DEMO_SMTP=127.0.0.1:$(cut -d' ' -f2 "$work/sink") export ZORVADEL_DEMO_SMTP
+
 start_server "$server" "$site" 4
 
 well_formed() {  # NAME: the last body parses as XML
@@ -136,6 +143,29 @@ fetch /visits.asp "${as_desktop[@]}" -b "$jar" -c "$jar"
 check "the session outlives a change of browser" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | wc -l)" 4
 fetch /visits.asp "${as_phone[@]}"
 check "a new visitor's trail" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | tr '\n' ' ')" "visits.asp[ "
+
+# ---- the mail form: validation, a send to the sink, a refused one -----------------------------
+fetch /mail.asp "${as_phone[@]}"
+has "mail form fields" '<input type="text" name="Send_C" value="@example.org" title="Address" />'
+has "mail form task" "<go href=\"$base/mail.asp?ToDo=SendMail\" method=\"post\" accept-charset=\"utf-8\">"
+well_formed "mail form"
+mail_form='Send_A=Ann&Send_B=ann%40example.net&Send_D=Hi+%E4%BD%A0%E5%A5%BD&Send_E=Hello'
+fetch "/mail.asp?ToDo=SendMail" "${as_phone[@]}" --data "$mail_form&Send_C="
+has "mail form asks for the recipient" "Please enter each other's mail.<br/>Send A Mail<br/>"
+well_formed "mail form with its message"
+fetch "/mail.asp?ToDo=SendMail" "${as_phone[@]}" --data "$mail_form&Send_C=Bob%40Example.org"
+check "mail sent: redirect" "$status $(header Location)" "302 mail.asp?ToDo=SendMailOk"
+# The recipient shows twice, in the envelope and in the To header.
+check "mail reached the sink" "$(grep -h -o -e '"Subject": "[^"]*"' -e '"bob@example.org"' \
+  "$work"/mail/*.json | tr '\n' ' ')" '"bob@example.org" "bob@example.org" "Subject": "Hi 你好" '
+fetch "/mail.asp?ToDo=SendMail" "${as_phone[@]}" --data "$mail_form&Send_C=nobody%40example.org"
+check "refused recipient: no redirect" "$status" 200
+has "refused recipient: the failure message" "E-mail failed, please try again.<br/>"
+fetch "/mail.asp?ToDo=SendMailOk" "${as_phone[@]}"
+has "mail sent note" "Your mail is on its way.<br/>Send A Mail<br/>"
+fetch /mail.asp "${as_desktop[@]}"
+has "desktop mail form" "<form name=\"FirstForm\" method=\"post\" action=\"$base/mail.asp\">"
+has "desktop mail form carries ToDo" '<input name="ToDo" type="hidden" Id="ToDo" value="SendMail"><br/>'
 
 # ---- the redirect ------------------------------------------------------------------------------
 fetch /go.asp "${as_phone[@]}"
