@@ -109,7 +109,9 @@ TEST_P(FrameXml, IsWellFormed) {
   const std::string document = c.script(page);
   ASSERT_FALSE(document.empty());
   EXPECT_EQ(Lint(document), 0) << document;
-  if (c.strict) EXPECT_EQ(Lint(document, std::string("--dtdvalid ") + kStrictDtd), 0) << document;
+  if (c.strict) {
+    EXPECT_EQ(Lint(document, std::string("--dtdvalid ") + kStrictDtd), 0) << document;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, FrameXml, testing::ValuesIn(Cases()),

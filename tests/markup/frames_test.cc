@@ -222,7 +222,9 @@ TEST(FrameDetails, WithoutPageContextNothingRaises) {
       if (!object->Class().Has(member)) continue;
       EXPECT_EQ(test::CallError(*object, member, {}), 0) << U8(name) << "." << U8(member);
     }
-    if (object->Class().Has(u"GoUrl")) EXPECT_EQ(test::CallError(*object, u"GoUrl", {true}), 0);
+    if (object->Class().Has(u"GoUrl")) {
+      EXPECT_EQ(test::CallError(*object, u"GoUrl", {true}), 0);
+    }
   }
   auto php = std::dynamic_pointer_cast<PageObject>(CreateByProgId(u"Zorvadel.PHPXML"));
   EXPECT_FALSE(php->XhtmlHeaderText(u"a.css").empty());

@@ -61,7 +61,9 @@ TEST_P(DisplayerTest, AgentKinds) {
   }
   // PhoneType of the WML classes answers nothing and asks nothing.
   s.DisplayerInfo = u"";
-  if (object->Class().Has(u"PhoneType")) EXPECT_EQ(Invoke(*object, u"PhoneType", {}), Variant(u""));
+  if (object->Class().Has(u"PhoneType")) {
+    EXPECT_EQ(Invoke(*object, u"PhoneType", {}), Variant(u""));
+  }
   EXPECT_EQ(s.DisplayerInfo, u"");
 }
 
