@@ -12,6 +12,7 @@ packages=(
   libmicrohttpd-dev curl
   libxml2-utils w3c-sgml-lib
   chromium  # tests/demo/browser_test.sh renders the demo pages headless
+  libwbxml2-utils  # xml2wbxml: the pagers' WML decks must compile
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)

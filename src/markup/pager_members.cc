@@ -1,7 +1,6 @@
 // The long-text pagers. Each request recomputes its page from the text and
 // the query alone; every write is a step of its own, so a builder or a
 // response that fails costs only its own piece.
-#include "component/group_calls.h"
 #include "zorvadel/markup/pager_members.h"
 
 #include <cmath>
@@ -11,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "component/group_calls.h"
 #include "markup/page_cut.h"
 #include "markup/pager_texts.h"
 #include "runtime/decimal_text.h"
@@ -142,8 +142,8 @@ void WriteJumpRow(PageCore& page, int64_t my_start, int64_t length, int64_t long
 
 // ---- EasyMorePage ----------------------------------------------------------------
 
-std::vector<std::u16string> PagePagerMembers::EasyMorePieces(
-    const std::u16string& to_show_content, int16_t text_long, bool is_ubb) {
+std::vector<std::u16string> PagePagerMembers::EasyMorePieces(const std::u16string& to_show_content,
+                                                             int16_t text_long, bool is_ubb) {
   PageCore& page = self();
   std::vector<std::u16string> pieces;
   if (text_long < 1) return pieces;
@@ -163,9 +163,9 @@ std::vector<std::u16string> PagePagerMembers::EasyMorePieces(
 
   Step([&] {
     const int64_t start = CutStart(position, to_show_content.size());
-    pieces.push_back(calls::Ascii(page, markup::PageCut(page, to_show_content, start, text_long,
-                                                        is_ubb)) +
-                     S(markup::kLineBreak));
+    pieces.push_back(
+        calls::Ascii(page, markup::PageCut(page, to_show_content, start, text_long, is_ubb)) +
+        S(markup::kLineBreak));
   });
 
   // Both links carry the shown position; the request they lead to moves it.
@@ -196,8 +196,8 @@ void PagePagerMembers::EasyMorePage(const std::u16string& to_show_content, int16
   }
 }
 
-Variant PagePagerMembers::EasyMorePageText(const std::u16string& to_show_content,
-                                           int16_t text_long, bool is_ubb) {
+Variant PagePagerMembers::EasyMorePageText(const std::u16string& to_show_content, int16_t text_long,
+                                           bool is_ubb) {
   std::u16string text;
   for (const std::u16string& piece : EasyMorePieces(to_show_content, text_long, is_ubb)) {
     text.append(piece);
@@ -238,8 +238,7 @@ void PagePagerMembers::MorePage(const std::u16string& to_show_content, int16_t t
   auto label = [&](bool forward) {
     if (images) {
       WriteStep(page, [&] {
-        return page.As<PageLinkMembers>().Image(forward ? state.NextPage : state.PrePage, u"",
-                                                u"");
+        return page.As<PageLinkMembers>().Image(forward ? state.NextPage : state.PrePage, u"", u"");
       });
     }
     WriteStep(page, [&] { return Filtered(page, forward ? t.forward_label : t.backward_label); });
@@ -293,8 +292,7 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
   const bool has_previous = back >= 1 && back <= long_text;
   auto write_link = [&](int64_t target, std::u16string_view label, std::u16string_view after) {
     WriteStep(page, [&] {
-      return Link(page, Address(page, markup::kStartQuery, DecimalText(target)), label) +
-             S(after);
+      return Link(page, Address(page, markup::kStartQuery, DecimalText(target)), label) + S(after);
     });
   };
   auto write_numbers = [&](std::u16string_view before, std::u16string_view separator,
@@ -334,7 +332,8 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
       double number = 0.0;
       if (!typed.empty() && ParseNumber(typed, &number)) {
         Step([&] {
-          const double target = static_cast<double>(my_start) + static_cast<double>(length) * (number - 1);
+          const double target =
+              static_cast<double>(my_start) + static_cast<double>(length) * (number - 1);
           Need(page.state().Response)
               .Redirect(Address(page, markup::kStartQuery, NumberText(target)));
         });
@@ -367,8 +366,7 @@ namespace {
 using M = PagePagerMembers;
 
 // The XHTML classes' MorePage has no picture switch.
-void XhtmlMorePage(M& self, const std::u16string& to_show_content, int16_t text_long,
-                   bool is_ubb) {
+void XhtmlMorePage(M& self, const std::u16string& to_show_content, int16_t text_long, bool is_ubb) {
   self.MorePage(to_show_content, text_long, is_ubb, false);
 }
 
@@ -384,12 +382,12 @@ std::vector<MemberInfo> PagePagerMembers::MemberTable(const PageClassTraits& tra
   ClassBuilder<M> b(u"");
   switch (traits.family) {
     case Family::kX:
-      b.Method<&M::EasyMorePage>(u"EasyMorePage", {Req(u"ToShowContent"),
-                                                   Opt(u"TextLong", kDefaultLength),
-                                                   Opt(u"IsUbb", true)})
-          .Method<&XhtmlMorePage>(u"MorePage", {Req(u"ToShowContent"),
-                                                Opt(u"TextLong", kDefaultLength),
-                                                Opt(u"IsUbb", true)})
+      b.Method<&M::EasyMorePage>(
+           u"EasyMorePage",
+           {Req(u"ToShowContent"), Opt(u"TextLong", kDefaultLength), Opt(u"IsUbb", true)})
+          .Method<&XhtmlMorePage>(
+              u"MorePage",
+              {Req(u"ToShowContent"), Opt(u"TextLong", kDefaultLength), Opt(u"IsUbb", true)})
           .Method<&M::AutoPage>(
               u"AutoPage",
               {Req(u"ToShowContent"), Opt(u"TextLong", kDefaultLength), Opt(u"IsUbb", true),
@@ -405,9 +403,9 @@ std::vector<MemberInfo> PagePagerMembers::MemberTable(const PageClassTraits& tra
                                  Opt(u"IsUbb", true), Opt(u"IsThisShowImage", false)});
       break;
     case Family::kP:
-      b.Method<&M::EasyMorePageText>(u"EasyMorePage", {Req(u"ToShowContent"),
-                                                       Opt(u"TextLong", kDefaultLength),
-                                                       Opt(u"IsUbb", true)});
+      b.Method<&M::EasyMorePageText>(
+          u"EasyMorePage",
+          {Req(u"ToShowContent"), Opt(u"TextLong", kDefaultLength), Opt(u"IsUbb", true)});
       break;
   }
   return b.BuildMembers();

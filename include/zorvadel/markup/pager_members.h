@@ -46,8 +46,7 @@ class PagePagerMembers : public MemberGroup<PagePagerMembers, PageCore> {
   void EasyMorePage(const std::u16string& to_show_content, int16_t text_long, bool is_ubb);
   // PHPXML's EasyMorePage: reads toshow and mystart from every request
   // collection and returns the markup as a String; writes nothing.
-  Variant EasyMorePageText(const std::u16string& to_show_content, int16_t text_long,
-                           bool is_ubb);
+  Variant EasyMorePageText(const std::u16string& to_show_content, int16_t text_long, bool is_ubb);
 
   // The page at the query's MyStart (a whole number; unreadable gives the
   // first page), "<br/>-----<br/>", the count line ("共N页 第M页" /
