@@ -92,8 +92,8 @@ void Run(benchmark::State& state, std::u16string_view class_name, bool easy, Whe
   Page page(class_name, Query(easy, where, text.size()));
   for (auto _ : state) call(*page.object, text);
   benchmark::DoNotOptimize(page.response->written);
-  state.counters["units_out"] = benchmark::Counter(
-      static_cast<double>(page.response->written), benchmark::Counter::kAvgIterations);
+  state.counters["units_out"] = benchmark::Counter(static_cast<double>(page.response->written),
+                                                   benchmark::Counter::kAvgIterations);
 }
 
 void EasyXml(benchmark::State& state, Where where) {
@@ -113,11 +113,8 @@ void AutoXml(benchmark::State& state, Where where) {
       [](PageObject& o, const std::u16string& t) { o.AutoPage(t, kLength, true, 0); });
 }
 
-#define PAGER_BENCH(fn, where)                               \
-  BENCHMARK_CAPTURE(fn, where, where)                        \
-      ->Arg(100)                                             \
-      ->Arg(1024)                                            \
-      ->Unit(benchmark::kMicrosecond)
+#define PAGER_BENCH(fn, where) \
+  BENCHMARK_CAPTURE(fn, where, where)->Arg(100)->Arg(1024)->Unit(benchmark::kMicrosecond)
 
 PAGER_BENCH(EasyXml, kFirst);
 PAGER_BENCH(EasyXml, kMiddle);

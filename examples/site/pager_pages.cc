@@ -91,8 +91,7 @@ void Auto(Context& context, const char16_t* progid, int16_t style_mode) {
 
 const serve::PageRegistrar kEasy("/easy.asp", &Easy);
 const serve::PageRegistrar kMore("/more.asp", &More);
-const serve::PageRegistrar kAuto("/auto.asp",
-                                 [](Context& c) { Auto<XML>(c, u"Zorvadel.XML", 0); });
+const serve::PageRegistrar kAuto("/auto.asp", [](Context& c) { Auto<XML>(c, u"Zorvadel.XML", 0); });
 const serve::PageRegistrar kJump("/jump.asp",
                                  [](Context& c) { Auto<EnXML>(c, u"Zorvadel.EnXML", 1); });
 const serve::PageRegistrar kArrows("/arrows.asp",

@@ -331,12 +331,15 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
           TextOf(RequestValue(page, markup::kGoPageKey, Source::kQueryOrForm));
       double number = 0.0;
       if (!typed.empty() && ParseNumber(typed, &number)) {
-        Step([&] {
-          const double target =
-              static_cast<double>(my_start) + static_cast<double>(length) * (number - 1);
-          Need(page.state().Response)
-              .Redirect(Address(page, markup::kStartQuery, NumberText(target)));
-        });
+        const double target =
+            static_cast<double>(my_start) + static_cast<double>(length) * (number - 1);
+        // A page number so large that its start has no number leads nowhere.
+        if (std::isfinite(target)) {
+          Step([&] {
+            Need(page.state().Response)
+                .Redirect(Address(page, markup::kStartQuery, NumberText(target)));
+          });
+        }
       }
       write_numbers(u"(", u"/", u")<br/>");
       Step([&] {

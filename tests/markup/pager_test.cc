@@ -1,6 +1,6 @@
 // The long-text pagers played over the in-memory engine: which piece a
-// request gets and what follows it, for the worked examples and edge lists
-// of the pagers' documentation (at 10 units a page where it says 1000).
+// request gets and what follows it, for the pagers' worked examples and
+// edge cases (mostly at 10 units a page, the walks scaled down from 1000).
 // Texts are runs of letters, so a piece is known by where it starts; Chinese
 // words come out of the output filter as "&#xHEX;".
 #include <gtest/gtest.h>
@@ -199,6 +199,8 @@ const Case kCases[] = {
     {"AutoMiddleStyle1", kAuto1, 25, 10, {"?MyStart=11"}, 11, 10,
      Go(21, "Next Page") + Go(1, "Previous Page") + "(2/3)<br/>" + Form(2)},
     {"AutoGoPageNoNumber", kAuto1, 25, 10, {"", "GoPage=x"}, 1, 10,
+     Go(11, "Next Page") + "(1/3)<br/>" + Form(1)},
+    {"AutoGoPageBeyondNumbers", kAuto1, 25, 10, {"", "GoPage=1e308"}, 1, 10,
      Go(11, "Next Page") + "(1/3)<br/>" + Form(1)},
     {"AutoGoPageCookieIgnored", kAuto1, 25, 10, {"", "", "GoPage=3"}, 1, 10,
      Go(11, "Next Page") + "(1/3)<br/>" + Form(1)},
