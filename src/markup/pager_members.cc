@@ -164,8 +164,8 @@ std::vector<std::u16string> PagePagerMembers::EasyMorePieces(const std::u16strin
   Step([&] {
     const int64_t start = CutStart(position, to_show_content.size());
     pieces.push_back(
-        calls::Ascii(page, markup::PageCut(page, to_show_content, start, text_long, is_ubb)) +
-        S(markup::kLineBreak));
+        calls::Ascii(page, markup::PageCut(page, to_show_content, start, text_long, is_ubb)));
+    pieces.back().append(markup::kLineBreak);
   });
 
   // Both links carry the shown position; the request they lead to moves it.
@@ -223,8 +223,10 @@ void PagePagerMembers::MorePage(const std::u16string& to_show_content, int16_t t
   if (my_start <= 0) my_start = 1;
 
   WriteStep(page, [&] {
-    return Filtered(page, markup::PageCut(page, to_show_content, my_start, length, is_ubb)) +
-           S(markup::kPieceRule);
+    std::u16string out =
+        Filtered(page, markup::PageCut(page, to_show_content, my_start, length, is_ubb));
+    out.append(markup::kPieceRule);
+    return out;
   });
   WriteStep(page, [&] {
     std::u16string line = Filtered(page, t.count_before);
@@ -283,7 +285,7 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
     const int64_t cut = asked.empty() ? length : CLng(Variant(asked));
     if (cut >= 0) piece = markup::PageCut(page, to_show_content, my_start, cut, is_ubb);
   });
-  Step([&] { calls::WriteOut(page, piece + S(markup::kPieceRule)); });
+  Step([&] { calls::WriteOut(page, piece.append(markup::kPieceRule)); });
 
   // The links go out as A built them, unfiltered: a second pass of the
   // filter could put a highlighted keyword inside an address.
