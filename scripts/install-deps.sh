@@ -13,6 +13,7 @@ packages=(
   libxml2-utils w3c-sgml-lib
   chromium  # tests/demo/browser_test.sh renders the demo pages headless
   python3-aiosmtpd openssl  # the SMTP sink of tests/mail/ and its STARTTLS certificate
+  libwbxml2-utils  # xml2wbxml: the pagers' WML decks must compile
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)

@@ -37,6 +37,9 @@ constexpr std::array kLinks = {
     Link{u"strict.asp", u"XHTML 1.0 Strict page"},
     Link{u"agent.asp", u"What your browser gets"},
     Link{u"visits.asp", u"Your visits"},
+    Link{u"easy.asp", u"A long article: next and previous"},
+    Link{u"more.asp", u"A long article: jumps of 1 to 9 pages"},
+    Link{u"auto.asp", u"A long article: AutoPage"},
 };
 
 void Home(Context& context) {

@@ -25,6 +25,7 @@
 #include "zorvadel/markup/fragment_members.h"
 #include "zorvadel/markup/frame_members.h"
 #include "zorvadel/markup/link_members.h"
+#include "zorvadel/markup/pager_members.h"
 #include "zorvadel/markup/ready_members.h"
 #include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/output/debug_members.h"
@@ -57,6 +58,7 @@ class PageObject : public Object,
                    public PageFormMembers,
                    public PageFrameMembers,
                    public PageDebugMembers,
+                   public PagePagerMembers,
                    public PageReadyMembers,
                    public PageMailMembers {
  public:

@@ -34,6 +34,8 @@ std::u16string ReplaceString(PageCore& page, const std::u16string& key_words,
 std::u16string JToF(PageCore& page, const std::u16string& text);
 std::u16string FToJ(PageCore& page, const std::u16string& text);
 std::u16string UtfToGb(PageCore& page, const std::u16string& text);
+std::u16string FixCodes(PageCore& page, const std::u16string& text);
+std::u16string FixWmlCode(PageCore& page, const std::u16string& text);
 
 // Form and link builders (the mail form).
 std::u16string TextIn(PageCore& page, const std::u16string& show_tip,

@@ -94,6 +94,12 @@ std::u16string FToJ(PageCore& page, const std::u16string& text) {
 std::u16string UtfToGb(PageCore& page, const std::u16string& text) {
   return page.As<PageCharsetMembers>().UtfToGb(text);
 }
+std::u16string FixCodes(PageCore& page, const std::u16string& text) {
+  return page.As<PageTextMembers>().FixCodes(text);
+}
+std::u16string FixWmlCode(PageCore& page, const std::u16string& text) {
+  return page.As<PageTextMembers>().FixWmlCode(text);
+}
 
 std::u16string TextIn(PageCore& page, const std::u16string& show_tip,
                       const std::u16string& input_type, const std::u16string& input_name,
@@ -154,6 +160,7 @@ ZORVADEL_PAGE_GROUP_(PageFrameMembers)
 ZORVADEL_PAGE_GROUP_(PageDebugMembers)
 ZORVADEL_PAGE_GROUP_(PageReadyMembers)
 ZORVADEL_PAGE_GROUP_(PageMailMembers)
+ZORVADEL_PAGE_GROUP_(PagePagerMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

@@ -44,6 +44,7 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageLangDataMembers::MemberTable(page))
       .Inherit(PageCodingMembers::MemberTable(page))
       .Inherit(PageMailMembers::MemberTable(traits))
+      .Inherit(PagePagerMembers::MemberTable(traits))
       .Build();
 }
 

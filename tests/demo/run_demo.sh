@@ -130,6 +130,25 @@ for ua in "$phone" "$desktop"; do
   check "strict.asp is valid XHTML 1.0 Strict" "$why" ""
 done
 
+# ---- the long-text pagers: every page of the article is a whole document -----------------
+for path in /easy.asp "/easy.asp?toshow=down&mystart=1201" /more.asp "/more.asp?MyStart=601"; do
+  fetch "$path" "${as_phone[@]}"
+  check "pager $path type" "$(header Content-Type)" "$wml_type"
+  well_formed "pager $path"
+  fetch "$path" "${as_desktop[@]}"
+  check "pager $path on a desktop" "${body:0:12}" "<html><head>"
+done
+fetch "/more.asp?MyStart=601" "${as_phone[@]}"
+has "more: count line" "&#x5171;5&#x9875; &#x7B2C;3&#x9875;<br/>"
+has "more: picture before a row" "<img src=\"Images/next.png\" alt=\"\" />"
+for path in /auto.asp "/auto.asp?MyStart=401&TextLong=9999" "/jump.asp?MyStart=801" /arrows.asp?MyStart=401; do
+  fetch "$path" "${as_phone[@]}"
+  well_formed "pager $path"
+done
+has "arrows: previous label escaped" "href=\"$base/arrows.asp?MyStart=1\">&lt;&lt;&#x4E0A;&#x9875;</a>"
+fetch /jump.asp "${as_phone[@]}" --data 'GoPage=3'
+check "jump form redirects" "$status $(header Location)" "302 $base/jump.asp?MyStart=801"
+
 # ---- the session: the visit trail grows while the cookie comes back ------------------------
 jar=$work/jar
 # The cookie's form and its one-time setting are the server's own test.

@@ -11,6 +11,23 @@
 
 namespace zorvadel::xml_check {
 
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+
+// Runs a shell command and collects its standard output and error.
+inline CommandResult RunCommand(const std::string& command) {
+  CommandResult result;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[512];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  result.status = pclose(pipe);
+  return result;
+}
+
 inline bool HaveXmllint() {
   static const bool have = std::system("xmllint --version >/dev/null 2>&1") == 0;
   return have;
