@@ -53,7 +53,6 @@ TEST(ReplaceStringTest, Table) {
   };
   const Case cases[] = {
       {u"b", u"abc", u"a[b]c"},
-      {u"b|", u"abc", u"a[b]c"},
       {u"a|[", u"ab", u"[[]a]b"},
       {u"B", u"abc", u"abc"},
       {u"", u"abc", u"abc"},
