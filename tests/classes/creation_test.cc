@@ -33,7 +33,6 @@ const PropertyRow kRows[] = {
     {u"WX",             {2, 0, 2},      ParamType::kObject,  kUnset, kUnset},
     {u"IsShowImage",    {0, 9, 0},      ParamType::kBoolean, Variant(true), Variant(true)},
     {u"CardTitle",      {0, 10, 0},     ParamType::kString,  Variant(u"第一卡片"), Variant(u"First Card")},
-    {u"Rs3",            {20, 25, 0},    ParamType::kObject,  kUnset, kUnset},
     {u"IPageSize",      {24, 29, 21},   ParamType::kInteger, kZero, kZero},
     {u"EveryPageSize",  {32, 37, 29},   ParamType::kInteger, Variant(int16_t{15}), Variant(int16_t{15})},
     {u"MySqlDSN",       {56, 62, 0},    ParamType::kString,  Variant(u""), Variant(u"")},
@@ -42,7 +41,6 @@ const PropertyRow kRows[] = {
     {u"ResidualString", {107, 0, 93},   ParamType::kString,  Variant(u"剩余全文"), Variant(u"")},
     {u"IsShowPinYin",   {108, 0, 94},   ParamType::kBoolean, Variant(false), Variant(false)},
     {u"ThePassWords",   {111, 114, 0},  ParamType::kString,  Variant(u"**过滤词汇**"), Variant(u"**过滤词汇**")},
-    {u"DBListKeyWord",  {115, 115, 0},  ParamType::kString,  Variant(u""), Variant(u"")},
     {u"LastFontText",   {114, 118, 0},  ParamType::kString,  Variant(u"</b>"), Variant(u"</b>")},
 };
 // clang-format on

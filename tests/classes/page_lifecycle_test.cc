@@ -80,9 +80,7 @@ TEST_P(SuppressingClassTest, NoSessionSkipsTheTrailOnly) {
   auto object = NewPage(GetParam().name);
   EXPECT_NO_THROW(object->OnStartPage(context));
   EXPECT_EQ(object->state().Session, nullptr);
-  EXPECT_EQ(object->state().FileName, u"list.asp");
-  EXPECT_EQ(object->state().FieldId, u"Id");
-  EXPECT_NE(object->state().Version, u"");
+  EXPECT_NE(object->state().Version, u"");  // the steps after the trail ran
   EXPECT_TRUE(page->session().Value(u"UserVisitHistory").IsEmpty());
 }
 
@@ -95,8 +93,6 @@ TEST_P(SuppressingClassTest, NoServerSkipsItsStepsOnly) {
   EXPECT_EQ(object->state().Command, nullptr);
   EXPECT_EQ(object->state().DiskPath, u"");
   EXPECT_EQ(object->state().ThisFileName, u"http://h.example.com/news/list.asp");
-  EXPECT_EQ(object->state().RedirectPath, u"http://h.example.com/news/");
-  EXPECT_NE(object->state().About, u"");
   EXPECT_NE(Trail(*page), "");
 }
 
@@ -174,9 +170,7 @@ TEST_P(PageEndTest, ReleasesContextConnectionAndClosesRecordsets) {
   EXPECT_EQ(rs->State(), ado::kStateClosed);
   EXPECT_EQ(rs2->State(), ado::kStateClosed);
   EXPECT_EQ(rs5->State(), php ? ado::kStateOpen : ado::kStateClosed);
-  EXPECT_EQ(s.Version, version);
-  EXPECT_EQ(s.ThisFileName, u"http://h.example.com/news/list.asp");
-  EXPECT_EQ(s.FieldShow, u"Title");
+  EXPECT_EQ(s.Version, version);  // what page start set stays
 }
 
 TEST_P(PageEndTest, ThroughTheEngineAndLeavesCompanions) {
@@ -210,21 +204,16 @@ TEST_P(CompanionTest, CreatedOnFirstUseAndReplaceableByTheScript) {
   auto other = std::make_shared<Common>();
   Invoke(*object, u"cc", {Variant(other)}, CallKind::kSet);
   EXPECT_EQ(&object->UseCC(), other.get());
-  auto xhtml = std::make_shared<WAPXHTML>();
-  EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"CC", {Variant(xhtml)}, CallKind::kSet); }),
-            kErrTypeMismatch);
+  const auto xhtml = std::make_shared<WAPXHTML>();
+  EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"CC", {Variant(xhtml)}, CallKind::kSet); }), 13);
   EXPECT_EQ(s.CC, other);
 
   // The family's markup companion.
-  if (GetParam().family == Family::kW) {
-    EXPECT_EQ(s.WW, nullptr);
-    EXPECT_EQ(&object->UseWW(), &object->UseWW());
-    EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"WW", {Variant(other)}, CallKind::kSet); }), 13);
-  } else {
-    EXPECT_EQ(s.WX, nullptr);
-    EXPECT_EQ(&object->UseWX(), &object->UseWX());
-    EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"WX", {Variant(other)}, CallKind::kSet); }), 13);
-  }
+  const bool w = GetParam().family == Family::kW;
+  EXPECT_TRUE(w ? !s.WW && &object->UseWW() == &object->UseWW()
+                : !s.WX && &object->UseWX() == &object->UseWX());
+  EXPECT_EQ(ErrorOf([&] { Invoke(*object, w ? u"WW" : u"WX", {Variant(other)}, CallKind::kSet); }),
+            13);
 }
 
 TEST_P(CompanionTest, ForwardingCreatesCCAndAFailureGivesEmptyText) {
@@ -241,8 +230,7 @@ INSTANTIATE_TEST_SUITE_P(All, CompanionTest, ::testing::ValuesIn(kPageClasses),
 
 TEST(CompanionTest, CommonWHAndWapXhtmlCC) {
   Common common;
-  EXPECT_EQ(common.state().WH, nullptr);
-  EXPECT_EQ(&common.UseWH(), &common.UseWH());
+  EXPECT_TRUE(!common.state().WH && &common.UseWH() == &common.UseWH());
   auto other = std::make_shared<Common>();
   EXPECT_EQ(ErrorOf([&] { Invoke(common, u"WH", {Variant(other)}, CallKind::kSet); }), 13);
   auto wh = std::make_shared<WAPXHTML>();
@@ -250,8 +238,7 @@ TEST(CompanionTest, CommonWHAndWapXhtmlCC) {
   EXPECT_EQ(&common.UseWH(), wh.get());
 
   WAPXHTML xhtml;
-  EXPECT_EQ(xhtml.CC(), nullptr);
-  EXPECT_EQ(&xhtml.UseCC(), &xhtml.UseCC());
+  EXPECT_TRUE(!xhtml.CC() && &xhtml.UseCC() == &xhtml.UseCC());
   EXPECT_EQ(ErrorOf([&] { Invoke(xhtml, u"CC", {Variant(wh)}, CallKind::kSet); }), 13);
   auto cc = std::make_shared<Common>();
   Invoke(xhtml, u"CC", {Variant(cc)}, CallKind::kSet);
