@@ -40,8 +40,6 @@ TEST(GetPinYinTest, WellKnownReadings) {
   } cases[] = {
       {u"", u""},
       {u"中a国", u"zhongaguo"},
-      {u"中国青石流云在线", u"zhongguoqingshiliuyunzaixian"},
-      {u"Chinese Mardon Varedo", u"Chinese Mardon Varedo"},
       {u"中，国。", u"zhongguo"},       // full-width punctuation dropped
       {u"中\u3000国", u"zhongguo"},      // ideographic space dropped
       {std::u16string_view(u"A\0B", 3), u"AB"},  // NUL dropped
@@ -70,13 +68,10 @@ struct NeedCase {
 TEST(NeedPinYinTest, Modes) {
   const NeedCase cases[] = {
       {u"", 0, u""},
-      {u"", 1, u""},
       {u"中国", 2, u""},
-      {u"中国", -1, u""},
       {u"中国a", 0, u"中(zhong)国(guo)a"},
       {u"中国a", 1, u"zhong guo a"},
       {u"Hello中国", 1, u"Hellozhong guo "},
-      {u"a1 ，。\u3000", 0, u"a1 ，。\u3000"},
       {u"a1 ，。\u3000", 1, u"a1 ，。\u3000"},
       {u"\u9F98", 0, u"\u9F98"},                 // level 2 (龘 has a GBK form only)
       {u"\u0E01", 0, u"\u0E01(?)"},
