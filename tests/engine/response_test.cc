@@ -82,9 +82,6 @@ const HeadCase kHeadCases[] = {
     {"expires now",
      [](Response& r) { r.SetExpires(0); },
      "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nExpires: 0\r\nCache-Control: no-cache\r\n\r\n"},
-    {"expires past",
-     [](Response& r) { r.SetExpires(-1); },
-     "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nExpires: 0\r\nCache-Control: no-cache\r\n\r\n"},
     {"expires later",
      [](Response& r) { r.SetExpires(5); },
      "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: max-age=300\r\n\r\n"},
@@ -95,8 +92,6 @@ const HeadCase kHeadCases[] = {
        r.AddHeader(u"X-B", u"2");
      },
      "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nX-A: 1\r\nX-B: 2\r\n\r\n"},
-    {"server error", [](Response& r) { r.SetStatus(500); },
-     "HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/html\r\n\r\n"},
 };
 
 TEST(ResponseTest, HeadRendering) {
