@@ -66,8 +66,8 @@ TEST_P(PageStartTest, RequestFacts) {
   EXPECT_EQ(s.DisplayerInfo, u"");  // terminal detection is not asked for
 }
 
-// Defaults of kinds the picked rows of creation_test.cc lack; a second text
-// is the English classes' own.
+// Defaults the page scripts of the class set do not show; a second text is
+// the English classes' own.
 TEST_P(PageStartTest, DefaultsOfEveryClass) {
   auto page = MakePage();
   auto object = StartedPage(GetParam().name, *page);
@@ -81,7 +81,7 @@ TEST_P(PageStartTest, DefaultsOfEveryClass) {
       {u"StrSql", Variant(u"Select Id,Title,Content From Zorvadel")},
       {u"WmlGoPage", Variant(u"<input type='text' name='pn' emptyok='true' format='*N' "
                              u"title='GO' value='1' />")},
-      {u"PrePageTitle", Variant(u"上页"), Variant(u"Previous Page")},
+      {u"LastFontText", Variant(u"</b>")}, {u"ResidualString", Variant(u"剩余全文"), Variant(u"")},
   };
   // clang-format on
   const bool english = GetParam().language == PageLanguage::kEnglish;
