@@ -94,16 +94,6 @@ TEST(CharsetZonePosition, Encode) {
   for (const auto& c : cases) EXPECT_EQ(QWMEnCode(c.text, c.mark), c.expected);
 }
 
-// Texts far longer than any 16-bit count are converted whole.
-TEST(CharsetForms, LongTexts) {
-  constexpr size_t kUnits = 70000;
-  const std::u16string narrow(kUnits, u'a');
-  const std::u16string wide(kUnits, u'ａ');
-  EXPECT_TRUE(StrToWide(narrow) == wide);
-  EXPECT_TRUE(StrToNarrow(wide) == narrow);
-  EXPECT_TRUE(QWMEnCode(std::u16string(kUnits, u'中'), u",") == test::Repeat(u"中:5448,", kUnits));
-}
-
 TEST(CharsetZonePosition, Decode) {
   const struct {
     int16_t code;

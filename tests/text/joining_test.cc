@@ -84,7 +84,7 @@ TEST(FontStyleTest, Table) {
   }
 }
 
-TEST(JoiningLongTest, ManyPiecesAndLongTexts) {
+TEST(JoiningLongTest, ManyPieces) {
   const std::u16string many = test::Repeat(u"ab,", 100000);
   const std::u16string joined = SplitText(many, u",", u"", u"", u";");
   EXPECT_EQ(joined.size(), many.size());
@@ -92,8 +92,6 @@ TEST(JoiningLongTest, ManyPiecesAndLongTexts) {
   EXPECT_EQ(joined.substr(joined.size() - 4), u";ab;");
   const std::u16string names = SplitRichText(many, many, u",", u"", u"=", u"");
   EXPECT_EQ(names.size(), 100000u * 5 + 1);
-  EXPECT_EQ(ReplaceString(u"b", many, u"<", u">").size(), many.size() + 200000);
-  EXPECT_EQ(FontStyle(many, u"b", u" ").size(), many.size() + 7);
 }
 
 }  // namespace
