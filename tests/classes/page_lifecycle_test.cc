@@ -62,21 +62,18 @@ TEST(VisitTrailTest, TwoPageStartsInOneSessionAppendTwoEntries) {
 
 class SuppressingClassTest : public ::testing::TestWithParam<PageClassCase> {};
 
-TEST_P(SuppressingClassTest, NoSessionSkipsTheTrailOnly) {
+TEST_P(SuppressingClassTest, AMissingSessionOrServerSkipsItsStepsOnly) {
   auto page = MakePage();
-  auto context = std::make_shared<PartialContext>(page->shared_context(), Drop::kSession);
-  auto object = NewPage(GetParam().name);
-  EXPECT_NO_THROW(object->OnStartPage(context));
+  const auto without = [&](Drop drop) {
+    auto object = NewPage(GetParam().name);
+    EXPECT_NO_THROW(object->OnStartPage(std::make_shared<PartialContext>(page->shared_context(), drop)));
+    return object;
+  };
+  auto object = without(Drop::kSession);
   EXPECT_EQ(object->state().Session, nullptr);
   EXPECT_NE(object->state().Version, u"");  // the steps after the trail ran
   EXPECT_TRUE(page->session().Value(u"UserVisitHistory").IsEmpty());
-}
-
-TEST_P(SuppressingClassTest, NoServerSkipsItsStepsOnly) {
-  auto page = MakePage();
-  auto context = std::make_shared<PartialContext>(page->shared_context(), Drop::kServer);
-  auto object = NewPage(GetParam().name);
-  EXPECT_NO_THROW(object->OnStartPage(context));
+  object = without(Drop::kServer);
   EXPECT_EQ(object->state().Conn, nullptr);
   EXPECT_EQ(object->state().Command, nullptr);
   EXPECT_EQ(object->state().DiskPath, u"");
@@ -175,57 +172,41 @@ INSTANTIATE_TEST_SUITE_P(All, PageEndTest, ::testing::ValuesIn(kPageClasses),
 
 // ---- Companions ----------------------------------------------------------------
 
-class CompanionTest : public ::testing::TestWithParam<PageClassCase> {};
-
-TEST_P(CompanionTest, CreatedOnFirstUseAndReplaceableByTheScript) {
-  auto object = NewPage(GetParam().name);
-  PageState& s = object->state();
-  EXPECT_EQ(s.CC, nullptr);
-  Common& cc = object->UseCC();
-  EXPECT_EQ(&object->UseCC(), &cc);
-  EXPECT_EQ(Invoke(*object, u"CC", {}).object().get(), &cc);
-
-  auto other = std::make_shared<Common>();
-  Invoke(*object, u"cc", {Variant(other)}, CallKind::kSet);
-  EXPECT_EQ(&object->UseCC(), other.get());
-  const auto xhtml = std::make_shared<WAPXHTML>();
-  EXPECT_EQ(ErrorOf([&] { Invoke(*object, u"CC", {Variant(xhtml)}, CallKind::kSet); }), 13);
-  EXPECT_EQ(s.CC, other);
-
-  // The family's markup companion.
-  const bool w = GetParam().family == Family::kW;
-  EXPECT_TRUE(w ? !s.WW && &object->UseWW() == &object->UseWW()
-                : !s.WX && &object->UseWX() == &object->UseWX());
-  EXPECT_EQ(ErrorOf([&] { Invoke(*object, w ? u"WW" : u"WX", {Variant(other)}, CallKind::kSet); }),
-            13);
-}
-
-TEST_P(CompanionTest, ForwardingCreatesCCAndAFailureGivesEmptyText) {
-  auto object = NewPage(GetParam().name);
-  EXPECT_EQ(object->ForwardToCC([](Common&) { return std::u16string(u"x"); }), u"x");
-  auto cc = object->state().CC;
-  EXPECT_NE(cc, nullptr);
-  EXPECT_EQ(object->ForwardToCC([](Common&) -> std::u16string { throw ScriptError(5); }), u"");
-  EXPECT_EQ(object->state().CC, cc);
-}
-
-INSTANTIATE_TEST_SUITE_P(All, CompanionTest, ::testing::ValuesIn(kPageClasses),
-                         [](const auto& info) { return Name(info.param.name); });
-
-TEST(CompanionTest, CommonWHAndWapXhtmlCC) {
+// Made on first use, once; a script may set its own object of the companion's
+// class, and of no other.
+TEST(CompanionTest, MadeOnceAndReplaceableByTheirClassOnly) {
+  const auto set = [](Object& owner, const char16_t* slot, ObjectPtr value) {
+    return ErrorOf([&] { Invoke(owner, slot, {Variant(value)}, CallKind::kSet); });
+  };
+  for (const PageClassCase& c : kPageClasses) {
+    SCOPED_TRACE(Name(c.name));
+    auto object = NewPage(c.name);
+    PageState& s = object->state();
+    const bool w = c.family == Family::kW;
+    EXPECT_TRUE(!s.CC && !s.WW && !s.WX);
+    EXPECT_EQ(&object->UseCC(), &object->UseCC());
+    EXPECT_EQ(Invoke(*object, u"CC", {}).object(), s.CC);
+    EXPECT_TRUE(w ? &object->UseWW() == &object->UseWW() : &object->UseWX() == &object->UseWX());
+    auto other = std::make_shared<Common>();
+    EXPECT_EQ(set(*object, u"cc", other), 0);
+    EXPECT_EQ(&object->UseCC(), other.get());
+    EXPECT_EQ(set(*object, u"CC", std::make_shared<WAPXHTML>()), 13);
+    EXPECT_EQ(set(*object, w ? u"WW" : u"WX", other), 13);
+    // A forwarded call that fails gives the empty text.
+    EXPECT_EQ(object->ForwardToCC([](Common&) -> std::u16string { throw ScriptError(5); }), u"");
+    EXPECT_EQ(s.CC, other);
+  }
   Common common;
   EXPECT_TRUE(!common.state().WH && &common.UseWH() == &common.UseWH());
-  auto other = std::make_shared<Common>();
-  EXPECT_EQ(ErrorOf([&] { Invoke(common, u"WH", {Variant(other)}, CallKind::kSet); }), 13);
   auto wh = std::make_shared<WAPXHTML>();
-  Invoke(common, u"WH", {Variant(wh)}, CallKind::kSet);
+  EXPECT_EQ(set(common, u"WH", std::make_shared<Common>()), 13);
+  EXPECT_EQ(set(common, u"WH", wh), 0);
   EXPECT_EQ(&common.UseWH(), wh.get());
-
   WAPXHTML xhtml;
   EXPECT_TRUE(!xhtml.CC() && &xhtml.UseCC() == &xhtml.UseCC());
-  EXPECT_EQ(ErrorOf([&] { Invoke(xhtml, u"CC", {Variant(wh)}, CallKind::kSet); }), 13);
   auto cc = std::make_shared<Common>();
-  Invoke(xhtml, u"CC", {Variant(cc)}, CallKind::kSet);
+  EXPECT_EQ(set(xhtml, u"CC", wh), 13);
+  EXPECT_EQ(set(xhtml, u"CC", cc), 0);
   EXPECT_EQ(&xhtml.UseCC(), cc.get());
 }
 

@@ -230,13 +230,6 @@ TEST(InheritTest, DerivedTableReplacesAndAdds) {
   EXPECT_EQ(Invoke(probe, u"", {u"k"}), Variant(u"item:k"));  // default inherited
 }
 
-TEST(CoerceToTest, FollowsTheRuntime) {
-  EXPECT_EQ(CoerceTo(u"2021-3-4", ParamType::kDate).type(), VarType::kDate);
-  EXPECT_EQ(CoerceTo(kMissing, ParamType::kInteger), kMissing);
-  EXPECT_EQ(CoerceTo(Variant::Null(), ParamType::kVariant), Variant::Null());
-  EXPECT_THROW(CoerceTo(int32_t{1}, ParamType::kObject), ScriptError);
-}
-
 // Tables that contradict their C++ signature fail when built, not when called.
 struct Misfit : Object {
   const ClassInfo& Class() const override { return Probe().Class(); }
