@@ -43,8 +43,7 @@ wml_pages=(
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}
   fetch "$path" "${as_phone[@]}"
-  check "phone $path status" "$status" 200
-  check "phone $path type" "$(header Content-Type)" "$wml_type"
+  check "phone $path" "$status $(header Content-Type)" "200 $wml_type"
   has "phone $path deck" '<!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN"'
   has "phone $path fragment" "${entry#*|}"
   has "phone $path footer" "--></p></card></wml>"
@@ -80,8 +79,7 @@ well_formed "week with a strange Host header"
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}
   fetch "$path" "${as_desktop[@]}"
-  check "desktop $path status" "$status" 200
-  check "desktop $path type" "$(header Content-Type)" "$html_type"
+  check "desktop $path" "$status $(header Content-Type)" "200 $html_type"
   check "desktop $path opens HTML" "${body:0:12}" "<html><head>"
   has "desktop $path closes HTML" "</body></html>"
   lacks "desktop $path has no deck" "<wml>"
@@ -102,8 +100,7 @@ has "desktop call link" '<a title="&#x547C;&#x53EB;&#x7535;&#x8BDD;" href="wtai:
 # ---- the XHTML pages: one frame for every terminal ----------------------------------------
 for ua in "$phone" "$desktop"; do
   fetch /xhtml.asp -A "$ua"
-  check "xhtml.asp status" "$status" 200
-  check "xhtml.asp type" "$(header Content-Type)" "$html_type"
+  check "xhtml.asp" "$status $(header Content-Type)" "200 $html_type"
   has "xhtml.asp doctype" '<!DOCTYPE html PUBLIC "-//WAPFORUM//DTD XHTML Mobile 1.0//EN"'
   has "xhtml.asp UBB paragraph" '<p id="intro" style="text-align:left"><b>XHTML Mobile Profile</b> from a JSON page script.</p>'
   has "xhtml.asp UBB division" '<div id="steps" class="note">'
@@ -112,8 +109,7 @@ for ua in "$phone" "$desktop"; do
   well_formed "xhtml.asp"
 
   fetch /strict.asp -A "$ua"
-  check "strict.asp status" "$status" 200
-  check "strict.asp type" "$(header Content-Type)" "$html_type"
+  check "strict.asp" "$status $(header Content-Type)" "200 $html_type"
   has "strict.asp doctype" '<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Strict//EN"'
   has "strict.asp viewport" '<meta name="viewport"'
   has "strict.asp UBB" '<b>XHTML 1.0 Strict</b> for <i>third-generation</i>'
