@@ -49,11 +49,5 @@ TEST(QueryWeekNameTest, OmittedOrEmptyMeansToday) {
   }
 }
 
-TEST(WeekdayNameTest, OutsideOneToSevenIsEmpty) {
-  EXPECT_EQ(WeekdayName(0, WeekdayLanguage::kChinese), u"");
-  EXPECT_EQ(WeekdayName(8, WeekdayLanguage::kEnglish), u"");
-  EXPECT_EQ(WeekdayName(7, WeekdayLanguage::kChinese), u"星期日");
-}
-
 }  // namespace
 }  // namespace zorvadel::langdata
