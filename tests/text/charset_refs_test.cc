@@ -100,17 +100,6 @@ TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
   EXPECT_EQ(UtfToGb(open_refs + u";"), open_refs.substr(0, open_refs.size() - 4) + u"\x04");
 }
 
-TEST(CharsetUtfToGb, UndoesUni) {
-  const std::u16string samples[] = {
-      u"中文 <b>\"x\"</b>\r\n\t，",
-      u"😀\xFF\x100\x7F\U0010FFFF\uFFFD",
-      u"a;b#x;c",
-  };
-  for (const std::u16string& s : samples) EXPECT_EQ(UtfToGb(Uni(s)), s);
-  // What XML cannot carry does not come back.
-  EXPECT_EQ(UtfToGb(Uni(u"\xD800 lone \xDFFF\x1F")), u"\uFFFD lone \uFFFD");
-}
-
 // Runs of ampersands before one far ";" must not hand every long piece to the
 // numeric test again (the page filter of PHPXML goes through here).
 TEST(CharsetUni, AmpersandRunsBeforeOneSemicolon) {
