@@ -66,7 +66,8 @@ TEST_P(SuppressingClassTest, AMissingSessionOrServerSkipsItsStepsOnly) {
   auto page = MakePage();
   const auto without = [&](Drop drop) {
     auto object = NewPage(GetParam().name);
-    EXPECT_NO_THROW(object->OnStartPage(std::make_shared<PartialContext>(page->shared_context(), drop)));
+    const auto context = std::make_shared<PartialContext>(page->shared_context(), drop);
+    EXPECT_NO_THROW(object->OnStartPage(context));
     return object;
   };
   auto object = without(Drop::kSession);

@@ -46,7 +46,9 @@ TEST(Utf8, Decodes) {
       {u"\uFFFD中", "\xE4\xE4\xB8\xAD"},
       {u"\uFFFD\U00020000", "\xF0\xA0\xF0\xA0\x80\x80"},
   };
-  for (const Case& c : cases) EXPECT_EQ(FromUtf8(c.bytes), c.text) << testing::PrintToString(c.bytes);
+  for (const Case& c : cases) {
+    EXPECT_EQ(FromUtf8(c.bytes), c.text) << testing::PrintToString(c.bytes);
+  }
 }
 
 // Every BMP character and a spread of supplementary ones survive the trip.

@@ -80,7 +80,8 @@ TEST(ResponseTest, HeadRendering) {
             "HTTP/1.1 200 OK\r\nContent-Type: text/vnd.wap.wml; Charset=utf-8\r\n\r\n");
   EXPECT_EQ(head([](Response& r) { r.SetExpires(0); }),
             html + "Expires: 0\r\nCache-Control: no-cache\r\n\r\n");
-  EXPECT_EQ(head([](Response& r) { r.SetExpires(5); }), html + "Cache-Control: max-age=300\r\n\r\n");
+  EXPECT_EQ(head([](Response& r) { r.SetExpires(5); }),
+            html + "Cache-Control: max-age=300\r\n\r\n");
   EXPECT_EQ(head([](Response& r) {
               r.SetStatus(404);
               r.AddHeader(u"X-A", u"1");
