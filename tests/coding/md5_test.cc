@@ -57,7 +57,8 @@ std::string Message(size_t size, bool ascii) {
 
 // Around the block edges, past the old 32,767-byte limit of strings, and a
 // file of several mebibytes.
-constexpr size_t kSizes[] = {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 32768, 5 * 1024 * 1024 + 17};
+constexpr size_t kSizes[] = {0,   1,   55,  56,  57,    63, 64, 65, 119, 120,
+                             121, 127, 128, 32768, 5 * 1024 * 1024 + 17};
 
 TEST(Md5Digest, WholeStepwiseAndAsFiles) {
   Common common;
@@ -171,6 +172,7 @@ TEST(Md5Steps, LongLeftRotate) {
       {0x40000000, 1, INT32_MIN, 1},
       {INT32_MIN, 1, 1, 1},
       {5, -1, 5, -1},
+      {5, 0, 5, 0},
       {5, 32, 5, 0},
       {5, -33, 5, -1},
   };

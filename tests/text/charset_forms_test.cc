@@ -27,6 +27,10 @@ TEST(CharsetSimplifiedTraditional, CharactersOutsideTheTable) {
   for (const Case& c : to_traditional) EXPECT_EQ(JToF(c.in), c.out);
   EXPECT_EQ(FToJ(u"a\u0E01b"), u"a\u0E01b");
   EXPECT_EQ(FToJ(std::u16string(u"x\0漢", 3)), std::u16string(u"x\0汉", 3));
+  // Each character keeps the length of its code page 936 form.
+  const std::u16string mixed = u"简体與繁體 mixed 😀 text，€";
+  EXPECT_EQ(codepage::ToGbk(JToF(mixed)).size(), codepage::ToGbk(mixed).size());
+  EXPECT_EQ(codepage::ToGbk(FToJ(mixed)).size(), codepage::ToGbk(mixed).size());
 }
 
 // Every character of code page 936, alone and all in one text, maps to its

@@ -73,6 +73,7 @@ TEST(CharsetUtfToGb, Decodes) {
       {u"", u""},
       {u"&#x4E2D;&#x4e2d;", u"中中"},
       {u"&#X4E2D;&#20013;&lt;", u"&#X4E2D;&#20013;&lt;"},
+      {u"a&#x5173;", u"a关"},
       {u"&#x00000000041;", u"A"},
       // Above FFFF: the surrogate pair; the pair written as two references
       // (as older pages carry it) gives the same.

@@ -21,13 +21,9 @@ std::string Shown(const std::u16string& input) { return "input: " + codepage::To
 TEST(StripMoveJS, Samples) {
   const Case cases[] = {
       {u"", u""},
-      {u"a<script type=\"text/javascript\">if (a < b) x = 1;</script>b", u"ab"},
       {u"a<Script>\nvar s = '<b>';\n</sCRIPT >b", u"ab"},
-      {u"<script>1</script>keep<script>2</script>", u"keep"},
       // Without its end tag the element keeps its content; the tag goes.
       {u"<script>a", u"a"},
-      // Not a script element, just tags.
-      {u"<scripts>x</scripts>", u"x"},
       // The second pass runs on to the last ">" before the next "<".
       {u"<b>x</b> 3 > 2 <i>y</i>", u"x 2 y"},
       {u"a < b", u"a < b"},
@@ -48,7 +44,6 @@ TEST(StripFilterHtml, Samples) {
       {u"<a\nhref=x>t</a>", u"<a\nhref=x>t"},
       {u"<a\rhref=x>t</a>", u"t"},
       {u"<>x>y", u"y"},
-      {u"x <> y", u"x <> y"},
       {u"[b]bold[/b]<br>", u"<b>bold</b>"},
       {u"<i>[url=a.asp]A[/url]</i>", u"<a " ZV_TITLE u" href=\"a.asp\">A</a>"},
   };
@@ -82,8 +77,6 @@ TEST(StripDelHtml, Samples) {
       {u"1<2 and 3>2", u"1&lt;2 and 3&gt;2"},
       {u"<!-- note -->x", u"&lt;!-- note --&gt;x"},
       {u"</ p>", u"&lt;/ p&gt;"},
-      {u"<<b>>", u"&lt;&gt;"},
-      {u"<\u4E2D>", u"&lt;\u4E2D&gt;"},
       // A tag broken over two lines is not one.
       {u"<a\nhref=x>t</a>", u"&lt;a\nhref=x&gt;t"},
       // UBB codes come out as markup, unescaped.
