@@ -166,6 +166,7 @@ TEST_P(PageEndTest, ThroughTheEngineAndLeavesCompanions) {
   page->EndPage();
   EXPECT_EQ(object->state().Response, nullptr);
   EXPECT_EQ(object->state().CC.get(), &cc);
+  EXPECT_EQ(cc.state().Response, nullptr);  // the page object's own Common never starts
 }
 
 INSTANTIATE_TEST_SUITE_P(All, PageEndTest, ::testing::ValuesIn(kPageClasses),

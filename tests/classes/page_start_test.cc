@@ -35,6 +35,7 @@ TEST_P(PageStartTest, AddressAndObjectsOfThePage) {
   EXPECT_NE(s.Command, nullptr);
   EXPECT_TRUE(!s.CC && !s.WX && !s.WW && !s.Rs);
   EXPECT_EQ(s.ThisFileAllName, u"http://h.example.com/news/list.asp?");
+  EXPECT_EQ(s.PhoneNumber, u"");
   EXPECT_EQ(s.DiskPath, page->server().MapPath(u"/news/list.asp"));
   EXPECT_EQ(Invoke(*object, u"RedirectPath", {}), Variant(u"http://h.example.com/news/"));
   EXPECT_EQ(Invoke(*object, u"ErrorPagePath", {}), Variant(u"http://h.example.com/news/"));

@@ -67,6 +67,7 @@ TEST(NeedPinYinTest, Modes) {
       {u"Hello中国", 1, u"Hellozhong guo "},
       {u"a1 ，。\u3000", 1, u"a1 ，。\u3000"},
       {u"\u9F98", 0, u"\u9F98"},                 // level 2 (龘 has a GBK form only)
+      {u"\u9F98", 1, u"\u9F98"},
       {u"\u0E01", 0, u"\u0E01(?)"},
       {u"\u0E01", 1, u"? "},
       {u"中", 1, u"zhong "},                      // the output filter's question

@@ -57,7 +57,7 @@ const CallRow kCalls[] = {
     {u"ReplaceString", "XxWw-C", {u"手机|wap", u"wap手机", u"<b>", u"</b>"},
      Variant(u"<b>wap</b><b>手机</b>")},
     {u"fontstyle", "Xx---C", {u" x", u"B I"}, Variant(u"<i><b>x</b></i>")},
-    {u"FontStyle", "Xx---C", {u"x", kMissing, u""}, Variant(u"x")},
+    {u"FontStyle", "Xx---C", {u"  x  "}, Variant(u"x")},
     {u"movejs", "XxWwPC", {u"<b>x</b>"}, Variant(u"x")},
     {u"DelHtml", "XxWwPC", {u"a<br>b < c"}, Variant(u"a\r\nb &lt; c")},
     {u"FILTERHTML", "XxWwPC", {u"<p>[b]y[/b]</p>"}, Variant(u"<b>y</b>")},
