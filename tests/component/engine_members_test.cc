@@ -1,5 +1,6 @@
 // The engine objects' member tables, reached by name on the in-memory engine
-// as a page script reaches them.
+// as a page script reaches them; the everyday calls are in the runner's page
+// scripts (tests/pages/runner_*), the rest is here.
 #include <gtest/gtest.h>
 
 #include <memory>
