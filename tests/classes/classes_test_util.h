@@ -3,11 +3,11 @@
 #ifndef ZORVADEL_TESTS_CLASSES_CLASSES_TEST_UTIL_H_
 #define ZORVADEL_TESTS_CLASSES_CLASSES_TEST_UTIL_H_
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "support/error_of.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/memory_page.h"
@@ -68,15 +68,7 @@ inline std::string Name(const char16_t* name) {
   return std::string(name, name + std::u16string(name).size());
 }
 
-// The number of the error `call` raises; 0 when it raises none.
-inline int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ScriptError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorOf;
 
 }  // namespace zorvadel
 

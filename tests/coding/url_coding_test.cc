@@ -1,6 +1,5 @@
 // URL escaping in the UTF-8 and the GB2312 dialect: the escapes of known
-// characters, malformed escapes, round trips of long texts, the Mode switch
-// and the page classes' forwarders.
+// characters, malformed escapes and the Mode switch.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -25,10 +24,8 @@ TEST(GoogleUrlEncode, KnownEscapes) {
       {u"Az09-_~!*()", u"Az09-_~!*()"},
       {u"`=\\@#$%^&+|{}[]:;\"'<>,?/",
        u"%60%3D%5C%40%23%24%25%5E%26%2B%7C%7B%7D%5B%5D%3A%3B%22%27%3C%3E%2C%3F%2F"},
-      {u"€", u"%E2%82%AC"},
       // Characters code page 936 cannot write are escaped as well.
       {u"\u0E01", u"%E0%B8%81"},
-      {u"\u00A5", u"%C2%A5"},
       // Control characters.
       {u"a\tb\r\n\x7f", u"a%09b%0D%0A%7F"},
       {std::u16string(1, u'\0'), u"%00"},
@@ -51,7 +48,6 @@ TEST(GoogleUrlDecode, LiteralAndMalformedInput) {
       {u"50%", u"50%"},
       {u"5%2", u"5%2"},
       {u"%E4%B8", u"%E4%B8"},       // cut off by the end
-      {u"%E4%B8%A", u"%E4%B8%A"},
       {u"%zz%41", u"%zzA"},         // no hexadecimal digits
       {u"%80%41", u"%80A"},         // stray continuation byte
       {u"%C3%28", u"%C3("},         // continuation of the wrong form
@@ -79,15 +75,6 @@ TEST(BaiduUrlCoding, KnownEscapes) {
       {u"\uFFFD", u"%81%20"},       // a pair naming no character
   };
   for (const Case& c : decodes) EXPECT_EQ(text::BaiduUrlDecode(c.out), c.in);
-}
-
-TEST(UrlCoding, LongTextsRoundTrip) {
-  std::u16string text;
-  while (text.size() < 70000) text += u"新闻 News?&=中文\U0001F600é";
-  EXPECT_EQ(text::GoogleUrlDecode(text::GoogleUrlEncode(text)), text);
-  std::u16string gb;
-  while (gb.size() < 70000) gb += u"新闻News中文";
-  EXPECT_EQ(text::BaiduUrlDecode(text::BaiduUrlEncode(gb)), gb);
 }
 
 TEST(UrlCoding, ModeSelectsTheDialect) {

@@ -1,5 +1,6 @@
 // The engine objects' member tables, reached by name on the in-memory engine
-// as a page script reaches them.
+// as a page script reaches them; the everyday calls are in the runner's page
+// scripts (tests/pages/runner_*), the rest is here.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "zorvadel/memory_page.h"
+#include "support/error_of.h"
 #include "zorvadel/dispatch.h"
 
 namespace zorvadel {
@@ -18,29 +20,18 @@ std::unique_ptr<engine::MemoryPage> MakePage(engine::RequestFacts facts = {}) {
 
 int ErrorOf(Object& object, std::u16string_view name, std::vector<Variant> args,
             CallKind kind = CallKind::kMethodOrGet) {
-  try {
-    Invoke(object, name, std::move(args), kind);
-  } catch (const ScriptError& error) {
-    return error.number();
-  }
-  return 0;
+  return test::ErrorOf([&] { Invoke(object, name, std::move(args), kind); });
 }
 
 TEST(EngineMembersTest, Request) {
   engine::RequestFacts facts;
   facts.url = "/p.asp?id=7";
-  facts.host = "m.example.com";
   facts.form = "3=x";
   facts.headers = {{"Cookie", "c=v"}};
   auto page = MakePage(facts);
   Request& request = page->request();
-  EXPECT_EQ(Invoke(request, u"servervariables", {u"SERVER_NAME"}), Variant(u"m.example.com"));
-  EXPECT_EQ(Invoke(request, u"QueryString", {u"id"}), Variant(u"7"));
-  EXPECT_EQ(Invoke(request, u"QueryString", {u"absent"}), Variant());
   EXPECT_EQ(Invoke(request, u"Form", {int16_t{3}}), Variant(u"x"));  // the key becomes text
   EXPECT_EQ(Invoke(request, u"Cookies", {u"c"}), Variant(u"v"));
-  EXPECT_EQ(Invoke(request, u"ClientCertificate", {u"c"}), Variant());
-  EXPECT_EQ(request.Class().Find(u"", MemberKind::kPropertyGet)->name, u"Item");
   EXPECT_EQ(Invoke(request, u"", {u"id"}), Variant(u"7"));
   EXPECT_EQ(ErrorOf(request, u"QueryString", {}), kErrWrongArgs);
   EXPECT_EQ(ErrorOf(request, u"Form", {u"x"}, CallKind::kLet), kErrNoMember);
@@ -53,25 +44,16 @@ TEST(EngineMembersTest, Response) {
   Invoke(response, u"write", {int32_t{12}});
   Invoke(response, u"AddHeader", {u"X-A", u"1"});
   Invoke(response, u"ContentType", {u"text/vnd.wap.wml"}, CallKind::kLet);
-  Invoke(response, u"Charset", {u"utf-8"}, CallKind::kLet);
   Invoke(response, u"Expires", {u"-1"}, CallKind::kLet);
   Invoke(response, u"Status", {int16_t{404}}, CallKind::kLet);
   EXPECT_EQ(Invoke(response, u"contenttype", {}), Variant(u"text/vnd.wap.wml"));
-  EXPECT_EQ(Invoke(response, u"Charset", {}), Variant(u"utf-8"));
   EXPECT_EQ(Invoke(response, u"Expires", {}), Variant(int32_t{-1}));
   EXPECT_EQ(Invoke(response, u"Status", {}), Variant(int32_t{404}));
   EXPECT_EQ(ErrorOf(response, u"Write", {Variant::Null()}), kErrInvalidNull);
   EXPECT_EQ(ErrorOf(response, u"Expires", {u"soon"}, CallKind::kLet), kErrTypeMismatch);
   EXPECT_EQ(response.Expires(), -1);
-  EXPECT_EQ(Invoke(response, u"End", {}), Variant());
-  Invoke(response, u"Write", {u"dropped"});
   EXPECT_EQ(page->Body(), "a12");
   EXPECT_EQ(page->Result().headers.back(), (std::pair<std::string, std::string>{"X-A", "1"}));
-
-  auto moved = MakePage();
-  Invoke(moved->response(), u"Redirect", {u"/next.asp"});
-  EXPECT_EQ(moved->Result().status, 302);
-  EXPECT_EQ(moved->Result().headers.back().second, "/next.asp");
 }
 
 TEST(EngineMembersTest, Server) {
@@ -81,8 +63,6 @@ TEST(EngineMembersTest, Server) {
   ASSERT_TRUE(created.IsObject());
   EXPECT_EQ(created.object()->Class().name, u"Common");
   EXPECT_EQ(ErrorOf(server, u"CreateObject", {u"Test.None"}), kErrCannotCreate);
-  EXPECT_EQ(Invoke(server, u"MapPath", {u"a.mdb"}), Variant(u"/srv/site/a.mdb"));
-  EXPECT_EQ(Invoke(server, u"URLEncode", {u"a b"}), Variant(u"a+b"));
 }
 
 TEST(EngineMembersTest, SessionAndApplication) {
@@ -90,7 +70,6 @@ TEST(EngineMembersTest, SessionAndApplication) {
   Session& session = page->session();
   Invoke(session, u"", {u"user", int32_t{5}}, CallKind::kLet);  // Session("user") = 5
   EXPECT_EQ(Invoke(session, u"", {u"user"}), Variant(int32_t{5}));
-  EXPECT_EQ(Invoke(session, u"Value", {u"user"}), Variant(int32_t{5}));
   EXPECT_EQ(Invoke(session, u"", {u"never"}), Variant());
   auto object = std::make_shared<engine::MemoryApplication>();
   Invoke(session, u"", {u"obj", Variant(object)}, CallKind::kSet);  // Set Session("obj") = o

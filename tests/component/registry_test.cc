@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/error_of.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/member_table.h"
 
@@ -23,12 +24,7 @@ class Widget : public Object {
 };
 
 int CreateError(std::u16string_view progid) {
-  try {
-    CreateByProgId(progid);
-  } catch (const ScriptError& error) {
-    return error.number();
-  }
-  return 0;
+  return test::ErrorOf([&] { CreateByProgId(progid); });
 }
 
 TEST(RegistryTest, ProgIdsIgnoreCase) {

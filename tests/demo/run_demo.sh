@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Integration test of the demo site on the real zorvadel-serve: starts it on
 # a free loopback port over examples/site, walks every demo page as a phone
-# and as a desktop browser with curl (keep-alive, a cookie jar for the
-# session), and stops it. Every WML deck must be well-formed XML and the
+# and as a desktop browser with curl (a cookie jar for the session), and
+# stops it. Every WML deck must be well-formed XML and the
 # XHTML 1.0 Strict page valid against its DTD.
 #
 #   run_demo.sh PATH/TO/zorvadel-serve PATH/TO/examples/site
@@ -50,8 +50,7 @@ wml_pages=(
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}
   fetch "$path" "${as_phone[@]}"
-  check "phone $path status" "$status" 200
-  check "phone $path type" "$(header Content-Type)" "$wml_type"
+  check "phone $path" "$status $(header Content-Type)" "200 $wml_type"
   has "phone $path deck" '<!DOCTYPE wml PUBLIC "-//WAPFORUM//DTD WML 1.1//EN"'
   has "phone $path fragment" "${entry#*|}"
   has "phone $path footer" "--></p></card></wml>"
@@ -87,8 +86,7 @@ well_formed "week with a strange Host header"
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}
   fetch "$path" "${as_desktop[@]}"
-  check "desktop $path status" "$status" 200
-  check "desktop $path type" "$(header Content-Type)" "$html_type"
+  check "desktop $path" "$status $(header Content-Type)" "200 $html_type"
   check "desktop $path opens HTML" "${body:0:12}" "<html><head>"
   has "desktop $path closes HTML" "</body></html>"
   lacks "desktop $path has no deck" "<wml>"
@@ -109,8 +107,7 @@ has "desktop call link" '<a title="&#x547C;&#x53EB;&#x7535;&#x8BDD;" href="wtai:
 # ---- the XHTML pages: one frame for every terminal ----------------------------------------
 for ua in "$phone" "$desktop"; do
   fetch /xhtml.asp -A "$ua"
-  check "xhtml.asp status" "$status" 200
-  check "xhtml.asp type" "$(header Content-Type)" "$html_type"
+  check "xhtml.asp" "$status $(header Content-Type)" "200 $html_type"
   has "xhtml.asp doctype" '<!DOCTYPE html PUBLIC "-//WAPFORUM//DTD XHTML Mobile 1.0//EN"'
   has "xhtml.asp UBB paragraph" '<p id="intro" style="text-align:left"><b>XHTML Mobile Profile</b> from a JSON page script.</p>'
   has "xhtml.asp UBB division" '<div id="steps" class="note">'
@@ -119,8 +116,7 @@ for ua in "$phone" "$desktop"; do
   well_formed "xhtml.asp"
 
   fetch /strict.asp -A "$ua"
-  check "strict.asp status" "$status" 200
-  check "strict.asp type" "$(header Content-Type)" "$html_type"
+  check "strict.asp" "$status $(header Content-Type)" "200 $html_type"
   has "strict.asp doctype" '<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Strict//EN"'
   has "strict.asp viewport" '<meta name="viewport"'
   has "strict.asp UBB" '<b>XHTML 1.0 Strict</b> for <i>third-generation</i>'
@@ -150,18 +146,14 @@ fetch /jump.asp "${as_phone[@]}" --data 'GoPage=3'
 check "jump form redirects" "$status $(header Location)" "302 $base/jump.asp?MyStart=801"
 
 # ---- the session: the visit trail grows while the cookie comes back ------------------------
+# The cookie's form, its one-time setting and new visitors are the server's own test.
 jar=$work/jar
-# The cookie's form and its one-time setting are the server's own test.
 fetch /index.asp "${as_phone[@]}" -b "$jar" -c "$jar"
 fetch /week.asp "${as_phone[@]}" -b "$jar" -c "$jar"
 fetch /visits.asp "${as_phone[@]}" -b "$jar" -c "$jar"
 check "visit trail in order" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | tr '\n' ' ')" \
   "index.asp[ week.asp[ visits.asp[ "
 well_formed "visits with a trail"
-fetch /visits.asp "${as_desktop[@]}" -b "$jar" -c "$jar"
-check "the session outlives a change of browser" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | wc -l)" 4
-fetch /visits.asp "${as_phone[@]}"
-check "a new visitor's trail" "$(grep -o '[a-z]*\.asp\[' <<<"$body" | tr '\n' ' ')" "visits.asp[ "
 
 # ---- the mail form: validation, a send to the sink, a refused one -----------------------------
 fetch /mail.asp "${as_phone[@]}"
@@ -188,32 +180,14 @@ has "desktop mail form carries ToDo" '<input name="ToDo" type="hidden" Id="ToDo"
 
 # ---- the redirect ------------------------------------------------------------------------------
 fetch /go.asp "${as_phone[@]}"
-check "go.asp status" "$status" 302
-check "go.asp location" "$(header Location)" "index.asp"
-check "go.asp body" "$body" ""
-fetch /go.asp "${as_phone[@]}" -L
-check "go.asp followed" "$status $(grep -i '^Content-Type:' "$work/head" | tail -1 | tr -d '\r')" \
-  "200 Content-Type: $wml_type"
-has "go.asp lands on the home deck" "Welcome to the Zorvadel demo."
+check "go.asp" "$status $(header Location)" "302 index.asp"
 
-# ---- keep-alive: a phone's walk on one connection -----------------------------------------------
-walk=$(curl -s --max-time 10 "${as_phone[@]}" -b "$work/walk" -c "$work/walk" \
-  -w '%{num_connects} %{http_code}\n' \
-  -o /dev/null "$base/index.asp" -o /dev/null "$base/week.asp" \
-  -o /dev/null "$base/Images/logo.png" -o /dev/null "$base/go.asp" \
-  -o /dev/null "$base/visits.asp" | tr '\n' ' ')
-check "keep-alive walk" "$walk" "1 200 0 200 0 200 0 302 0 200 "
-
-# ---- static files ---------------------------------------------------------------------------------
+# ---- static files: what is not served is the server's own test -----------------------------------
 fetch /style.css
 check "style sheet" "$status $(header Content-Type)" "200 text/css"
 fetch /Images/logo.png
 check "logo" "$status $(header Content-Type)" "200 image/png"
 cmp -s "$work/body" "$site/Images/logo.png"; check "logo bytes" "$?" 0
-for path in /nothing.asp /xhtml.json /go.json; do
-  fetch "$path"
-  check "not served: $path" "$status" 404
-done
 
 # ---- clean shutdown --------------------------------------------------------------------------------
 stop_server

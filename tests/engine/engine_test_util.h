@@ -3,11 +3,11 @@
 #ifndef ZORVADEL_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define ZORVADEL_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
-#include <functional>
 #include <memory>
 
 #include "platform/codepage/codepage.h"
 #include "zorvadel/memory_page.h"
+#include "support/error_of.h"
 
 namespace zorvadel::engine {
 
@@ -20,15 +20,7 @@ inline std::unique_ptr<MemoryPage> MakePage(RequestFacts facts = {}, uint32_t co
                                       std::make_shared<MemoryApplication>());
 }
 
-// The number of the error `call` raises; 0 when it raises none.
-inline int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ScriptError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorOf;
 
 }  // namespace zorvadel::engine
 

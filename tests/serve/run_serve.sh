@@ -20,8 +20,7 @@ start_server "$server" "$site" 4
 
 # ---- pages see the request as a page script would --------------------------------
 fetch /wap.asp -A "$phone"
-check "phone page status" "$status" 200
-check "phone page type" "$(header Content-Type)" "text/vnd.wap.wml; Charset=utf-8"
+check "phone page" "$status $(header Content-Type)" "200 text/vnd.wap.wml; Charset=utf-8"
 check "phone page body" "$body" "新闻|Zorvadel.WAP(2.8.3)|$phone|wap.asp|http://127.0.0.1/wap.asp?"
 fetch "/wap.asp?id=7" -A "$desktop"
 check "desktop page body" "$body" "新闻|Zorvadel.WAP(2.8.3)|$desktop|wap.asp|http://127.0.0.1/wap.asp?id=7"
@@ -44,13 +43,10 @@ check "default page" "$body" "home /index.asp"
 
 fetch /end.asp
 check "Response.End keeps what was written" "$body" "kept"
-check "Expires 0" "$(header Expires)" "0"
-check "Expires 0 cache" "$(header Cache-Control)" "no-cache"
+check "Expires 0" "$(header Expires) $(header Cache-Control)" "0 no-cache"
 
 fetch /redirect.asp
-check "redirect status" "$status" 302
-check "redirect location" "$(header Location)" "wap.asp?from=redirect"
-check "redirect body" "$body" ""
+check "redirect" "$status $(header Location) [$body]" "302 wap.asp?from=redirect []"
 
 fetch /wap.asp -I
 check "HEAD" "$status $(header Content-Length)" "200 72"
@@ -86,9 +82,7 @@ check "keep-alive POST" "$connects" "1 0 "
 
 # ---- static files ------------------------------------------------------------------
 fetch /style.css
-check "style sheet status" "$status" 200
-check "style sheet type" "$(header Content-Type)" "text/css"
-check "style sheet body" "$body" "body { color: #333; }"
+check "style sheet" "$status $(header Content-Type) $body" "200 text/css body { color: #333; }"
 fetch /img/dot.gif
 check "image type" "$(header Content-Type)" "image/gif"
 cmp -s "$work/body" "$here/site/img/dot.gif"; check "image bytes" "$?" 0
@@ -121,8 +115,7 @@ check "Content-Length that is no number" "$status" 400
 
 # ---- errors ---------------------------------------------------------------------------
 fetch /broken.asp
-check "script error status" "$status" 500
-check "script error text" "$body" "error 5: Invalid procedure call or argument (step 2)"
+check "script error" "$status $body" "500 error 5: Invalid procedure call or argument (step 2)"
 fetch /cpp/broken.asp
 check "C++ page error" "$status $body" "500 error 5: Invalid procedure call or argument"
 fetch /malformed.asp

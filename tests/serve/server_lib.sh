@@ -51,30 +51,18 @@ header() {  # NAME: the header's value in the last response
 
 passed=0
 failed=0
-check() {  # NAME GOT WANT
-  if [ "$2" == "$3" ]; then
+tally() {  # NAME STATUS WHY: counts a check that passed when STATUS is 0
+  if [ "$2" -eq 0 ]; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    printf 'FAIL %s\n  got:  %q\n  want: %q\n' "$1" "$2" "$3"
+    printf 'FAIL %s\n  %s\n' "$1" "$3"
   fi
 }
-has() {  # NAME FRAGMENT: the last body holds FRAGMENT
-  if [[ "$body" == *"$2"* ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  body lacks: %q\n  body: %q\n' "$1" "$2" "$body"
-  fi
-}
-lacks() {  # NAME FRAGMENT
-  if [[ "$body" != *"$2"* ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  body holds: %q\n' "$1" "$2"
-  fi
-}
+# check NAME GOT WANT; has NAME FRAGMENT and lacks NAME FRAGMENT look at the last body.
+check() { [ "$2" == "$3" ]; tally "$1" $? "got: $(printf %q "$2") want: $(printf %q "$3")"; }
+has() { [[ "$body" == *"$2"* ]]; tally "$1" $? "body lacks: $(printf %q "$2")"; }
+lacks() { [[ "$body" != *"$2"* ]]; tally "$1" $? "body holds: $(printf %q "$2")"; }
 # finish NAME: the tally, and the script's exit status.
 finish() {
   echo "$1: $passed passed, $failed failed"

@@ -31,15 +31,8 @@ inline constexpr const char* kDesktopAgent = "Mozilla/5.0 (Windows NT 10.0; Win6
 enum class Agent { kPhone, kSimulator, kWeb };
 
 constexpr const char* AgentText(Agent agent) {
-  switch (agent) {
-    case Agent::kPhone:
-      return kPhoneAgent;
-    case Agent::kSimulator:
-      return kSimulatorAgent;
-    case Agent::kWeb:
-      return kDesktopAgent;
-  }
-  return kPhoneAgent;
+  return agent == Agent::kWeb ? kDesktopAgent : agent == Agent::kSimulator ? kSimulatorAgent
+                                                                             : kPhoneAgent;
 }
 
 // The request and session a page starts with; set by chained calls, as in

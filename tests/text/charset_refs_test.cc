@@ -45,19 +45,11 @@ TEST(CharsetHexCharRef, AppendsOneReferencePerCodePoint) {
 TEST(CharsetUni, RepairsAndEscapes) {
   const Case cases[] = {
       {u"", u""},
-      {u"&lt;b&gt;", u"&lt;b&gt;"},
-      {u"&#20013;&#x4e2d;&#X4E2D;", u"&#20013;&#x4e2d;&#X4E2D;"},
       {u"AT&T", u"AT&amp;T"},
       {u"a & b;", u"a &amp; b;"},
-      {u"&LT;", u"&amp;LT;"},
       {u"&&#x41;", u"&amp;&#x41;"},
-      {u"&;&#;&#x;", u"&amp;;&amp;#;&amp;#x;"},
-      {u"&amp;&nbsp;&apos;&quot;", u"&amp;&nbsp;&apos;&quot;"},
-      {u"&&&", u"&amp;&amp;&amp;"},
-      {u"&a;&b", u"&amp;a;&amp;b"},
       {u"&lt;&#x41&gt;", u"&lt;&amp;#x41&gt;"},
       {u"中", u"&#x4E2D;"},
-      {u"，", u"&#xFF0C;"},
       {u"a\tb\r\n", u"a&#x9;b&#xD;&#xA;"},
       {std::u16string(u"a\0b", 3), u"ab"},
       // Control characters other than tab, line feed and carriage return
@@ -66,7 +58,6 @@ TEST(CharsetUni, RepairsAndEscapes) {
       {u"\x01\x02\x03\x04\x05\x06\x07\x08\x0B\x0C\x0E\x0F\x10\x1A", u""},
       // One reference per character outside the basic plane; a lone
       // surrogate becomes the replacement character.
-      {u"😀", u"&#x1F600;"},
       {u"a😀b\U0010FFFF", u"a&#x1F600;b&#x10FFFF;"},
       {u"\uFFFF\U00010000", u"&#xFFFF;&#x10000;"},
       {u"\xD83D", u"&#xFFFD;"},
@@ -80,33 +71,24 @@ TEST(CharsetUni, RepairsAndEscapes) {
 TEST(CharsetUtfToGb, Decodes) {
   const Case cases[] = {
       {u"", u""},
-      {u"plain text", u"plain text"},
       {u"&#x4E2D;&#x4e2d;", u"中中"},
-      {u"x&#x41;y", u"xAy"},
       {u"&#X4E2D;&#20013;&lt;", u"&#X4E2D;&#20013;&lt;"},
       {u"a&#x5173;", u"a关"},
-      {u"&#xFF0C;", u"，"},
-      {u"&#x0041;", u"A"},
       {u"&#x00000000041;", u"A"},
       // Above FFFF: the surrogate pair; the pair written as two references
       // (as older pages carry it) gives the same.
       {u"a&#x10000;b&#x41;c", u"a\U00010000bAc"},
-      {u"&#x1F600;&#x1f600;", u"😀😀"},
       {u"&#x10FFFF;", u"\U0010FFFF"},
       {u"&#xD83D;&#xDE00;", u"😀"},
       {u"a&#x0;b", std::u16string(u"a\0b", 3)},
       // What cannot be read stays as it stands, and so does the text after it.
       {u"a&#x", u"a&#x"},
-      {u"&#x41;&#x", u"A&#x"},
       {u"&#x110000;b&#x41;", u"&#x110000;bA"},  // beyond the last character
       {u"&#xFFFFFFFFF41;b", u"&#xFFFFFFFFF41;b"},
       {u"&#x;x&#x41;", u"&#x;xA"},      // no digits
       {u"&#xZZ;q&#x41;", u"&#xZZ;qA"},  // not hexadecimal
-      {u"&#x-41;q", u"&#x-41;q"},
       {u"a&#x41&#x42;b", u"a&#x41Bb"},  // ";" beyond the next reference
-      {u"&#x41 ;", u"&#x41 ;"},
       {u"&#x&#x41;", u"&#xA"},
-      {u";;&#x41;;", u";;A;"},
   };
   for (const Case& c : cases) EXPECT_EQ(UtfToGb(c.in), c.out);
 }
@@ -117,17 +99,6 @@ TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
   EXPECT_EQ(UtfToGb(u"&#x" + unreadable + u"&#x42;"), u"&#x" + unreadable + u"B");
   const std::u16string open_refs = Repeat(u"&#x4", 100000);
   EXPECT_EQ(UtfToGb(open_refs + u";"), open_refs.substr(0, open_refs.size() - 4) + u"\x04");
-}
-
-TEST(CharsetUtfToGb, UndoesUni) {
-  const std::u16string samples[] = {
-      u"中文 <b>\"x\"</b>\r\n\t，",
-      u"😀\xFF\x100\x7F\U0010FFFF\uFFFD",
-      u"a;b#x;c",
-  };
-  for (const std::u16string& s : samples) EXPECT_EQ(UtfToGb(Uni(s)), s);
-  // What XML cannot carry does not come back.
-  EXPECT_EQ(UtfToGb(Uni(u"\xD800 lone \xDFFF\x1F")), u"\uFFFD lone \uFFFD");
 }
 
 // Runs of ampersands before one far ";" must not hand every long piece to the

