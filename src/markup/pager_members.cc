@@ -95,6 +95,18 @@ int64_t WholeStart(const Variant& value) {
   return start;
 }
 
+// Where MorePage and AutoPage stand: the text's length, the page length, the
+// requested start (at least 1) and the page numbers. The page number comes
+// from the start as received: a start below 1 shows the first page under the
+// number it asked for.
+struct Position {
+  int64_t long_text;
+  int64_t length;
+  int64_t my_start;
+  int64_t many_pages;
+  int64_t now_page;
+};
+
 // A position as a link carries it: whole numbers in plain digits, fractions
 // as the runtime prints them.
 std::u16string NumberText(double value) {
@@ -115,6 +127,17 @@ int64_t CutStart(double position, size_t text_size) {
 
 int64_t PageCount(int64_t long_text, int64_t length) {
   return long_text / length + (long_text % length != 0 ? 1 : 0);
+}
+
+Position PositionOf(PageCore& page, const std::u16string& text, int16_t text_long) {
+  Position at;
+  at.long_text = static_cast<int64_t>(text.size());
+  at.length = text_long;
+  at.my_start = WholeStart(RequestValue(page, markup::kStartKey, Source::kQuery));
+  at.many_pages = PageCount(at.long_text, at.length);
+  at.now_page = at.my_start / at.length + 1;
+  if (at.my_start <= 0) at.my_start = 1;
+  return at;
 }
 
 // A row of links jumping 1 to 9 pages forward (+1) or back (-1): the first
@@ -213,14 +236,8 @@ void PagePagerMembers::MorePage(const std::u16string& to_show_content, int16_t t
   if (text_long < 1) return;
   const PagerTexts& t = TextsOf(page);
   const PageState& state = page.state();
-  const auto long_text = static_cast<int64_t>(to_show_content.size());
-  const int64_t length = text_long;
-  int64_t my_start = WholeStart(RequestValue(page, markup::kStartKey, Source::kQuery));
-  const int64_t many_pages = PageCount(long_text, length);
-  // From the start as received: a start below 1 shows the first page under
-  // the number it asked for.
-  const int64_t now_page = my_start / length + 1;
-  if (my_start <= 0) my_start = 1;
+  const auto [long_text, length, my_start, many_pages, now_page] =
+      PositionOf(page, to_show_content, text_long);
 
   WriteStep(page, [&] {
     std::u16string out =
@@ -269,12 +286,8 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
   if (text_long < 1) return;
   const PagerTexts& t = TextsOf(page);
   const PageState& state = page.state();
-  const auto long_text = static_cast<int64_t>(to_show_content.size());
-  const int64_t length = text_long;
-  int64_t my_start = WholeStart(RequestValue(page, markup::kStartKey, Source::kQuery));
-  const int64_t many_pages = PageCount(long_text, length);
-  const int64_t now_page = my_start / length + 1;
-  if (my_start <= 0) my_start = 1;
+  const auto [long_text, length, my_start, many_pages, now_page] =
+      PositionOf(page, to_show_content, text_long);
 
   // The rest-of-text link asks for a longer cut; the page numbers and the
   // links stay those of the argument. A length that is no number, too large
