@@ -45,6 +45,21 @@ inline void KeepPortInOwnAddress(PageObject& page) {
   state.ThisFileName = u"http://" + host + state.Request->ServerVariables(u"SCRIPT_NAME");
 }
 
+// A deck (an HTML page for a desktop browser) titled `title`, and its end
+// with a link home: the frame of the demo's WML pages.
+inline std::shared_ptr<WAP> OpenDeck(Context& context, const std::u16string& title) {
+  std::shared_ptr<WAP> w = Create<WAP>(context, u"Zorvadel.WAP");
+  w->state().CardTitle = title;
+  KeepPortInOwnAddress(*w);
+  w->AutoHeader(u"style.css");
+  return w;
+}
+
+inline void CloseDeck(Context& context, WAP& w) {
+  context.GetResponse()->Write(w.A(u"", u"index.asp", u"Home") + u"<br/>");
+  w.AutoFooter();
+}
+
 }  // namespace zorvadel::demo
 
 #endif  // ZORVADEL_EXAMPLES_SITE_DEMO_SITE_H_

@@ -48,21 +48,6 @@ constexpr char16_t kArticle[] =
     u"手机用户可以一页一页地读，也可以一次读完剩下的全部内容。祝您阅读愉快！\r\n"
     u"Read page by page, or the whole rest at once. Enjoy the reading!";
 
-// A WML page on a phone, HTML on a desktop browser, with the pager's output
-// between the frames.
-std::shared_ptr<WAP> OpenDeck(Context& context, const std::u16string& title) {
-  std::shared_ptr<WAP> w = Create<WAP>(context, u"Zorvadel.WAP");
-  w->state().CardTitle = title;
-  KeepPortInOwnAddress(*w);
-  w->AutoHeader(u"style.css");
-  return w;
-}
-
-void CloseDeck(Context& context, WAP& w) {
-  context.GetResponse()->Write(w.A(u"", u"index.asp", u"Home") + u"<br/>");
-  w.AutoFooter();
-}
-
 void Easy(Context& context) {
   std::shared_ptr<WAP> w = OpenDeck(context, u"EasyMorePage");
   w->EasyMorePage(kArticle, 300, true);

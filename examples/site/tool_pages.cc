@@ -12,22 +12,6 @@
 namespace zorvadel::demo {
 namespace {
 
-// Opens the deck (an HTML page for a desktop browser) titled `title`. Both
-// pages post to themselves: WeekQuery's form, and on a desktop browser the
-// form that CallPhone's number field opens.
-std::shared_ptr<WAP> OpenDeck(Context& context, const std::u16string& title) {
-  std::shared_ptr<WAP> w = Create<WAP>(context, u"Zorvadel.WAP");
-  w->state().CardTitle = title;
-  KeepPortInOwnAddress(*w);
-  w->AutoHeader(u"style.css");
-  return w;
-}
-
-void CloseDeck(Context& context, WAP& w) {
-  context.GetResponse()->Write(w.A(u"", u"index.asp", u"Home") + u"<br/>");
-  w.AutoFooter();
-}
-
 // Step one asks for a date; step two (posted to week.asp?ToDo=ToAdd) names
 // its week day.
 void Week(Context& context) {
