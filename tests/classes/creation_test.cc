@@ -34,7 +34,7 @@ const PropertyRow kRows[] = {
     {u"IsShowImage",    {0, 9, 0},      ParamType::kBoolean, Variant(true), Variant(true)},
     {u"CardTitle",      {0, 10, 0},     ParamType::kString,  Variant(u"第一卡片"), Variant(u"First Card")},
     {u"Rs3",            {20, 25, 0},    ParamType::kObject,  kUnset, kUnset},
-    {u"IPageSize",      {24, 29, 21},   ParamType::kInteger, kZero, kZero},
+    {u"IPageSize",      {24, 29, 21},   ParamType::kLong,    Variant(int32_t{0}), Variant(int32_t{0})},
     {u"EveryPageSize",  {32, 37, 29},   ParamType::kInteger, Variant(int16_t{15}), Variant(int16_t{15})},
     {u"MySqlDSN",       {56, 62, 0},    ParamType::kString,  Variant(u""), Variant(u"")},
     {u"SiteName",       {87, 93, 73},   ParamType::kString,  Variant(u"中国青石流云在线"), Variant(u"Chinese Mardon Varedo")},
@@ -52,6 +52,7 @@ Variant EmptyOf(ParamType type) {
   switch (type) {
     case ParamType::kString: return Variant(u"");
     case ParamType::kInteger: return kZero;
+    case ParamType::kLong: return Variant(int32_t{0});
     case ParamType::kBoolean: return Variant(false);
     default: return kUnset;
   }
@@ -109,6 +110,7 @@ TEST_P(PageClassTest, PickedPropertiesByName) {
     if (row.type == zorvadel::ParamType::kObject && row.name != std::u16string_view(u"CC")) continue;
     const Variant value = row.type == zorvadel::ParamType::kString    ? Variant(u"x")
                           : row.type == zorvadel::ParamType::kInteger ? Variant(int16_t{7})
+                          : row.type == zorvadel::ParamType::kLong    ? Variant(int32_t{70000})
                           : row.type == zorvadel::ParamType::kBoolean ? Variant(true)
                                                             : Variant(std::make_shared<Common>());
     Invoke(*written, row.name, {value},
