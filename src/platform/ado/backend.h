@@ -1,0 +1,70 @@
+// What Connection and Recordset stand on: an open database that runs one
+// statement at a time and hands back its rows. Two back ends implement it:
+// SQLite files through libsqlite3, and everything else through the unixODBC
+// driver manager.
+//
+// A scrollable row source knows its count before the first row is read and
+// reads any row by its index without holding the rows before it; a forward
+// source reads its rows once, in order, and cannot count them.
+#ifndef ZORVADEL_PLATFORM_ADO_BACKEND_H_
+#define ZORVADEL_PLATFORM_ADO_BACKEND_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zorvadel/variant.h"
+
+namespace zorvadel::ado {
+
+// What a provider error looks like to a script (E_FAIL, as data access
+// reports a driver's failure), with the driver's own message.
+inline constexpr int32_t kErrProvider = -2147467259;
+
+class RowSource {
+ public:
+  virtual ~RowSource() = default;
+
+  const std::vector<std::u16string>& names() const { return names_; }
+  bool scrollable() const { return scrollable_; }
+  // The number of rows of a scrollable source; -1 for a forward one.
+  virtual int64_t Count() = 0;
+  // Reads row `index` (0-based) into `row`, one Variant per column; false
+  // past the last row. A forward source reads only the row after the last
+  // one it read.
+  virtual bool Read(int64_t index, std::vector<Variant>& row) = 0;
+
+ protected:
+  std::vector<std::u16string> names_;
+  bool scrollable_ = false;
+};
+
+class Database {
+ public:
+  virtual ~Database() = default;
+  // Runs one statement. A statement that returns rows gives its source
+  // (scrollable when asked for and the back end can do it); an action
+  // statement is carried out and gives null. A failure raises kErrProvider.
+  virtual std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) = 0;
+};
+
+// A SQLite 3 file, read-write, never created: a missing file or one that is
+// no SQLite database raises kErrProvider.
+std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path);
+
+// A driver-manager connection on `connection_string`. With `cursor_library`
+// the driver manager's own cursor library scrolls for a driver that cannot;
+// `read_only` refuses every statement but a query before it reaches the
+// driver.
+std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string, bool cursor_library,
+                                   bool read_only);
+
+// Whether a statement starts as a query does ("select", "with", "(" ...),
+// for back ends that must refuse writes.
+bool LooksLikeQuery(std::u16string_view sql);
+
+}  // namespace zorvadel::ado
+
+#endif  // ZORVADEL_PLATFORM_ADO_BACKEND_H_
