@@ -43,6 +43,7 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageCharsetMembers::MemberTable(page))
       .Inherit(PageLangDataMembers::MemberTable(page))
       .Inherit(PageCodingMembers::MemberTable(page))
+      .Inherit(PageDatabaseMembers::MemberTable(traits))
       .Build();
 }
 
