@@ -299,7 +299,14 @@ class OdbcSource : public RowSource {
       rc = SQLFetch(stmt);
     } else {
       rc = SQLFetchScroll(stmt, SQL_FETCH_LAST, 0);
-      SQLULEN row_number = 0;
+      if (rc == SQL_NO_DATA) {
+        count_ = 0;
+        return;
+      }
+      // Some drivers scroll but cannot number their rows (they answer
+      // "unknown", a negative number): those are counted by a walk that
+      // keeps nothing.
+      SQLLEN row_number = 0;
       if (Ok(rc) && Ok(SQLGetStmtAttr(stmt, SQL_ATTR_ROW_NUMBER, &row_number, 0, nullptr)) &&
           row_number > 0) {
         count_ = static_cast<int64_t>(row_number);
@@ -307,8 +314,18 @@ class OdbcSource : public RowSource {
         return;
       }
       if (Ok(rc)) rc = SQLFetchScroll(stmt, SQL_FETCH_FIRST, 0);
+      if (Ok(rc)) {
+        count_ = 0;
+        while (Ok(rc)) {
+          ++count_;
+          rc = SQLFetchScroll(stmt, SQL_FETCH_NEXT, 0);
+        }
+        if (rc != SQL_NO_DATA) Fail(SQL_HANDLE_STMT, stmt);
+        position_ = -2;
+        return;
+      }
     }
-    // The driver cannot scroll, or cannot say where it stands: the rows
+    // The driver cannot scroll: the rows
     // are held, as a client cursor would hold them.
     held_all_ = true;
     std::vector<Variant> row;
