@@ -36,6 +36,7 @@ constexpr std::array kLinks = {
     Link{u"strict.asp", u"XHTML 1.0 Strict page"},
     Link{u"agent.asp", u"What your browser gets"},
     Link{u"visits.asp", u"Your visits"},
+    Link{u"news.asp", u"News from a database"},
 };
 
 void Home(Context& context) {
