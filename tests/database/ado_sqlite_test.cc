@@ -21,13 +21,24 @@ class SqliteLayer : public ::testing::Test {
   void SetUp() override {
     file_ = scratch_.path() / "news.db";
     MakeDatabase(file_, NewsTable(10));
-    connection_ = Connect(AccessString(file_));
+    connection_ = Connect(UsesOdbc() ? u"Driver={SQL server};Database=" + U16(file_) + u";NoCreat=1"
+                                     : AccessString(file_));
   }
+  virtual bool UsesOdbc() const { return false; }
 
   ScratchFolder scratch_;
   std::filesystem::path file_;
   std::shared_ptr<ado::Connection> connection_;
 };
+
+// The same file through libsqlite3 and through the driver manager (the
+// test's [SQL server] is the SQLite ODBC driver): cursors behave alike.
+class BothBackends : public SqliteLayer, public ::testing::WithParamInterface<bool> {
+ protected:
+  bool UsesOdbc() const override { return GetParam(); }
+};
+INSTANTIATE_TEST_SUITE_P(Layer, BothBackends, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Odbc" : "Sqlite"; });
 
 struct CursorCase {
   int32_t cursor_type;
@@ -35,7 +46,7 @@ struct CursorCase {
   int32_t record_count;  // also tells whether the cursor pages (-1: no)
 };
 
-TEST_F(SqliteLayer, EachCursorCountsAndPagesAsItCan) {
+TEST_P(BothBackends, EachCursorCountsAndPagesAsItCan) {
   const CursorCase kCases[] = {
       {ado::kOpenForwardOnly, ado::kUseServer, -1}, {ado::kOpenKeyset, ado::kUseServer, 10},
       {ado::kOpenDynamic, ado::kUseServer, -1},     {ado::kOpenStatic, ado::kUseServer, 10},
@@ -62,7 +73,7 @@ TEST_F(SqliteLayer, EachCursorCountsAndPagesAsItCan) {
   }
 }
 
-TEST_F(SqliteLayer, PagingWalksAPageAndStopsAtTheEnd) {
+TEST_P(BothBackends, PagingWalksAPageAndStopsAtTheEnd) {
   auto rs = OpenRecordset(connection_, u"SELECT Id FROM Zorvadel ORDER BY Id DESC", ado::kOpenKeyset);
   rs->SetPageSize(3);
   rs->SetAbsolutePage(2);
@@ -99,7 +110,7 @@ TEST_F(SqliteLayer, SizesAtOrBelowZeroRaiseAndKeepTheOldValue) {
   EXPECT_EQ(rs->PageCount(), 2);
 }
 
-TEST_F(SqliteLayer, AnEmptyResultIsAtBothEnds) {
+TEST_P(BothBackends, AnEmptyResultIsAtBothEnds) {
   for (int32_t cursor : {ado::kOpenForwardOnly, ado::kOpenKeyset}) {
     auto rs = OpenRecordset(connection_, u"SELECT * FROM Zorvadel WHERE Id > 99", cursor);
     EXPECT_TRUE(rs->AtEOF());
@@ -157,7 +168,7 @@ TEST_F(SqliteLayer, FieldsByNameInAnyCaseOrByPosition) {
   EXPECT_EQ(ErrorOf([&] { Invoke(*fields, u"Item", {Variant(u"nope")}); }), ado::kErrItemNotFound);
 }
 
-TEST_F(SqliteLayer, ActionStatementsRunAndLeaveTheRecordsetClosed) {
+TEST_P(BothBackends, ActionStatementsRunAndLeaveTheRecordsetClosed) {
   auto rs = OpenRecordset(connection_, u"UPDATE Zorvadel SET Title = 'changed' WHERE Id = 3;",
                           ado::kOpenKeyset);
   EXPECT_EQ(rs->State(), ado::kStateClosed);
@@ -189,7 +200,7 @@ TEST_F(SqliteLayer, ClosedAndOpenObjectsRefuseWhatTheyCannotDo) {
   EXPECT_EQ(ErrorOf([&] { connection_->SetCursorLocation(1); }), ado::kErrBadArguments);
 }
 
-TEST_F(SqliteLayer, AFailingStatementRaisesTheProviderError) {
+TEST_P(BothBackends, AFailingStatementRaisesTheProviderError) {
   auto rs = std::make_shared<ado::Recordset>();
   EXPECT_EQ(ErrorOf([&] { rs->Open(Variant(u"SELECT * FROM Missing"), Variant(connection_), 1, 3, -1); }),
             ado::kErrProvider);
