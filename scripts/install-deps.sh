@@ -12,6 +12,10 @@ packages=(
   libmicrohttpd-dev curl
   libxml2-utils w3c-sgml-lib
   chromium  # tests/demo/browser_test.sh renders the demo pages headless
+  # Data access: SQLite files, the ODBC driver manager and the drivers the
+  # tests reach through it; a private MariaDB server for the MySQL kind.
+  libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-mariadb odbc-mdbtools
+  mariadb-server
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)
