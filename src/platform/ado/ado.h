@@ -51,6 +51,8 @@ inline constexpr int32_t kErrItemNotFound = 3265;
 inline constexpr int32_t kErrObjectClosed = 3704;
 inline constexpr int32_t kErrObjectOpen = 3705;
 inline constexpr int32_t kErrConnectionUnusable = 3709;
+// A driver's failure (E_FAIL), with the driver's own message.
+inline constexpr int32_t kErrProvider = -2147467259;
 
 // What Connection and Recordset share: an open state that Close ends.
 class Closable : public Object {

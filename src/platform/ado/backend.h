@@ -15,13 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ado/ado.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::ado {
-
-// What a provider error looks like to a script (E_FAIL, as data access
-// reports a driver's failure), with the driver's own message.
-inline constexpr int32_t kErrProvider = -2147467259;
 
 class RowSource {
  public:
@@ -54,12 +51,21 @@ class Database {
 // no SQLite database raises kErrProvider.
 std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path);
 
-// A driver-manager connection on `connection_string`. With `cursor_library`
-// the driver manager's own cursor library scrolls for a driver that cannot;
-// `read_only` refuses every statement but a query before it reaches the
-// driver.
-std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string, bool cursor_library,
-                                   bool read_only);
+struct OdbcOptions {
+  // Refuses every statement but a query before it reaches the driver.
+  bool read_only = false;
+  // Asks for text as UTF-8 bytes, never as wide text: for an ANSI driver
+  // that fails (MDBTools crashes) when the driver manager asks it for wide
+  // text of a long column.
+  bool narrow_text = false;
+};
+
+// A driver-manager connection on `connection_string`. A driver that cannot
+// scroll has the rows of a scrollable source held in memory, as a client
+// cursor holds them (the driver manager's cursor library would scroll for
+// it, but only over bound columns, and long values are read in pieces).
+std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
+                                   const OdbcOptions& options);
 
 // Whether a statement starts as a query does ("select", "with", "(" ...),
 // for back ends that must refuse writes.

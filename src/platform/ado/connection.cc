@@ -39,9 +39,10 @@ std::shared_ptr<Database> OpenAccessFile(const std::u16string& path) {
   char head[20] = {};
   in.read(head, sizeof(head));
   if (IsJetHeader(std::string_view(head, static_cast<size_t>(in.gcount())))) {
-    // MDBTools reads Jet files but cannot write them, nor scroll: the
-    // driver manager's cursor library scrolls for it.
-    return OpenOdbc(u"DRIVER={" + std::u16string(kJetDriver) + u"};DBQ=" + path, true, true);
+    // MDBTools reads Jet files but cannot write them, nor scroll (the
+    // layer holds the rows of a paging cursor: Jet files are small).
+    return OpenOdbc(u"DRIVER={" + std::u16string(kJetDriver) + u"};DBQ=" + path,
+                    {.read_only = true, .narrow_text = true});
   }
   return OpenSqliteFile(path);
 }
@@ -58,7 +59,7 @@ void Connection::Open(const std::u16string& connection_string, const std::u16str
     std::u16string text = JoinWithoutEmptyValues(pairs);
     if (!user.empty()) text += u";UID=" + user;
     if (!password.empty()) text += u";PWD=" + password;
-    database_ = OpenOdbc(text, false, false);
+    database_ = OpenOdbc(text, {});
   }
   MarkOpen();
 }

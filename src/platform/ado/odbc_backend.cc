@@ -68,11 +68,7 @@ class OdbcLink {
   OdbcLink(const OdbcLink&) = delete;
   OdbcLink& operator=(const OdbcLink&) = delete;
 
-  void Connect(std::u16string text, bool cursor_library) {
-    if (cursor_library) {
-      SQLSetConnectAttr(dbc_, SQL_ATTR_ODBC_CURSORS, reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_ODBC),
-                        0);
-    }
+  void Connect(std::u16string text) {
     // A server that does not answer fails the open instead of hanging it.
     SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
     SQLWCHAR out[1024];
@@ -110,7 +106,7 @@ class StatementHandle {
   SQLHSTMT stmt_ = SQL_NULL_HANDLE;
 };
 
-enum class ColumnKind : uint8_t { kText, kInteger, kDouble, kBoolean, kDate };
+enum class ColumnKind : uint8_t { kText, kInteger, kDouble, kBoolean, kDate, kBinary };
 
 ColumnKind KindOf(SQLSMALLINT type) {
   switch (type) {
@@ -132,6 +128,10 @@ ColumnKind KindOf(SQLSMALLINT type) {
     case SQL_DATE:
     case SQL_TIMESTAMP:
       return ColumnKind::kDate;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+      return ColumnKind::kBinary;
     default:
       return ColumnKind::kText;
   }
@@ -158,7 +158,8 @@ bool ReadText(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT c_type, std::u16st
       is_null = true;
       return true;
     }
-    const size_t capacity = sizeof(buffer) / sizeof(Char) - 1;
+    // Text comes with a terminating zero in the buffer; bytes without.
+    const size_t capacity = sizeof(buffer) / sizeof(Char) - (c_type == SQL_C_BINARY ? 0 : 1);
     size_t count = capacity;
     if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / sizeof(Char) < capacity) {
       count = static_cast<size_t>(indicator) / sizeof(Char);
@@ -201,6 +202,18 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
       DateParts parts{value.year, value.month, value.day, value.hour, value.minute, value.second};
       return Variant::Date(DateSerial(parts));
     }
+    case ColumnKind::kBinary: {
+      // Bytes, one character each: some drivers fail (or worse) when asked
+      // for a binary column as text.
+      std::u16string wide;
+      std::string bytes;
+      bool is_null = false;
+      if (!ReadText<SQLCHAR>(stmt, number, SQL_C_BINARY, wide, bytes, is_null)) break;
+      if (is_null) return Variant::Null();
+      std::u16string text;
+      for (char byte : bytes) text += static_cast<char16_t>(static_cast<unsigned char>(byte));
+      return Variant(std::move(text));
+    }
     case ColumnKind::kText:
       break;
   }
@@ -230,7 +243,8 @@ void ReadRow(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<Variant>& 
 // One executed statement with rows: forward, scrolling, or held.
 class OdbcSource : public RowSource {
  public:
-  OdbcSource(SharedLink link, std::unique_ptr<StatementHandle> stmt, bool scrollable)
+  OdbcSource(SharedLink link, std::unique_ptr<StatementHandle> stmt, bool scrollable,
+             bool narrow_text)
       : link_(std::move(link)), stmt_(std::move(stmt)) {
     SQLSMALLINT count = 0;
     SQLNumResultCols(stmt_->get(), &count);
@@ -243,7 +257,7 @@ class OdbcSource : public RowSource {
         Fail(SQL_HANDLE_STMT, stmt_->get());
       }
       names_.emplace_back(reinterpret_cast<const char16_t*>(name));
-      columns_.push_back({KindOf(type)});
+      columns_.push_back({KindOf(type), narrow_text});
     }
     if (scrollable) StartScrolling();
   }
@@ -350,10 +364,11 @@ class OdbcSource : public RowSource {
 
 class OdbcDatabase : public Database {
  public:
-  OdbcDatabase(SharedLink link, bool read_only) : link_(std::move(link)), read_only_(read_only) {}
+  OdbcDatabase(SharedLink link, const OdbcOptions& options)
+      : link_(std::move(link)), options_(options) {}
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
-    if (read_only_ && !LooksLikeQuery(sql)) {
+    if (options_.read_only && !LooksLikeQuery(sql)) {
       throw ScriptError(kErrProvider,
                         u"Operation must use an updateable query: the database is open read-only.");
     }
@@ -369,12 +384,12 @@ class OdbcDatabase : public Database {
     if (rc == SQL_NO_DATA || !Ok(SQLNumResultCols(stmt->get(), &columns)) || columns == 0) {
       return nullptr;
     }
-    return std::make_unique<OdbcSource>(link_, std::move(stmt), scrollable);
+    return std::make_unique<OdbcSource>(link_, std::move(stmt), scrollable, options_.narrow_text);
   }
 
  private:
   SharedLink link_;
-  bool read_only_;
+  OdbcOptions options_;
 };
 
 }  // namespace
@@ -394,11 +409,11 @@ bool LooksLikeQuery(std::u16string_view sql) {
   return word == u"select";
 }
 
-std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string, bool cursor_library,
-                                   bool read_only) {
+std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
+                                   const OdbcOptions& options) {
   auto link = std::make_shared<OdbcLink>();
-  link->Connect(connection_string, cursor_library);
-  return std::make_shared<OdbcDatabase>(std::move(link), read_only);
+  link->Connect(connection_string);
+  return std::make_shared<OdbcDatabase>(std::move(link), options);
 }
 
 }  // namespace zorvadel::ado
