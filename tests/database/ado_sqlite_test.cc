@@ -168,6 +168,30 @@ TEST_F(SqliteLayer, FieldsByNameInAnyCaseOrByPosition) {
   EXPECT_EQ(ErrorOf([&] { Invoke(*fields, u"Item", {Variant(u"nope")}); }), ado::kErrItemNotFound);
 }
 
+// Paging wraps the statement; what it wraps keeps its names and its rows.
+TEST_F(SqliteLayer, StatementsOfEveryShapePage) {
+  struct Case {
+    const char16_t* sql;
+    const char16_t* names;
+    int32_t count;
+  };
+  const Case kCases[] = {
+      {u"SELECT a.Id, b.Id FROM Zorvadel a JOIN Zorvadel b ON b.Id = a.Id + 1", u"Id,Id,", 9},
+      {u"SELECT Id FROM Zorvadel -- a comment ends the statement", u"Id,", 10},
+      {u"  select Id from Zorvadel where Id < 4 ;; ", u"Id,", 3},
+      {u"WITH t AS (SELECT Id FROM Zorvadel) SELECT COUNT(*) AS N FROM t", u"N,", 1},
+      {u"PRAGMA table_info(Zorvadel)", u"cid,name,type,notnull,dflt_value,pk,", 3},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(codepage::ToUtf8(c.sql));
+    auto rs = OpenRecordset(connection_, c.sql, ado::kOpenKeyset);
+    std::u16string names;
+    for (int32_t i = 0; i < rs->FieldCount(); ++i) names += rs->FieldName(i) + u",";
+    EXPECT_EQ(names, c.names);
+    EXPECT_EQ(rs->RecordCount(), c.count);
+  }
+}
+
 TEST_P(BothBackends, ActionStatementsRunAndLeaveTheRecordsetClosed) {
   auto rs = OpenRecordset(connection_, u"UPDATE Zorvadel SET Title = 'changed' WHERE Id = 3;",
                           ado::kOpenKeyset);

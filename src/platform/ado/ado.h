@@ -141,6 +141,8 @@ class Recordset : public Closable {
  private:
   void Run();
   void ReadAt(int64_t position);
+  // The row source's count (counted on first use); -1 for a forward cursor.
+  int64_t Count() const;
 
   std::shared_ptr<Database> database_;
   std::u16string source_text_;
@@ -148,7 +150,6 @@ class Recordset : public Closable {
   std::unique_ptr<RowSource> rows_;
   std::vector<Variant> row_;
   int64_t position_ = 0;
-  int64_t count_ = -1;
   bool eof_ = true;
   int32_t page_size_ = 10;
   int32_t cache_size_ = 1;

@@ -26,7 +26,8 @@ class RowSource {
 
   const std::vector<std::u16string>& names() const { return names_; }
   bool scrollable() const { return scrollable_; }
-  // The number of rows of a scrollable source; -1 for a forward one.
+  // The number of rows of a scrollable source (a source may count on the
+  // first call); -1 for a forward one.
   virtual int64_t Count() = 0;
   // Reads row `index` (0-based) into `row`, one Variant per column; false
   // past the last row. A forward source reads only the row after the last

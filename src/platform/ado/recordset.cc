@@ -60,10 +60,11 @@ void Recordset::Run() {
     return;
   }
   scrollable_ = rows_->scrollable();
-  count_ = scrollable_ ? rows_->Count() : -1;
   MarkOpen();
   ReadAt(0);
 }
+
+int64_t Recordset::Count() const { return scrollable_ ? rows_->Count() : -1; }
 
 void Recordset::ReadAt(int64_t position) {
   position_ = position;
@@ -109,7 +110,8 @@ void Recordset::MoveFirst() {
 
 int32_t Recordset::RecordCount() const {
   Require(true);
-  return count_ < 0 ? -1 : Clamped(count_);
+  const int64_t count = Count();
+  return count < 0 ? -1 : Clamped(count);
 }
 
 int32_t Recordset::PageSize() const { return page_size_; }
@@ -127,8 +129,9 @@ void Recordset::SetCacheSize(int32_t size) {
 
 int32_t Recordset::PageCount() const {
   Require(true);
-  if (count_ < 0) return -1;
-  return Clamped((count_ + page_size_ - 1) / page_size_);
+  const int64_t count = Count();
+  if (count < 0) return -1;
+  return Clamped((count + page_size_ - 1) / page_size_);
 }
 
 int32_t Recordset::AbsolutePage() const {
@@ -145,8 +148,15 @@ void Recordset::SetAbsolutePage(int32_t page) {
                       u"Current Recordset does not support bookmarks. This may be a limitation of "
                       u"the provider or of the selected cursortype.");
   }
-  if (page < 1 || page > PageCount()) BadArguments();
-  ReadAt(static_cast<int64_t>(page - 1) * page_size_);
+  // A page past the end has no first record; that tells it without a
+  // count, which a large table makes dear.
+  if (page < 1) BadArguments();
+  const int64_t position = static_cast<int64_t>(page - 1) * page_size_;
+  std::vector<Variant> row;
+  if (!rows_->Read(position, row)) BadArguments();
+  position_ = position;
+  eof_ = false;
+  row_ = std::move(row);
 }
 
 ObjectPtr Recordset::Fields(const Variant& index) {

@@ -163,16 +163,23 @@ class ForwardSource : public RowSource {
   bool done_ = false;
 };
 
-// Reads from any position through "SELECT * FROM (...) LIMIT -1 OFFSET ?".
+// Reads from any position through "SELECT * FROM (...) LIMIT -1 OFFSET ?",
+// and counts with COUNT(*) when first asked: reading a page needs no count.
 class WindowSource : public RowSource {
  public:
-  WindowSource(SharedFile file, Statement window, Columns columns, int64_t count)
-      : file_(std::move(file)), window_(std::move(window)), kinds_(std::move(columns.kinds)),
-        count_(count) {
+  WindowSource(SharedFile file, Statement window, std::u16string count_sql, Columns columns)
+      : file_(std::move(file)), window_(std::move(window)), count_sql_(std::move(count_sql)),
+        kinds_(std::move(columns.kinds)) {
     names_ = std::move(columns.names);
     scrollable_ = true;
   }
-  int64_t Count() override { return count_; }
+  int64_t Count() override {
+    if (count_ < 0) {
+      Statement count = Prepare(file_->get(), count_sql_);
+      count_ = StepRow(file_->get(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
+    }
+    return count_;
+  }
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (index < 0) return false;
     sqlite3* db = file_->get();
@@ -193,8 +200,9 @@ class WindowSource : public RowSource {
  private:
   SharedFile file_;
   Statement window_;
+  std::u16string count_sql_;
   std::vector<ColumnKind> kinds_;
-  int64_t count_;
+  int64_t count_ = -1;  // not counted yet
   int64_t next_ = -1;  // the row the next step gives; -1 before any read
 };
 
@@ -235,6 +243,9 @@ class SqliteDatabase : public Database {
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     sqlite3* db = file_->get();
     sql = Unterminated(sql);
+    if (scrollable) {
+      if (auto source = TryWindow(sql)) return source;
+    }
     Statement statement = Prepare(db, sql);
     if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
     if (sqlite3_column_count(statement.get()) == 0) {
@@ -246,17 +257,6 @@ class SqliteDatabase : public Database {
     if (!scrollable) {
       return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
     }
-    if (sqlite3_stmt_readonly(statement.get())) {
-      // The line break ends a trailing "--" comment inside the parentheses.
-      const std::u16string inner = u"(" + std::u16string(sql) + u"\n)";
-      Statement count = TryPrepare(db, u"SELECT COUNT(*) FROM " + inner);
-      Statement window = TryPrepare(db, u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
-      if (count && window &&
-          sqlite3_column_count(window.get()) == static_cast<int>(columns.names.size())) {
-        const int64_t rows = StepRow(db, count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
-        return std::make_unique<WindowSource>(file_, std::move(window), std::move(columns), rows);
-      }
-    }
     std::vector<std::vector<Variant>> rows;
     while (StepRow(db, statement.get())) {
       rows.emplace_back();
@@ -266,6 +266,32 @@ class SqliteDatabase : public Database {
   }
 
  private:
+  // A query wrapped for positioned reads, or null when the statement does
+  // not fit in parentheses (an action statement, a PRAGMA, a syntax error,
+  // which the plain prepare then reports). The count is prepared when first
+  // asked for.
+  std::unique_ptr<RowSource> TryWindow(std::u16string_view sql) {
+    sqlite3* db = file_->get();
+    // The line break ends a trailing "--" comment inside the parentheses.
+    const std::u16string inner = u"(" + std::u16string(sql) + u"\n)";
+    Statement window = TryPrepare(db, u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
+    if (!window || sqlite3_column_count(window.get()) == 0) return nullptr;
+    Columns columns = ColumnsOf(window.get());
+    // Columns that share a name come out of the parentheses renamed
+    // ("Id:1"): their names are taken from the statement itself.
+    for (const std::u16string& name : columns.names) {
+      if (name.find(u':') == std::u16string::npos) continue;
+      Statement plain = TryPrepare(db, sql);
+      if (!plain || sqlite3_column_count(plain.get()) != sqlite3_column_count(window.get())) {
+        return nullptr;
+      }
+      columns.names = ColumnsOf(plain.get()).names;
+      break;
+    }
+    return std::make_unique<WindowSource>(file_, std::move(window), u"SELECT COUNT(*) FROM " + inner,
+                                          std::move(columns));
+  }
+
   SharedFile file_;
 };
 
