@@ -1,5 +1,5 @@
 // The database members of the page classes on SQLite files: the slots the
-// openers fill, the Part's connection strings and SqlStrConn shared by the
+// openers fill, the connection strings and SqlStrConn shared by the
 // server kinds (SQL Server runs through the driver manager for real), the
 // delete requests with their mended guards, the show members and the
 // session values they store, and a dead database.
@@ -70,6 +70,15 @@ TEST_F(DatabaseMembers, TheSlotNumberPicksTheRecordset) {
   }
 }
 
+// Mended: the count is 32-bit, so a table past 32767 rows keeps its count.
+TEST_F(DatabaseMembers, RecordCountHoldsLargeCounts) {
+  MakeDatabase(scratch_.path() / "large.db", NewsTable(40000));
+  auto page = Page();
+  page->state().MdbPath = u"/large.db";
+  page->Call(u"MdbDo", {});
+  EXPECT_EQ(page->Call(u"RecordCount"), Variant(int32_t{40000}));
+}
+
 TEST_F(DatabaseMembers, EveryStatementMemberRunsStrSql) {
   for (const char16_t* member : {u"MdbDo", u"MdbUpdate", u"MdbDelete", u"MdbInsert"}) {
     auto page = Page(u"EnXML");
@@ -88,7 +97,7 @@ TEST_F(DatabaseMembers, EveryStatementMemberRunsStrSql) {
   EXPECT_EQ(page->page.Result().status, 302);
 }
 
-TEST_F(DatabaseMembers, ServerKindsBuildThePartsStrings) {
+TEST_F(DatabaseMembers, ServerKindsBuildTheirStrings) {
   auto page = Page();
   PageState defaults = page->state();
   defaults.OracleDBName = u"ignored";
