@@ -100,8 +100,8 @@ class Recordset : public Closable {
   ~Recordset() override;
   const ClassInfo& Class() const override;
 
-  // `connection` is an open Connection, or a connection string from which
-  // one is opened for this recordset alone. Cursor type -1 means 0; the
+  // `connection` is an open Connection (another value raises 3001, a
+  // closed connection 3709). Cursor type -1 means 0; the
   // lock type is accepted (nothing here writes through a recordset). An
   // action statement is carried out and leaves the recordset closed.
   void Open(const Variant& source, const Variant& connection, int32_t cursor_type,

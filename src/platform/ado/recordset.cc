@@ -34,13 +34,7 @@ void Recordset::Open(const Variant& source, const Variant& connection, int32_t c
   if (cursor_type == -1) cursor_type = kOpenForwardOnly;
   if (cursor_type < kOpenForwardOnly || cursor_type > kOpenStatic) BadArguments();
   std::shared_ptr<Connection> owner;
-  if (connection.IsObject()) {
-    owner = std::dynamic_pointer_cast<Connection>(connection.object());
-  } else if (connection.IsString() && !connection.string().empty()) {
-    // A connection string: a connection of this recordset's own.
-    owner = std::make_shared<Connection>();
-    owner->Open(connection.string(), u"", u"", -1);
-  }
+  if (connection.IsObject()) owner = std::dynamic_pointer_cast<Connection>(connection.object());
   if (!owner) BadArguments();
   std::shared_ptr<Database> database = owner->database();
   if (!source.IsString() || source.string().empty()) BadArguments();
