@@ -14,6 +14,10 @@ packages=(
   chromium  # tests/demo/browser_test.sh renders the demo pages headless
   python3-aiosmtpd openssl  # the SMTP sink of tests/mail/ and its STARTTLS certificate
   libwbxml2-utils  # xml2wbxml: the pagers' WML decks must compile
+  # Data access: SQLite files, the ODBC driver manager and the drivers the
+  # tests reach through it; a private MariaDB server for the MySQL kind.
+  libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-mariadb odbc-mdbtools
+  mariadb-server
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)

@@ -40,6 +40,7 @@ constexpr std::array kLinks = {
     Link{u"easy.asp", u"A long article: next and previous"},
     Link{u"more.asp", u"A long article: jumps of 1 to 9 pages"},
     Link{u"auto.asp", u"A long article: AutoPage"},
+    Link{u"news.asp", u"News from a database"},
 };
 
 void Home(Context& context) {

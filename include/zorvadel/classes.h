@@ -19,6 +19,7 @@
 
 #include "zorvadel/common.h"
 #include "zorvadel/companions.h"
+#include "zorvadel/database/database_members.h"
 #include "zorvadel/engine.h"
 #include "zorvadel/langdata/langdata_members.h"
 #include "zorvadel/markup/form_members.h"
@@ -60,7 +61,8 @@ class PageObject : public Object,
                    public PageDebugMembers,
                    public PagePagerMembers,
                    public PageReadyMembers,
-                   public PageMailMembers {
+                   public PageMailMembers,
+                   public PageDatabaseMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

@@ -79,12 +79,12 @@ struct PageState {
 
   // Listing and paging.
   std::u16string RsInfoPlace;
-  int16_t IPageSize = 0;
-  int16_t IRecordsShown = 0;
-  int16_t I = 0;
-  int16_t IPageCurrent = 0;
-  int16_t IPageCount = 0;
-  int16_t RecordCount = 0;
+  int32_t IPageSize = 0;
+  int32_t IRecordsShown = 0;
+  int32_t I = 0;
+  int32_t IPageCurrent = 0;
+  int32_t IPageCount = 0;
+  int32_t RecordCount = 0;
   std::u16string StrSql;
   std::u16string RedirectPath;
   int16_t EveryPageSize = 0;
@@ -137,7 +137,7 @@ struct PageState {
   std::u16string DisplayerInfo;
   std::u16string DisplayerUA;
   std::u16string ErrorMessage;
-  int16_t ToDoId = 0;
+  int32_t ToDoId = 0;
 
   // Mail and site.
   ObjectPtr Mail;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "zorvadel/database/database_kind.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/variant.h"
 
@@ -61,6 +62,14 @@ std::shared_ptr<Common> NewCommon();
 // Common's WAPXHTML companion WH (created when missing) converting UBB codes.
 std::u16string UbbXmlOfWH(Common& common, const std::u16string& text);
 Common& UseCC(WAPXHTML& companion);
+
+// Database access: the openers (true when the connection opened and the
+// statement ran on a slot), CloseData, the remembered show request and the
+// show members' work.
+bool OpenData(PageCore& page, DatabaseKind kind, int16_t rsx);
+void CloseData(PageCore& page);
+void RememberShowRequest(PageCore& page);
+std::u16string Show(PageCore& page, DatabaseKind kind, const std::u16string& field_name);
 
 }  // namespace zorvadel::calls
 

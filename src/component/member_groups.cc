@@ -140,6 +140,15 @@ std::u16string UbbXmlOfWH(Common& common, const std::u16string& text) {
 }
 Common& UseCC(WAPXHTML& companion) { return companion.UseCC(); }
 
+bool OpenData(PageCore& page, DatabaseKind kind, int16_t rsx) {
+  return page.As<PageDatabaseMembers>().OpenData(kind, rsx);
+}
+void CloseData(PageCore& page) { page.As<PageDatabaseMembers>().CloseData(); }
+void RememberShowRequest(PageCore& page) { page.As<PageDatabaseMembers>().RememberShowRequest(); }
+std::u16string Show(PageCore& page, DatabaseKind kind, const std::u16string& field_name) {
+  return page.As<PageDatabaseMembers>().Show(kind, field_name);
+}
+
 }  // namespace calls
 
 #define ZORVADEL_PAGE_GROUP_(G)                \
@@ -161,6 +170,7 @@ ZORVADEL_PAGE_GROUP_(PageDebugMembers)
 ZORVADEL_PAGE_GROUP_(PageReadyMembers)
 ZORVADEL_PAGE_GROUP_(PageMailMembers)
 ZORVADEL_PAGE_GROUP_(PagePagerMembers)
+ZORVADEL_PAGE_GROUP_(PageDatabaseMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

@@ -45,6 +45,7 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageCodingMembers::MemberTable(page))
       .Inherit(PageMailMembers::MemberTable(traits))
       .Inherit(PagePagerMembers::MemberTable(traits))
+      .Inherit(PageDatabaseMembers::MemberTable(traits))
       .Build();
 }
 

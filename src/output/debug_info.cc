@@ -43,6 +43,7 @@ constexpr std::array<SectionKeys, kSectionCount> kSectionKeys = {{
 enum class Source : uint8_t {
   kText,
   kInteger,
+  kLong,
   kBoolean,
   kConnection,    // a text whose passwords are masked
   kSqlPassword,   // a fixed text, the same in both languages
@@ -55,6 +56,7 @@ struct Line {
   std::u16string PageState::*text = nullptr;
   int16_t PageState::*integer = nullptr;
   bool PageState::*flag = nullptr;
+  int32_t PageState::*long_integer = nullptr;
 };
 
 constexpr Line Text(Section section, std::u16string PageState::*field) {
@@ -62,6 +64,9 @@ constexpr Line Text(Section section, std::u16string PageState::*field) {
 }
 constexpr Line Integer(Section section, int16_t PageState::*field) {
   return {section, Source::kInteger, nullptr, field};
+}
+constexpr Line Long(Section section, int32_t PageState::*field) {
+  return {section, Source::kLong, nullptr, nullptr, nullptr, field};
 }
 constexpr Line Flag(Section section, bool PageState::*field) {
   return {section, Source::kBoolean, nullptr, nullptr, field};
@@ -80,9 +85,9 @@ constexpr Line kLines[] = {
     Text(S::kCommon, &P::IndexImage),
     Text(S::kCommon, &P::NextPage),
 
-    Integer(S::kDatabase, &P::RecordCount),
-    Integer(S::kDatabase, &P::IPageCount),
-    Integer(S::kDatabase, &P::IPageCurrent),
+    Long(S::kDatabase, &P::RecordCount),
+    Long(S::kDatabase, &P::IPageCount),
+    Long(S::kDatabase, &P::IPageCurrent),
     Flag(S::kDatabase, &P::DBIsShowImage),
     Text(S::kDatabase, &P::StrSql),
     Integer(S::kDatabase, &P::EveryPageSize),
@@ -279,6 +284,8 @@ std::u16string ValueOf(const Line& line, const PageState& state, const SummaryTe
       return state.*line.text;
     case Source::kInteger:
       return DecimalText(state.*line.integer);
+    case Source::kLong:
+      return DecimalText(state.*line.long_integer);
     case Source::kBoolean:
       return state.*line.flag ? u"True" : u"False";
     case Source::kConnection:

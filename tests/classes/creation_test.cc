@@ -27,7 +27,7 @@ const PropertyRow kRows[] = {
     {u"WX",             {2, 0, 2},      ParamType::kObject},
     {u"IsShowImage",    {0, 9, 0},      ParamType::kBoolean},
     {u"CardTitle",      {0, 10, 0},     ParamType::kString},
-    {u"IPageSize",      {24, 29, 21},   ParamType::kInteger},
+    {u"IPageSize",      {24, 29, 21},   ParamType::kLong},
     {u"EveryPageSize",  {32, 37, 29},   ParamType::kInteger},
     {u"MySqlDSN",       {56, 62, 0},    ParamType::kString},
     {u"SiteName",       {87, 93, 73},   ParamType::kString},
@@ -44,6 +44,7 @@ Variant EmptyOf(ParamType type) {
   switch (type) {
     case ParamType::kString: return Variant(u"");
     case ParamType::kInteger: return Variant(int16_t{0});
+    case ParamType::kLong: return Variant(int32_t{0});
     case ParamType::kBoolean: return Variant(false);
     default: return Variant::Nothing();
   }
@@ -95,6 +96,7 @@ TEST_P(PageClassTest, PickedPropertiesByName) {
     if (row.type == zorvadel::ParamType::kObject && row.name != std::u16string_view(u"CC")) continue;
     const Variant value = row.type == zorvadel::ParamType::kString    ? Variant(u"x")
                           : row.type == zorvadel::ParamType::kInteger ? Variant(int16_t{7})
+                          : row.type == zorvadel::ParamType::kLong    ? Variant(int32_t{70000})
                           : row.type == zorvadel::ParamType::kBoolean ? Variant(true)
                                                             : Variant(std::make_shared<Common>());
     Invoke(*written, row.name, {value},

@@ -46,6 +46,7 @@ wml_pages=(
   "/call.asp|<go href=\"wtai://wp/mc;\$(CallPhoneNumber)\"/>"
   "/agent.asp|Terminal: Phone<br/>"
   "/visits.asp|Pages seen in this session:"
+  "/news.asp|Records: 5<br/>"
 )
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}
@@ -81,6 +82,20 @@ well_formed "week answer"
 fetch /week.asp "${as_phone[@]}" -H 'Host: evil"><x'
 lacks "markup in the Host header never reaches the deck" 'evil"'
 well_formed "week with a strange Host header"
+
+# The news list reads the demo's SQLite file through MdbDo, its records
+# through MdbShow; the file itself is never served.
+fetch /news.asp "${as_phone[@]}"
+has "news list links a record" '3. <a title="&#x786E;&#x5B9A;" href="news.asp?Id=3">Records as links</a><br/>'
+fetch "/news.asp?Id=2" "${as_phone[@]}"
+has "news record title" '<b>&#x65B0;&#x95FB;: &#x624B;&#x673A;&#x7F51;&#x7AD9;</b><br/>'
+well_formed "news record"
+fetch "/news.asp?Id=4" "${as_phone[@]}"
+has "news record mends a bare ampersand" 'a bare &amp; becomes &amp;.<br/>'
+fetch "/news.asp?Id=1%20or%201=1" "${as_phone[@]}"
+has "news record wants a number" "No such record.<br/>"
+fetch "/MyDatabase/%23Zorvadel.mdb"
+check "the database file is not served" "$status" 404
 
 # ---- the same pages on a desktop browser: HTML ----------------------------------------
 for entry in "${wml_pages[@]}"; do

@@ -1,0 +1,77 @@
+// What Connection and Recordset stand on: an open database that runs one
+// statement at a time and hands back its rows. Two back ends implement it:
+// SQLite files through libsqlite3, and everything else through the unixODBC
+// driver manager.
+//
+// A scrollable row source knows its count before the first row is read and
+// reads any row by its index without holding the rows before it; a forward
+// source reads its rows once, in order, and cannot count them.
+#ifndef ZORVADEL_PLATFORM_ADO_BACKEND_H_
+#define ZORVADEL_PLATFORM_ADO_BACKEND_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ado/ado.h"
+#include "zorvadel/variant.h"
+
+namespace zorvadel::ado {
+
+class RowSource {
+ public:
+  virtual ~RowSource() = default;
+
+  const std::vector<std::u16string>& names() const { return names_; }
+  bool scrollable() const { return scrollable_; }
+  // The number of rows of a scrollable source (a source may count on the
+  // first call); -1 for a forward one.
+  virtual int64_t Count() = 0;
+  // Reads row `index` (0-based) into `row`, one Variant per column; false
+  // past the last row. A forward source reads only the row after the last
+  // one it read.
+  virtual bool Read(int64_t index, std::vector<Variant>& row) = 0;
+
+ protected:
+  std::vector<std::u16string> names_;
+  bool scrollable_ = false;
+};
+
+class Database {
+ public:
+  virtual ~Database() = default;
+  // Runs one statement. A statement that returns rows gives its source
+  // (scrollable when asked for and the back end can do it); an action
+  // statement is carried out and gives null. A failure raises kErrProvider.
+  virtual std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) = 0;
+};
+
+// A SQLite 3 file, read-write, never created: a missing file or one that is
+// no SQLite database raises kErrProvider.
+std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path);
+
+struct OdbcOptions {
+  // Refuses every statement but a query before it reaches the driver.
+  bool read_only = false;
+  // Asks for text as UTF-8 bytes, never as wide text: for an ANSI driver
+  // that fails (MDBTools crashes) when the driver manager asks it for wide
+  // text of a long column.
+  bool narrow_text = false;
+};
+
+// A driver-manager connection on `connection_string`. A driver that cannot
+// scroll has the rows of a scrollable source held in memory, as a client
+// cursor holds them (the driver manager's cursor library would scroll for
+// it, but only over bound columns, and long values are read in pieces).
+std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
+                                   const OdbcOptions& options);
+
+// Whether a statement starts as a query does ("select", "with", "(" ...),
+// for back ends that must refuse writes.
+bool LooksLikeQuery(std::u16string_view sql);
+
+}  // namespace zorvadel::ado
+
+#endif  // ZORVADEL_PLATFORM_ADO_BACKEND_H_

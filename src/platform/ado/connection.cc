@@ -1,0 +1,98 @@
+// Connection.Open: which back end a connection string reaches.
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/ado/ado.h"
+#include "platform/ado/backend.h"
+#include "platform/ado/connection_string.h"
+#include "platform/codepage/codepage.h"
+
+namespace zorvadel::ado {
+namespace {
+
+constexpr std::u16string_view kAccessDriver = u"Microsoft Access Driver (*.mdb)";
+
+// Debian registers the MDBTools driver under this name.
+constexpr std::u16string_view kJetDriver = u"MDBTools";
+
+// A Jet 3/4 or ACE file names its engine at byte 4.
+bool IsJetHeader(std::string_view head) {
+  if (head.size() < 19) return false;
+  const std::string_view engine = head.substr(4, 15);
+  return engine == "Standard Jet DB" || engine == "Standard ACE DB";
+}
+
+[[noreturn]] void FileMissing(const std::u16string& path) {
+  throw ScriptError(kErrProvider, u"[Microsoft Access Driver] Could not find file '" + path + u"'.");
+}
+
+std::shared_ptr<Database> OpenAccessFile(const std::u16string& path) {
+  if (path.empty()) FileMissing(path);
+  const std::filesystem::path file(codepage::ToUtf8(path));
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) FileMissing(path);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) FileMissing(path);
+  char head[20] = {};
+  in.read(head, sizeof(head));
+  if (IsJetHeader(std::string_view(head, static_cast<size_t>(in.gcount())))) {
+    // MDBTools reads Jet files but cannot write them, nor scroll (the
+    // layer holds the rows of a paging cursor: Jet files are small).
+    return OpenOdbc(u"DRIVER={" + std::u16string(kJetDriver) + u"};DBQ=" + path,
+                    {.read_only = true, .narrow_text = true});
+  }
+  return OpenSqliteFile(path);
+}
+
+}  // namespace
+
+void Connection::Open(const std::u16string& connection_string, const std::u16string& user,
+                      const std::u16string& password, int32_t /*options*/) {
+  Require(false);
+  const std::vector<ConnectionPair> pairs = ParseConnectionString(connection_string);
+  if (SameKey(ConnectionValue(pairs, u"driver"), kAccessDriver)) {
+    database_ = OpenAccessFile(ConnectionValue(pairs, u"dbq"));
+  } else {
+    std::u16string text = JoinWithoutEmptyValues(pairs);
+    if (!user.empty()) text += u";UID=" + user;
+    if (!password.empty()) text += u";PWD=" + password;
+    database_ = OpenOdbc(text, {});
+  }
+  MarkOpen();
+}
+
+void Connection::Close() {
+  Closable::Close();
+  database_.reset();
+}
+
+std::shared_ptr<Database> Connection::database() const {
+  if (State() != kStateOpen || !database_) {
+    throw ScriptError(kErrConnectionUnusable,
+                      u"The connection cannot be used to perform this operation. It is either "
+                      u"closed or invalid in this context.");
+  }
+  return database_;
+}
+
+void Connection::SetCursorLocation(int32_t location) {
+  if (location != kUseServer && location != kUseClient) {
+    throw ScriptError(kErrBadArguments,
+                      u"Arguments are of the wrong type, are out of acceptable range, or are in "
+                      u"conflict with one another.");
+  }
+  cursor_location_ = location;
+}
+
+ObjectPtr Connection::Execute(const std::u16string& text, const Variant& /*affected*/,
+                              int32_t /*options*/) {
+  auto recordset = std::make_shared<Recordset>();
+  recordset->Open(Variant(text), Variant(std::static_pointer_cast<Connection>(shared_from_this())),
+                  kOpenForwardOnly, -1, -1);
+  return recordset;
+}
+
+}  // namespace zorvadel::ado

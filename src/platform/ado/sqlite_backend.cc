@@ -1,0 +1,314 @@
+// The SQLite back end. A scrollable source never materialises its rows: it
+// counts them with COUNT(*) over the statement, and reads from any position
+// with the statement wrapped in LIMIT/OFFSET, stepping on from there while
+// the reads go in order. So page N of a large table costs one count and
+// one positioned query, and memory holds one row at a time.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/ado/backend.h"
+#include "platform/codepage/codepage.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::ado {
+namespace {
+
+// How a column's declared type asks its values to be read: SQLite stores
+// Booleans as integers and dates as text.
+enum class ColumnKind : uint8_t { kPlain, kBoolean, kDate };
+
+ColumnKind KindOf(const char* declared) {
+  if (declared == nullptr) return ColumnKind::kPlain;
+  std::string upper(declared);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c -= 32;
+  }
+  if (upper.find("BOOL") != std::string::npos || upper == "BIT" || upper == "YESNO") {
+    return ColumnKind::kBoolean;
+  }
+  if (upper.find("DATE") != std::string::npos || upper.find("TIME") != std::string::npos) {
+    return ColumnKind::kDate;
+  }
+  return ColumnKind::kPlain;
+}
+
+struct StatementCloser {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+// The open file, shared by the connection and every row source on it, so
+// that a recordset outlives the Close of its connection safely.
+class SqliteFile {
+ public:
+  explicit SqliteFile(sqlite3* db) : db_(db) {}
+  ~SqliteFile() { sqlite3_close_v2(db_); }
+  SqliteFile(const SqliteFile&) = delete;
+  SqliteFile& operator=(const SqliteFile&) = delete;
+  sqlite3* get() const { return db_; }
+
+ private:
+  sqlite3* db_;
+};
+using SharedFile = std::shared_ptr<SqliteFile>;
+
+[[noreturn]] void Fail(sqlite3* db) {
+  throw ScriptError(kErrProvider, u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db)));
+}
+
+Statement Prepare(sqlite3* db, std::u16string_view sql) {
+  sqlite3_stmt* raw = nullptr;
+  const int rc = sqlite3_prepare16_v2(db, sql.data(), static_cast<int>(sql.size() * 2), &raw,
+                                      nullptr);
+  Statement statement(raw);
+  if (rc != SQLITE_OK) Fail(db);
+  return statement;
+}
+
+// Like Prepare, but a statement the wrapping does not fit gives null.
+Statement TryPrepare(sqlite3* db, std::u16string_view sql) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare16_v2(db, sql.data(), static_cast<int>(sql.size() * 2), &raw, nullptr) !=
+      SQLITE_OK) {
+    sqlite3_finalize(raw);
+    return nullptr;
+  }
+  return Statement(raw);
+}
+
+Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+      return Variant::Null();
+    case SQLITE_INTEGER: {
+      const int64_t value = sqlite3_column_int64(statement, column);
+      if (kind == ColumnKind::kBoolean) return Variant(value != 0);
+      if (value >= INT32_MIN && value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
+      return Variant(static_cast<double>(value));
+    }
+    case SQLITE_FLOAT:
+      return Variant(sqlite3_column_double(statement, column));
+    default: {
+      const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
+      const int bytes = sqlite3_column_bytes16(statement, column);
+      std::u16string value(text == nullptr ? u"" : std::u16string_view(text, bytes / 2));
+      double serial = 0;
+      if (kind == ColumnKind::kDate && ParseDate(value, &serial)) return Variant::Date(serial);
+      return Variant(std::move(value));
+    }
+  }
+}
+
+struct Columns {
+  std::vector<std::u16string> names;
+  std::vector<ColumnKind> kinds;
+};
+
+Columns ColumnsOf(sqlite3_stmt* statement) {
+  Columns columns;
+  const int count = sqlite3_column_count(statement);
+  for (int i = 0; i < count; ++i) {
+    const auto* name = static_cast<const char16_t*>(sqlite3_column_name16(statement, i));
+    columns.names.emplace_back(name == nullptr ? u"" : name);
+    columns.kinds.push_back(KindOf(sqlite3_column_decltype(statement, i)));
+  }
+  return columns;
+}
+
+void ReadRow(sqlite3_stmt* statement, const std::vector<ColumnKind>& kinds,
+             std::vector<Variant>& row) {
+  row.resize(kinds.size());
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    row[i] = ColumnValue(statement, static_cast<int>(i), kinds[i]);
+  }
+}
+
+// Steps once: true on a row, false at the end.
+bool StepRow(sqlite3* db, sqlite3_stmt* statement) {
+  const int rc = sqlite3_step(statement);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  Fail(db);
+}
+
+class ForwardSource : public RowSource {
+ public:
+  ForwardSource(SharedFile file, Statement statement, Columns columns)
+      : file_(std::move(file)), statement_(std::move(statement)), kinds_(std::move(columns.kinds)) {
+    names_ = std::move(columns.names);
+  }
+  int64_t Count() override { return -1; }
+  bool Read(int64_t index, std::vector<Variant>& row) override {
+    if (done_ || index != next_) return false;
+    if (!StepRow(file_->get(), statement_.get())) {
+      done_ = true;
+      return false;
+    }
+    ReadRow(statement_.get(), kinds_, row);
+    ++next_;
+    return true;
+  }
+
+ private:
+  SharedFile file_;
+  Statement statement_;
+  std::vector<ColumnKind> kinds_;
+  int64_t next_ = 0;
+  bool done_ = false;
+};
+
+// Reads from any position through "SELECT * FROM (...) LIMIT -1 OFFSET ?",
+// and counts with COUNT(*) when first asked: reading a page needs no count.
+class WindowSource : public RowSource {
+ public:
+  WindowSource(SharedFile file, Statement window, std::u16string count_sql, Columns columns)
+      : file_(std::move(file)), window_(std::move(window)), count_sql_(std::move(count_sql)),
+        kinds_(std::move(columns.kinds)) {
+    names_ = std::move(columns.names);
+    scrollable_ = true;
+  }
+  int64_t Count() override {
+    if (count_ < 0) {
+      Statement count = Prepare(file_->get(), count_sql_);
+      count_ = StepRow(file_->get(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
+    }
+    return count_;
+  }
+  bool Read(int64_t index, std::vector<Variant>& row) override {
+    if (index < 0) return false;
+    sqlite3* db = file_->get();
+    if (index != next_) {
+      sqlite3_reset(window_.get());
+      if (sqlite3_bind_int64(window_.get(), 1, index) != SQLITE_OK) Fail(db);
+      next_ = index;
+    }
+    if (!StepRow(db, window_.get())) {
+      next_ = -1;
+      return false;
+    }
+    ReadRow(window_.get(), kinds_, row);
+    ++next_;
+    return true;
+  }
+
+ private:
+  SharedFile file_;
+  Statement window_;
+  std::u16string count_sql_;
+  std::vector<ColumnKind> kinds_;
+  int64_t count_ = -1;  // not counted yet
+  int64_t next_ = -1;  // the row the next step gives; -1 before any read
+};
+
+// For a query the wrapping does not fit (a PRAGMA, say): its rows, held.
+class HeldSource : public RowSource {
+ public:
+  HeldSource(std::vector<std::u16string> names, std::vector<std::vector<Variant>> rows)
+      : rows_(std::move(rows)) {
+    names_ = std::move(names);
+    scrollable_ = true;
+  }
+  int64_t Count() override { return static_cast<int64_t>(rows_.size()); }
+  bool Read(int64_t index, std::vector<Variant>& row) override {
+    if (index < 0 || index >= Count()) return false;
+    row = rows_[static_cast<size_t>(index)];
+    return true;
+  }
+
+ private:
+  std::vector<std::vector<Variant>> rows_;
+};
+
+// The statement without the blanks and semicolons that end it, so that it
+// can stand inside parentheses.
+std::u16string_view Unterminated(std::u16string_view sql) {
+  while (!sql.empty()) {
+    char16_t c = sql.back();
+    if (c != u';' && c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') break;
+    sql.remove_suffix(1);
+  }
+  return sql;
+}
+
+class SqliteDatabase : public Database {
+ public:
+  explicit SqliteDatabase(SharedFile file) : file_(std::move(file)) {}
+
+  std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
+    sqlite3* db = file_->get();
+    sql = Unterminated(sql);
+    if (scrollable) {
+      if (auto source = TryWindow(sql)) return source;
+    }
+    Statement statement = Prepare(db, sql);
+    if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
+    if (sqlite3_column_count(statement.get()) == 0) {
+      while (StepRow(db, statement.get())) {
+      }
+      return nullptr;
+    }
+    Columns columns = ColumnsOf(statement.get());
+    if (!scrollable) {
+      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
+    }
+    std::vector<std::vector<Variant>> rows;
+    while (StepRow(db, statement.get())) {
+      rows.emplace_back();
+      ReadRow(statement.get(), columns.kinds, rows.back());
+    }
+    return std::make_unique<HeldSource>(std::move(columns.names), std::move(rows));
+  }
+
+ private:
+  // A query wrapped for positioned reads, or null when the statement does
+  // not fit in parentheses (an action statement, a PRAGMA, a syntax error,
+  // which the plain prepare then reports). The count is prepared when first
+  // asked for.
+  std::unique_ptr<RowSource> TryWindow(std::u16string_view sql) {
+    sqlite3* db = file_->get();
+    // The line break ends a trailing "--" comment inside the parentheses.
+    const std::u16string inner = u"(" + std::u16string(sql) + u"\n)";
+    Statement window = TryPrepare(db, u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
+    if (!window || sqlite3_column_count(window.get()) == 0) return nullptr;
+    Columns columns = ColumnsOf(window.get());
+    // Columns that share a name come out of the parentheses renamed
+    // ("Id:1"): their names are taken from the statement itself.
+    for (const std::u16string& name : columns.names) {
+      if (name.find(u':') == std::u16string::npos) continue;
+      Statement plain = TryPrepare(db, sql);
+      if (!plain || sqlite3_column_count(plain.get()) != sqlite3_column_count(window.get())) {
+        return nullptr;
+      }
+      columns.names = ColumnsOf(plain.get()).names;
+      break;
+    }
+    return std::make_unique<WindowSource>(file_, std::move(window), u"SELECT COUNT(*) FROM " + inner,
+                                          std::move(columns));
+  }
+
+  SharedFile file_;
+};
+
+}  // namespace
+
+std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(codepage::ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE,
+                                 nullptr);
+  auto file = std::make_shared<SqliteFile>(raw);
+  if (rc != SQLITE_OK) Fail(raw);
+  // A locked file waits a little, never for ever.
+  sqlite3_busy_timeout(raw, 2000);
+  // Opening reads nothing; a file that is no database fails here, at Open.
+  Statement probe = Prepare(raw, u"SELECT COUNT(*) FROM sqlite_master");
+  StepRow(raw, probe.get());
+  return std::make_shared<SqliteDatabase>(std::move(file));
+}
+
+}  // namespace zorvadel::ado

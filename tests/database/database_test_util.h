@@ -1,0 +1,132 @@
+// Shared set-up of the data-access tests: a scratch site folder holding
+// SQLite files made through the data-access layer itself, and page objects
+// started on a page of that site.
+#ifndef ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
+#define ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ado/ado.h"
+#include "platform/codepage/codepage.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
+#include "zorvadel/memory_page.h"
+
+namespace zorvadel::test {
+
+// A folder removed with everything in it when the test ends.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zorvadel-db-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::u16string U16(const std::filesystem::path& path) {
+  return codepage::FromUtf8(path.string());
+}
+
+inline std::u16string AccessString(const std::filesystem::path& file) {
+  return u"driver={Microsoft Access Driver (*.mdb)};dbq=" + U16(file);
+}
+
+// An open connection on `file`.
+inline std::shared_ptr<ado::Connection> Connect(const std::u16string& connection_string) {
+  auto connection = std::make_shared<ado::Connection>();
+  connection->Open(connection_string, u"", u"", -1);
+  return connection;
+}
+
+inline void Execute(ado::Connection& connection, const std::u16string& sql) {
+  connection.Execute(sql, Variant(), -1);
+}
+
+// A new SQLite file (the layer never creates one: an empty file is an empty
+// database) with `statements` run on it.
+inline void MakeDatabase(const std::filesystem::path& file,
+                         const std::vector<std::u16string>& statements) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file).close();
+  auto connection = Connect(AccessString(file));
+  for (const std::u16string& sql : statements) Execute(*connection, sql);
+  connection->Close();
+}
+
+// The demo's shape: a table Zorvadel(Id, Title, Content) with `rows` rows
+// titled "Title N" and content "Content N", N from 1.
+inline std::vector<std::u16string> NewsTable(int rows) {
+  return {u"CREATE TABLE Zorvadel (Id INTEGER PRIMARY KEY, Title TEXT, Content TEXT)",
+          u"WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
+              codepage::FromUtf8(std::to_string(rows)) +
+              u") INSERT INTO Zorvadel SELECT x, 'Title ' || x, 'Content ' || x FROM n"};
+}
+
+inline std::shared_ptr<ado::Recordset> OpenRecordset(const std::shared_ptr<ado::Connection>& connection,
+                                                     const std::u16string& sql, int32_t cursor_type) {
+  auto recordset = std::make_shared<ado::Recordset>();
+  recordset->Open(Variant(sql), Variant(connection), cursor_type, 3, -1);
+  return recordset;
+}
+
+// The number of the error `call` raises; 0 when it raises none.
+inline int32_t ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const ScriptError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// A page object started on a page of a site rooted at `root`, for `url`.
+struct DbPage {
+  DbPage(const std::filesystem::path& root, const char16_t* class_name,
+         std::string url = "/news/list.asp",
+         std::shared_ptr<Session> session = std::make_shared<engine::MemorySession>())
+      : page(Facts(std::move(url)), root, std::move(session),
+             std::make_shared<engine::MemoryApplication>()) {
+    object = std::dynamic_pointer_cast<PageObject>(
+        page.context().GetServer()->CreateObject(std::u16string(u"Zorvadel.") + class_name));
+  }
+  ~DbPage() { page.EndPage(); }
+
+  static engine::RequestFacts Facts(std::string url) {
+    engine::RequestFacts facts;
+    facts.url = std::move(url);
+    facts.headers.emplace_back("User-Agent", "Nokia6600/1.0");
+    return facts;
+  }
+
+  PageState& state() { return object->state(); }
+  Variant Call(std::u16string_view member, std::vector<Variant> args = {}) {
+    return Invoke(*object, member, std::move(args));
+  }
+  std::u16string Body() const { return codepage::FromUtf8(page.Body()); }
+  std::u16string SessionText(std::u16string_view key) {
+    Variant value = page.session().Value(key);
+    return value.IsString() ? value.string() : u"<" + std::u16string(value.TypeName()) + u">";
+  }
+
+  engine::MemoryPage page;
+  std::shared_ptr<PageObject> object;
+};
+
+}  // namespace zorvadel::test
+
+#endif  // ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_

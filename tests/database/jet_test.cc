@@ -1,0 +1,78 @@
+// A real Jet file read through MDBTools with the Access kind: run_jet.sh
+// names it in ZORVADEL_JET_FILE (the tests skip without it). The file is
+// read-only: a write raises in the layer and is suppressed by the members.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "database/database_test_util.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::test {
+namespace {
+
+class JetFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* file = std::getenv("ZORVADEL_JET_FILE");
+    if (file == nullptr) GTEST_SKIP() << "needs the file that run_jet.sh fetches";
+    std::filesystem::copy_file(file, scratch_.path() / "monitor.mdb");
+  }
+  std::unique_ptr<DbPage> Page(std::string url = "/list.asp") {
+    auto page = std::make_unique<DbPage>(scratch_.path(), u"WAP", std::move(url));
+    page->state().MdbPath = u"monitor.mdb";
+    page->state().StrSql = u"SELECT * FROM Monitor_Authenticate";
+    return page;
+  }
+  ScratchFolder scratch_;
+};
+
+TEST_F(JetFile, TheAccessKindListsItsOneRow) {
+  auto page = Page();
+  page->Call(u"MdbDo", {});
+  PageState& s = page->state();
+  ASSERT_EQ(s.Conn->State(), ado::kStateOpen);
+  EXPECT_EQ(s.RecordCount, 1);
+  ado::Recordset& rs = *s.Rs;
+  EXPECT_EQ(rs.FieldCount(), 12);
+  rs.SetPageSize(20);
+  EXPECT_EQ(rs.PageCount(), 1);
+  rs.SetAbsolutePage(1);
+  struct Expected {
+    const char16_t* field;
+    const char16_t* text;
+  };
+  for (const Expected& e : {Expected{u"id", u"1"}, Expected{u"LineNumber", u"1234567890"},
+                            Expected{u"EMail_Address", u"nobody@sunnyline.co.za"},
+                            Expected{u"Graph_Day", u"True"}, Expected{u"Graph_EMail", u"False"},
+                            Expected{u"LastVisit", u"2000-6-17 20:36:24"}}) {
+    EXPECT_EQ(CStr(rs.FieldValue(rs.FieldIndex(Variant(e.field)))), e.text);
+  }
+  rs.MoveNext();
+  EXPECT_TRUE(rs.AtEOF());
+}
+
+TEST_F(JetFile, ShowReadsAFieldAndAWriteRaises) {
+  auto page = Page("/show.asp?Id=1");
+  EXPECT_EQ(page->Call(u"MdbShow", {Variant(u"Comment")}),
+            Variant(u"Example Circuit Added For Monitor Example To Potential New Clients"));
+
+  auto connection = Connect(AccessString(scratch_.path() / "monitor.mdb"));
+  for (const char16_t* sql : {u"DELETE FROM Monitor_Authenticate",
+                              u"UPDATE Monitor_Authenticate SET Comment = 'x'"}) {
+    EXPECT_EQ(ErrorOf([&] { Execute(*connection, sql); }), ado::kErrProvider);
+  }
+  // The delete request finds the write refused: no confirmation.
+  auto deleting = Page("/del.asp?FindId=1");
+  deleting->state().StrSql = u"DELETE FROM Monitor_Authenticate WHERE ID = 1";
+  deleting->Call(u"MdbDeleteData", {});
+  EXPECT_EQ(deleting->Body(), u"");
+  EXPECT_EQ(deleting->state().ToDoId, 1);
+  EXPECT_EQ(OpenRecordset(connection, u"SELECT * FROM Monitor_Authenticate", 3)->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace zorvadel::test

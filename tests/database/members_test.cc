@@ -1,0 +1,296 @@
+// The database members of the page classes on SQLite files: the slots the
+// openers fill, the connection strings and SqlStrConn shared by the
+// server kinds (SQL Server runs through the driver manager for real), the
+// delete requests with their mended guards, the show members and the
+// session values they store, and a dead database.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/connection_strings.h"
+#include "database/database_test_util.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::test {
+namespace {
+
+class DatabaseMembers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDatabase(DefaultFile(), NewsTable(3));
+    Execute(*Connect(AccessString(DefaultFile())),
+            u"INSERT INTO Zorvadel VALUES (4, '<b>&amp; \"quoted\"</b>', NULL)");
+  }
+  // Where the default MdbPath "MyDatabase\#Zorvadel.mdb" maps for a page
+  // in /news/.
+  std::filesystem::path DefaultFile() const {
+    return scratch_.path() / "news" / "MyDatabase" / "#Zorvadel.mdb";
+  }
+  std::unique_ptr<DbPage> Page(const char16_t* class_name = u"WAP",
+                               std::string url = "/news/list.asp") {
+    return std::make_unique<DbPage>(scratch_.path(), class_name, std::move(url));
+  }
+  int32_t Rows() {
+    auto rs = OpenRecordset(Connect(AccessString(DefaultFile())), u"SELECT * FROM Zorvadel", 1);
+    return rs->RecordCount();
+  }
+
+  ScratchFolder scratch_;
+};
+
+std::shared_ptr<ado::Recordset>& Slot(PageState& s, int i) {
+  std::shared_ptr<ado::Recordset>* slots[] = {&s.Rs, &s.Rs1, &s.Rs2, &s.Rs3, &s.Rs4, &s.Rs5};
+  return *slots[i];
+}
+
+TEST_F(DatabaseMembers, TheSlotNumberPicksTheRecordset) {
+  struct Case {
+    int16_t rsx;
+    int slot;  // -1: none
+  };
+  for (const Case c : {Case{0, 0}, Case{2, 2}, Case{3, 3}, Case{5, 5}, Case{6, -1}, Case{-1, -1},
+                       Case{32767, -1}}) {
+    SCOPED_TRACE(c.rsx);
+    auto page = Page();
+    page->state().RecordCount = 77;
+    page->Call(u"MdbDo", {Variant(c.rsx)});
+    PageState& s = page->state();
+    EXPECT_EQ(s.Conn->State(), ado::kStateOpen);
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_EQ(Slot(s, i) != nullptr, i == c.slot) << i;
+    }
+    if (c.slot >= 0) {
+      EXPECT_EQ(Slot(s, c.slot)->State(), ado::kStateOpen);
+    }
+    EXPECT_EQ(s.RecordCount, c.slot == 0 ? 4 : 77);
+    EXPECT_EQ(s.SqlStrConn, u"");  // Access neither reads nor writes it
+  }
+}
+
+// Mended: the count is 32-bit, so a table past 32767 rows keeps its count.
+TEST_F(DatabaseMembers, RecordCountHoldsLargeCounts) {
+  MakeDatabase(scratch_.path() / "large.db", NewsTable(40000));
+  auto page = Page();
+  page->state().MdbPath = u"/large.db";
+  page->Call(u"MdbDo", {});
+  EXPECT_EQ(page->Call(u"RecordCount"), Variant(int32_t{40000}));
+}
+
+TEST_F(DatabaseMembers, EveryStatementMemberRunsStrSql) {
+  for (const char16_t* member : {u"MdbDo", u"MdbUpdate", u"MdbDelete", u"MdbInsert"}) {
+    auto page = Page(u"EnXML");
+    page->state().StrSql = u"SELECT Title FROM Zorvadel ORDER BY Id";
+    page->Call(member, {Variant(int16_t{1})});
+    ASSERT_NE(page->state().Rs1, nullptr);
+    EXPECT_EQ(CStr(page->state().Rs1->FieldValue(0)), u"Title 1");
+  }
+  auto page = Page();
+  page->state().RedirectPath = u"done.asp";
+  page->state().StrSql = u"DELETE FROM Zorvadel WHERE Id = 1";
+  page->Call(u"MdbInsert", {});
+  EXPECT_EQ(Rows(), 3);
+  EXPECT_EQ(page->state().Rs->State(), ado::kStateClosed);  // an action statement
+  EXPECT_EQ(page->state().RecordCount, 0);
+  EXPECT_EQ(page->page.Result().status, 302);
+}
+
+TEST_F(DatabaseMembers, ServerKindsBuildTheirStrings) {
+  auto page = Page();
+  PageState defaults = page->state();
+  defaults.OracleDBName = u"ignored";
+  defaults.OracleOtherConnInfo = u";ignored=1";
+  EXPECT_EQ(database::ServerConnectionString(DatabaseKind::kSqlServer, defaults),
+            u"Driver={SQL server};Server=local;Uid=sa;Pwd=zq;Database=Zorvadel");
+  EXPECT_EQ(database::ServerConnectionString(DatabaseKind::kMySql, defaults),
+            u"dsn=;driver={myodbd driver};server=;uid=;pwd=;database=");
+  EXPECT_EQ(database::ServerConnectionString(DatabaseKind::kOracle, defaults),
+            u"Driver={microsoft odbc for oracle};server=;uid=;pwd=;");
+  defaults.SqlOtherConnInfo = u"x";  // no separator is added
+  EXPECT_EQ(database::ServerConnectionString(DatabaseKind::kSqlServer, defaults),
+            u"Driver={SQL server};Server=local;Uid=sa;Pwd=zq;Database=Zorvadelx");
+}
+
+// [SQL server] reaches the SQLite ODBC driver here, whose Database key is
+// the file.
+TEST_F(DatabaseMembers, SqlStrConnIsBuiltOnceAndSharedByTheServerKinds) {
+  auto page = Page(u"XML");
+  PageState& s = page->state();
+  s.SqlDBName = U16(DefaultFile());
+  s.SqlOtherConnInfo = u";NoCreat=1";
+  s.StrSql = u"SELECT Id, Title FROM Zorvadel ORDER BY Id";
+  page->Call(u"SqlDo", {});
+  const std::u16string built = u"Driver={SQL server};Server=local;Uid=sa;Pwd=zq;Database=" +
+                               U16(DefaultFile()) + u";NoCreat=1";
+  EXPECT_EQ(s.SqlStrConn, built);
+  EXPECT_EQ(s.RecordCount, 4);
+  EXPECT_EQ(CStr(s.Rs->FieldValue(1)), u"Title 1");
+
+  s.SqlDBName = u"elsewhere";
+  s.MySqlServerName = u"mysql.example.com";
+  page->Call(u"MySqlDo", {Variant(int16_t{2})});  // the SQL Server string, client cursors
+  EXPECT_EQ(s.SqlStrConn, built);
+  EXPECT_EQ(s.Conn->CursorLocation(), ado::kUseClient);
+  EXPECT_EQ(s.Rs2->RecordCount(), 4);
+  page->Call(u"OracleDo", {Variant(int16_t{7})});
+  EXPECT_EQ(s.Conn->State(), ado::kStateOpen);
+  page->Call(u"MdbDo", {});
+  EXPECT_EQ(s.SqlStrConn, built);
+}
+
+TEST_F(DatabaseMembers, AFailedOpenLeavesAClosedSlotAndTheCount) {
+  for (const char16_t* member : {u"MdbDo", u"SqlDo", u"MySqlDo", u"OracleDo"}) {
+    SCOPED_TRACE(codepage::ToUtf8(member));
+    auto page = Page();
+    PageState& s = page->state();
+    s.MdbPath = u"nowhere.mdb";
+    s.SqlStrConn = u"Driver={SQL server};Database=" + U16(scratch_.path() / "none.db") +
+                   u";NoCreat=1";
+    if (std::u16string_view(member) == u"OracleDo") s.SqlStrConn.clear();
+    s.RecordCount = 77;
+    page->Call(member, {});
+    ASSERT_NE(s.Conn, nullptr);
+    EXPECT_EQ(s.Conn->State(), ado::kStateClosed);
+    ASSERT_NE(s.Rs, nullptr);
+    EXPECT_EQ(s.Rs->State(), ado::kStateClosed);
+    EXPECT_EQ(s.RecordCount, 77);
+    EXPECT_EQ(page->Body(), u"");
+  }
+  EXPECT_FALSE(std::filesystem::exists(scratch_.path() / "news" / "nowhere.mdb"));
+  EXPECT_FALSE(std::filesystem::exists(scratch_.path() / "none.db"));
+}
+
+struct DeleteCase {
+  const char* query;
+  int32_t to_do_id;  // ToDoId afterwards; it was 77
+  bool runs;
+};
+
+TEST_F(DatabaseMembers, DeleteRequestsRunAndConfirmOnlyForANumber) {
+  const DeleteCase kCases[] = {
+      {"", 0, false},           {"FindId=", 77, false},     {"FindId=abc", 77, false},
+      {"FindId=2", 2, true},    {"FindId=2.5", 2, true},    {"FindId=40000", 40000, true},
+      {"FindId=3.5", 4, true},  {"FindId=99999999999", 77, false},
+  };
+  for (const char16_t* class_name : {u"WAP", u"EnXML"}) {
+    for (const DeleteCase& c : kCases) {
+      SCOPED_TRACE(testing::Message() << c.query << " " << codepage::ToUtf8(class_name));
+      MakeDatabase(scratch_.path() / "d.db", NewsTable(3));
+      auto page = Page(class_name, std::string("/news/del.asp?") + c.query);
+      PageState& s = page->state();
+      s.MdbPath = u"/d.db";
+      s.ToDoId = 77;
+      s.StrSql = u"DELETE FROM Zorvadel";
+      page->Call(u"MdbDeleteData", {});
+      EXPECT_EQ(s.ToDoId, c.to_do_id);
+      const std::u16string confirmation = std::u16string(class_name) == u"WAP"
+                                              ? u"&#x5220;&#x9664;&#x6210;&#x529F;!<br/>"
+                                              : u"Delete Succeed!<br/>";
+      EXPECT_EQ(page->Body(), c.runs ? confirmation : u"");
+      EXPECT_EQ(s.Conn->State(), c.runs ? ado::kStateOpen : ado::kStateClosed);
+      std::filesystem::remove(scratch_.path() / "d.db");
+    }
+  }
+}
+
+TEST_F(DatabaseMembers, NoConfirmationWhenTheStatementOrTheDatabaseFails) {
+  struct Case {
+    const char16_t* mdb_path;
+    const char16_t* sql;
+    int16_t rsx;
+  };
+  for (const Case c : {Case{u"MyDatabase\\#Zorvadel.mdb", u"DELETE FROM Nothing", 0},
+                       Case{u"gone.mdb", u"DELETE FROM Zorvadel", 0},
+                       Case{u"MyDatabase\\#Zorvadel.mdb", u"DELETE FROM Zorvadel", 8}}) {
+    auto page = Page(u"EnWAP", "/news/del.asp?FindId=1");
+    page->state().MdbPath = c.mdb_path;
+    page->state().StrSql = c.sql;
+    page->Call(u"MdbDeleteData", {Variant(c.rsx)});
+    EXPECT_EQ(page->state().ToDoId, 1);
+    EXPECT_EQ(page->Body(), u"");
+  }
+  EXPECT_EQ(Rows(), 4);
+}
+
+struct ShowCase {
+  const char* query;
+  const char16_t* find_id;  // "<Empty>": not stored
+  const char16_t* my_page;
+};
+
+TEST_F(DatabaseMembers, ShowStoresTheRequestAndReturnsTheField) {
+  const ShowCase kCases[] = {
+      {"Id=12&ListId=12&MyPage=3", u"12", u"3"},
+      {"ListId=7&MyPage=2", u"7", u"2"},
+      {"Id=12", u"12", u""},
+      {"Id=O'Neil", u"O''Neil", u""},
+      {"Id=%20%2012%20&MyPage=%203%20", u"12", u" 3 "},
+      {"Id=%20%20&ListId=7", u"<Empty>", u"<Empty>"},
+      {"", u"<Empty>", u"<Empty>"},
+  };
+  for (const ShowCase& c : kCases) {
+    SCOPED_TRACE(c.query);
+    auto page = Page(u"EnWAP", std::string("/news/show.asp?") + c.query);
+    page->state().StrSql = u"SELECT * FROM Zorvadel WHERE Id = 2";
+    EXPECT_EQ(page->Call(u"MdbShow", {Variant(u"title")}), Variant(u"Title 2"));
+    EXPECT_EQ(page->SessionText(u"FindId"), c.find_id);
+    EXPECT_EQ(page->SessionText(u"MyPage"), c.my_page);
+  }
+  auto page = Page(u"WAP", "/news/show.asp?Key=4&Id=9");
+  page->state().FieldId = u"Key";
+  page->Call(u"MdbShow", {Variant(u"Id")});
+  EXPECT_EQ(page->SessionText(u"FindId"), u"4");
+}
+
+TEST_F(DatabaseMembers, ShowGivesEmptyTextOrTheValueAsStored) {
+  struct Case {
+    const char16_t* sql;
+    const char16_t* field;
+    const char16_t* result;
+  };
+  const Case kCases[] = {
+      {u"SELECT * FROM Zorvadel WHERE Id = 4", u"Title", u"<b>&amp; \"quoted\"</b>"},
+      {u"SELECT * FROM Zorvadel WHERE Id = 4", u"Content", u""},  // Null
+      {u"SELECT * FROM Zorvadel WHERE Id = 3", u"Titel", u""},
+      {u"SELECT * FROM Zorvadel WHERE Id = 99", u"Title", u""},
+      {u"SELECT Id * 1.5 AS Half FROM Zorvadel WHERE Id = 3", u"Half", u"4.5"},
+  };
+  for (const Case& c : kCases) {
+    auto page = Page(u"XML");
+    PageState& s = page->state();
+    s.StrSql = c.sql;
+    page->Call(u"MdbDo", {Variant(int16_t{2})});
+    EXPECT_EQ(page->Call(u"MdbShow", {Variant(c.field)}), Variant(c.result));
+    EXPECT_EQ(s.Conn, nullptr);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Slot(s, i), nullptr) << i;
+  }
+}
+
+TEST_F(DatabaseMembers, ADeadDatabaseGivesEmptyResultsAndWritesNothing) {
+  std::filesystem::remove(DefaultFile());
+  auto page = Page(u"WAP", "/news/show.asp?Id=5&MyPage=1");
+  PageState& s = page->state();
+  s.RecordCount = 9;
+  for (const char16_t* member : {u"MdbShow", u"SqlShow", u"MySqlShow", u"OracleShow"}) {
+    EXPECT_EQ(page->Call(member, {Variant(u"Title")}), Variant(u""));
+  }
+  EXPECT_EQ(page->SessionText(u"FindId"), u"5");  // stored before the statement failed
+  EXPECT_EQ(s.RecordCount, 9);
+  EXPECT_EQ(s.Conn, nullptr);
+  page->object->CloseData();  // twice in a row, and after everything closed
+  page->object->CloseData();
+  EXPECT_EQ(page->Body(), u"");
+  EXPECT_FALSE(std::filesystem::exists(DefaultFile()));
+}
+
+TEST_F(DatabaseMembers, PhpXmlHasNoDatabaseMembers) {
+  auto page = Page(u"PHPXML");
+  for (const char16_t* member : {u"MdbDo", u"SqlShow", u"MdbDeleteData", u"OracleInsert"}) {
+    EXPECT_EQ(ErrorOf([&] { page->Call(member, {Variant(u"x")}); }), kErrNoMember);
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel::test
