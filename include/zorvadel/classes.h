@@ -20,6 +20,7 @@
 #include "zorvadel/common.h"
 #include "zorvadel/companions.h"
 #include "zorvadel/database/database_members.h"
+#include "zorvadel/database/list_members.h"
 #include "zorvadel/engine.h"
 #include "zorvadel/langdata/langdata_members.h"
 #include "zorvadel/markup/form_members.h"
@@ -62,7 +63,8 @@ class PageObject : public Object,
                    public PagePagerMembers,
                    public PageReadyMembers,
                    public PageMailMembers,
-                   public PageDatabaseMembers {
+                   public PageDatabaseMembers,
+                   public PageListMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

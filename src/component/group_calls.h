@@ -71,6 +71,16 @@ void CloseData(PageCore& page);
 void RememberShowRequest(PageCore& page);
 std::u16string Show(PageCore& page, DatabaseKind kind, const std::u16string& field_name);
 
+// Record lists: escaping, query-value safety and the link builders.
+std::u16string SpecialMark(PageCore& page, const std::u16string& text);
+std::u16string SubmitText(PageCore& page, const std::u16string& text);
+std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
+                 const std::u16string& display_text);
+std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                   const std::u16string& other_att);
+std::u16string Image(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                     const std::u16string& other_att);
+
 }  // namespace zorvadel::calls
 
 #endif  // ZORVADEL_COMPONENT_GROUP_CALLS_H_

@@ -149,6 +149,25 @@ std::u16string Show(PageCore& page, DatabaseKind kind, const std::u16string& fie
   return page.As<PageDatabaseMembers>().Show(kind, field_name);
 }
 
+std::u16string SpecialMark(PageCore& page, const std::u16string& text) {
+  return page.As<PageTextMembers>().SpecialMark(text);
+}
+std::u16string SubmitText(PageCore& page, const std::u16string& text) {
+  return page.As<PageRequestMembers>().SubmitText(text);
+}
+std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
+                 const std::u16string& display_text) {
+  return page.As<PageLinkMembers>().A(title, url, display_text, u"#");
+}
+std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                   const std::u16string& other_att) {
+  return page.As<PageLinkMembers>().Img(img_path, tip, other_att);
+}
+std::u16string Image(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                     const std::u16string& other_att) {
+  return page.As<PageLinkMembers>().Image(img_path, tip, other_att);
+}
+
 }  // namespace calls
 
 #define ZORVADEL_PAGE_GROUP_(G)                \
@@ -171,6 +190,7 @@ ZORVADEL_PAGE_GROUP_(PageReadyMembers)
 ZORVADEL_PAGE_GROUP_(PageMailMembers)
 ZORVADEL_PAGE_GROUP_(PagePagerMembers)
 ZORVADEL_PAGE_GROUP_(PageDatabaseMembers)
+ZORVADEL_PAGE_GROUP_(PageListMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

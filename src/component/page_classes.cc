@@ -46,6 +46,7 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageMailMembers::MemberTable(traits))
       .Inherit(PagePagerMembers::MemberTable(traits))
       .Inherit(PageDatabaseMembers::MemberTable(traits))
+      .Inherit(PageListMembers::MemberTable(traits))
       .Build();
 }
 

@@ -1,0 +1,132 @@
+// The list members: a fixed run of the opener, the paging, the rows,
+// CloseData and a bar. No step depends on an earlier one: when the opener
+// fails, the paging and the list still run on what the page state holds
+// (and redirect to ErrorPagePath), and the bar is written all the same.
+#include "zorvadel/database/list_members.h"
+
+#include <string>
+
+#include "database/nav_bars.h"
+#include "database/record_list.h"
+#include "zorvadel/database/database_members.h"
+#include "zorvadel/member_table.h"
+#include "zorvadel/page_core.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel {
+namespace {
+
+void BarOfStyle(PageCore& page, int16_t style_mode) {
+  switch (style_mode) {
+    case 0: listing::RenderFirstLastNav(page); break;
+    case 1: listing::RenderPrevNextNav(page); break;
+    case 2: listing::RenderNumberedNav(page); break;
+    case 3: listing::RenderKeywordNav(page); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+void PageListMembers::ListCore(DatabaseKind kind) {
+  PageCore& page = self();
+  PageDatabaseMembers& database = page.As<PageDatabaseMembers>();
+  database.OpenData(kind, 0);
+  listing::PreparePaging(page);
+  listing::RenderRecordList(page);
+  database.CloseData();
+}
+
+void PageListMembers::ListPages(DatabaseKind kind, int variant,
+                                const std::u16string& go_page_type) {
+  PageCore& page = self();
+  const bool wml = page.family() == Family::kW;
+  const std::u16string place = LCase(go_page_type);
+  ListCore(kind);
+  if (wml && place == u"top") listing::WritePageJumpBox(page);
+  if (variant != 0) listing::BuildTransParameters(page, kind);
+  switch (variant) {
+    case 0: listing::RenderNumberedNav(page); break;
+    // The XHTML classes' Two bar is previous/next, so what was carried
+    // reaches no link of theirs; the WML classes' first/last bar carries it.
+    case 1: wml ? listing::RenderFirstLastNav(page) : listing::RenderPrevNextNav(page); break;
+    default: listing::RenderKeywordNav(page); break;
+  }
+  if (wml && place == u"bottom") listing::WritePageJumpBox(page);
+}
+
+void PageListMembers::MdbList(int16_t style_mode) {
+  ListCore(DatabaseKind::kAccess);
+  BarOfStyle(self(), style_mode);
+}
+void PageListMembers::SqlList(int16_t style_mode) {
+  ListCore(DatabaseKind::kSqlServer);
+  BarOfStyle(self(), style_mode);
+}
+void PageListMembers::MySqlList(int16_t style_mode) {
+  ListCore(DatabaseKind::kMySql);
+  BarOfStyle(self(), style_mode);
+}
+void PageListMembers::OracleList(int16_t style_mode) {
+  ListCore(DatabaseKind::kOracle);
+  BarOfStyle(self(), style_mode);
+}
+void PageListMembers::MDbListPages(const std::u16string& go_page_type) {
+  ListPages(DatabaseKind::kAccess, 0, go_page_type);
+}
+void PageListMembers::MDbListPagesTwo(const std::u16string& go_page_type) {
+  ListPages(DatabaseKind::kAccess, 1, go_page_type);
+}
+void PageListMembers::MDbListPagesThree(const std::u16string& go_page_type) {
+  ListPages(DatabaseKind::kAccess, 2, go_page_type);
+}
+void PageListMembers::SqlListPages(const std::u16string& go_page_type) {
+  ListPages(DatabaseKind::kSqlServer, 0, go_page_type);
+}
+void PageListMembers::SqlListPagesTwo(const std::u16string& go_page_type) {
+  ListPages(DatabaseKind::kSqlServer, 1, go_page_type);
+}
+void PageListMembers::SqlListPagesThree(const std::u16string& go_page_type) {
+  ListPages(DatabaseKind::kSqlServer, 2, go_page_type);
+}
+
+namespace {
+
+using L = PageListMembers;
+
+// The XHTML classes' ListPages members take no argument.
+template <void (L::*member)(const std::u16string&)>
+void NoArgument(L& self) {
+  (self.*member)(u"");
+}
+
+}  // namespace
+
+std::vector<MemberInfo> PageListMembers::MemberTable(const PageClassTraits& traits) {
+  if (traits.family == Family::kP) return {};
+  const std::vector<ParamSpec> style = {Opt(u"StyleMode", int16_t{0})};
+  ClassBuilder<L> b(u"");
+  b.Method<&L::MdbList>(u"MdbList", style)
+      .Method<&L::SqlList>(u"SqlList", style)
+      .Method<&L::MySqlList>(u"MySqlList", style)
+      .Method<&L::OracleList>(u"OracleList", style);
+  if (traits.family == Family::kW) {
+    const std::vector<ParamSpec> go = {Opt(u"GoPageType", std::u16string())};
+    b.Method<&L::MDbListPages>(u"MDbListPages", go)
+        .Method<&L::MDbListPagesTwo>(u"MDbListPagesTwo", go)
+        .Method<&L::MDbListPagesThree>(u"MDbListPagesThree", go)
+        .Method<&L::SqlListPages>(u"SqlListPages", go)
+        .Method<&L::SqlListPagesTwo>(u"SqlListPagesTwo", go)
+        .Method<&L::SqlListPagesThree>(u"SqlListPagesThree", go);
+  } else {
+    b.Method<&NoArgument<&L::MDbListPages>>(u"MDbListPages")
+        .Method<&NoArgument<&L::MDbListPagesTwo>>(u"MDbListPagesTwo")
+        .Method<&NoArgument<&L::MDbListPagesThree>>(u"MDbListPagesThree")
+        .Method<&NoArgument<&L::SqlListPages>>(u"SqlListPages")
+        .Method<&NoArgument<&L::SqlListPagesTwo>>(u"SqlListPagesTwo")
+        .Method<&NoArgument<&L::SqlListPagesThree>>(u"SqlListPagesThree");
+  }
+  return b.BuildMembers();
+}
+
+}  // namespace zorvadel

@@ -1,0 +1,39 @@
+// Paging a recordset opened on StrSql and writing one page of it as the
+// record list: numbered title links to the detail page GoFileName that
+// carry the record's id and the list page. Shared by every paged list.
+#ifndef ZORVADEL_DATABASE_RECORD_LIST_H_
+#define ZORVADEL_DATABASE_RECORD_LIST_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "zorvadel/page_core.h"
+
+namespace zorvadel::listing {
+
+// IPageSize, IPageCurrent (query key Page, clamped to 1..IPageCount) and
+// IPageCount from EveryPageSize and Rs; sets Rs's PageSize and CacheSize.
+void PreparePaging(PageCore& page);
+
+// The total line and the rows of the current page, or the redirect to
+// ErrorPagePath when there is no page. Leaves the data open.
+void RenderRecordList(PageCore& page);
+
+// The row marker that DbListTypeMode picks, for the row being written.
+void WriteListItemNumber(PageCore& page);
+
+// (IPageCurrent - 1) * EveryPageSize + IRecordsShown; none when it leaves
+// the 32-bit range.
+std::optional<int32_t> RunningNumber(const PageCore& page);
+
+// The label, Rs.RecordCount, ";", IPageCurrent, "/", IPageCount, "<br/>";
+// raises when Rs cannot be read.
+std::u16string TotalLine(PageCore& page);
+
+// Decimal text of a number, minus sign when negative.
+std::u16string Number(int64_t n);
+
+}  // namespace zorvadel::listing
+
+#endif  // ZORVADEL_DATABASE_RECORD_LIST_H_
