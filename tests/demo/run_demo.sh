@@ -94,6 +94,16 @@ fetch "/news.asp?Id=4" "${as_phone[@]}"
 has "news record mends a bare ampersand" 'a bare &amp; becomes &amp;.<br/>'
 fetch "/news.asp?Id=1%20or%201=1" "${as_phone[@]}"
 has "news record wants a number" "No such record.<br/>"
+# The same records two to a page, with the numbered bar (and, on a phone,
+# the page-jump line).
+fetch "/list.asp?Page=2" "${as_phone[@]}"
+has "list page 2 links record 3" '3.<a title="&#x786E;&#x5B9A;" href="news.asp?Id=3&amp;ListId=3&amp;MyPage=2">'
+has "list bar and jump line" '<a title="&#x786E;&#x5B9A;" href="'"$base"'/list.asp?Page=1">[1]</a> <br/>&#x8DF3;&#x5230;<input'
+# Titles hold "&nbsp;", which the WML DTD declares and xmllint without it
+# reports; only a parse failure counts.
+xmllint --noout --nonet "$work/body" 2>/dev/null; check "list page parses" "$?" "0"
+fetch "/list.asp?Page=9" "${as_desktop[@]}"
+has "list past the end shows the last page" '&#x603B;&#x6570;:5;3/3<br/>5.<a title="The&nbsp;last&nbsp;record"'
 fetch "/MyDatabase/%23Zorvadel.mdb"
 check "the database file is not served" "$status" 404
 
