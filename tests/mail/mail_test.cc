@@ -150,6 +150,20 @@ TEST(Message, SentOrRaised) {
   }
 }
 
+// STARTTLS when offered, then AUTH: a certificate the system does not know
+// (self-signed) is refused; once trusted, the message goes under TLS.
+TEST(Message, StartTlsChecksTheCertificate) {
+  const Letter letter{.user = test::kSinkAccount, .password = test::kSinkPassword};
+  Sink().Take();
+  EXPECT_EQ(Send(letter, Sink().Tls()), mail::kErrMailNotSent);
+  mail::SetCertificateAuthorities(Sink().Certificate());
+  EXPECT_EQ(Send(letter, Sink().Tls()), 0);
+  mail::SetCertificateAuthorities("");
+  const auto got = Sink().Take();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0]["tls"], true);
+}
+
 constexpr const char* kSendUrl = "/mail/form.asp?ToDo=SendMail";
 constexpr const char* kSuccess = "http://localhost/mail/Success.asp?ToDo=SendMailOk";
 

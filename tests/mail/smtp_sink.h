@@ -40,6 +40,9 @@ class SmtpSink {
   std::u16string Plain() const { return ports_[0]; }
   std::u16string Auth() const { return ports_[1]; }
   std::u16string DeadPort() const { return ports_[2]; }
+  std::u16string Tls() const { return ports_[3]; }
+  // The TLS listener's self-signed certificate (PEM file).
+  std::string Certificate() const { return (spool_ / "cert.pem").string(); }
 
   // The messages accepted since the last call, oldest first, as the sink
   // decoded them; the spool is emptied.
@@ -70,9 +73,9 @@ class SmtpSink {
                     kSinkAccount + ":" + kSinkPassword + "' --account=" + kBuiltInAccount +
                     ":" + kBuiltInPassword + " >" + folder + "/ports").c_str(), "w");
     for (int tries = 0; input_ != nullptr && tries < 400; ++tries, usleep(50000)) {  // 20 s
-      std::string word, port[3];
-      if (std::ifstream(spool_ / "ports") >> word >> port[0] >> port[1] >> port[2]) {
-        for (int i = 0; i < 3; ++i) ports_[i] = codepage::FromUtf8("127.0.0.1:" + port[i]);
+      std::string word, port[4];
+      if (std::ifstream(spool_ / "ports") >> word >> port[0] >> port[1] >> port[2] >> port[3]) {
+        for (int i = 0; i < 4; ++i) ports_[i] = codepage::FromUtf8("127.0.0.1:" + port[i]);
         return;
       }
     }
@@ -87,7 +90,7 @@ class SmtpSink {
 
   std::filesystem::path spool_;
   FILE* input_ = nullptr;
-  std::u16string ports_[3];
+  std::u16string ports_[4];
 };
 
 }  // namespace zorvadel::test

@@ -7,7 +7,8 @@
 Stores every message it accepts, before it answers, as DIR/NNNN.json: the
 decoded headers by name, envelope, login and decoded body. Listens on a plain
 port and, with --auth, on one that requires AUTH (login names in any case);
-prints "ports PLAIN AUTH DEAD" when ready (DEAD: a port nothing listens on).
+prints "ports PLAIN AUTH DEAD TLS" when ready (DEAD: a port nothing listens
+on; TLS: STARTTLS required, then AUTH, with SPOOL/cert.pem self-signed).
 With --exit-on-eof it stops when its standard input closes.
 """
 import argparse
@@ -18,6 +19,8 @@ import itertools
 import json
 import os
 import socket
+import ssl
+import subprocess
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
@@ -46,7 +49,7 @@ class Handler:
         sender = message["From"].addresses[0]
         login, password = getattr(session, "sink_login", [None, None])
         record = {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
-                  "login": login, "password": password}
+                  "login": login, "password": password, "tls": session.ssl is not None}
         record.update((name, str(value)) for name, value in message.items())  # "To", ...
         record.update(from_name=sender.display_name, from_address=sender.addr_spec,
                       charset=message.get_content_charset(), body=message.get_content())
@@ -54,6 +57,18 @@ class Handler:
         with open(path, "w", encoding="utf-8") as out:
             json.dump(record, out, ensure_ascii=False)
         return "250 Message accepted"
+
+
+def tls_context(folder):
+    """A self-signed certificate for 127.0.0.1, made for this run."""
+    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                    "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(cert, key)
+    return context
 
 
 def main():
@@ -84,10 +99,13 @@ def main():
     with socket.socket() as unused:
         unused.bind(("127.0.0.1", 0))
         ports.append(unused.getsockname()[1])
+    # STARTTLS required, then AUTH; the certificate is in SPOOL/cert.pem.
+    ports.append(listen(0, tls_context=tls_context(args.spool), require_starttls=True,
+                        auth_required=True))
 
     if args.exit_on_eof:
         loop.add_reader(0, lambda: os.read(0, 4096) or loop.stop())
-    print("ports %d %d %d" % tuple(ports), flush=True)
+    print("ports %d %d %d %d" % tuple(ports), flush=True)
     loop.run_forever()
 
 
