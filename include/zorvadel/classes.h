@@ -35,6 +35,8 @@
 #include "zorvadel/page_core.h"
 #include "zorvadel/page_state.h"
 #include "zorvadel/services/mail_members.h"
+#include "zorvadel/services/files_members.h"
+#include "zorvadel/services/visit_members.h"
 #include "zorvadel/text/charset_members.h"
 #include "zorvadel/text/coding_members.h"
 #include "zorvadel/text/strip_members.h"
@@ -62,7 +64,9 @@ class PageObject : public Object,
                    public PagePagerMembers,
                    public PageReadyMembers,
                    public PageMailMembers,
-                   public PageDatabaseMembers {
+                   public PageDatabaseMembers,
+                   public PageFilesMembers,
+                   public PageVisitMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

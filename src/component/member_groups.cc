@@ -171,6 +171,8 @@ ZORVADEL_PAGE_GROUP_(PageReadyMembers)
 ZORVADEL_PAGE_GROUP_(PageMailMembers)
 ZORVADEL_PAGE_GROUP_(PagePagerMembers)
 ZORVADEL_PAGE_GROUP_(PageDatabaseMembers)
+ZORVADEL_PAGE_GROUP_(PageFilesMembers)
+ZORVADEL_PAGE_GROUP_(PageVisitMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

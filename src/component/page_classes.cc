@@ -46,6 +46,8 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageMailMembers::MemberTable(traits))
       .Inherit(PagePagerMembers::MemberTable(traits))
       .Inherit(PageDatabaseMembers::MemberTable(traits))
+      .Inherit(PageFilesMembers::MemberTable(traits))
+      .Inherit(PageVisitMembers::MemberTable(traits))
       .Build();
 }
 
