@@ -37,6 +37,7 @@
 #include "zorvadel/services/mail_members.h"
 #include "zorvadel/services/files_members.h"
 #include "zorvadel/services/visit_members.h"
+#include "zorvadel/services/picture_members.h"
 #include "zorvadel/text/charset_members.h"
 #include "zorvadel/text/coding_members.h"
 #include "zorvadel/text/strip_members.h"
@@ -66,7 +67,8 @@ class PageObject : public Object,
                    public PageMailMembers,
                    public PageDatabaseMembers,
                    public PageFilesMembers,
-                   public PageVisitMembers {
+                   public PageVisitMembers,
+                   public PagePictureMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

@@ -173,6 +173,7 @@ ZORVADEL_PAGE_GROUP_(PagePagerMembers)
 ZORVADEL_PAGE_GROUP_(PageDatabaseMembers)
 ZORVADEL_PAGE_GROUP_(PageFilesMembers)
 ZORVADEL_PAGE_GROUP_(PageVisitMembers)
+ZORVADEL_PAGE_GROUP_(PagePictureMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

@@ -48,6 +48,7 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageDatabaseMembers::MemberTable(traits))
       .Inherit(PageFilesMembers::MemberTable(traits))
       .Inherit(PageVisitMembers::MemberTable(traits))
+      .Inherit(PagePictureMembers::MemberTable(traits))
       .Build();
 }
 

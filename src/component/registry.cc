@@ -16,6 +16,7 @@
 
 #include "platform/ado/ado.h"
 #include "platform/fso/file_system.h"
+#include "platform/image/jpeg.h"
 #include "platform/mail/message.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
@@ -44,6 +45,7 @@ constexpr ClassRegistration kLibraryClasses[] = {
     {u"ADODB.Recordset", &MakeObject<ado::Recordset>},
     {u"JMail.Message", &MakeObject<mail::Message>},
     {u"Scripting.FileSystemObject", &MakeObject<fso::FileSystemObject>},
+    {u"Persits.Jpeg", &MakeObject<image::Jpeg>},
 };
 
 // ProgIDs are ASCII ("Zorvadel.WAP"), so folding ASCII letters is enough.
