@@ -38,6 +38,7 @@
 #include "zorvadel/services/files_members.h"
 #include "zorvadel/services/visit_members.h"
 #include "zorvadel/services/picture_members.h"
+#include "zorvadel/services/download_members.h"
 #include "zorvadel/text/charset_members.h"
 #include "zorvadel/text/coding_members.h"
 #include "zorvadel/text/strip_members.h"
@@ -68,7 +69,8 @@ class PageObject : public Object,
                    public PageDatabaseMembers,
                    public PageFilesMembers,
                    public PageVisitMembers,
-                   public PagePictureMembers {
+                   public PagePictureMembers,
+                   public PageDownloadMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

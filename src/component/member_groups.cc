@@ -124,6 +124,15 @@ Variant AnchorGo(PageCore& page, const std::u16string& display_text, const std::
                                              method);
 }
 
+std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
+                 const std::u16string& display_text) {
+  return page.As<PageLinkMembers>().A(title, url, display_text);
+}
+std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                   const std::u16string& other_att) {
+  return page.As<PageLinkMembers>().Img(img_path, tip, other_att);
+}
+
 std::u16string QueryWeek(PageCore& page, const Variant& date) {
   return page.As<PageLangDataMembers>().QueryWeek(date);
 }
@@ -174,6 +183,7 @@ ZORVADEL_PAGE_GROUP_(PageDatabaseMembers)
 ZORVADEL_PAGE_GROUP_(PageFilesMembers)
 ZORVADEL_PAGE_GROUP_(PageVisitMembers)
 ZORVADEL_PAGE_GROUP_(PagePictureMembers)
+ZORVADEL_PAGE_GROUP_(PageDownloadMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

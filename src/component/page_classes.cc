@@ -49,6 +49,7 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PageFilesMembers::MemberTable(traits))
       .Inherit(PageVisitMembers::MemberTable(traits))
       .Inherit(PagePictureMembers::MemberTable(traits))
+      .Inherit(PageDownloadMembers::MemberTable(traits))
       .Build();
 }
 

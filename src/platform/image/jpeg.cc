@@ -27,6 +27,11 @@ void StartVips() {
   static std::once_flag once;
   std::call_once(once, [] {
     if (VIPS_INIT("zorvadel") != 0) vips_error_clear();
+    // A picture the component cannot read is reported by the error it
+    // raises; libvips's own warnings about it would only fill the server's
+    // log.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING,
+                      [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
     // Pictures are read once each: a cache of decoded pictures would only
     // hold memory between requests.
     vips_cache_set_max(0);
