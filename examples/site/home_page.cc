@@ -41,6 +41,7 @@ constexpr std::array kLinks = {
     Link{u"more.asp", u"A long article: jumps of 1 to 9 pages"},
     Link{u"auto.asp", u"A long article: AutoPage"},
     Link{u"news.asp", u"News from a database"},
+    Link{u"photos.asp", u"Photos with thumbnails"},
 };
 
 void Home(Context& context) {
