@@ -3,6 +3,8 @@
 // the page's own statement left alone.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +14,24 @@
 
 namespace zorvadel::test {
 namespace {
+
+// The driver list of this binary: [SQL server] is the SQLite ODBC driver,
+// so the counter's SQL Server kind binds its values through the driver
+// manager for real. Set before any test, as the driver manager reads it once.
+class OdbcDrivers : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::ofstream(folder_.path() / "odbcinst.ini") << "[SQL server]\nDriver=libsqlite3odbc.so\n";
+    std::ofstream(folder_.path() / "odbc.ini").close();
+    setenv("ODBCSYSINI", folder_.path().c_str(), 1);
+    setenv("ODBCINI", (folder_.path() / "odbc.ini").c_str(), 1);
+  }
+
+ private:
+  ScratchFolder folder_;
+};
+[[maybe_unused]] ::testing::Environment* const kDrivers =
+    ::testing::AddGlobalTestEnvironment(new OdbcDrivers);
 
 constexpr char kDesktop[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) Chrome/120.0";
 constexpr char kPhone[] = "Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0";
@@ -115,6 +135,17 @@ TEST_F(VisitCounter, StoredTextsAndSessionSettings) {
   EXPECT_EQ(CStr(rs->FieldValue(0)).substr(0, 3), u"138");
   EXPECT_EQ(page->state().Conn, nullptr);
   EXPECT_EQ(page->state().Rs, nullptr);
+}
+
+TEST_F(VisitCounter, TheServerKindBindsThroughTheDriverManager) {
+  auto page = Page(NewSession(), "It's a phone");
+  page->state().SqlStrConn =
+      u"Driver={SQL server};Database=" + U16(scratch_.path() / "visits.db") + u";NoCreat=1";
+  page->Call(u"VisitCount", {u"all", u"Sql"});
+  auto rs = OpenRecordset(Connect(AccessString(scratch_.path() / "visits.db")),
+                          u"SELECT PhoneUserAgent FROM VisitCount", 1);
+  ASSERT_EQ(rs->RecordCount(), 1);
+  EXPECT_EQ(CStr(rs->FieldValue(0)), u"It's a phone");
 }
 
 // Mended: the page's StrSql is not run by the counter.
