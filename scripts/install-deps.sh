@@ -18,6 +18,9 @@ packages=(
   # tests reach through it; a private MariaDB server for the MySQL kind.
   libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-mariadb odbc-mdbtools
   mariadb-server
+  # Thumbnails: the image component over libvips; vipsthumbnail is the
+  # benchmark's peer.
+  libvips-dev libvips-tools
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)

@@ -42,6 +42,7 @@ constexpr std::array kLinks = {
     Link{u"auto.asp", u"A long article: AutoPage"},
     Link{u"news.asp", u"News from a database"},
     Link{u"list.asp", u"News two to a page"},
+    Link{u"photos.asp", u"Photos with thumbnails"},
 };
 
 void Home(Context& context) {

@@ -36,6 +36,10 @@
 #include "zorvadel/page_core.h"
 #include "zorvadel/page_state.h"
 #include "zorvadel/services/mail_members.h"
+#include "zorvadel/services/files_members.h"
+#include "zorvadel/services/visit_members.h"
+#include "zorvadel/services/picture_members.h"
+#include "zorvadel/services/download_members.h"
 #include "zorvadel/text/charset_members.h"
 #include "zorvadel/text/coding_members.h"
 #include "zorvadel/text/strip_members.h"
@@ -64,7 +68,11 @@ class PageObject : public Object,
                    public PageReadyMembers,
                    public PageMailMembers,
                    public PageDatabaseMembers,
-                   public PageListMembers {
+                   public PageListMembers,
+                   public PageFilesMembers,
+                   public PageVisitMembers,
+                   public PagePictureMembers,
+                   public PageDownloadMembers {
  public:
   bool HasPageHooks() const override { return true; }
   void OnStartPage(const std::shared_ptr<Context>& context) override;

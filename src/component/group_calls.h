@@ -52,6 +52,13 @@ Variant AnchorGo(PageCore& page, const std::u16string& display_text, const std::
                  const std::u16string& names, const std::u16string& values,
                  const std::u16string& split_mark, const std::u16string& method);
 
+// Links and images of the page's own class (the record, download and photo
+// lists).
+std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
+                 const std::u16string& display_text);
+std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                   const std::u16string& other_att);
+
 // Language data.
 std::u16string QueryWeek(PageCore& page, const Variant& date);
 
@@ -71,13 +78,9 @@ void CloseData(PageCore& page);
 void RememberShowRequest(PageCore& page);
 std::u16string Show(PageCore& page, DatabaseKind kind, const std::u16string& field_name);
 
-// Record lists: escaping, query-value safety and the link builders.
+// Record lists: escaping, query-value safety and the WML image link.
 std::u16string SpecialMark(PageCore& page, const std::u16string& text);
 std::u16string SubmitText(PageCore& page, const std::u16string& text);
-std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
-                 const std::u16string& display_text);
-std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
-                   const std::u16string& other_att);
 std::u16string Image(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
                      const std::u16string& other_att);
 

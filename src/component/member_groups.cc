@@ -124,6 +124,15 @@ Variant AnchorGo(PageCore& page, const std::u16string& display_text, const std::
                                              method);
 }
 
+std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
+                 const std::u16string& display_text) {
+  return page.As<PageLinkMembers>().A(title, url, display_text);
+}
+std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
+                   const std::u16string& other_att) {
+  return page.As<PageLinkMembers>().Img(img_path, tip, other_att);
+}
+
 std::u16string QueryWeek(PageCore& page, const Variant& date) {
   return page.As<PageLangDataMembers>().QueryWeek(date);
 }
@@ -155,14 +164,6 @@ std::u16string SpecialMark(PageCore& page, const std::u16string& text) {
 std::u16string SubmitText(PageCore& page, const std::u16string& text) {
   return page.As<PageRequestMembers>().SubmitText(text);
 }
-std::u16string A(PageCore& page, const std::u16string& title, const std::u16string& url,
-                 const std::u16string& display_text) {
-  return page.As<PageLinkMembers>().A(title, url, display_text, u"#");
-}
-std::u16string Img(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
-                   const std::u16string& other_att) {
-  return page.As<PageLinkMembers>().Img(img_path, tip, other_att);
-}
 std::u16string Image(PageCore& page, const std::u16string& img_path, const std::u16string& tip,
                      const std::u16string& other_att) {
   return page.As<PageLinkMembers>().Image(img_path, tip, other_att);
@@ -191,6 +192,10 @@ ZORVADEL_PAGE_GROUP_(PageMailMembers)
 ZORVADEL_PAGE_GROUP_(PagePagerMembers)
 ZORVADEL_PAGE_GROUP_(PageDatabaseMembers)
 ZORVADEL_PAGE_GROUP_(PageListMembers)
+ZORVADEL_PAGE_GROUP_(PageFilesMembers)
+ZORVADEL_PAGE_GROUP_(PageVisitMembers)
+ZORVADEL_PAGE_GROUP_(PagePictureMembers)
+ZORVADEL_PAGE_GROUP_(PageDownloadMembers)
 #undef ZORVADEL_PAGE_GROUP_
 
 template class MemberGroup<CommonTextMembers, Common>;

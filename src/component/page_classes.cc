@@ -47,6 +47,10 @@ ClassInfo PageClassInfo(const PageClassTraits& traits) {
       .Inherit(PagePagerMembers::MemberTable(traits))
       .Inherit(PageDatabaseMembers::MemberTable(traits))
       .Inherit(PageListMembers::MemberTable(traits))
+      .Inherit(PageFilesMembers::MemberTable(traits))
+      .Inherit(PageVisitMembers::MemberTable(traits))
+      .Inherit(PagePictureMembers::MemberTable(traits))
+      .Inherit(PageDownloadMembers::MemberTable(traits))
       .Build();
 }
 

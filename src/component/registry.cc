@@ -15,6 +15,8 @@
 #include <utility>
 
 #include "platform/ado/ado.h"
+#include "platform/fso/file_system.h"
+#include "platform/image/jpeg.h"
 #include "platform/mail/message.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
@@ -42,6 +44,8 @@ constexpr ClassRegistration kLibraryClasses[] = {
     {u"ADODB.Command", &MakeObject<ado::Command>},
     {u"ADODB.Recordset", &MakeObject<ado::Recordset>},
     {u"JMail.Message", &MakeObject<mail::Message>},
+    {u"Scripting.FileSystemObject", &MakeObject<fso::FileSystemObject>},
+    {u"Persits.Jpeg", &MakeObject<image::Jpeg>},
 };
 
 // ProgIDs are ASCII ("Zorvadel.WAP"), so folding ASCII letters is enough.

@@ -107,6 +107,14 @@ has "list past the end shows the last page" '&#x603B;&#x6570;:5;3/3<br/>5.<a tit
 fetch "/MyDatabase/%23Zorvadel.mdb"
 check "the database file is not served" "$status" 404
 
+# The photo page makes its thumbnails on the first view and counts the visit.
+fetch /photos.asp "${as_phone[@]}"
+has "photos thumbnail" '<a title="Photos/tide.jpg" href="Photos/tide.jpg"><img src="Photos/tide_small.jpg" alt="Tide" /></a><br/>'
+has "photos visit count" "Visitors counted: "
+well_formed "photos"
+fetch /Photos/cliffs/cliff_small.jpg
+check "photos thumbnail served" "$status $(header Content-Type)" "200 image/jpeg"
+
 # ---- the same pages on a desktop browser: HTML ----------------------------------------
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}

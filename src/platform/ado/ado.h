@@ -82,6 +82,10 @@ class Connection : public Closable {
   // Runs `text`; the rows come back as a forward-only recordset, closed for
   // an action statement. `affected` is accepted and not written.
   ObjectPtr Execute(const std::u16string& text, const Variant& affected, int32_t options);
+  // Runs the action statement `text`, whose "?" marks take `texts` in order
+  // as bound text values (for the library's own statements, so that request
+  // values never become statement text); raises 3709 when closed.
+  void ExecuteWithTexts(const std::u16string& text, const std::vector<std::u16string>& texts);
   int32_t CursorLocation() const { return cursor_location_; }
   // 2 (server) or 3 (client); another value raises 3001.
   void SetCursorLocation(int32_t location);

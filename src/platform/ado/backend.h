@@ -46,6 +46,9 @@ class Database {
   // (scrollable when asked for and the back end can do it); an action
   // statement is carried out and gives null. A failure raises kErrProvider.
   virtual std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) = 0;
+  // Runs one action statement whose "?" marks take `texts` in order, bound
+  // as text values apart from the statement. A failure raises kErrProvider.
+  virtual void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) = 0;
 };
 
 // A SQLite 3 file, read-write, never created: a missing file or one that is

@@ -87,6 +87,11 @@ void Connection::SetCursorLocation(int32_t location) {
   cursor_location_ = location;
 }
 
+void Connection::ExecuteWithTexts(const std::u16string& text,
+                                  const std::vector<std::u16string>& texts) {
+  database()->RunWithTexts(text, texts);
+}
+
 ObjectPtr Connection::Execute(const std::u16string& text, const Variant& /*affected*/,
                               int32_t /*options*/) {
   auto recordset = std::make_shared<Recordset>();

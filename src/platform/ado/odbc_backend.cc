@@ -367,6 +367,30 @@ class OdbcDatabase : public Database {
   OdbcDatabase(SharedLink link, const OdbcOptions& options)
       : link_(std::move(link)), options_(options) {}
 
+  void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
+    if (options_.read_only) {
+      throw ScriptError(kErrProvider,
+                        u"Operation must use an updateable query: the database is open read-only.");
+    }
+    StatementHandle stmt(link_->dbc());
+    std::u16string text(sql);
+    if (!Ok(SQLPrepareW(stmt.get(), Wide(text), SQL_NTS))) Fail(SQL_HANDLE_STMT, stmt.get());
+    // The values stay where they are until the statement has run.
+    std::vector<std::u16string> values(texts);
+    std::vector<SQLLEN> lengths(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+      lengths[i] = static_cast<SQLLEN>(values[i].size() * sizeof(char16_t));
+      const SQLULEN column = values[i].empty() ? 1 : values[i].size();
+      if (!Ok(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                               SQL_C_WCHAR, SQL_WVARCHAR, column, 0, Wide(values[i]),
+                               lengths[i], &lengths[i]))) {
+        Fail(SQL_HANDLE_STMT, stmt.get());
+      }
+    }
+    const SQLRETURN rc = SQLExecute(stmt.get());
+    if (rc != SQL_NO_DATA && !Ok(rc)) Fail(SQL_HANDLE_STMT, stmt.get());
+  }
+
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     if (options_.read_only && !LooksLikeQuery(sql)) {
       throw ScriptError(kErrProvider,

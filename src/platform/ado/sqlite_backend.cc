@@ -240,6 +240,20 @@ class SqliteDatabase : public Database {
  public:
   explicit SqliteDatabase(SharedFile file) : file_(std::move(file)) {}
 
+  void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
+    sqlite3* db = file_->get();
+    Statement statement = Prepare(db, Unterminated(sql));
+    if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
+    for (size_t i = 0; i < texts.size(); ++i) {
+      if (sqlite3_bind_text16(statement.get(), static_cast<int>(i + 1), texts[i].data(),
+                              static_cast<int>(texts[i].size() * 2), SQLITE_TRANSIENT) != SQLITE_OK) {
+        Fail(db);
+      }
+    }
+    while (StepRow(db, statement.get())) {
+    }
+  }
+
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     sqlite3* db = file_->get();
     sql = Unterminated(sql);
