@@ -26,7 +26,8 @@ class SqliteLayer : public ::testing::TestWithParam<bool> {
     connection_ = Connect(GetParam() ? u"Driver={SQL server};Database=" + U16(file_) + u";NoCreat=1"
                                      : AccessString(file_));
   }
-  std::shared_ptr<ado::Recordset> Open(const std::u16string& sql, int32_t cursor = ado::kOpenKeyset) {
+  std::shared_ptr<ado::Recordset> Open(const std::u16string& sql,
+                                       int32_t cursor = ado::kOpenKeyset) {
     return OpenRecordset(connection_, sql, cursor);
   }
   ScratchFolder scratch_;
@@ -40,12 +41,11 @@ TEST_P(SqliteLayer, EachCursorCountsAndPagesAsItCan) {
   struct Case {
     int32_t cursor, location, count;  // count -1: the cursor neither counts nor pages
   };
-  for (const Case c : {Case{ado::kOpenForwardOnly, ado::kUseServer, -1},
-                       Case{ado::kOpenKeyset, ado::kUseServer, 10},
-                       Case{ado::kOpenDynamic, ado::kUseServer, -1},
-                       Case{ado::kOpenStatic, ado::kUseServer, 10},
-                       Case{ado::kOpenForwardOnly, ado::kUseClient, 10},
-                       Case{-1, ado::kUseServer, -1}}) {
+  for (const Case c :
+       {Case{ado::kOpenForwardOnly, ado::kUseServer, -1},
+        Case{ado::kOpenKeyset, ado::kUseServer, 10}, Case{ado::kOpenDynamic, ado::kUseServer, -1},
+        Case{ado::kOpenStatic, ado::kUseServer, 10},
+        Case{ado::kOpenForwardOnly, ado::kUseClient, 10}, Case{-1, ado::kUseServer, -1}}) {
     SCOPED_TRACE(testing::Message() << "cursor " << c.cursor << " location " << c.location);
     connection_->SetCursorLocation(c.location);
     auto rs = Open(u"SELECT * FROM Zorvadel ORDER BY Id", c.cursor);
@@ -95,10 +95,12 @@ TEST_P(SqliteLayer, PagingWalksAPageAndStopsAtTheEnd) {
 }
 
 TEST_P(SqliteLayer, ValuesKeepTheirTypesAndTextForms) {
-  Execute(*connection_, u"CREATE TABLE Kinds (N INTEGER, Big INTEGER, R REAL, T TEXT, Absent TEXT, "
-                        u"Flag BOOLEAN, Stamp DATETIME, Day DATE)");
-  Execute(*connection_, u"INSERT INTO Kinds VALUES (42, 3000000000, 2.5, '<b>&amp;\"x\"</b>', NULL, "
-                        u"1, '2024-01-02 03:04:05')");
+  Execute(*connection_,
+          u"CREATE TABLE Kinds (N INTEGER, Big INTEGER, R REAL, T TEXT, Absent TEXT, "
+          u"Flag BOOLEAN, Stamp DATETIME)");
+  Execute(*connection_,
+          u"INSERT INTO Kinds VALUES (42, 3000000000, 2.5, '<b>&amp;\"x\"</b>', NULL, "
+          u"1, '2024-01-02 03:04:05')");
   auto rs = Open(u"SELECT * FROM Kinds");
   struct Expected {
     const char16_t* field;
@@ -138,11 +140,11 @@ TEST_P(SqliteLayer, StatementsOfEveryShapePage) {
     const char16_t *sql, *names;
     int32_t count;
   };
-  for (const Case& c : {
-           Case{u"SELECT a.Id, b.Id FROM Zorvadel a JOIN Zorvadel b ON b.Id = a.Id + 1", u"Id,Id,", 9},
-           Case{u"SELECT Id FROM Zorvadel -- a comment ends the statement", u"Id,", 10},
-           Case{u"  select Id from Zorvadel where Id < 4 ;; ", u"Id,", 3},
-           Case{u"PRAGMA table_info(Zorvadel)", u"cid,name,type,notnull,dflt_value,pk,", 3}}) {
+  for (const Case& c :
+       {Case{u"SELECT a.Id, b.Id FROM Zorvadel a JOIN Zorvadel b ON b.Id = a.Id + 1", u"Id,Id,", 9},
+        Case{u"SELECT Id FROM Zorvadel -- a comment ends the statement", u"Id,", 10},
+        Case{u"  select Id from Zorvadel where Id < 4 ;; ", u"Id,", 3},
+        Case{u"PRAGMA table_info(Zorvadel)", u"cid,name,type,notnull,dflt_value,pk,", 3}}) {
     SCOPED_TRACE(codepage::ToUtf8(c.sql));
     auto rs = Open(c.sql);
     std::u16string names;
@@ -167,7 +169,9 @@ TEST_P(SqliteLayer, ActionStatementsRunAndLeaveTheRecordsetClosed) {
 
 TEST_P(SqliteLayer, ClosedOpenAndFailingObjectsRaise) {
   auto failed = std::make_shared<ado::Recordset>();
-  EXPECT_EQ(ErrorOf([&] { failed->Open(Variant(u"SELECT * FROM Missing"), Variant(connection_), 1, 3, -1); }),
+  EXPECT_EQ(ErrorOf([&] {
+              failed->Open(Variant(u"SELECT * FROM Missing"), Variant(connection_), 1, 3, -1);
+            }),
             ado::kErrProvider);
   EXPECT_EQ(failed->State(), ado::kStateClosed);
   auto rs = Open(u"SELECT * FROM Zorvadel");
@@ -185,12 +189,14 @@ TEST_P(SqliteLayer, ClosedOpenAndFailingObjectsRaise) {
 TEST(SqliteOpen, FailingOpensCreateNothing) {
   ScratchFolder scratch;
   const std::filesystem::path missing = scratch.path() / "missing.mdb";
-  std::ofstream(scratch.path() / "notes.mdb") << "no database pages, only some text that is long enough";
-  for (const std::u16string& text : {AccessString(missing), AccessString(scratch.path() / "notes.mdb"),
-                                     AccessString(scratch.path()),  // a folder
-                                     std::u16string(u"driver={Microsoft Access Driver (*.mdb)};dbq="),
-                                     std::u16string(u"Driver={No such driver};Server=x"),
-                                     std::u16string(u"dsn=;driver={No such driver};server=;uid=root;pwd=")}) {
+  std::ofstream(scratch.path() / "notes.mdb")
+      << "no database pages, only some text that is long enough";
+  for (const std::u16string& text :
+       {AccessString(missing), AccessString(scratch.path() / "notes.mdb"),
+        AccessString(scratch.path()),  // a folder
+        std::u16string(u"driver={Microsoft Access Driver (*.mdb)};dbq="),
+        std::u16string(u"Driver={No such driver};Server=x"),
+        std::u16string(u"dsn=;driver={No such driver};server=;uid=root;pwd=")}) {
     auto connection = std::make_shared<ado::Connection>();
     EXPECT_EQ(ErrorOf([&] { connection->Open(text, u"", u"", -1); }), ado::kErrProvider)
         << codepage::ToUtf8(text);

@@ -65,31 +65,38 @@ TEST_F(Lists, RecordListsMarkersAndTheTotalLine) {
   std::u16string full = u"Total:23;1/3<br/>";  // one break after a full page's last row, not two
   for (int i = 1; i <= 10; ++i) full += Row(i, 1) + u"<br/>";
   const struct {
-    const char16_t* class_name;
     const char* query;
     Set set;
     std::u16string head, tail;
+    const char16_t* class_name = u"EnXML";
   } rows[] = {
       // clang-format off
-      {u"EnXML", "Page=3", [](PageState& s) { s.DBOrderNumber = true; },
-       t3 + u"21." + Row(21, 3) + u"<br/>22." + Row(22, 3) + u"<br/>23." + last, u"<br/>23." + last},
-      {u"EnWAP", "", Set(), full, Row(10, 1) + u"<br/>"},
-      {u"EnXML", "Page=3", [](PageState& s) {
+      {"Page=3", [](PageState& s) { s.DBOrderNumber = true; },
+       t3 + u"21." + Row(21, 3) + u"<br/>22." + Row(22, 3) + u"<br/>23." + last, u"3." + last},
+      {"", Set(), full, Row(10, 1) + u"<br/>", u"EnWAP"},
+      {"Page=3", [](PageState& s) {
          s.DBListSymbol = u"*"; s.DBListNumber = s.DBOrderNumber = true; s.DbListTypeMode = 1;
-         s.FieldHeader = u"Content"; s.FieldFooter = u"Id"; s.DBListKeyWord = u"&k=1"; s.RsInfoPlace = u"none";
+         s.FieldHeader = u"Content"; s.FieldFooter = u"Id"; s.DBListKeyWord = u"&k=1";
+         s.RsInfoPlace = u"none";
        }, u"[21]*[21]21." + EnLink(u"Index.asp?Id=21&amp;ListId=21&amp;MyPage=3&amp;k=1",
                                     u"[Content&nbsp;21]Title&nbsp;21[21]") + u"<br/>", u""},
-      {u"EnXML", "Page=3", mode(0), t3 + u"<a t", last}, {u"EnXML", "Page=3", mode(1), t3 + u"[21]<a t", u""},
-      {u"EnXML", "Page=3", mode(2), t3 + u"(21)<a t", u""}, {u"EnXML", "Page=3", mode(3), t3 + u"21.<a t", u""},
-      {u"EnXML", "Page=3", mode(4), t3 + u"21 <a t", u""}, {u"EnXML", "Page=3", mode(5), t3 + u"[1]<a t", u""},
-      {u"EnXML", "Page=3", mode(6), t3 + u"(1)<a t", u""}, {u"EnXML", "Page=3", mode(7), t3 + u"1.<a t", u""},
-      {u"EnXML", "Page=3", mode(8), t3 + u"1 <a t", u""},
-      {u"EnXML", "Page=3", mode(9), t3 + u"<img src=\"dot.gif\" alt=\"\" /><a t", u""},
-      {u"EnXML", "Page=3", mode(10), t3 + u"&gt;&gt;<a t", u""}, {u"EnXML", "Page=3", mode(11), t3 + u"<a t", u""},
-      {u"EnXML", "Page=3", place(u"TOP"), t3 + Row(21, 3), last},
-      {u"EnXML", "Page=3", place(u"Bottom"), Row(21, 3), last + t3},
-      {u"EnXML", "Page=3", place(u" top"), Row(21, 3), last},  // none: only the exact words count
-      {u"EnXML", "", size(0), u"Total:", u"<br/><br/>"}, {u"EnXML", "", size(-1), u"Total:", u"<br/><br/>"},
+      {"Page=3", mode(0), t3 + u"<a t", last},
+      {"Page=3", mode(1), t3 + u"[21]<a t", u""},
+      {"Page=3", mode(2), t3 + u"(21)<a t", u""},
+      {"Page=3", mode(3), t3 + u"21.<a t", u""},
+      {"Page=3", mode(4), t3 + u"21 <a t", u""},
+      {"Page=3", mode(5), t3 + u"[1]<a t", u""},
+      {"Page=3", mode(6), t3 + u"(1)<a t", u""},
+      {"Page=3", mode(7), t3 + u"1.<a t", u""},
+      {"Page=3", mode(8), t3 + u"1 <a t", u""},
+      {"Page=3", mode(9), t3 + u"<img src=\"dot.gif\" alt=\"\" /><a t", u""},
+      {"Page=3", mode(10), t3 + u"&gt;&gt;<a t", u""},
+      {"Page=3", mode(11), t3 + u"<a t", u""},
+      {"Page=3", place(u"TOP"), t3 + Row(21, 3), last},
+      {"Page=3", place(u"Bottom"), Row(21, 3), last + t3},
+      {"Page=3", place(u" top"), Row(21, 3), last},  // none: only the exact words count
+      {"", size(0), u"Total:", u"<br/><br/>"},
+      {"", size(-1), u"Total:", u"<br/><br/>"},
       // clang-format on
   };
   for (const auto& c : rows) {
@@ -108,8 +115,8 @@ TEST_F(Lists, PageRequestValue) {
   const struct {
     std::string query;
     int32_t page;
-  } rows[] = {{"", 1}, {"Page=", 1}, {"Page=-3", 1}, {"Page=2.5", 2}, {"Page=3.5", 4}, {"Page=99", 5},
-              {"Page=abc", 1}, {"Page=99999999999", 1}};
+  } rows[] = {{"", 1},         {"Page=", 1},   {"Page=-3", 1},  {"Page=2.5", 2},
+              {"Page=3.5", 4}, {"Page=99", 5}, {"Page=abc", 1}, {"Page=99999999999", 1}};
   for (const auto& c : rows) {  // five pages of five records
     SCOPED_TRACE(c.query);
     auto p = Page(u"XML", c.query);
@@ -126,7 +133,8 @@ TEST_F(Lists, EmptyTableRedirects) {
   MakeDatabase(scratch_.path() / "empty.db",
                {u"CREATE TABLE Zorvadel (Id INTEGER PRIMARY KEY, Title TEXT, Content TEXT)"});
   for (const auto& [error_page, place, location] :
-       {std::tuple{u"", u"", "http://localhost/news/"}, std::tuple{u"sorry.asp", u"bottom", "sorry.asp"}}) {
+       {std::tuple{u"", u"", "http://localhost/news/"},
+        std::tuple{u"sorry.asp", u"bottom", "sorry.asp"}}) {
     auto p = Page(u"EnXML", "", "/empty.db");
     if (*error_page) p->state().ErrorPagePath = error_page;
     p->state().RsInfoPlace = place;
@@ -140,13 +148,15 @@ TEST_F(Lists, EmptyTableRedirects) {
 // Mended: a null title gives "" for its row, not the title of the row
 // before; a field name the records lack gives "" on every row.
 TEST_F(Lists, NullFieldGivesAnEmptyValue) {
-  Execute(*Connect(AccessString(scratch_.path() / "list.db")), u"UPDATE Zorvadel SET Title = NULL WHERE Id = 2");
+  Execute(*Connect(AccessString(scratch_.path() / "list.db")),
+          u"UPDATE Zorvadel SET Title = NULL WHERE Id = 2");
   auto p = Page(u"EnXML");
   p->state().EveryPageSize = 3;
   p->state().FieldFooter = u"NoSuchField";
   p->Call(u"MdbList", {Variant(int16_t{9})});
   EXPECT_EQ(p->Body(), u"Total:23;1/8<br/>" + Row(1, 1) + u"<br/>" +
-                           EnLink(u"Index.asp?Id=2&amp;ListId=2&amp;MyPage=1", u"") + u"<br/>" + Row(3, 1) + u"<br/>");
+                           EnLink(u"Index.asp?Id=2&amp;ListId=2&amp;MyPage=1", u"") + u"<br/>" +
+                           Row(3, 1) + u"<br/>");
 }
 
 // Mended: the paging state is 32-bit, so page 35,000 of 40,000 one-record
@@ -158,7 +168,8 @@ TEST_F(Lists, PagesPast16Bits) {
   p->state().DBOrderNumber = true;
   p->Call(u"MdbList", {Variant(int16_t{2})});
   const std::u16string body = p->Body(), bar = u"http://localhost/news/list.asp?Page=";
-  EXPECT_TRUE(body.starts_with(u"Total:40000;35000/40000<br/>35000." + Row(35000, 35000) + u"<br/>"));
+  EXPECT_TRUE(
+      body.starts_with(u"Total:40000;35000/40000<br/>35000." + Row(35000, 35000) + u"<br/>"));
   EXPECT_NE(body.find(EnLink(bar + u"35001", u"Next Page")), std::u16string::npos);
   EXPECT_NE(body.find(EnLink(bar + u"40000", u"[40000]")), std::u16string::npos);
   EXPECT_NE(body.find(EnLink(bar + u"34995", u"[34995]") + u" ... "), std::u16string::npos);
@@ -174,10 +185,13 @@ TEST(NavBars, Table) {
     for (int n : pages) out += L(n, u"[" + N(n) + u"]") + u" ";
     return out;
   };
-  auto K = [&](int n, const std::u16string& text) { return L(n, text, u"&amp;KeyWord=x y") + u" "; };
-  const std::u16string t = u"&amp;t=1";
-  using listing::RenderFirstLastNav, listing::RenderPrevNextNav, listing::RenderNumberedNav,
-      listing::RenderKeywordNav;
+  auto K = [&](int n, const std::u16string& text) {
+    return L(n, text, u"&amp;KeyWord=x y") + u" ";
+  };
+  const std::u16string t = u"&amp;t=1", next = u"Next Page", prev = u"Previous Page",
+                       dots = u"... ", br = u"<br/>";
+  const auto first_last = listing::RenderFirstLastNav, prev_next = listing::RenderPrevNextNav,
+             numbered = listing::RenderNumberedNav, keyword = listing::RenderKeywordNav;
   const int kMax = 2147483647;
   const struct {
     void (*bar)(PageCore&);
@@ -185,28 +199,31 @@ TEST(NavBars, Table) {
     std::u16string expected;
   } rows[] = {
       // clang-format off
-      {RenderFirstLastNav, 1, 1, u""},
-      {RenderFirstLastNav, 1, 2, L(2, u"Next Page", t) + u" " + L(2, u"Last Page", t) + u" <br/>"},
-      {RenderFirstLastNav, 2, 3, L(3, u"Next Page", t) + u" " + L(3, u"Last Page", t) + u" <br/>" +
-                                 L(1, u"Previous Page", t) + u" " + L(1, u"First Page", t) + u" <br/>"},
-      {RenderPrevNextNav, 1, 1, u""},
-      {RenderPrevNextNav, 2, 3, L(3, u"Next Page") + u"<br/>" + L(1, u"Previous Page") + u"<br/>"},
-      {RenderNumberedNav, 1, 0, u""},
-      {RenderNumberedNav, 1, 10, L(2, u"Next Page") + u" " + Ns({3, 4, 5}) + L(6, u"[6]") + u" ... " + Ns({10}) + u"<br/>"},
-      {RenderNumberedNav, 10, 10, L(9, u"Previous Page") + u" " + Ns({8, 7, 6}) + L(5, u"[5]") + u" ... " + Ns({1}) + u"<br/>"},
-      {RenderNumberedNav, 3, 5, L(4, u"Next Page") + u" " + Ns({5}) + u"<br/>" + L(2, u"Previous Page") + u" " + Ns({1}) + u"<br/>"},
-      {RenderNumberedNav, 1, 2, L(2, u"Next Page") + u" " + Ns({2}) + u"<br/>"},
-      {RenderNumberedNav, kMax - 1, kMax, L(kMax, u"Next Page") + u" " + Ns({kMax}) + u"<br/>" + L(kMax - 2, u"Previous Page") +
-                                          u" " + Ns({kMax - 3, kMax - 4, kMax - 5}) + L(kMax - 6, u"[2147483641]") + u" ... " + Ns({1}) + u"<br/>"},
-      {RenderKeywordNav, 1, 0, u"<b>1</b> <br/>"},
-      {RenderKeywordNav, 5, 10, K(2, u"&lt;") + K(3, u"3") + K(4, u"4") + u"<b>5</b> " + K(6, u"6") + K(7, u"7") + K(8, u"&gt;") + u"<br/>"},
-      {RenderKeywordNav, 9, 10, K(6, u"&lt;") + K(7, u"7") + K(8, u"8") + u"<b>9</b> " + K(10, u"10") + u"<br/>"},
+      {first_last, 1, 1, u""},
+      {first_last, 1, 2, L(2, next, t) + u" " + L(2, u"Last Page", t) + u" <br/>"},
+      {first_last, 2, 3, L(3, next, t) + u" " + L(3, u"Last Page", t) + u" <br/>" +
+                         L(1, prev, t) + u" " + L(1, u"First Page", t) + u" <br/>"},
+      {prev_next, 1, 1, u""},
+      {prev_next, 2, 3, L(3, next) + u"<br/>" + L(1, prev) + u"<br/>"},
+      {numbered, 1, 0, u""},
+      {numbered, 1, 10, L(2, next) + u" " + Ns({3, 4, 5, 6}) + dots + Ns({10}) + br},
+      {numbered, 10, 10, L(9, prev) + u" " + Ns({8, 7, 6, 5}) + dots + Ns({1}) + br},
+      {numbered, 3, 5, L(4, next) + u" " + Ns({5}) + br + L(2, prev) + u" " + Ns({1}) + br},
+      {numbered, 1, 2, L(2, next) + u" " + Ns({2}) + br},
+      {numbered, kMax - 1, kMax, L(kMax, next) + u" " + Ns({kMax}) + br + L(kMax - 2, prev) + u" " +
+                                 Ns({kMax - 3, kMax - 4, kMax - 5, kMax - 6}) + dots + Ns({1}) +
+                                 br},
+      {keyword, 1, 0, u"<b>1</b> <br/>"},
+      {keyword, 5, 10, K(2, u"&lt;") + K(3, u"3") + K(4, u"4") + u"<b>5</b> " + K(6, u"6") +
+                       K(7, u"7") + K(8, u"&gt;") + br},
+      {keyword, 9, 10, K(6, u"&lt;") + K(7, u"7") + K(8, u"8") + u"<b>9</b> " + K(10, u"10") + br},
       // clang-format on
   };
   ScratchFolder scratch;
   for (const char16_t* class_name : {u"EnXML", u"EnWAP"}) {
     for (const auto& c : rows) {
-      SCOPED_TRACE(testing::Message() << c.c << " of " << c.n << " " << codepage::ToUtf8(class_name));
+      SCOPED_TRACE(testing::Message()
+                   << c.c << " of " << c.n << " " << codepage::ToUtf8(class_name));
       DbPage p(scratch.path(), class_name);
       PageState& s = p.state();
       s.ThisFileName = u"p.asp";
@@ -223,8 +240,8 @@ TEST(NavBars, Table) {
 
 TEST(NavBars, WapDrawsArrowsInTwoBarsOnly) {
   ScratchFolder scratch;
-  for (auto bar : {listing::RenderFirstLastNav, listing::RenderPrevNextNav, listing::RenderNumberedNav,
-                   listing::RenderKeywordNav}) {
+  for (auto bar : {listing::RenderFirstLastNav, listing::RenderPrevNextNav,
+                   listing::RenderNumberedNav, listing::RenderKeywordNav}) {
     DbPage p(scratch.path(), u"WAP");
     p.state().DBIsShowImage = true;
     p.state().IPageCurrent = 2;
@@ -233,7 +250,9 @@ TEST(NavBars, WapDrawsArrowsInTwoBarsOnly) {
     const bool drawn = bar == listing::RenderFirstLastNav || bar == listing::RenderPrevNextNav;
     const std::u16string body = p.Body();
     EXPECT_EQ(body.starts_with(u"<img src=\"Images/NextPage.Png\" alt=\"\" />"), drawn);
-    EXPECT_EQ(body.find(u"<br/><img src=\"Images/PrePage.Png\" alt=\"\" />") != std::u16string::npos, drawn);
+    EXPECT_EQ(
+        body.find(u"<br/><img src=\"Images/PrePage.Png\" alt=\"\" />") != std::u16string::npos,
+        drawn);
     EXPECT_EQ(body.find(u"<img ") != std::u16string::npos, drawn);
   }
 }
@@ -242,8 +261,10 @@ TEST(NavBars, WapDrawsArrowsInTwoBarsOnly) {
 // a second list carries each field once; all empty keeps the old text.
 TEST_F(Lists, CarriedParameters) {
   for (const auto& [first, second, third, after] :
-       {std::tuple{u"Title", u"", u"", u"&amp;Title=Title+1"}, std::tuple{u"", u"Title", u"Id", u"&amp;Title=Title+1&amp;Id=1"},
-        std::tuple{u"", u"", u"", u"&amp;old=1"}, std::tuple{u"NoSuchField", u"", u"", u"&amp;old=1"}}) {
+       {std::tuple{u"Title", u"", u"", u"&amp;Title=Title+1"},
+        std::tuple{u"", u"Title", u"Id", u"&amp;Title=Title+1&amp;Id=1"},
+        std::tuple{u"", u"", u"", u"&amp;old=1"},
+        std::tuple{u"NoSuchField", u"", u"", u"&amp;old=1"}}) {
     auto p = Page(u"XML");
     PageState& s = p->state();
     s.TransFirstFieldName = first;
@@ -275,7 +296,8 @@ TEST_F(Lists, MembersWriteTheirPiecesInOrder) {
       {u"EnXML", u"MdbList", {Variant(int16_t{4})}, u"", false, false},
       {u"EnWAP", u"MDbListPages", {Variant(u"TOP")}, next + u"\">Next Page", true, false},
       {u"EnWAP", u"MDbListPages", {Variant(u"bottom")}, next + u"\">Next Page", false, true},
-      {u"EnWAP", u"MDbListPagesTwo", {Variant(u"top")}, next + u"&amp;Title=Title+1\">Next Page", true, false},
+      {u"EnWAP", u"MDbListPagesTwo", {Variant(u"top")}, next + u"&amp;Title=Title+1\">Next Page",
+       true, false},
       {u"EnWAP", u"MDbListPagesThree", {Variant(u"bottom")}, u"<b>1</b> ", false, true},
       // clang-format on
   };
@@ -286,7 +308,8 @@ TEST_F(Lists, MembersWriteTheirPiecesInOrder) {
     s.DbToTransParameters = u"&amp;t=1";
     s.TransFirstFieldName = u"Title";
     // The SQL Server kind reaches this SQLite file through the driver manager.
-    s.SqlStrConn = u"Driver={SQL server};Database=" + U16(scratch_.path() / "list.db") + u";NoCreat=1";
+    s.SqlStrConn =
+        u"Driver={SQL server};Database=" + U16(scratch_.path() / "list.db") + u";NoCreat=1";
     s.RsInfoPlace = u"bottom";
     p->Call(c.member, c.args);
     const std::u16string body = p->Body(), total = u"<br/>Total:23;1/3<br/>";
@@ -332,10 +355,12 @@ TEST_F(Lists, WholePagesCompileAndParse) {
       s.TransFirstFieldName = u"Title";
       s.FieldHeader = u"Content";
       p->Call(wml ? u"PageHeader" : u"XhtmlHeader", {});
-      const char16_t* members[] = {u"MDbListPages", u"MDbListPagesTwo", u"MDbListPagesThree", u"MDbListPages"};
+      const char16_t* members[] = {u"MDbListPages", u"MDbListPagesTwo", u"MDbListPagesThree",
+                                   u"MDbListPages"};
       if (style < 4) p->Call(u"MdbList", {Variant(static_cast<int16_t>(style))});
       if (style >= 4) {
-        p->Call(members[style - 4], wml ? std::vector{Variant(style % 2 ? u"top" : u"bottom")} : std::vector<Variant>{});
+        p->Call(members[style - 4], wml ? std::vector{Variant(style % 2 ? u"top" : u"bottom")}
+                                        : std::vector<Variant>{});
       }
       p->Call(wml ? u"PageFooter" : u"XhtmlFooter", {});
       const std::string name = (scratch_.path() / (std::to_string(count++) + ".xml")).string();
@@ -344,7 +369,8 @@ TEST_F(Lists, WholePagesCompileAndParse) {
     }
   }
   const auto failed = xml_check::RunCommand(
-      "for f in" + decks + "; do xml2wbxml -o \"$f.wbxml\" \"$f\" >/dev/null 2>&1 || echo \"$f\"; done");
+      "for f in" + decks +
+      "; do xml2wbxml -o \"$f.wbxml\" \"$f\" >/dev/null 2>&1 || echo \"$f\"; done");
   EXPECT_EQ(failed.output, "");
   const auto lint = xml_check::RunCommand("xmllint --noout --nonet" + pages);
   EXPECT_EQ(lint.status, 0) << lint.output.substr(0, 3000);

@@ -29,19 +29,23 @@ TEST(MariaDb, StatementMembersShowAndAPagedListRunThroughTheServer) {
   if (env == nullptr) GTEST_SKIP() << "needs the server that run_mariadb.sh starts";
   const std::u16string socket = codepage::FromUtf8(env);
   ScratchFolder scratch;
-  for (const auto& [member, sql] : {
-           std::pair{u"MySqlDo", u"CREATE TABLE News (Id INT PRIMARY KEY, Title VARCHAR(100), "
-                                 u"Content TEXT, Stamp DATETIME, Flag BIT)"},
-           std::pair{u"MySqlInsert", u"INSERT INTO News WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
-                                     u"SELECT x + 1 FROM n WHERE x < 50) SELECT x, CONCAT('Title ', x), "
-                                     u"CONCAT('Content ', x), '2024-01-02 03:04:05', 1 FROM n"},
-           std::pair{u"MySqlUpdate", u"UPDATE News SET Title = '<b>Two & \"2\"</b>', Content = NULL WHERE Id = 2"},
-           std::pair{u"MySqlDelete", u"DELETE FROM News WHERE Id > 45"}}) {
+  for (const auto& [member, sql] :
+       {std::pair{u"MySqlDo",
+                  u"CREATE TABLE News (Id INT PRIMARY KEY, Title VARCHAR(100), "
+                  u"Content TEXT, Stamp DATETIME, Flag BIT)"},
+        std::pair{u"MySqlInsert",
+                  u"INSERT INTO News WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                  u"SELECT x + 1 FROM n WHERE x < 50) SELECT x, CONCAT('Title ', x), "
+                  u"CONCAT('Content ', x), '2024-01-02 03:04:05', 1 FROM n"},
+        std::pair{u"MySqlUpdate",
+                  u"UPDATE News SET Title = '<b>Two & \"2\"</b>', Content = NULL WHERE Id = 2"},
+        std::pair{u"MySqlDelete", u"DELETE FROM News WHERE Id > 45"}}) {
     auto page = Page(scratch, socket);
     page->state().StrSql = sql;
     page->Call(member, {});
-    EXPECT_EQ(page->state().SqlStrConn,
-              u"dsn=;driver={myodbd driver};server=;uid=root;pwd=;database=zorvadel;socket=" + socket);
+    EXPECT_EQ(
+        page->state().SqlStrConn,
+        u"dsn=;driver={myodbd driver};server=;uid=root;pwd=;database=zorvadel;socket=" + socket);
     ASSERT_EQ(page->state().Conn->State(), ado::kStateOpen) << codepage::ToUtf8(sql);
     EXPECT_EQ(page->state().Rs->State(), ado::kStateClosed);  // an action statement
   }
