@@ -1,6 +1,5 @@
-// Shared set-up of the data-access tests: a scratch site folder holding
-// SQLite files made through the data-access layer itself, and page objects
-// started on a page of that site.
+// Shared set-up of the data-access tests: a scratch site folder holding SQLite
+// files made through the layer itself, and page objects started on a page there.
 #ifndef ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
 #define ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
 
@@ -28,14 +27,12 @@ class ScratchFolder {
     std::string pattern = (std::filesystem::temp_directory_path() / "zorvadel-db-XXXXXX").string();
     path_ = mkdtemp(pattern.data());
   }
-  ~ScratchFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
+  ~ScratchFolder() { std::filesystem::remove_all(path_, error_); }
   const std::filesystem::path& path() const { return path_; }
 
  private:
   std::filesystem::path path_;
+  std::error_code error_;
 };
 
 inline std::u16string U16(const std::filesystem::path& path) {
@@ -46,7 +43,6 @@ inline std::u16string AccessString(const std::filesystem::path& file) {
   return u"driver={Microsoft Access Driver (*.mdb)};dbq=" + U16(file);
 }
 
-// An open connection on `file`.
 inline std::shared_ptr<ado::Connection> Connect(const std::u16string& connection_string) {
   auto connection = std::make_shared<ado::Connection>();
   connection->Open(connection_string, u"", u"", -1);
@@ -77,8 +73,9 @@ inline std::vector<std::u16string> NewsTable(int rows) {
               u") INSERT INTO Zorvadel SELECT x, 'Title ' || x, 'Content ' || x FROM n"};
 }
 
-inline std::shared_ptr<ado::Recordset> OpenRecordset(const std::shared_ptr<ado::Connection>& connection,
-                                                     const std::u16string& sql, int32_t cursor_type) {
+inline std::shared_ptr<ado::Recordset> OpenRecordset(
+    const std::shared_ptr<ado::Connection>& connection, const std::u16string& sql,
+    int32_t cursor_type) {
   auto recordset = std::make_shared<ado::Recordset>();
   recordset->Open(Variant(sql), Variant(connection), cursor_type, 3, -1);
   return recordset;

@@ -41,15 +41,11 @@ TEST_F(JetFile, TheAccessKindListsItsOneRow) {
   rs.SetPageSize(20);
   EXPECT_EQ(rs.PageCount(), 1);
   rs.SetAbsolutePage(1);
-  struct Expected {
-    const char16_t* field;
-    const char16_t* text;
-  };
-  for (const Expected& e : {Expected{u"id", u"1"}, Expected{u"LineNumber", u"1234567890"},
-                            Expected{u"EMail_Address", u"nobody@sunnyline.co.za"},
-                            Expected{u"Graph_Day", u"True"}, Expected{u"Graph_EMail", u"False"},
-                            Expected{u"LastVisit", u"2000-6-17 20:36:24"}}) {
-    EXPECT_EQ(CStr(rs.FieldValue(rs.FieldIndex(Variant(e.field)))), e.text);
+  for (const auto& [field, text] :
+       {std::pair{u"id", u"1"}, std::pair{u"LineNumber", u"1234567890"},
+        std::pair{u"EMail_Address", u"nobody@sunnyline.co.za"}, std::pair{u"Graph_Day", u"True"},
+        std::pair{u"Graph_EMail", u"False"}, std::pair{u"LastVisit", u"2000-6-17 20:36:24"}}) {
+    EXPECT_EQ(CStr(rs.FieldValue(rs.FieldIndex(Variant(field)))), text);
   }
   rs.MoveNext();
   EXPECT_TRUE(rs.AtEOF());
@@ -61,8 +57,8 @@ TEST_F(JetFile, ShowReadsAFieldAndAWriteRaises) {
             Variant(u"Example Circuit Added For Monitor Example To Potential New Clients"));
 
   auto connection = Connect(AccessString(scratch_.path() / "monitor.mdb"));
-  for (const char16_t* sql : {u"DELETE FROM Monitor_Authenticate",
-                              u"UPDATE Monitor_Authenticate SET Comment = 'x'"}) {
+  for (const char16_t* sql :
+       {u"DELETE FROM Monitor_Authenticate", u"UPDATE Monitor_Authenticate SET Comment = 'x'"}) {
     EXPECT_EQ(ErrorOf([&] { Execute(*connection, sql); }), ado::kErrProvider);
   }
   // The delete request finds the write refused: no confirmation.

@@ -15,66 +15,49 @@
 namespace zorvadel::test {
 namespace {
 
-void UseSocket(PageState& s, const std::u16string& socket) {
-  s.MySqlUserId = u"root";
-  s.MySqlDBName = u"zorvadel";
-  s.MySqlOtherConnInfo = u";socket=" + socket;
+std::unique_ptr<DbPage> Page(const ScratchFolder& scratch, const std::u16string& socket,
+                             std::string url = "/news/list.asp") {
+  auto page = std::make_unique<DbPage>(scratch.path(), u"WAP", std::move(url));
+  page->state().MySqlUserId = u"root";
+  page->state().MySqlDBName = u"zorvadel";
+  page->state().MySqlOtherConnInfo = u";socket=" + socket;
+  return page;
 }
 
-class MariaDb : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* socket = std::getenv("ZORVADEL_MARIADB_SOCKET");
-    if (socket == nullptr) GTEST_SKIP() << "needs the server that run_mariadb.sh starts";
-    socket_ = codepage::FromUtf8(socket);
-  }
-  std::unique_ptr<DbPage> Page(std::string url = "/news/list.asp") {
-    auto page = std::make_unique<DbPage>(scratch_.path(), u"WAP", std::move(url));
-    UseSocket(page->state(), socket_);
-    return page;
-  }
-  // Runs `sql` with MySqlDo on slot 0.
-  void Run(const std::u16string& sql, const char16_t* member = u"MySqlDo") {
-    auto page = Page();
+TEST(MariaDb, StatementMembersShowAndAPagedListRunThroughTheServer) {
+  const char* env = std::getenv("ZORVADEL_MARIADB_SOCKET");
+  if (env == nullptr) GTEST_SKIP() << "needs the server that run_mariadb.sh starts";
+  const std::u16string socket = codepage::FromUtf8(env);
+  ScratchFolder scratch;
+  for (const auto& [member, sql] :
+       {std::pair{u"MySqlDo",
+                  u"CREATE TABLE News (Id INT PRIMARY KEY, Title VARCHAR(100), "
+                  u"Content TEXT, Stamp DATETIME, Flag BIT)"},
+        std::pair{u"MySqlInsert",
+                  u"INSERT INTO News WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                  u"SELECT x + 1 FROM n WHERE x < 50) SELECT x, CONCAT('Title ', x), "
+                  u"CONCAT('Content ', x), '2024-01-02 03:04:05', 1 FROM n"},
+        std::pair{u"MySqlUpdate",
+                  u"UPDATE News SET Title = '<b>Two & \"2\"</b>', Content = NULL WHERE Id = 2"},
+        std::pair{u"MySqlDelete", u"DELETE FROM News WHERE Id > 45"}}) {
+    auto page = Page(scratch, socket);
     page->state().StrSql = sql;
     page->Call(member, {});
+    EXPECT_EQ(
+        page->state().SqlStrConn,
+        u"dsn=;driver={myodbd driver};server=;uid=root;pwd=;database=zorvadel;socket=" + socket);
     ASSERT_EQ(page->state().Conn->State(), ado::kStateOpen) << codepage::ToUtf8(sql);
+    EXPECT_EQ(page->state().Rs->State(), ado::kStateClosed);  // an action statement
   }
-
-  ScratchFolder scratch_;
-  std::u16string socket_;
-};
-
-TEST_F(MariaDb, StatementMembersAndAPagedListRunThroughTheServer) {
-  {
-    auto page = Page();
-    page->state().StrSql =
-        u"CREATE TABLE News (Id INT PRIMARY KEY, Title VARCHAR(100), Content TEXT, "
-        u"Stamp DATETIME, Flag BIT)";
-    page->Call(u"MySqlDo", {});
-    EXPECT_EQ(page->state().SqlStrConn,
-              u"dsn=;driver={myodbd driver};server=;uid=root;pwd=;database=zorvadel;socket=" +
-                  socket_);
-    EXPECT_EQ(page->state().Conn->State(), ado::kStateOpen);
-    EXPECT_EQ(page->state().Rs->State(), ado::kStateClosed);
-  }
-  Run(u"INSERT INTO News (Id, Title, Content, Stamp, Flag) WITH RECURSIVE n(x) AS "
-      u"(SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 50) "
-      u"SELECT x, CONCAT('Title ', x), CONCAT('Content ', x), '2024-01-02 03:04:05', 1 FROM n",
-      u"MySqlInsert");
-  Run(u"UPDATE News SET Content = NULL WHERE Id = 2", u"MySqlUpdate");
-  Run(u"DELETE FROM News WHERE Id > 45", u"MySqlDelete");
-
   // A list as the list members page it: client cursors count, and page 3
   // of 20 holds the last five records.
-  auto page = Page();
+  auto page = Page(scratch, socket);
   PageState& s = page->state();
   s.StrSql = u"SELECT Id, Title, Content, Stamp, Flag FROM News ORDER BY Id";
   page->Call(u"MySqlDo", {});
   EXPECT_EQ(s.RecordCount, 45);
   ado::Recordset& rs = *s.Rs;
   rs.SetPageSize(20);
-  rs.SetCacheSize(20);
   EXPECT_EQ(rs.PageCount(), 3);
   rs.SetAbsolutePage(3);
   std::u16string ids;
@@ -85,34 +68,29 @@ TEST_F(MariaDb, StatementMembersAndAPagedListRunThroughTheServer) {
   EXPECT_EQ(CStr(rs.FieldValue(rs.FieldIndex(Variant(u"FLAG")))), u"True");
   page->object->CloseData();
   EXPECT_EQ(s.Rs, nullptr);
-}
 
-TEST_F(MariaDb, ShowReadsOneFieldAndRemembersTheRequest) {
-  Run(u"CREATE TABLE Shown (Id INT, Title VARCHAR(50), Content TEXT)");
-  Run(u"INSERT INTO Shown VALUES (2, '<b>Two & \"2\"</b>', NULL)");
-  auto page = Page("/news/show.asp?Id=7&MyPage=2");
-  page->state().StrSql = u"SELECT * FROM Shown WHERE Id = 2";
-  EXPECT_EQ(page->Call(u"MySqlShow", {Variant(u"Title")}), Variant(u"<b>Two & \"2\"</b>"));
-  EXPECT_EQ(page->Call(u"MySqlShow", {Variant(u"Content")}), Variant(u""));
-  EXPECT_EQ(page->SessionText(u"FindId"), u"7");
-  EXPECT_EQ(page->SessionText(u"MyPage"), u"2");
-  EXPECT_EQ(page->state().RecordCount, 1);
-  EXPECT_EQ(page->Body(), u"");
+  auto show = Page(scratch, socket, "/news/show.asp?Id=7&MyPage=2");
+  show->state().StrSql = u"SELECT * FROM News WHERE Id = 2";
+  EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Title")}), Variant(u"<b>Two & \"2\"</b>"));
+  EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Content")}), Variant(u""));
+  EXPECT_EQ(show->SessionText(u"FindId"), u"7");
+  EXPECT_EQ(show->SessionText(u"MyPage"), u"2");
+  EXPECT_EQ(show->state().RecordCount, 1);
+  EXPECT_EQ(show->Body(), u"");
 }
 
 // A server that is not there: the socket names no file.
 TEST(MySqlKind, WithoutAServerNothingIsWrittenAndNothingRaises) {
   ScratchFolder scratch;
-  DbPage page(scratch.path(), u"EnWAP", "/news/show.asp?Id=3&FindId=3");
-  UseSocket(page.state(), U16(scratch.path() / "no.sock"));
-  page.state().RecordCount = 5;
-  page.Call(u"MySqlDo", {});
-  EXPECT_EQ(page.state().Conn->State(), ado::kStateClosed);
-  EXPECT_EQ(page.state().Rs->State(), ado::kStateClosed);
-  EXPECT_EQ(page.Call(u"MySqlShow", {Variant(u"Title")}), Variant(u""));
-  EXPECT_EQ(page.SessionText(u"FindId"), u"3");
-  EXPECT_EQ(page.state().RecordCount, 5);
-  EXPECT_EQ(page.Body(), u"");
+  auto page = Page(scratch, U16(scratch.path() / "no.sock"), "/news/show.asp?Id=3&FindId=3");
+  page->state().RecordCount = 5;
+  page->Call(u"MySqlDo", {});
+  EXPECT_EQ(page->state().Conn->State(), ado::kStateClosed);
+  EXPECT_EQ(page->state().Rs->State(), ado::kStateClosed);
+  EXPECT_EQ(page->Call(u"MySqlShow", {Variant(u"Title")}), Variant(u""));
+  EXPECT_EQ(page->SessionText(u"FindId"), u"3");
+  EXPECT_EQ(page->state().RecordCount, 5);
+  EXPECT_EQ(page->Body(), u"");
 }
 
 }  // namespace

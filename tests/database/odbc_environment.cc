@@ -1,9 +1,7 @@
-// The driver manager of this test binary reads a driver list of its own:
-// the driver names of the connection strings mapped to the drivers
-// installed here ([SQL server] to the SQLite ODBC driver, so that the SQL
-// Server kind runs for real), and no data sources. The driver manager
-// remembers where its files are at the first call, so this is set before
-// any test runs.
+// The driver manager reads a driver list of this binary's own, which maps the
+// connection strings' driver names to the drivers installed here ([SQL server]
+// to the SQLite ODBC driver, so the SQL Server kind runs for real). It
+// remembers where its files are at its first call, hence before any test.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
