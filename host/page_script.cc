@@ -86,6 +86,33 @@ Variant Read(const ObjectPtr& object, const std::u16string& member, std::vector<
   return Invoke(*object, member, std::move(args));
 }
 
+// The "not found" errors name what was not found, as the scripting runtime
+// does ("...: 'w.Foo'"), so that a typing mistake shows in the message.
+[[noreturn]] void RethrowNaming(const ScriptError& error, const std::string& name) {
+  throw ScriptError(error.number(), error.description() + u": '" + U16(name) + u"'");
+}
+
+void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page);
+
+void RunNamedStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
+  try {
+    RunStep(step, scope, page);
+  } catch (const ScriptError& error) {
+    if (error.number() == kErrCannotCreate && step.contains("progid") &&
+        step["progid"].is_string()) {
+      RethrowNaming(error, step["progid"].get<std::string>());
+    }
+    if (error.number() == kErrNoMember) {
+      for (const char* kind : {"let", "call", "write"}) {
+        if (step.contains(kind) && step[kind].is_string()) {
+          RethrowNaming(error, step[kind].get<std::string>());
+        }
+      }
+    }
+    throw;
+  }
+}
+
 void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
   if (!step.is_object()) throw ScriptFormatError{"a step must be an object"};
   Context& context = page.context();
@@ -192,7 +219,7 @@ StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
   try {
     for (const Json& step : steps) {
       ++index;
-      RunStep(step, scope, page);
+      RunNamedStep(step, scope, page);
     }
   } catch (const ScriptError& e) {
     outcome.error = e;

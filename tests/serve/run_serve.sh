@@ -122,9 +122,9 @@ check "Content-Length that is no number" "$status" 400
 # ---- errors ---------------------------------------------------------------------------
 fetch /broken.asp
 check "script error status" "$status" 500
-check "script error text" "$body" "error 5: Invalid procedure call or argument (step 2)"
+check "script error logged" "$(grep -c '/broken.asp: error 5: Invalid procedure call or argument (step 2)$' "$work/err")" 1
 fetch /cpp/broken.asp
-check "C++ page error" "$status $body" "500 error 5: Invalid procedure call or argument"
+check "C++ page error" "$status" 500
 fetch /malformed.asp
 check "malformed script" "$status" 500
 fetch /wap.asp
