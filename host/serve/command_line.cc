@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "serve/session_store.h"
 
 namespace zorvadel::serve {
 namespace {
@@ -18,7 +19,7 @@ bool ParseNumber(const std::string& text, unsigned long min, unsigned long max,
   return *value >= min && *value <= max;
 }
 
-enum class Flag { kRoot, kAddress, kPort, kThreads, kAccessLog, kShowErrors, kHelp };
+enum class Flag { kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kShowErrors, kHelp };
 
 struct FlagRow {
   std::string_view name;
@@ -26,12 +27,13 @@ struct FlagRow {
   bool takes_value;
 };
 
-constexpr std::array<FlagRow, 8> kFlags = {{
+constexpr std::array<FlagRow, 9> kFlags = {{
     {"--root", Flag::kRoot, true},
     {"--address", Flag::kAddress, true},
     {"--port", Flag::kPort, true},
     {"--threads", Flag::kThreads, true},
     {"--access-log", Flag::kAccessLog, true},
+    {"--session-memory", Flag::kSessionMemory, true},
     {"--show-errors", Flag::kShowErrors, false},
     {"--help", Flag::kHelp, false},
     {"-h", Flag::kHelp, false},
@@ -103,6 +105,14 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
         }
         flags->server.access_log = value;
         break;
+      case Flag::kSessionMemory:
+        if (!ParseNumber(value, 1, 1024 * 1024, &number)) {
+          *error = "--session-memory takes a number of megabytes from 1 to 1048576, not \"" +
+                   value + "\"";
+          return false;
+        }
+        flags->session_memory_mb = number;
+        break;
       case Flag::kShowErrors:
         flags->show_errors = true;
         break;
@@ -117,6 +127,8 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
 std::string EngineHelp(const std::string& program, const EngineFlags& defaults, size_t pages) {
   const std::string root =
       defaults.root.empty() ? "the current folder" : defaults.root.string();
+  const std::string memory = std::to_string(
+      defaults.session_memory_mb != 0 ? defaults.session_memory_mb : SessionStore::kDefaultMemoryMb);
   std::string text = "usage: " + program + " [FLAG...]\n\n";
   text += "Serves a site folder over HTTP: its page scripts (a request for NAME.asp\n"
           "runs NAME.json), its static files and the C++ pages built into this\n"
@@ -131,6 +143,9 @@ std::string EngineHelp(const std::string& program, const EngineFlags& defaults, 
           std::to_string(defaults.server.threads) + ", one per core)\n";
   text += "  --access-log FILE    append one line per request to FILE in the common\n"
           "                       log format; \"-\" is standard output (default: no log)\n";
+  text += "  --session-memory MB  memory for sessions; when it is full, the sessions\n"
+          "                       whose cookie never came back go first, the least\n"
+          "                       recently used of them first (default: " + memory + ")\n";
   text += "  --show-errors        put a failing page's error message into its 500 page,\n"
           "                       for development (default: the client gets a plain 500\n"
           "                       page and the message goes to standard error only)\n";

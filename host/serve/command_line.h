@@ -16,6 +16,7 @@ struct EngineFlags {
   ServerOptions server;
   // Empty: the site's default folder (SiteDefaultFolder), else ".".
   std::filesystem::path root;
+  size_t session_memory_mb = 0;  // 0: the store's default
   bool show_errors = false;
   bool help = false;
 };

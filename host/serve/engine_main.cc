@@ -97,7 +97,9 @@ int Serve(const std::string& program, const EngineFlags& flags) {
   signal(SIGPIPE, SIG_IGN);
 
   Site site(flags.root, SitePages());
-  SessionStore sessions;
+  SessionStore sessions((flags.session_memory_mb != 0 ? flags.session_memory_mb
+                                                      : SessionStore::kDefaultMemoryMb)
+                        << 20);
   PageRunner runner(site, sessions, RunnerOptions{flags.show_errors, program});
   ServerOptions options = flags.server;
   options.name = program;

@@ -97,7 +97,9 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
     result = StatusPage(500, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")),
                         options_.show_errors ? *error : std::string());
   }
-  if (id.empty() && session->written()) {
+  if (!id.empty()) {
+    sessions_.Recount(id, Clock::now());
+  } else if (session->written()) {
     id = sessions_.Add(session, Clock::now());
     if (!id.empty()) result.headers.emplace_back("Set-Cookie", SessionCookie(id));
   }

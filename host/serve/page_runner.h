@@ -4,7 +4,8 @@
 //
 // The session comes from the session cookie; a visitor without a live one
 // gets a fresh session, which is kept (and its cookie sent, HttpOnly, for
-// the whole site) only when the page wrote to it.
+// the whole site) only when the page wrote to it. A known session is
+// counted again after its page, which may have grown it.
 //
 // A run-time error that ends a page, and a malformed page script, give the
 // server's 500 page (status_page.h). What the page wrote before the error

@@ -77,6 +77,7 @@ for line in \
   "  --address ADDRESS    the IPv4 or IPv6 address to listen on (default: 127.0.0.1)" \
   "                       the first line of output (default: 8080)" \
   "  --access-log FILE    append one line per request to FILE in the common" \
+  "                       recently used of them first (default: 128)" \
   "  --show-errors        put a failing page's error message into its 500 page," \
   "binary (0 here)."; do
   holds "$line"
@@ -90,6 +91,8 @@ expect 2 "zorvadel-serve: --port needs a value" "$serve" --port
 expect 2 "zorvadel-serve: --port takes a number from 0 to 65535, not \"http\"" "$serve" --port http
 expect 2 "zorvadel-serve: --port takes a number from 0 to 65535, not \"65536\"" "$serve" --port=65536
 expect 2 "zorvadel-serve: --threads takes a number from 1 to 1024, not \"0\"" "$serve" --threads 0
+expect 2 "zorvadel-serve: --session-memory takes a number of megabytes from 1 to 1048576, not \"1G\"" \
+  "$serve" --session-memory 1G
 expect 2 "zorvadel-serve: --show-errors takes no value" "$serve" --show-errors=yes
 expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
 expect 2 "zorvadel-serve: no such folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0
