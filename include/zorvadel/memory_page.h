@@ -110,7 +110,10 @@ class MemoryResponse : public Response {
   bool Ended() const override { return ended_; }
 
   // Status, headers (Content-Type, the cache headers when Expires was set,
-  // the added headers, Location) and body.
+  // the added headers, Location) and body. Content-Type carries the Charset
+  // the page set; when it set none, a type that takes one (text/*, XML,
+  // JSON, JavaScript) and names none declares the charset of the session's
+  // code page: "utf-8" for 65001, "GB2312" for 936.
   ResponseResult Result() const;
 
  private:

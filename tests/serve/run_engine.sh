@@ -101,6 +101,12 @@ for row in "${status_rows[@]}"; do
   fi
 done
 
+# ---- a page that sets no charset declares its code page's --------------------------------
+fetch /query.asp
+check "declared utf-8" "$(header Content-Type)" "text/plain; Charset=utf-8"
+fetch /
+check "declared GB2312" "$(header Content-Type)" "text/plain; Charset=GB2312"
+
 # ---- a page's error stays on the server ------------------------------------------------
 fetch /markup.asp
 check "500 for a script error" "$status" 500
@@ -123,7 +129,7 @@ check "access log: a refused line" "$(grep -cE "$line\"POST /form.asp HTTP/1.1\"
 requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
 # Refusals of the gate and of libmicrohttpd itself (a header without a
 # colon) never reach the engine and are not logged.
-check "access log: every request the engine answered, once" "$requests" 17
+check "access log: every request the engine answered, once" "$requests" 19
 
 # ---- the message in the page, for development --------------------------------------------
 start_server "$testing" "$site" 1 --show-errors

@@ -38,7 +38,7 @@ check "body of another type is no form" "$body" "|||POST|"
 
 fetch "/cpp/hello.asp?name=Bo"
 check "C++ page" "$body" "hello Bo from Zorvadel.WAP(2.8.3)"
-check "C++ page type" "$(header Content-Type)" "text/plain"
+check "C++ page type" "$(header Content-Type)" "text/plain; Charset=GB2312"
 fetch /
 check "default page" "$body" "home /index.asp"
 
