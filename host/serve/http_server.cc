@@ -17,6 +17,7 @@
 #include <limits>
 #include <iostream>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -95,6 +96,45 @@ std::pair<std::string, std::string> AddressText(const sockaddr* address) {
   return {"", ""};
 }
 
+// The two ends of a connection as text, read once when it opens rather
+// than at every request it carries.
+struct Ends {
+  std::string local_addr;
+  std::string local_port;
+  std::string remote_addr;
+  std::string remote_port;
+};
+
+Ends ReadEnds(MHD_Connection* connection) {
+  Ends ends;
+  const MHD_ConnectionInfo* client =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+  std::tie(ends.remote_addr, ends.remote_port) =
+      AddressText(client == nullptr ? nullptr : client->client_addr);
+  const MHD_ConnectionInfo* socket =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+  if (socket != nullptr) {
+    sockaddr_storage local{};
+    socklen_t size = sizeof local;
+    if (getsockname(socket->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) == 0) {
+      auto [address, port] = AddressText(reinterpret_cast<sockaddr*>(&local));
+      ends.local_addr = address;
+      ends.local_port = port;
+    }
+  }
+  return ends;
+}
+
+// The connection's ends as read when it opened.
+Ends EndsOf(MHD_Connection* connection) {
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  if (info != nullptr && info->socket_context != nullptr) {
+    return *static_cast<const Ends*>(info->socket_context);
+  }
+  return ReadEnds(connection);
+}
+
 MHD_Result Queue(MHD_Connection* connection, Exchange& exchange, MHD_Response* response,
                  unsigned status, uint64_t bytes) {
   if (response == nullptr) return MHD_NO;
@@ -165,6 +205,16 @@ struct Callbacks {
                            const char* method, const char* version);
   static MHD_Result SendFile(MHD_Connection* connection, Exchange& exchange, const Route& route);
 
+  static void Connected(void* /*cls*/, MHD_Connection* connection, void** socket_context,
+                        MHD_ConnectionNotificationCode code) {
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      *socket_context = new Ends(ReadEnds(connection));
+    } else {
+      delete static_cast<Ends*>(*socket_context);
+      *socket_context = nullptr;
+    }
+  }
+
   static void* UriLog(void* /*cls*/, const char* uri, MHD_Connection* /*connection*/) {
     auto* exchange = new Exchange;
     exchange->raw_target = uri == nullptr ? "" : uri;
@@ -178,11 +228,8 @@ struct Callbacks {
     if (exchange == nullptr) return;
     const auto* server = static_cast<const HttpServer*>(cls);
     if (server->access_log_.enabled() && exchange->status != 0) {
-      const MHD_ConnectionInfo* client =
-          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-      const std::string address =
-          AddressText(client == nullptr ? nullptr : client->client_addr).first;
-      server->access_log_.Write({address, exchange->method, exchange->raw_target,
+      const Ends ends = EndsOf(connection);
+      server->access_log_.Write({ends.remote_addr, exchange->method, exchange->raw_target,
                                  exchange->version, static_cast<int>(exchange->status),
                                  exchange->bytes, std::chrono::system_clock::now()});
     }
@@ -296,22 +343,10 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   if (target.find('?') != std::string_view::npos) facts.url += "?" + std::string(query);
   MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
 
-  std::string local_port = std::to_string(server.bound_port_);
-  const MHD_ConnectionInfo* client =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-  auto [remote_addr, remote_port] = AddressText(client == nullptr ? nullptr : client->client_addr);
-  facts.remote_addr = remote_addr;
-  const MHD_ConnectionInfo* socket =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-  if (socket != nullptr) {
-    sockaddr_storage local{};
-    socklen_t size = sizeof local;
-    if (getsockname(socket->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) == 0) {
-      auto [address, port] = AddressText(reinterpret_cast<sockaddr*>(&local));
-      facts.local_addr = address;
-      if (!port.empty()) local_port = port;
-    }
-  }
+  const Ends ends = EndsOf(connection);
+  const std::string& local_port = ends.local_port;
+  facts.remote_addr = ends.remote_addr;
+  facts.local_addr = ends.local_addr;
   if (host != nullptr) {
     facts.host = host;
   } else {
@@ -322,7 +357,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   if (StartsWithNoCase(type, "application/x-www-form-urlencoded")) facts.form = std::move(exchange.body);
   facts.server_variables = {{"SERVER_PORT", local_port},
                             {"SERVER_PROTOCOL", version},
-                            {"REMOTE_PORT", remote_port},
+                            {"REMOTE_PORT", ends.remote_port},
                             {"SERVER_SOFTWARE", "zorvadel-serve"}};
 
   engine::ResponseResult result = server.runner_.Run(route, std::move(facts));
@@ -363,6 +398,7 @@ bool HttpServer::Start(std::string* error) {
   std::vector<MHD_OptionItem> settings = {
       {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::UriLog), nullptr},
       {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Callbacks::Completed), this},
+      {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::Connected), nullptr},
       {MHD_OPTION_CONNECTION_TIMEOUT, options_.idle_timeout_seconds, nullptr},
   };
   // One thread is the daemon's own polling thread: libmicrohttpd warns of a

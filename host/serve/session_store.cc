@@ -28,9 +28,8 @@ size_t ValueBytes(std::u16string_view key, const Variant& value) {
 }  // namespace
 
 void ServedSession::SetValue(std::u16string_view key, Variant value) {
-  const size_t before = ValueBytes(key, MemorySession::Value(key));
   const size_t after = ValueBytes(key, value);
-  MemorySession::SetValue(key, std::move(value));
+  const size_t before = ValueBytes(key, ExchangeValue(key, std::move(value)));
   value_bytes_.fetch_add(static_cast<int64_t>(after) - static_cast<int64_t>(before),
                          std::memory_order_relaxed);
   written_.store(true, std::memory_order_relaxed);

@@ -44,6 +44,13 @@ class MemorySession : public Session {
   int32_t Timeout() const override;
   void SetTimeout(int32_t minutes) override;
 
+ protected:
+  // Stores `value` under `key` and gives back the value it replaced (Empty
+  // when there was none), moving rather than copying either: a host that
+  // counts what its sessions hold need not copy a long value to learn its
+  // size.
+  Variant ExchangeValue(std::u16string_view key, Variant value);
+
  private:
   mutable std::mutex mutex_;
   std::map<std::u16string, Variant> values_;  // keyed by the lower-case key

@@ -49,8 +49,14 @@ Variant MemorySession::Value(std::u16string_view key) {
 }
 
 void MemorySession::SetValue(std::u16string_view key, Variant value) {
+  ExchangeValue(key, std::move(value));
+}
+
+Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
+  std::u16string lower = LCase(key);
   std::lock_guard lock(mutex_);
-  values_[LCase(key)] = std::move(value);
+  std::swap(values_[std::move(lower)], value);
+  return value;
 }
 
 uint32_t MemorySession::CodePage() const {
