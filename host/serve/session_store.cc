@@ -17,11 +17,12 @@ namespace zorvadel::serve {
 namespace {
 
 // The estimated memory of one value: none for Empty (what a missing key
-// reads as), else the node, the key and the text of a string.
+// reads as), else the node, the key and the room a string takes, which
+// for a text built by appending is up to twice its length.
 size_t ValueBytes(std::u16string_view key, const Variant& value) {
   if (value.IsEmpty()) return 0;
   size_t bytes = ServedSession::kValueBytes + key.size() * sizeof(char16_t);
-  if (value.IsString()) bytes += value.string().size() * sizeof(char16_t);
+  if (value.IsString()) bytes += value.string().capacity() * sizeof(char16_t);
   return bytes;
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "serve/page_registry.h"
@@ -101,6 +102,14 @@ TEST(SessionStoreTest, CountsTheMemoryOfValues) {
   session->SetValue(u"KEY", Variant());
   EXPECT_EQ(session->bytes(), ServedSession::kBaseBytes);
   EXPECT_TRUE(session->written());
+  // A text built by appending holds up to twice its length: the room counts.
+  std::u16string trail(100, u'a');
+  trail += u"[";
+  const size_t room = trail.capacity();
+  ASSERT_GT(room, 150u);
+  session->SetValue(u"T", Variant(std::move(trail)));
+  EXPECT_EQ(session->bytes(),
+            ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * 1 + 2 * room);
 }
 
 TEST(SessionStoreTest, ExpiredSessionsAreNotFound) {
