@@ -37,18 +37,14 @@ raw() {
 start_server "$testing" "$site" 2 --access-log "$work/access.log"
 
 # ---- malformed requests get 400, and the connection closes ------------------------
-# Each row: a first line (and head) that is no request.
+# One row for each of those who refuse: the gate (which lines it refuses is
+# the unit test's), libmicrohttpd (a header without a colon) and the
+# engine (HTTP/1.1 without Host).
 bad_requests=(
   'garbage\r\n\r\n'
-  'GET\r\n\r\n'
-  'GET /\r\n\r\n'
-  'GET  / HTTP/1.1\r\nHost: a\r\n\r\n'
-  'GET / HTTP/1.1 extra\r\nHost: a\r\n\r\n'
   'G\001T / HTTP/1.1\r\nHost: a\r\n\r\n'
-  'GET /\001 HTTP/1.1\r\nHost: a\r\n\r\n'
-  'GET / FOO/1.1\r\nHost: a\r\n\r\n'
-  '\r\nGET /index.asp HTTP/1.1\r\n\r\n'
   'GET /index.asp HTTP/1.1\r\nHost: a\r\nno colon\r\n\r\n'
+  '\r\nGET /index.asp HTTP/1.1\r\n\r\n'
 )
 for request in "${bad_requests[@]}"; do
   raw "$request"
