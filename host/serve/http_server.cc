@@ -229,9 +229,11 @@ struct Callbacks {
     const auto* server = static_cast<const HttpServer*>(cls);
     if (server->access_log_.enabled() && exchange->status != 0) {
       const Ends ends = EndsOf(connection);
+      // The body of an answer to HEAD is never sent.
+      const uint64_t sent = exchange->method == MHD_HTTP_METHOD_HEAD ? 0 : exchange->bytes;
       server->access_log_.Write({ends.remote_addr, exchange->method, exchange->raw_target,
-                                 exchange->version, static_cast<int>(exchange->status),
-                                 exchange->bytes, std::chrono::system_clock::now()});
+                                 exchange->version, static_cast<int>(exchange->status), sent,
+                                 std::chrono::system_clock::now()});
     }
     delete exchange;
   }

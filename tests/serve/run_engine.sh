@@ -117,15 +117,17 @@ check "a C++ page's error logged" "$(grep -c '/cpp/broken.asp: error 5: Invalid 
 # ---- the access log: one line per request, common log format --------------------------
 fetch "/wap.asp?id=7" -A "$phone"
 fetch '/a%20"b".css'
+fetch /index.asp -I
 stop_server
 line='^127\.0\.0\.1 - - \[[0-3][0-9]/[A-Z][a-z][a-z]/20[0-9][0-9]:[0-2][0-9]:[0-5][0-9]:[0-5][0-9] [-+][0-9]{4}\] '
 check "access log: a page" "$(grep -cE "$line\"GET /wap.asp\?id=7 HTTP/1.1\" 200 [0-9]+$" "$work/access.log")" 1
 check "access log: quotes escaped" "$(grep -cE "$line\"GET /a%20\\\\\"b\\\\\".css HTTP/1.1\" 404 [0-9]+$" "$work/access.log")" 1
 check "access log: a refused line" "$(grep -cE "$line\"POST /form.asp HTTP/1.1\" 413 " "$work/access.log")" 1
+check "access log: HEAD sends no body" "$(grep -cE "$line\"HEAD /index.asp HTTP/1.1\" 200 -$" "$work/access.log")" 1
 requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
 # Refusals of the gate and of libmicrohttpd itself (a header without a
 # colon) never reach the engine and are not logged.
-check "access log: every request the engine answered, once" "$requests" 19
+check "access log: every request the engine answered, once" "$requests" 20
 
 # ---- the message in the page, for development --------------------------------------------
 start_server "$testing" "$site" 1 --show-errors
