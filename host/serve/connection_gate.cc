@@ -201,9 +201,28 @@ void ConnectionGate::Loop() {
     }
   };
 
+  // Out of descriptors, the listening socket stays readable and would wake
+  // the loop at once, again and again: it is left unwatched for a while.
+  bool paused = false;
+  SteadyClock::time_point resume_at{};
+  auto watch_listener = [&](bool on) {
+    epoll_event event{};
+    event.events = on ? static_cast<uint32_t>(EPOLLIN) : 0u;
+    event.data.fd = listen_fd_;
+    epoll_ctl(epoll_fd_, EPOLL_CTL_MOD, listen_fd_, &event);
+  };
+
   std::array<epoll_event, 64> events;
   for (;;) {
     int timeout = -1;
+    if (paused) {
+      if (SteadyClock::now() >= resume_at) {
+        paused = false;
+        watch_listener(true);
+      } else {
+        timeout = 100;
+      }
+    }
     while (!deadlines.empty()) {
       const Deadline& first = deadlines.front();
       auto it = pending.find(first.fd);
@@ -220,7 +239,8 @@ void ConnectionGate::Loop() {
         close(fd);
         continue;
       }
-      timeout = static_cast<int>(left.count()) + 1;
+      const int until_deadline = static_cast<int>(left.count()) + 1;
+      if (timeout < 0 || until_deadline < timeout) timeout = until_deadline;
       break;
     }
     int count = epoll_wait(epoll_fd_, events.data(), static_cast<int>(events.size()), timeout);
@@ -240,7 +260,14 @@ void ConnectionGate::Loop() {
         entry.size = sizeof entry.address;
         int client = accept4(listen_fd_, reinterpret_cast<sockaddr*>(&entry.address), &entry.size,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (client < 0) break;  // EAGAIN, or out of descriptors for now
+        if (client < 0) {
+          if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            watch_listener(false);
+            paused = true;
+            resume_at = SteadyClock::now() + std::chrono::milliseconds(100);
+          }
+          break;  // EAGAIN: nothing more to accept now
+        }
         entry.serial = ++serial;
         epoll_event event{};
         // Edge-triggered: a connection whose line is still coming in wakes
