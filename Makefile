@@ -10,25 +10,32 @@ deps:
 	bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVADEL_TESTS=ON -DZORVADEL_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 test-release: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZORVADEL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DZORVADEL_SANITIZE=ON -DZORVADEL_TESTS=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 test: test-release test-asan
 
-# The demo site on http://127.0.0.1:8080/ (Ctrl-C stops it).
-serve: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target zorvadel-serve
-	$(BUILD)/zorvadel-serve --root examples/site --address 127.0.0.1 --port 8080
+# The demo site on http://127.0.0.1:8080/ (Ctrl-C stops it). PORT= and
+# ADDRESS= move it; ROOT=FOLDER serves that site folder alone instead (its
+# page scripts and files) with zorvadel-serve. Installs and builds only what
+# serving needs: no test packages, no tests.
+PORT ?= 8080
+ADDRESS ?= 127.0.0.1
+ROOT ?=
+serve:
+	bash scripts/install-deps.sh --serve
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVADEL_TESTS=OFF -DZORVADEL_BENCH=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target $(if $(ROOT),zorvadel-serve,zorvadel-demo)
+	$(BUILD)/$(if $(ROOT),zorvadel-serve --root $(ROOT),zorvadel-demo) --address $(ADDRESS) --port $(PORT)
 
 bench: build
 	for b in $(BUILD)/bench_*; do $$b; done

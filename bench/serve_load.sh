@@ -1,46 +1,76 @@
 #!/usr/bin/env bash
-# Load test of zorvadel-serve beside nginx, on loopback only.
+# Load test of the page engine beside nginx, on loopback only: new visitors
+# (no cookie, so every request makes a session), returning visitors (each
+# request carries the cookie of a session it made before) and nginx serving
+# the very bytes of the page as a static file, in one run.
 #
-#   bench/serve_load.sh [--page PATH] [--root FOLDER] [--threads N] [--duration 10s]
-#                       [--agent USER-AGENT]
+#   bench/serve_load.sh [--page PATH] [--root FOLDER] [--server BINARY]
+#                       [--threads N] [--duration 10s] [--agent USER-AGENT]
+#                       [--session-memory MB] [--visit-pages 50]
 #
-# Starts zorvadel-serve over FOLDER (default: a small site made here, whose
-# page /hello.asp is a page script with a few writes) and nginx over a folder
-# holding the bytes that page answered, saved as a static file. wrk drives
-# each in turn (4 threads, 64 connections, DURATION), and the script prints
-# both rates, their ratio and whether every request succeeded. --agent sends
-# that User-Agent with every request (pages that ask the terminal answer by
-# it, e.g. a WML deck for a phone).
+# Starts the server (default: zorvadel-serve over a small site made here,
+# whose page /news.asp is a page script with a WAP object: page start
+# writes the visit trail, so a session is made for every new visitor; its
+# /hello.asp writes one line and touches no session, which measures the
+# engine alone) and
+# nginx over a folder holding the bytes that page answered. wrk drives each
+# run (4 threads, 64 connections, DURATION):
+#   - new visitors: no cookie, so every request makes a session;
+#   - returning visitors: 64 visitors at a time, each sending the cookie of
+#     its session (made and taken off probation beforehand); each wrk thread
+#     sends the cookies of its 16 in turn. A visitor stays for
+#     --visit-pages pages, then leaves and the next one arrives (one request
+#     without a cookie, whose answer's cookie the next pages carry); 0 keeps
+#     the same 64 sessions for the whole run, where the visit trail that
+#     page start appends to grows by every page and each page copies it;
+#   - nginx: the same bytes as a static file.
+# The server's resident memory is sampled every second of its runs, and the
+# CPU time of the server and of nginx is counted. The script prints the
+# rates, the two ratios to nginx, the CPU time per request, the memory and
+# whether every request succeeded (exit status 1 when one did not).
+# --agent sends that User-Agent (default: a phone, which gets a WML deck).
 # Installs wrk and nginx-light when missing; not part of `make test`.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$here/build}
-page=/hello.asp
+page=/news.asp
 root=
+server=
 threads=$(nproc)
 duration=10s
-agent=
+agent='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
+session_memory=
+visit_pages=50
+usage="usage: $0 [--page PATH] [--root FOLDER] [--server BINARY] [--threads N] [--duration 10s] [--agent UA] [--session-memory MB] [--visit-pages N]"
 while [ $# -gt 0 ]; do
   case $1 in
     --page) page=$2; shift 2 ;;
     --root) root=$2; shift 2 ;;
+    --server) server=$2; shift 2 ;;
     --threads) threads=$2; shift 2 ;;
     --duration) duration=$2; shift 2 ;;
     --agent) agent=$2; shift 2 ;;
-    *) echo "usage: $0 [--page PATH] [--root FOLDER] [--threads N] [--duration 10s] [--agent UA]" >&2; exit 2 ;;
+    --session-memory) session_memory=$2; shift 2 ;;
+    --visit-pages) visit_pages=$2; shift 2 ;;
+    *) echo "$usage" >&2; exit 2 ;;
   esac
 done
 
-bash "$here/scripts/install-deps.sh"
+bash "$here/scripts/install-deps.sh" --serve
 bash "$here/scripts/install-deps.sh" --bench
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target zorvadel-serve >/dev/null
+if [ -z "$server" ]; then
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j "$(nproc)" --target zorvadel-serve >/dev/null
+  server=$build/zorvadel-serve
+fi
 
 work=$(mktemp -d)
 chmod 755 "$work"  # nginx workers read the static folder as another user
 serve_pid=
 nginx_pid=
+sampler_pid=
 cleanup() {
+  [ -n "$sampler_pid" ] && kill "$sampler_pid" 2>/dev/null && wait "$sampler_pid" 2>/dev/null
   [ -n "$serve_pid" ] && kill -TERM "$serve_pid" 2>/dev/null && wait "$serve_pid" 2>/dev/null
   [ -n "$nginx_pid" ] && kill -QUIT "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null
   rm -rf "$work"
@@ -50,19 +80,25 @@ trap cleanup EXIT
 if [ -z "$root" ]; then
   root=$work/site
   mkdir -p "$root"
-  cat >"$root/hello.json" <<'JSON'
+  cat >"$root/news.json" <<'JSON'
 {
  "steps": [
-  {"let": "Response.ContentType", "value": "text/html"},
-  {"echo": "<html><head><title>Hello</title></head><body><p>"},
-  {"write": "Request.QueryString", "args": ["name"]},
-  {"echo": "</p><p>"},
-  {"write": "Server.URLEncode", "args": ["a page with a few writes"]},
-  {"echo": "</p><p>"},
-  {"write": "Request.ServerVariables", "args": ["SCRIPT_NAME"]},
-  {"echo": "</p></body></html>\n"}
+  {"create": "w", "progid": "Zorvadel.WAP"},
+  {"let": "w.CardTitle", "value": "新闻"},
+  {"call": "w.AutoHeader"},
+  {"write": "w.A", "args": ["", "list.asp?id=1", "Today"]},
+  {"echo": "<br/>"},
+  {"write": "w.A", "args": ["", "list.asp?id=2", "Yesterday"]},
+  {"echo": "<br/>"},
+  {"call": "w.WriteRow", "args": ["欢迎! Welcome to the news."]},
+  {"call": "w.AutoFooter"}
  ]
 }
+JSON
+  # The engine's own cost, without a library object: --page /hello.asp.
+  cat >"$root/hello.json" <<'JSON'
+{"steps": [{"let": "Response.ContentType", "value": "text/html"},
+           {"echo": "<html><head><title>Hello</title></head><body><p>Hello</p></body></html>\n"}]}
 JSON
 fi
 
@@ -76,7 +112,10 @@ free_port() {
   return 1
 }
 
-"$build/zorvadel-serve" --root "$root" --port 0 --threads "$threads" >"$work/serve.out" 2>"$work/serve.err" &
+memory_flag=()
+[ -n "$session_memory" ] && memory_flag=(--session-memory "$session_memory")
+"$server" --root "$root" --port 0 --threads "$threads" "${memory_flag[@]}" \
+  >"$work/serve.out" 2>"$work/serve.err" &
 serve_pid=$!
 serve_port=
 for _ in $(seq 100); do
@@ -84,13 +123,12 @@ for _ in $(seq 100); do
   [ -n "$serve_port" ] && break
   sleep 0.1
 done
-[ -n "$serve_port" ] || { echo "zorvadel-serve did not start"; cat "$work/serve.err"; exit 1; }
+[ -n "$serve_port" ] || { echo "the server did not start"; cat "$work/serve.err"; exit 1; }
+serve_url=http://127.0.0.1:$serve_port$page
 
 # nginx serves the very bytes the page answered, under the same path.
 mkdir -p "$work/static" "$work/nginx"
-agent_args=()
-[ -n "$agent" ] && agent_args=(-H "User-Agent: $agent")
-curl -sf "${agent_args[@]}" "http://127.0.0.1:$serve_port$page" -o "$work/page.bytes"
+curl -sf -A "$agent" "$serve_url" -o "$work/page.bytes"
 static_path=${page%%\?*}
 mkdir -p "$work/static$(dirname "$static_path")"
 cp "$work/page.bytes" "$work/static$static_path"
@@ -125,11 +163,95 @@ done
 cmp -s "$work/page.bytes" <(curl -sf "http://127.0.0.1:$nginx_port$static_path") ||
   { echo "nginx does not serve the page's bytes"; exit 1; }
 
-# Runs wrk and prints "REQUESTS_PER_SECOND TOTAL FAILED" (FAILED counts
-# non-2xx/3xx answers and socket errors).
+# The returning visitors: 64 sessions, each made by one request and taken
+# off probation by a second, as a browser's first two pages would. A page
+# that keeps no session sets no cookie: its visitors then send one that
+# names no session.
+: >"$work/cookies"
+for _ in $(seq 64); do
+  cookie=$(curl -sf -A "$agent" -D - -o /dev/null "$serve_url" |
+    sed -n 's/^Set-Cookie: \(ZORVADELSESSION=[0-9a-f]*\);.*/\1/p')
+  if [ -z "$cookie" ]; then
+    echo "$page sets no session cookie: returning visitors send an unknown one" >&2
+    cookie=ZORVADELSESSION=00000000000000000000000000000000
+  fi
+  curl -sf -A "$agent" -H "Cookie: $cookie" -o /dev/null "$serve_url"
+  echo "$cookie" >>"$work/cookies"
+done
+{
+  echo 'local all = {'
+  sed 's/.*/  "&",/' "$work/cookies"
+  echo '}'
+  cat <<'LUA'
+local next_thread = 0
+function setup(thread)
+  -- Each of the 4 threads gets its own 16 visitors.
+  local mine = {}
+  for i = next_thread * 16 + 1, next_thread * 16 + 16 do mine[#mine + 1] = all[i] end
+  thread:set("cookies", table.concat(mine, " "))
+  next_thread = next_thread + 1
+end
+local slots, waiting, turn, visit = {}, {}, 0, 0
+function init(args)
+  visit = tonumber(args[1]) or 0
+  for c in string.gmatch(cookies, "%S+") do slots[#slots + 1] = {cookie = c, count = 0} end
+end
+function request()
+  turn = turn % #slots + 1
+  local slot = slots[turn]
+  if visit > 0 and slot.cookie and slot.count >= visit then
+    -- The visitor leaves; the next one arrives without a cookie.
+    slot.cookie = nil
+    waiting[#waiting + 1] = slot
+  end
+  slot.count = slot.count + 1
+  if slot.cookie then return wrk.format(nil, nil, {["Cookie"] = slot.cookie}) end
+  return wrk.format()
+end
+function response(status, headers, body)
+  local set = headers["Set-Cookie"]
+  if set and #waiting > 0 then
+    local slot = table.remove(waiting, 1)
+    slot.cookie = string.match(set, "^([^;]*)")
+    slot.count = 1
+  end
+end
+LUA
+} >"$work/returning.lua"
+
+# The server's resident memory, once a second, into FILE (kB).
+sample_memory() {
+  while kill -0 "$serve_pid" 2>/dev/null; do
+    awk '/^VmRSS:/ {print $2}' "/proc/$serve_pid/status" >>"$1"
+    sleep 1
+  done
+}
+
+# cpu_ticks PID...: user and system time of the processes, in clock ticks.
+cpu_ticks() {
+  local total=0 pid
+  for pid in "$@"; do
+    total=$((total + $(awk '{print $14 + $15}' "/proc/$pid/stat" 2>/dev/null || echo 0)))
+  done
+  echo "$total"
+}
+
+# drive URL PIDS [WRK OPTIONS...] [-- SCRIPT ARGS...]: runs wrk and prints
+# "REQUESTS_PER_SECOND TOTAL FAILED CPU_MICROSECONDS_PER_REQUEST" (FAILED
+# counts non-2xx/3xx answers and socket errors; the CPU time is that of
+# PIDS, a quoted list).
 drive() {
-  local out
-  out=$(wrk -t4 -c64 -d"$duration" "${agent_args[@]}" "$1")
+  local url=$1 pids=$2
+  shift 2
+  local options=() script_args=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && shift && script_args=("$@")
+  local before after out
+  # shellcheck disable=SC2086
+  before=$(cpu_ticks $pids)
+  out=$(wrk -t4 -c64 -d"$duration" -H "User-Agent: $agent" "${options[@]}" "$url" "${script_args[@]}")
+  # shellcheck disable=SC2086
+  after=$(cpu_ticks $pids)
   echo "$out" >&2
   local rate total bad errors
   rate=$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")
@@ -137,20 +259,46 @@ drive() {
   bad=$(awk '/Non-2xx or 3xx responses:/ {print $NF}' <<<"$out")
   errors=$(sed -n 's/.*Socket errors: connect \([0-9]*\), read \([0-9]*\), write \([0-9]*\), timeout \([0-9]*\).*/\1 \2 \3 \4/p' <<<"$out" |
     awk '{print $1 + $2 + $3 + $4}')
-  echo "$rate $total $(( ${bad:-0} + ${errors:-0} ))"
+  local cpu
+  cpu=$(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v n="$total" \
+    'BEGIN { printf "%.1f", (n > 0 ? t / hz * 1e6 / n : 0) }')
+  echo "$rate $total $(( ${bad:-0} + ${errors:-0} )) $cpu"
 }
 
-echo "== zorvadel-serve $page ($threads threads, $(wc -c <"$work/page.bytes") bytes)" >&2
-read -r serve_rate serve_total serve_bad < <(drive "http://127.0.0.1:$serve_port$page")
-echo "== nginx, the same bytes as a static file ($threads workers)" >&2
-read -r nginx_rate nginx_total nginx_bad < <(drive "http://127.0.0.1:$nginx_port$static_path")
+# memory_line FILE: first, peak and last MB, and the spread of the second half.
+memory_line() {
+  awk '{ v[NR] = $1 } END {
+    if (NR == 0) { print "no samples"; exit }
+    peak = 0; for (i = 1; i <= NR; i++) if (v[i] > peak) peak = v[i]
+    lo = 1e18; hi = 0; for (i = int(NR / 2) + 1; i <= NR; i++) { if (v[i] < lo) lo = v[i]; if (v[i] > hi) hi = v[i] }
+    printf "%.0f MB at 1 s, %.0f MB peak, %.0f MB at the end; second half %.0f-%.0f MB", v[1] / 1024, peak / 1024, v[NR] / 1024, lo / 1024, hi / 1024
+  }' "$1"
+}
 
-ratio=$(awk -v a="$serve_rate" -v b="$nginx_rate" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+bytes=$(wc -c <"$work/page.bytes")
+nginx_pids="$nginx_pid $(pgrep -P "$nginx_pid" | tr '\n' ' ')"
+echo "== $(basename "$server") $page, new visitors ($threads threads, $bytes bytes)" >&2
+sample_memory "$work/new.rss" & sampler_pid=$!
+read -r new_rate new_total new_bad new_cpu < <(drive "$serve_url" "$serve_pid")
+kill "$sampler_pid"; wait "$sampler_pid" 2>/dev/null || true; sampler_pid=
+echo "== $(basename "$server") $page, returning visitors (64 at a time, $visit_pages pages a visit)" >&2
+sample_memory "$work/returning.rss" & sampler_pid=$!
+read -r back_rate back_total back_bad back_cpu < <(drive "$serve_url" "$serve_pid" \
+  -s "$work/returning.lua" -- "$visit_pages")
+kill "$sampler_pid"; wait "$sampler_pid" 2>/dev/null || true; sampler_pid=
+echo "== nginx, the same bytes as a static file ($threads workers)" >&2
+read -r nginx_rate nginx_total nginx_bad nginx_cpu < <(drive "http://127.0.0.1:$nginx_port$static_path" "$nginx_pids")
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 echo
-echo "zorvadel-serve: $serve_rate requests/s, $serve_total requests, $serve_bad failed"
-echo "nginx static:   $nginx_rate requests/s, $nginx_total requests, $nginx_bad failed"
-echo "ratio zorvadel-serve / nginx: $ratio"
-if [ "$serve_bad" -eq 0 ] && [ "$nginx_bad" -eq 0 ]; then
+echo "page: $page, $bytes bytes; wrk: 4 threads, 64 connections, $duration per run; $(nproc) cores"
+echo "new visitors:       $new_rate requests/s, $new_total requests, $new_bad failed, $new_cpu us CPU a request"
+echo "returning visitors: $back_rate requests/s, $back_total requests, $back_bad failed, $back_cpu us CPU a request ($visit_pages pages a visit)"
+echo "nginx static:       $nginx_rate requests/s, $nginx_total requests, $nginx_bad failed, $nginx_cpu us CPU a request"
+echo "ratio to nginx: new visitors $(ratio "$new_rate" "$nginx_rate"), returning visitors $(ratio "$back_rate" "$nginx_rate")"
+echo "server memory, new visitors:       $(memory_line "$work/new.rss")"
+echo "server memory, returning visitors: $(memory_line "$work/returning.rss")"
+if [ "$new_bad" -eq 0 ] && [ "$back_bad" -eq 0 ] && [ "$nginx_bad" -eq 0 ]; then
   echo "every request succeeded"
 else
   echo "some requests failed"

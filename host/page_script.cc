@@ -65,10 +65,12 @@ class Scope {
 };
 
 // Session.KEY and Application.KEY name a value unless KEY is a member.
-bool IsValueAccess(const ObjectPtr& object, const std::u16string& member) {
-  return !member.empty() &&
-         (dynamic_cast<Session*>(object.get()) || dynamic_cast<Application*>(object.get())) &&
-         !object->Class().Has(member);
+// The two are known by identity: a cast would cost a walk through every
+// base of a page class at every step.
+bool IsValueAccess(Context& context, const ObjectPtr& object, const std::u16string& member) {
+  if (member.empty()) return false;
+  if (object != context.GetSession() && object != context.GetApplication()) return false;
+  return !object->Class().Has(member);
 }
 
 std::vector<Variant> Arguments(const Json& step) {
@@ -79,11 +81,39 @@ std::vector<Variant> Arguments(const Json& step) {
   return args;
 }
 
-Variant Read(const ObjectPtr& object, const std::u16string& member, std::vector<Variant> args) {
-  if (IsValueAccess(object, member)) {
+Variant Read(Context& context, const ObjectPtr& object, const std::u16string& member,
+             std::vector<Variant> args) {
+  if (IsValueAccess(context, object, member)) {
     return Invoke(*object, u"", {Variant(member)});
   }
   return Invoke(*object, member, std::move(args));
+}
+
+// The "not found" errors name what was not found, as the scripting runtime
+// does ("...: 'w.Foo'"), so that a typing mistake shows in the message.
+[[noreturn]] void RethrowNaming(const ScriptError& error, const std::string& name) {
+  throw ScriptError(error.number(), error.description() + u": '" + U16(name) + u"'");
+}
+
+void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page);
+
+void RunNamedStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
+  try {
+    RunStep(step, scope, page);
+  } catch (const ScriptError& error) {
+    if (error.number() == kErrCannotCreate && step.contains("progid") &&
+        step["progid"].is_string()) {
+      RethrowNaming(error, step["progid"].get<std::string>());
+    }
+    if (error.number() == kErrNoMember) {
+      for (const char* kind : {"let", "call", "write"}) {
+        if (step.contains(kind) && step[kind].is_string()) {
+          RethrowNaming(error, step[kind].get<std::string>());
+        }
+      }
+    }
+    throw;
+  }
 }
 
 void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
@@ -97,7 +127,7 @@ void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
     auto [object, member] = scope.Resolve(TextOf(step["let"], "let"));
     if (!step.contains("value")) throw ScriptFormatError{"\"let\" needs a \"value\""};
     Variant value = JsonToVariant(step["value"]);
-    if (IsValueAccess(object, member)) {
+    if (IsValueAccess(context, object, member)) {
       Invoke(*object, u"", {Variant(member), value}, CallKind::kLet);
     } else {
       std::vector<Variant> args = Arguments(step);
@@ -106,10 +136,10 @@ void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
     }
   } else if (step.contains("call")) {
     auto [object, member] = scope.Resolve(TextOf(step["call"], "call"));
-    Read(object, member, Arguments(step));
+    Read(context, object, member, Arguments(step));
   } else if (step.contains("write")) {
     auto [object, member] = scope.Resolve(TextOf(step["write"], "write"));
-    Variant result = Read(object, member, Arguments(step));
+    Variant result = Read(context, object, member, Arguments(step));
     context.GetResponse()->Write(CStr(result));
   } else if (step.contains("echo")) {
     context.GetResponse()->Write(U16(TextOf(step["echo"], "echo")));
@@ -192,7 +222,7 @@ StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
   try {
     for (const Json& step : steps) {
       ++index;
-      RunStep(step, scope, page);
+      RunNamedStep(step, scope, page);
     }
   } catch (const ScriptError& e) {
     outcome.error = e;

@@ -63,7 +63,9 @@ struct StepsOutcome {
 
 // Plays `steps` (a JSON array) against the page. A run-time error ends the
 // play and is returned; a malformed step throws ScriptFormatError. Page end
-// (OnEndPage) is left to the caller.
+// (OnEndPage) is left to the caller. An unknown ProgID (429) or member
+// (438) is named at the end of the error's description, as in
+// "Object doesn't support this property or method: 'w.Foo'".
 StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page);
 
 }  // namespace zorvadel::host

@@ -6,12 +6,17 @@
 // The script names a request, optional session values, a site root and a
 // list of steps (create, let, call, write, echo). An error that reaches the
 // script ends the run with "error NUMBER: DESCRIPTION (step N)" on standard
-// error and exit status 1; what was written stays written.
+// error and exit status 1; what was written stays written. A file that
+// cannot be read or is no page script, and a bad command line, give a line
+// "zorvadel-run: ..." on standard error and exit status 2.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "page_script.h"
 #include "platform/codepage/codepage.h"
@@ -28,15 +33,57 @@ std::string TextOf(const Json& value, const char* what) {
   return value.get<std::string>();
 }
 
+constexpr char kHelp[] =
+    "usage: zorvadel-run [--head] FILE.json\n"
+    "\n"
+    "Plays the page script FILE.json (one request) through the in-memory page\n"
+    "engine and prints the response body as the server would send it.\n"
+    "\n"
+    "  --head   print the status line and the headers before the body\n"
+    "           (default: the body alone)\n"
+    "  --help   this text\n"
+    "\n"
+    "Exit status: 0 when every step ran; 1 when a run-time error ended the\n"
+    "script (\"error NUMBER: DESCRIPTION (step N)\" on standard error; what was\n"
+    "written before it is printed); 2 for a bad command line, a file that\n"
+    "cannot be read, or a file that is no page script.\n";
+
+// The whole file, or false with the reason ("No such file or directory",
+// "Is a directory", "Permission denied") in `why`.
+bool ReadFile(const std::filesystem::path& file, std::string* text, std::string* why) {
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) {
+    *why = std::strerror(EISDIR);
+    return false;
+  }
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (in == nullptr) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  char buffer[65536];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text->append(buffer, n);
+  const bool failed = std::ferror(in) != 0;
+  const int failure = errno;
+  std::fclose(in);
+  if (failed) {
+    *why = std::strerror(failure);
+    return false;
+  }
+  return true;
+}
+
 int Run(bool head, const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::cerr << "zorvadel-run: cannot read " << file.string() << "\n";
+  std::string text;
+  std::string why;
+  if (!ReadFile(file, &text, &why)) {
+    std::cerr << "zorvadel-run: cannot read " << file.string() << ": " << why << "\n";
     return 2;
   }
   Json script;
   try {
-    script = Json::parse(in);
+    script = Json::parse(text);
   } catch (const Json::exception& e) {
     std::cerr << "zorvadel-run: " << file.string() << ": " << e.what() << "\n";
     return 2;
@@ -97,20 +144,34 @@ int Run(bool head, const std::filesystem::path& file) {
 int main(int argc, char** argv) {
   bool head = false;
   std::filesystem::path file;
-  for (int i = 1; i < argc; ++i) {
+  std::string fault;
+  for (int i = 1; i < argc && fault.empty(); ++i) {
     std::string arg = argv[i];
-    if (arg == "--head") {
+    if (arg == "--help" || arg == "-h") {
+      std::cout << zorvadel::kHelp;
+      return 0;
+    } else if (arg == "--head") {
       head = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      fault = "unknown flag " + arg;
     } else if (file.empty()) {
       file = arg;
     } else {
-      file.clear();
-      break;
+      fault = "one script at a time: " + arg;
     }
   }
-  if (file.empty()) {
-    std::cerr << "usage: zorvadel-run [--head] FILE.json\n";
+  if (fault.empty() && file.empty()) fault = "no script given";
+  if (!fault.empty()) {
+    std::cerr << "zorvadel-run: " << fault << "\n"
+              << "usage: zorvadel-run [--head] FILE.json (zorvadel-run --help tells more)\n";
     return 2;
   }
-  return zorvadel::Run(head, file);
+  try {
+    return zorvadel::Run(head, file);
+  } catch (const std::exception& e) {
+    // Not a fault of the script's own making, but it ended the run all
+    // the same.
+    std::cerr << "zorvadel-run: internal error: " << e.what() << "\n";
+    return 1;
+  }
 }

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and serving need.
 # Idempotent: when everything is there already it changes nothing.
+#
+#   install-deps.sh          everything `make test` needs
+#   install-deps.sh --serve  only what building and serving need (`make serve`)
+#   install-deps.sh --bench  the load benchmark's wrk and nginx
 set -euo pipefail
 
 packages=(
@@ -24,7 +28,26 @@ packages=(
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)
-if [ "${1:-}" = "--bench" ]; then packages=("${bench_packages[@]}"); fi
+# What the tests, the benchmarks and the tests' services need and serving
+# does not: --serve leaves these out of the list above.
+test_only_packages=(
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev libopencc-dev curl libxml2-utils w3c-sgml-lib chromium
+  python3-aiosmtpd openssl libwbxml2-utils
+  libsqliteodbc odbc-mariadb mariadb-server libvips-tools
+)
+case "${1:-}" in
+  --bench) packages=("${bench_packages[@]}") ;;
+  --serve)
+    kept=()
+    for p in "${packages[@]}"; do
+      [[ " ${test_only_packages[*]} " == *" $p "* ]] || kept+=("$p")
+    done
+    packages=("${kept[@]}")
+    ;;
+  "") ;;
+  *) echo "usage: $0 [--serve | --bench]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,13 +11,17 @@
 
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <limits>
 #include <iostream>
 #include <string_view>
+#include <tuple>
 #include <utility>
+#include <vector>
 
+#include "serve/status_page.h"
 #include "zorvadel/request_facts.h"
 #include "zorvadel/response_result.h"
 
@@ -25,18 +29,35 @@ namespace zorvadel::serve {
 
 namespace {
 
-// One request's state between the calls of the access handler.
+// One request's state between the calls of the access handler, and what
+// the access log needs when it is over.
 struct Exchange {
   std::string raw_target;
   bool started = false;
   bool too_large = false;
   std::string body;
+  // Set when an answer is queued.
+  unsigned status = 0;
+  uint64_t bytes = 0;
+  std::string method;
+  std::string version;
 };
 
 bool StartsWithNoCase(std::string_view text, std::string_view head) {
   if (text.size() < head.size()) return false;
   for (size_t i = 0; i < head.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(text[i])) != head[i]) return false;
+  }
+  return true;
+}
+
+// A method name is an HTTP token: letters, digits and a few marks.
+bool IsToken(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
+    if (!plain) return false;
   }
   return true;
 }
@@ -75,10 +96,54 @@ std::pair<std::string, std::string> AddressText(const sockaddr* address) {
   return {"", ""};
 }
 
-MHD_Result Queue(MHD_Connection* connection, MHD_Response* response, unsigned status) {
+// The two ends of a connection as text, read once when it opens rather
+// than at every request it carries.
+struct Ends {
+  std::string local_addr;
+  std::string local_port;
+  std::string remote_addr;
+  std::string remote_port;
+};
+
+Ends ReadEnds(MHD_Connection* connection) {
+  Ends ends;
+  const MHD_ConnectionInfo* client =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+  std::tie(ends.remote_addr, ends.remote_port) =
+      AddressText(client == nullptr ? nullptr : client->client_addr);
+  const MHD_ConnectionInfo* socket =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+  if (socket != nullptr) {
+    sockaddr_storage local{};
+    socklen_t size = sizeof local;
+    if (getsockname(socket->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) == 0) {
+      auto [address, port] = AddressText(reinterpret_cast<sockaddr*>(&local));
+      ends.local_addr = address;
+      ends.local_port = port;
+    }
+  }
+  return ends;
+}
+
+// The connection's ends as read when it opened.
+Ends EndsOf(MHD_Connection* connection) {
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  if (info != nullptr && info->socket_context != nullptr) {
+    return *static_cast<const Ends*>(info->socket_context);
+  }
+  return ReadEnds(connection);
+}
+
+MHD_Result Queue(MHD_Connection* connection, Exchange& exchange, MHD_Response* response,
+                 unsigned status, uint64_t bytes) {
   if (response == nullptr) return MHD_NO;
   MHD_Result queued = MHD_queue_response(connection, status, response);
   MHD_destroy_response(response);
+  if (queued == MHD_YES) {
+    exchange.status = status;
+    exchange.bytes = bytes;
+  }
   return queued;
 }
 
@@ -91,17 +156,40 @@ MHD_Response* BodyResponse(std::string body) {
   return response;
 }
 
-// A short page for the statuses the server gives of its own.
-MHD_Result QueueStatus(MHD_Connection* connection, unsigned status,
-                       std::initializer_list<std::pair<const char*, std::string>> headers = {}) {
-  std::string reason(engine::StatusText(static_cast<int32_t>(status)));
-  std::string body = "<html><head><title>" + std::to_string(status) + " " + reason +
-                     "</title></head><body><h1>" + reason + "</h1></body></html>\n";
-  MHD_Response* response = BodyResponse(std::move(body));
+// Sends a finished response: its status, headers and body. A header the
+// library refuses is left out and named on standard error after `log`.
+MHD_Result Reply(MHD_Connection* connection, Exchange& exchange,
+                 engine::ResponseResult result, std::string_view log) {
+  const uint64_t bytes = result.body.size();
+  MHD_Response* response = BodyResponse(std::move(result.body));
   if (response == nullptr) return MHD_NO;
-  MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/html; charset=utf-8");
-  for (const auto& [name, value] : headers) MHD_add_response_header(response, name, value.c_str());
-  return Queue(connection, response, status);
+  for (const auto& [name, value] : result.headers) {
+    if (MHD_add_response_header(response, name.c_str(), value.c_str()) != MHD_YES) {
+      std::cerr << std::string(log) + ": header " + name + " refused\n" << std::flush;
+    }
+  }
+  return Queue(connection, exchange, response, static_cast<unsigned>(result.status), bytes);
+}
+
+bool ClientAcceptsOnlyWml(MHD_Connection* connection) {
+  const char* accept = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Accept");
+  return accept != nullptr && AcceptsOnlyWml(accept);
+}
+
+// A short page for the statuses the server gives of its own.
+MHD_Result QueueStatus(MHD_Connection* connection, Exchange& exchange, unsigned status,
+                       std::initializer_list<std::pair<const char*, std::string>> headers = {}) {
+  engine::ResponseResult result =
+      StatusPage(static_cast<int32_t>(status), ClientAcceptsOnlyWml(connection));
+  for (const auto& [name, value] : headers) result.headers.emplace_back(name, value);
+  // After a malformed request the rest of what the client sent cannot be
+  // trusted to be framed as requests.
+  if (status == MHD_HTTP_BAD_REQUEST) result.headers.emplace_back("Connection", "close");
+  return Reply(connection, exchange, std::move(result), exchange.raw_target);
+}
+
+std::string LogPrefix(const ServerOptions& options, std::string_view target) {
+  return options.name + ": " + std::string(engine::TargetPath(target));
 }
 
 MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
@@ -115,7 +203,17 @@ MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, con
 struct Callbacks {
   static MHD_Result Answer(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
                            const char* method, const char* version);
-  static MHD_Result SendFile(MHD_Connection* connection, const Route& route);
+  static MHD_Result SendFile(MHD_Connection* connection, Exchange& exchange, const Route& route);
+
+  static void Connected(void* /*cls*/, MHD_Connection* connection, void** socket_context,
+                        MHD_ConnectionNotificationCode code) {
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      *socket_context = new Ends(ReadEnds(connection));
+    } else {
+      delete static_cast<Ends*>(*socket_context);
+      *socket_context = nullptr;
+    }
+  }
 
   static void* UriLog(void* /*cls*/, const char* uri, MHD_Connection* /*connection*/) {
     auto* exchange = new Exchange;
@@ -123,10 +221,21 @@ struct Callbacks {
     return exchange;
   }
 
-  static void Completed(void* /*cls*/, MHD_Connection* /*connection*/, void** con_cls,
+  static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
                         MHD_RequestTerminationCode /*code*/) {
-    delete static_cast<Exchange*>(*con_cls);
+    auto* exchange = static_cast<Exchange*>(*con_cls);
     *con_cls = nullptr;
+    if (exchange == nullptr) return;
+    const auto* server = static_cast<const HttpServer*>(cls);
+    if (server->access_log_.enabled() && exchange->status != 0) {
+      const Ends ends = EndsOf(connection);
+      // The body of an answer to HEAD is never sent.
+      const uint64_t sent = exchange->method == MHD_HTTP_METHOD_HEAD ? 0 : exchange->bytes;
+      server->access_log_.Write({ends.remote_addr, exchange->method, exchange->raw_target,
+                                 exchange->version, static_cast<int>(exchange->status), sent,
+                                 std::chrono::system_clock::now()});
+    }
+    delete exchange;
   }
 
   // Called first when the head is in (only to accept or refuse the body),
@@ -145,14 +254,18 @@ struct Callbacks {
     const size_t limit = server->options_.max_body;
     if (!exchange->started) {
       exchange->started = true;
+      exchange->method = method;
+      exchange->version = version;
       const char* length =
           MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
       if (length != nullptr) {
         uint64_t declared = 0;
         if (!ReadContentLength(length, &declared)) {
-          return QueueStatus(connection, MHD_HTTP_BAD_REQUEST);
+          return QueueStatus(connection, *exchange, MHD_HTTP_BAD_REQUEST);
         }
-        if (declared > limit) return QueueStatus(connection, MHD_HTTP_CONTENT_TOO_LARGE);
+        if (declared > limit) {
+          return QueueStatus(connection, *exchange, MHD_HTTP_CONTENT_TOO_LARGE);
+        }
       }
       return MHD_YES;
     }
@@ -166,14 +279,17 @@ struct Callbacks {
       *upload_data_size = 0;
       return MHD_YES;
     }
-    if (exchange->too_large) return QueueStatus(connection, MHD_HTTP_CONTENT_TOO_LARGE);
+    if (exchange->too_large) {
+      return QueueStatus(connection, *exchange, MHD_HTTP_CONTENT_TOO_LARGE);
+    }
     try {
       return Answer(*server, connection, *exchange, method, version);
     } catch (const std::exception& e) {
-      std::cerr << "zorvadel-serve: " << exchange->raw_target << ": " << e.what() << std::endl;
-      return QueueStatus(connection, MHD_HTTP_INTERNAL_SERVER_ERROR);
+      std::cerr << LogPrefix(server->options_, exchange->raw_target) + ": " + e.what() + "\n"
+                << std::flush;
+      return QueueStatus(connection, *exchange, MHD_HTTP_INTERNAL_SERVER_ERROR);
     } catch (...) {
-      return QueueStatus(connection, MHD_HTTP_INTERNAL_SERVER_ERROR);
+      return QueueStatus(connection, *exchange, MHD_HTTP_INTERNAL_SERVER_ERROR);
     }
   }
 };
@@ -186,26 +302,38 @@ HttpServer::~HttpServer() { Stop(); }
 MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
                              const char* method, const char* version) {
   const std::string_view verb = method;
+  if (!IsToken(verb)) return QueueStatus(connection, exchange, MHD_HTTP_BAD_REQUEST);
+  const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_HOST);
+  // HTTP/1.1 makes the Host header compulsory; an older client may leave
+  // it out.
+  if (host == nullptr && std::string_view(version) == MHD_HTTP_VERSION_1_1) {
+    return QueueStatus(connection, exchange, MHD_HTTP_BAD_REQUEST);
+  }
   const bool get = verb == MHD_HTTP_METHOD_GET || verb == MHD_HTTP_METHOD_HEAD;
   if (!get && verb != MHD_HTTP_METHOD_POST) {
-    return QueueStatus(connection, MHD_HTTP_METHOD_NOT_ALLOWED, {{"Allow", "GET, HEAD, POST"}});
+    return QueueStatus(connection, exchange, MHD_HTTP_METHOD_NOT_ALLOWED,
+                       {{"Allow", "GET, HEAD, POST"}});
   }
   const std::string_view target = exchange.raw_target;
   const std::string_view query = engine::TargetQuery(target);
   Route route = server.site_.Resolve(engine::TargetPath(target));
   switch (route.kind) {
     case Route::Kind::kBadRequest:
-      return QueueStatus(connection, MHD_HTTP_BAD_REQUEST);
+      return QueueStatus(connection, exchange, MHD_HTTP_BAD_REQUEST);
     case Route::Kind::kNotFound:
-      return QueueStatus(connection, MHD_HTTP_NOT_FOUND);
+      return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
     case Route::Kind::kRedirect: {
       std::string location = route.location;
       if (!query.empty()) location += "?" + std::string(query);
-      return QueueStatus(connection, MHD_HTTP_MOVED_PERMANENTLY, {{"Location", location}});
+      return QueueStatus(connection, exchange, MHD_HTTP_MOVED_PERMANENTLY,
+                         {{"Location", location}});
     }
     case Route::Kind::kFile:
-      if (!get) return QueueStatus(connection, MHD_HTTP_METHOD_NOT_ALLOWED, {{"Allow", "GET, HEAD"}});
-      return SendFile(connection, route);
+      if (!get) {
+        return QueueStatus(connection, exchange, MHD_HTTP_METHOD_NOT_ALLOWED,
+                           {{"Allow", "GET, HEAD"}});
+      }
+      return SendFile(connection, exchange, route);
     case Route::Kind::kPage:
     case Route::Kind::kScript:
       break;
@@ -217,23 +345,10 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   if (target.find('?') != std::string_view::npos) facts.url += "?" + std::string(query);
   MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
 
-  std::string local_port = std::to_string(server.bound_port_);
-  const MHD_ConnectionInfo* client =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-  auto [remote_addr, remote_port] = AddressText(client == nullptr ? nullptr : client->client_addr);
-  facts.remote_addr = remote_addr;
-  const MHD_ConnectionInfo* socket =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-  if (socket != nullptr) {
-    sockaddr_storage local{};
-    socklen_t size = sizeof local;
-    if (getsockname(socket->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) == 0) {
-      auto [address, port] = AddressText(reinterpret_cast<sockaddr*>(&local));
-      facts.local_addr = address;
-      if (!port.empty()) local_port = port;
-    }
-  }
-  const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_HOST);
+  const Ends ends = EndsOf(connection);
+  const std::string& local_port = ends.local_port;
+  facts.remote_addr = ends.remote_addr;
+  facts.local_addr = ends.local_addr;
   if (host != nullptr) {
     facts.host = host;
   } else {
@@ -244,79 +359,82 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   if (StartsWithNoCase(type, "application/x-www-form-urlencoded")) facts.form = std::move(exchange.body);
   facts.server_variables = {{"SERVER_PORT", local_port},
                             {"SERVER_PROTOCOL", version},
-                            {"REMOTE_PORT", remote_port},
+                            {"REMOTE_PORT", ends.remote_port},
                             {"SERVER_SOFTWARE", "zorvadel-serve"}};
 
   engine::ResponseResult result = server.runner_.Run(route, std::move(facts));
-  MHD_Response* response = BodyResponse(std::move(result.body));
-  if (response == nullptr) return MHD_NO;
-  for (const auto& [name, value] : result.headers) {
-    if (MHD_add_response_header(response, name.c_str(), value.c_str()) != MHD_YES) {
-      std::cerr << "zorvadel-serve: " << route.script_name << ": header " << name
-                << " refused" << std::endl;
-    }
-  }
-  return Queue(connection, response, static_cast<unsigned>(result.status));
+  return Reply(connection, exchange, std::move(result),
+               LogPrefix(server.options_, route.script_name));
 }
 
-MHD_Result Callbacks::SendFile(MHD_Connection* connection, const Route& route) {
+MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
+                               const Route& route) {
   int fd = open(route.file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return QueueStatus(connection, MHD_HTTP_NOT_FOUND);
+  if (fd < 0) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
-    return QueueStatus(connection, MHD_HTTP_NOT_FOUND);
+    return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   }
-  MHD_Response* response = MHD_create_response_from_fd64(static_cast<uint64_t>(info.st_size), fd);
+  const auto size = static_cast<uint64_t>(info.st_size);
+  MHD_Response* response = MHD_create_response_from_fd64(size, fd);
   if (response == nullptr) {
     close(fd);
     return MHD_NO;
   }
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, route.content_type.c_str());
-  return Queue(connection, response, MHD_HTTP_OK);
+  return Queue(connection, exchange, response, MHD_HTTP_OK, size);
 }
 
 bool HttpServer::Start(std::string* error) {
+  if (!options_.access_log.empty() && !access_log_.Open(options_.access_log, error)) return false;
   std::string address = options_.address;
   if (address == "localhost") address = "127.0.0.1";
   if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
     address = address.substr(1, address.size() - 2);
   }
-  sockaddr_storage bind_address{};
-  unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_TURBO |
-                   MHD_USE_ERROR_LOG;
-  auto* v4 = reinterpret_cast<sockaddr_in*>(&bind_address);
-  auto* v6 = reinterpret_cast<sockaddr_in6*>(&bind_address);
-  if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-    v4->sin_family = AF_INET;
-    v4->sin_port = htons(options_.port);
-  } else if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-    v6->sin6_family = AF_INET6;
-    v6->sin6_port = htons(options_.port);
-    flags |= MHD_USE_IPv6;
-  } else {
-    *error = "not an IP address: " + options_.address;
-    return false;
+  // The gate listens and hands each connection over once its first line
+  // is in; the daemon itself listens on nothing.
+  const unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_TURBO |
+                         MHD_USE_ERROR_LOG | MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC;
+  std::vector<MHD_OptionItem> settings = {
+      {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::UriLog), nullptr},
+      {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Callbacks::Completed), this},
+      {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::Connected), nullptr},
+      {MHD_OPTION_CONNECTION_TIMEOUT, options_.idle_timeout_seconds, nullptr},
+  };
+  // One thread is the daemon's own polling thread: libmicrohttpd warns of a
+  // pool of one.
+  if (options_.threads > 1) {
+    settings.push_back({MHD_OPTION_THREAD_POOL_SIZE, options_.threads, nullptr});
   }
-  const unsigned threads = options_.threads < 1 ? 1 : options_.threads;
-  daemon_ = MHD_start_daemon(
-      flags, options_.port, nullptr, nullptr, &Callbacks::Access, this,
-      MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&bind_address),
-      MHD_OPTION_THREAD_POOL_SIZE, threads,
-      MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::UriLog, nullptr,
-      MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::Completed, nullptr,
-      MHD_OPTION_CONNECTION_TIMEOUT, options_.idle_timeout_seconds,
-      MHD_OPTION_END);
+  settings.push_back({MHD_OPTION_END, 0, nullptr});
+  daemon_ = MHD_start_daemon(flags, 0, nullptr, nullptr, &Callbacks::Access, this,
+                             MHD_OPTION_ARRAY, settings.data(), MHD_OPTION_END);
   if (daemon_ == nullptr) {
-    *error = "cannot listen on " + options_.address + " port " + std::to_string(options_.port);
+    *error = "cannot start the HTTP threads";
     return false;
   }
-  const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT);
-  bound_port_ = info != nullptr && info->port != 0 ? info->port : options_.port;
+  MHD_Daemon* daemon = daemon_;
+  gate_ = std::make_unique<ConnectionGate>(
+      [daemon](int socket, const sockaddr* address, socklen_t size) {
+        // The daemon closes the socket itself when it cannot take it.
+        MHD_add_connection(daemon, socket, address, size);
+      },
+      std::chrono::seconds(options_.idle_timeout_seconds));
+  if (!gate_->Start(address, options_.port, error)) {
+    gate_.reset();
+    MHD_stop_daemon(daemon_);
+    daemon_ = nullptr;
+    return false;
+  }
+  bound_port_ = gate_->port();
   return true;
 }
 
 void HttpServer::Stop() {
+  if (gate_) gate_->Stop();
+  gate_.reset();
   if (daemon_ == nullptr) return;
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;

@@ -9,7 +9,8 @@
 //     must see the query undecoded: its bytes are decoded later with the
 //     session's code page, and "%26" inside a value must not become a "&".
 //   - headers: every request header in the order received; host: the Host
-//     header (the listening address and port when there is none).
+//     header (the listening address and port for an HTTP/1.0 request
+//     without one).
 //   - form: the posted body when its type is
 //     application/x-www-form-urlencoded (other bodies are read and dropped).
 //     Bodies over the size limit get 413, and a Content-Length that is not
@@ -18,13 +19,21 @@
 //     server variables SERVER_PORT (the port the request came in on),
 //     SERVER_PROTOCOL, REMOTE_PORT and SERVER_SOFTWARE.
 // Pages answer GET, HEAD and POST; files GET and HEAD; other methods get 405.
+// A malformed request gets 400: a first line that is no request line (see
+// connection_gate.h), a method that is no token, an HTTP/1.1 request
+// without a Host header. The statuses the server gives of its own come as
+// short pages (status_page.h): WML for a client that accepts only WML.
+// With an access log, every answered request is one line of it.
 #ifndef ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 #define ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "serve/access_log.h"
+#include "serve/connection_gate.h"
 #include "serve/page_runner.h"
 #include "serve/site.h"
 
@@ -38,6 +47,8 @@ struct ServerOptions {
   unsigned threads = 1;
   size_t max_body = size_t{1} << 20;
   unsigned idle_timeout_seconds = 30;  // keep-alive connections left idle
+  std::string access_log;              // a file, "-" for standard output, "" for none
+  std::string name = "zorvadel-serve";  // opens the lines written to standard error
 };
 
 class HttpServer {
@@ -64,6 +75,8 @@ class HttpServer {
   PageRunner& runner_;
   ServerOptions options_;
   MHD_Daemon* daemon_ = nullptr;
+  std::unique_ptr<ConnectionGate> gate_;
+  AccessLog access_log_;
   uint16_t bound_port_ = 0;
 };
 

@@ -25,4 +25,19 @@ PageRegistrar::PageRegistrar(std::string path, PageFunction page) {
   SitePages().Register(std::move(path), std::move(page));
 }
 
+namespace {
+
+std::filesystem::path& DefaultFolder() {
+  static std::filesystem::path folder;
+  return folder;
+}
+
+}  // namespace
+
+const std::filesystem::path& SiteDefaultFolder() { return DefaultFolder(); }
+
+DefaultSiteFolder::DefaultSiteFolder(std::filesystem::path folder) {
+  DefaultFolder() = std::move(folder);
+}
+
 }  // namespace zorvadel::serve

@@ -17,9 +17,19 @@
 //
 // Paths are URL paths after %XX decoding, compared exactly ("/news/list.asp").
 // A registered page is found before a page script or a file of the same path.
+//
+// A site binary is its page files linked with the engine's main (the CMake
+// target Zorvadel::engine_main, or pkg-config's zorvadel-engine); it serves
+// the folder given with --root, or the folder a source file of the site
+// names as its default:
+//
+//   const zorvadel::serve::DefaultSiteFolder kFolder("/srv/mysite");
+//
+// and the current folder when none does.
 #ifndef ZORVADEL_HOST_SERVE_PAGE_REGISTRY_H_
 #define ZORVADEL_HOST_SERVE_PAGE_REGISTRY_H_
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -50,6 +60,16 @@ PageRegistry& SitePages();
 // Registers a page in SitePages() when constructed.
 struct PageRegistrar {
   PageRegistrar(std::string path, PageFunction page);
+};
+
+// The folder served when --root is not given: the one a DefaultSiteFolder
+// named, else empty (the engine then serves the current folder).
+const std::filesystem::path& SiteDefaultFolder();
+
+// Names the site's default folder when constructed; a later one replaces
+// an earlier one.
+struct DefaultSiteFolder {
+  explicit DefaultSiteFolder(std::filesystem::path folder);
 };
 
 }  // namespace zorvadel::serve

@@ -8,27 +8,20 @@
 #include <utility>
 
 #include "page_script.h"
+#include "serve/status_page.h"
 #include "platform/codepage/codepage.h"
 
 namespace zorvadel::serve {
 namespace {
 
-engine::ResponseResult ErrorResult(const std::string& text) {
-  engine::ResponseResult result;
-  result.status = 500;
-  result.headers.emplace_back("Content-Type", "text/plain; charset=utf-8");
-  result.body = text + "\n";
-  return result;
-}
 
 std::string ErrorText(const ScriptError& error) {
   return "error " + std::to_string(error.number()) + ": " + codepage::ToUtf8(error.description());
 }
 
-void Log(const engine::RequestFacts& facts, const std::string& text) {
+void Log(const std::string& name, const engine::RequestFacts& facts, const std::string& text) {
   // One write per line, so lines of two pages do not interleave.
-  std::string line = "zorvadel-serve: " + std::string(engine::TargetPath(facts.url)) + ": " + text +
-                     "\n";
+  std::string line = name + ": " + std::string(engine::TargetPath(facts.url)) + ": " + text + "\n";
   std::cerr << line << std::flush;
 }
 
@@ -38,28 +31,31 @@ std::string SessionCookie(const std::string& id) {
   return std::string(SessionStore::kCookieName) + "=" + id + "; Path=/; HttpOnly";
 }
 
-PageRunner::PageRunner(const Site& site, SessionStore& sessions)
-    : site_(site), sessions_(sessions), application_(std::make_shared<engine::MemoryApplication>()) {}
+PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options)
+    : site_(site),
+      sessions_(sessions),
+      application_(std::make_shared<engine::MemoryApplication>()),
+      options_(std::move(options)) {}
 
 std::shared_ptr<ServedSession> PageRunner::SessionOf(const engine::RequestFacts& facts,
-                                                     bool* fresh) {
+                                                     std::string* id) {
   const Clock::time_point now = Clock::now();
   // A browser may send the cookie twice (a stale one from another path);
   // the first that names a live session wins.
   for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
     if (pair.key != SessionStore::kCookieName) continue;
     if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-      *fresh = false;
+      *id = pair.value;
       return session;
     }
   }
-  *fresh = true;
+  id->clear();
   return std::make_shared<ServedSession>(now);
 }
 
 engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts facts) {
-  bool fresh = false;
-  std::shared_ptr<ServedSession> session = SessionOf(facts, &fresh);
+  std::string id;
+  std::shared_ptr<ServedSession> session = SessionOf(facts, &id);
   std::optional<std::string> error;
   engine::ResponseResult result;
   {
@@ -95,11 +91,16 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
     if (!error) result = page.Result();
   }
   if (error) {
-    Log(facts, *error);
-    result = ErrorResult(*error);
+    Log(options_.name, facts, *error);
+    // The message names steps, members and files of the site: it is the
+    // site's business, not the visitor's.
+    result = StatusPage(500, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")),
+                        options_.show_errors ? *error : std::string());
   }
-  if (fresh && session->written()) {
-    std::string id = sessions_.Add(session, Clock::now());
+  if (!id.empty()) {
+    sessions_.Recount(id, Clock::now());
+  } else if (session->written()) {
+    id = sessions_.Add(session, Clock::now());
     if (!id.empty()) result.headers.emplace_back("Set-Cookie", SessionCookie(id));
   }
   return result;

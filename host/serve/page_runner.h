@@ -4,13 +4,15 @@
 //
 // The session comes from the session cookie; a visitor without a live one
 // gets a fresh session, which is kept (and its cookie sent, HttpOnly, for
-// the whole site) only when the page wrote to it.
+// the whole site) only when the page wrote to it. A known session is
+// counted again after its page, which may have grown it.
 //
-// A run-time error that ends a page gives status 500 with a one-line text
-// ("error NUMBER: DESCRIPTION"), and so does a malformed page script. What
-// the page wrote before the error is not sent: it is cut off mid-markup and
-// may be in another code page and content type than the error text. The
-// error also goes to standard error with the page's path.
+// A run-time error that ends a page, and a malformed page script, give the
+// server's 500 page (status_page.h). What the page wrote before the error
+// is not sent: it is cut off mid-markup. The error goes to standard error
+// with the page's path and the step at fault
+// ("zorvadel-serve: /news.asp: error 5: ... (step 3)"); the client sees the
+// message only when the runner was made to show errors.
 #ifndef ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
 #define ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
 
@@ -25,20 +27,29 @@
 
 namespace zorvadel::serve {
 
+struct RunnerOptions {
+  // The error's message in the 500 page, for development.
+  bool show_errors = false;
+  // Opens the lines written to standard error.
+  std::string name = "zorvadel-serve";
+};
+
 class PageRunner {
  public:
-  PageRunner(const Site& site, SessionStore& sessions);
+  PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options = {});
 
   // `route` is a kPage or kScript route of `facts.url`.
   engine::ResponseResult Run(const Route& route, engine::RequestFacts facts);
 
  private:
-  // The session named by the request's cookie, or a fresh one (`fresh`).
-  std::shared_ptr<ServedSession> SessionOf(const engine::RequestFacts& facts, bool* fresh);
+  // The session named by the request's cookie, with its id, or a fresh
+  // one (`id` empty).
+  std::shared_ptr<ServedSession> SessionOf(const engine::RequestFacts& facts, std::string* id);
 
   const Site& site_;
   SessionStore& sessions_;
   std::shared_ptr<engine::MemoryApplication> application_;
+  const RunnerOptions options_;
 };
 
 // "NAME=ID; Path=/; HttpOnly" for the session cookie.

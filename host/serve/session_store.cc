@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <iterator>
 #include <random>
 #include <utility>
 
@@ -13,8 +14,25 @@
 
 namespace zorvadel::serve {
 
+namespace {
+
+// The estimated memory of one value: none for Empty (what a missing key
+// reads as), else the node, the key and the room a string takes, which
+// for a text built by appending is up to twice its length.
+size_t ValueBytes(std::u16string_view key, const Variant& value) {
+  if (value.IsEmpty()) return 0;
+  size_t bytes = ServedSession::kValueBytes + key.size() * sizeof(char16_t);
+  if (value.IsString()) bytes += value.string().capacity() * sizeof(char16_t);
+  return bytes;
+}
+
+}  // namespace
+
 void ServedSession::SetValue(std::u16string_view key, Variant value) {
-  MemorySession::SetValue(key, std::move(value));
+  const size_t after = ValueBytes(key, value);
+  const size_t before = ValueBytes(key, ExchangeValue(key, std::move(value)));
+  value_bytes_.fetch_add(static_cast<int64_t>(after) - static_cast<int64_t>(before),
+                         std::memory_order_relaxed);
   written_.store(true, std::memory_order_relaxed);
 }
 
@@ -33,66 +51,132 @@ bool ServedSession::ExpiredAt(Clock::time_point now) const {
   return now - last > std::chrono::minutes(Timeout());
 }
 
-SessionStore::SessionStore(size_t capacity)
-    : shard_capacity_((capacity + kShards - 1) / kShards), shards_(new Shard[kShards]) {}
+SessionStore::SessionStore(size_t memory_bytes, size_t shards)
+    : shard_count_(shards == 0 ? 1 : shards),
+      shard_budget_(memory_bytes / shard_count_),
+      shards_(new Shard[shard_count_]) {}
 
 SessionStore::Shard& SessionStore::ShardOf(std::string_view id) const {
-  // Ids are random hex: their first two digits spread them evenly.
+  // Ids are random hex: their first two digits spread them evenly. (Only
+  // the digits' values do: the low bits of "a" to "f" repeat those of "1"
+  // to "6" and would leave a third of the shards unused.)
   size_t h = 0;
-  for (size_t i = 0; i < 2 && i < id.size(); ++i) h = h * 16 + static_cast<size_t>(id[i] & 15);
-  return shards_[h % kShards];
+  for (size_t i = 0; i < 2 && i < id.size(); ++i) {
+    h = h * 16 + static_cast<size_t>(std::max(0, HexDigitValue(id[i])));
+  }
+  return shards_[h % shard_count_];
+}
+
+void SessionStore::Drop(Shard& shard, List& list, List::iterator it) {
+  shard.bytes -= it->bytes;
+  shard.index.erase(it->id);
+  list.erase(it);
+}
+
+bool SessionStore::MakeRoom(Shard& shard, size_t needed, const Entry* keep,
+                            Clock::time_point now) const {
+  if (shard.bytes + needed <= shard_budget_) return true;
+  // Expired sessions first, wherever they are: the least recently used end
+  // of each list holds the ones most likely to be.
+  for (List* list : {&shard.probation, &shard.returning}) {
+    while (!list->empty() && &list->back() != keep && list->back().session->ExpiredAt(now)) {
+      Drop(shard, *list, std::prev(list->end()));
+    }
+  }
+  for (List* list : {&shard.probation, &shard.returning}) {
+    while (shard.bytes + needed > shard_budget_ && !list->empty()) {
+      auto last = std::prev(list->end());
+      if (&*last == keep) {
+        if (last == list->begin()) break;
+        --last;
+      }
+      Drop(shard, *list, last);
+    }
+  }
+  return shard.bytes + needed <= shard_budget_;
 }
 
 std::shared_ptr<ServedSession> SessionStore::Find(std::string_view id, Clock::time_point now) {
   if (!WellFormedId(id)) return nullptr;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  auto it = shard.sessions.find(std::string(id));
-  if (it == shard.sessions.end()) return nullptr;
-  if (it->second->ExpiredAt(now)) {
-    shard.sessions.erase(it);
+  auto found = shard.index.find(id);
+  if (found == shard.index.end()) return nullptr;
+  List::iterator it = found->second;
+  List& list = it->probation ? shard.probation : shard.returning;
+  if (it->session->ExpiredAt(now)) {
+    Drop(shard, list, it);
     return nullptr;
   }
-  it->second->Touch(now);
-  return it->second;
+  it->session->Touch(now);
+  it->probation = false;
+  shard.returning.splice(shard.returning.begin(), list, it);
+  return it->session;
 }
 
 std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::time_point now) {
   session->Touch(now);
+  const size_t bytes = session->bytes();
   for (;;) {
     std::string id = NewId();
     Shard& shard = ShardOf(id);
     std::lock_guard lock(shard.mutex);
-    if (shard.sessions.size() >= shard_capacity_) {
-      // A full shard is swept at most once a second: sweeping it for every
-      // refused session would make a flood of new visitors costly for all.
-      if (now - shard.last_full_sweep < std::chrono::seconds(1)) return "";
-      shard.last_full_sweep = now;
-      if (SweepLocked(shard, now) == 0) return "";
-    }
-    if (shard.sessions.emplace(id, session).second) return id;
+    if (shard.index.count(id) != 0) continue;
+    if (!MakeRoom(shard, bytes, nullptr, now)) return "";
+    shard.probation.push_front(Entry{std::move(id), std::move(session), bytes, true});
+    Entry& entry = shard.probation.front();
+    shard.index.emplace(entry.id, shard.probation.begin());
+    shard.bytes += bytes;
+    return entry.id;
   }
+}
+
+void SessionStore::Recount(std::string_view id, Clock::time_point now) {
+  if (!WellFormedId(id)) return;
+  Shard& shard = ShardOf(id);
+  std::lock_guard lock(shard.mutex);
+  auto found = shard.index.find(id);
+  if (found == shard.index.end()) return;
+  Entry& entry = *found->second;
+  const size_t bytes = entry.session->bytes();
+  shard.bytes = shard.bytes - entry.bytes + bytes;
+  entry.bytes = bytes;
+  MakeRoom(shard, 0, &entry, now);
 }
 
 size_t SessionStore::Sweep(Clock::time_point now) {
   size_t dropped = 0;
-  for (size_t i = 0; i < kShards; ++i) {
-    std::lock_guard lock(shards_[i].mutex);
-    dropped += SweepLocked(shards_[i], now);
+  for (size_t i = 0; i < shard_count_; ++i) {
+    Shard& shard = shards_[i];
+    std::lock_guard lock(shard.mutex);
+    for (List* list : {&shard.probation, &shard.returning}) {
+      for (auto it = list->begin(); it != list->end();) {
+        auto next = std::next(it);
+        if (it->session->ExpiredAt(now)) {
+          Drop(shard, *list, it);
+          ++dropped;
+        }
+        it = next;
+      }
+    }
   }
   return dropped;
 }
 
-size_t SessionStore::SweepLocked(Shard& shard, Clock::time_point now) {
-  return std::erase_if(shard.sessions,
-                       [now](const auto& entry) { return entry.second->ExpiredAt(now); });
-}
-
 size_t SessionStore::size() const {
   size_t total = 0;
-  for (size_t i = 0; i < kShards; ++i) {
+  for (size_t i = 0; i < shard_count_; ++i) {
     std::lock_guard lock(shards_[i].mutex);
-    total += shards_[i].sessions.size();
+    total += shards_[i].index.size();
+  }
+  return total;
+}
+
+size_t SessionStore::bytes() const {
+  size_t total = 0;
+  for (size_t i = 0; i < shard_count_; ++i) {
+    std::lock_guard lock(shards_[i].mutex);
+    total += shards_[i].bytes;
   }
   return total;
 }

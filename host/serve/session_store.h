@@ -2,9 +2,24 @@
 // id in the session cookie, dropped after Session.Timeout minutes unused.
 //
 // A session is kept only once a page wrote to it (a value, CodePage or
-// Timeout). A visitor whose pages never touch the session gets no cookie and
-// costs nothing, which keeps a flood of cookie-less requests from filling
-// the store; the page cannot tell, since a fresh session reads the same.
+// Timeout); a visitor whose pages never touch the session gets no cookie.
+// Pages of the library's classes do write to it on every request (page
+// start adds to the visit trail), so every cookie-less request of such a
+// page makes a session: a crawler or a load tool that never sends the
+// cookie back makes one per request.
+//
+// So a session starts on probation and leaves it when its cookie first
+// comes back. The store has a memory budget; when a new or grown session
+// does not fit, the store drops expired sessions, then the least recently
+// used sessions on probation, and only when none is left the least
+// recently used of the others. A flood of cookie-less requests thus only
+// ever displaces its own sessions: returning visitors keep theirs, and a
+// new visitor still gets one, which stays while the visitor comes back
+// before the flood has made a store's worth of newer ones.
+//
+// A session's memory is estimated from what it holds (see
+// ServedSession::bytes): the store's bookkeeping, the session object, and
+// each value with its key and text.
 #ifndef ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 #define ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 
@@ -12,6 +27,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,8 +40,8 @@ namespace zorvadel::serve {
 
 using Clock = std::chrono::steady_clock;
 
-// A MemorySession that knows when it was last used and whether a page wrote
-// to it.
+// A MemorySession that knows when it was last used, whether a page wrote
+// to it and about how much memory it takes.
 class ServedSession : public engine::MemorySession {
  public:
   explicit ServedSession(Clock::time_point now) : last_used_(now.time_since_epoch().count()) {}
@@ -40,30 +56,55 @@ class ServedSession : public engine::MemorySession {
   }
   // Unused for longer than its Timeout at `now`.
   bool ExpiredAt(Clock::time_point now) const;
+  // The estimated memory of the session and its values.
+  size_t bytes() const {
+    // Two pages of one session running at once may interleave their
+    // counts; the estimate never goes below the bare session.
+    int64_t values = value_bytes_.load(std::memory_order_relaxed);
+    return kBaseBytes + (values > 0 ? static_cast<size_t>(values) : 0);
+  }
+
+  // What a session costs before it holds a value: the object and its lock
+  // and map, the shared pointer's block, and the store's entry with the id.
+  static constexpr size_t kBaseBytes = 448;
+  // What one value costs beside the text of its key and its string: the
+  // map's node, the key's and the Variant's storage.
+  static constexpr size_t kValueBytes = 128;
 
  private:
   std::atomic<bool> written_{false};
   std::atomic<Clock::rep> last_used_;
+  std::atomic<int64_t> value_bytes_{0};
 };
 
 class SessionStore {
  public:
   static constexpr std::string_view kCookieName = "ZORVADELSESSION";
-  // Above this many sessions a new one is not kept (its page still runs).
-  static constexpr size_t kDefaultCapacity = 100000;
+  static constexpr size_t kDefaultMemoryMb = 128;
+  static constexpr size_t kShards = 64;
 
-  explicit SessionStore(size_t capacity = kDefaultCapacity);
+  // The budget is split evenly over `shards` parts, each with its own lock;
+  // the default suits a server, one shard makes the order of drops exact
+  // (for tests).
+  explicit SessionStore(size_t memory_bytes = kDefaultMemoryMb << 20, size_t shards = kShards);
 
-  // The live session with this id, touched; null when there is none or it
-  // has expired (an expired one is dropped now).
+  // The live session with this id, touched and, when it was on probation,
+  // taken off it (its cookie came back); null when there is none or it has
+  // expired (an expired one is dropped now).
   std::shared_ptr<ServedSession> Find(std::string_view id, Clock::time_point now);
-  // Keeps `session` under a new random id and gives the id; "" when the
-  // store is full even after dropping the expired sessions (or was found
-  // full within the last second).
+  // Keeps `session` on probation under a new random id and gives the id,
+  // making room as above; "" only when the session alone is larger than a
+  // store's share of the budget.
   std::string Add(std::shared_ptr<ServedSession> session, Clock::time_point now);
+  // Counts the session's memory again after a page ran (its values may
+  // have grown) and makes room when the store is now over its budget. The
+  // session itself is never dropped here.
+  void Recount(std::string_view id, Clock::time_point now);
   // Drops every expired session; gives how many went.
   size_t Sweep(Clock::time_point now);
   size_t size() const;
+  // The estimated memory of all sessions.
+  size_t bytes() const;
 
   // A new id: 128 random bits as 32 lower-case hex digits.
   static std::string NewId();
@@ -72,19 +113,32 @@ class SessionStore {
   static bool WellFormedId(std::string_view id);
 
  private:
-  // The sessions are spread over shards by id, each with its own lock, so
-  // that pages of different visitors running at once rarely wait for each
-  // other.
-  static constexpr size_t kShards = 64;
+  struct Entry {
+    std::string id;
+    std::shared_ptr<ServedSession> session;
+    size_t bytes = 0;  // as last counted
+    bool probation = true;
+  };
+  using List = std::list<Entry>;
+  // The sessions are spread over shards by id, each with its own lock and
+  // its share of the budget, so that pages of different visitors running
+  // at once rarely wait for each other.
   struct Shard {
     mutable std::mutex mutex;
-    std::unordered_map<std::string, std::shared_ptr<ServedSession>> sessions;
-    Clock::time_point last_full_sweep{};
+    // Most recently used first.
+    List probation;
+    List returning;
+    std::unordered_map<std::string_view, List::iterator> index;  // views Entry::id
+    size_t bytes = 0;
   };
-  static size_t SweepLocked(Shard& shard, Clock::time_point now);
   Shard& ShardOf(std::string_view id) const;
+  // Drops sessions until `needed` more bytes fit, never `keep`; false when
+  // they cannot be made to fit.
+  bool MakeRoom(Shard& shard, size_t needed, const Entry* keep, Clock::time_point now) const;
+  static void Drop(Shard& shard, List& list, List::iterator it);
 
-  const size_t shard_capacity_;
+  const size_t shard_count_;
+  const size_t shard_budget_;
   std::unique_ptr<Shard[]> shards_;
 };
 

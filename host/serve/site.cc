@@ -2,8 +2,11 @@
 #include "serve/site.h"
 
 #include <array>
+#include <chrono>
 #include <cctype>
 #include <fstream>
+#include <mutex>
+#include <shared_mutex>
 #include <system_error>
 #include <utility>
 
@@ -141,6 +144,26 @@ std::optional<Route> Site::PageAt(const std::string& path) const {
 }
 
 Route Site::Resolve(std::string_view raw_target_path) const {
+  // A route found within the last second is taken as it is: finding it asks
+  // the file system about every segment of the path.
+  const auto now = std::chrono::steady_clock::now();
+  const std::string key(raw_target_path);
+  {
+    std::shared_lock lock(routes_mutex_);
+    auto it = routes_.find(key);
+    if (it != routes_.end() && now - it->second.checked < std::chrono::seconds(1)) {
+      return it->second.route;
+    }
+  }
+  Route route = Find(raw_target_path);
+  std::unique_lock lock(routes_mutex_);
+  // Paths are the clients' text: the memory they may take is bounded.
+  if (routes_.size() >= kRouteCacheSize) routes_.clear();
+  routes_[key] = CachedRoute{route, now};
+  return route;
+}
+
+Route Site::Find(std::string_view raw_target_path) const {
   std::string_view raw_path = PathOfTarget(raw_target_path);
   std::optional<std::string> path = DecodeRequestPath(raw_path);
   Route route;
@@ -189,6 +212,16 @@ Route Site::Resolve(std::string_view raw_target_path) const {
 }
 
 std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
+  // A script looked at within the last second is taken as it is: asking the
+  // file system on every request of a busy page costs more than the page.
+  const auto now = std::chrono::steady_clock::now();
+  {
+    std::lock_guard lock(cache_mutex_);
+    auto it = cache_.find(file);
+    if (it != cache_.end() && now - it->second.checked < std::chrono::seconds(1)) {
+      return it->second.script;
+    }
+  }
   std::error_code error;
   fs::file_time_type time = fs::last_write_time(file, error);
   uintmax_t size = error ? 0 : fs::file_size(file, error);
@@ -197,6 +230,7 @@ std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
     std::lock_guard lock(cache_mutex_);
     auto it = cache_.find(file);
     if (it != cache_.end() && it->second.time == time && it->second.size == size) {
+      it->second.checked = now;
       return it->second.script;
     }
   }
@@ -212,7 +246,7 @@ std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
     throw host::ScriptFormatError{"a script needs \"steps\""};
   }
   std::lock_guard lock(cache_mutex_);
-  cache_[file] = CachedScript{time, size, script};
+  cache_[file] = CachedScript{time, size, now, script};
   return script;
 }
 

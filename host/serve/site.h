@@ -17,13 +17,16 @@
 #ifndef ZORVADEL_HOST_SERVE_SITE_H_
 #define ZORVADEL_HOST_SERVE_SITE_H_
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "page_script.h"
 #include "serve/page_registry.h"
@@ -53,12 +56,14 @@ class Site {
   const std::filesystem::path& root() const { return root_; }
 
   // The route of a raw request path (no query). An absolute-form target
-  // ("http://host/path") is taken by its path.
+  // ("http://host/path") is taken by its path. A path's route is found again
+  // once it is a second old, so files added, changed or removed are seen
+  // within a second.
   Route Resolve(std::string_view raw_path) const;
 
   // The parsed page script at `file`, read again when the file's time or
-  // size changed. Throws ScriptFormatError when it cannot be read or is not
-  // a script.
+  // size changed (which is looked at no more than once a second). Throws
+  // ScriptFormatError when it cannot be read or is not a script.
   std::shared_ptr<const host::Json> Script(const std::filesystem::path& file) const;
 
  private:
@@ -66,6 +71,8 @@ class Site {
   // under the root, when it exists and lies inside the root.
   std::optional<std::filesystem::path> Confined(std::string_view relative) const;
   std::optional<Route> PageAt(const std::string& path) const;
+  // Resolve without the memory of recent routes.
+  Route Find(std::string_view raw_path) const;
 
   std::filesystem::path root_;
   const PageRegistry& pages_;
@@ -73,10 +80,19 @@ class Site {
   struct CachedScript {
     std::filesystem::file_time_type time;
     uintmax_t size = 0;
+    std::chrono::steady_clock::time_point checked;
     std::shared_ptr<const host::Json> script;
   };
   mutable std::mutex cache_mutex_;
   mutable std::map<std::filesystem::path, CachedScript> cache_;
+
+  struct CachedRoute {
+    Route route;
+    std::chrono::steady_clock::time_point checked;
+  };
+  static constexpr size_t kRouteCacheSize = 4096;
+  mutable std::shared_mutex routes_mutex_;
+  mutable std::unordered_map<std::string, CachedRoute> routes_;
 };
 
 // %XX decoded (a "+" stays a "+"); nothing when the path holds a NUL, a "\",

@@ -44,6 +44,13 @@ class MemorySession : public Session {
   int32_t Timeout() const override;
   void SetTimeout(int32_t minutes) override;
 
+ protected:
+  // Stores `value` under `key` and gives back the value it replaced (Empty
+  // when there was none), moving rather than copying either: a host that
+  // counts what its sessions hold need not copy a long value to learn its
+  // size.
+  Variant ExchangeValue(std::u16string_view key, Variant value);
+
  private:
   mutable std::mutex mutex_;
   std::map<std::u16string, Variant> values_;  // keyed by the lower-case key
@@ -110,7 +117,10 @@ class MemoryResponse : public Response {
   bool Ended() const override { return ended_; }
 
   // Status, headers (Content-Type, the cache headers when Expires was set,
-  // the added headers, Location) and body.
+  // the added headers, Location) and body. Content-Type carries the Charset
+  // the page set; when it set none, a type that takes one (text/*, XML,
+  // JSON, JavaScript) and names none declares the charset of the session's
+  // code page: "utf-8" for 65001, "GB2312" for 936.
   ResponseResult Result() const;
 
  private:

@@ -37,7 +37,7 @@ TEST(ResponseTest, RedirectDiscardsTheBodyAndEnds) {
   EXPECT_EQ(result.body, "");
   EXPECT_EQ(result.RenderHead(),
             "HTTP/1.1 302 Found\r\n"
-            "Content-Type: text/html\r\n"
+            "Content-Type: text/html; Charset=GB2312\r\n"
             "Location: list.asp?id=1\r\n"
             "\r\n");
 }
@@ -71,7 +71,8 @@ TEST(ResponseTest, HeadRendering) {
     set_up(page->response());
     return page->Result().RenderHead();
   };
-  const std::string html = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+  // A page that sets no charset declares the one its code page (936) writes.
+  const std::string html = "HTTP/1.1 200 OK\r\nContent-Type: text/html; Charset=GB2312\r\n";
   EXPECT_EQ(head([](Response&) {}), html + "\r\n");
   EXPECT_EQ(head([](Response& r) {
               r.SetContentType(u"text/vnd.wap.wml");
@@ -87,7 +88,8 @@ TEST(ResponseTest, HeadRendering) {
               r.AddHeader(u"X-A", u"1");
               r.AddHeader(u"X-B", u"2");
             }),
-            "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nX-A: 1\r\nX-B: 2\r\n\r\n");
+            "HTTP/1.1 404 Not Found\r\nContent-Type: text/html; Charset=GB2312\r\nX-A: 1\r\nX-B: "
+            "2\r\n\r\n");
 }
 
 TEST(ResponseTest, HeadStaysIntact) {
@@ -98,7 +100,41 @@ TEST(ResponseTest, HeadStaysIntact) {
   EXPECT_EQ(ErrorOf([&] { response.AddHeader(u"", u"1"); }), 5);
   EXPECT_EQ(ErrorOf([&] { response.SetContentType(u"text/html\n"); }), 5);
   EXPECT_EQ(ErrorOf([&] { response.SetStatus(42); }), 5);
-  EXPECT_EQ(page->Result().RenderHead(), "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n");
+  EXPECT_EQ(page->Result().RenderHead(),
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html; Charset=GB2312\r\n\r\n");
+}
+
+// A page that sets no charset declares the one its code page writes, for
+// the types that take one.
+struct DeclaredCase {
+  const char16_t* type;
+  const char16_t* charset;  // as the page set it
+  uint32_t code_page;
+  const char* content_type;
+};
+
+const DeclaredCase kDeclaredCases[] = {
+    {u"text/html", u"", 936, "text/html; Charset=GB2312"},
+    {u"text/html", u"", 65001, "text/html; Charset=utf-8"},
+    {u"text/vnd.wap.wml", u"", 65001, "text/vnd.wap.wml; Charset=utf-8"},
+    {u"Text/Plain", u"", 936, "Text/Plain; Charset=GB2312"},
+    {u"application/xhtml+xml", u"", 936, "application/xhtml+xml; Charset=GB2312"},
+    {u"application/json", u"", 65001, "application/json; Charset=utf-8"},
+    {u"application/javascript", u"", 936, "application/javascript; Charset=GB2312"},
+    {u"image/png", u"", 65001, "image/png"},
+    {u"image/svg+xml", u"", 65001, "image/svg+xml; Charset=utf-8"},
+    {u"application/octet-stream", u"", 936, "application/octet-stream"},
+    {u"text/html; charset=big5", u"", 936, "text/html; charset=big5"},
+    {u"text/html", u"gb2312", 65001, "text/html; Charset=gb2312"},
+};
+
+TEST(ResponseTest, DeclaresTheCharsetOfItsCodePage) {
+  for (const DeclaredCase& c : kDeclaredCases) {
+    auto page = MakePage({}, c.code_page);
+    page->response().SetContentType(c.type);
+    if (*c.charset != u'\0') page->response().SetCharset(c.charset);
+    EXPECT_EQ(page->Result().headers.front().second, c.content_type) << c.content_type;
+  }
 }
 
 }  // namespace

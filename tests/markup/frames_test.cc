@@ -23,7 +23,9 @@ using Script = std::function<void(PageObject&)>;
 
 constexpr char kWml[] = "text/vnd.wap.wml; Charset=utf-8";
 constexpr char kHtml[] = "text/html; Charset=utf-8";
-constexpr char kUntouched[] = "text/html";  // the engine's; no charset, code page or expiry
+// The engine's type, with the charset of the code page it encodes; no
+// charset, code page or expiry set.
+constexpr char kUntouched[] = "text/html; Charset=GB2312";
 
 struct FrameCase {
   std::string name;

@@ -13,9 +13,9 @@ trap cleanup EXIT
 phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
 desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
 
-# start_server SERVER SITE THREADS: sets $pid, $port and $base.
+# start_server SERVER SITE THREADS [FLAGS...]: sets $pid, $port and $base.
 start_server() {
-  "$1" --root "$2" --port 0 --threads "$3" >"$work/out" 2>"$work/err" &
+  "$1" --root "$2" --port 0 --threads "$3" "${@:4}" >"$work/out" 2>"$work/err" &
   pid=$!
   port=
   for _ in $(seq 100); do
@@ -36,7 +36,7 @@ stop_server() {
   wait "$pid"
   check "exit status after SIGTERM" "$?" 0
   pid=
-  check "stopped" "$(tail -1 "$work/out")" "zorvadel-serve: stopped"
+  check "stopped" "$(tail -1 "$work/out" | sed 's/^[^:]*: //')" "stopped"
 }
 
 # fetch PATH [CURL ARGS...]: sets $status, $body and the header file.

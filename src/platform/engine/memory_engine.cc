@@ -20,6 +20,24 @@ void RejectLineBreak(std::u16string_view text) {
   if (HasLineBreak(text)) throw ScriptError(kErrInvalidArgument);
 }
 
+// Media types whose bodies are text in some charset, and so take a
+// "charset" parameter.
+constexpr std::u16string_view kTextTypes[] = {u"application/xml", u"application/json",
+                                              u"application/javascript"};
+
+bool TakesCharset(std::u16string_view content_type) {
+  std::u16string type = LCase(Trim(content_type.substr(0, content_type.find(u';'))));
+  if (type.starts_with(u"text/") || type.ends_with(u"+xml")) return true;
+  for (std::u16string_view text_type : kTextTypes) {
+    if (type == text_type) return true;
+  }
+  return false;
+}
+
+bool NamesCharset(std::u16string_view content_type) {
+  return LCase(content_type).find(u"charset=") != std::u16string::npos;
+}
+
 }  // namespace
 
 // ---- Session and Application ---------------------------------------------------
@@ -31,8 +49,14 @@ Variant MemorySession::Value(std::u16string_view key) {
 }
 
 void MemorySession::SetValue(std::u16string_view key, Variant value) {
+  ExchangeValue(key, std::move(value));
+}
+
+Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
+  std::u16string lower = LCase(key);
   std::lock_guard lock(mutex_);
-  values_[LCase(key)] = std::move(value);
+  std::swap(values_[std::move(lower)], value);
+  return value;
 }
 
 uint32_t MemorySession::CodePage() const {
@@ -147,7 +171,14 @@ ResponseResult MemoryResponse::Result() const {
   ResponseResult result;
   result.status = status_;
   std::u16string type = content_type_;
-  if (!charset_.empty()) type += u"; Charset=" + charset_;
+  if (!charset_.empty()) {
+    type += u"; Charset=" + charset_;
+  } else if (TakesCharset(type) && !NamesCharset(type)) {
+    // Without a declared charset a browser guesses, and then posts its
+    // forms in what it guessed: the bytes were written in the session's
+    // code page, so that is the charset the response declares.
+    type += code_page == 65001 ? u"; Charset=utf-8" : u"; Charset=GB2312";
+  }
   result.headers.emplace_back("Content-Type", codepage::Encode(type, code_page));
   if (expires_) {
     if (*expires_ <= 0) {

@@ -11,7 +11,9 @@ struct StatusEntry {
   std::string_view text;
 };
 
-constexpr std::array<StatusEntry, 16> kStatusTexts = {{
+// The reason phrases of RFC 9110 for the statuses pages set and the
+// server answers of its own.
+constexpr std::array<StatusEntry, 25> kStatusTexts = {{
     {200, "OK"},
     {201, "Created"},
     {204, "No Content"},
@@ -25,9 +27,18 @@ constexpr std::array<StatusEntry, 16> kStatusTexts = {{
     {403, "Forbidden"},
     {404, "Not Found"},
     {405, "Method Not Allowed"},
+    {406, "Not Acceptable"},
+    {408, "Request Timeout"},
+    {410, "Gone"},
+    {411, "Length Required"},
+    {413, "Content Too Large"},
+    {414, "URI Too Long"},
+    {415, "Unsupported Media Type"},
+    {431, "Request Header Fields Too Large"},
     {500, "Internal Server Error"},
     {501, "Not Implemented"},
     {503, "Service Unavailable"},
+    {505, "HTTP Version Not Supported"},
 }};
 
 }  // namespace

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The command lines of zorvadel-run, zorvadel-serve and a site binary: their
+# help texts, and a clear one-line reason with exit status 2 for every bad
+# command line and every file or folder they cannot use.
+#
+#   command_lines.sh PATH/TO/zorvadel-run PATH/TO/zorvadel-serve PATH/TO/zorvadel-demo
+set -u
+run=$1
+serve=$2
+demo=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+passed=0
+failed=0
+# expect STATUS LINE COMMAND...: the command exits with STATUS and the first
+# line it writes to standard error (to standard output for status 0) is LINE.
+expect() {
+  local want_status=$1 want_line=$2
+  shift 2
+  "$@" >"$work/out" 2>"$work/err" </dev/null
+  local status=$?
+  local stream=$work/err
+  [ "$want_status" -eq 0 ] && stream=$work/out
+  local line
+  line=$(head -1 "$stream")
+  if [ "$status" -eq "$want_status" ] && [ "$line" == "$want_line" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n  got:  %s %q\n  want: %s %q\n' "$*" "$status" "$line" "$want_status" "$want_line"
+  fi
+}
+# holds FRAGMENT: the last command's standard output holds FRAGMENT.
+holds() {
+  if grep -qF -- "$1" "$work/out"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL output lacks %q\n' "$1"
+  fi
+}
+
+# ---- zorvadel-run ----------------------------------------------------------------
+mkdir "$work/folder"
+printf '{"steps": [' >"$work/broken.json"
+printf '{"request": {}}' >"$work/nosteps.json"
+printf '{"steps": [{"echo": "a"}, {"jump": "b"}]}' >"$work/badstep.json"
+printf '{"steps": [{"echo": "a"}], "request": {"agent": "x"}}' >"$work/badkey.json"
+printf '{"steps": [{"echo": "fine"}]}' >"$work/fine.json"
+
+expect 0 "usage: zorvadel-run [--head] FILE.json" "$run" --help
+holds "  --head   print the status line and the headers before the body"
+holds "Exit status: 0 when every step ran; 1 when a run-time error ended the"
+expect 2 "zorvadel-run: cannot read $work/folder: Is a directory" "$run" "$work/folder"
+expect 2 "zorvadel-run: cannot read $work/none.json: No such file or directory" "$run" "$work/none.json"
+expect 2 "zorvadel-run: cannot read $work/fine.json/x: Not a directory" "$run" "$work/fine.json/x"
+expect 2 "zorvadel-run: unknown flag --header" "$run" --header "$work/fine.json"
+expect 2 "zorvadel-run: no script given" "$run"
+expect 2 "zorvadel-run: one script at a time: $work/fine.json" "$run" "$work/fine.json" "$work/fine.json"
+expect 2 "zorvadel-run: $work/nosteps.json: a script needs \"steps\"" "$run" "$work/nosteps.json"
+expect 2 "zorvadel-run: $work/badstep.json: step 2: unknown step {\"jump\":\"b\"}" "$run" "$work/badstep.json"
+expect 2 "zorvadel-run: $work/badkey.json: unknown request key \"agent\"" "$run" "$work/badkey.json"
+"$run" "$work/broken.json" >/dev/null 2>"$work/err"
+check_status=$?
+if [ "$check_status" -eq 2 ] && grep -q "^zorvadel-run: $work/broken.json: .*parse error" "$work/err"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); echo "FAIL malformed JSON: status $check_status, $(cat "$work/err")"
+fi
+expect 0 "fine" "$run" "$work/fine.json"
+
+# ---- zorvadel-serve and a site binary -----------------------------------------------
+expect 0 "usage: zorvadel-serve [FLAG...]" "$serve" --help
+for line in \
+  "  --root FOLDER        the site folder (default: the current folder)" \
+  "  --address ADDRESS    the IPv4 or IPv6 address to listen on (default: 127.0.0.1)" \
+  "                       the first line of output (default: 8080)" \
+  "  --access-log FILE    append one line per request to FILE in the common" \
+  "                       recently used of them first (default: 128)" \
+  "  --show-errors        put a failing page's error message into its 500 page," \
+  "binary (0 here)."; do
+  holds "$line"
+done
+expect 0 "usage: zorvadel-demo [FLAG...]" "$demo" --help
+holds "  --root FOLDER        the site folder (default: $(cd "$(dirname "$0")/../.." && pwd)/examples/site)"
+
+expect 2 "zorvadel-serve: unknown flag --bogus" "$serve" --bogus
+expect 2 "zorvadel-serve: unexpected argument site (the site folder is given with --root)" "$serve" site
+expect 2 "zorvadel-serve: --port needs a value" "$serve" --port
+expect 2 "zorvadel-serve: --port takes a number from 0 to 65535, not \"http\"" "$serve" --port http
+expect 2 "zorvadel-serve: --port takes a number from 0 to 65535, not \"65536\"" "$serve" --port=65536
+expect 2 "zorvadel-serve: --threads takes a number from 1 to 1024, not \"0\"" "$serve" --threads 0
+expect 2 "zorvadel-serve: --session-memory takes a number of megabytes from 1 to 1048576, not \"1G\"" \
+  "$serve" --session-memory 1G
+expect 2 "zorvadel-serve: --show-errors takes no value" "$serve" --show-errors=yes
+expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
+expect 2 "zorvadel-serve: no such folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0
+expect 1 "zorvadel-serve: cannot open the access log $work/none/log: No such file or directory" \
+  "$serve" --root "$work" --port 0 --access-log "$work/none/log"
+expect 1 "zorvadel-serve: not an IP address: example.org" "$serve" --root "$work" --address example.org
+
+echo "command_lines: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,223 @@
+// The session store under pressure: which sessions go when memory is short,
+// and a flood of cookie-less requests through the page runner followed by a
+// new and a returning visitor.
+#include "serve/session_store.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "serve/page_registry.h"
+#include "serve/page_runner.h"
+#include "serve/site.h"
+#include "zorvadel/engine.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::serve {
+namespace {
+
+using std::chrono::minutes;
+
+// A script of store operations on named sessions, one store of one shard
+// whose budget holds three bare sessions:
+//   +A  a new session A (on probation)      ?A  A's cookie comes back
+//   ^A  A's page stored a value (3/4 of a bare session)
+//   !A  A's page stored a value larger than the store
+//   @N  N minutes pass
+struct DropCase {
+  const char* name;
+  const char* script;
+  const char* survivors;  // the sessions still found afterwards, by name
+};
+
+class DropOrderTest : public testing::TestWithParam<DropCase> {};
+
+TEST_P(DropOrderTest, DropsInOrder) {
+  SessionStore store(3 * ServedSession::kBaseBytes, 1);
+  Clock::time_point now{};
+  std::map<char, std::string> ids;
+  std::map<char, std::shared_ptr<ServedSession>> sessions;
+  std::istringstream script(GetParam().script);
+  std::string op;
+  while (script >> op) {
+    const char name = op[1];
+    switch (op[0]) {
+      case '+':
+        sessions[name] = std::make_shared<ServedSession>(now);
+        ids[name] = store.Add(sessions[name], now);
+        ASSERT_FALSE(ids[name].empty()) << op;
+        break;
+      case '?':
+        ASSERT_NE(store.Find(ids[name], now), nullptr) << op;
+        break;
+      case '^':
+      case '!': {
+        const size_t length = op[0] == '^' ? 100 : 4 * ServedSession::kBaseBytes;
+        sessions[name]->SetValue(u"Text", Variant(std::u16string(length, u'x')));
+        store.Recount(ids[name], now);
+        break;
+      }
+      case '@':
+        now += minutes(std::stoi(op.substr(1)));
+        break;
+    }
+  }
+  std::string survivors;
+  for (const auto& [name, id] : ids) {
+    if (store.Find(id, now) != nullptr) survivors += name;
+  }
+  EXPECT_EQ(survivors, GetParam().survivors);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Store, DropOrderTest,
+    testing::Values(
+        DropCase{"room_for_all", "+A +B +C", "ABC"},
+        DropCase{"probation_before_returning", "+A +B +C ?A +D", "ACD"},
+        DropCase{"least_recent_probation_first", "+A +B +C ?B +D +E", "BDE"},
+        DropCase{"returning_only_when_no_probation", "+A +B +C ?A ?B ?C +D", "BCD"},
+        DropCase{"a_use_makes_it_recent", "+A +B +C ?A ?B ?C ?A +D", "ACD"},
+        DropCase{"expired_before_anything", "+A ?A @15 +B +C @10 +D", "BCD"},
+        DropCase{"growth_makes_room_by_the_same_order", "+A +B +C ?C ^C", "BC"},
+        DropCase{"growth_within_the_budget_drops_none", "+A ?A ^A +B", "AB"},
+        DropCase{"the_grown_session_itself_stays", "+A +B ?B !B", "B"}),
+    [](const testing::TestParamInfo<DropCase>& info) { return info.param.name; });
+
+TEST(SessionStoreTest, CountsTheMemoryOfValues) {
+  auto session = std::make_shared<ServedSession>(Clock::time_point{});
+  EXPECT_EQ(session->bytes(), ServedSession::kBaseBytes);
+  session->SetValue(u"Key", Variant(std::u16string(100, u'a')));
+  const size_t with_value = ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * (3 + 100);
+  EXPECT_EQ(session->bytes(), with_value);
+  session->SetValue(u"key", Variant(std::u16string(10, u'a')));  // keys ignore case
+  EXPECT_EQ(session->bytes(), with_value - 2 * 90);
+  session->SetValue(u"KEY", Variant());
+  EXPECT_EQ(session->bytes(), ServedSession::kBaseBytes);
+  EXPECT_TRUE(session->written());
+  // A text built by appending holds up to twice its length: the room counts.
+  std::u16string trail(100, u'a');
+  trail += u"[";
+  const size_t room = trail.capacity();
+  ASSERT_GT(room, 150u);
+  session->SetValue(u"T", Variant(std::move(trail)));
+  EXPECT_EQ(session->bytes(),
+            ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * 1 + 2 * room);
+}
+
+TEST(SessionStoreTest, ExpiredSessionsAreNotFound) {
+  SessionStore store;
+  auto session = std::make_shared<ServedSession>(Clock::time_point{});
+  session->SetTimeout(5);
+  std::string id = store.Add(session, Clock::time_point{});
+  EXPECT_EQ(store.Find(id, Clock::time_point{} + minutes(5)), session);
+  EXPECT_EQ(store.Find(id, Clock::time_point{} + minutes(11)), nullptr);
+  EXPECT_EQ(store.size(), 0u);
+  EXPECT_EQ(store.bytes(), 0u);
+}
+
+TEST(SessionStoreTest, ASessionLargerThanTheStoreIsNotKept) {
+  SessionStore store(ServedSession::kBaseBytes, 1);
+  auto session = std::make_shared<ServedSession>(Clock::time_point{});
+  session->SetValue(u"Text", Variant(u"more than the store holds"));
+  EXPECT_EQ(store.Add(session, Clock::time_point{}), "");
+}
+
+// ---- a flood through the page runner ----------------------------------------------
+
+// As every page of the library's classes does at page start: the page's
+// file and time appended to the session's visit trail.
+void TrailPage(Context& context) {
+  auto session = context.GetSession();
+  session->SetValue(u"UserVisitHistory",
+                    Variant(CStr(session->Value(u"UserVisitHistory")) +
+                            u"trail.asp[2024-01-01 12:00:00]<br/>"));
+  context.GetResponse()->Write(CStr(session->Value(u"UserVisitHistory")));
+}
+
+class FloodTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("zorvadel-flood-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root_);
+    pages_.Register("/trail.asp", &TrailPage);
+    site_ = std::make_unique<Site>(root_, pages_);
+    // About 1,500 trail sessions of one visit: the flood overflows it 200
+    // times over.
+    sessions_ = std::make_unique<SessionStore>(size_t{1} << 20);
+    runner_ = std::make_unique<PageRunner>(*site_, *sessions_);
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+
+  // One request for the trail page with the cookie `id` ("" for none):
+  // the body, and the cookie the answer set ("" for none).
+  std::pair<std::string, std::string> Visit(const std::string& id) {
+    engine::RequestFacts facts;
+    facts.url = "/trail.asp";
+    if (!id.empty()) facts.headers.emplace_back("Cookie", SessionCookie(id).substr(0, 48));
+    engine::ResponseResult result = runner_->Run(site_->Resolve("/trail.asp"), facts);
+    std::string set;
+    for (const auto& [name, value] : result.headers) {
+      if (name == "Set-Cookie") set = value.substr(SessionStore::kCookieName.size() + 1, 32);
+    }
+    return {result.body, set};
+  }
+
+  static size_t Visits(const std::string& body) {
+    size_t count = 0;
+    for (size_t at = body.find("trail.asp["); at != std::string::npos;
+         at = body.find("trail.asp[", at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  std::filesystem::path root_;
+  PageRegistry pages_;
+  std::unique_ptr<Site> site_;
+  std::unique_ptr<SessionStore> sessions_;
+  std::unique_ptr<PageRunner> runner_;
+};
+
+// The sanitizers make a request some fifty times dearer; there a tenth of
+// the flood, still many times the store, looks for memory faults.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kFlood = 30000;
+#else
+constexpr int kFlood = 300000;
+#endif
+
+TEST_F(FloodTest, VisitorsKeepTheirSessionsThroughAFlood) {
+  const std::string returning = Visit("").second;
+  ASSERT_FALSE(returning.empty());
+  EXPECT_EQ(Visits(Visit(returning).first), 2u);  // the cookie came back
+
+  for (int i = 0; i < kFlood; ++i) Visit("");
+  // Full, and no fuller: every shard of the store takes its share.
+  EXPECT_LE(sessions_->bytes(), size_t{1} << 20);
+  EXPECT_GT(sessions_->bytes(), (size_t{1} << 20) * 9 / 10);
+
+  // A new visitor gets a session, which stays while some more of the flood
+  // comes in, and is found when the cookie comes back.
+  auto [first_body, fresh] = Visit("");
+  ASSERT_FALSE(fresh.empty());
+  EXPECT_EQ(Visits(first_body), 1u);
+  for (int i = 0; i < 200; ++i) Visit("");
+  auto [second_body, again] = Visit(fresh);
+  EXPECT_EQ(Visits(second_body), 2u);
+  EXPECT_EQ(again, "");  // no new cookie for a known session
+
+  // The returning visitor's trail survived all of it.
+  EXPECT_EQ(Visits(Visit(returning).first), 3u);
+}
+
+}  // namespace
+}  // namespace zorvadel::serve

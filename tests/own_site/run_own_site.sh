@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# A site of one's own, as the README tells a new user to make it: installs
+# the build into a scratch prefix, takes the README's C++ page, CMakeLists.txt
+# and page script out of the README, builds the site binary out of the tree
+# with find_package(Zorvadel) and again with pkg-config, serves the site and
+# asks for its pages as a phone and as a desktop browser, and plays the page
+# script with the installed zorvadel-run, the SQL-injection guard's switch
+# included.
+#
+#   run_own_site.sh BUILD_DIR SOURCE_DIR [ZORVADEL_SANITIZE]
+set -u
+build=$1
+source_dir=$2
+sanitize=${3:-OFF}
+# shellcheck source=../serve/server_lib.sh
+source "$source_dir/tests/serve/server_lib.sh"
+prefix=$work/prefix
+site=$work/site
+mkdir -p "$site"
+
+step() {  # NAME COMMAND...: runs a build step; its output only on failure
+  if ! "${@:2}" >"$work/step.log" 2>&1; then
+    echo "own_site: $1 failed"; tail -30 "$work/step.log"; exit 1
+  fi
+}
+# extract NAME: the fenced block that follows "<!-- own-site: NAME -->".
+extract() {
+  awk -v name="$1" '
+    $0 == "<!-- own-site: " name " -->" { armed = 1; next }
+    armed && /^```/ { if (inside) exit; inside = 1; next }
+    inside { print }' "$source_dir/README.md"
+}
+
+step "install" cmake --install "$build" --prefix "$prefix"
+for name in news_page.cc CMakeLists.txt today.json; do
+  extract "$name" >"$site/$name"
+  [ -s "$site/$name" ] || { echo "own_site: the README has no $name"; exit 1; }
+done
+guard_step=$(extract "guard step")
+printf 'p { margin: 0; }\n' >"$site/style.css"
+printf '{"steps": [{"echo": "my own index"}]}\n' >"$site/index.json"
+
+# The installed libraries carry the sanitizers of the build they came from.
+flags=()
+[ "$sanitize" = ON ] && flags=(-fsanitize=address,undefined -fno-omit-frame-pointer)
+step "configure" cmake -S "$site" -B "$site/build" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="${flags[*]}" \
+  -DCMAKE_EXE_LINKER_FLAGS="${flags[*]}"
+step "build with CMake" cmake --build "$site/build"
+# shellcheck disable=SC2046
+step "build with pkg-config" g++ -std=c++20 "${flags[@]}" "$site/news_page.cc" -o "$work/mysite-pc" \
+  $(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs zorvadel-engine)
+"$work/mysite-pc" --help >"$work/help"
+check "pkg-config build: the page is in" "$(sed -n 5p "$work/help")" "binary (1 here)."
+
+# ---- the site binary serves the C++ page, the page script and the files ---------------
+start_server "$site/build/mysite" "$site" 2
+phone_link='<a title="&#x786E;&#x5B9A;" href="list.asp?id=1">Today</a><br/>'
+desktop_link='<a title="Today" href="list.asp?id=1">Today</a><br/>'
+for path in /news.asp /today.asp; do
+  fetch "$path" -A "$phone"
+  check "$path phone type" "$(header Content-Type)" "text/vnd.wap.wml; Charset=utf-8"
+  has "$path phone deck" '<card id="FirstCard" title="&#x65B0;&#x95FB;">'
+  has "$path phone link" "$phone_link"
+  xmllint --noout --nonet "$work/body" 2>/dev/null
+  check "$path phone deck is well-formed" "$?" 0
+  # The script's request block names a phone: the server ignores it.
+  fetch "$path" -A "$desktop"
+  check "$path desktop type" "$(header Content-Type)" "text/html; Charset=utf-8"
+  check "$path desktop opens HTML" "${body:0:12}" "<html><head>"
+  has "$path desktop link" "$desktop_link"
+done
+fetch /news.asp -A "$phone"
+has "C++ page asks the terminal" "Terminal: Phone<br/>"
+fetch "/today.asp?who=John+Smith" -A "$phone"
+has "the guard is on" "SQL&#x6CE8;&#x5165;"
+lacks "the guard ends the page" "$phone_link"
+fetch /
+check "index.json at /" "$body" "my own index"
+fetch /style.css
+check "static file" "$status $(header Content-Type)" "200 text/css"
+stop_server
+
+# ---- the installed player plays the README's script ------------------------------------------
+run=$prefix/bin/zorvadel-run
+body=$("$run" "$site/today.json")
+check "played as a phone" "$?" 0
+has "played phone link" "$phone_link"
+sed "s|Nokia6600/1.0|$desktop|" "$site/today.json" >"$site/desktop.json"
+body=$("$run" "$site/desktop.json")
+has "played desktop link" "$desktop_link"
+sed 's|/today.asp?Page=2|/today.asp?who=John+Smith|' "$site/today.json" >"$site/guarded.json"
+body=$("$run" "$site/guarded.json")
+has "played with the guard on" "SQL&#x6CE8;&#x5165;"
+sed "/\"create\"/a\\    $guard_step," "$site/guarded.json" >"$site/unguarded.json"
+body=$("$run" "$site/unguarded.json")
+lacks "SQLInjData emptied: no warning" "SQL&#x6CE8;&#x5165;"
+has "SQLInjData emptied: the page" "$phone_link"
+
+finish own_site
