@@ -14,6 +14,7 @@
 
 #include "platform/ado/ado.h"
 #include "platform/codepage/codepage.h"
+#include "support/error_of.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/memory_page.h"
@@ -79,16 +80,6 @@ inline std::shared_ptr<ado::Recordset> OpenRecordset(
   auto recordset = std::make_shared<ado::Recordset>();
   recordset->Open(Variant(sql), Variant(connection), cursor_type, 3, -1);
   return recordset;
-}
-
-// The number of the error `call` raises; 0 when it raises none.
-inline int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ScriptError& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 // A page object started on a page of a site rooted at `root`, for `url`.
