@@ -4,9 +4,11 @@
 #include "output/output_filter.h"
 
 #include <algorithm>
+#include <bitset>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "langdata/pinyin.h"
 #include "text/charset_refs.h"
@@ -78,27 +80,48 @@ bool IsGb2312Coding(std::u16string_view wap_en_coding) {
 
 void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
                       std::u16string* text) {
-  size_t start = 0;
-  while (true) {
+  std::vector<std::u16string_view> words;
+  for (size_t start = 0;;) {
     const size_t bar = stop_words.find(u'|', start);
     const std::u16string_view word = stop_words.substr(start, bar == kNone ? kNone : bar - start);
-    size_t at = word.empty() ? kNone : text->find(word);
-    if (at != kNone) {
-      // One pass that builds the new text: replacing in place would move the
-      // tail once per occurrence.
-      std::u16string replaced;
-      replaced.reserve(text->size());
-      size_t copied = 0;
-      for (; at != kNone; at = text->find(word, copied)) {
-        replaced.append(*text, copied, at - copied).append(pass_words);
-        copied = at + word.size();
-      }
-      replaced.append(*text, copied);
-      *text = std::move(replaced);
-    }
+    if (!word.empty()) words.push_back(word);
     if (bar == kNone) break;
     start = bar + 1;
   }
+  if (words.empty()) return;
+  // The units a word can start with: the pass skips every other one in bulk.
+  std::bitset<65536> starts;
+  for (const std::u16string_view word : words) starts.set(word[0]);
+  // One pass over the text as it came in: pass text that a word put in is
+  // never searched again, so the output is bounded by the input.
+  const std::u16string_view in = *text;
+  std::u16string out;
+  out.reserve(in.size());
+  bool changed = false;
+  for (size_t at = 0; at < in.size();) {
+    if (!starts.test(in[at])) {
+      const size_t from = at;
+      while (at < in.size() && !starts.test(in[at])) ++at;
+      out.append(in, from, at - from);
+      continue;
+    }
+    const std::u16string_view rest = in.substr(at);
+    size_t matched = 0;
+    for (const std::u16string_view word : words) {
+      if (rest.starts_with(word)) {
+        matched = word.size();
+        break;
+      }
+    }
+    if (matched == 0) {
+      out.push_back(in[at++]);
+      continue;
+    }
+    out.append(pass_words);
+    at += matched;
+    changed = true;
+  }
+  if (changed) *text = std::move(out);
 }
 
 std::u16string HexCharRef(char32_t code_point) {

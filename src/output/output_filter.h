@@ -23,9 +23,10 @@ ChineseForm ChineseFormOf(std::u16string_view chinese_type);
 // is not).
 bool IsGb2312Coding(std::u16string_view wap_en_coding);
 
-// For each "|"-separated word of `stop_words` in order, every occurrence in
-// `text` (as the earlier words left it, searched left to right without
-// overlapping) becomes `pass_words`; an empty word replaces nothing.
+// One left-to-right pass over `text`: at each position the first
+// "|"-separated word of `stop_words` that starts there becomes `pass_words`
+// and the pass goes on after it; an empty word replaces nothing. Inserted
+// pass text is never searched again, so the result is bounded by the input.
 void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
                       std::u16string* text);
 

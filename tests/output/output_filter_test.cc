@@ -232,11 +232,12 @@ TEST(OutputFilterTest, StopWords) {
   const struct {
     std::u16string_view words, pass, in, out;
   } cases[] = {
-      {u"ab|b", u"X", u"abb", u"XX"},                  // each word in list order
+      {u"ab|b", u"X", u"abb", u"XX"},                  // the first word that matches
+      {u"b|ab", u"X", u"ab", u"X"},
       {u"a|a||a|a", u"", u"aaa", u""},
       {u"aa", u"X", u"aaaaa", u"XXa"},                 // left to right, not overlapping
       {u"bad", u"[bad]", u"bad bad", u"[bad] [bad]"},  // the pass words are not searched again
-      {u"bad|bad", u"[bad]", u"bad", u"[[bad]]"},      // ... except by a later word
+      {u"bad|bad", u"[bad]", u"bad", u"[bad]"},        // ... not even by a later word
       {u"||", u"X", u"ab", u"ab"},
       {u"ab|b", u"", u"aabbb", u"a"},
       {u"中文", u"**", u"中文中文，中文", u"****，**"},
@@ -246,6 +247,10 @@ TEST(OutputFilterTest, StopWords) {
     output::ReplaceStopWords(c.words, c.pass, &text);
     EXPECT_EQ(text, c.out) << U8(c.in);
   }
+  // Forty words that each double what the one before put in stay bounded.
+  std::u16string text = test::Repeat(u"a", 1000);
+  output::ReplaceStopWords(test::Repeat(u"a|", 40), u"aa", &text);
+  EXPECT_EQ(text, test::Repeat(u"aa", 1000));
 }
 
 // ---- Long and hostile texts (completion only; speed is the benchmark's) -----------
