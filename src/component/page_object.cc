@@ -32,6 +32,26 @@ std::u16string AboutText(const PageClassTraits& traits) {
          std::u16string(texts.about_after);
 }
 
+// The visit trail keeps its most recent whole entries ("name[date]<br/>")
+// within this many characters: one visitor on one cookie would otherwise
+// grow it, and every page start's copy of it, without end.
+constexpr size_t kVisitTrailLimit = 16 * 1024;
+
+std::u16string KeepRecentVisits(std::u16string trail) {
+  if (trail.size() <= kVisitTrailLimit) return trail;
+  constexpr std::u16string_view kEnd = u"<br/>";
+  // The first entry end that leaves at most the limit behind it; when even
+  // the newest entry is longer than the limit, that entry alone.
+  const size_t excess = trail.size() - kVisitTrailLimit;
+  size_t end = trail.find(kEnd, excess > kEnd.size() ? excess - kEnd.size() : 0);
+  if (end == std::u16string::npos || end + kEnd.size() >= trail.size()) {
+    const size_t last = trail.rfind(kEnd, trail.size() - kEnd.size() - 1);
+    end = last == std::u16string::npos ? std::u16string::npos : last;
+    if (end == std::u16string::npos) return trail;
+  }
+  return trail.substr(end + kEnd.size());
+}
+
 // Runs the hook's steps in order: each with errors suppressed, or (PHPXML)
 // stopping at the first error, which then reaches the page engine.
 template <typename... Steps>
@@ -93,8 +113,8 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         // Joined as text: a Null trail reads as "".
         Variant old_trail = Need(s.Session).Value(u"UserVisitHistory");
         std::u16string trail = old_trail.IsNull() ? std::u16string() : CStr(old_trail);
-        s.Session->SetValue(u"UserVisitHistory",
-                            Variant(trail + s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>"));
+        trail += s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>";
+        s.Session->SetValue(u"UserVisitHistory", Variant(KeepRecentVisits(std::move(trail))));
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
       [&] {

@@ -106,6 +106,24 @@ TEST_P(PageStartTest, SecondStartOverwritesDefaultsAndReplacesObjects) {
   EXPECT_EQ(Split(CStr(page->session().Value(u"UserVisitHistory")), u"]<br/>").size(), 3u);
 }
 
+// The trail keeps its most recent whole entries within 16 KiB of text.
+TEST(VisitTrailTest, KeepsItsRecentEntriesWithinTheLimit) {
+  auto page = MakePage();
+  std::u16string old_entries;
+  for (int i = 0; old_entries.size() < 20000; ++i) {
+    old_entries += u"p" + CStr(Variant(int32_t{i})) + u".asp[2026-1-1]<br/>";
+  }
+  page->session().SetValue(u"UserVisitHistory", Variant(old_entries));
+  auto object = StartedPage(u"WAP", *page);
+  const std::u16string trail = CStr(page->session().Value(u"UserVisitHistory"));
+  EXPECT_LE(trail.size(), 16u * 1024);
+  EXPECT_GT(trail.size(), 16u * 1024 - 40);
+  EXPECT_NE(old_entries.find(trail.substr(0, trail.find(u"<br/>") + 5)), std::u16string::npos);
+  EXPECT_EQ(trail.substr(0, 1), u"p");  // starts with a whole entry
+  EXPECT_TRUE(trail.ends_with(u"]<br/>"));
+  EXPECT_EQ(trail.rfind(object->state().FileName + u"["), trail.rfind(u"<br/>", trail.size() - 6) + 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(All, PageStartTest, ::testing::ValuesIn(kPageClasses),
                          [](const auto& info) { return Name(info.param.name); });
 
