@@ -12,31 +12,11 @@
 #include <system_error>
 
 #include "platform/codepage/codepage.h"
+#include "platform/fso/file_errors.h"
 #include "zorvadel/member_table.h"
 
 namespace zorvadel::fso {
 namespace {
-
-constexpr int32_t kErrFileNotFound = 53;
-constexpr int32_t kErrBadFileMode = 54;
-constexpr int32_t kErrFileExists = 58;
-constexpr int32_t kErrPermissionDenied = 70;
-constexpr int32_t kErrPathNotFound = 76;
-
-[[noreturn]] void Raise(int32_t number) {
-  switch (number) {
-    case kErrFileNotFound:
-      throw ScriptError(number, u"File not found");
-    case kErrBadFileMode:
-      throw ScriptError(number, u"Bad file mode");
-    case kErrFileExists:
-      throw ScriptError(number, u"File already exists");
-    case kErrPathNotFound:
-      throw ScriptError(number, u"Path not found");
-    default:
-      throw ScriptError(kErrPermissionDenied, u"Permission denied");
-  }
-}
 
 // A disk path as the system names it; a text that cannot name a file (empty,
 // holding a NUL) gives an empty path, which every test answers "no" for.
@@ -47,7 +27,7 @@ std::filesystem::path DiskPath(std::u16string_view text) {
 
 std::filesystem::path NeedPath(std::u16string_view text) {
   std::filesystem::path path = DiskPath(text);
-  if (path.empty()) Raise(kErrPathNotFound);
+  if (path.empty()) RaiseFileError(kErrPathNotFound);
   return path;
 }
 
@@ -111,7 +91,7 @@ TextStream::~TextStream() {
 }
 
 void TextStream::Write(const std::u16string& text) {
-  if (closed_) Raise(kErrBadFileMode);
+  if (closed_) RaiseFileError(kErrBadFileMode);
   text_ += text;
 }
 
@@ -123,7 +103,7 @@ void TextStream::Close() {
   std::filesystem::path temp = target_;
   temp += ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(temp_counter++);
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) Raise(kErrPermissionDenied);
+  if (fd < 0) RaiseFileError(kErrPermissionDenied);
   size_t done = 0;
   bool ok = true;
   while (done < bytes.size()) {
@@ -140,7 +120,7 @@ void TextStream::Close() {
   if (ok) std::filesystem::rename(temp, target_, ec);
   if (!ok || ec) {
     std::filesystem::remove(temp, ec);
-    Raise(kErrPermissionDenied);
+    RaiseFileError(kErrPermissionDenied);
   }
 }
 
@@ -156,7 +136,7 @@ const ClassInfo& TextStream::Class() const {
 double File::Size() const {
   std::error_code ec;
   const auto size = std::filesystem::file_size(path_, ec);
-  if (ec) Raise(kErrFileNotFound);
+  if (ec) RaiseFileError(kErrFileNotFound);
   return static_cast<double>(size);
 }
 
@@ -171,10 +151,10 @@ ObjectPtr FileSystemObject::CreateTextFile(const std::u16string& path, bool over
   std::filesystem::path target = NeedPath(path);
   std::error_code ec;
   const auto parent = target.parent_path();
-  if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) Raise(kErrPathNotFound);
+  if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) RaiseFileError(kErrPathNotFound);
   const auto status = std::filesystem::status(target, ec);
-  if (std::filesystem::is_directory(status)) Raise(kErrPermissionDenied);
-  if (std::filesystem::exists(status) && !overwrite) Raise(kErrFileExists);
+  if (std::filesystem::is_directory(status)) RaiseFileError(kErrPermissionDenied);
+  if (std::filesystem::exists(status) && !overwrite) RaiseFileError(kErrFileExists);
   return std::make_shared<TextStream>(std::move(target));
 }
 
@@ -189,16 +169,16 @@ void FileSystemObject::CreateFolder(const std::u16string& path) {
   // "a/b/" names the folder b: the empty last part is not a name.
   if (!folder.has_filename()) folder = folder.parent_path();
   std::error_code ec;
-  if (std::filesystem::exists(folder, ec)) Raise(kErrFileExists);
+  if (std::filesystem::exists(folder, ec)) RaiseFileError(kErrFileExists);
   const auto parent = folder.parent_path();
-  if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) Raise(kErrPathNotFound);
-  if (!std::filesystem::create_directory(folder, ec) || ec) Raise(kErrPermissionDenied);
+  if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) RaiseFileError(kErrPathNotFound);
+  if (!std::filesystem::create_directory(folder, ec) || ec) RaiseFileError(kErrPermissionDenied);
 }
 
 ObjectPtr FileSystemObject::GetFile(const std::u16string& path) const {
   std::filesystem::path file = DiskPath(path);
   std::error_code ec;
-  if (file.empty() || !std::filesystem::is_regular_file(file, ec)) Raise(kErrFileNotFound);
+  if (file.empty() || !std::filesystem::is_regular_file(file, ec)) RaiseFileError(kErrFileNotFound);
   return std::make_shared<File>(std::move(file));
 }
 

@@ -8,45 +8,25 @@
 #include <system_error>
 
 #include "platform/codepage/codepage.h"
+#include "platform/fso/file_errors.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::fso {
-namespace {
-
-constexpr int32_t kErrFileNotFound = 53;
-constexpr int32_t kErrDeviceIo = 57;
-constexpr int32_t kErrPermissionDenied = 70;
-constexpr int32_t kErrPathFileAccess = 75;
-
-[[noreturn]] void Raise(int32_t number) {
-  switch (number) {
-    case kErrFileNotFound:
-      throw ScriptError(number, u"File not found");
-    case kErrDeviceIo:
-      throw ScriptError(number, u"Device I/O error");
-    case kErrPermissionDenied:
-      throw ScriptError(number, u"Permission denied");
-    default:
-      throw ScriptError(number, u"Path/File access error");
-  }
-}
-
-}  // namespace
 
 struct InputFile::Impl {
   std::ifstream stream;
 };
 
 InputFile::InputFile(std::u16string_view path) : impl_(std::make_unique<Impl>()) {
-  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) Raise(kErrPathFileAccess);
+  if (path.empty() || path.find(u'\0') != std::u16string_view::npos) RaiseFileError(kErrPathFileAccess);
   const std::filesystem::path disk_path(codepage::ToUtf8(path));
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(disk_path, error);
-  if (status.type() == std::filesystem::file_type::not_found) Raise(kErrFileNotFound);
-  if (error) Raise(kErrPermissionDenied);
-  if (status.type() == std::filesystem::file_type::directory) Raise(kErrPathFileAccess);
+  if (status.type() == std::filesystem::file_type::not_found) RaiseFileError(kErrFileNotFound);
+  if (error) RaiseFileError(kErrPermissionDenied);
+  if (status.type() == std::filesystem::file_type::directory) RaiseFileError(kErrPathFileAccess);
   impl_->stream.open(disk_path, std::ios::in | std::ios::binary);
-  if (!impl_->stream.is_open()) Raise(kErrPermissionDenied);
+  if (!impl_->stream.is_open()) RaiseFileError(kErrPermissionDenied);
 }
 
 InputFile::~InputFile() = default;
@@ -56,7 +36,7 @@ size_t InputFile::Read(uint8_t* out, size_t size) {
   if (size == 0 || stream.eof()) return 0;
   stream.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(size));
   const std::streamsize got = stream.gcount();
-  if (stream.bad()) Raise(kErrDeviceIo);
+  if (stream.bad()) RaiseFileError(kErrDeviceIo);
   return static_cast<size_t>(got);
 }
 
