@@ -131,7 +131,6 @@ TEST(Message, SentOrRaised) {
       {"recipient CRLF", {.to = {"a@example.org\r\nRCPT TO:<b@example.org>"}}, kRefused},
       {"from no address", {.from = "webmaster"}, kRefused},
       {"recipient list", {.to = {"a@example.org,b@example.org"}}, kRefused},
-      {"recipient with name", {.to = {"Ann <a@example.org>"}}, kRefused},
       {"recipient empty", {.to = {""}}, kRefused},
       {"recipient no local part", {.to = {"@example.org"}}, kRefused},
       {"recipient no domain", {.to = {"a@"}}, kRefused},
@@ -231,7 +230,6 @@ TEST(MailMembers, SendMailOutcomes) {
   const Outcome rows[] = {
       {"no ToDo", u"WAP", "/mail/form.asp", Post(kFilled), ""},
       {"ToDo lower case", u"WAP", "/mail/form.asp?ToDo=sendmail", Post(kFilled), ""},
-      {"result page", u"WAP", "/mail/form.asp?ToDo=SendMailOk", Post(kFilled), ""},
       {"all empty", u"WAP", kSendUrl, Post({"", "", "", "", ""}), "请输入姓名。"},
       {"no name", u"EnWAP", kSendUrl, Post(With(0)), "Please enter the name."},
       {"no own address", u"WAP", kSendUrl, Post(With(1)), "请输入您的邮箱。"},

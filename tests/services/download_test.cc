@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "database/database_test_util.h"
 #include "zorvadel/runtime.h"
@@ -33,14 +35,8 @@ class Lists : public ::testing::Test {
 
 TEST_F(Lists, DownloadList) {
   const std::u16string pre = u"../Soft/Uploadsoft/";
-  struct Case {
-    std::u16string list;
-    Variant result;
-  };
-  const Case kCases[] = {
-      {u"", Variant()},
-      {u"no bar here", Variant()},
-      {u"$$$$$$", Variant()},
+  const std::pair<std::u16string, Variant> kCases[] = {
+      {u"", Variant()}, {u"no bar here", Variant()}, {u"$$$$$$", Variant()},
       {u"Game|g.jar", Variant(Link(pre + u"g.jar", u"Game"))},
       {u"A|a.zip$$$B|b.zip|ignored$$$", Variant(Link(pre + u"a.zip", u"A") + Link(pre + u"b.zip", u"B"))},
       {u"|$$$X|", Variant(Link(pre, u"") + Link(pre, u"X"))},
@@ -49,10 +45,9 @@ TEST_F(Lists, DownloadList) {
        Variant(Link(u"https://x.org/s.zip", u"S") + Link(u"HTTP://y.org/h", u"H") +
                Link(pre + u"ftp://z/f", u"F"))},
   };
-  for (const Case& c : kCases) {
+  for (const auto& [list, result] : kCases) {
     for (const char16_t* cls : {u"WAP", u"XML"}) {
-      SCOPED_TRACE(codepage::ToUtf8(c.list) + " " + codepage::ToUtf8(cls));
-      EXPECT_EQ(Call(cls, u"PESoftDown", {c.list}), c.result);
+      EXPECT_EQ(Call(cls, u"PESoftDown", {list}), result) << codepage::ToUtf8(list + u" " + cls);
     }
   }
   EXPECT_EQ(Call(u"WAP", u"PESoftDown", {u"A|a", u"/files/"}), Variant(Link(u"/files/a", u"A")));
@@ -60,11 +55,7 @@ TEST_F(Lists, DownloadList) {
 
 TEST_F(Lists, PhotoListWithoutThumbnails) {
   const std::u16string pre = u"../Photo/UploadPhotos/";
-  struct Case {
-    std::vector<Variant> args;
-    Variant result;
-  };
-  const Case kCases[] = {
+  const std::pair<std::vector<Variant>, Variant> kCases[] = {
       {{u""}, Variant()},
       {{u"One|a.jpg"}, Variant(Photo(pre + u"a.jpg", pre + u"a.jpg", u"One", u"Width='150'"))},
       {{u"One|a.jpg$$$Two|b/c.jpg|x"},
@@ -73,9 +64,8 @@ TEST_F(Lists, PhotoListWithoutThumbnails) {
       {{u"One|a.jpg$$$", u"/p/", false, int16_t{64}},
        Variant(Photo(u"/p/a.jpg", u"/p/a.jpg", u"One", u"Width='64'"))},
   };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(codepage::ToUtf8(CStr(c.args[0])));
-    EXPECT_EQ(Call(u"EnXML", u"PEPhotoShow", c.args), c.result);
+  for (const auto& [args, result] : kCases) {
+    EXPECT_EQ(Call(u"EnXML", u"PEPhotoShow", args), result) << codepage::ToUtf8(CStr(args[0]));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "database/database_test_util.h"
 #include "zorvadel/runtime.h"
@@ -35,13 +36,12 @@ class FileMembers : public ::testing::Test {
 
 TEST_F(FileMembers, WritesReadBackAndProbe) {
   std::filesystem::create_directories(Disk("news/old"));
-  struct Case {
-    std::vector<Variant> args;   // FsoWriteFile's arguments
-    std::string disk;            // where the file lands ("" for nowhere)
-    std::string bytes;
-  };
   const Variant missing = Variant::Missing();
-  const Case kCases[] = {
+  const struct {
+    std::vector<Variant> args;  // FsoWriteFile's arguments
+    std::string disk;           // where the file lands ("" for nowhere)
+    std::string bytes;
+  } kCases[] = {
       {{missing, missing}, "news/Temp.htm", ""},
       {{u"a.htm", u"<p>hi</p>"}, "news/a.htm", "<p>hi</p>"},
       {{u"today/b.htm", u"x"}, "news/today/b.htm", "x"},          // one level made
@@ -51,7 +51,7 @@ TEST_F(FileMembers, WritesReadBackAndProbe) {
       {{u"new\\e.htm", u"x"}, "", ""},                            // and is never made
       {{u"中文.htm", u"汉字"}, "news/中文.htm", "\xBA\xBA\xD7\xD6"},  // code page 936
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.disk);
     auto page = Page();
     page->Call(u"FsoWriteFile", c.args);
@@ -71,12 +71,7 @@ TEST_F(FileMembers, ASecondWriteReplacesAndLeavesNoTemporaryFile) {
   page->Call(u"FsoWriteFile", {u"r.htm", u"first and longer"});
   page->Call(u"FsoWriteFile", {u"r.htm", u"second"});
   EXPECT_EQ(Slurp(Disk("news/r.htm")), "second");
-  size_t entries = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(Disk("news"))) {
-    (void)entry;
-    ++entries;
-  }
-  EXPECT_EQ(entries, 1u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Disk("news")), {}), 1);
 }
 
 // Mended: a character that code page 936 lacks is kept in its GB18030 form.
@@ -90,16 +85,13 @@ TEST_F(FileMembers, CharactersBeyondCodePage936StayReadable) {
 TEST_F(FileMembers, ProbesOfWhatIsNotAFile) {
   std::filesystem::create_directories(Disk("news/dir"));
   std::ofstream(Disk("news/empty.txt")).close();
-  struct Case {
-    std::u16string path;
-    bool exists;
-  };
-  for (const Case& c : {Case{u"never.htm", false}, Case{u"dir", false}, Case{u"empty.txt", true},
-                        Case{u"", false}, Case{u"../../etc/passwd", false}}) {
-    SCOPED_TRACE(std::string(c.path.begin(), c.path.end()));
-    auto page = Page(u"EnWAP");
-    EXPECT_EQ(page->Call(u"IsFileExist", {c.path}), Variant(c.exists));
-    EXPECT_EQ(page->Call(u"GetFileSize", {c.path}), Variant(int32_t{0}));
+  const std::pair<std::u16string, bool> kCases[] = {
+      {u"never.htm", false}, {u"dir", false}, {u"empty.txt", true}, {u"", false},
+      {u"../../etc/passwd", false}};
+  auto page = Page(u"EnWAP");
+  for (const auto& [path, exists] : kCases) {
+    EXPECT_EQ(page->Call(u"IsFileExist", {path}), Variant(exists)) << codepage::ToUtf8(path);
+    EXPECT_EQ(page->Call(u"GetFileSize", {path}), Variant(int32_t{0})) << codepage::ToUtf8(path);
   }
 }
 
