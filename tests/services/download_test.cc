@@ -38,7 +38,8 @@ TEST_F(Lists, DownloadList) {
   const std::pair<std::u16string, Variant> kCases[] = {
       {u"", Variant()}, {u"no bar here", Variant()}, {u"$$$$$$", Variant()},
       {u"Game|g.jar", Variant(Link(pre + u"g.jar", u"Game"))},
-      {u"A|a.zip$$$B|b.zip|ignored$$$", Variant(Link(pre + u"a.zip", u"A") + Link(pre + u"b.zip", u"B"))},
+      {u"A|a.zip$$$B|b.zip|ignored$$$",
+       Variant(Link(pre + u"a.zip", u"A") + Link(pre + u"b.zip", u"B"))},
       {u"|$$$X|", Variant(Link(pre, u"") + Link(pre, u"X"))},
       // Mended: a secure address is a full address too, in any case.
       {u"S|https://x.org/s.zip$$$H|HTTP://y.org/h$$$F|ftp://z/f",
