@@ -50,8 +50,7 @@ for request in "${bad_requests[@]}"; do
   raw "$request"
   check "400 for $request" "${answer%%$'\n'*}" "HTTP/1.1 400 Bad Request"
 done
-raw 'GET /index.asp HTTP/1.0\r\n\r\n'
-check "HTTP/1.0 without Host is served" "${answer%%$'\n'*}" "HTTP/1.1 200 OK"
+raw 'GET /index.asp HTTP/1.0\r\n\r\n'; check "HTTP/1.0 without Host is served" "${answer%%$'\n'*}" "HTTP/1.1 200 OK"
 raw 'GET /index.asp HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n'
 check "a well-formed request after the refused ones" "${answer##*$'\n'}" "home /index.asp"
 # A line that arrives in pieces is waited for, not refused.
@@ -98,16 +97,13 @@ for row in "${status_rows[@]}"; do
 done
 
 # ---- a page that sets no charset declares its code page's --------------------------------
-fetch /query.asp
-check "declared utf-8" "$(header Content-Type)" "text/plain; Charset=utf-8"
-fetch /
-check "declared GB2312" "$(header Content-Type)" "text/plain; Charset=GB2312"
+fetch /query.asp; check "declared utf-8" "$(header Content-Type)" "text/plain; Charset=utf-8"
+fetch /; check "declared GB2312" "$(header Content-Type)" "text/plain; Charset=GB2312"
 
 # ---- a page's error stays on the server ------------------------------------------------
 fetch /markup.asp
 check "500 for a script error" "$status" 500
-lacks "no error number in the page" "error 438"
-lacks "no member name in the page" "Bogus"
+lacks "no error number in the page" "error 438"; lacks "no member name in the page" "Bogus"
 check "the error logged with the step and the member" \
   "$(grep -c "^zorvadel-serve-testing: /markup.asp: error 438: Object doesn't support this property or method: 'Response.Bogus<b>' (step 2)$" "$work/err")" 1
 fetch /cpp/broken.asp
@@ -120,10 +116,11 @@ fetch '/a%20"b".css'
 fetch /index.asp -I
 stop_server
 line='^127\.0\.0\.1 - - \[[0-3][0-9]/[A-Z][a-z][a-z]/20[0-9][0-9]:[0-2][0-9]:[0-5][0-9]:[0-5][0-9] [-+][0-9]{4}\] '
-check "access log: a page" "$(grep -cE "$line\"GET /wap.asp\?id=7 HTTP/1.1\" 200 [0-9]+$" "$work/access.log")" 1
-check "access log: quotes escaped" "$(grep -cE "$line\"GET /a%20\\\\\"b\\\\\".css HTTP/1.1\" 404 [0-9]+$" "$work/access.log")" 1
-check "access log: a refused line" "$(grep -cE "$line\"POST /form.asp HTTP/1.1\" 413 " "$work/access.log")" 1
-check "access log: HEAD sends no body" "$(grep -cE "$line\"HEAD /index.asp HTTP/1.1\" 200 -$" "$work/access.log")" 1
+# A page, quotes escaped, a refused body, and HEAD, which sends no body.
+for logged in '"GET /wap.asp\?id=7 HTTP/1.1" 200 [0-9]+$' '"POST /form.asp HTTP/1.1" 413 ' \
+    '"GET /a%20\\"b\\".css HTTP/1.1" 404 [0-9]+$' '"HEAD /index.asp HTTP/1.1" 200 -$'; do
+  check "access log: $logged" "$(grep -cE "$line$logged" "$work/access.log")" 1
+done
 requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
 # Refusals of the gate and of libmicrohttpd itself (a header without a
 # colon) never reach the engine and are not logged.
@@ -149,22 +146,17 @@ mkdir -p "$own/cpp"
 cat >"$own/index.json" <<'JSON'
 {"request": {"url": "/elsewhere.asp", "headers": {"User-Agent": "ignored"}},
  "session": {"Who": "ignored"},
- "steps": [{"let": "Response.ContentType", "value": "text/plain"},
-           {"echo": "my own index at "},
-           {"write": "Request.ServerVariables", "args": ["SCRIPT_NAME"]},
-           {"echo": " for "},
-           {"write": "Request.ServerVariables", "args": ["HTTP_USER_AGENT"]},
-           {"echo": ", who="},
-           {"write": "Session.Who"}]}
+ "steps": [{"let": "Response.ContentType", "value": "text/plain"}, {"echo": "my own index at "},
+   {"write": "Request.ServerVariables", "args": ["SCRIPT_NAME"]}, {"echo": " for "},
+   {"write": "Request.ServerVariables", "args": ["HTTP_USER_AGENT"]}, {"echo": ", who="},
+   {"write": "Session.Who"}]}
 JSON
 echo 'void Page() {}' >"$own/cpp/hello.cc"
 start_server "$plain" "$own" 1
 fetch / -A "curl/own"
 check "own index.json at /" "$body" "my own index at /index.asp for curl/own, who="
-fetch /cpp/hello.asp
-check "no C++ page of another binary" "$status" 404
-fetch /agent.asp
-check "no demo page" "$status" 404
+fetch /cpp/hello.asp; check "no C++ page of another binary" "$status" 404
+fetch /agent.asp; check "no demo page" "$status" 404
 check "startup names the C++ source it cannot serve" "$(cat "$work/err")" \
   "zorvadel-serve: $own/cpp/hello.cc is not served: C++ pages are built into a site binary with the engine's main (see \"Your own site\" in the README)"
 check "startup line" "$(head -1 "$work/out" | sed 's/:[0-9][0-9]*\//:PORT\//')" \
