@@ -80,7 +80,6 @@ TEST_P(DropOrderTest, DropsInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Store, DropOrderTest,
     testing::Values(
-        DropCase{"room_for_all", "+A +B +C", "ABC"},
         DropCase{"probation_before_returning", "+A +B +C ?A +D", "ACD"},
         DropCase{"least_recent_probation_first", "+A +B +C ?B +D +E", "BDE"},
         DropCase{"returning_only_when_no_probation", "+A +B +C ?A ?B ?C +D", "BCD"},
