@@ -65,7 +65,8 @@ for path in /news.asp /today.asp; do
   has "$path phone link" "$phone_link"
   # The script's request block names a phone: the server ignores it.
   fetch "$path" -A "$desktop"
-  check "$path desktop" "$(header Content-Type) ${body:0:12}" "text/html; Charset=utf-8 <html><head>"
+  check "$path desktop" "$(header Content-Type) ${body:0:12}" \
+    "text/html; Charset=utf-8 <html><head>"
   has "$path desktop link" "$desktop_link"
 done
 fetch /news.asp -A "$phone"

@@ -50,7 +50,8 @@ for request in "${bad_requests[@]}"; do
   raw "$request"
   check "400 for $request" "${answer%%$'\n'*}" "HTTP/1.1 400 Bad Request"
 done
-raw 'GET /index.asp HTTP/1.0\r\n\r\n'; check "HTTP/1.0 without Host is served" "${answer%%$'\n'*}" "HTTP/1.1 200 OK"
+raw 'GET /index.asp HTTP/1.0\r\n\r\n'
+check "HTTP/1.0 without Host is served" "${answer%%$'\n'*}" "HTTP/1.1 200 OK"
 raw 'GET /index.asp HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n'
 check "a well-formed request after the refused ones" "${answer##*$'\n'}" "home /index.asp"
 # A line that arrives in pieces is waited for, not refused.
