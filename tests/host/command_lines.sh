@@ -8,38 +8,19 @@ set -u
 run=$1
 serve=$2
 demo=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=../serve/server_lib.sh
+source "$(dirname "$0")/../serve/server_lib.sh"
 
-passed=0
-failed=0
 # expect STATUS LINE COMMAND...: the command exits with STATUS and the first
 # line it writes to standard error (to standard output for status 0) is LINE.
 expect() {
-  local want_status=$1 want_line=$2
-  shift 2
-  "$@" >"$work/out" 2>"$work/err" </dev/null
-  local status=$?
-  local stream=$work/err
-  [ "$want_status" -eq 0 ] && stream=$work/out
-  local line
-  line=$(head -1 "$stream")
-  if [ "$status" -eq "$want_status" ] && [ "$line" == "$want_line" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  got:  %s %q\n  want: %s %q\n' "$*" "$status" "$line" "$want_status" "$want_line"
-  fi
+  "${@:3}" >"$work/out" 2>"$work/err" </dev/null
+  local status=$? stream=$work/err
+  [ "$1" -eq 0 ] && stream=$work/out
+  check "${*:3}" "$status $(head -1 "$stream")" "$1 $2"
 }
 # holds FRAGMENT: the last command's standard output holds FRAGMENT.
-holds() {
-  if grep -qF -- "$1" "$work/out"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL output lacks %q\n' "$1"
-  fi
-}
+holds() { grep -qF -- "$1" "$work/out"; tally "output holds $1" $? "output lacks it"; }
 
 # ---- zorvadel-run ----------------------------------------------------------------
 mkdir "$work/folder"
@@ -61,13 +42,9 @@ expect 2 "zorvadel-run: one script at a time: $work/fine.json" "$run" "$work/fin
 expect 2 "zorvadel-run: $work/nosteps.json: a script needs \"steps\"" "$run" "$work/nosteps.json"
 expect 2 "zorvadel-run: $work/badstep.json: step 2: unknown step {\"jump\":\"b\"}" "$run" "$work/badstep.json"
 expect 2 "zorvadel-run: $work/badkey.json: unknown request key \"agent\"" "$run" "$work/badkey.json"
-"$run" "$work/broken.json" >/dev/null 2>"$work/err"
-check_status=$?
-if [ "$check_status" -eq 2 ] && grep -q "^zorvadel-run: $work/broken.json: .*parse error" "$work/err"; then
-  passed=$((passed + 1))
-else
-  failed=$((failed + 1)); echo "FAIL malformed JSON: status $check_status, $(cat "$work/err")"
-fi
+"$run" "$work/broken.json" >/dev/null 2>"$work/err"; status=$?
+grep -q "^zorvadel-run: $work/broken.json: .*parse error" "$work/err"
+check "malformed JSON: $(cat "$work/err")" "$status $?" "2 0"
 expect 0 "fine" "$run" "$work/fine.json"
 
 # ---- zorvadel-serve and a site binary -----------------------------------------------
@@ -100,5 +77,4 @@ expect 1 "zorvadel-serve: cannot open the access log $work/none/log: No such fil
   "$serve" --root "$work" --port 0 --access-log "$work/none/log"
 expect 1 "zorvadel-serve: not an IP address: example.org" "$serve" --root "$work" --address example.org
 
-echo "command_lines: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish command_lines

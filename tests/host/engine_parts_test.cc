@@ -32,7 +32,6 @@ INSTANTIATE_TEST_SUITE_P(
                     AcceptCase{" Text/VND.WAP.WML ;q=0.8,image/png", true},
                     AcceptCase{"text/vnd.wap.wml, text/html", false},
                     AcceptCase{"application/xhtml+xml;q=0.9, text/vnd.wap.wml", false},
-                    AcceptCase{"text/html,application/xhtml+xml,*/*;q=0.8", false},
                     AcceptCase{"*/*", false}, AcceptCase{"", false},
                     AcceptCase{"text/vnd.wap.wmlscript", false}));
 
@@ -53,8 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"POST /a.asp?x=1 HTTP/1.0\n", FirstLine::kRequest},
                     LineCase{"\r\n\r\nGET / HTTP/1.1\r\n", FirstLine::kRequest},
                     LineCase{"GET / HTTP/1.1", FirstLine::kIncomplete},
-                    LineCase{"", FirstLine::kIncomplete},
-                    LineCase{"\r\n", FirstLine::kIncomplete},
+                    LineCase{"", FirstLine::kIncomplete}, LineCase{"\r\n", FirstLine::kIncomplete},
                     // Past the limit without an end: the daemon's to refuse.
                     LineCase{"GET /aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", FirstLine::kRequest},
                     LineCase{"garbage\r\n", FirstLine::kMalformed},

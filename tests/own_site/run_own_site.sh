@@ -59,15 +59,14 @@ phone_link='<a title="&#x786E;&#x5B9A;" href="list.asp?id=1">Today</a><br/>'
 desktop_link='<a title="Today" href="list.asp?id=1">Today</a><br/>'
 for path in /news.asp /today.asp; do
   fetch "$path" -A "$phone"
-  check "$path phone type" "$(header Content-Type)" "text/vnd.wap.wml; Charset=utf-8"
-  has "$path phone deck" '<card id="FirstCard" title="&#x65B0;&#x95FB;">'
+  xmllint --noout --nonet "$work/body" 2>/dev/null; well_formed=$?
+  check "$path phone deck" "$(header Content-Type) $well_formed" "text/vnd.wap.wml; Charset=utf-8 0"
+  has "$path phone card" '<card id="FirstCard" title="&#x65B0;&#x95FB;">'
   has "$path phone link" "$phone_link"
-  xmllint --noout --nonet "$work/body" 2>/dev/null
-  check "$path phone deck is well-formed" "$?" 0
   # The script's request block names a phone: the server ignores it.
   fetch "$path" -A "$desktop"
-  check "$path desktop type" "$(header Content-Type)" "text/html; Charset=utf-8"
-  check "$path desktop opens HTML" "${body:0:12}" "<html><head>"
+  check "$path desktop" "$(header Content-Type) ${body:0:12}" \
+    "text/html; Charset=utf-8 <html><head>"
   has "$path desktop link" "$desktop_link"
 done
 fetch /news.asp -A "$phone"
@@ -75,10 +74,8 @@ has "C++ page asks the terminal" "Terminal: Phone<br/>"
 fetch "/today.asp?who=John+Smith" -A "$phone"
 has "the guard is on" "SQL&#x6CE8;&#x5165;"
 lacks "the guard ends the page" "$phone_link"
-fetch /
-check "index.json at /" "$body" "my own index"
-fetch /style.css
-check "static file" "$status $(header Content-Type)" "200 text/css"
+fetch /; check "index.json at /" "$body" "my own index"
+fetch /style.css; check "static file" "$status $(header Content-Type)" "200 text/css"
 stop_server
 
 # ---- the installed player plays the README's script ------------------------------------------

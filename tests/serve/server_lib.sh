@@ -52,12 +52,8 @@ header() {  # NAME: the header's value in the last response
 passed=0
 failed=0
 tally() {  # NAME STATUS WHY: counts a check that passed when STATUS is 0
-  if [ "$2" -eq 0 ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n  %s\n' "$1" "$3"
-  fi
+  [ "$2" -eq 0 ] && { passed=$((passed + 1)); return; }
+  failed=$((failed + 1)); printf 'FAIL %s\n  %s\n' "$1" "$3"
 }
 # check NAME GOT WANT; has NAME FRAGMENT and lacks NAME FRAGMENT look at the last body.
 check() { [ "$2" == "$3" ]; tally "$1" $? "got: $(printf %q "$2") want: $(printf %q "$3")"; }
