@@ -1,8 +1,5 @@
-// The WML form and table builders: input fields and the one HTML form per
-// page on a desktop browser, posting tasks and postfields, selects and
-// options, tables with their alignment letters padded and cut, FontStyle.
-// Whole forms with the defaults of both languages are the page scripts'
-// (form_phone, form_web).
+// The WML form and table builders beyond the page scripts form_phone and
+// form_web: the one HTML form per page, tables' alignment letters, FontStyle.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -149,9 +146,9 @@ TEST(Tables, HeadAndRows) {
   EXPECT_EQ(many.size(), 4u + 40000u * 10u + 9u + 5u);  // the last piece is empty
 }
 
-TEST(Tables, FontStyleTrimsOnlyInCommon) {
+// Only Common's FontStyle (which the XHTML classes forward to) trims.
+TEST(Tables, FontStyleOfWmlKeepsBlanks) {
   EXPECT_EQ(FormPage().object->FontStyle(u" Hi ", u"U", u" "), u"<u> Hi </u>");
-  EXPECT_EQ(FormPage(kPhoneAgent, u"XML").object->FontStyle(u" Hi ", u"B", u" "), u"<b>Hi</b>");
 }
 
 TEST(FormsByName, BadArguments) {

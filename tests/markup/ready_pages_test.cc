@@ -1,14 +1,11 @@
-// The ready-made WML pages played over the in-memory engine: the two steps
-// of the week query (decided by the query key ToDo and the posted Send_A),
-// the form pairing of TextIn and AnchorGo on a desktop browser, and the
-// picture link's mark. The result pages and the call and address pages in
-// both languages are the page scripts' (ready_phone, ready_web).
-// Chinese texts come out of the output filter as "&#xHEX;".
+// The ready-made WML pages: the two steps of the week query (decided by ToDo
+// and the posted Send_A), its form on a desktop browser, and the picture
+// link's mark. The page scripts ready_phone and ready_web show the rest.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "langdata/week.h"
 #include "platform/codepage/codepage.h"
 #include "support/page_fixture.h"
 #include "zorvadel/runtime.h"
@@ -30,11 +27,9 @@ struct ReadyPage : test::TestPage {
 
 std::string TodayText() { return codepage::ToUtf8(CStr(Variant::Date(Today()))); }
 
-// Today's week-day name in the English classes.
 std::string TodayName() {
-  static const char* const kNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                       "Thursday", "Friday", "Saturday"};
-  return kNames[Weekday(Today()) - 1];
+  return codepage::ToUtf8(
+      langdata::WeekdayName(Weekday(Today(), 2), langdata::WeekdayLanguage::kEnglish));
 }
 
 #define TARGET "http://localhost/tools/week.asp?ToDo=ToAdd"
@@ -92,24 +87,8 @@ struct StepCase {
   const char* date_row = "1981-9-16";
 };
 
-class WeekQueryStep : public testing::TestWithParam<StepCase> {};
-
-TEST_P(WeekQueryStep, ResultOrForm) {
-  const StepCase& c = GetParam();
-  ReadyPage page(u"EnWAP", c.url, c.form);
-  page.object->WeekQuery();
-  const std::string body = page.Body();
-  if (!c.result) {
-    EXPECT_EQ(body.rfind("Date(For Example:1981-9-16):<br/>", 0), 0u) << body;
-    return;
-  }
-  const std::string name = std::string(c.date_row).empty() ? TodayName() : "Wednesday";
-  EXPECT_EQ(body, "Week Search Result:<br/>" + std::string(c.date_row) + "<br/>" + name +
-                      "<br/><a title=\"Enter\" href=\"http://localhost/tools/week.asp\">"
-                      "Continue To Query</a><br/>");
-}
-
-const StepCase kStepCases[] = {
+TEST(WeekQueryStep, ResultOrForm) {
+  const StepCase cases[] = {
     {"BothInQuery", "/tools/week.asp?ToDo=ToAdd&Send_A=1981-9-16", "", true},
     {"KeyPostedToo", "/tools/week.asp", "ToDo=ToAdd&Send_A=1981-9-16", true},
     {"PaddedDate", "/tools/week.asp?ToDo=ToAdd", "Send_A=+1981-09-16+", true, " 1981-09-16 "},
@@ -119,12 +98,19 @@ const StepCase kStepCases[] = {
     {"KeyTwice", "/tools/week.asp?ToDo=ToAdd&ToDo=ToAdd", "Send_A=1981-9-16", false},
     {"ImpossibleDate", "/tools/week.asp?ToDo=ToAdd", "Send_A=1981-2-30", false},
     {"HugeText", "/tools/week.asp?ToDo=ToAdd", "Send_A=" + std::string(70000, '9'), false},
-};
-
-INSTANTIATE_TEST_SUITE_P(Requests, WeekQueryStep, testing::ValuesIn(kStepCases),
-                         [](const testing::TestParamInfo<StepCase>& info) {
-                           return std::string(info.param.name);
-                         });
+  };
+  for (const StepCase& c : cases) {
+    ReadyPage page(u"EnWAP", c.url, c.form);
+    page.object->WeekQuery();
+    const std::string body = page.Body(), date = c.date_row;
+    const std::string name = date.empty() ? TodayName() : "Wednesday";
+    EXPECT_EQ(c.result ? body : body.substr(0, 33),
+              c.result ? "Week Search Result:<br/>" + date + "<br/>" + name +
+                             "<br/><a title=\"Enter\" href=\"http://localhost/tools/week.asp\">"
+                             "Continue To Query</a><br/>"
+                       : "Date(For Example:1981-9-16):<br/>") << c.name;
+  }
+}
 
 // ---- DownPicList ----------------------------------------------------------------------
 

@@ -1,7 +1,6 @@
-// The XML checker of the markup tests: libxml2's xmllint reading the
-// document from its standard input, never reaching the network; what it
-// finds goes to the test's output. Tests skip themselves when xmllint is not
-// installed (HaveXmllint).
+// The XML checks of the markup tests: a tool (xmllint, xml2wbxml) reading the
+// document from its standard input, never the network. Tests skip themselves
+// when the tool is not installed.
 #ifndef ZORVADEL_TESTS_MARKUP_XML_CHECK_H_
 #define ZORVADEL_TESTS_MARKUP_XML_CHECK_H_
 
@@ -28,21 +27,29 @@ inline CommandResult RunCommand(const std::string& command) {
   return result;
 }
 
+inline bool Have(const std::string& tool) {
+  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
 inline bool HaveXmllint() {
-  static const bool have = std::system("xmllint --version >/dev/null 2>&1") == 0;
+  static const bool have = Have("xmllint");
   return have;
 }
 
-// The exit status of xmllint --noout --nonet on `document`, 0 when it
-// passed; `options` adds e.g. the DTD to validate against. A quiet check
-// (of a document meant to fail) keeps xmllint's findings to itself.
-inline int Lint(const std::string& document, const std::string& options = "",
-                bool quiet = false) {
-  const std::string command = "xmllint --noout --nonet " + options + " -";
-  FILE* pipe = popen((command + (quiet ? " 2>/dev/null" : " 2>&1")).c_str(), "w");
+// The exit status of `command` on `document`, 0 when it passed; its findings
+// go to the test's output unless the check is quiet (of a document meant to
+// fail).
+inline int Check(const std::string& command, const std::string& document, bool quiet = false) {
+  FILE* pipe = popen((command + (quiet ? " >/dev/null 2>&1" : " 2>&1")).c_str(), "w");
   if (pipe == nullptr) return -1;
   fwrite(document.data(), 1, document.size(), pipe);
   return pclose(pipe);
+}
+
+// xmllint --noout --nonet; `options` adds e.g. the DTD to validate against.
+inline int Lint(const std::string& document, const std::string& options = "",
+                bool quiet = false) {
+  return Check("xmllint --noout --nonet " + options + " -", document, quiet);
 }
 
 }  // namespace zorvadel::xml_check
