@@ -1,6 +1,6 @@
 // The language-data members as a script reaches them: which class has which,
 // what each gives by name (defaults, omitted arguments, the English classes'
-// own answers), and an omitted date taken as today.
+// own answers), and week days of date texts and values, today's for none.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,8 +39,21 @@ const CallRow kCalls[] = {
     {u"LunarDate", "XxWw-C", {u"1921-2-7"}, Variant(u"")},
     {u"QueryWeek", "-----C", {u"2009-1-26"}, Variant(u"星期一")},
     {u"QueryWeek", "-x-w--", {u"2009-1-26"}, Variant(u"Monday")},
-    {u"QueryWeek", "XxWw-C", {u"abc"}, Variant(u"")},
     {u"EnQueryWeek", "-----C", {u"2009-1-25"}, Variant(u"Sunday")},
+    {u"QueryWeek", "-----C", {u"2010-12-31"}, Variant(u"星期五")},
+    {u"EnQueryWeek", "-----C", {u"2009-1-31"}, Variant(u"Saturday")},
+    {u"QueryWeek", "-----C", {u"2009-1-26 23:59"}, Variant(u"星期一")},
+    // Date values (serials of 2009-1-27 and 2009-1-29 18:00) and a number.
+    {u"EnQueryWeek", "-----C", {Variant::Date(39840.0)}, Variant(u"Tuesday")},
+    {u"QueryWeek", "-----C", {Variant::Date(39842.75)}, Variant(u"星期四")},
+    {u"QueryWeek", "-----C", {u"1981-9-16"}, Variant(u"星期三")},
+    {u"QueryWeek", "-----C", {u"2009-1-25"}, Variant(u"星期日")},
+    {u"EnQueryWeek", "-----C", {u"2009-1-30"}, Variant(u"Friday")},
+    {u"QueryWeek", "-----C", {int32_t{0}}, Variant(u"星期六")},  // serial 0 is 1899-12-30
+    {u"QueryWeek", "XxWw-C", {u"abc"}, Variant(u"")},
+    {u"QueryWeek", "-----C", {u" "}, Variant(u"")},
+    {u"EnQueryWeek", "-----C", {u"2021-2-30"}, Variant(u"")},
+    {u"QueryWeek", "-----C", {Variant::Null()}, Variant(u"")},
 };
 // clang-format on
 
@@ -63,11 +76,14 @@ std::u16string TodayEnglish() {
   return std::u16string(kNames[Weekday(Today(), 2) - 1]);
 }
 
+// Omitted, Empty or "" stand for today.
 TEST(LangDataMembersTest, OmittedDateIsToday) {
   // Read today before and after, so a call at midnight cannot fail the test.
   const std::u16string before = TodayEnglish();
   ObjectPtr common = test::NewByProgId(u"Common");
   const Variant names[] = {Invoke(*common, u"EnQueryWeek", {}),
+                           Invoke(*common, u"EnQueryWeek", {Variant()}),
+                           Invoke(*common, u"EnQueryWeek", {u""}),
                            Invoke(*test::NewByProgId(u"EnWAP"), u"QueryWeek", {})};
   for (const Variant& name : names) {
     EXPECT_TRUE(name == Variant(before) || name == Variant(TodayEnglish()));
