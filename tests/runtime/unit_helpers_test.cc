@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,10 @@
 namespace zorvadel {
 namespace {
 
-TEST(UnitHelpersTest, SurrogateRanges) {
+TEST(UnitHelpersTest, Surrogates) {
   struct Row {
     char16_t unit;
-    bool high;
-    bool low;
+    bool high, low;
   };
   for (const Row& row : {Row{0xD7FF, false, false}, Row{0xD800, true, false},
                          Row{0xDBFF, true, false}, Row{0xDC00, false, true},
@@ -27,20 +27,13 @@ TEST(UnitHelpersTest, SurrogateRanges) {
     EXPECT_EQ(IsLowSurrogate(row.unit), row.low);
     EXPECT_EQ(IsSurrogate(row.unit), row.high || row.low);
   }
-}
-
-TEST(UnitHelpersTest, SurrogatePairs) {
-  struct Row {
-    char32_t code_point;
-    char16_t high;
-    char16_t low;
-  };
-  for (const Row& row : {Row{0x10000, 0xD800, 0xDC00}, Row{0x1F600, 0xD83D, 0xDE00},
-                         Row{0x10FFFF, 0xDBFF, 0xDFFF}}) {
-    SCOPED_TRACE(static_cast<uint32_t>(row.code_point));
-    EXPECT_EQ(HighSurrogateOf(row.code_point), row.high);
-    EXPECT_EQ(LowSurrogateOf(row.code_point), row.low);
-    EXPECT_EQ(CombineSurrogates(row.high, row.low), row.code_point);
+  using Pair = std::tuple<char32_t, char16_t, char16_t>;
+  for (auto [c, high, low] : {Pair{0x10000, 0xD800, 0xDC00}, Pair{0x1F600, 0xD83D, 0xDE00},
+                              Pair{0x10FFFF, 0xDBFF, 0xDFFF}}) {
+    SCOPED_TRACE(static_cast<uint32_t>(c));
+    EXPECT_EQ(HighSurrogateOf(c), high);
+    EXPECT_EQ(LowSurrogateOf(c), low);
+    EXPECT_EQ(CombineSurrogates(high, low), c);
   }
 }
 
@@ -60,17 +53,6 @@ TEST(UnitHelpersTest, HexDigitValues) {
   // A byte above 0x7F in a plain char, negative where char is signed.
   EXPECT_EQ(HexDigitValue(static_cast<char>(0xB0)), -1);
   EXPECT_EQ(HexDigitValue(static_cast<char>(0xC1)), -1);
-}
-
-TEST(UnitHelpersTest, HexDigitsOfEachCase) {
-  std::u16string upper;
-  std::string lower;
-  for (unsigned v = 0; v < 16; ++v) {
-    upper += UpperHexDigit(v);
-    lower += LowerHexDigit<char>(v);
-  }
-  EXPECT_EQ(upper, u"0123456789ABCDEF");
-  EXPECT_EQ(lower, "0123456789abcdef");
 }
 
 TEST(UnitHelpersTest, DecimalText) {
