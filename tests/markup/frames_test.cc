@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,19 @@
 namespace zorvadel::frame_test {
 namespace {
 
-using Script = std::function<void(PageObject&)>;
+// A page script's calls by name; a step with `let` assigns a property.
+struct Step {
+  const char16_t* member;
+  std::vector<Variant> args = {};
+  bool let = false;
+};
+using Script = std::vector<Step>;
+
+void Play(PageObject& object, const Script& script) {
+  for (const Step& step : script) {
+    Invoke(object, step.member, step.args, step.let ? CallKind::kLet : CallKind::kMethodOrGet);
+  }
+}
 
 constexpr char kWml[] = "text/vnd.wap.wml; Charset=utf-8";
 constexpr char kHtml[] = "text/html; Charset=utf-8";
@@ -65,19 +76,11 @@ std::vector<FrameCase> Cases() {
   return {
       // WML: the whole deck is WML for every terminal; the content type not.
       {"EnWapDeckDesktop", u"EnWAP", kDesktopAgent,
-       [](PageObject& o) {
-         o.state().CardTitle = u"新闻";
-         o.PageHeader();
-         o.WriteOut(u"x");
-         o.PageFooter();
-       },
+       {{u"CardTitle", {u"新闻"}, true}, {u"PageHeader"}, {u"WriteOut", {u"x"}}, {u"PageFooter"}},
        WmlPageStart(u"&#x65B0;&#x95FB;") + u"x" + kEnWapBanner + wml_end, kHtml},
       {"DeckHeadArguments", u"WAP", kPhoneAgent,
-       [](PageObject& o) {
-         o.state().WapEnCoding = u"";
-         o.state().CardTitle = u"A & B";
-         o.PageHeader(u"no-cache", false, u"<meta name=\"a\" content=\"&amp;\"/>");
-       },
+       {{u"WapEnCoding", {u""}, true}, {u"CardTitle", {u"A & B"}, true},
+        {u"PageHeader", {u"no-cache", false, u"<meta name=\"a\" content=\"&amp;\"/>"}}},
        u"<?xml version=\"1.0\" encoding=\"\"?>" + S(kWmlDoctype) +
            u"<wml><head><meta http-equiv=\"Cache-Control\" content=\"no-cache\" forua=\"false\"/>"
            u"<meta name=\"a\" content=\"&amp;\"/></head>"
@@ -86,74 +89,44 @@ std::vector<FrameCase> Cases() {
       // In pieces: the script brings the card; PutPageHeader alone and the
       // footers apply no setting.
       {"WapPiecesPhone", u"WAP", kPhoneAgent,
-       [](PageObject& o) {
-         o.PutFileType();
-         o.PutPageHeader();
-         o.WriteLine(u"<card id=\"c\"><p>");
-         o.PutPageFooter();
-       },
+       {{u"PutFileType"}, {u"PutPageHeader"}, {u"WriteLine", {u"<card id=\"c\"><p>"}},
+        {u"PutPageFooter"}},
        u"<?xml version=\"1.0\"?>" + S(kWmlDoctype) + S(kWmlHead) + u"<card id=\"c\"><p>" +
            kWapBanner + wml_end,
        kWml},
       {"HeadAndFootersAlone", u"WAP", kPhoneAgent,
-       [](PageObject& o) {
-         o.PutPageHeader();
-         o.PageFooter();
-         o.XhtmlFooter();
-         o.HtmlFooter();
-       },
+       {{u"PutPageHeader"}, {u"PageFooter"}, {u"XhtmlFooter"}, {u"HtmlFooter"}},
        S(kWmlHead) + kWapBanner + wml_end + u"<!--These Codes by Zorvadel-WAP-Company-->" +
            u"</body></html></body></html>",
        kUntouched},
       {"WapPiecesDesktop", u"WAP", kDesktopAgent,
-       [](PageObject& o) {
-         o.state().CardTitle = u"卡片";
-         o.PutFileType(u"utf-8");
-         o.PutPageHeader();
-         o.PutPageFooter();
-       },
+       {{u"CardTitle", {u"卡片"}, true}, {u"PutFileType", {u"utf-8"}}, {u"PutPageHeader"},
+        {u"PutPageFooter"}},
        HtmlPage(u"&#x5361;&#x7247;", markup::WmlSheet(markup::LinkLook::kUnderlined)) +
            u"</body></html>",
        kHtml},
       {"AutoSimulator", u"EnWAP", kSimulatorAgent,
-       [](PageObject& o) {
-         o.state().CardTitle = u"Card";
-         o.AutoHeader(u"site.css");
-         o.AutoFooter();
-       },
+       {{u"CardTitle", {u"Card"}, true}, {u"AutoHeader", {u"site.css"}}, {u"AutoFooter"}},
        WmlPageStart(u"Card") + kEnWapBanner + wml_end, kWml},
       // The HTML frame, on a phone too, keeps a set SiteTitle and names
       // gb2312 in its meta.
       {"HtmlSiteTitle", u"WAP", kPhoneAgent,
-       [](PageObject& o) {
-         o.state().SiteTitle = u"Site";
-         o.HtmlHeader(u"A.Css");
-         o.HtmlFooter();
-       },
+       {{u"SiteTitle", {u"Site"}, true}, {u"HtmlHeader", {u"A.Css"}}, {u"HtmlFooter"}},
        HtmlPage(u"Site", u"<link href=\"A.Css\" rel=\"stylesheet\" type=\"text/css\">") +
            u"</body></html>",
        kHtml},
       // XHTML Mobile Profile of the XML family (the built-in sheet, a background
       // sound and more head markup: frame_xml_phone).
       {"EnXmlXhtmlLink", u"EnXML", kDesktopAgent,
-       [](PageObject& o) {
-         o.state().SiteTitle = u"站点 <1>";
-         o.XhtmlHeader(u"Site.CSS");
-         o.XhtmlFooter();
-       },
+       {{u"SiteTitle", {u"站点 <1>"}, true}, {u"XhtmlHeader", {u"Site.CSS"}}, {u"XhtmlFooter"}},
        XmlHead(u"&#x7AD9;&#x70B9; &lt;1&gt;") +
            u"<link href=\"Site.CSS\" rel=\"stylesheet\" type=\"text/css\"/>\r\n" + S(kMainBody) +
            u"<!--These Codes by Zorvadel-EnXML(Version:2.8.3)--></div></body></html>",
        kHtml},
-      // XHTML Mobile Profile of the WML classes: titled CardTitle, the link
-      // closed with "/".
+      // XHTML Mobile Profile of the WML classes: titled CardTitle.
       {"WapXhtml", u"WAP", kPhoneAgent,
-       [](PageObject& o) {
-         o.state().SiteTitle = u"not this";
-         o.state().CardTitle = u"卡片";
-         o.XhtmlHeader();
-         o.XhtmlFooter();
-       },
+       {{u"SiteTitle", {u"not this"}, true}, {u"CardTitle", {u"卡片"}, true}, {u"XhtmlHeader"},
+        {u"XhtmlFooter"}},
        WapXhtmlHead(u"&#x5361;&#x7247;") + markup::WmlSheet(markup::LinkLook::kPlain) +
            S(kMarginlessBody) + u"<!--These Codes by Zorvadel-WAP-Company--></body></html>",
        kHtml},
@@ -164,7 +137,7 @@ TEST(FrameOutput, WritesItsFrameWithItsSettings) {
   for (const FrameCase& c : Cases()) {
     SCOPED_TRACE(c.name);
     FramePage page(c.class_name, c.agent);
-    c.script(*page.object);
+    Play(*page.object, c.script);
     EXPECT_EQ(U8(page.Body()), U8(c.expected));
     EXPECT_EQ(page.Header("Content-Type").value_or("(none)"), c.content_type);
     const bool utf8 = std::string(c.content_type).ends_with("utf-8");
@@ -244,26 +217,26 @@ std::vector<GuardCase> GuardCases() {
   const std::u16string first_card =
       u"<card id=\"FirstCard\" title=\"T\" newcontext=\"false\" ><p align=\"left\"  mode=\"wrap\">";
   return {
-      {"WapPageHeader", u"WAP", kPhoneAgent, [](PageObject& o) { o.PageHeader(); },
+      {"WapPageHeader", u"WAP", kPhoneAgent, {{u"PageHeader"}},
        WmlPageStart(u"T"), S(kChineseWarning) + wml_end},
-      {"EnWapPageHeader", u"EnWAP", kDesktopAgent, [](PageObject& o) { o.PageHeader(); },
+      {"EnWapPageHeader", u"EnWAP", kDesktopAgent, {{u"PageHeader"}},
        WmlPageStart(u"T"), S(kEnglishWarning) + wml_end},
       // PutPageHeader opens the first card only to carry the warning.
-      {"WapPutPageHeader", u"WAP", kPhoneAgent, [](PageObject& o) { o.PutPageHeader(); },
+      {"WapPutPageHeader", u"WAP", kPhoneAgent, {{u"PutPageHeader"}},
        S(kWmlHead) + first_card, S(kChineseWarning) + wml_end},
-      {"EnWapPutPageHeader", u"EnWAP", kSimulatorAgent, [](PageObject& o) { o.PutPageHeader(); },
+      {"EnWapPutPageHeader", u"EnWAP", kSimulatorAgent, {{u"PutPageHeader"}},
        S(kWmlHead) + first_card, S(kEnglishWarningLower) + wml_end},
-      {"WapPutPageHeaderDesktop", u"WAP", kDesktopAgent, [](PageObject& o) { o.PutPageHeader(); },
+      {"WapPutPageHeaderDesktop", u"WAP", kDesktopAgent, {{u"PutPageHeader"}},
        HtmlPage(u"T", underlined), S(kChineseWarning) + u"</body></html>"},
       // HtmlHeader in English: frame_guard_web.
       // XhtmlHeader warns in Chinese in both XHTML classes, G3Header in the
       // class's language.
-      {"EnXmlXhtmlHeader", u"EnXML", kPhoneAgent, [](PageObject& o) { o.XhtmlHeader(); },
+      {"EnXmlXhtmlHeader", u"EnXML", kPhoneAgent, {{u"XhtmlHeader"}},
        xml_head, S(kChineseWarning) + u"</div></body></html>"},
       {"XmlG3Header", u"XML", kDesktopAgent,
-       [](PageObject& o) { o.G3Header(u"", u"", u"<!--x-->"); }, u"",
+       {{u"G3Header", {u"", u"", u"<!--x-->"}}}, u"",
        S(kChineseWarning) + u"</div></body></html>"},
-      {"EnXmlG3Header", u"EnXML", kSimulatorAgent, [](PageObject& o) { o.G3Header(); }, u"",
+      {"EnXmlG3Header", u"EnXML", kSimulatorAgent, {{u"G3Header"}}, u"",
        S(kEnglishWarning) + u"</div></body></html>"},
   };
 }
@@ -275,7 +248,7 @@ TEST(GuardHit, WarnsThenEndsOnce) {
     auto response = std::make_shared<RecordingResponse>();
     page.state().Response = response;
     page.state().CardTitle = page.state().SiteTitle = u"T";
-    c.header(*page.object);
+    Play(*page.object, c.header);
     const std::vector<std::u16string>& log = response->log;
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(U8(log[log.size() - 2]), U8(c.warning));
