@@ -75,7 +75,6 @@ TEST_P(PageStartTest, DefaultsOfEveryClass) {
                              u"title='GO' value='1' />")},
       {u"LastFontText", Variant(u"</b>")}, {u"ResidualString", Variant(u"剩余全文"), Variant(u"")},
   };
-  // clang-format on
   const bool english = GetParam().language == PageLanguage::kEnglish;
   for (const Default& d : kDefaults) {
     if (!object->Class().Has(d.name)) continue;  // a family without it
