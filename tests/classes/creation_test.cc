@@ -1,7 +1,5 @@
-// The class set as a script sees it: classes made by ProgID, properties read
-// and written by name. A few properties picked by hand stand for each kind
-// (texts, numbers, Booleans, objects, members of one family only); every
-// property's value at creation. Values after page start are page_start_test.cc's.
+// Classes made by ProgID, properties by name: a few picked by hand for each
+// kind, and every property's value at creation.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,5 @@
-// MD5 digests: messages of many sizes digested whole,
-// stepwise and as files (checked against md5sum), the register properties,
-// rotation, and digests past the old 256 MiB limit.
+// MD5 digests of many sizes whole, stepwise and as files, against md5sum;
+// the registers, rotation, and digests past the old 256 MiB limit.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,9 +1,7 @@
-// Every GB2312 level-1 character against two lists kept beside this file.
-// gb2312_level1_pinyin.txt holds a dictionary's reading of each character
-// (pinyin-pro, through tools/gen_pinyin_expect.mjs), which knows nothing of
-// our syllable table; gb2312_level1_filing.txt names the characters GB2312
-// files under another syllable (捕 under bo) and that syllable. Our lookup must
-// give the filing where one is listed and the dictionary's reading elsewhere.
+// Every GB2312 level-1 character against a dictionary's reading of it
+// (gb2312_level1_pinyin.txt, from tools/gen_pinyin_expect.mjs), which knows
+// nothing of our syllable table, except where GB2312 files it under another
+// syllable (捕 under bo: gb2312_level1_filing.txt).
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -1,8 +1,6 @@
-// The mail component and the mail members against a real SMTP server on
-// 127.0.0.1: what reaches it (envelope, decoded headers and body, charset,
-// login), every refusal and failed send, after which nothing arrives, and
-// MailSend's validation messages and redirects. The form's rows are the
-// page scripts' (mail_form_phone, mail_form_web).
+// The mail component and members against a real SMTP server on 127.0.0.1:
+// what reaches it, every refusal and failed send (after which nothing
+// arrives), SendMail's messages and redirects. The form is the page scripts'.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,7 +1,6 @@
-// The real SMTP server of the mail tests: tests/mail/smtp_sink.py under
-// /usr/bin/python3 (python3-aiosmtpd), started at its first use with its
-// standard input held here, so that it ends with the test program: a plain
-// listener, one that requires AUTH, a refused mailbox and the accounts below.
+// The real SMTP server of the mail tests, smtp_sink.py (python3-aiosmtpd),
+// started at first use with its standard input held here, so that it ends
+// with the test program.
 #ifndef ZORVADEL_TESTS_MAIL_SMTP_SINK_H_
 #define ZORVADEL_TESTS_MAIL_SMTP_SINK_H_
 

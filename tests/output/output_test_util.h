@@ -1,7 +1,6 @@
-// Set-up shared by the output-group tests: page objects of the five classes,
-// bare or started over the in-memory engine (so the filter settings hold their
-// page-start defaults), a response that records each Write and can refuse its
-// calls, and one that counts its ends.
+// Set-up shared by the output-group tests: page objects bare or started (so
+// the filter settings hold their page-start defaults), and a response that
+// counts its ends.
 #ifndef ZORVADEL_TESTS_OUTPUT_OUTPUT_TEST_UTIL_H_
 #define ZORVADEL_TESTS_OUTPUT_OUTPUT_TEST_UTIL_H_
 

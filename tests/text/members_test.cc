@@ -1,7 +1,5 @@
-// The text, stripping and charset members as a script reaches them: which
-// class has which, what each gives by name in every class that has it,
-// whether a page object's call went through its CC, and SplitMultiText,
-// which writes to the response.
+// The text, stripping and charset members by name: which class has which,
+// what each gives, whether a page object's call went through its CC.
 #include <gtest/gtest.h>
 
 #include <memory>
