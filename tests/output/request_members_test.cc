@@ -77,7 +77,6 @@ constexpr HostCase kHosts[] = {
     {"a.b.c", u"b.c"},
     {"10.0.0.1", u"0.0.1"},
     {"localhost", u"localhost"},
-    {"a.example.com:8080", u"example.com:8080"},
     {"a.", u""},
 };
 
