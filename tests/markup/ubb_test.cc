@@ -28,77 +28,69 @@ struct Case {
   std::u16string xhtml;
 };
 
-class UbbCases : public testing::TestWithParam<Case> {};
-
-TEST_P(UbbCases, BothDialects) {
-  const Case& c = GetParam();
-  EXPECT_EQ(Wml(c.input), c.wml) << "WML";
-  EXPECT_EQ(Xhtml(c.input), c.xhtml) << "XHTML";
-}
-
 std::u16string L(std::u16string_view rest) { return kLink + std::u16string(rest); }
 
 // Same result in both dialects.
 Case Both(const char16_t* input, std::u16string out) { return {input, out, out}; }
 
-INSTANTIATE_TEST_SUITE_P(
-    Links, UbbCases,
-    testing::Values(
-        Both(u"", u""),
-        Both(u"[url=news.asp]News[/url]", L(u"news.asp\">News</a>")),
-        Both(u"[URL=news.asp]News[/URL]", L(u"news.asp\">News</a>")),
-        Both(u"[url=a]x[/url] [url=b]y[/url]", L(u"a\">x</a> ") + L(u"b\">y</a>")),
-        Both(u"[url]http://m.cn/[/url]", L(u"http://m.cn/\">http://m.cn/</a>")),
-        Both(u"[ia=i.gif]go.asp[/ia]", L(u"go.asp\"><img src=\"i.gif\" alt=\"\"/></a>")),
-        // Inner codes after the first character of the link text: no link.
-        Both(u"[url=a.asp][b]x[/b][/url]", u"[url=a.asp]<b>x</b>[/url]"),
-        // "." takes no line feed.
-        Both(u"[url=\na]x[/url]", u"[url=\na]x[/url]"),
-        Both(u"[url=]x[/url]", u"[url=]x[/url]"),
-        Both(u"[url=a]\nx[/url]", u"[url=a]\nx[/url]")));
+const Case kCases[] = {
+    // Links.
+    Both(u"", u""),
+    Both(u"[url=news.asp]News[/url]", L(u"news.asp\">News</a>")),
+    Both(u"[URL=news.asp]News[/URL]", L(u"news.asp\">News</a>")),
+    Both(u"[url=a]x[/url] [url=b]y[/url]", L(u"a\">x</a> ") + L(u"b\">y</a>")),
+    Both(u"[url]http://m.cn/[/url]", L(u"http://m.cn/\">http://m.cn/</a>")),
+    Both(u"[ia=i.gif]go.asp[/ia]", L(u"go.asp\"><img src=\"i.gif\" alt=\"\"/></a>")),
+    // Inner codes after the first character of the link text: no link.
+    Both(u"[url=a.asp][b]x[/b][/url]", u"[url=a.asp]<b>x</b>[/url]"),
+    // "." takes no line feed.
+    Both(u"[url=\na]x[/url]", u"[url=\na]x[/url]"),
+    Both(u"[url=]x[/url]", u"[url=]x[/url]"),
+    Both(u"[url=a]\nx[/url]", u"[url=a]\nx[/url]"),
 
-INSTANTIATE_TEST_SUITE_P(
-    Images, UbbCases,
-    testing::Values(
-        Both(u"[IMG]p.gif[/Img]", u"<img src=\"p.gif\" alt=\"\"/>"),
-        Both(u"[img]a]b[/img]", u"[img]a]b[/img]"),
-        Both(u"[img]\np.gif[/img]", u"[img]\np.gif[/img]"),
-        // The class after the first character takes line feeds.
-        Both(u"[img]a\nb[/img]", u"<img src=\"a\nb\" alt=\"\"/>"),
-        Both(u"[upload=photo]up/a.jpg[/upload]",
-             u"<a href=\"../up/a.jpg\"><img src=\"../up/a.jpg\" alt=\"photo\" width=\"150\"/></a>"),
-        Both(u"[CODE][b]x[/b][/Code]", u"<b>x</b>")));
+    // Images.
+    Both(u"[IMG]p.gif[/Img]", u"<img src=\"p.gif\" alt=\"\"/>"),
+    Both(u"[img]a]b[/img]", u"[img]a]b[/img]"),
+    Both(u"[img]\np.gif[/img]", u"[img]\np.gif[/img]"),
+    // The class after the first character takes line feeds.
+    Both(u"[img]a\nb[/img]", u"<img src=\"a\nb\" alt=\"\"/>"),
+    Both(u"[upload=photo]up/a.jpg[/upload]",
+         u"<a href=\"../up/a.jpg\"><img src=\"../up/a.jpg\" alt=\"photo\" width=\"150\"/></a>"),
+    Both(u"[CODE][b]x[/b][/Code]", u"<b>x</b>"),
 
-INSTANTIATE_TEST_SUITE_P(
-    Dialects, UbbCases,
-    testing::Values(
-        Case{u"[BR/]", u"[BR/]", u"<br/>"},
-        Case{u"[align=center]x[/align]", u"[align=center]x[/align]",
-             u"<div align=\"center\">x</div>"},
-        Case{u"[div=Left]x[/DIV]", u"[div=Left]x[/DIV]", u"<div align=\"Left\">x</div>"},
-        Case{u"[div=top]", u"[div=top]", u"[div=top]"},
-        Case{u"[p]", u"</p><p>", u"[p]"},
-        Case{u"[p=wrap][P=NoWrap]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
-             u"[p=wrap][P=NoWrap]"},
-        Case{u"[p=center]Title[/p]", u"</p><p align=\"center\">Title</p><p>",
-             u"<p style=\"text-align:center\">Title</p>"},
-        Case{u"[p=left][p=right]", u"</p><p align=\"left\"></p><p align=\"right\">",
-             u"<p style=\"text-align:left\"><p style=\"text-align:right\">"},
-        Case{u"[/p=left][/p=center][/p=right]",
-             u"</p><p align=\"left\"></p><p align=\"center\"></p><p align=\"right\">",
-             u"[/p=left][/p=center][/p=right]"},
-        Case{u"[/p=wrap][/P=NOWRAP]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
-             u"[/p=wrap][/P=NOWRAP]"},
-        Both(u"[unknown]x[/unknown]", u"[unknown]x[/unknown]")));
+    // Dialects.
+    Case{u"[BR/]", u"[BR/]", u"<br/>"},
+    Case{u"[align=center]x[/align]", u"[align=center]x[/align]",
+         u"<div align=\"center\">x</div>"},
+    Case{u"[div=Left]x[/DIV]", u"[div=Left]x[/DIV]", u"<div align=\"Left\">x</div>"},
+    Case{u"[div=top]", u"[div=top]", u"[div=top]"},
+    Case{u"[p]", u"</p><p>", u"[p]"},
+    Case{u"[p=wrap][P=NoWrap]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
+         u"[p=wrap][P=NoWrap]"},
+    Case{u"[p=center]Title[/p]", u"</p><p align=\"center\">Title</p><p>",
+         u"<p style=\"text-align:center\">Title</p>"},
+    Case{u"[p=left][p=right]", u"</p><p align=\"left\"></p><p align=\"right\">",
+         u"<p style=\"text-align:left\"><p style=\"text-align:right\">"},
+    Case{u"[/p=left][/p=center][/p=right]",
+         u"</p><p align=\"left\"></p><p align=\"center\"></p><p align=\"right\">",
+         u"[/p=left][/p=center][/p=right]"},
+    Case{u"[/p=wrap][/P=NOWRAP]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
+         u"[/p=wrap][/P=NOWRAP]"},
+    Both(u"[unknown]x[/unknown]", u"[unknown]x[/unknown]"),
 
-// A code taken from a text must not add attributes of its own.
-INSTANTIATE_TEST_SUITE_P(
-    Attributes, UbbCases,
-    testing::Values(
-        Both(u"[url=x\" onclick=\"y]t[/url]", L(u"x&quot; onclick=&quot;y\">t</a>")),
-        Both(u"[img]x\" onerror=\"y[/img]", u"<img src=\"x&quot; onerror=&quot;y\" alt=\"\"/>"),
-        Both(u"[img=a]<b\"[/img]", u"<img src=\"a\" alt=\"&lt;b&quot;\"/>"),
-        Both(u"[url]a\"b[/url]", L(u"a&quot;b\">a\"b</a>"))));
+    // A code taken from a text must not add attributes of its own.
+    Both(u"[url=x\" onclick=\"y]t[/url]", L(u"x&quot; onclick=&quot;y\">t</a>")),
+    Both(u"[img]x\" onerror=\"y[/img]", u"<img src=\"x&quot; onerror=&quot;y\" alt=\"\"/>"),
+    Both(u"[img=a]<b\"[/img]", u"<img src=\"a\" alt=\"&lt;b&quot;\"/>"),
+    Both(u"[url]a\"b[/url]", L(u"a&quot;b\">a\"b</a>")),
+};
+
+TEST(UbbCases, BothDialects) {
+  for (const Case& c : kCases) {
+    EXPECT_EQ(Wml(c.input), c.wml) << "WML: " << codepage::ToUtf8(c.input);
+    EXPECT_EQ(Xhtml(c.input), c.xhtml) << "XHTML: " << codepage::ToUtf8(c.input);
+  }
+}
 
 // Each simple tag, opening and closing, every time it occurs: WML takes any
 // letter case, XHTML the lower-case code and its upper-case twin only.
