@@ -22,7 +22,9 @@ std::shared_ptr<PageObject> StartedPage(const char16_t* name, engine::MemoryPage
 
 class PageStartTest : public ::testing::TestWithParam<PageClassCase> {};
 
-TEST_P(PageStartTest, AddressAndObjectsOfThePage) {
+// The address, the objects, and defaults the page scripts of the class set do
+// not show (a second text is the English classes' own).
+TEST_P(PageStartTest, AddressObjectsAndDefaults) {
   auto page = MakePage();
   auto object = StartedPage(GetParam().name, *page);
   const PageState& s = object->state();
@@ -39,30 +41,6 @@ TEST_P(PageStartTest, AddressAndObjectsOfThePage) {
   EXPECT_EQ(s.DiskPath, page->server().MapPath(u"/news/list.asp"));
   EXPECT_EQ(Invoke(*object, u"RedirectPath", {}), Variant(u"http://h.example.com/news/"));
   EXPECT_EQ(Invoke(*object, u"ErrorPagePath", {}), Variant(u"http://h.example.com/news/"));
-}
-
-TEST_P(PageStartTest, RequestFacts) {
-  RequestFacts facts;
-  facts.url = "/a/b/c.asp?x=1&y=%E4%B8%AD";
-  facts.host = "m.example.com:8080";
-  facts.headers = {{"User-Agent", "Nokia6600/1.0"}, {"Accept", "text/vnd.wap.wml"}};
-  facts.local_addr = "192.0.2.1";
-  auto page = MakePage(facts);
-  auto object = StartedPage(GetParam().name, *page);
-  const PageState& s = object->state();
-  EXPECT_EQ(s.FileName, u"c.asp");  // the last of several folders
-  EXPECT_EQ(s.PhoneUserAgent, u"Nokia6600/1.0");
-  EXPECT_EQ(s.PhoneAccept, u"text/vnd.wap.wml");
-  EXPECT_EQ(s.VisitFile, page->request().ServerVariables(u"HTTP_url"));
-  EXPECT_EQ(s.ServerIP, u"192.0.2.1");
-  EXPECT_EQ(s.DisplayerInfo, u"");  // terminal detection is not asked for
-}
-
-// Defaults the page scripts of the class set do not show; a second text is
-// the English classes' own.
-TEST_P(PageStartTest, DefaultsOfEveryClass) {
-  auto page = MakePage();
-  auto object = StartedPage(GetParam().name, *page);
   struct Default {
     const char16_t* name;
     Variant value, english = Variant();
@@ -82,7 +60,24 @@ TEST_P(PageStartTest, DefaultsOfEveryClass) {
         << Name(d.name);
   }
   // The maker's account: any value of its kind.
-  EXPECT_NE(object->state().MailServerUserName.find(u'@'), std::u16string::npos);
+  EXPECT_NE(s.MailServerUserName.find(u'@'), std::u16string::npos);
+}
+
+TEST_P(PageStartTest, RequestFacts) {
+  RequestFacts facts;
+  facts.url = "/a/b/c.asp?x=1&y=%E4%B8%AD";
+  facts.host = "m.example.com:8080";
+  facts.headers = {{"User-Agent", "Nokia6600/1.0"}, {"Accept", "text/vnd.wap.wml"}};
+  facts.local_addr = "192.0.2.1";
+  auto page = MakePage(facts);
+  auto object = StartedPage(GetParam().name, *page);
+  const PageState& s = object->state();
+  EXPECT_EQ(s.FileName, u"c.asp");  // the last of several folders
+  EXPECT_EQ(s.PhoneUserAgent, u"Nokia6600/1.0");
+  EXPECT_EQ(s.PhoneAccept, u"text/vnd.wap.wml");
+  EXPECT_EQ(s.VisitFile, page->request().ServerVariables(u"HTTP_url"));
+  EXPECT_EQ(s.ServerIP, u"192.0.2.1");
+  EXPECT_EQ(s.DisplayerInfo, u"");  // terminal detection is not asked for
 }
 
 TEST_P(PageStartTest, SecondStartOverwritesDefaultsAndReplacesObjects) {
