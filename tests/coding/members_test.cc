@@ -25,7 +25,6 @@ constexpr char16_t kAdmin[] = u"21232F297A57A5A743894A0E4A801FC3";  // MD5 of "a
 // clang-format off
 const CallRow kCalls[] = {
     {u"UrlDecode", "XxWw-C", {u"%D6%D0"}, Variant(u"中")},
-    {u"BaiduUrlDecode", "-----C", {u"%D6%D0"}, Variant(u"中")},
     {u"GoogleUrlEncode", "-----C", {u"é"}, Variant(u"%C3%A9")},
     {u"HEX_to_DEC", "Xx----", {u"ff"}, Variant(int32_t{255}), 0, false},
     {u"DEC_to_BIN", "Xx----", {1e12}, Variant(), kErrOverflow},
