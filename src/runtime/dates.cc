@@ -18,13 +18,13 @@ namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
 
-int64_t FloorDiv(int64_t a, int64_t b) {
+constexpr int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
   return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
 // Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's method).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+constexpr int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   y -= m <= 2;
   const int64_t era = FloorDiv(y, 400);
   const int64_t yoe = y - era * 400;
@@ -47,7 +47,9 @@ void CivilFromDays(int64_t z, DateParts* p) {
   p->day = static_cast<int>(d);
 }
 
-const int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+// Constant-initialised, so that a date made while other files' statics are
+// still being set up does not see zero here.
+constexpr int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
