@@ -1,8 +1,8 @@
 // The list bodies whose rows are fields the script names: the
 // title-and-content list, the multi-field list and its one-record view,
-// the site list and the link list. Each writes the records of Rs that PreparePaging left (the view: the
-// current record alone); the members open and close the data around them
-// and add the bar.
+// the site list and the link list. Each writes the records of Rs that
+// PreparePaging left (the view: the current record alone); the members
+// open and close the data around them and add the bar.
 #ifndef ZORVADEL_DATABASE_FIELD_LISTS_H_
 #define ZORVADEL_DATABASE_FIELD_LISTS_H_
 
@@ -31,6 +31,20 @@ struct FieldLayout {
 void RenderMultiList(PageCore& page, const FieldLayout& layout);
 // The fields of Rs's current record, once: no paging, total line or separator.
 void RenderMultiShow(PageCore& page, const FieldLayout& layout);
+
+// Per record: the site's name, the person who added it, a link to the
+// site (none when the address is empty, Null or not there), the separator.
+// The total line always goes above. Addresses from the records are
+// repaired for the attribute: bare "&" as "&amp;", quotes and angle
+// brackets as entities.
+void RenderSiteList(PageCore& page, const std::u16string& site_title,
+                    const std::u16string& site_person_name, const std::u16string& site_url);
+
+// Per record: the markers that DBListSymbol, DBListNumber and DBOrderNumber
+// ask for (after WAP's index image), a link from the fields FieldShow and
+// FieldUrl (its address repaired as the site list's), DbListSplitChar;
+// one "<br/>" after the records unless DbListSplitChar is exactly "<br/>".
+void RenderLinkList(PageCore& page);
 
 }  // namespace zorvadel::listing
 

@@ -27,7 +27,9 @@ void BarOfStyle(PageCore& page, int16_t style_mode) {
   }
 }
 
-// The lists with the previous/next bar: opener, paging, body, CloseData, bar.
+// The lists with the previous/next bar: opener, paging, body, CloseData,
+// bar. The bar reads only the paging state, so the site list, which would
+// close after its bar, writes the same this way.
 template <typename Body>
 void WithPrevNextBar(PageCore& page, DatabaseKind kind, Body body) {
   PageDatabaseMembers& database = page.As<PageDatabaseMembers>();
@@ -45,6 +47,13 @@ void ListShow(PageCore& page, DatabaseKind kind, const std::u16string& field_tit
 
 void MultiList(PageCore& page, DatabaseKind kind, const listing::FieldLayout& layout) {
   WithPrevNextBar(page, kind, [&] { listing::RenderMultiList(page, layout); });
+}
+
+void SiteList(PageCore& page, DatabaseKind kind, const std::u16string& site_title,
+              const std::u16string& site_person_name, const std::u16string& site_url) {
+  WithPrevNextBar(page, kind, [&] {
+    listing::RenderSiteList(page, site_title, site_person_name, site_url);
+  });
 }
 
 // The first record only: no paging and no bar.
@@ -151,6 +160,22 @@ void PageListMembers::SqlMultiShow(const std::u16string& show_content,
                                    const std::u16string& last_text) {
   MultiShow(self(), DatabaseKind::kSqlServer, {show_content, split_mark, pre_text, last_text});
 }
+void PageListMembers::MdbSiteList(const std::u16string& site_title,
+                                  const std::u16string& site_person_name,
+                                  const std::u16string& site_url) {
+  SiteList(self(), DatabaseKind::kAccess, site_title, site_person_name, site_url);
+}
+void PageListMembers::SqlSiteList(const std::u16string& site_title,
+                                  const std::u16string& site_person_name,
+                                  const std::u16string& site_url) {
+  SiteList(self(), DatabaseKind::kSqlServer, site_title, site_person_name, site_url);
+}
+void PageListMembers::MdbLinkList() {
+  WithPrevNextBar(self(), DatabaseKind::kAccess, [&] { listing::RenderLinkList(self()); });
+}
+void PageListMembers::SqlLinkList() {
+  WithPrevNextBar(self(), DatabaseKind::kSqlServer, [&] { listing::RenderLinkList(self()); });
+}
 
 namespace {
 
@@ -198,6 +223,12 @@ std::vector<MemberInfo> PageListMembers::MemberTable(const PageClassTraits& trai
       .Method<&L::SqlMultiList>(u"SqlMultiList", fields)
       .Method<&L::MdbMultiShow>(u"MdbMultiShow", fields)
       .Method<&L::SqlMultiShow>(u"SqlMultiShow", fields);
+  const std::vector<ParamSpec> site = {Req(u"SiteTitle"), Req(u"SitePersonName"),
+                                       Req(u"SiteUrl")};
+  b.Method<&L::MdbSiteList>(u"MdbSiteList", site)
+      .Method<&L::SqlSiteList>(u"SqlSiteList", site)
+      .Method<&L::MdbLinkList>(u"MdbLinkList")
+      .Method<&L::SqlLinkList>(u"SqlLinkList");
   return b.BuildMembers();
 }
 

@@ -344,6 +344,8 @@ TEST_F(Lists, WholePagesCompileAndParse) {
       {u"MdbListShow", {Variant(u"Title"), Variant(u"Id"), Variant(u"Content")}},
       {u"MdbMultiList", layout},
       {u"MdbMultiShow", layout},
+      {u"MdbSiteList", {Variant(u"Title"), Variant(u"Content"), Variant(u"Url")}},
+      {u"MdbLinkList", {}},
   };
   std::string decks, pages;
   int count = 0;

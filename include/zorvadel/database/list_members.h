@@ -10,7 +10,8 @@
 //   SqlListPages SqlListPagesTwo SqlListPagesThree       XML EnXML (no argument)
 //                                                        WAP EnWAP (GoPageType)
 //   MdbListShow SqlListShow MdbMultiList SqlMultiList
-//   MdbMultiShow SqlMultiShow                            XML EnXML WAP EnWAP
+//   MdbMultiShow SqlMultiShow
+//   MdbSiteList SqlSiteList MdbLinkList SqlLinkList      XML EnXML WAP EnWAP
 //
 // The List and ListPages members write numbered title links to the detail
 // page GoFileName. StyleMode picks their bar: 0 first/last, 1
@@ -30,6 +31,17 @@
 // A PreText or LastText left empty puts nothing around the fields; one
 // with fewer pieces than ShowContent leaves out the fields past its end,
 // and so does a field name the records lack.
+//
+// The SiteList members write each record as the site's name, the person
+// who added it and a link to the site's address (none when the record has
+// no address), with the separator; their total line always stands above.
+// The LinkList members write one link per record, its text from the field
+// FieldShow and its address from FieldUrl, after the markers that
+// DBListSymbol, DBListNumber ("[n]") and DBOrderNumber ("n.") ask for, n
+// counting from 1 on every page (WAP: IndexImage first when DBIsShowImage
+// is set), each link followed by DbListSplitChar. Both end with the
+// previous/next bar. Addresses from the records are written fit for the
+// attribute: a bare "&" as "&amp;", quotes and angle brackets as entities.
 //
 // Every member opens Rs through its kind's opener, pages it, writes the
 // rows, closes the connection and all six slots, and then writes its bar;
@@ -82,6 +94,12 @@ class PageListMembers : public MemberGroup<PageListMembers, PageCore> {
                     const std::u16string& pre_text = u"", const std::u16string& last_text = u"");
   void SqlMultiShow(const std::u16string& show_content, const std::u16string& split_mark = u" ",
                     const std::u16string& pre_text = u"", const std::u16string& last_text = u"");
+  void MdbSiteList(const std::u16string& site_title, const std::u16string& site_person_name,
+                   const std::u16string& site_url);
+  void SqlSiteList(const std::u16string& site_title, const std::u16string& site_person_name,
+                   const std::u16string& site_url);
+  void MdbLinkList();
+  void SqlLinkList();
 
   static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);
 
