@@ -371,6 +371,7 @@ TEST_F(Lists, WholePagesCompileAndParse) {
       }
       if (style >= 8) {
         s.FieldUrl = u"Url";
+        s.StrSql = u"SELECT * FROM Zorvadel";
         p->Call(field_lists[style - 8].first, field_lists[style - 8].second);
       }
       p->Call(wml ? u"PageFooter" : u"XhtmlFooter", {});
