@@ -81,6 +81,7 @@ TEST_F(FieldLists, Table) {
   const Set none = [](PageState& s) {
     s.StrSql = u"SELECT * FROM Site WHERE Id > 9";
     s.RsInfoPlace = u"bottom";
+    s.ErrorPagePath = u"sorry.asp";
   };
   auto prev_zh = [](int page) {  // WAP's previous-page arrow and link
     return u"<img src=\"Images/PrePage.Png\" alt=\"\" />" +
@@ -145,7 +146,9 @@ TEST_F(FieldLists, Table) {
       {u"EnWAP", u"MdbLinkList", {}, links(u"", u"<BR/>", 1, u""),
        u"Total:3;1/3<br/>*[1]1." + En(u"", u"Alpha") + u"<BR/><br/>" + En(Bar(2), u"Next Page") +
        br},
-      // No records: the redirect ends the response, so "bottom" writes nothing.
+      // No records: a redirect to ErrorPagePath, which ends the response, so
+      // "bottom" writes nothing.
+      {u"EnXML", u"MdbList", {Variant(int16_t{2})}, none, u""},
       {u"EnXML", u"MdbListShow", {Variant(u"Title"), Variant(u"Id"), Variant(u"Content")}, none,
        u""},
       {u"EnXML", u"MdbMultiList", {Variant(u"Title")}, none, u""},
@@ -162,6 +165,10 @@ TEST_F(FieldLists, Table) {
     EXPECT_EQ(p->Body(), c.expected);
     EXPECT_EQ(p->state().Conn, nullptr);
     EXPECT_EQ(p->state().Rs, nullptr);
+    const auto& headers = p->page.Result().headers;
+    EXPECT_EQ(headers.size() > 0 && headers.back().first == "Location" &&
+                  headers.back().second == "sorry.asp",
+              c.expected.empty() && !c.member.ends_with(u"MultiShow"));
     if (c.member.ends_with(u"MultiShow") && c.query[0]) {
       EXPECT_EQ(p->SessionText(u"FindId"), u"2");
     }

@@ -135,24 +135,6 @@ TEST_F(Lists, PageRequestValue) {
   }
 }
 
-// The engine ends the response at the redirect, so the total line that
-// "bottom" writes after it is dropped there.
-TEST_F(Lists, EmptyTableRedirects) {
-  MakeDatabase(scratch_.path() / "empty.db",
-               {u"CREATE TABLE Zorvadel (Id INTEGER PRIMARY KEY, Title TEXT, Content TEXT)"});
-  for (const auto& [error_page, place, location] :
-       {std::tuple{u"", u"", "http://localhost/news/"},
-        std::tuple{u"sorry.asp", u"bottom", "sorry.asp"}}) {
-    auto p = Page(u"EnXML", "", "/empty.db");
-    if (*error_page) p->state().ErrorPagePath = error_page;
-    p->state().RsInfoPlace = place;
-    p->Call(u"MdbList", {Variant(int16_t{2})});
-    EXPECT_EQ(p->Body(), u"");
-    EXPECT_EQ(Location(*p), location);
-    EXPECT_EQ(p->state().IPageCount, 0);
-  }
-}
-
 // Mended: the paging state is 32-bit, so page 35,000 of 40,000 one-record
 // pages is listed with its own number.
 TEST_F(Lists, PagesPast16Bits) {
