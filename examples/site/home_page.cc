@@ -42,6 +42,8 @@ constexpr std::array kLinks = {
     Link{u"auto.asp", u"A long article: AutoPage"},
     Link{u"news.asp", u"News from a database"},
     Link{u"list.asp", u"News two to a page"},
+    Link{u"view.asp?Id=2", u"One record: title and content"},
+    Link{u"sites.asp", u"A site directory"},
     Link{u"photos.asp", u"Photos with thumbnails"},
 };
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "database/field_lists.h"
 #include "database/nav_bars.h"
 #include "database/record_list.h"
 #include "zorvadel/database/database_members.h"
@@ -24,6 +25,44 @@ void BarOfStyle(PageCore& page, int16_t style_mode) {
     case 3: listing::RenderKeywordNav(page); break;
     default: break;
   }
+}
+
+// The lists with the previous/next bar: opener, paging, body, CloseData,
+// bar. The bar reads only the paging state, so the site list, which would
+// close after its bar, writes the same this way.
+template <typename Body>
+void WithPrevNextBar(PageCore& page, DatabaseKind kind, Body body) {
+  PageDatabaseMembers& database = page.As<PageDatabaseMembers>();
+  database.OpenData(kind, 0);
+  listing::PreparePaging(page);
+  body();
+  database.CloseData();
+  listing::RenderPrevNextNav(page);
+}
+
+void ListShow(PageCore& page, DatabaseKind kind, const std::u16string& field_title,
+              const std::u16string& field_content) {
+  WithPrevNextBar(page, kind, [&] { listing::RenderListShow(page, field_title, field_content); });
+}
+
+void MultiList(PageCore& page, DatabaseKind kind, const listing::FieldLayout& layout) {
+  WithPrevNextBar(page, kind, [&] { listing::RenderMultiList(page, layout); });
+}
+
+void SiteList(PageCore& page, DatabaseKind kind, const std::u16string& site_title,
+              const std::u16string& site_person_name, const std::u16string& site_url) {
+  WithPrevNextBar(page, kind, [&] {
+    listing::RenderSiteList(page, site_title, site_person_name, site_url);
+  });
+}
+
+// The first record only: no paging and no bar.
+void MultiShow(PageCore& page, DatabaseKind kind, const listing::FieldLayout& layout) {
+  PageDatabaseMembers& database = page.As<PageDatabaseMembers>();
+  database.RememberShowRequest();
+  database.OpenData(kind, 0);
+  listing::RenderMultiShow(page, layout);
+  database.CloseData();
 }
 
 }  // namespace
@@ -89,6 +128,54 @@ void PageListMembers::SqlListPagesTwo(const std::u16string& go_page_type) {
 void PageListMembers::SqlListPagesThree(const std::u16string& go_page_type) {
   ListPages(DatabaseKind::kSqlServer, 2, go_page_type);
 }
+void PageListMembers::MdbListShow(const std::u16string& field_title, const std::u16string&,
+                                  const std::u16string& field_content) {
+  ListShow(self(), DatabaseKind::kAccess, field_title, field_content);
+}
+void PageListMembers::SqlListShow(const std::u16string& field_title, const std::u16string&,
+                                  const std::u16string& field_content) {
+  ListShow(self(), DatabaseKind::kSqlServer, field_title, field_content);
+}
+void PageListMembers::MdbMultiList(const std::u16string& show_content,
+                                   const std::u16string& split_mark,
+                                   const std::u16string& pre_text,
+                                   const std::u16string& last_text) {
+  MultiList(self(), DatabaseKind::kAccess, {show_content, split_mark, pre_text, last_text});
+}
+void PageListMembers::SqlMultiList(const std::u16string& show_content,
+                                   const std::u16string& split_mark,
+                                   const std::u16string& pre_text,
+                                   const std::u16string& last_text) {
+  MultiList(self(), DatabaseKind::kSqlServer, {show_content, split_mark, pre_text, last_text});
+}
+void PageListMembers::MdbMultiShow(const std::u16string& show_content,
+                                   const std::u16string& split_mark,
+                                   const std::u16string& pre_text,
+                                   const std::u16string& last_text) {
+  MultiShow(self(), DatabaseKind::kAccess, {show_content, split_mark, pre_text, last_text});
+}
+void PageListMembers::SqlMultiShow(const std::u16string& show_content,
+                                   const std::u16string& split_mark,
+                                   const std::u16string& pre_text,
+                                   const std::u16string& last_text) {
+  MultiShow(self(), DatabaseKind::kSqlServer, {show_content, split_mark, pre_text, last_text});
+}
+void PageListMembers::MdbSiteList(const std::u16string& site_title,
+                                  const std::u16string& site_person_name,
+                                  const std::u16string& site_url) {
+  SiteList(self(), DatabaseKind::kAccess, site_title, site_person_name, site_url);
+}
+void PageListMembers::SqlSiteList(const std::u16string& site_title,
+                                  const std::u16string& site_person_name,
+                                  const std::u16string& site_url) {
+  SiteList(self(), DatabaseKind::kSqlServer, site_title, site_person_name, site_url);
+}
+void PageListMembers::MdbLinkList() {
+  WithPrevNextBar(self(), DatabaseKind::kAccess, [&] { listing::RenderLinkList(self()); });
+}
+void PageListMembers::SqlLinkList() {
+  WithPrevNextBar(self(), DatabaseKind::kSqlServer, [&] { listing::RenderLinkList(self()); });
+}
 
 namespace {
 
@@ -126,6 +213,22 @@ std::vector<MemberInfo> PageListMembers::MemberTable(const PageClassTraits& trai
         .Method<&NoArgument<&L::SqlListPagesTwo>>(u"SqlListPagesTwo")
         .Method<&NoArgument<&L::SqlListPagesThree>>(u"SqlListPagesThree");
   }
+  const std::vector<ParamSpec> title_content = {Req(u"FieldTitle"), Req(u"FieldId"),
+                                                Req(u"FieldContent")};
+  const std::vector<ParamSpec> fields = {Req(u"ShowContent"), Opt(u"SplitMark", u" "),
+                                         Opt(u"PreText", u""), Opt(u"LastText", u"")};
+  b.Method<&L::MdbListShow>(u"MdbListShow", title_content)
+      .Method<&L::SqlListShow>(u"SqlListShow", title_content)
+      .Method<&L::MdbMultiList>(u"MdbMultiList", fields)
+      .Method<&L::SqlMultiList>(u"SqlMultiList", fields)
+      .Method<&L::MdbMultiShow>(u"MdbMultiShow", fields)
+      .Method<&L::SqlMultiShow>(u"SqlMultiShow", fields);
+  const std::vector<ParamSpec> site = {Req(u"SiteTitle"), Req(u"SitePersonName"),
+                                       Req(u"SiteUrl")};
+  b.Method<&L::MdbSiteList>(u"MdbSiteList", site)
+      .Method<&L::SqlSiteList>(u"SqlSiteList", site)
+      .Method<&L::MdbLinkList>(u"MdbLinkList")
+      .Method<&L::SqlLinkList>(u"SqlLinkList");
   return b.BuildMembers();
 }
 

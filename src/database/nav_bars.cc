@@ -45,17 +45,16 @@ void WriteLink(PageCore& page, int64_t n, LinkForm form, std::u16string_view tex
   });
 }
 
-// Only WAP draws the arrows; EnWAP never does.
-void WriteArrow(PageCore& page, const std::u16string& path) {
+std::u16string Bracketed(int64_t n) { return u"[" + Number(n) + u"]"; }
+
+}  // namespace
+
+void WriteWapImage(PageCore& page, const std::u16string& path) {
   const PageState& s = page.state();
   if (page.family() != Family::kW || page.language() != PageLanguage::kChinese) return;
   if (!s.DBIsShowImage) return;
   Step([&] { Write(page, calls::Image(page, path, u"", u"")); });
 }
-
-std::u16string Bracketed(int64_t n) { return u"[" + Number(n) + u"]"; }
-
-}  // namespace
 
 void RenderFirstLastNav(PageCore& page) {
   const PageState& s = page.state();
@@ -63,12 +62,12 @@ void RenderFirstLastNav(PageCore& page) {
   const int64_t c = s.IPageCurrent;
   const int64_t n = s.IPageCount;
   if (c < n) {
-    WriteArrow(page, s.NextPage);
+    WriteWapImage(page, s.NextPage);
     WriteLink(page, c + 1, LinkForm::kCarried, t.next_page, u" ");
     WriteLink(page, n, LinkForm::kCarried, t.last_page, u" <br/>");
   }
   if (c != 1) {
-    WriteArrow(page, s.PrePage);
+    WriteWapImage(page, s.PrePage);
     WriteLink(page, c - 1, LinkForm::kCarried, t.previous_page, u" ");
     WriteLink(page, 1, LinkForm::kCarried, t.first_page, u" <br/>");
   }
@@ -79,11 +78,11 @@ void RenderPrevNextNav(PageCore& page) {
   const ListTexts& t = TextsOf(page);
   const int64_t c = s.IPageCurrent;
   if (c < s.IPageCount) {
-    WriteArrow(page, s.NextPage);
+    WriteWapImage(page, s.NextPage);
     WriteLink(page, c + 1, LinkForm::kPlain, t.next_page, u"<br/>");
   }
   if (c != 1) {
-    WriteArrow(page, s.PrePage);
+    WriteWapImage(page, s.PrePage);
     WriteLink(page, c - 1, LinkForm::kPlain, t.previous_page, u"<br/>");
   }
 }

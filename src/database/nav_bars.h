@@ -5,6 +5,8 @@
 #ifndef ZORVADEL_DATABASE_NAV_BARS_H_
 #define ZORVADEL_DATABASE_NAV_BARS_H_
 
+#include <string>
+
 #include "zorvadel/database/database_kind.h"
 #include "zorvadel/page_core.h"
 
@@ -21,6 +23,10 @@ void RenderNumberedNav(PageCore& page);
 // Pages c-2 to c+2 with c in bold, "&lt;" and "&gt;" three pages away;
 // links carry "&amp;KeyWord=" and KeyWord.
 void RenderKeywordNav(PageCore& page);
+
+// The picture at `path` when the page is a WAP one and DBIsShowImage is
+// set; EnWAP and the XHTML classes never draw it.
+void WriteWapImage(PageCore& page, const std::u16string& path);
 
 // DbToTransParameters from the first record's fields that the three
 // Trans*FieldName properties name, read through the kind's show member.

@@ -3,6 +3,7 @@
 #include "database/record_list.h"
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -44,11 +45,13 @@ std::optional<int32_t> RunningNumber(const PageCore& page) {
   return static_cast<int32_t>(n);
 }
 
-std::u16string TotalLine(PageCore& page) {
+std::u16string TotalLine(PageCore& page) { return TotalLine(page, TextsOf(page).total); }
+
+std::u16string TotalLine(PageCore& page, std::u16string_view label) {
   PageState& s = page.state();
   // The recordset's own count, read now: not the opener's RecordCount.
   const int32_t count = Need(s.Rs).RecordCount();
-  return calls::Ascii(page, std::u16string(TextsOf(page).total)) + Number(count) + u";" +
+  return calls::Ascii(page, std::u16string(label)) + Number(count) + u";" +
          Number(s.IPageCurrent) + u"/" + Number(s.IPageCount) + u"<br/>";
 }
 
@@ -70,6 +73,25 @@ void PreparePaging(PageCore& page) {
   Step([&] { s.IPageCount = Need(s.Rs).PageCount(); });
   if (s.IPageCurrent > s.IPageCount) s.IPageCurrent = s.IPageCount;
   if (s.IPageCurrent < 1) s.IPageCurrent = 1;
+}
+
+void ForEachRecordOfPage(PageCore& page, const std::function<void()>& row) {
+  PageState& s = page.state();
+  s.IRecordsShown = 0;
+  for (;;) {
+    bool more = false;
+    Step([&] { more = !Need(s.Rs).AtEOF(); });
+    if (!more || s.IRecordsShown >= s.IPageSize) break;
+    ++s.IRecordsShown;
+    row();
+    Step([&] { Need(s.Rs).MoveNext(); });
+  }
+}
+
+std::u16string FieldTextOrEmpty(PageCore& page, const std::u16string& name) {
+  const ado::Recordset& rs = Need(page.state().Rs);
+  const Variant value = rs.FieldValue(rs.FieldIndex(Variant(name)));
+  return value.IsNull() ? std::u16string() : CStr(value);
 }
 
 void WriteListItemNumber(PageCore& page) {

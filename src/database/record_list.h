@@ -5,8 +5,10 @@
 #define ZORVADEL_DATABASE_RECORD_LIST_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "zorvadel/page_core.h"
 
@@ -20,6 +22,17 @@ void PreparePaging(PageCore& page);
 // ErrorPagePath when there is no page. Leaves the data open.
 void RenderRecordList(PageCore& page);
 
+// From IRecordsShown 0: for each record of the page, IRecordsShown counts
+// it, `row` writes it and Rs moves on, until the page holds IPageSize
+// records or the records end. An end that cannot be read (no recordset)
+// counts as the end, and a move that fails still counts the record, so
+// the walk always stops.
+void ForEachRecordOfPage(PageCore& page, const std::function<void()>& row);
+
+// A field of Rs's current record as text, Null as "". Raises for a name the
+// records lack and when there is no current record.
+std::u16string FieldTextOrEmpty(PageCore& page, const std::u16string& name);
+
 // The row marker that DbListTypeMode picks, for the row being written.
 void WriteListItemNumber(PageCore& page);
 
@@ -28,8 +41,9 @@ void WriteListItemNumber(PageCore& page);
 std::optional<int32_t> RunningNumber(const PageCore& page);
 
 // The label, Rs.RecordCount, ";", IPageCurrent, "/", IPageCount, "<br/>";
-// raises when Rs cannot be read.
+// raises when Rs cannot be read. The label is the class's own unless given.
 std::u16string TotalLine(PageCore& page);
+std::u16string TotalLine(PageCore& page, std::u16string_view label);
 
 // Decimal text of a number, minus sign when negative.
 std::u16string Number(int64_t n);

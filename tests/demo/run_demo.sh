@@ -47,6 +47,8 @@ wml_pages=(
   "/agent.asp|Terminal: Phone<br/>"
   "/visits.asp|Pages seen in this session:"
   "/news.asp|Records: 5<br/>"
+  "/sites.asp|&#x603B;&#x6570;:5;1/3<br/>&#x7AD9;&#x540D;:Example News<br/>"
+  "/view.asp?Id=2|<b>&#x65B0;&#x95FB;: &#x624B;&#x673A;&#x7F51;&#x7AD9;</b><br/>"
 )
 for entry in "${wml_pages[@]}"; do
   path=${entry%%|*}
@@ -104,6 +106,18 @@ has "list bar and jump line" '<a title="&#x786E;&#x5B9A;" href="'"$base"'/list.a
 xmllint --noout --nonet "$work/body" 2>/dev/null; check "list page parses" "$?" "0"
 fetch "/list.asp?Page=9" "${as_desktop[@]}"
 has "list past the end shows the last page" '&#x603B;&#x6570;:5;3/3<br/>5.<a title="The&nbsp;last&nbsp;record"'
+# The site directory (MdbSiteList) and the record view (MdbMultiShow).
+fetch /sites.asp "${as_phone[@]}"
+has "sites: a stored & is mended in the address" '<a title="&#x786E;&#x5B9A;" href="http://news.example.com/?lang=en&amp;page=1">&#x7ACB;&#x5373;&#x8BBF;&#x95EE;...</a><br/>------<br/>'
+has "sites: the next page" "href=\"$base/sites.asp?Page=2\">&#x4E0B;&#x4E00;&#x9875;</a>"
+fetch "/sites.asp?Page=2" "${as_phone[@]}"
+has "sites: no address, no link" ':A site that lost its address<br/>&#x6DFB;&#x52A0;&#x4EBA;:<br/>------<br/>'
+well_formed "sites page 2"
+fetch "/view.asp?Id=5" "${as_phone[@]}"
+has "view: a Null content is an empty line" '<b>The last record</b><br/><br/>'
+well_formed "view of a record without content"
+fetch "/view.asp?Id=1%20or%201=1" "${as_phone[@]}"
+lacks "view wants a number" "<b>"
 fetch "/MyDatabase/%23Zorvadel.mdb"
 check "the database file is not served" "$status" 404
 
