@@ -17,6 +17,8 @@ struct EngineFlags {
   // Empty: the site's default folder (SiteDefaultFolder), else ".".
   std::filesystem::path root;
   size_t session_memory_mb = 0;  // 0: the store's default
+  unsigned session_wait_seconds = 30;
+  size_t buffer_limit_mb = 64;
   bool show_errors = false;
   bool help = false;
 };

@@ -56,10 +56,23 @@ std::shared_ptr<ServedSession> PageRunner::SessionOf(const engine::RequestFacts&
 engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts facts) {
   std::string id;
   std::shared_ptr<ServedSession> session = SessionOf(facts, &id);
+  // A fresh session is this page's alone; a known one may have pages
+  // running or waiting.
+  if (!id.empty() && !session->AwaitTurn(Clock::now() + options_.session_wait)) {
+    Log(options_.name, facts, "the earlier pages of its session took too long; answered 503");
+    return StatusPage(503, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")));
+  }
+  struct TurnEnd {
+    ServedSession* session;
+    ~TurnEnd() {
+      if (session != nullptr) session->EndTurn();
+    }
+  } turn_end{id.empty() ? nullptr : session.get()};
   std::optional<std::string> error;
   engine::ResponseResult result;
   {
     engine::MemoryPage page(facts, site_.root(), session, application_);
+    page.response().SetBufferLimit(options_.buffer_limit);
     std::vector<ObjectPtr> objects;  // kept until after page end
     try {
       if (route.kind == Route::Kind::kPage) {
@@ -79,6 +92,8 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
       if (e.step != 0) error = *error + " (step " + std::to_string(e.step) + ")";
     } catch (const std::exception& e) {
       error = std::string("internal error: ") + e.what();
+    } catch (...) {
+      error = "internal error";
     }
     // The page ends either way: objects with page hooks get OnEndPage.
     try {
@@ -87,8 +102,16 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
       if (!error) error = ErrorText(e) + " (page end)";
     } catch (const std::exception& e) {
       if (!error) error = std::string("internal error: ") + e.what();
+    } catch (...) {
+      if (!error) error = "internal error";
     }
-    if (!error) result = page.Result();
+    if (!error) {
+      try {
+        result = page.Result();
+      } catch (const std::exception& e) {
+        error = std::string("internal error: ") + e.what();
+      }
+    }
   }
   if (error) {
     Log(options_.name, facts, *error);

@@ -46,6 +46,25 @@ void ServedSession::SetTimeout(int32_t minutes) {
   written_.store(true, std::memory_order_relaxed);
 }
 
+bool ServedSession::AwaitTurn(Clock::time_point deadline) {
+  std::unique_lock lock(turn_mutex_);
+  const uint64_t ticket = next_ticket_++;
+  if (turn_called_.wait_until(lock, deadline, [&] { return serving_ == ticket; })) return true;
+  abandoned_.insert(ticket);
+  return false;
+}
+
+void ServedSession::EndTurn() {
+  {
+    std::lock_guard lock(turn_mutex_);
+    ++serving_;
+    while (abandoned_.erase(serving_) != 0) ++serving_;
+  }
+  // Every waiter wakes to see whether its number is called: a session
+  // rarely has more than a few pages waiting.
+  turn_called_.notify_all();
+}
+
 bool ServedSession::ExpiredAt(Clock::time_point now) const {
   Clock::time_point last{Clock::duration(last_used_.load(std::memory_order_relaxed))};
   return now - last > std::chrono::minutes(Timeout());

@@ -20,16 +20,22 @@
 // A session's memory is estimated from what it holds (see
 // ServedSession::bytes): the store's bookkeeping, the session object, and
 // each value with its key and text.
+//
+// The pages of one session run one after another (AwaitTurn): page start
+// reads the visit trail and writes it back in two calls, so two pages of
+// one visitor running at once would lose one of their entries.
 #ifndef ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 #define ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -54,6 +60,12 @@ class ServedSession : public engine::MemorySession {
   void Touch(Clock::time_point now) {
     last_used_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
   }
+  // Waits until the pages of this session that asked before have ended
+  // their turns, in the order they asked; false, with no turn taken, when
+  // `deadline` came first. A true return is to be matched by EndTurn.
+  bool AwaitTurn(Clock::time_point deadline);
+  void EndTurn();
+
   // Unused for longer than its Timeout at `now`.
   bool ExpiredAt(Clock::time_point now) const;
   // The estimated memory of the session and its values.
@@ -64,9 +76,9 @@ class ServedSession : public engine::MemorySession {
     return kBaseBytes + (values > 0 ? static_cast<size_t>(values) : 0);
   }
 
-  // What a session costs before it holds a value: the object and its lock
+  // What a session costs before it holds a value: the object and its locks
   // and map, the shared pointer's block, and the store's entry with the id.
-  static constexpr size_t kBaseBytes = 448;
+  static constexpr size_t kBaseBytes = 608;
   // What one value costs beside the text of its key and its string: the
   // map's node, the key's and the Variant's storage.
   static constexpr size_t kValueBytes = 128;
@@ -75,6 +87,15 @@ class ServedSession : public engine::MemorySession {
   std::atomic<bool> written_{false};
   std::atomic<Clock::rep> last_used_;
   std::atomic<int64_t> value_bytes_{0};
+
+  // Tickets, as at a counter: each page takes the next, and the page whose
+  // ticket is served runs. A page that gave up waiting leaves its ticket
+  // behind, to be skipped when its number comes up.
+  std::mutex turn_mutex_;
+  std::condition_variable turn_called_;
+  uint64_t next_ticket_ = 0;
+  uint64_t serving_ = 0;
+  std::set<uint64_t> abandoned_;
 };
 
 class SessionStore {

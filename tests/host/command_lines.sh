@@ -70,6 +70,10 @@ expect 2 "zorvadel-serve: --port takes a number from 0 to 65535, not \"65536\"" 
 expect 2 "zorvadel-serve: --threads takes a number from 1 to 1024, not \"0\"" "$serve" --threads 0
 expect 2 "zorvadel-serve: --session-memory takes a number of megabytes from 1 to 1048576, not \"1G\"" \
   "$serve" --session-memory 1G
+expect 2 "zorvadel-serve: --session-wait takes a number of seconds from 1 to 3600, not \"0\"" \
+  "$serve" --session-wait 0
+expect 2 "zorvadel-serve: --buffer-limit takes a number of megabytes from 1 to 4096, not \"64M\"" \
+  "$serve" --buffer-limit 64M
 expect 2 "zorvadel-serve: --show-errors takes no value" "$serve" --show-errors=yes
 expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
 expect 2 "zorvadel-serve: no such folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0

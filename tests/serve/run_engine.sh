@@ -121,12 +121,26 @@ requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
 check "access log: every request the engine answered, once" "$requests" 19
 
 # ---- the message in the page, for development --------------------------------------------
-start_server "$testing" "$site" 1 --show-errors
+start_server "$testing" "$site" 2 --show-errors --session-wait 1 --buffer-limit 1
 fetch /markup.asp
 has "--show-errors puts the message in the page, escaped" \
   "<pre>error 438: Object doesn&apos;t support this property or method: &apos;Response.Bogus&lt;b&gt;&apos; (step 2)</pre>"
 fetch /markup.asp -H "Accept: $wml_only"
 has "--show-errors in a deck" "<br/>error 438: Object doesn&apos;t support"
+fetch /cpp/flood.asp
+check "a page past the buffer limit fails" "$status" 500
+has "the buffer limit named" "<pre>error 7: Response buffer limit exceeded</pre>"
+# A page that waits longer than --session-wait for the pages of its session
+# gets 503; a page without the session does not wait.
+fetch /cpp/slow.asp?ms=0 -c "$work/jar"
+curl -s -o /dev/null -b "$work/jar" "$base/cpp/slow.asp?ms=2500" &
+sleep 0.3
+fetch /index.asp -b "$work/jar" -H "Accept: $wml_only"
+check "503 after the session wait" "$status $(header Content-Type)" "503 text/vnd.wap.wml; charset=utf-8"
+started=$(date +%s%N)
+fetch /index.asp
+check "a page of no session does not wait" "$status $(( ($(date +%s%N) - started) < 800000000 ))" "200 1"
+wait $!
 # The port is taken: a second server says so and gives up.
 "$plain" --root "$site" --port "$port" >/dev/null 2>"$work/taken"
 check "port in use: status" "$?" 1
