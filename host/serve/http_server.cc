@@ -428,7 +428,7 @@ bool HttpServer::Start(std::string* error) {
     daemon_ = nullptr;
     return false;
   }
-  bound_port_ = gate_->port();
+  bound_port_.store(gate_->port(), std::memory_order_release);
   return true;
 }
 

@@ -27,6 +27,7 @@
 #ifndef ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 #define ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -63,7 +64,7 @@ class HttpServer {
   // Closes the listening socket and the connections and joins the threads.
   void Stop();
   // The port bound (the chosen one when the options asked for 0).
-  uint16_t port() const { return bound_port_; }
+  uint16_t port() const { return bound_port_.load(std::memory_order_acquire); }
 
   const ServerOptions& options() const { return options_; }
 
@@ -77,7 +78,9 @@ class HttpServer {
   MHD_Daemon* daemon_ = nullptr;
   std::unique_ptr<ConnectionGate> gate_;
   AccessLog access_log_;
-  uint16_t bound_port_ = 0;
+  // Known only once the gate has bound, when the threads already run and
+  // may ask for it.
+  std::atomic<uint16_t> bound_port_{0};
 };
 
 }  // namespace zorvadel::serve
