@@ -19,7 +19,7 @@ bool ParseNumber(const std::string& text, unsigned long min, unsigned long max,
   return *value >= min && *value <= max;
 }
 
-enum class Flag { kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit, kShowErrors, kHelp };
+enum class Flag { kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit, kNode, kShowErrors, kHelp };
 
 struct FlagRow {
   std::string_view name;
@@ -27,7 +27,7 @@ struct FlagRow {
   bool takes_value;
 };
 
-constexpr std::array<FlagRow, 11> kFlags = {{
+constexpr std::array<FlagRow, 12> kFlags = {{
     {"--root", Flag::kRoot, true},
     {"--address", Flag::kAddress, true},
     {"--port", Flag::kPort, true},
@@ -36,6 +36,7 @@ constexpr std::array<FlagRow, 11> kFlags = {{
     {"--session-memory", Flag::kSessionMemory, true},
     {"--session-wait", Flag::kSessionWait, true},
     {"--buffer-limit", Flag::kBufferLimit, true},
+    {"--node", Flag::kNode, true},
     {"--show-errors", Flag::kShowErrors, false},
     {"--help", Flag::kHelp, false},
     {"-h", Flag::kHelp, false},
@@ -129,6 +130,14 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
         }
         flags->buffer_limit_mb = number;
         break;
+      case Flag::kNode:
+        if (!SessionStore::ValidNodeName(value)) {
+          *error = "--node takes a name of 1 to 32 letters, digits, \"-\" or \"_\", not \"" +
+                   value + "\"";
+          return false;
+        }
+        flags->node = value;
+        break;
       case Flag::kShowErrors:
         flags->show_errors = true;
         break;
@@ -169,6 +178,9 @@ std::string EngineHelp(const std::string& program, const EngineFlags& defaults, 
   text += "  --buffer-limit MB    the most a page may write; a page that writes more\n"
           "                       fails with a 500 page (default: " +
           std::to_string(defaults.buffer_limit_mb) + ")\n";
+  text += "  --node NAME          this engine's name among several behind a load\n"
+          "                       balancer: session ids end in \".NAME\", and a cookie\n"
+          "                       of another node names no session here (default: none)\n";
   text += "  --show-errors        put a failing page's error message into its 500 page,\n"
           "                       for development (default: the client gets a plain 500\n"
           "                       page and the message goes to standard error only)\n";

@@ -19,6 +19,7 @@ struct EngineFlags {
   size_t session_memory_mb = 0;  // 0: the store's default
   unsigned session_wait_seconds = 30;
   size_t buffer_limit_mb = 64;
+  std::string node;  // "": an engine on its own
   bool show_errors = false;
   bool help = false;
 };

@@ -99,7 +99,8 @@ int Serve(const std::string& program, const EngineFlags& flags) {
   Site site(flags.root, SitePages());
   SessionStore sessions((flags.session_memory_mb != 0 ? flags.session_memory_mb
                                                       : SessionStore::kDefaultMemoryMb)
-                        << 20);
+                        << 20,
+                        SessionStore::kShards, flags.node);
   RunnerOptions run_options;
   run_options.show_errors = flags.show_errors;
   run_options.name = program;

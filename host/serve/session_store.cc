@@ -70,8 +70,9 @@ bool ServedSession::ExpiredAt(Clock::time_point now) const {
   return now - last > std::chrono::minutes(Timeout());
 }
 
-SessionStore::SessionStore(size_t memory_bytes, size_t shards)
-    : shard_count_(shards == 0 ? 1 : shards),
+SessionStore::SessionStore(size_t memory_bytes, size_t shards, std::string_view node)
+    : suffix_(node.empty() ? std::string() : "." + std::string(node)),
+      shard_count_(shards == 0 ? 1 : shards),
       shard_budget_(memory_bytes / shard_count_),
       shards_(new Shard[shard_count_]) {}
 
@@ -200,7 +201,7 @@ size_t SessionStore::bytes() const {
   return total;
 }
 
-std::string SessionStore::NewId() {
+std::string SessionStore::NewId() const {
   // Random bytes come from the kernel a few kilobytes at a time, for this
   // thread alone, rather than one system call per new visitor.
   struct Pool {
@@ -232,18 +233,28 @@ std::string SessionStore::NewId() {
   std::fill_n(pool.bytes.begin() + static_cast<std::ptrdiff_t>(pool.used), bytes.size(), 0);
   pool.used += bytes.size();
   std::string id;
-  id.reserve(bytes.size() * 2);
+  id.reserve(bytes.size() * 2 + suffix_.size());
   for (unsigned char b : bytes) {
     id += LowerHexDigit<char>(b >> 4);
     id += LowerHexDigit<char>(b & 15);
   }
-  return id;
+  return id + suffix_;
 }
 
-bool SessionStore::WellFormedId(std::string_view id) {
-  if (id.size() != 32) return false;
-  for (char c : id) {
+bool SessionStore::WellFormedId(std::string_view id) const {
+  if (id.size() != 32 + suffix_.size() || id.substr(32) != suffix_) return false;
+  for (char c : id.substr(0, 32)) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+bool SessionStore::ValidNodeName(std::string_view node) {
+  if (node.empty() || node.size() > 32) return false;
+  for (char c : node) {
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '_';
+    if (!plain) return false;
   }
   return true;
 }

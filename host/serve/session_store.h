@@ -21,6 +21,11 @@
 // ServedSession::bytes): the store's bookkeeping, the session object, and
 // each value with its key and text.
 //
+// A store may belong to a named node, one of several engines behind a load
+// balancer: its session ids then end in ".NODE", so that the balancer can
+// send a visitor back to the engine holding its session, and an id of
+// another node is unknown here.
+//
 // The pages of one session run one after another (AwaitTurn): page start
 // reads the visit trail and writes it back in two calls, so two pages of
 // one visitor running at once would lose one of their entries.
@@ -106,8 +111,9 @@ class SessionStore {
 
   // The budget is split evenly over `shards` parts, each with its own lock;
   // the default suits a server, one shard makes the order of drops exact
-  // (for tests).
-  explicit SessionStore(size_t memory_bytes = kDefaultMemoryMb << 20, size_t shards = kShards);
+  // (for tests). `node` is the node's name, "" for an engine on its own.
+  explicit SessionStore(size_t memory_bytes = kDefaultMemoryMb << 20, size_t shards = kShards,
+                        std::string_view node = "");
 
   // The live session with this id, touched and, when it was on probation,
   // taken off it (its cookie came back); null when there is none or it has
@@ -127,11 +133,15 @@ class SessionStore {
   // The estimated memory of all sessions.
   size_t bytes() const;
 
-  // A new id: 128 random bits as 32 lower-case hex digits.
-  static std::string NewId();
-  // True when `id` has the form NewId gives; other cookie values are not
-  // looked up.
-  static bool WellFormedId(std::string_view id);
+  // A new id: 128 random bits as 32 lower-case hex digits, then "." and
+  // the node's name when the store has one.
+  std::string NewId() const;
+  // True when `id` has the form NewId gives, the node's name included;
+  // other cookie values are not looked up.
+  bool WellFormedId(std::string_view id) const;
+  // A node name: 1 to 32 letters, digits, "-" or "_", which a cookie
+  // carries as they are.
+  static bool ValidNodeName(std::string_view node);
 
  private:
   struct Entry {
@@ -158,6 +168,7 @@ class SessionStore {
   bool MakeRoom(Shard& shard, size_t needed, const Entry* keep, Clock::time_point now) const;
   static void Drop(Shard& shard, List& list, List::iterator it);
 
+  const std::string suffix_;  // "." and the node's name, or ""
   const size_t shard_count_;
   const size_t shard_budget_;
   std::unique_ptr<Shard[]> shards_;
