@@ -24,6 +24,11 @@
 // without a Host header. The statuses the server gives of its own come as
 // short pages (status_page.h): WML for a client that accepts only WML.
 // With an access log, every answered request is one line of it.
+//
+// A page whose session has a page running waits for its turn without
+// holding a thread: its connection is set aside (suspended) and taken up
+// again when the turn comes, or answered 503 when the session wait runs
+// out first, so the requests of other visitors go on meanwhile.
 #ifndef ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 #define ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 
@@ -71,12 +76,15 @@ class HttpServer {
  private:
   // The libmicrohttpd callbacks, which answer for this object.
   friend struct Callbacks;
+  // The pages set aside until their session's turn, by deadline.
+  struct Waits;
 
   const Site& site_;
   PageRunner& runner_;
   ServerOptions options_;
   MHD_Daemon* daemon_ = nullptr;
   std::unique_ptr<ConnectionGate> gate_;
+  std::unique_ptr<Waits> waits_;
   AccessLog access_log_;
   // Known only once the gate has bound, when the threads already run and
   // may ask for it.

@@ -37,31 +37,36 @@ PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions o
       application_(std::make_shared<engine::MemoryApplication>()),
       options_(std::move(options)) {}
 
-std::shared_ptr<ServedSession> PageRunner::SessionOf(const engine::RequestFacts& facts,
-                                                     std::string* id) {
+PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
   const Clock::time_point now = Clock::now();
   // A browser may send the cookie twice (a stale one from another path);
   // the first that names a live session wins.
   for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
     if (pair.key != SessionStore::kCookieName) continue;
     if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-      *id = pair.value;
-      return session;
+      return {pair.value, std::move(session)};
     }
   }
-  id->clear();
-  return std::make_shared<ServedSession>(now);
+  return {"", std::make_shared<ServedSession>(now)};
+}
+
+engine::ResponseResult PageRunner::Busy(const engine::RequestFacts& facts) const {
+  Log(options_.name, facts, "the earlier pages of its session took too long; answered 503");
+  return StatusPage(503, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")));
 }
 
 engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts facts) {
-  std::string id;
-  std::shared_ptr<ServedSession> session = SessionOf(facts, &id);
-  // A fresh session is this page's alone; a known one may have pages
-  // running or waiting.
-  if (!id.empty() && !session->AwaitTurn(Clock::now() + options_.session_wait)) {
-    Log(options_.name, facts, "the earlier pages of its session took too long; answered 503");
-    return StatusPage(503, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")));
+  Visit visit = Begin(facts);
+  if (!visit.id.empty() && !visit.session->AwaitTurn(Clock::now() + options_.session_wait)) {
+    return Busy(facts);
   }
+  return RunVisit(route, std::move(facts), std::move(visit));
+}
+
+engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestFacts facts,
+                                            Visit visit) {
+  std::string& id = visit.id;
+  std::shared_ptr<ServedSession>& session = visit.session;
   struct TurnEnd {
     ServedSession* session;
     ~TurnEnd() {

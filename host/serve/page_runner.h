@@ -50,13 +50,26 @@ class PageRunner {
  public:
   PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options = {});
 
-  // `route` is a kPage or kScript route of `facts.url`.
+  // The session of a page: the live one the request's cookie names, with
+  // its id, or a fresh one (`id` empty), which is the page's alone.
+  struct Visit {
+    std::string id;
+    std::shared_ptr<ServedSession> session;
+  };
+  Visit Begin(const engine::RequestFacts& facts);
+
+  // Runs the page of `visit`, which holds its session's turn when the
+  // session is known, and ends the turn. `route` is a kPage or kScript
+  // route of `facts.url`.
+  engine::ResponseResult RunVisit(const Route& route, engine::RequestFacts facts, Visit visit);
+  // Begin, the wait for the turn on this thread, and RunVisit.
   engine::ResponseResult Run(const Route& route, engine::RequestFacts facts);
+  // The answer to a page whose turn did not come within the session wait.
+  engine::ResponseResult Busy(const engine::RequestFacts& facts) const;
+
+  const RunnerOptions& options() const { return options_; }
 
  private:
-  // The session named by the request's cookie, with its id, or a fresh
-  // one (`id` empty).
-  std::shared_ptr<ServedSession> SessionOf(const engine::RequestFacts& facts, std::string* id);
 
   const Site& site_;
   SessionStore& sessions_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <iterator>
 #include <random>
 #include <utility>
@@ -46,23 +47,67 @@ void ServedSession::SetTimeout(int32_t minutes) {
   written_.store(true, std::memory_order_relaxed);
 }
 
-bool ServedSession::AwaitTurn(Clock::time_point deadline) {
-  std::unique_lock lock(turn_mutex_);
-  const uint64_t ticket = next_ticket_++;
-  if (turn_called_.wait_until(lock, deadline, [&] { return serving_ == ticket; })) return true;
-  abandoned_.insert(ticket);
+bool ServedSession::TryTurn() {
+  std::lock_guard lock(turn_mutex_);
+  if (turn_taken_) return false;
+  turn_taken_ = true;
+  return true;
+}
+
+bool ServedSession::QueueForTurn(std::shared_ptr<TurnWaiter> waiter) {
+  std::lock_guard lock(turn_mutex_);
+  if (!turn_taken_) {
+    turn_taken_ = true;
+    return true;
+  }
+  waiting_.push_back(std::move(waiter));
   return false;
 }
 
+bool ServedSession::Withdraw(const TurnWaiter& waiter) {
+  std::lock_guard lock(turn_mutex_);
+  auto it = std::find_if(waiting_.begin(), waiting_.end(),
+                         [&](const std::shared_ptr<TurnWaiter>& w) { return w.get() == &waiter; });
+  if (it == waiting_.end()) return false;
+  waiting_.erase(it);
+  return true;
+}
+
 void ServedSession::EndTurn() {
+  std::shared_ptr<TurnWaiter> next;
   {
     std::lock_guard lock(turn_mutex_);
-    ++serving_;
-    while (abandoned_.erase(serving_) != 0) ++serving_;
+    if (waiting_.empty()) {
+      turn_taken_ = false;
+      return;
+    }
+    next = std::move(waiting_.front());
+    waiting_.pop_front();
   }
-  // Every waiter wakes to see whether its number is called: a session
-  // rarely has more than a few pages waiting.
-  turn_called_.notify_all();
+  // The turn passes straight on; the waiter is woken outside the lock, as
+  // waking may take locks of its own.
+  next->wake_();
+}
+
+bool ServedSession::AwaitTurn(Clock::time_point deadline) {
+  if (TryTurn()) return true;
+  struct Bell {
+    std::mutex mutex;
+    std::condition_variable rung;
+    bool woken = false;
+  };
+  auto bell = std::make_shared<Bell>();
+  auto waiter = std::make_shared<TurnWaiter>([bell] {
+    std::lock_guard lock(bell->mutex);
+    bell->woken = true;
+    bell->rung.notify_one();
+  });
+  if (QueueForTurn(waiter)) return true;
+  std::unique_lock lock(bell->mutex);
+  if (bell->rung.wait_until(lock, deadline, [&] { return bell->woken; })) return true;
+  lock.unlock();
+  // The turn may have come between the deadline and the withdrawal.
+  return !Withdraw(*waiter);
 }
 
 bool ServedSession::ExpiredAt(Clock::time_point now) const {

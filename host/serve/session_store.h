@@ -26,7 +26,7 @@
 // send a visitor back to the engine holding its session, and an id of
 // another node is unknown here.
 //
-// The pages of one session run one after another (AwaitTurn): page start
+// The pages of one session run one after another (the session's turn): page start
 // reads the visit trail and writes it back in two calls, so two pages of
 // one visitor running at once would lose one of their entries.
 #ifndef ZORVADEL_HOST_SERVE_SESSION_STORE_H_
@@ -34,22 +34,33 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "zorvadel/memory_page.h"
 
 namespace zorvadel::serve {
 
 using Clock = std::chrono::steady_clock;
+
+// A page waiting for the turn of its session.
+class TurnWaiter {
+ public:
+  explicit TurnWaiter(std::function<void()> wake) : wake_(std::move(wake)) {}
+
+ private:
+  friend class ServedSession;
+  std::function<void()> wake_;
+};
 
 // A MemorySession that knows when it was last used, whether a page wrote
 // to it and about how much memory it takes.
@@ -65,11 +76,23 @@ class ServedSession : public engine::MemorySession {
   void Touch(Clock::time_point now) {
     last_used_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
   }
-  // Waits until the pages of this session that asked before have ended
-  // their turns, in the order they asked; false, with no turn taken, when
-  // `deadline` came first. A true return is to be matched by EndTurn.
-  bool AwaitTurn(Clock::time_point deadline);
+  // The session's turn: one page of it runs at a time, the others wait in
+  // the order they asked. Each turn taken ends with one EndTurn.
+  //
+  // Takes the turn when no page holds it.
+  bool TryTurn();
+  // Takes the turn when no page holds it (true); else queues `waiter`,
+  // whose wake is called, on the thread that ends the turn before it, once
+  // the turn is its (false).
+  bool QueueForTurn(std::shared_ptr<TurnWaiter> waiter);
+  // Takes `waiter` out of the queue: true when it was still waiting, false
+  // when the turn has been handed to it already (or it never queued).
+  bool Withdraw(const TurnWaiter& waiter);
+  // Hands the turn to the first page waiting, or frees it.
   void EndTurn();
+  // Takes the turn, waiting for it on this thread until `deadline`; false,
+  // with no turn taken, when it did not come by then.
+  bool AwaitTurn(Clock::time_point deadline);
 
   // Unused for longer than its Timeout at `now`.
   bool ExpiredAt(Clock::time_point now) const;
@@ -93,14 +116,9 @@ class ServedSession : public engine::MemorySession {
   std::atomic<Clock::rep> last_used_;
   std::atomic<int64_t> value_bytes_{0};
 
-  // Tickets, as at a counter: each page takes the next, and the page whose
-  // ticket is served runs. A page that gave up waiting leaves its ticket
-  // behind, to be skipped when its number comes up.
   std::mutex turn_mutex_;
-  std::condition_variable turn_called_;
-  uint64_t next_ticket_ = 0;
-  uint64_t serving_ = 0;
-  std::set<uint64_t> abandoned_;
+  bool turn_taken_ = false;
+  std::deque<std::shared_ptr<TurnWaiter>> waiting_;
 };
 
 class SessionStore {

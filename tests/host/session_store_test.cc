@@ -140,6 +140,27 @@ TEST(SessionStoreTest, IdsOfANodeEndInItsName) {
   EXPECT_FALSE(SessionStore().WellFormedId(id));
 }
 
+TEST(SessionTurnTest, PagesTakeTurnsInOrder) {
+  ServedSession session(Clock::time_point{});
+  std::string woken;
+  auto waiter = [&woken](char name) {
+    return std::make_shared<TurnWaiter>([&woken, name] { woken += name; });
+  };
+  ASSERT_TRUE(session.TryTurn());
+  EXPECT_FALSE(session.TryTurn());
+  auto a = waiter('a'), b = waiter('b'), c = waiter('c');
+  for (const auto& w : {a, b, c}) EXPECT_FALSE(session.QueueForTurn(w));
+  EXPECT_TRUE(session.Withdraw(*b));  // b gave up waiting
+  session.EndTurn();
+  EXPECT_EQ(woken, "a");
+  EXPECT_FALSE(session.Withdraw(*a));  // a has the turn already
+  session.EndTurn();
+  EXPECT_EQ(woken, "ac");
+  EXPECT_FALSE(session.AwaitTurn(Clock::now() + std::chrono::milliseconds(10)));
+  session.EndTurn();
+  EXPECT_TRUE(session.AwaitTurn(Clock::now()));
+}
+
 // ---- a flood through the page runner ----------------------------------------------
 
 // As every page of the library's classes does at page start: the page's
