@@ -93,10 +93,13 @@ start_engine alone "$threads"; alone_port=$port
 start_engine a "$half" --node a; a_port=$port
 start_engine b "$half" --node b; b_port=$port
 front_port=$(free_port)
-temp=$work/nginx
+for kind in client_body proxy fastcgi uwsgi scgi; do
+  echo "  ${kind}_temp_path $work/nginx/$kind;"
+done >"$work/nginx/paths"
+printf '  access_log off;\n  keepalive_requests 1000000;\n' >>"$work/nginx/paths"
 sed -e "s|127\.0\.0\.1:8081|127.0.0.1:$a_port|; s|127\.0\.0\.1:8082|127.0.0.1:$b_port|" \
-    -e "s|^\( *\)listen 8080;|\1listen 127.0.0.1:$front_port;|; s|^worker_processes auto;|worker_processes 2;|" \
-    -e "s|^http {|http {\n  access_log off;\n  keepalive_requests 1000000;\n  client_body_temp_path $temp/body;\n  proxy_temp_path $temp/proxy;\n  fastcgi_temp_path $temp/fastcgi;\n  uwsgi_temp_path $temp/uwsgi;\n  scgi_temp_path $temp/scgi;|" \
+    -e "s|^\( *\)listen 8080;|\1listen 127.0.0.1:$front_port;|" \
+    -e "s|^worker_processes auto;|worker_processes 2;|; /^http {/r $work/nginx/paths" \
     "$here/examples/deploy/nginx.conf" >"$work/nginx/nginx.conf"
 nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" \
   -g "daemon off; pid $work/nginx/nginx.pid;" &

@@ -19,7 +19,10 @@ bool ParseNumber(const std::string& text, unsigned long min, unsigned long max,
   return *value >= min && *value <= max;
 }
 
-enum class Flag { kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit, kNode, kShowErrors, kHelp };
+enum class Flag {
+  kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit, kNode,
+  kShowErrors, kHelp
+};
 
 struct FlagRow {
   std::string_view name;
@@ -118,14 +121,16 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
         break;
       case Flag::kSessionWait:
         if (!ParseNumber(value, 1, 3600, &number)) {
-          *error = "--session-wait takes a number of seconds from 1 to 3600, not \"" + value + "\"";
+          *error = "--session-wait takes a number of seconds from 1 to 3600, not \"" + value +
+                   "\"";
           return false;
         }
         flags->session_wait_seconds = static_cast<unsigned>(number);
         break;
       case Flag::kBufferLimit:
         if (!ParseNumber(value, 1, 4096, &number)) {
-          *error = "--buffer-limit takes a number of megabytes from 1 to 4096, not \"" + value + "\"";
+          *error = "--buffer-limit takes a number of megabytes from 1 to 4096, not \"" + value +
+                   "\"";
           return false;
         }
         flags->buffer_limit_mb = number;

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <charconv>
@@ -21,8 +20,8 @@
 #include <limits>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>

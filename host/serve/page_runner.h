@@ -14,8 +14,8 @@
 //
 // A run-time error that ends a page, a page that writes past the buffer
 // limit, any other failure of a page (memory running out included), and a
-// malformed page script give the server's 500 page (status_page.h). What the page wrote before the error
-// is not sent: it is cut off mid-markup. The error goes to standard error
+// malformed page script give the server's 500 page (status_page.h). What
+// the page wrote before the error is not sent: it is cut off mid-markup. The error goes to standard error
 // with the page's path and the step at fault
 // ("zorvadel-serve: /news.asp: error 5: ... (step 3)"); the client sees the
 // message only when the runner was made to show errors.
@@ -70,7 +70,6 @@ class PageRunner {
   const RunnerOptions& options() const { return options_; }
 
  private:
-
   const Site& site_;
   SessionStore& sessions_;
   std::shared_ptr<engine::MemoryApplication> application_;

@@ -26,9 +26,9 @@
 // send a visitor back to the engine holding its session, and an id of
 // another node is unknown here.
 //
-// The pages of one session run one after another (the session's turn): page start
-// reads the visit trail and writes it back in two calls, so two pages of
-// one visitor running at once would lose one of their entries.
+// The pages of one session run one after another (the session's turn):
+// page start reads the visit trail and writes it back in two calls, so two
+// pages of one visitor running at once would lose one of their entries.
 #ifndef ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 #define ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 
@@ -106,7 +106,7 @@ class ServedSession : public engine::MemorySession {
 
   // What a session costs before it holds a value: the object and its locks
   // and map, the shared pointer's block, and the store's entry with the id.
-  static constexpr size_t kBaseBytes = 608;
+  static constexpr size_t kBaseBytes = 576;
   // What one value costs beside the text of its key and its string: the
   // map's node, the key's and the Variant's storage.
   static constexpr size_t kValueBytes = 128;

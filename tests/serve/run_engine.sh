@@ -143,9 +143,11 @@ curl -s --parallel --parallel-immediate -b "$work/jar" -H "Accept: $wml_only" \
 sleep 0.3
 urls=(); for _ in 1 2 3 4; do urls+=(-o /dev/null "$base/index.asp"); done
 fastest=$(curl -s --parallel --parallel-immediate -w '%{time_total}\n' "${urls[@]}" | sort -n | head -1)
-check "pages set aside for their session hold no thread" "$(awk -v t="$fastest" 'BEGIN { print (t < 0.8) }')" 1
+check "pages set aside for their session hold no thread" \
+  "$(awk -v t="$fastest" 'BEGIN { print (t < 0.8) }')" 1
 wait "$waiters" "$holder"
-check "503 after the session wait" "$(grep -c '^503 text/vnd.wap.wml; charset=utf-8$' "$work/waited" | awk '{ print ($1 >= 1) }')" 1
+check "503 after the session wait" \
+  "$(grep -c '^503 text/vnd.wap.wml; charset=utf-8$' "$work/waited" | awk '{ print ($1 >= 1) }')" 1
 # The port is taken: a second server says so and gives up.
 "$plain" --root "$site" --port "$port" >/dev/null 2>"$work/taken"
 check "port in use: status" "$?" 1

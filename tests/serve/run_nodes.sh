@@ -51,11 +51,14 @@ free_port() {
 port=$(free_port)
 base=http://127.0.0.1:$port
 mkdir -p "$work/nginx"
-temp=$work/nginx
+# What nginx writes goes into the test's folder.
+for kind in client_body proxy fastcgi uwsgi scgi; do
+  echo "  ${kind}_temp_path $work/nginx/$kind;"
+done >"$work/nginx/paths"
+echo "  access_log off;" >>"$work/nginx/paths"
 sed -e "s|127\.0\.0\.1:8081|127.0.0.1:${node_port[a]}|; s|127\.0\.0\.1:8082|127.0.0.1:${node_port[b]}|" \
     -e "s|^\( *\)listen 8080;|\1listen 127.0.0.1:$port;|; s|^worker_processes auto;|worker_processes 1;|" \
-    -e "s|^http {|http {\n  access_log off;\n  client_body_temp_path $temp/body;\n  proxy_temp_path $temp/proxy;\n  fastcgi_temp_path $temp/fastcgi;\n  uwsgi_temp_path $temp/uwsgi;\n  scgi_temp_path $temp/scgi;|" \
-    "$conf" >"$work/nginx/nginx.conf"
+    -e "/^http {/r $work/nginx/paths" "$conf" >"$work/nginx/nginx.conf"
 nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" \
   -g "daemon off; pid $work/nginx/nginx.pid;" 2>"$work/nginx/start.err" &
 for _ in $(seq 100); do
@@ -67,7 +70,7 @@ done
 # NODE is the suffix of the visitor's cookie, TRAIL the entries of its visit
 # trail and NEW-COOKIE 1 when the answer set a cookie.
 visit() {
-  local head body
+  local body
   body=$(curl -s --max-time 10 -D "$work/head.$1" -b "$2" -c "$2" "$base/trail.asp")
   printf '%s %s %s\n' "$(sed -n 's/.*ZORVADELSESSION\t[0-9a-f]*\.\(.*\)$/\1/p' "$2")" \
     "$(grep -o 'trail.asp\[' <<<"$body" | wc -l)" "$(grep -ci '^set-cookie:' "$work/head.$1")"
@@ -84,7 +87,8 @@ whole=0
 declare -A on
 for v in $(seq 20); do
   # One cookie (set by the first page), a trail that grows by one a page.
-  [ "$(cut -d' ' -f2,3 "$work/visits.$v" | tr '\n' ' ')" = "1 1 2 0 3 0 4 0 5 0 6 0 7 0 8 0 9 0 10 0 " ] &&
+  trail=$(cut -d' ' -f2,3 "$work/visits.$v" | tr '\n' ' ')
+  [ "$trail" = "1 1 2 0 3 0 4 0 5 0 6 0 7 0 8 0 9 0 10 0 " ] &&
     [ "$(cut -d' ' -f1 "$work/visits.$v" | sort -u | wc -l)" = 1 ] && whole=$((whole + 1))
   node=$(tail -1 "$work/visits.$v" | cut -d' ' -f1)
   on[$node]="${on[$node]:-} $v"
@@ -101,6 +105,7 @@ for v in ${on[b]:-}; do
 done
 check "b's visitors untouched when a stops" "$kept" "$(wc -w <<<"${on[b]:-}")"
 v=$(awk '{print $1}' <<<"${on[a]:-}")
-check "a visitor of the stopped engine starts again on the other" "$(visit "$v" "$work/jar.$v")" "b 1 1"
+check "a visitor of the stopped engine starts again on the other" \
+  "$(visit "$v" "$work/jar.$v")" "b 1 1"
 
 finish nodes

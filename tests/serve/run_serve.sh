@@ -62,7 +62,8 @@ done
 # once loses its entry in the visit trail.
 fetch /trail.asp -c "$work/jar64"
 urls=(); for _ in $(seq 64); do urls+=(-o /dev/null "$base/trail.asp"); done
-curl -s --max-time 60 --parallel --parallel-immediate --parallel-max 64 -b "$work/jar64" "${urls[@]}"
+curl -s --max-time 60 --parallel --parallel-immediate --parallel-max 64 -b "$work/jar64" \
+  "${urls[@]}"
 fetch /trail.asp -b "$work/jar64"
 check "64 pages at once on one cookie keep their trail entries" \
   "$(grep -o 'trail.asp\[' <<<"$body" | wc -l)" 66
