@@ -3,8 +3,9 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 
-.PHONY: deps build test test-release test-asan bench serve clean regen-data
+.PHONY: deps build test test-release test-asan tsan bench serve clean regen-data
 
 deps:
 	bash scripts/install-deps.sh
@@ -23,6 +24,15 @@ test-asan: deps
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 test: test-release test-asan
+
+# The HTTP engine's tests under ThreadSanitizer: only the engine and what
+# its tests run are built. A report fails the test that ran into it and is
+# kept in $(TSAN_BUILD)/tsan.PID.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVADEL_TSAN=ON -DZORVADEL_TESTS=ON -DZORVADEL_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target zorvadel-serve zorvadel-serve-testing test_host
+	TSAN_OPTIONS="log_path=$(abspath $(TSAN_BUILD))/tsan exitcode=66" \
+	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R '^(host|serve|engine_http|nodes)$$'
 
 # The demo site on http://127.0.0.1:8080/ (Ctrl-C stops it). PORT= and
 # ADDRESS= move it; ROOT=FOLDER serves that site folder alone instead (its
@@ -47,4 +57,4 @@ regen-data: deps
 	bash tools/regen_data.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -25,6 +25,7 @@ packages=(
   # Thumbnails: the image component over libvips; vipsthumbnail is the
   # benchmark's peer.
   libvips-dev libvips-tools
+  nginx-light  # tests/serve/run_nodes.sh: two engines behind nginx
 )
 # Only for bench/serve_load.sh, which asks for them with --bench.
 bench_packages=(wrk nginx-light)
@@ -34,7 +35,7 @@ test_only_packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev libopencc-dev curl libxml2-utils w3c-sgml-lib chromium
   python3-aiosmtpd openssl libwbxml2-utils
-  libsqliteodbc odbc-mariadb mariadb-server libvips-tools
+  libsqliteodbc odbc-mariadb mariadb-server libvips-tools nginx-light
 )
 case "${1:-}" in
   --bench) packages=("${bench_packages[@]}") ;;

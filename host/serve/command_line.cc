@@ -19,7 +19,10 @@ bool ParseNumber(const std::string& text, unsigned long min, unsigned long max,
   return *value >= min && *value <= max;
 }
 
-enum class Flag { kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kShowErrors, kHelp };
+enum class Flag {
+  kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit, kNode,
+  kShowErrors, kHelp
+};
 
 struct FlagRow {
   std::string_view name;
@@ -27,13 +30,16 @@ struct FlagRow {
   bool takes_value;
 };
 
-constexpr std::array<FlagRow, 9> kFlags = {{
+constexpr std::array<FlagRow, 12> kFlags = {{
     {"--root", Flag::kRoot, true},
     {"--address", Flag::kAddress, true},
     {"--port", Flag::kPort, true},
     {"--threads", Flag::kThreads, true},
     {"--access-log", Flag::kAccessLog, true},
     {"--session-memory", Flag::kSessionMemory, true},
+    {"--session-wait", Flag::kSessionWait, true},
+    {"--buffer-limit", Flag::kBufferLimit, true},
+    {"--node", Flag::kNode, true},
     {"--show-errors", Flag::kShowErrors, false},
     {"--help", Flag::kHelp, false},
     {"-h", Flag::kHelp, false},
@@ -113,6 +119,30 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
         }
         flags->session_memory_mb = number;
         break;
+      case Flag::kSessionWait:
+        if (!ParseNumber(value, 1, 3600, &number)) {
+          *error = "--session-wait takes a number of seconds from 1 to 3600, not \"" + value +
+                   "\"";
+          return false;
+        }
+        flags->session_wait_seconds = static_cast<unsigned>(number);
+        break;
+      case Flag::kBufferLimit:
+        if (!ParseNumber(value, 1, 4096, &number)) {
+          *error = "--buffer-limit takes a number of megabytes from 1 to 4096, not \"" + value +
+                   "\"";
+          return false;
+        }
+        flags->buffer_limit_mb = number;
+        break;
+      case Flag::kNode:
+        if (!SessionStore::ValidNodeName(value)) {
+          *error = "--node takes a name of 1 to 32 letters, digits, \"-\" or \"_\", not \"" +
+                   value + "\"";
+          return false;
+        }
+        flags->node = value;
+        break;
       case Flag::kShowErrors:
         flags->show_errors = true;
         break;
@@ -146,6 +176,16 @@ std::string EngineHelp(const std::string& program, const EngineFlags& defaults, 
   text += "  --session-memory MB  memory for sessions; when it is full, the sessions\n"
           "                       whose cookie never came back go first, the least\n"
           "                       recently used of them first (default: " + memory + ")\n";
+  text += "  --session-wait S     how long a page waits for the earlier pages of its\n"
+          "                       session, which run one at a time, before it is\n"
+          "                       answered 503 (default: " +
+          std::to_string(defaults.session_wait_seconds) + ")\n";
+  text += "  --buffer-limit MB    the most a page may write; a page that writes more\n"
+          "                       fails with a 500 page (default: " +
+          std::to_string(defaults.buffer_limit_mb) + ")\n";
+  text += "  --node NAME          this engine's name among several behind a load\n"
+          "                       balancer: session ids end in \".NAME\", and a cookie\n"
+          "                       of another node names no session here (default: none)\n";
   text += "  --show-errors        put a failing page's error message into its 500 page,\n"
           "                       for development (default: the client gets a plain 500\n"
           "                       page and the message goes to standard error only)\n";

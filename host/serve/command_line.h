@@ -17,6 +17,9 @@ struct EngineFlags {
   // Empty: the site's default folder (SiteDefaultFolder), else ".".
   std::filesystem::path root;
   size_t session_memory_mb = 0;  // 0: the store's default
+  unsigned session_wait_seconds = 30;
+  size_t buffer_limit_mb = 64;
+  std::string node;  // "": an engine on its own
   bool show_errors = false;
   bool help = false;
 };

@@ -99,8 +99,14 @@ int Serve(const std::string& program, const EngineFlags& flags) {
   Site site(flags.root, SitePages());
   SessionStore sessions((flags.session_memory_mb != 0 ? flags.session_memory_mb
                                                       : SessionStore::kDefaultMemoryMb)
-                        << 20);
-  PageRunner runner(site, sessions, RunnerOptions{flags.show_errors, program});
+                        << 20,
+                        SessionStore::kShards, flags.node);
+  RunnerOptions run_options;
+  run_options.show_errors = flags.show_errors;
+  run_options.name = program;
+  run_options.session_wait = std::chrono::seconds(flags.session_wait_seconds);
+  run_options.buffer_limit = flags.buffer_limit_mb << 20;
+  PageRunner runner(site, sessions, run_options);
   ServerOptions options = flags.server;
   options.name = program;
   HttpServer server(site, runner, options);

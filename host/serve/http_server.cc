@@ -9,14 +9,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
-#include <limits>
 #include <iostream>
+#include <limits>
+#include <map>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -28,6 +33,20 @@
 namespace zorvadel::serve {
 
 namespace {
+
+enum WaitOutcome : int { kWaiting, kTurnCame, kGaveUp };
+
+// A page set aside until the turn of its session, with what it runs on.
+struct PageWait {
+  Route route;
+  engine::RequestFacts facts;
+  PageRunner::Visit visit;
+  MHD_Connection* connection = nullptr;
+  std::shared_ptr<TurnWaiter> waiter;
+  std::pair<Clock::time_point, uint64_t> key;  // deadline, then arrival
+  // Set before the connection is taken up again.
+  std::atomic<int> outcome{kWaiting};
+};
 
 // One request's state between the calls of the access handler, and what
 // the access log needs when it is over.
@@ -41,6 +60,8 @@ struct Exchange {
   uint64_t bytes = 0;
   std::string method;
   std::string version;
+  // Set while the page waits for its session's turn.
+  std::shared_ptr<PageWait> wait;
 };
 
 bool StartsWithNoCase(std::string_view text, std::string_view head) {
@@ -200,10 +221,75 @@ MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, con
 
 }  // namespace
 
+struct HttpServer::Waits {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::map<std::pair<Clock::time_point, uint64_t>, std::shared_ptr<PageWait>> pending;
+  uint64_t arrivals = 0;
+  size_t suspended = 0;  // connections set aside and not yet taken up again
+  bool stopping = false;
+  std::thread timer;
+
+  // Takes the page's connection up again, to run the page or to say 503.
+  void Resume(PageWait& wait, WaitOutcome outcome) {
+    wait.outcome.store(outcome);
+    MHD_resume_connection(wait.connection);
+    std::lock_guard lock(mutex);
+    pending.erase(wait.key);
+    --suspended;
+    changed.notify_all();
+  }
+
+  // Gives up on each page whose deadline has passed.
+  void TimerLoop() {
+    std::unique_lock lock(mutex);
+    while (!stopping) {
+      if (pending.empty()) {
+        changed.wait(lock);
+        continue;
+      }
+      auto first = pending.begin();
+      // A copy: the entry may go while the timer sleeps.
+      const Clock::time_point deadline = first->first.first;
+      if (Clock::now() < deadline) {
+        changed.wait_until(lock, deadline);
+        continue;
+      }
+      std::shared_ptr<PageWait> wait = first->second;
+      pending.erase(first);
+      lock.unlock();
+      // Withdrawn unless the turn came at the last moment: then its waker
+      // takes it up.
+      if (wait->visit.session->Withdraw(*wait->waiter)) Resume(*wait, kGaveUp);
+      lock.lock();
+    }
+  }
+
+  // Answers every waiting page 503 and waits until no connection is set
+  // aside: libmicrohttpd cannot stop with one.
+  void Release() {
+    std::vector<std::shared_ptr<PageWait>> all;
+    {
+      std::lock_guard lock(mutex);
+      stopping = true;
+      for (auto& entry : pending) all.push_back(entry.second);
+    }
+    changed.notify_all();
+    if (timer.joinable()) timer.join();
+    for (const std::shared_ptr<PageWait>& wait : all) {
+      if (wait->visit.session->Withdraw(*wait->waiter)) Resume(*wait, kGaveUp);
+    }
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return suspended == 0; });
+  }
+};
+
 struct Callbacks {
   static MHD_Result Answer(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
                            const char* method, const char* version);
   static MHD_Result SendFile(MHD_Connection* connection, Exchange& exchange, const Route& route);
+  static MHD_Result SetAside(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
+                             std::shared_ptr<PageWait> wait);
 
   static void Connected(void* /*cls*/, MHD_Connection* connection, void** socket_context,
                         MHD_ConnectionNotificationCode code) {
@@ -226,6 +312,11 @@ struct Callbacks {
     auto* exchange = static_cast<Exchange*>(*con_cls);
     *con_cls = nullptr;
     if (exchange == nullptr) return;
+    // A page given its turn whose connection closed before it ran passes
+    // the turn on.
+    if (exchange->wait != nullptr && exchange->wait->outcome.load() == kTurnCame) {
+      exchange->wait->visit.session->EndTurn();
+    }
     const auto* server = static_cast<const HttpServer*>(cls);
     if (server->access_log_.enabled() && exchange->status != 0) {
       const Ends ends = EndsOf(connection);
@@ -301,6 +392,15 @@ HttpServer::~HttpServer() { Stop(); }
 
 MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
                              const char* method, const char* version) {
+  if (exchange.wait != nullptr) {  // taken up again: the turn came, or the wait ran out
+    std::shared_ptr<PageWait> wait = std::move(exchange.wait);
+    const std::string log = LogPrefix(server.options_, wait->route.script_name);
+    engine::ResponseResult result =
+        wait->outcome.load() == kTurnCame
+            ? server.runner_.RunVisit(wait->route, std::move(wait->facts), std::move(wait->visit))
+            : server.runner_.Busy(wait->facts);
+    return Reply(connection, exchange, std::move(result), log);
+  }
   const std::string_view verb = method;
   if (!IsToken(verb)) return QueueStatus(connection, exchange, MHD_HTTP_BAD_REQUEST);
   const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_HOST);
@@ -362,9 +462,54 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
                             {"REMOTE_PORT", ends.remote_port},
                             {"SERVER_SOFTWARE", "zorvadel-serve"}};
 
-  engine::ResponseResult result = server.runner_.Run(route, std::move(facts));
+  PageRunner::Visit visit = server.runner_.Begin(facts);
+  if (!visit.id.empty() && !visit.session->TryTurn()) {
+    auto wait = std::make_shared<PageWait>();
+    wait->route = route;
+    wait->facts = std::move(facts);
+    wait->visit = std::move(visit);
+    return SetAside(server, connection, exchange, std::move(wait));
+  }
+  engine::ResponseResult result =
+      server.runner_.RunVisit(route, std::move(facts), std::move(visit));
   return Reply(connection, exchange, std::move(result),
                LogPrefix(server.options_, route.script_name));
+}
+
+// Suspends the connection before the page queues for its turn, so that
+// the waker never takes up a connection not yet set aside.
+MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
+                               Exchange& exchange, std::shared_ptr<PageWait> wait) {
+  HttpServer::Waits& waits = *server.waits_;
+  bool turn_now = false;
+  {
+    std::lock_guard lock(waits.mutex);
+    if (!waits.stopping) {
+      MHD_suspend_connection(connection);
+      wait->connection = connection;
+      wait->key = {Clock::now() + server.runner_.options().session_wait, waits.arrivals++};
+      ServedSession* session = wait->visit.session.get();
+      wait->waiter = std::make_shared<TurnWaiter>(
+          [&waits, weak = std::weak_ptr<PageWait>(wait), session] {
+            if (std::shared_ptr<PageWait> woken = weak.lock()) {
+              waits.Resume(*woken, kTurnCame);
+            } else {
+              session->EndTurn();  // its connection is gone: the next one's turn
+            }
+          });
+      waits.pending.emplace(wait->key, wait);
+      ++waits.suspended;
+      exchange.wait = wait;
+      turn_now = session->QueueForTurn(wait->waiter);
+    }
+  }
+  if (exchange.wait == nullptr) {  // the server is stopping
+    return Reply(connection, exchange, server.runner_.Busy(wait->facts),
+                 LogPrefix(server.options_, wait->route.script_name));
+  }
+  waits.changed.notify_all();
+  if (turn_now) waits.Resume(*wait, kTurnCame);
+  return MHD_YES;
 }
 
 MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
@@ -396,7 +541,9 @@ bool HttpServer::Start(std::string* error) {
   // The gate listens and hands each connection over once its first line
   // is in; the daemon itself listens on nothing.
   const unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_TURBO |
-                         MHD_USE_ERROR_LOG | MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC;
+                         MHD_USE_ERROR_LOG | MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC |
+                         MHD_ALLOW_SUSPEND_RESUME;
+  waits_ = std::make_unique<Waits>();
   std::vector<MHD_OptionItem> settings = {
       {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::UriLog), nullptr},
       {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Callbacks::Completed), this},
@@ -428,7 +575,8 @@ bool HttpServer::Start(std::string* error) {
     daemon_ = nullptr;
     return false;
   }
-  bound_port_ = gate_->port();
+  bound_port_.store(gate_->port(), std::memory_order_release);
+  waits_->timer = std::thread([waits = waits_.get()] { waits->TimerLoop(); });
   return true;
 }
 
@@ -436,6 +584,7 @@ void HttpServer::Stop() {
   if (gate_) gate_->Stop();
   gate_.reset();
   if (daemon_ == nullptr) return;
+  waits_->Release();
   MHD_stop_daemon(daemon_);
   daemon_ = nullptr;
 }

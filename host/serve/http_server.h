@@ -24,9 +24,15 @@
 // without a Host header. The statuses the server gives of its own come as
 // short pages (status_page.h): WML for a client that accepts only WML.
 // With an access log, every answered request is one line of it.
+//
+// A page whose session has a page running waits for its turn without
+// holding a thread: its connection is set aside (suspended) and taken up
+// again when the turn comes, or answered 503 when the session wait runs
+// out first, so the requests of other visitors go on meanwhile.
 #ifndef ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 #define ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -63,21 +69,26 @@ class HttpServer {
   // Closes the listening socket and the connections and joins the threads.
   void Stop();
   // The port bound (the chosen one when the options asked for 0).
-  uint16_t port() const { return bound_port_; }
+  uint16_t port() const { return bound_port_.load(std::memory_order_acquire); }
 
   const ServerOptions& options() const { return options_; }
 
  private:
   // The libmicrohttpd callbacks, which answer for this object.
   friend struct Callbacks;
+  // The pages set aside until their session's turn, by deadline.
+  struct Waits;
 
   const Site& site_;
   PageRunner& runner_;
   ServerOptions options_;
   MHD_Daemon* daemon_ = nullptr;
   std::unique_ptr<ConnectionGate> gate_;
+  std::unique_ptr<Waits> waits_;
   AccessLog access_log_;
-  uint16_t bound_port_ = 0;
+  // Known only once the gate has bound, when the threads already run and
+  // may ask for it.
+  std::atomic<uint16_t> bound_port_{0};
 };
 
 }  // namespace zorvadel::serve

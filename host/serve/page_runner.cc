@@ -37,29 +37,47 @@ PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions o
       application_(std::make_shared<engine::MemoryApplication>()),
       options_(std::move(options)) {}
 
-std::shared_ptr<ServedSession> PageRunner::SessionOf(const engine::RequestFacts& facts,
-                                                     std::string* id) {
+PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
   const Clock::time_point now = Clock::now();
   // A browser may send the cookie twice (a stale one from another path);
   // the first that names a live session wins.
   for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
     if (pair.key != SessionStore::kCookieName) continue;
     if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-      *id = pair.value;
-      return session;
+      return {pair.value, std::move(session)};
     }
   }
-  id->clear();
-  return std::make_shared<ServedSession>(now);
+  return {"", std::make_shared<ServedSession>(now)};
+}
+
+engine::ResponseResult PageRunner::Busy(const engine::RequestFacts& facts) const {
+  Log(options_.name, facts, "the earlier pages of its session took too long; answered 503");
+  return StatusPage(503, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")));
 }
 
 engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts facts) {
-  std::string id;
-  std::shared_ptr<ServedSession> session = SessionOf(facts, &id);
+  Visit visit = Begin(facts);
+  if (!visit.id.empty() && !visit.session->AwaitTurn(Clock::now() + options_.session_wait)) {
+    return Busy(facts);
+  }
+  return RunVisit(route, std::move(facts), std::move(visit));
+}
+
+engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestFacts facts,
+                                            Visit visit) {
+  std::string& id = visit.id;
+  std::shared_ptr<ServedSession>& session = visit.session;
+  struct TurnEnd {
+    ServedSession* session;
+    ~TurnEnd() {
+      if (session != nullptr) session->EndTurn();
+    }
+  } turn_end{id.empty() ? nullptr : session.get()};
   std::optional<std::string> error;
   engine::ResponseResult result;
   {
     engine::MemoryPage page(facts, site_.root(), session, application_);
+    page.response().SetBufferLimit(options_.buffer_limit);
     std::vector<ObjectPtr> objects;  // kept until after page end
     try {
       if (route.kind == Route::Kind::kPage) {
@@ -79,6 +97,8 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
       if (e.step != 0) error = *error + " (step " + std::to_string(e.step) + ")";
     } catch (const std::exception& e) {
       error = std::string("internal error: ") + e.what();
+    } catch (...) {
+      error = "internal error";
     }
     // The page ends either way: objects with page hooks get OnEndPage.
     try {
@@ -87,8 +107,16 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
       if (!error) error = ErrorText(e) + " (page end)";
     } catch (const std::exception& e) {
       if (!error) error = std::string("internal error: ") + e.what();
+    } catch (...) {
+      if (!error) error = "internal error";
     }
-    if (!error) result = page.Result();
+    if (!error) {
+      try {
+        result = page.Result();
+      } catch (const std::exception& e) {
+        error = std::string("internal error: ") + e.what();
+      }
+    }
   }
   if (error) {
     Log(options_.name, facts, *error);

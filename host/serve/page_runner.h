@@ -7,15 +7,23 @@
 // the whole site) only when the page wrote to it. A known session is
 // counted again after its page, which may have grown it.
 //
-// A run-time error that ends a page, and a malformed page script, give the
-// server's 500 page (status_page.h). What the page wrote before the error
-// is not sent: it is cut off mid-markup. The error goes to standard error
+// The pages of one session run one after another: a page waits for the
+// pages of its session that came before it, up to the session wait, and is
+// answered 503 (the server's status page) when its turn has not come by
+// then. Pages without a session, or of other sessions, do not wait for it.
+//
+// A run-time error that ends a page, a page that writes past the buffer
+// limit, any other failure of a page (memory running out included), and a
+// malformed page script give the server's 500 page (status_page.h). What
+// the page wrote before the error is not sent: it is cut off mid-markup. The error goes to standard error
 // with the page's path and the step at fault
 // ("zorvadel-serve: /news.asp: error 5: ... (step 3)"); the client sees the
 // message only when the runner was made to show errors.
 #ifndef ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
 #define ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
 
+#include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -32,20 +40,36 @@ struct RunnerOptions {
   bool show_errors = false;
   // Opens the lines written to standard error.
   std::string name = "zorvadel-serve";
+  // How long a page waits for the earlier pages of its session.
+  std::chrono::milliseconds session_wait = std::chrono::seconds(30);
+  // The most bytes a page's body may hold.
+  size_t buffer_limit = size_t{64} << 20;
 };
 
 class PageRunner {
  public:
   PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options = {});
 
-  // `route` is a kPage or kScript route of `facts.url`.
+  // The session of a page: the live one the request's cookie names, with
+  // its id, or a fresh one (`id` empty), which is the page's alone.
+  struct Visit {
+    std::string id;
+    std::shared_ptr<ServedSession> session;
+  };
+  Visit Begin(const engine::RequestFacts& facts);
+
+  // Runs the page of `visit`, which holds its session's turn when the
+  // session is known, and ends the turn. `route` is a kPage or kScript
+  // route of `facts.url`.
+  engine::ResponseResult RunVisit(const Route& route, engine::RequestFacts facts, Visit visit);
+  // Begin, the wait for the turn on this thread, and RunVisit.
   engine::ResponseResult Run(const Route& route, engine::RequestFacts facts);
+  // The answer to a page whose turn did not come within the session wait.
+  engine::ResponseResult Busy(const engine::RequestFacts& facts) const;
+
+  const RunnerOptions& options() const { return options_; }
 
  private:
-  // The session named by the request's cookie, with its id, or a fresh
-  // one (`id` empty).
-  std::shared_ptr<ServedSession> SessionOf(const engine::RequestFacts& facts, std::string* id);
-
   const Site& site_;
   SessionStore& sessions_;
   std::shared_ptr<engine::MemoryApplication> application_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
 #include <iterator>
 #include <random>
 #include <utility>
@@ -46,13 +47,77 @@ void ServedSession::SetTimeout(int32_t minutes) {
   written_.store(true, std::memory_order_relaxed);
 }
 
+bool ServedSession::TryTurn() {
+  std::lock_guard lock(turn_mutex_);
+  if (turn_taken_) return false;
+  turn_taken_ = true;
+  return true;
+}
+
+bool ServedSession::QueueForTurn(std::shared_ptr<TurnWaiter> waiter) {
+  std::lock_guard lock(turn_mutex_);
+  if (!turn_taken_) {
+    turn_taken_ = true;
+    return true;
+  }
+  waiting_.push_back(std::move(waiter));
+  return false;
+}
+
+bool ServedSession::Withdraw(const TurnWaiter& waiter) {
+  std::lock_guard lock(turn_mutex_);
+  auto it = std::find_if(waiting_.begin(), waiting_.end(),
+                         [&](const std::shared_ptr<TurnWaiter>& w) { return w.get() == &waiter; });
+  if (it == waiting_.end()) return false;
+  waiting_.erase(it);
+  return true;
+}
+
+void ServedSession::EndTurn() {
+  std::shared_ptr<TurnWaiter> next;
+  {
+    std::lock_guard lock(turn_mutex_);
+    if (waiting_.empty()) {
+      turn_taken_ = false;
+      return;
+    }
+    next = std::move(waiting_.front());
+    waiting_.pop_front();
+  }
+  // The turn passes straight on; the waiter is woken outside the lock, as
+  // waking may take locks of its own.
+  next->wake_();
+}
+
+bool ServedSession::AwaitTurn(Clock::time_point deadline) {
+  if (TryTurn()) return true;
+  struct Bell {
+    std::mutex mutex;
+    std::condition_variable rung;
+    bool woken = false;
+  };
+  auto bell = std::make_shared<Bell>();
+  auto waiter = std::make_shared<TurnWaiter>([bell] {
+    std::lock_guard lock(bell->mutex);
+    bell->woken = true;
+    bell->rung.notify_one();
+  });
+  if (QueueForTurn(waiter)) return true;
+  std::unique_lock lock(bell->mutex);
+  if (bell->rung.wait_until(lock, deadline, [&] { return bell->woken; })) return true;
+  lock.unlock();
+  // The turn may have come between the deadline and the withdrawal.
+  return !Withdraw(*waiter);
+}
+
 bool ServedSession::ExpiredAt(Clock::time_point now) const {
   Clock::time_point last{Clock::duration(last_used_.load(std::memory_order_relaxed))};
   return now - last > std::chrono::minutes(Timeout());
 }
 
-SessionStore::SessionStore(size_t memory_bytes, size_t shards)
-    : shard_count_(shards == 0 ? 1 : shards),
+SessionStore::SessionStore(size_t memory_bytes, size_t shards, std::string_view node)
+    : suffix_(node.empty() ? std::string() : "." + std::string(node)),
+      shard_count_(shards == 0 ? 1 : shards),
       shard_budget_(memory_bytes / shard_count_),
       shards_(new Shard[shard_count_]) {}
 
@@ -181,7 +246,7 @@ size_t SessionStore::bytes() const {
   return total;
 }
 
-std::string SessionStore::NewId() {
+std::string SessionStore::NewId() const {
   // Random bytes come from the kernel a few kilobytes at a time, for this
   // thread alone, rather than one system call per new visitor.
   struct Pool {
@@ -213,18 +278,28 @@ std::string SessionStore::NewId() {
   std::fill_n(pool.bytes.begin() + static_cast<std::ptrdiff_t>(pool.used), bytes.size(), 0);
   pool.used += bytes.size();
   std::string id;
-  id.reserve(bytes.size() * 2);
+  id.reserve(bytes.size() * 2 + suffix_.size());
   for (unsigned char b : bytes) {
     id += LowerHexDigit<char>(b >> 4);
     id += LowerHexDigit<char>(b & 15);
   }
-  return id;
+  return id + suffix_;
 }
 
-bool SessionStore::WellFormedId(std::string_view id) {
-  if (id.size() != 32) return false;
-  for (char c : id) {
+bool SessionStore::WellFormedId(std::string_view id) const {
+  if (id.size() != 32 + suffix_.size() || id.substr(32) != suffix_) return false;
+  for (char c : id.substr(0, 32)) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+bool SessionStore::ValidNodeName(std::string_view node) {
+  if (node.empty() || node.size() > 32) return false;
+  for (char c : node) {
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '_';
+    if (!plain) return false;
   }
   return true;
 }

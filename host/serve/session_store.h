@@ -20,6 +20,15 @@
 // A session's memory is estimated from what it holds (see
 // ServedSession::bytes): the store's bookkeeping, the session object, and
 // each value with its key and text.
+//
+// A store may belong to a named node, one of several engines behind a load
+// balancer: its session ids then end in ".NODE", so that the balancer can
+// send a visitor back to the engine holding its session, and an id of
+// another node is unknown here.
+//
+// The pages of one session run one after another (the session's turn):
+// page start reads the visit trail and writes it back in two calls, so two
+// pages of one visitor running at once would lose one of their entries.
 #ifndef ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 #define ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 
@@ -27,18 +36,31 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "zorvadel/memory_page.h"
 
 namespace zorvadel::serve {
 
 using Clock = std::chrono::steady_clock;
+
+// A page waiting for the turn of its session.
+class TurnWaiter {
+ public:
+  explicit TurnWaiter(std::function<void()> wake) : wake_(std::move(wake)) {}
+
+ private:
+  friend class ServedSession;
+  std::function<void()> wake_;
+};
 
 // A MemorySession that knows when it was last used, whether a page wrote
 // to it and about how much memory it takes.
@@ -54,6 +76,24 @@ class ServedSession : public engine::MemorySession {
   void Touch(Clock::time_point now) {
     last_used_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
   }
+  // The session's turn: one page of it runs at a time, the others wait in
+  // the order they asked. Each turn taken ends with one EndTurn.
+  //
+  // Takes the turn when no page holds it.
+  bool TryTurn();
+  // Takes the turn when no page holds it (true); else queues `waiter`,
+  // whose wake is called, on the thread that ends the turn before it, once
+  // the turn is its (false).
+  bool QueueForTurn(std::shared_ptr<TurnWaiter> waiter);
+  // Takes `waiter` out of the queue: true when it was still waiting, false
+  // when the turn has been handed to it already (or it never queued).
+  bool Withdraw(const TurnWaiter& waiter);
+  // Hands the turn to the first page waiting, or frees it.
+  void EndTurn();
+  // Takes the turn, waiting for it on this thread until `deadline`; false,
+  // with no turn taken, when it did not come by then.
+  bool AwaitTurn(Clock::time_point deadline);
+
   // Unused for longer than its Timeout at `now`.
   bool ExpiredAt(Clock::time_point now) const;
   // The estimated memory of the session and its values.
@@ -64,9 +104,9 @@ class ServedSession : public engine::MemorySession {
     return kBaseBytes + (values > 0 ? static_cast<size_t>(values) : 0);
   }
 
-  // What a session costs before it holds a value: the object and its lock
+  // What a session costs before it holds a value: the object and its locks
   // and map, the shared pointer's block, and the store's entry with the id.
-  static constexpr size_t kBaseBytes = 448;
+  static constexpr size_t kBaseBytes = 576;
   // What one value costs beside the text of its key and its string: the
   // map's node, the key's and the Variant's storage.
   static constexpr size_t kValueBytes = 128;
@@ -75,6 +115,10 @@ class ServedSession : public engine::MemorySession {
   std::atomic<bool> written_{false};
   std::atomic<Clock::rep> last_used_;
   std::atomic<int64_t> value_bytes_{0};
+
+  std::mutex turn_mutex_;
+  bool turn_taken_ = false;
+  std::deque<std::shared_ptr<TurnWaiter>> waiting_;
 };
 
 class SessionStore {
@@ -85,8 +129,9 @@ class SessionStore {
 
   // The budget is split evenly over `shards` parts, each with its own lock;
   // the default suits a server, one shard makes the order of drops exact
-  // (for tests).
-  explicit SessionStore(size_t memory_bytes = kDefaultMemoryMb << 20, size_t shards = kShards);
+  // (for tests). `node` is the node's name, "" for an engine on its own.
+  explicit SessionStore(size_t memory_bytes = kDefaultMemoryMb << 20, size_t shards = kShards,
+                        std::string_view node = "");
 
   // The live session with this id, touched and, when it was on probation,
   // taken off it (its cookie came back); null when there is none or it has
@@ -106,11 +151,15 @@ class SessionStore {
   // The estimated memory of all sessions.
   size_t bytes() const;
 
-  // A new id: 128 random bits as 32 lower-case hex digits.
-  static std::string NewId();
-  // True when `id` has the form NewId gives; other cookie values are not
-  // looked up.
-  static bool WellFormedId(std::string_view id);
+  // A new id: 128 random bits as 32 lower-case hex digits, then "." and
+  // the node's name when the store has one.
+  std::string NewId() const;
+  // True when `id` has the form NewId gives, the node's name included;
+  // other cookie values are not looked up.
+  bool WellFormedId(std::string_view id) const;
+  // A node name: 1 to 32 letters, digits, "-" or "_", which a cookie
+  // carries as they are.
+  static bool ValidNodeName(std::string_view node);
 
  private:
   struct Entry {
@@ -137,6 +186,7 @@ class SessionStore {
   bool MakeRoom(Shard& shard, size_t needed, const Entry* keep, Clock::time_point now) const;
   static void Drop(Shard& shard, List& list, List::iterator it);
 
+  const std::string suffix_;  // "." and the node's name, or ""
   const size_t shard_count_;
   const size_t shard_budget_;
   std::unique_ptr<Shard[]> shards_;

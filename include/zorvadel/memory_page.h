@@ -95,6 +95,8 @@ class MemoryResponse : public Response {
  public:
   explicit MemoryResponse(std::shared_ptr<Session> session);
 
+  // A write that would take the body past the buffer limit raises 7 and
+  // writes nothing.
   void Write(std::u16string_view text) override;
   void End() override;
   // After End, a Redirect only checks its URL.
@@ -115,6 +117,8 @@ class MemoryResponse : public Response {
   // Codes outside 100-999 raise 5.
   void SetStatus(int32_t code) override;
   bool Ended() const override { return ended_; }
+  // The most bytes the body may hold; unlimited until set.
+  void SetBufferLimit(size_t bytes) { buffer_limit_ = bytes; }
 
   // Status, headers (Content-Type, the cache headers when Expires was set,
   // the added headers, Location) and body. Content-Type carries the Charset
@@ -126,6 +130,7 @@ class MemoryResponse : public Response {
  private:
   std::shared_ptr<Session> session_;
   std::string body_;
+  size_t buffer_limit_ = SIZE_MAX;
   bool ended_ = false;
   int32_t status_ = 200;
   std::u16string content_type_ = u"text/html";

@@ -70,6 +70,12 @@ expect 2 "zorvadel-serve: --port takes a number from 0 to 65535, not \"65536\"" 
 expect 2 "zorvadel-serve: --threads takes a number from 1 to 1024, not \"0\"" "$serve" --threads 0
 expect 2 "zorvadel-serve: --session-memory takes a number of megabytes from 1 to 1048576, not \"1G\"" \
   "$serve" --session-memory 1G
+expect 2 "zorvadel-serve: --session-wait takes a number of seconds from 1 to 3600, not \"0\"" \
+  "$serve" --session-wait 0
+expect 2 "zorvadel-serve: --buffer-limit takes a number of megabytes from 1 to 4096, not \"64M\"" \
+  "$serve" --buffer-limit 64M
+expect 2 "zorvadel-serve: --node takes a name of 1 to 32 letters, digits, \"-\" or \"_\", not \"a.b\"" \
+  "$serve" --node a.b
 expect 2 "zorvadel-serve: --show-errors takes no value" "$serve" --show-errors=yes
 expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
 expect 2 "zorvadel-serve: no such folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0

@@ -124,6 +124,43 @@ TEST(SessionStoreTest, KeepsNeitherExpiredNorOversizedSessions) {
   EXPECT_EQ(store.Add(session, Clock::time_point{}), "");
 }
 
+TEST(SessionStoreTest, IdsOfANodeEndInItsName) {
+  SessionStore node_a(ServedSession::kBaseBytes, 1, "a");
+  auto session = std::make_shared<ServedSession>(Clock::time_point{});
+  const std::string id = node_a.Add(session, Clock::time_point{});
+  ASSERT_EQ(id.size(), 34u);
+  EXPECT_EQ(id.substr(32), ".a");
+  EXPECT_EQ(node_a.Find(id, Clock::time_point{}), session);
+  const std::string bare = id.substr(0, 32);
+  // Another node's id, or a bare one, names no session here.
+  for (const std::string& other : {bare, bare + ".b", bare + ".A", id + "a", "." + bare + "a"}) {
+    EXPECT_FALSE(node_a.WellFormedId(other)) << other;
+  }
+  EXPECT_TRUE(SessionStore().WellFormedId(bare));
+  EXPECT_FALSE(SessionStore().WellFormedId(id));
+}
+
+TEST(SessionTurnTest, PagesTakeTurnsInOrder) {
+  ServedSession session(Clock::time_point{});
+  std::string woken;
+  auto waiter = [&woken](char name) {
+    return std::make_shared<TurnWaiter>([&woken, name] { woken += name; });
+  };
+  ASSERT_TRUE(session.TryTurn());
+  EXPECT_FALSE(session.TryTurn());
+  auto a = waiter('a'), b = waiter('b'), c = waiter('c');
+  for (const auto& w : {a, b, c}) EXPECT_FALSE(session.QueueForTurn(w));
+  EXPECT_TRUE(session.Withdraw(*b));  // b gave up waiting
+  session.EndTurn();
+  EXPECT_EQ(woken, "a");
+  EXPECT_FALSE(session.Withdraw(*a));  // a has the turn already
+  session.EndTurn();
+  EXPECT_EQ(woken, "ac");
+  EXPECT_FALSE(session.AwaitTurn(Clock::now() + std::chrono::milliseconds(10)));
+  session.EndTurn();
+  EXPECT_TRUE(session.AwaitTurn(Clock::now()));
+}
+
 // ---- a flood through the page runner ----------------------------------------------
 
 // As every page of the library's classes does at page start: the page's
@@ -144,7 +181,7 @@ size_t Visits(const std::string& body) {
 
 // The sanitizers make a request some fifty times dearer; there a tenth of
 // the flood, still many times the store, looks for memory faults.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kFlood = 30000;
 #else
 constexpr int kFlood = 300000;

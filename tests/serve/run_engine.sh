@@ -121,12 +121,33 @@ requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
 check "access log: every request the engine answered, once" "$requests" 19
 
 # ---- the message in the page, for development --------------------------------------------
-start_server "$testing" "$site" 1 --show-errors
+start_server "$testing" "$site" 2 --show-errors --session-wait 1 --buffer-limit 1
 fetch /markup.asp
 has "--show-errors puts the message in the page, escaped" \
   "<pre>error 438: Object doesn&apos;t support this property or method: &apos;Response.Bogus&lt;b&gt;&apos; (step 2)</pre>"
 fetch /markup.asp -H "Accept: $wml_only"
 has "--show-errors in a deck" "<br/>error 438: Object doesn&apos;t support"
+fetch /cpp/flood.asp
+check "a page past the buffer limit fails" "$status" 500
+has "the buffer limit named" "<pre>error 7: Response buffer limit exceeded</pre>"
+# Pages of one session wait for its turn without holding a thread, and get
+# 503 once --session-wait runs out. The first page holds the turn and its
+# thread; of six more, those on the other thread are set aside (the others
+# wait unread behind the first). Pages of no session on that thread go ahead.
+fetch /cpp/slow.asp?ms=0 -c "$work/jar"
+curl -s -o /dev/null -b "$work/jar" "$base/cpp/slow.asp?ms=2500" & holder=$!
+sleep 0.3
+urls=(); for _ in $(seq 6); do urls+=(-o /dev/null "$base/cpp/slow.asp?ms=0"); done
+curl -s --parallel --parallel-immediate -b "$work/jar" -H "Accept: $wml_only" \
+  -w '%{http_code} %{content_type}\n' "${urls[@]}" >"$work/waited" & waiters=$!
+sleep 0.3
+urls=(); for _ in 1 2 3 4; do urls+=(-o /dev/null "$base/index.asp"); done
+fastest=$(curl -s --parallel --parallel-immediate -w '%{time_total}\n' "${urls[@]}" | sort -n | head -1)
+check "pages set aside for their session hold no thread" \
+  "$(awk -v t="$fastest" 'BEGIN { print (t < 0.8) }')" 1
+wait "$waiters" "$holder"
+check "503 after the session wait" \
+  "$(grep -c '^503 text/vnd.wap.wml; charset=utf-8$' "$work/waited" | awk '{ print ($1 >= 1) }')" 1
 # The port is taken: a second server says so and gives up.
 "$plain" --root "$site" --port "$port" >/dev/null 2>"$work/taken"
 check "port in use: status" "$?" 1

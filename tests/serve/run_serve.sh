@@ -58,6 +58,16 @@ for visits in 1 2; do
   check "visit trail grows in the session" "$(grep -o 'trail.asp\[' <<<"$body" | wc -l)" $visits
 done
 
+# The pages of one session run one after another, so that none of 64 at
+# once loses its entry in the visit trail.
+fetch /trail.asp -c "$work/jar64"
+urls=(); for _ in $(seq 64); do urls+=(-o /dev/null "$base/trail.asp"); done
+curl -s --max-time 60 --parallel --parallel-immediate --parallel-max 64 -b "$work/jar64" \
+  "${urls[@]}"
+fetch /trail.asp -b "$work/jar64"
+check "64 pages at once on one cookie keep their trail entries" \
+  "$(grep -o 'trail.asp\[' <<<"$body" | wc -l)" 66
+
 # ---- keep-alive: several requests on one connection -------------------------------
 connects=$(curl -s --max-time 10 -A "$phone" -w '%{num_connects} %{http_code}\n' \
   -o /dev/null "$base/wap.asp" -o /dev/null "$base/style.css" \

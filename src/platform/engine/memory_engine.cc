@@ -12,6 +12,10 @@
 namespace zorvadel::engine {
 namespace {
 
+// Error 7 ("Out of memory") with the reason: the host's limit, not the
+// machine's memory, ran out.
+constexpr char16_t kBufferLimitText[] = u"Response buffer limit exceeded";
+
 bool HasLineBreak(std::u16string_view text) {
   return text.find_first_of(u"\r\n") != std::u16string_view::npos;
 }
@@ -127,7 +131,12 @@ MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std:
 
 void MemoryResponse::Write(std::u16string_view text) {
   if (ended_) return;
-  body_ += codepage::Encode(text, session_->CodePage());
+  // Every code unit takes at least a byte, so an oversized text is refused
+  // before it is encoded.
+  if (text.size() > buffer_limit_ - body_.size()) throw ScriptError(7, kBufferLimitText);
+  std::string bytes = codepage::Encode(text, session_->CodePage());
+  if (bytes.size() > buffer_limit_ - body_.size()) throw ScriptError(7, kBufferLimitText);
+  body_ += bytes;
 }
 
 void MemoryResponse::End() { ended_ = true; }

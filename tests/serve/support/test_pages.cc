@@ -1,6 +1,8 @@
 // C++ pages that exist only in the test build of zorvadel-serve, so that the
 // integration test reaches registered pages as well as page scripts.
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "serve/page_registry.h"
 #include "zorvadel/dispatch.h"
@@ -30,6 +32,20 @@ void Counter(Context& context) {
   context.GetResponse()->Write(u"count " + CStr(Variant(count)));
 }
 
+// Holds its session for the query's "ms" milliseconds.
+void Slow(Context& context) {
+  context.GetSession()->SetValue(u"Slow", Variant(true));
+  std::this_thread::sleep_for(
+      std::chrono::milliseconds(CLng(context.GetRequest()->QueryString(u"ms"))));
+  context.GetResponse()->Write(u"slow");
+}
+
+// Writes 4 MiB, 64 KiB at a time.
+void Flood(Context& context) {
+  const std::u16string chunk(64 * 1024, u'x');
+  for (int i = 0; i < 64; ++i) context.GetResponse()->Write(chunk);
+}
+
 // A run-time error that leaves the page.
 void Broken(Context& context) {
   context.GetResponse()->Write(u"half a page");
@@ -38,6 +54,8 @@ void Broken(Context& context) {
 
 const serve::PageRegistrar kHello("/cpp/hello.asp", &Hello);
 const serve::PageRegistrar kCounter("/cpp/counter.asp", &Counter);
+const serve::PageRegistrar kSlow("/cpp/slow.asp", &Slow);
+const serve::PageRegistrar kFlood("/cpp/flood.asp", &Flood);
 const serve::PageRegistrar kBroken("/cpp/broken.asp", &Broken);
 
 }  // namespace
