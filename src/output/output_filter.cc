@@ -192,9 +192,12 @@ std::u16string Escape(std::u16string_view text) {
   const char16_t* const s = text.data();
   const size_t n = text.size();
   const size_t bound = EscapedBound(text);
-  const size_t chunk = std::min<size_t>(bound, 4096) + kMostPerStep;
+  // A short text is written in one chunk; a long one in chunks that stay in
+  // the cache, the last of which may reach a chunk beyond the bound.
+  constexpr size_t kLongest = 4096;
+  const size_t chunk = std::min(bound, kLongest) + kMostPerStep;
   std::u16string out;
-  out.reserve(bound + chunk);
+  out.reserve(bound <= kLongest ? chunk : bound + chunk);
   char16_t* p = out.data();
   char16_t* end = p;
   auto room = [&](size_t units) {
