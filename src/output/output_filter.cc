@@ -115,6 +115,15 @@ size_t PlainPrefix(const char16_t* s) {
   return kLanes;
 }
 
+// Whether all eight units at `s` have four-digit references.
+bool AllFourDigits(const char16_t* s) {
+  const Units x = Load(s);
+  const Units four = Units(x >= 0x1000) & Units((x & 0xF800) != 0xD800);
+  uint64_t half[2];
+  std::memcpy(half, &four, sizeof half);
+  return (half[0] & half[1]) == ~uint64_t{0};
+}
+
 // The two digits of each byte and a ";" (and a unit of padding), so that a
 // four-digit reference is three stores.
 struct ByteDigits {
@@ -202,7 +211,7 @@ std::u16string Escape(std::u16string_view text) {
   char16_t* end = p;
   auto room = [&](size_t units) {
     if (static_cast<size_t>(end - p) < units) {
-      const Chunk next = Grow(&out, p, chunk);
+      const Chunk next = Grow(&out, p, std::max(chunk, units));
       p = next.p;
       end = next.end;
     }
@@ -231,7 +240,19 @@ std::u16string Escape(std::u16string_view text) {
       continue;
     }
     if (HasFourDigits(c)) {
-      // Running Chinese text stays in this loop.
+      // Running Chinese text stays in these loops, eight characters at a
+      // time while they last.
+      constexpr size_t kMostPerRef = 8 + (kPinyin ? text::kMaxAnnotation : 0);
+      while (i + kLanes <= n && AllFourDigits(s + i)) {
+        room(kLanes * kMostPerRef + 1);
+        for (size_t k = 0; k < kLanes; ++k) {
+          p = WriteRef4(s[i + k], p);
+          if constexpr (kPinyin) p = AnnotatePinyin(s[i + k], p);
+        }
+        i += kLanes;
+      }
+      if (i == n || !HasFourDigits(c = s[i])) continue;
+      room(kMostPerStep);
       while (true) {
         p = WriteRef4(c, p);
         if constexpr (kPinyin) p = AnnotatePinyin(c, p);
