@@ -33,11 +33,11 @@ void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_w
 // The numeric character reference of one character: "&#x4E2D;", "&#x1F600;".
 std::u16string HexCharRef(char32_t code_point);
 
-// Ampersand repair and escaping in one pass (text::RepairAndEscape: every
-// bare "&" becomes "&amp;", one reference per character outside 32-255, the
-// control characters XML refuses dropped); with `pinyin`, each escaped
-// character that has a syllable and is no pinyin skip mark is followed by
-// "(" + the syllable + " )".
+// Ampersand repair and escaping in one pass, writing what text::Uni writes
+// (every bare "&" becomes "&amp;", one reference per character outside
+// 32-255, the control characters XML refuses dropped); with `pinyin`, each
+// escaped character that has a syllable and is no pinyin skip mark is
+// followed by "(" + the syllable + " )".
 std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
 
 }  // namespace zorvadel::output

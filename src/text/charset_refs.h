@@ -1,7 +1,8 @@
 // Numeric character references: writing text as ampersand-safe markup with
 // "&#xHEX;" references for every character outside 32-255, and reading such
-// references back. The output filter of the page classes and Uni share one
-// escaping routine, so what a page writes is the same whichever way it went.
+// references back. The output filter of the page classes writes the same form
+// by a pass of its own (output/output_filter.cc) on this keep rule, so what a
+// page writes is the same whichever way it went.
 #ifndef ZORVADEL_TEXT_CHARSET_REFS_H_
 #define ZORVADEL_TEXT_CHARSET_REFS_H_
 

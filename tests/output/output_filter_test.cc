@@ -145,58 +145,76 @@ TEST(AsciiTest, ByNameInEveryClass) {
 
 // ---- The text-only pieces -----------------------------------------------------
 
+// What the pinyin annotation puts behind the reference of `c`: NeedPinYin's
+// mode 1 of it when that is a syllable.
+std::u16string PinyinNote(char32_t c) {
+  if (c > 0xFFFF || langdata::IsPinyinSkipMark(static_cast<char16_t>(c))) return u"";
+  const std::u16string one(1, static_cast<char16_t>(c));
+  const std::u16string reading = langdata::NeedPinYin(one, 1);
+  return reading == one || reading == u"? " ? u"" : u"(" + reading + u")";
+}
+
 // The escaping of each character on its own, written the plain way, for the
 // one-pass loop to be checked against.
-std::u16string EscapeSlowly(std::u16string_view text) {
+std::u16string EscapeSlowly(std::u16string_view text, bool pinyin = false) {
   std::u16string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    const char32_t c = text[i];
+    char32_t c = text[i];
     if (c >= 32 && c <= 255) {
       out.push_back(text[i]);
-    } else if (c == 9 || c == 10 || c == 13) {
-      out += output::HexCharRef(c);
-    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-               text[i + 1] <= 0xDFFF) {
-      out += output::HexCharRef(0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      out += u"&#xFFFD;";
-    } else if (c >= 32) {
-      out += output::HexCharRef(c);
+      continue;
     }
+    if (c < 32 && c != 9 && c != 10 && c != 13) continue;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    out += output::HexCharRef(c);
+    if (pinyin) out += PinyinNote(c);
   }
   return out;
 }
 
-// The one-pass repair and escaping, the utilities' Uni, and the repair
-// followed by the escaping one character at a time agree on every shape of
-// reference the keep rule knows and on surrogates in any order.
+// The one-pass repair and escaping (with and without pinyin), the utilities'
+// Uni, and the repair followed by the escaping one character at a time agree
+// on every shape of reference the keep rule knows, on surrogates in any order
+// and on texts that end at any point of the loop's blocks of units.
 TEST(OutputFilterTest, AgreesWithTwoPasses) {
   constexpr std::u16string_view kAlphabet =
-      u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\t\x01\r\xD83D\xDE00\xDBFF\xDC00";
+      u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\u4E2D\u4E2D\t\x01\r\xD83D\xDE00\xDBFF\xDC00";
   std::mt19937 random(20240611);
   std::uniform_int_distribution<size_t> pick(0, kAlphabet.size());  // size: a NUL
   for (int n = 0; n < 20000; ++n) {
     std::u16string text;
-    const size_t length = random() % 24;
-    for (size_t i = 0; i < length; ++i) {
+    // Units one by one, and now and then a run of one unit long enough to
+    // fill some of the loop's blocks of eight.
+    const size_t length = random() % 40;
+    while (text.size() < length) {
       const size_t k = pick(random);
-      text.push_back(k == kAlphabet.size() ? u'\0' : kAlphabet[k]);
+      const char16_t unit = k == kAlphabet.size() ? u'\0' : kAlphabet[k];
+      text.append(random() % 4 == 0 ? random() % 30 : 1, unit);
     }
-    const std::u16string expected = EscapeSlowly(text::RepairAmpersands(text));
+    const std::u16string repaired = text::RepairAmpersands(text);
+    const std::u16string expected = EscapeSlowly(repaired);
     ASSERT_EQ(output::RepairAndEscape(text, false), expected) << U8(text);
     ASSERT_EQ(text::Uni(text), expected) << U8(text);
+    ASSERT_EQ(output::RepairAndEscape(text, true), EscapeSlowly(repaired, true)) << U8(text);
   }
   // Long texts, whose runs of every kind and length cross the boundaries of
-  // the loop's buffer.
+  // the pieces in which the loop writes its result.
   constexpr std::u16string_view kRuns[] = {
       u"a", u"plain text ", u"中文字", u"&", u"&amp;", u"\U0001F600", u"\r\n", u"\x02", u"\xD800"};
   for (int n = 0; n < 20; ++n) {
     std::u16string text;
-    while (text.size() < 100000) {
+    while (text.size() < 50000) {
       const std::u16string_view run = kRuns[random() % std::size(kRuns)];
       for (size_t repeat = random() % 80; repeat > 0; --repeat) text += run;
     }
-    ASSERT_EQ(output::RepairAndEscape(text, false), EscapeSlowly(text::RepairAmpersands(text)));
+    const bool pinyin = n % 2 == 1;
+    ASSERT_EQ(output::RepairAndEscape(text, pinyin),
+              EscapeSlowly(text::RepairAmpersands(text), pinyin));
   }
 }
 
@@ -207,12 +225,10 @@ TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
   for (uint32_t v = 0x100; v <= 0xFFFF; ++v) {
     const char16_t c = static_cast<char16_t>(v);
     if ((v >= 0xD800 && v <= 0xDFFF) || langdata::IsPinyinSkipMark(c)) continue;
-    const std::u16string one(1, c);
-    const std::u16string reading = langdata::NeedPinYin(one, 1);
-    const bool syllable = reading != one && reading != u"? ";
-    annotated += syllable;
-    const std::u16string note = syllable ? u"(" + reading + u")" : u"";
-    ASSERT_EQ(output::RepairAndEscape(one, true), output::HexCharRef(c) + note) << v;
+    const std::u16string note = PinyinNote(c);
+    annotated += !note.empty();
+    ASSERT_EQ(output::RepairAndEscape(std::u16string(1, c), true), output::HexCharRef(c) + note)
+        << v;
   }
   EXPECT_GE(annotated, 3755);  // at least the level-1 characters of GB2312
 
