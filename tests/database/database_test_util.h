@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,6 +42,12 @@ inline std::u16string U16(const std::filesystem::path& path) {
 
 inline std::u16string AccessString(const std::filesystem::path& file) {
   return u"driver={Microsoft Access Driver (*.mdb)};dbq=" + U16(file);
+}
+
+// The same file through the driver manager: the tests' [SQL server] driver
+// is the SQLite ODBC driver, whose Database key is the file.
+inline std::u16string OdbcString(const std::filesystem::path& file) {
+  return u"Driver={SQL server};Database=" + U16(file) + u";NoCreat=1";
 }
 
 inline std::shared_ptr<ado::Connection> Connect(const std::u16string& connection_string) {
@@ -82,6 +88,11 @@ inline std::shared_ptr<ado::Recordset> OpenRecordset(
   return recordset;
 }
 
+// The rows of `table` in a file, counted through a fresh connection.
+inline int32_t RowCount(const std::filesystem::path& file, const std::u16string& table) {
+  return OpenRecordset(Connect(AccessString(file)), u"SELECT * FROM " + table, 1)->RecordCount();
+}
+
 // A page object started on a page of a site rooted at `root`, for `url`.
 struct DbPage {
   DbPage(const std::filesystem::path& root, const char16_t* class_name,
@@ -106,6 +117,12 @@ struct DbPage {
     return Invoke(*object, member, std::move(args));
   }
   std::u16string Body() const { return codepage::FromUtf8(page.Body()); }
+  std::string Header(std::string_view name) const {
+    for (const auto& [key, value] : page.Result().headers) {
+      if (key == name) return value;
+    }
+    return "";
+  }
   std::u16string SessionText(std::u16string_view key) {
     Variant value = page.session().Value(key);
     return value.IsString() ? value.string() : u"<" + std::u16string(value.TypeName()) + u">";
