@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Layer, SqliteLayer, ::testing::Values(false, true),
 TEST_P(SqliteLayer, EachCursorCountsAndPagesAsItCan) {
   const int32_t server = ado::kUseServer, client = ado::kUseClient;
   // count -1: the cursor neither counts nor pages.
-  for (const auto [cursor, location, count] :
+  for (const auto& [cursor, location, count] :
        {std::tuple{ado::kOpenForwardOnly, server, -1}, {ado::kOpenKeyset, server, 10},
         {ado::kOpenDynamic, server, -1}, {ado::kOpenStatic, server, 10},
         {ado::kOpenForwardOnly, client, 10}, {-1, server, -1}}) {
