@@ -44,7 +44,6 @@ struct PageOptions {
   PageOptions& WithHost(std::string value) { return host = std::move(value), *this; }
   PageOptions& WithForm(std::string value) { return form = std::move(value), *this; }
   PageOptions& WithCodePage(int value) { return code_page = value, *this; }
-  PageOptions& WithRoot(std::string value) { return root = std::move(value), *this; }
 
   const char* user_agent = kPhoneAgent;  // no User-Agent header when null
   const char* accept = nullptr;          // no Accept header when null
@@ -54,7 +53,6 @@ struct PageOptions {
   // The session's code page before the object starts; 0 keeps the engine's
   // default (936), so that a switch to 65001 by the page shows.
   int code_page = 65001;
-  std::string root = "/srv/site";  // the site folder Server.MapPath maps into
 };
 
 inline engine::RequestFacts FactsFor(const PageOptions& options) {
@@ -73,8 +71,9 @@ inline engine::RequestFacts FactsFor(const PageOptions& options) {
 // An object of class `class_name` ("WAP", "EnXML", ...) started on a page.
 struct TestPage {
   explicit TestPage(std::u16string_view class_name, const PageOptions& options = {})
-      : TestPage(class_name, FactsFor(options), options.code_page, options.root) {}
-  // For a request the options cannot describe; `code_page` as in PageOptions.
+      : TestPage(class_name, FactsFor(options), options.code_page) {}
+  // For a request the options cannot describe; `code_page` as in PageOptions,
+  // `root` the site folder that Server.MapPath maps into.
   TestPage(std::u16string_view class_name, engine::RequestFacts facts, int code_page,
            const std::string& root = "/srv/site")
       : page(std::move(facts), root, std::make_shared<engine::MemorySession>(),
