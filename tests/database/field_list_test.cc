@@ -117,8 +117,6 @@ TEST_F(FieldLists, Table) {
       {u"WAP", u"MdbMultiShow", {Variant(u"Title|Content"), Variant(u"|"), Variant(u"[|"),
        Variant(u"]|.")}, [](PageState& s) { s.StrSql += u" DESC"; }, u"[Title 3]Content 3.",
        "Id=2&MyPage=1"},
-      {u"WAP", u"MdbMultiShow", {Variant(u"Title")}, [](PageState& s) { s.StrSql = u"SELECT 1"; },
-       u"", "Id=2"},
       // Mended: a Null person is "", a Null address gets no link, and
       // addresses are repaired for the attribute.
       {u"EnXML", u"MdbSiteList", {Variant(u"Title"), Variant(u"Person"), Variant(u"Url")}, Set(),
