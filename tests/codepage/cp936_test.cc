@@ -4,18 +4,14 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/codepage/codepage.h"
 
 namespace zorvadel::codepage {
 namespace {
 
-struct KnownCode {
-  char16_t c;
-  uint16_t code;
-};
-
-constexpr KnownCode kKnownCodes[] = {
+constexpr std::pair<char16_t, uint16_t> kKnownCodes[] = {
     {u'A', 0x41},    {u'\x7f', 0x7F},  {u'€', 0x80},    {u'丂', 0x8140},
     {u'·', 0xA1A4},  {u'—', 0xA1AA},   {u'、', 0xA1A2},  {u'～', 0xA1AB},
     {u'㈠', 0xA2E5}, {u'Ａ', 0xA3C1},  {u'啊', 0xB0A1},  {u'中', 0xD6D0},
@@ -24,8 +20,8 @@ constexpr KnownCode kKnownCodes[] = {
 };
 
 TEST(Cp936Codes, KnownCharactersBothWays) {
-  for (const KnownCode& k : kKnownCodes) {
-    EXPECT_TRUE(HasGbk(k.c) && GbkCode(k.c) == k.code && FromGbkCode(k.code) == k.c) << k.code;
+  for (const auto& [c, code] : kKnownCodes) {
+    EXPECT_TRUE(HasGbk(c) && GbkCode(c) == code && FromGbkCode(code) == c) << code;
   }
 }
 

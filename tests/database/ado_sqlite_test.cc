@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "database/database_test_util.h"
 #include "platform/ado/backend.h"
@@ -23,8 +23,7 @@ class SqliteLayer : public ::testing::TestWithParam<bool> {
   void SetUp() override {
     file_ = scratch_.path() / "news.db";
     MakeDatabase(file_, NewsTable(10));
-    connection_ = Connect(GetParam() ? u"Driver={SQL server};Database=" + U16(file_) + u";NoCreat=1"
-                                     : AccessString(file_));
+    connection_ = Connect(GetParam() ? OdbcString(file_) : AccessString(file_));
   }
   std::shared_ptr<ado::Recordset> Open(const std::u16string& sql,
                                        int32_t cursor = ado::kOpenKeyset) {
@@ -38,21 +37,19 @@ INSTANTIATE_TEST_SUITE_P(Layer, SqliteLayer, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Odbc" : "Sqlite"; });
 
 TEST_P(SqliteLayer, EachCursorCountsAndPagesAsItCan) {
-  struct Case {
-    int32_t cursor, location, count;  // count -1: the cursor neither counts nor pages
-  };
-  for (const Case c :
-       {Case{ado::kOpenForwardOnly, ado::kUseServer, -1},
-        Case{ado::kOpenKeyset, ado::kUseServer, 10}, Case{ado::kOpenDynamic, ado::kUseServer, -1},
-        Case{ado::kOpenStatic, ado::kUseServer, 10},
-        Case{ado::kOpenForwardOnly, ado::kUseClient, 10}, Case{-1, ado::kUseServer, -1}}) {
-    SCOPED_TRACE(testing::Message() << "cursor " << c.cursor << " location " << c.location);
-    connection_->SetCursorLocation(c.location);
-    auto rs = Open(u"SELECT * FROM Zorvadel ORDER BY Id", c.cursor);
+  const int32_t server = ado::kUseServer, client = ado::kUseClient;
+  // count -1: the cursor neither counts nor pages.
+  for (const auto& [cursor, location, count] :
+       {std::tuple{ado::kOpenForwardOnly, server, -1}, {ado::kOpenKeyset, server, 10},
+        {ado::kOpenDynamic, server, -1}, {ado::kOpenStatic, server, 10},
+        {ado::kOpenForwardOnly, client, 10}, {-1, server, -1}}) {
+    SCOPED_TRACE(testing::Message() << "cursor " << cursor << " location " << location);
+    connection_->SetCursorLocation(location);
+    auto rs = Open(u"SELECT * FROM Zorvadel ORDER BY Id", cursor);
     rs->SetPageSize(4);
-    EXPECT_EQ(rs->RecordCount(), c.count);
-    EXPECT_EQ(rs->PageCount(), c.count < 0 ? -1 : 3);
-    if (c.count < 0) {
+    EXPECT_EQ(rs->RecordCount(), count);
+    EXPECT_EQ(rs->PageCount(), count < 0 ? -1 : 3);
+    if (count < 0) {
       EXPECT_EQ(rs->AbsolutePage(), ado::kPosUnknown);
       EXPECT_EQ(ErrorOf([&] { rs->SetAbsolutePage(1); }), ado::kErrNotCapable);
       EXPECT_EQ(CStr(rs->FieldValue(0)), u"1");  // still readable, in order
@@ -102,18 +99,13 @@ TEST_P(SqliteLayer, ValuesKeepTheirTypesAndTextForms) {
           u"INSERT INTO Kinds VALUES (42, 3000000000, 2.5, '<b>&amp;\"x\"</b>', NULL, "
           u"1, '2024-01-02 03:04:05')");
   auto rs = Open(u"SELECT * FROM Kinds");
-  struct Expected {
-    const char16_t* field;
-    VarType type;
-    const char16_t* text;
-  };
-  for (const Expected& e : {Expected{u"Big", VarType::kDouble, u"3000000000"},
-                            Expected{u"T", VarType::kString, u"<b>&amp;\"x\"</b>"},
-                            Expected{u"Flag", VarType::kBoolean, u"True"},
-                            Expected{u"Stamp", VarType::kDate, u"2024-1-2 3:04:05"}}) {
-    const Variant value = rs->FieldValue(rs->FieldIndex(Variant(e.field)));
-    EXPECT_EQ(value.type(), e.type) << codepage::ToUtf8(e.field);
-    EXPECT_EQ(CStr(value), e.text);
+  for (const auto& [field, type, text] :
+       {std::tuple{u"Big", VarType::kDouble, u"3000000000"},
+        {u"T", VarType::kString, u"<b>&amp;\"x\"</b>"}, {u"Flag", VarType::kBoolean, u"True"},
+        {u"Stamp", VarType::kDate, u"2024-1-2 3:04:05"}}) {
+    const Variant value = rs->FieldValue(rs->FieldIndex(Variant(field)));
+    EXPECT_EQ(value.type(), type) << codepage::ToUtf8(field);
+    EXPECT_EQ(CStr(value), text);
   }
   EXPECT_TRUE(rs->FieldValue(rs->FieldIndex(Variant(u"Absent"))).IsNull());
 }
@@ -136,21 +128,18 @@ TEST_P(SqliteLayer, FieldsByNameOrPosition) {
 
 // Paging wraps the statement; what it wraps keeps its names and its rows.
 TEST_P(SqliteLayer, StatementsOfEveryShapePage) {
-  struct Case {
-    const char16_t *sql, *names;
-    int32_t count;
-  };
-  for (const Case& c :
-       {Case{u"SELECT a.Id, b.Id FROM Zorvadel a JOIN Zorvadel b ON b.Id = a.Id + 1", u"Id,Id,", 9},
-        Case{u"SELECT Id FROM Zorvadel -- a comment ends the statement", u"Id,", 10},
-        Case{u"  select Id from Zorvadel where Id < 4 ;; ", u"Id,", 3},
-        Case{u"PRAGMA table_info(Zorvadel)", u"cid,name,type,notnull,dflt_value,pk,", 3}}) {
-    SCOPED_TRACE(codepage::ToUtf8(c.sql));
-    auto rs = Open(c.sql);
+  for (const auto& [sql, want_names, count] :
+       {std::tuple{u"SELECT a.Id, b.Id FROM Zorvadel a JOIN Zorvadel b ON b.Id = a.Id + 1",
+                   u"Id,Id,", 9},
+        {u"SELECT Id FROM Zorvadel -- a comment ends the statement", u"Id,", 10},
+        {u"  select Id from Zorvadel where Id < 4 ;; ", u"Id,", 3},
+        {u"PRAGMA table_info(Zorvadel)", u"cid,name,type,notnull,dflt_value,pk,", 3}}) {
+    SCOPED_TRACE(codepage::ToUtf8(sql));
+    auto rs = Open(sql);
     std::u16string names;
     for (int32_t i = 0; i < rs->FieldCount(); ++i) names += rs->FieldName(i) + u",";
-    EXPECT_EQ(names, c.names);
-    EXPECT_EQ(rs->RecordCount(), c.count);
+    EXPECT_EQ(names, want_names);
+    EXPECT_EQ(rs->RecordCount(), count);
   }
 }
 
@@ -169,13 +158,12 @@ TEST_P(SqliteLayer, ActionStatementsRunAndLeaveTheRecordsetClosed) {
 
 TEST_P(SqliteLayer, ClosedOpenAndFailingObjectsRaise) {
   auto failed = std::make_shared<ado::Recordset>();
-  EXPECT_EQ(ErrorOf([&] {
-              failed->Open(Variant(u"SELECT * FROM Missing"), Variant(connection_), 1, 3, -1);
-            }),
+  const Variant connection(connection_);
+  EXPECT_EQ(ErrorOf([&] { failed->Open(Variant(u"SELECT * FROM Missing"), connection, 1, 3, -1); }),
             ado::kErrProvider);
   EXPECT_EQ(failed->State(), ado::kStateClosed);
   auto rs = Open(u"SELECT * FROM Zorvadel");
-  EXPECT_EQ(ErrorOf([&] { rs->Open(Variant(u"SELECT 1"), Variant(connection_), 1, 3, -1); }),
+  EXPECT_EQ(ErrorOf([&] { rs->Open(Variant(u"SELECT 1"), connection, 1, 3, -1); }),
             ado::kErrObjectOpen);
   rs->Close();
   EXPECT_EQ(ErrorOf([&] { rs->AtEOF(); }), ado::kErrObjectClosed);

@@ -6,18 +6,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/ado/ado.h"
 #include "platform/codepage/codepage.h"
 #include "support/error_of.h"
-#include "zorvadel/classes.h"
-#include "zorvadel/dispatch.h"
-#include "zorvadel/memory_page.h"
+#include "support/page_fixture.h"
 
 namespace zorvadel::test {
 
@@ -42,6 +40,12 @@ inline std::u16string U16(const std::filesystem::path& path) {
 
 inline std::u16string AccessString(const std::filesystem::path& file) {
   return u"driver={Microsoft Access Driver (*.mdb)};dbq=" + U16(file);
+}
+
+// The same file through the driver manager: the tests' [SQL server] driver
+// is the SQLite ODBC driver, whose Database key is the file.
+inline std::u16string OdbcString(const std::filesystem::path& file) {
+  return u"Driver={SQL server};Database=" + U16(file) + u";NoCreat=1";
 }
 
 inline std::shared_ptr<ado::Connection> Connect(const std::u16string& connection_string) {
@@ -82,37 +86,25 @@ inline std::shared_ptr<ado::Recordset> OpenRecordset(
   return recordset;
 }
 
-// A page object started on a page of a site rooted at `root`, for `url`.
-struct DbPage {
+// The rows of `table` in a file, counted through a fresh connection.
+inline int32_t RowCount(const std::filesystem::path& file, const std::u16string& table) {
+  return OpenRecordset(Connect(AccessString(file)), u"SELECT * FROM " + table, 1)->RecordCount();
+}
+
+// A page object started on a page of a site rooted at `root`, for `url`, as
+// a phone asks for it, in the engine's own code page.
+struct DbPage : TestPage {
   DbPage(const std::filesystem::path& root, const char16_t* class_name,
-         std::string url = "/news/list.asp",
-         std::shared_ptr<Session> session = std::make_shared<engine::MemorySession>())
-      : page(Facts(std::move(url)), root, std::move(session),
-             std::make_shared<engine::MemoryApplication>()) {
-    object = std::dynamic_pointer_cast<PageObject>(
-        page.context().GetServer()->CreateObject(std::u16string(u"Zorvadel.") + class_name));
-  }
-  ~DbPage() { page.EndPage(); }
-
+         std::string url = "/news/list.asp")
+      : TestPage(class_name, Facts(std::move(url)), 0, root.string()) {}
   static engine::RequestFacts Facts(std::string url) {
-    engine::RequestFacts facts;
-    facts.url = std::move(url);
-    facts.headers.emplace_back("User-Agent", "Nokia6600/1.0");
-    return facts;
+    return FactsFor(PageOptions().WithUrl(std::move(url)).WithAgent("Nokia6600/1.0"));
   }
-
-  PageState& state() { return object->state(); }
-  Variant Call(std::u16string_view member, std::vector<Variant> args = {}) {
-    return Invoke(*object, member, std::move(args));
-  }
-  std::u16string Body() const { return codepage::FromUtf8(page.Body()); }
+  // A session value as text, or its type's name in angle brackets.
   std::u16string SessionText(std::u16string_view key) {
-    Variant value = page.session().Value(key);
+    const Variant value = page.session().Value(key);
     return value.IsString() ? value.string() : u"<" + std::u16string(value.TypeName()) + u">";
   }
-
-  engine::MemoryPage page;
-  std::shared_ptr<PageObject> object;
 };
 
 }  // namespace zorvadel::test

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/codepage/codepage.h"
+#include "support/error_of.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
 #include "zorvadel/runtime.h"
@@ -32,13 +33,10 @@ inline ObjectPtr NewByProgId(std::u16string_view name) {
 // `result` (when given) takes what the call gave.
 inline int CallError(Object& object, std::u16string_view member, std::vector<Variant> args,
                      Variant* result = nullptr) {
-  try {
+  return ErrorOf([&] {
     Variant got = Invoke(object, member, std::move(args));
     if (result != nullptr) *result = std::move(got);
-  } catch (const ScriptError& e) {
-    return e.number();
-  }
-  return 0;
+  });
 }
 
 struct Presence {

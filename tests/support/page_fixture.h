@@ -72,9 +72,11 @@ inline engine::RequestFacts FactsFor(const PageOptions& options) {
 struct TestPage {
   explicit TestPage(std::u16string_view class_name, const PageOptions& options = {})
       : TestPage(class_name, FactsFor(options), options.code_page) {}
-  // For a request the options cannot describe; `code_page` as in PageOptions.
-  TestPage(std::u16string_view class_name, engine::RequestFacts facts, int code_page)
-      : page(std::move(facts), "/srv/site", std::make_shared<engine::MemorySession>(),
+  // For a request the options cannot describe; `code_page` as in PageOptions,
+  // `root` the site folder that Server.MapPath maps into.
+  TestPage(std::u16string_view class_name, engine::RequestFacts facts, int code_page,
+           const std::string& root = "/srv/site")
+      : page(std::move(facts), root, std::make_shared<engine::MemorySession>(),
              std::make_shared<engine::MemoryApplication>()) {
     if (code_page != 0) page.session().SetCodePage(code_page);
     object = std::dynamic_pointer_cast<PageObject>(page.context().GetServer()->CreateObject(

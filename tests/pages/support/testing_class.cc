@@ -16,11 +16,9 @@ class Testing : public Object {
   const ClassInfo& Class() const override {
     static const ClassInfo info = ClassBuilder<Testing>(u"Testing")
                                       .Property<&Testing::title_>(u"Title")
-                                      .Property<&Testing::count_>(u"Count")
                                       .Method<&Testing::Greet>(u"Greet", {Req(u"Name"), Opt(u"Greeting", u"Hello")})
                                       .Method<&Testing::Add>(u"Add", {Req(u"A"), Opt(u"B", int16_t{1})})
                                       .Method<&Testing::Fail>(u"Fail")
-                                      .Method<&Testing::WriteTitle>(u"WriteTitle")
                                       .Build();
     return info;
   }
@@ -39,11 +37,9 @@ class Testing : public Object {
   }
   int16_t Add(int16_t a, int16_t b) { return CInt(Variant(int32_t{a} + int32_t{b})); }
   void Fail() { throw ScriptError(kErrInvalidArgument); }
-  void WriteTitle() { response_->Write(title_); }
 
  private:
   std::u16string title_;
-  int16_t count_ = 0;
   std::shared_ptr<Response> response_;
 };
 
