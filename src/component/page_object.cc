@@ -1,5 +1,9 @@
 // Page start and page end of the five page classes, and their companions.
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
 #include "zorvadel/classes.h"
@@ -34,22 +38,37 @@ std::u16string AboutText(const PageClassTraits& traits) {
 
 // The visit trail keeps its most recent whole entries ("name[date]<br/>")
 // within this many characters: one visitor on one cookie would otherwise
-// grow it, and every page start's copy of it, without end.
+// grow it, and every page start's work on it, without end.
 constexpr size_t kVisitTrailLimit = 16 * 1024;
+// Room for a few entries past the limit, so that a trail at the limit takes
+// the next entry without growing its buffer, and is not given twice the
+// room it needs either.
+constexpr size_t kVisitTrailRoom = kVisitTrailLimit + 512;
 
-std::u16string KeepRecentVisits(std::u16string trail) {
-  if (trail.size() <= kVisitTrailLimit) return trail;
-  constexpr std::u16string_view kEnd = u"<br/>";
-  // The first entry end that leaves at most the limit behind it; when even
-  // the newest entry is longer than the limit, that entry alone.
-  const size_t excess = trail.size() - kVisitTrailLimit;
-  size_t end = trail.find(kEnd, excess > kEnd.size() ? excess - kEnd.size() : 0);
-  if (end == std::u16string::npos || end + kEnd.size() >= trail.size()) {
-    const size_t last = trail.rfind(kEnd, trail.size() - kEnd.size() - 1);
-    end = last == std::u16string::npos ? std::u16string::npos : last;
-    if (end == std::u16string::npos) return trail;
+// Adds `entry` to `trail`, then drops the oldest whole entries beyond the
+// limit: the first entry end that leaves at most the limit behind it; when
+// even the newest entry is longer than the limit, that entry alone. Done in
+// place: a returning visitor's trail sits at the limit, and building it anew
+// on every page was most of the page's work.
+void AppendVisit(std::u16string& trail, std::u16string_view entry) {
+  const size_t size = trail.size() + entry.size();
+  if (size > trail.capacity()) {
+    // A new buffer, as reserve on the old one would double it past the room.
+    std::u16string grown;
+    grown.reserve(std::max(size, std::min(2 * trail.capacity(), kVisitTrailRoom)));
+    grown += trail;
+    trail.swap(grown);
   }
-  return trail.substr(end + kEnd.size());
+  trail += entry;
+  if (size <= kVisitTrailLimit) return;
+  constexpr std::u16string_view kEnd = u"<br/>";
+  const size_t excess = size - kVisitTrailLimit;
+  size_t end = trail.find(kEnd, excess > kEnd.size() ? excess - kEnd.size() : 0);
+  if (end == std::u16string::npos || end + kEnd.size() >= size) {
+    end = trail.rfind(kEnd, size - kEnd.size() - 1);
+    if (end == std::u16string::npos) return;
+  }
+  trail.erase(0, end + kEnd.size());
 }
 
 // Runs the hook's steps in order: each with errors suppressed, or (PHPXML)
@@ -109,12 +128,14 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       },
       [&] { s.WapHomePage = u"http://" + ServerVariable(s, u"server_name") + u"/"; },
       [&] {
-        // The visit trail: read, then written back in a second call.
-        // Joined as text: a Null trail reads as "".
-        Variant old_trail = Need(s.Session).Value(u"UserVisitHistory");
-        std::u16string trail = old_trail.IsNull() ? std::u16string() : CStr(old_trail);
-        trail += s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>";
-        s.Session->SetValue(u"UserVisitHistory", Variant(KeepRecentVisits(std::move(trail))));
+        // The visit trail, changed where the session keeps it. A Null trail
+        // reads as "", any other value as its text.
+        Session& session = Need(s.Session);
+        const std::u16string entry = s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>";
+        session.UpdateValue(u"UserVisitHistory", [&entry](Variant& trail) {
+          if (!trail.IsString()) trail = Variant(trail.IsNull() ? std::u16string() : CStr(trail));
+          AppendVisit(trail.mutable_string(), entry);
+        });
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
       [&] {

@@ -52,6 +52,20 @@ void MemorySession::SetValue(std::u16string_view key, Variant value) {
   ExchangeValue(key, std::move(value));
 }
 
+void MemorySession::UpdateValue(std::u16string_view key,
+                                const std::function<void(Variant&)>& update) {
+  std::u16string lower = LCase(key);
+  std::lock_guard lock(mutex_);
+  auto [it, added] = values_.try_emplace(std::move(lower));
+  try {
+    update(it->second);
+  } catch (...) {
+    // A key that was not there must not appear, even as Empty.
+    if (added) values_.erase(it);
+    throw;
+  }
+}
+
 Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
   std::u16string lower = LCase(key);
   std::lock_guard lock(mutex_);
