@@ -1,6 +1,8 @@
 // The in-memory engine's objects.
 #include "zorvadel/memory_page.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 #include "platform/codepage/codepage.h"
@@ -141,6 +143,14 @@ MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std:
 
 void MemoryResponse::Write(std::u16string_view text) {
   if (ended_) return;
+  // ASCII is the same bytes in either code page, and is most of what pages
+  // write: it goes into the body without an encoded copy on the way.
+  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    const size_t at = body_.size();
+    body_.resize(at + text.size());
+    std::copy(text.begin(), text.end(), body_.begin() + static_cast<ptrdiff_t>(at));
+    return;
+  }
   body_ += codepage::Encode(text, session_->CodePage());
 }
 
