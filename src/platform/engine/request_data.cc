@@ -26,7 +26,7 @@ bool SameHeaderName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool SameAsciiName(std::string_view a, std::string_view b) {
+inline bool SameAsciiName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
