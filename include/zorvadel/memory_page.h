@@ -89,9 +89,10 @@ class MemoryRequest : public Request {
   RequestFacts facts_;
   std::filesystem::path site_root_;
   std::shared_ptr<Session> session_;
-  RawPairs query_;
-  RawPairs form_;
-  RawPairs cookies_;
+  // Parsed on first use: most pages read one collection, if any.
+  std::optional<RawPairs> query_;
+  std::optional<RawPairs> form_;
+  std::optional<RawPairs> cookies_;
 };
 
 class MemoryResponse : public Response {

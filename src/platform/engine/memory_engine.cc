@@ -114,32 +114,36 @@ MemoryRequest::MemoryRequest(RequestFacts facts, std::filesystem::path site_root
                              std::shared_ptr<Session> session)
     : facts_(std::move(facts)),
       site_root_(std::move(site_root)),
-      session_(std::move(session)),
-      query_(ParseUrlEncoded(TargetQuery(facts_.url))),
-      form_(ParseUrlEncoded(facts_.form)),
-      cookies_(ParseCookieHeader(CookieHeader(facts_))) {}
+      session_(std::move(session)) {}
 
 std::u16string MemoryRequest::ServerVariables(std::u16string_view name) {
   return ServerVariable(facts_, name, site_root_);
 }
 
 Variant MemoryRequest::QueryString(std::u16string_view key) {
-  return LookupPair(query_, key, session_->CodePage());
+  if (!query_) query_ = ParseUrlEncoded(TargetQuery(facts_.url));
+  return LookupPair(*query_, key, session_->CodePage());
 }
 
 Variant MemoryRequest::Form(std::u16string_view key) {
-  return LookupPair(form_, key, session_->CodePage());
+  if (!form_) form_ = ParseUrlEncoded(facts_.form);
+  return LookupPair(*form_, key, session_->CodePage());
 }
 
 Variant MemoryRequest::Cookies(std::u16string_view key) {
-  return LookupPair(cookies_, key, session_->CodePage());
+  if (!cookies_) cookies_ = ParseCookieHeader(CookieHeader(facts_));
+  return LookupPair(*cookies_, key, session_->CodePage());
 }
 
 Variant MemoryRequest::ClientCertificate(std::u16string_view /*key*/) { return Variant(); }
 
 // ---- Response ----------------------------------------------------------------------
 
-MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std::move(session)) {
+  // Room for a small page, which is then written without growing the body
+  // again and again.
+  body_.reserve(1024);
+}
 
 void MemoryResponse::Write(std::u16string_view text) {
   if (ended_) return;
