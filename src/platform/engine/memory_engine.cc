@@ -1,8 +1,6 @@
 // The in-memory engine's objects.
 #include "zorvadel/memory_page.h"
 
-#include <algorithm>
-#include <cstddef>
 #include <string>
 
 #include "platform/codepage/codepage.h"
@@ -149,12 +147,16 @@ void MemoryResponse::Write(std::u16string_view text) {
   if (ended_) return;
   // ASCII is the same bytes in either code page, and is most of what pages
   // write: it goes into the body without an encoded copy on the way.
-  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
-    const size_t at = body_.size();
-    body_.resize(at + text.size());
-    std::copy(text.begin(), text.end(), body_.begin() + static_cast<ptrdiff_t>(at));
-    return;
+  const size_t at = body_.size();
+  body_.resize(at + text.size());
+  char* out = body_.data() + at;
+  size_t i = 0;
+  while (i < text.size() && text[i] < 0x80) {
+    out[i] = static_cast<char>(text[i]);
+    ++i;
   }
+  if (i == text.size()) return;
+  body_.resize(at);
   body_ += codepage::Encode(text, session_->CodePage());
 }
 
