@@ -300,7 +300,18 @@ std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view nam
   if (SameAsciiName(key, "APPL_PHYSICAL_PATH")) return PhysicalRoot(site_root);
   if (SameAsciiName(key, "PATH_TRANSLATED")) return PathTranslated(facts, site_root);
   if (key.size() > 5 && SameAsciiName(key.substr(0, 5), "HTTP_")) {
-    return Widen(HeaderValue(facts, std::string_view(key).substr(5)));
+    const std::string_view header = std::string_view(key).substr(5);
+    // A header sent once, as nearly all are, is read where it lies.
+    const std::pair<std::string, std::string>* only = nullptr;
+    size_t count = 0;
+    for (const auto& pair : facts.headers) {
+      if (SameHeaderName(pair.first, header)) {
+        only = &pair;
+        ++count;
+      }
+    }
+    if (count == 1 && !SameHeaderName(header, "Host")) return Widen(only->second);
+    return Widen(HeaderValue(facts, header));
   }
   return u"";
 }
