@@ -14,6 +14,7 @@ packages=(
   libssl-dev libopencc-dev libcurl4-openssl-dev
   libpcre2-dev
   libmicrohttpd-dev curl
+  libtcmalloc-minimal4  # zorvadel-serve's allocator (CMakeLists.txt)
   libxml2-utils w3c-sgml-lib
   chromium  # tests/demo/browser_test.sh renders the demo pages headless
   python3-aiosmtpd openssl  # the SMTP sink of tests/mail/ and its STARTTLS certificate

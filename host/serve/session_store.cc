@@ -37,6 +37,18 @@ void ServedSession::SetValue(std::u16string_view key, Variant value) {
   written_.store(true, std::memory_order_relaxed);
 }
 
+void ServedSession::UpdateValue(std::u16string_view key,
+                                const std::function<void(Variant&)>& update) {
+  int64_t change = 0;
+  MemorySession::UpdateValue(key, [&](Variant& value) {
+    const size_t before = ValueBytes(key, value);
+    update(value);
+    change = static_cast<int64_t>(ValueBytes(key, value)) - static_cast<int64_t>(before);
+  });
+  value_bytes_.fetch_add(change, std::memory_order_relaxed);
+  written_.store(true, std::memory_order_relaxed);
+}
+
 void ServedSession::SetCodePage(uint32_t code_page) {
   MemorySession::SetCodePage(code_page);
   written_.store(true, std::memory_order_relaxed);

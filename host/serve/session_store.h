@@ -69,6 +69,8 @@ class ServedSession : public engine::MemorySession {
   explicit ServedSession(Clock::time_point now) : last_used_(now.time_since_epoch().count()) {}
 
   void SetValue(std::u16string_view key, Variant value) override;
+  void UpdateValue(std::u16string_view key,
+                   const std::function<void(Variant&)>& update) override;
   void SetCodePage(uint32_t code_page) override;
   void SetTimeout(int32_t minutes) override;
 

@@ -5,6 +5,7 @@
 #define ZORVADEL_ENGINE_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,6 +67,12 @@ class Session : public Object {
   // Values by key, case-insensitive; a key never written reads Empty.
   virtual Variant Value(std::u16string_view key) = 0;
   virtual void SetValue(std::u16string_view key, Variant value) = 0;
+  // Sets the value under `key` to what `update` makes of the value there, as
+  // SetValue(key, update(Value(key))) would. A session may hand `update` the
+  // stored value itself, so that a page adding to a long value (the visit
+  // trail) copies none of it; `update` then runs under the session's lock,
+  // must not call the session, and must change nothing when it throws.
+  virtual void UpdateValue(std::u16string_view key, const std::function<void(Variant&)>& update);
   virtual uint32_t CodePage() const = 0;
   virtual void SetCodePage(uint32_t code_page) = 0;
   // Minutes; values below 1 or above 1440 raise 5.

@@ -38,6 +38,9 @@ class MemorySession : public Session {
  public:
   Variant Value(std::u16string_view key) override;
   void SetValue(std::u16string_view key, Variant value) override;
+  // Hands `update` the stored value.
+  void UpdateValue(std::u16string_view key,
+                   const std::function<void(Variant&)>& update) override;
   uint32_t CodePage() const override;
   // 0 raises 5; 65001 selects UTF-8, any other value code page 936.
   void SetCodePage(uint32_t code_page) override;
@@ -86,9 +89,10 @@ class MemoryRequest : public Request {
   RequestFacts facts_;
   std::filesystem::path site_root_;
   std::shared_ptr<Session> session_;
-  RawPairs query_;
-  RawPairs form_;
-  RawPairs cookies_;
+  // Parsed on first use: most pages read one collection, if any.
+  std::optional<RawPairs> query_;
+  std::optional<RawPairs> form_;
+  std::optional<RawPairs> cookies_;
 };
 
 class MemoryResponse : public Response {

@@ -120,6 +120,7 @@ class Variant {
   bool boolean() const { return std::get<int32_t>(value_) != 0; }
   double date() const { return std::get<double>(value_); }
   const std::u16string& string() const { return std::get<std::u16string>(value_); }
+  std::u16string& mutable_string() { return std::get<std::u16string>(value_); }
   const ObjectPtr& object() const { return std::get<ObjectPtr>(value_); }
 
   // Type name as the runtime's TypeName() gives it ("Empty", "String", ...).

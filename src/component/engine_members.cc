@@ -3,7 +3,9 @@
 // the host's own objects. The engines (in-memory and HTTP) derive from these
 // interfaces and inherit the tables.
 #include <cstdint>
+#include <functional>
 #include <string_view>
+#include <utility>
 
 #include "zorvadel/dispatch.h"
 #include "zorvadel/engine.h"
@@ -72,6 +74,13 @@ const ClassInfo& Session::Class() const {
       .Property<&Session::Timeout, &Session::SetTimeout>(u"Timeout")
       .Build();
   return info;
+}
+
+void Session::UpdateValue(std::u16string_view key,
+                          const std::function<void(Variant&)>& update) {
+  Variant value = Value(key);
+  update(value);
+  SetValue(key, std::move(value));
 }
 
 const ClassInfo& Application::Class() const {

@@ -1,5 +1,10 @@
 // Page start and page end of the five page classes, and their companions.
 
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
 #include "zorvadel/classes.h"
@@ -8,6 +13,17 @@
 
 namespace zorvadel {
 namespace {
+
+// The pieces in one string, allocated once: page start joins a dozen texts
+// on every page.
+std::u16string Joined(std::initializer_list<std::u16string_view> pieces) {
+  size_t size = 0;
+  for (std::u16string_view piece : pieces) size += piece.size();
+  std::u16string out;
+  out.reserve(size);
+  for (std::u16string_view piece : pieces) out.append(piece);
+  return out;
+}
 
 std::u16string ServerVariable(const PageState& state, std::u16string_view name) {
   return Need(state.Request).ServerVariables(name);
@@ -22,34 +38,47 @@ std::shared_ptr<T> Create(const PageState& state, std::u16string_view progid) {
 
 std::u16string VersionText(const PageClassTraits& traits) {
   if (traits.family == Family::kP) return u"Zorvadel.PHP";
-  return std::u16string(kLibraryTitle) + u"." + std::u16string(traits.name) + u"(" +
-         std::u16string(kVersionText) + u")";
+  return Joined({kLibraryTitle, u".", traits.name, u"(", kVersionText, u")"});
 }
 
 std::u16string AboutText(const PageClassTraits& traits) {
   const PageTexts& texts = TextsFor(traits.language);
-  return std::u16string(texts.about_before) + std::u16string(kLibraryTitle) +
-         std::u16string(texts.about_after);
+  return Joined({texts.about_before, kLibraryTitle, texts.about_after});
 }
 
 // The visit trail keeps its most recent whole entries ("name[date]<br/>")
 // within this many characters: one visitor on one cookie would otherwise
-// grow it, and every page start's copy of it, without end.
+// grow it, and every page start's work on it, without end.
 constexpr size_t kVisitTrailLimit = 16 * 1024;
+// Room for a few entries past the limit, so that a trail at the limit takes
+// the next entry without growing its buffer, and is not given twice the
+// room it needs either.
+constexpr size_t kVisitTrailRoom = kVisitTrailLimit + 512;
 
-std::u16string KeepRecentVisits(std::u16string trail) {
-  if (trail.size() <= kVisitTrailLimit) return trail;
-  constexpr std::u16string_view kEnd = u"<br/>";
-  // The first entry end that leaves at most the limit behind it; when even
-  // the newest entry is longer than the limit, that entry alone.
-  const size_t excess = trail.size() - kVisitTrailLimit;
-  size_t end = trail.find(kEnd, excess > kEnd.size() ? excess - kEnd.size() : 0);
-  if (end == std::u16string::npos || end + kEnd.size() >= trail.size()) {
-    const size_t last = trail.rfind(kEnd, trail.size() - kEnd.size() - 1);
-    end = last == std::u16string::npos ? std::u16string::npos : last;
-    if (end == std::u16string::npos) return trail;
+// Adds `entry` to `trail`, then drops the oldest whole entries beyond the
+// limit: the first entry end that leaves at most the limit behind it; when
+// even the newest entry is longer than the limit, that entry alone. Done in
+// place: a returning visitor's trail sits at the limit, and building it anew
+// on every page was most of the page's work.
+void AppendVisit(std::u16string& trail, std::u16string_view entry) {
+  const size_t size = trail.size() + entry.size();
+  if (size > trail.capacity()) {
+    // A new buffer, as reserve on the old one would double it past the room.
+    std::u16string grown;
+    grown.reserve(std::max(size, std::min(2 * trail.capacity(), kVisitTrailRoom)));
+    grown += trail;
+    trail.swap(grown);
   }
-  return trail.substr(end + kEnd.size());
+  trail += entry;
+  if (size <= kVisitTrailLimit) return;
+  constexpr std::u16string_view kEnd = u"<br/>";
+  const size_t excess = size - kVisitTrailLimit;
+  size_t end = trail.find(kEnd, excess > kEnd.size() ? excess - kEnd.size() : 0);
+  if (end == std::u16string::npos || end + kEnd.size() >= size) {
+    end = trail.rfind(kEnd, size - kEnd.size() - 1);
+    if (end == std::u16string::npos) return;
+  }
+  trail.erase(0, end + kEnd.size());
 }
 
 // Runs the hook's steps in order: each with errors suppressed, or (PHPXML)
@@ -84,10 +113,12 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         if (has_encoding) s.WapEnCoding = u"utf-8";
       },
       [&] {
-        s.ThisFileName =
-            u"http://" + ServerVariable(s, u"server_name") + ServerVariable(s, u"script_name");
+        s.ThisFileName = Joined(
+            {u"http://", ServerVariable(s, u"server_name"), ServerVariable(s, u"script_name")});
       },
-      [&] { s.ThisFileAllName = s.ThisFileName + u"?" + ServerVariable(s, u"Query_String"); },
+      [&] {
+        s.ThisFileAllName = Joined({s.ThisFileName, u"?", ServerVariable(s, u"Query_String")});
+      },
       [&] { s.WapPath = Left(s.ThisFileName, InStrRev(s.ThisFileName, u"/")); },
       [&] {
         s.FileName = Right(s.ThisFileName,
@@ -107,14 +138,17 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
                         ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID") +
                         ServerVariable(s, u"deviceid");
       },
-      [&] { s.WapHomePage = u"http://" + ServerVariable(s, u"server_name") + u"/"; },
+      [&] { s.WapHomePage = Joined({u"http://", ServerVariable(s, u"server_name"), u"/"}); },
       [&] {
-        // The visit trail: read, then written back in a second call.
-        // Joined as text: a Null trail reads as "".
-        Variant old_trail = Need(s.Session).Value(u"UserVisitHistory");
-        std::u16string trail = old_trail.IsNull() ? std::u16string() : CStr(old_trail);
-        trail += s.FileName + u"[" + CStr(Variant::Date(Now())) + u"]<br/>";
-        s.Session->SetValue(u"UserVisitHistory", Variant(KeepRecentVisits(std::move(trail))));
+        // The visit trail, changed where the session keeps it. A Null trail
+        // reads as "", any other value as its text.
+        Session& session = Need(s.Session);
+        const std::u16string entry =
+            Joined({s.FileName, u"[", CStr(Variant::Date(Now())), u"]<br/>"});
+        session.UpdateValue(u"UserVisitHistory", [&entry](Variant& trail) {
+          if (!trail.IsString()) trail = Variant(trail.IsNull() ? std::u16string() : CStr(trail));
+          AppendVisit(trail.mutable_string(), entry);
+        });
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
       [&] {

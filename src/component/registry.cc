@@ -7,6 +7,9 @@
 // instantiates WAP's constructor, so its vtable and Class() come along) is
 // what brings the class into every program that can create objects by name.
 // To add a class: include its header and add {u"Zorvadel.Name", &MakeObject<Name>}.
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
@@ -48,40 +51,69 @@ constexpr ClassRegistration kLibraryClasses[] = {
     {u"Persits.Jpeg", &MakeObject<image::Jpeg>},
 };
 
-// ProgIDs are ASCII ("Zorvadel.WAP"), so folding ASCII letters is enough.
-std::u16string FoldKey(std::u16string_view progid) {
-  std::u16string key(progid);
-  for (char16_t& c : key) {
-    if (c >= u'A' && c <= u'Z') c += 32;
+// ProgIDs are ASCII ("Zorvadel.WAP"), so folding ASCII letters is enough;
+// keys are found without making a folded copy of the name asked for.
+constexpr char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
+
+struct FoldedHash {
+  using is_transparent = void;
+  size_t operator()(std::u16string_view text) const {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (char16_t c : text) {
+      hash ^= FoldAscii(c);
+      hash *= 1099511628211ull;
+    }
+    return static_cast<size_t>(hash);
   }
-  return key;
-}
+};
+
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
+  }
+};
+
+using Factories = std::unordered_map<std::u16string, Factory, FoldedHash, FoldedEqual>;
 
 class Registry {
  public:
   Registry() {
     for (const ClassRegistration& entry : kLibraryClasses) {
-      factories_[FoldKey(entry.progid)] = entry.create;
+      library_.insert_or_assign(std::u16string(entry.progid), entry.create);
     }
+    factories_ = library_;
   }
 
   void Register(std::u16string_view progid, Factory factory) {
     std::unique_lock lock(mutex_);
-    factories_[FoldKey(progid)] = std::move(factory);
+    factories_.insert_or_assign(std::u16string(progid), std::move(factory));
+    registered_.store(true, std::memory_order_release);
   }
 
   // A copy, so that the factory runs outside the lock (it may itself create
   // objects by ProgID).
   Factory Lookup(std::u16string_view progid) const {
-    std::u16string key = FoldKey(progid);
+    // Until a program registers a class of its own, the library's classes
+    // are all there is and never change: every page creates objects, and
+    // the lock's shared count would pass between the serving threads' caches.
+    if (!registered_.load(std::memory_order_acquire)) return Find(library_, progid);
     std::shared_lock lock(mutex_);
-    auto it = factories_.find(key);
-    return it == factories_.end() ? Factory() : it->second;
+    return Find(factories_, progid);
   }
 
  private:
+  static Factory Find(const Factories& factories, std::u16string_view progid) {
+    auto it = factories.find(progid);
+    return it == factories.end() ? Factory() : it->second;
+  }
+
   mutable std::shared_mutex mutex_;
-  std::unordered_map<std::u16string, Factory> factories_;
+  Factories library_;    // never changes after construction
+  Factories factories_;  // the library's and the registered ones, under the lock
+  std::atomic<bool> registered_{false};
 };
 
 Registry& TheRegistry() {

@@ -7,7 +7,9 @@
 namespace zorvadel::markup {
 
 std::u16string FooterBanner(std::u16string_view class_tag, bool with_version) {
-  std::u16string banner = u"<!--These Codes by ";
+  std::u16string banner;
+  banner.reserve(48 + kLibraryTitle.size() + class_tag.size() + kVersionText.size());
+  banner += u"<!--These Codes by ";
   banner += kLibraryTitle;
   banner += class_tag;
   if (with_version) {

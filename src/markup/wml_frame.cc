@@ -25,6 +25,11 @@ constexpr WmlWarningRow kWarnings[] = {
      u"recorded!</p></card></wml>"},
 };
 
+// Room for the fixed text of a deck's head, and of its start with the head
+// and the first card's opening.
+constexpr size_t kDeckHeadRoom = 96;
+constexpr size_t kDeckStartRoom = kDeckHeadRoom + 96;
+
 void AppendQuoted(std::u16string& out, std::u16string_view value) {
   out += u'"';
   out += value;
@@ -46,26 +51,41 @@ std::u16string WmlPrologAndDoctype(std::u16string_view encoding) {
   return out;
 }
 
-std::u16string WmlDeckHead(std::u16string_view cache_control, bool forua,
-                           std::u16string_view other_att) {
-  std::u16string out = u"<wml><head><meta http-equiv=\"Cache-Control\" content=";
+namespace {
+
+void AppendWmlDeckHead(std::u16string& out, std::u16string_view cache_control, bool forua,
+                       std::u16string_view other_att) {
+  out += u"<wml><head><meta http-equiv=\"Cache-Control\" content=";
   AppendQuoted(out, cache_control);
   out += u" forua=";
   AppendQuoted(out, forua ? u"true" : u"false");
   out += u"/>";
   out += other_att;
   out += u"</head>";
+}
+
+}  // namespace
+
+std::u16string WmlDeckHead(std::u16string_view cache_control, bool forua,
+                           std::u16string_view other_att) {
+  std::u16string out;
+  out.reserve(kDeckHeadRoom + cache_control.size() + other_att.size());
+  AppendWmlDeckHead(out, cache_control, forua, other_att);
   return out;
 }
 
 std::u16string WmlDeckStart(std::u16string_view encoding, std::u16string_view cache_control,
                             bool forua, std::u16string_view other_att,
                             std::u16string_view filtered_title) {
-  std::u16string out = u"<?xml version=\"1.0\" encoding=";
+  // Every WML page starts with this: one allocation for all of it.
+  std::u16string out;
+  out.reserve(kDeckStartRoom + kWmlDoctype.size() + encoding.size() + cache_control.size() +
+              other_att.size() + filtered_title.size());
+  out += u"<?xml version=\"1.0\" encoding=";
   AppendQuoted(out, encoding);
   out += u"?>";
   out += kWmlDoctype;
-  out += WmlDeckHead(cache_control, forua, other_att);
+  AppendWmlDeckHead(out, cache_control, forua, other_att);
   out += u"<card id=\"";
   out += kWmlFirstCardId;
   out += u"\" title=";

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -41,7 +42,11 @@ const output::TerminalRow* MatchTerminalOnce(const std::u16string& agent,
     bool valid = false;
   };
   thread_local LastMatch last;
-  if (!last.valid || last.empty_agent_is_unknown != empty_agent_is_unknown || last.agent != agent) {
+  // Compared as bytes: the agent is long, and this runs several times a page.
+  const bool same_agent =
+      last.agent.size() == agent.size() &&
+      std::memcmp(last.agent.data(), agent.data(), agent.size() * sizeof(char16_t)) == 0;
+  if (!last.valid || last.empty_agent_is_unknown != empty_agent_is_unknown || !same_agent) {
     const output::TerminalRow* row = output::MatchTerminal(agent, empty_agent_is_unknown);
     last.valid = false;
     last.agent = agent;

@@ -115,6 +115,29 @@ TEST(VisitTrailTest, KeepsItsRecentEntriesWithinTheLimit) {
   EXPECT_EQ(trail.rfind(object->state().FileName + u"["), trail.rfind(u"<br/>", trail.size() - 6) + 5);
 }
 
+// A trail that is not text joins as its text, one without a value as "";
+// one that has no text (an object) is left as it is.
+TEST(VisitTrailTest, StartsFromWhatTheSessionHolds) {
+  const struct {
+    Variant before;
+    std::u16string starts;
+  } kRows[] = {{Variant(), u""}, {Variant::Null(), u""}, {Variant(int16_t{5}), u"5"},
+               {Variant(u"a<br/>"), u"a<br/>"}};
+  for (const auto& row : kRows) {
+    auto page = MakePage();
+    page->session().SetValue(u"UserVisitHistory", row.before);
+    auto object = StartedPage(u"WAP", *page);
+    const std::u16string trail = CStr(page->session().Value(u"UserVisitHistory"));
+    EXPECT_TRUE(trail.starts_with(row.starts + object->state().FileName + u"["));
+    EXPECT_TRUE(trail.ends_with(u"]<br/>"));
+  }
+  auto page = MakePage();
+  page->session().SetValue(u"UserVisitHistory",
+                           Variant(std::make_shared<engine::MemoryApplication>()));
+  StartedPage(u"WAP", *page);
+  EXPECT_TRUE(page->session().Value(u"UserVisitHistory").IsObject());
+}
+
 INSTANTIATE_TEST_SUITE_P(All, PageStartTest, ::testing::ValuesIn(kPageClasses),
                          [](const auto& info) { return Name(info.param.name); });
 

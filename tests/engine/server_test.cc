@@ -142,6 +142,13 @@ TEST(SessionTest, ValuesAndSettings) {
   EXPECT_EQ(session.Timeout(), 1);
   session.SetTimeout(1440);
   EXPECT_EQ(session.Timeout(), 1440);
+  // Changed in place: a key that was not there and an update that failed
+  // leave nothing behind.
+  session.UpdateValue(u"USER", [](Variant& value) { value.mutable_string() += u"my"; });
+  EXPECT_EQ(session.Value(u"user"), Variant(u"tommy"));
+  EXPECT_THROW(session.UpdateValue(u"new", [](Variant&) { throw ScriptError(13); }), ScriptError);
+  session.SetValue(u"probe", Variant());
+  EXPECT_EQ(session.Value(u"new"), Variant());
 }
 
 }  // namespace

@@ -109,6 +109,11 @@ TEST(SessionStoreTest, CountsTheMemoryOfValues) {
   session->SetValue(u"T", Variant(std::move(trail)));
   EXPECT_EQ(session->bytes(),
             ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * 1 + 2 * room);
+  // A value changed in place counts as it is after the change.
+  session->UpdateValue(u"t", [](Variant& value) { value.mutable_string().assign(300, u'b'); });
+  EXPECT_EQ(CStr(session->Value(u"T")), std::u16string(300, u'b'));
+  EXPECT_GT(session->bytes(), ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * 300);
+  EXPECT_LE(session->bytes(), ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * 601);
 }
 
 TEST(SessionStoreTest, KeepsNeitherExpiredNorOversizedSessions) {

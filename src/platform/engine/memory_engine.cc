@@ -56,6 +56,20 @@ void MemorySession::SetValue(std::u16string_view key, Variant value) {
   ExchangeValue(key, std::move(value));
 }
 
+void MemorySession::UpdateValue(std::u16string_view key,
+                                const std::function<void(Variant&)>& update) {
+  std::u16string lower = LCase(key);
+  std::lock_guard lock(mutex_);
+  auto [it, added] = values_.try_emplace(std::move(lower));
+  try {
+    update(it->second);
+  } catch (...) {
+    // A key that was not there must not appear, even as Empty.
+    if (added) values_.erase(it);
+    throw;
+  }
+}
+
 Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
   std::u16string lower = LCase(key);
   std::lock_guard lock(mutex_);
@@ -102,40 +116,60 @@ MemoryRequest::MemoryRequest(RequestFacts facts, std::filesystem::path site_root
                              std::shared_ptr<Session> session)
     : facts_(std::move(facts)),
       site_root_(std::move(site_root)),
-      session_(std::move(session)),
-      query_(ParseUrlEncoded(TargetQuery(facts_.url))),
-      form_(ParseUrlEncoded(facts_.form)),
-      cookies_(ParseCookieHeader(CookieHeader(facts_))) {}
+      session_(std::move(session)) {}
 
 std::u16string MemoryRequest::ServerVariables(std::u16string_view name) {
   return ServerVariable(facts_, name, site_root_);
 }
 
 Variant MemoryRequest::QueryString(std::u16string_view key) {
-  return LookupPair(query_, key, session_->CodePage());
+  if (!query_) query_ = ParseUrlEncoded(TargetQuery(facts_.url));
+  return LookupPair(*query_, key, session_->CodePage());
 }
 
 Variant MemoryRequest::Form(std::u16string_view key) {
-  return LookupPair(form_, key, session_->CodePage());
+  if (!form_) form_ = ParseUrlEncoded(facts_.form);
+  return LookupPair(*form_, key, session_->CodePage());
 }
 
 Variant MemoryRequest::Cookies(std::u16string_view key) {
-  return LookupPair(cookies_, key, session_->CodePage());
+  if (!cookies_) cookies_ = ParseCookieHeader(CookieHeader(facts_));
+  return LookupPair(*cookies_, key, session_->CodePage());
 }
 
 Variant MemoryRequest::ClientCertificate(std::u16string_view /*key*/) { return Variant(); }
 
 // ---- Response ----------------------------------------------------------------------
 
-MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+MemoryResponse::MemoryResponse(std::shared_ptr<Session> session) : session_(std::move(session)) {
+  // Room for a small page, which is then written without growing the body
+  // again and again.
+  body_.reserve(1024);
+}
 
 void MemoryResponse::Write(std::u16string_view text) {
   if (ended_) return;
   // Every code unit takes at least a byte, so an oversized text is refused
   // before it is encoded.
   if (text.size() > buffer_limit_ - body_.size()) throw ScriptError(7, kBufferLimitText);
-  std::string bytes = codepage::Encode(text, session_->CodePage());
-  if (bytes.size() > buffer_limit_ - body_.size()) throw ScriptError(7, kBufferLimitText);
+  // ASCII is the same bytes in either code page, and is most of what pages
+  // write: it goes into the body without an encoded copy on the way.
+  const size_t at = body_.size();
+  body_.resize(at + text.size());
+  char* out = body_.data() + at;
+  size_t i = 0;
+  while (i < text.size() && text[i] < 0x80) {
+    out[i] = static_cast<char>(text[i]);
+    ++i;
+  }
+  if (i == text.size()) return;
+  // Both code pages encode without state, so the rest is encoded on its own.
+  body_.resize(at + i);
+  std::string bytes = codepage::Encode(text.substr(i), session_->CodePage());
+  if (bytes.size() > buffer_limit_ - body_.size()) {
+    body_.resize(at);
+    throw ScriptError(7, kBufferLimitText);
+  }
   body_ += bytes;
 }
 

@@ -26,7 +26,7 @@ bool SameHeaderName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool SameAsciiName(std::string_view a, std::string_view b) {
+inline bool SameAsciiName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
@@ -105,7 +105,16 @@ std::u16string PhysicalRoot(const std::filesystem::path& root) {
   return SiteRootText(root) + u"/";
 }
 
-using Utf8Getter = std::string (*)(const RequestFacts&);
+// A variable's UTF-8 text: a view of the facts, or of `scratch` when it
+// had to be made. Pages read a dozen variables at page start, so the common
+// ones are read without building a string.
+using Utf8Getter = std::string_view (*)(const RequestFacts&, std::string& scratch);
+
+template <std::string (*Make)(const RequestFacts&)>
+std::string_view Made(const RequestFacts& facts, std::string& scratch) {
+  scratch = Make(facts);
+  return scratch;
+}
 
 struct VariableRule {
   std::string_view name;
@@ -113,28 +122,58 @@ struct VariableRule {
 };
 
 constexpr std::array<VariableRule, 21> kVariables = {{
-    {"HTTP_URL", [](const RequestFacts& s) { return s.url; }},
-    {"HTTP_HOST", [](const RequestFacts& s) { return s.host; }},
-    {"QUERY_STRING", [](const RequestFacts& s) { return std::string(TargetQuery(s.url)); }},
-    {"SERVER_NAME", [](const RequestFacts& s) { return HostName(s.host); }},
-    {"SERVER_PORT", [](const RequestFacts& s) { return HostPort(s.host); }},
-    {"SCRIPT_NAME", [](const RequestFacts& s) { return std::string(TargetPath(s.url)); }},
-    {"PATH_INFO", [](const RequestFacts& s) { return std::string(TargetPath(s.url)); }},
-    {"URL", [](const RequestFacts& s) { return std::string(TargetPath(s.url)); }},
-    {"REMOTE_ADDR", [](const RequestFacts& s) { return s.remote_addr; }},
-    {"REMOTE_HOST", [](const RequestFacts& s) { return s.remote_addr; }},
-    {"LOCAL_ADDR", [](const RequestFacts& s) { return s.local_addr; }},
-    {"REQUEST_METHOD", [](const RequestFacts& s) { return s.method; }},
-    {"CONTENT_LENGTH", &ContentLength},
-    {"CONTENT_TYPE", &ContentType},
-    {"SERVER_PROTOCOL", [](const RequestFacts&) { return std::string("HTTP/1.1"); }},
-    {"HTTPS", [](const RequestFacts&) { return std::string("off"); }},
-    {"SERVER_PORT_SECURE", [](const RequestFacts&) { return std::string("0"); }},
-    {"GATEWAY_INTERFACE", [](const RequestFacts&) { return std::string("CGI/1.1"); }},
-    {"ALL_HTTP", &AllHttp},
-    {"ALL_RAW", &AllRaw},
-    {"HTTP_COOKIE", &CookieHeader},
+    {"HTTP_URL", [](const RequestFacts& s, std::string&) -> std::string_view { return s.url; }},
+    {"HTTP_HOST", [](const RequestFacts& s, std::string&) -> std::string_view { return s.host; }},
+    {"QUERY_STRING", [](const RequestFacts& s, std::string&) { return TargetQuery(s.url); }},
+    {"SERVER_NAME",
+     [](const RequestFacts& s, std::string& scratch) -> std::string_view {
+       return scratch = HostName(s.host);
+     }},
+    {"SERVER_PORT",
+     [](const RequestFacts& s, std::string& scratch) -> std::string_view {
+       return scratch = HostPort(s.host);
+     }},
+    {"SCRIPT_NAME", [](const RequestFacts& s, std::string&) { return TargetPath(s.url); }},
+    {"PATH_INFO", [](const RequestFacts& s, std::string&) { return TargetPath(s.url); }},
+    {"URL", [](const RequestFacts& s, std::string&) { return TargetPath(s.url); }},
+    {"REMOTE_ADDR",
+     [](const RequestFacts& s, std::string&) -> std::string_view { return s.remote_addr; }},
+    {"REMOTE_HOST",
+     [](const RequestFacts& s, std::string&) -> std::string_view { return s.remote_addr; }},
+    {"LOCAL_ADDR",
+     [](const RequestFacts& s, std::string&) -> std::string_view { return s.local_addr; }},
+    {"REQUEST_METHOD",
+     [](const RequestFacts& s, std::string&) -> std::string_view { return s.method; }},
+    {"CONTENT_LENGTH", &Made<&ContentLength>},
+    {"CONTENT_TYPE", &Made<&ContentType>},
+    {"SERVER_PROTOCOL", [](const RequestFacts&, std::string&) { return std::string_view("HTTP/1.1"); }},
+    {"HTTPS", [](const RequestFacts&, std::string&) { return std::string_view("off"); }},
+    {"SERVER_PORT_SECURE", [](const RequestFacts&, std::string&) { return std::string_view("0"); }},
+    {"GATEWAY_INTERFACE",
+     [](const RequestFacts&, std::string&) { return std::string_view("CGI/1.1"); }},
+    {"ALL_HTTP", &Made<&AllHttp>},
+    {"ALL_RAW", &Made<&AllRaw>},
+    {"HTTP_COOKIE", &Made<&CookieHeader>},
 }};
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// UTF-8 as text; ASCII, which nearly every variable is, is simply widened.
+std::u16string Widen(std::string_view text) {
+  if (!IsAscii(text)) return codepage::FromUtf8(text);
+  return std::u16string(text.begin(), text.end());
+}
+
+// The name as UTF-8, into `out`; an ASCII name is narrowed, not converted.
+void NameBytes(std::u16string_view name, std::string& out) {
+  if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x80; })) {
+    out.assign(name.begin(), name.end());
+  } else {
+    out = codepage::ToUtf8(name);
+  }
+}
 
 }  // namespace
 
@@ -248,17 +287,31 @@ std::string HostPort(std::string_view host) {
 
 std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
                               const std::filesystem::path& site_root) {
-  const std::string key = codepage::ToUtf8(name);
+  std::string key;
+  NameBytes(name, key);
   for (const auto& [extra, value] : facts.server_variables) {
-    if (SameAsciiName(extra, key)) return codepage::FromUtf8(value);
+    if (SameAsciiName(extra, key)) return Widen(value);
   }
   for (const VariableRule& rule : kVariables) {
-    if (SameAsciiName(rule.name, key)) return codepage::FromUtf8(rule.get(facts));
+    if (!SameAsciiName(rule.name, key)) continue;
+    std::string scratch;
+    return Widen(rule.get(facts, scratch));
   }
   if (SameAsciiName(key, "APPL_PHYSICAL_PATH")) return PhysicalRoot(site_root);
   if (SameAsciiName(key, "PATH_TRANSLATED")) return PathTranslated(facts, site_root);
   if (key.size() > 5 && SameAsciiName(key.substr(0, 5), "HTTP_")) {
-    return codepage::FromUtf8(HeaderValue(facts, std::string_view(key).substr(5)));
+    const std::string_view header = std::string_view(key).substr(5);
+    // A header sent once, as nearly all are, is read where it lies.
+    const std::pair<std::string, std::string>* only = nullptr;
+    size_t count = 0;
+    for (const auto& pair : facts.headers) {
+      if (SameHeaderName(pair.first, header)) {
+        only = &pair;
+        ++count;
+      }
+    }
+    if (count == 1 && !SameHeaderName(header, "Host")) return Widen(only->second);
+    return Widen(HeaderValue(facts, header));
   }
   return u"";
 }

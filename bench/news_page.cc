@@ -1,0 +1,97 @@
+// One page of the load benchmark (bench/serve_load.sh) played in process,
+// as zorvadel-serve plays it, without the network: the library's share of a
+// request, which the load run can only show as a ratio to nginx. The peer is
+// the engine alone: a page script that writes one line and creates no
+// object (/hello.asp of the load run).
+//   new visitor:       a fresh session each page (no cookie);
+//   returning visitor: one session for every page, its visit trail at the
+//                      cap that page start keeps it within.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "page_script.h"
+#include "zorvadel/memory_page.h"
+
+namespace zorvadel {
+namespace {
+
+const host::Json& NewsSteps() {
+  static const host::Json steps = host::Json::parse(R"([
+    {"create": "w", "progid": "Zorvadel.WAP"},
+    {"let": "w.CardTitle", "value": "新闻"},
+    {"call": "w.AutoHeader"},
+    {"write": "w.A", "args": ["", "list.asp?id=1", "Today"]},
+    {"echo": "<br/>"},
+    {"write": "w.A", "args": ["", "list.asp?id=2", "Yesterday"]},
+    {"echo": "<br/>"},
+    {"call": "w.WriteRow", "args": ["欢迎! Welcome to the news."]},
+    {"call": "w.AutoFooter"}
+  ])");
+  return steps;
+}
+
+const host::Json& HelloSteps() {
+  static const host::Json steps = host::Json::parse(R"([
+    {"let": "Response.ContentType", "value": "text/html"},
+    {"echo": "<html><head><title>Hello</title></head><body><p>Hello</p></body></html>\n"}
+  ])");
+  return steps;
+}
+
+engine::RequestFacts Facts(const std::string& path) {
+  engine::RequestFacts facts;
+  facts.url = path;
+  facts.host = "127.0.0.1:8080";
+  facts.headers = {{"Host", "127.0.0.1:8080"},
+                   {"User-Agent",
+                    "Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 "
+                    "Configuration/CLDC-1.0"}};
+  facts.server_variables = {{"SERVER_PORT", "8080"},
+                            {"SERVER_PROTOCOL", "HTTP/1.1"},
+                            {"REMOTE_PORT", "40000"},
+                            {"SERVER_SOFTWARE", "zorvadel-serve"}};
+  return facts;
+}
+
+size_t PlayOnce(const host::Json& steps, const std::string& path,
+                const std::shared_ptr<engine::MemorySession>& session,
+                const std::shared_ptr<engine::MemoryApplication>& application) {
+  engine::MemoryPage page(Facts(path), "/tmp", session, application);
+  host::StepsOutcome outcome = host::PlaySteps(steps, page);
+  page.EndPage();
+  return page.Result().body.size();
+}
+
+void BM_NewsNewVisitor(benchmark::State& state) {
+  auto application = std::make_shared<engine::MemoryApplication>();
+  for (auto _ : state) {
+    auto session = std::make_shared<engine::MemorySession>();
+    benchmark::DoNotOptimize(PlayOnce(NewsSteps(), "/news.asp", session, application));
+  }
+}
+BENCHMARK(BM_NewsNewVisitor);
+
+void BM_NewsReturningVisitor(benchmark::State& state) {
+  auto application = std::make_shared<engine::MemoryApplication>();
+  auto session = std::make_shared<engine::MemorySession>();
+  // Enough pages for the trail to reach its cap.
+  for (int i = 0; i < 2000; ++i) PlayOnce(NewsSteps(), "/news.asp", session, application);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(PlayOnce(NewsSteps(), "/news.asp", session, application));
+  }
+}
+BENCHMARK(BM_NewsReturningVisitor);
+
+void BM_HelloEngineAlone(benchmark::State& state) {
+  auto application = std::make_shared<engine::MemoryApplication>();
+  for (auto _ : state) {
+    auto session = std::make_shared<engine::MemorySession>();
+    benchmark::DoNotOptimize(PlayOnce(HelloSteps(), "/hello.asp", session, application));
+  }
+}
+BENCHMARK(BM_HelloEngineAlone);
+
+}  // namespace
+}  // namespace zorvadel
