@@ -301,8 +301,14 @@ std::u16string CommonMd5Members::DigestStrToHexStr(const std::u16string& SourceS
 }
 
 std::u16string CommonMd5Members::DigestFileToHexStr(const std::u16string& FileName) {
+  std::u16string path = FileName;
+  // A server's working folder is nobody's business: in a page, a relative
+  // name is one of the site's files, and the mapping keeps it inside.
+  if (!path.empty() && path.front() != u'/') {
+    if (Server* server = calls::PageServer(self())) path = server->MapPath(u"/" + path);
+  }
   {
-    fso::InputFile file(FileName);  // raises before the state is touched
+    fso::InputFile file(path);  // raises before the state is touched
     MD5Init();
     std::vector<uint8_t> block(kFileBlockSize);
     while (const size_t got = file.Read(block.data(), block.size())) {

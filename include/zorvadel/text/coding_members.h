@@ -109,8 +109,11 @@ class CommonMd5Members : public MemberGroup<CommonMd5Members, Common> {
   // Digest of the text's code page 936 bytes; a character without a code
   // page 936 form raises 5 (after MD5Init has reset the state).
   std::u16string DigestStrToHexStr(const std::u16string& SourceString);
-  // Digest of the file's bytes; a file that cannot be opened raises 53, 70
-  // or 75 before the state is touched, a read error 57.
+  // Digest of the file's bytes. A relative name is taken from the site root
+  // when the object has a page context (one that leaves the site raises 5),
+  // else from the working folder. A file that cannot be opened raises 53 or
+  // 70, anything but a regular file (a folder, a device, a FIFO) 75, before
+  // the state is touched; a read error 57.
   std::u16string DigestFileToHexStr(const std::u16string& FileName);
   // The chaining words as signed 32-bit decimal texts ("0" before MD5Init).
   std::u16string RegisterA() const;
