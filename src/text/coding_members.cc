@@ -89,7 +89,7 @@ std::u16string CodingMembers<Core>::BaiduUrlDecode(const std::u16string& Encodes
 
 template <typename Core>
 std::u16string CodingMembers<Core>::UniCodeToGb(const std::u16string& ToDoString)
-  requires CodingMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
   return GoogleUrlDecode(ToDoString);
 }
@@ -206,15 +206,19 @@ bool DigestsOnCC(const PageCore& page) {
 template <typename Core>
 Variant CodingMembers<Core>::Md5(const std::u16string& ToDoString, int16_t ByteType,
                                  int16_t CaseStyle)
-  requires CodingMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
-  PageCore& page = this->self();
   std::u16string digest;
-  Step([&] {
-    std::shared_ptr<Common> own;
-    Common& common = DigestsOnCC(page) ? page.UseCC() : *(own = calls::NewCommon());
-    digest = calls::DigestStrToHexStr(common, Trim(ToDoString));
-  });
+  // Only ever true here; but clang before 16 compiles the body for Common as
+  // well when the class is instantiated, constraint or not.
+  if constexpr (std::is_same_v<Core, PageCore>) {
+    PageCore& page = this->self();
+    Step([&] {
+      std::shared_ptr<Common> own;
+      Common& common = DigestsOnCC(page) ? page.UseCC() : *(own = calls::NewCommon());
+      digest = calls::DigestStrToHexStr(common, Trim(ToDoString));
+    });
+  }
   Step([&] {
     if (ByteType == 16) digest = Mid(digest, 9, 16);
   });

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "zorvadel/dispatch.h"
@@ -49,9 +50,11 @@ class CodingMembers : public MemberGroup<CodingMembers<Core>, Core> {
   std::u16string GoogleUrlDecode(const std::u16string& ToDoString);
   std::u16string BaiduUrlEncode(const std::u16string& DataStr);
   std::u16string BaiduUrlDecode(const std::u16string& Encodestr);
-  // The pages' name for GoogleUrlDecode.
+  // The pages' name for GoogleUrlDecode. (Page-only members are constrained
+  // on Core itself: clang before 16 matches no out-of-line definition whose
+  // constraint names the class.)
   std::u16string UniCodeToGb(const std::u16string& ToDoString)
-    requires CodingMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
 
   // ---- Number bases (never raise; an argument that cannot be read gives
   // Empty) ----
@@ -86,7 +89,7 @@ class CodingMembers : public MemberGroup<CodingMembers<Core>, Core> {
   // Any failure gives "".
   Variant Md5(const std::u16string& ToDoString = u"admin", int16_t ByteType = 32,
               int16_t CaseStyle = 1)
-    requires CodingMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
 
   static std::vector<MemberInfo> MemberTable(const TableHost& host);
 };
