@@ -66,6 +66,9 @@ class TextMembers : public MemberGroup<TextMembers<Core>, Core> {
   void SplitMultiText(const std::u16string& show_content, const std::u16string& split_mark,
                       const std::u16string& pre_text, const std::u16string& last_text)
     requires std::is_same_v<Core, PageCore>;
+  // A keyword list whose frames keep feeding later keywords, growing the
+  // text past 64 Ki units and 64 times its length, raises 14 "Out of string
+  // space" (on a page: "").
   std::u16string ReplaceString(const std::u16string& key_words,
                                const std::u16string& to_do_string,
                                const std::u16string& pre_text, const std::u16string& last_text);
