@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 
-.PHONY: deps build test test-release test-asan tsan bench serve clean regen-data
+.PHONY: deps build test test-release test-asan tsan bench serve clean regen-data fuzz
 
 deps:
 	bash scripts/install-deps.sh
@@ -50,6 +50,20 @@ serve:
 bench: build
 	for b in $(BUILD)/bench_*; do $$b; done
 
+# The libFuzzer targets of fuzz/, built with clang in a folder of their own,
+# each run for FUZZ_TIME seconds (FUZZ_TARGETS= picks some). `make test`
+# replays their checked-in corpora without clang.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 60
+FUZZ_TARGETS ?=
+fuzz:
+	bash scripts/install-deps.sh --serve
+	bash scripts/install-deps.sh --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZORVADEL_FUZZ=ON -DZORVADEL_TESTS=OFF -DZORVADEL_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-targets
+	bash fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_TIME) $(FUZZ_TARGETS)
+
 # Reruns every generator in tools/ into a scratch folder and fails, naming the
 # table, when a committed table is not what its generator writes. Needs node
 # and npm besides the build packages; not part of `make test`.
@@ -57,4 +71,4 @@ regen-data: deps
 	bash tools/regen_data.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -121,7 +122,9 @@ void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
   Context& context = page.context();
   if (step.contains("create")) {
     std::string name = TextOf(step["create"], "create");
-    std::string progid = TextOf(step.value("progid", Json()), "progid");
+    // Looked up, not copied: a copy of a nested value recurses.
+    const auto progid_it = step.find("progid");
+    std::string progid = TextOf(progid_it == step.end() ? Json() : *progid_it, "progid");
     scope.Define(name, context.GetServer()->CreateObject(U16(progid)));
   } else if (step.contains("let")) {
     auto [object, member] = scope.Resolve(TextOf(step["let"], "let"));
@@ -144,11 +147,76 @@ void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
   } else if (step.contains("echo")) {
     context.GetResponse()->Write(U16(TextOf(step["echo"], "echo")));
   } else {
-    throw ScriptFormatError{"unknown step " + step.dump()};
+    throw ScriptFormatError{"unknown step " + Excerpt(step)};
   }
 }
 
+// Refuses a container that would open one level past the limit, before the
+// parser goes deeper.
+bool RefuseDeepNesting(int depth, Json::parse_event_t event, Json&) {
+  const bool opens = event == Json::parse_event_t::object_start ||
+                     event == Json::parse_event_t::array_start;
+  if (opens && depth >= kMaxScriptDepth) {
+    throw ScriptFormatError{"nested deeper than " + std::to_string(kMaxScriptDepth) +
+                            " levels of objects and arrays"};
+  }
+  return true;
+}
+
+template <typename Input>
+Json ParseLimited(Input& input) {
+  try {
+    return Json::parse(input, RefuseDeepNesting);
+  } catch (const Json::exception& e) {
+    throw ScriptFormatError{e.what()};
+  }
+}
+
+std::string Scalar(const Json& value) {
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 }  // namespace
+
+Json ParseScript(const std::string& text) { return ParseLimited(text); }
+Json ParseScript(std::istream& in) { return ParseLimited(in); }
+
+std::string Excerpt(const Json& value, size_t limit) {
+  // An explicit stack of the open containers, each with its next member.
+  struct Open {
+    const Json* container;
+    Json::const_iterator next;
+  };
+  std::vector<Open> open;
+  std::string out;
+  const Json* pending = &value;
+  while (out.size() <= limit) {
+    if (pending != nullptr) {
+      if (pending->is_structured()) {
+        out += pending->is_object() ? '{' : '[';
+        open.push_back({pending, pending->cbegin()});
+      } else {
+        out += Scalar(*pending);
+      }
+      pending = nullptr;
+    } else if (open.empty()) {
+      return out;
+    } else if (Open& top = open.back(); top.next == top.container->cend()) {
+      out += top.container->is_object() ? '}' : ']';
+      open.pop_back();
+    } else {
+      if (top.next != top.container->cbegin()) out += ',';
+      if (top.container->is_object()) out += Scalar(Json(top.next.key())) + ':';
+      pending = &*top.next;
+      ++top.next;
+    }
+  }
+  // Cut on a character's first byte, so the message stays UTF-8.
+  size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+  out.resize(cut);
+  return out + "...";
+}
 
 Variant JsonToVariant(const Json& value) {
   switch (value.type()) {
@@ -174,7 +242,7 @@ Variant JsonToVariant(const Json& value) {
       if (value.contains("missing") && value["missing"] == true) return Variant::Missing();
       throw ScriptFormatError{"an argument object must be {\"missing\": true}"};
     default:
-      throw ScriptFormatError{"unsupported JSON value: " + value.dump()};
+      throw ScriptFormatError{"unsupported JSON value: " + Excerpt(value)};
   }
 }
 

@@ -16,6 +16,7 @@
 #define ZORVADEL_HOST_PAGE_SCRIPT_H_
 
 #include <cstddef>
+#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,22 @@ struct ScriptFormatError {
   std::string message;
   size_t step = 0;
 };
+
+// The deepest nesting of objects and arrays a page script may have. A real
+// script needs five levels (the script, its steps, a step, its arguments, a
+// {"missing": true}); the limit keeps every walk over a script's values
+// within a small, fixed stack.
+inline constexpr int kMaxScriptDepth = 32;
+
+// Parses the text of a page script. Malformed JSON, and JSON nested deeper
+// than kMaxScriptDepth, throw ScriptFormatError; the caller checks the keys.
+Json ParseScript(const std::string& text);
+Json ParseScript(std::istream& in);
+
+// At most about `limit` bytes of the value as compact JSON, "..." marking a
+// cut, for error messages: the value may be large or deeply nested, and the
+// message is built without recursion.
+std::string Excerpt(const Json& value, size_t limit = 80);
 
 // A JSON value as a script literal: a string is a String; an integer is an
 // Integer when it fits 16 bits, else a Long, else a Double; a fraction a

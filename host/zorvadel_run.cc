@@ -14,7 +14,9 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -45,8 +47,9 @@ constexpr char kHelp[] =
     "\n"
     "Exit status: 0 when every step ran; 1 when a run-time error ended the\n"
     "script (\"error NUMBER: DESCRIPTION (step N)\" on standard error; what was\n"
-    "written before it is printed); 2 for a bad command line, a file that\n"
-    "cannot be read, or a file that is no page script.\n";
+    "written before it is printed) or the page failed otherwise (out of\n"
+    "memory); 2 for a bad command line, a file that cannot be read, or a file\n"
+    "that is no page script.\n";
 
 // The whole file, or false with the reason ("No such file or directory",
 // "Is a directory", "Permission denied") in `why`.
@@ -74,6 +77,21 @@ bool ReadFile(const std::filesystem::path& file, std::string* text, std::string*
   return true;
 }
 
+// Names the exception in flight, thrown by something other than the
+// script's own errors, with where the page was ("steps", "page end").
+void ReportFailure(const char* where) {
+  std::string what = "an unknown exception";
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    what = "out of memory";
+  } catch (const std::exception& e) {
+    what = e.what();
+  } catch (...) {
+  }
+  std::cerr << "zorvadel-run: internal error: " << what << " (" << where << ")\n";
+}
+
 int Run(bool head, const std::filesystem::path& file) {
   std::string text;
   std::string why;
@@ -83,9 +101,9 @@ int Run(bool head, const std::filesystem::path& file) {
   }
   Json script;
   try {
-    script = Json::parse(text);
-  } catch (const Json::exception& e) {
-    std::cerr << "zorvadel-run: " << file.string() << ": " << e.what() << "\n";
+    script = host::ParseScript(text);
+  } catch (const ScriptFormatError& e) {
+    std::cerr << "zorvadel-run: " << file.string() << ": " << e.message << "\n";
     return 2;
   }
   if (!script.is_object() || !script.contains("steps") || !script["steps"].is_array()) {
@@ -116,6 +134,11 @@ int Run(bool head, const std::filesystem::path& file) {
     std::cerr << "zorvadel-run: " << file.string() << ": step " << e.step << ": " << e.message
               << "\n";
     return 2;
+  } catch (...) {
+    // Out of memory or a fault of the library: the page is over, but what
+    // it wrote and its page end are still the host's to finish.
+    ReportFailure("steps");
+    status = 1;
   }
   if (outcome.error) {
     std::cerr << "error " << outcome.error->number() << ": "
@@ -129,6 +152,9 @@ int Run(bool head, const std::filesystem::path& file) {
   } catch (const ScriptError& e) {
     std::cerr << "error " << e.number() << ": " << codepage::ToUtf8(e.description())
               << " (page end)\n";
+    status = 1;
+  } catch (...) {
+    ReportFailure("page end");
     status = 1;
   }
 
@@ -168,10 +194,10 @@ int main(int argc, char** argv) {
   }
   try {
     return zorvadel::Run(head, file);
-  } catch (const std::exception& e) {
+  } catch (...) {
     // Not a fault of the script's own making, but it ended the run all
     // the same.
-    std::cerr << "zorvadel-run: internal error: " << e.what() << "\n";
+    zorvadel::ReportFailure("outside the page");
     return 1;
   }
 }

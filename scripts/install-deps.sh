@@ -5,6 +5,7 @@
 #   install-deps.sh          everything `make test` needs
 #   install-deps.sh --serve  only what building and serving need (`make serve`)
 #   install-deps.sh --bench  the load benchmark's wrk and nginx
+#   install-deps.sh --fuzz   clang and its libFuzzer (`make fuzz`)
 set -euo pipefail
 
 packages=(
@@ -40,6 +41,7 @@ test_only_packages=(
 )
 case "${1:-}" in
   --bench) packages=("${bench_packages[@]}") ;;
+  --fuzz) packages=(clang libclang-rt-14-dev) ;;
   --serve)
     kept=()
     for p in "${packages[@]}"; do
@@ -48,7 +50,7 @@ case "${1:-}" in
     packages=("${kept[@]}")
     ;;
   "") ;;
-  *) echo "usage: $0 [--serve | --bench]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--serve | --bench | --fuzz]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -238,7 +238,7 @@ std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
   if (!in) throw host::ScriptFormatError{"cannot read the page script"};
   auto script = std::make_shared<host::Json>();
   try {
-    *script = host::Json::parse(in);
+    *script = host::ParseScript(in);
   } catch (const host::Json::exception& e) {
     throw host::ScriptFormatError{e.what()};
   }

@@ -66,6 +66,7 @@ std::u16string QueryWeek(PageCore& page, const Variant& date);
 std::u16string DelSpecialMark(Common& common, const std::u16string& text);
 std::u16string DigestStrToHexStr(Common& common, const std::u16string& text);
 std::shared_ptr<Common> NewCommon();
+Server* PageServer(Common& common);  // of Common's page context; null outside one
 // Common's WAPXHTML companion WH (created when missing) converting UBB codes.
 std::u16string UbbXmlOfWH(Common& common, const std::u16string& text);
 Common& UseCC(WAPXHTML& companion);

@@ -144,6 +144,7 @@ std::u16string DigestStrToHexStr(Common& common, const std::u16string& text) {
   return common.DigestStrToHexStr(text);
 }
 std::shared_ptr<Common> NewCommon() { return std::make_shared<Common>(); }
+Server* PageServer(Common& common) { return common.state().Server.get(); }
 std::u16string UbbXmlOfWH(Common& common, const std::u16string& text) {
   return common.UseWH().UbbXML(text);
 }

@@ -236,8 +236,11 @@ void PagePagerMembers::MorePage(const std::u16string& to_show_content, int16_t t
   if (text_long < 1) return;
   const PagerTexts& t = TextsOf(page);
   const PageState& state = page.state();
-  const auto [long_text, length, my_start, many_pages, now_page] =
-      PositionOf(page, to_show_content, text_long);
+  // Plain variables, not a structured binding: the lambdas below capture
+  // them, which clang before 16 refuses for bindings.
+  const Position at = PositionOf(page, to_show_content, text_long);
+  const int64_t long_text = at.long_text, length = at.length, my_start = at.my_start;
+  const int64_t many_pages = at.many_pages, now_page = at.now_page;
 
   WriteStep(page, [&] {
     std::u16string out =
@@ -286,8 +289,11 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
   if (text_long < 1) return;
   const PagerTexts& t = TextsOf(page);
   const PageState& state = page.state();
-  const auto [long_text, length, my_start, many_pages, now_page] =
-      PositionOf(page, to_show_content, text_long);
+  // Plain variables, not a structured binding: the lambdas below capture
+  // them, which clang before 16 refuses for bindings.
+  const Position at = PositionOf(page, to_show_content, text_long);
+  const int64_t long_text = at.long_text, length = at.length, my_start = at.my_start;
+  const int64_t many_pages = at.many_pages, now_page = at.now_page;
 
   // The rest-of-text link asks for a longer cut; the page numbers and the
   // links stay those of the argument. A length that is no number, too large

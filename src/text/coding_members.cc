@@ -89,7 +89,7 @@ std::u16string CodingMembers<Core>::BaiduUrlDecode(const std::u16string& Encodes
 
 template <typename Core>
 std::u16string CodingMembers<Core>::UniCodeToGb(const std::u16string& ToDoString)
-  requires CodingMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
   return GoogleUrlDecode(ToDoString);
 }
@@ -206,15 +206,19 @@ bool DigestsOnCC(const PageCore& page) {
 template <typename Core>
 Variant CodingMembers<Core>::Md5(const std::u16string& ToDoString, int16_t ByteType,
                                  int16_t CaseStyle)
-  requires CodingMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
-  PageCore& page = this->self();
   std::u16string digest;
-  Step([&] {
-    std::shared_ptr<Common> own;
-    Common& common = DigestsOnCC(page) ? page.UseCC() : *(own = calls::NewCommon());
-    digest = calls::DigestStrToHexStr(common, Trim(ToDoString));
-  });
+  // Only ever true here; but clang before 16 compiles the body for Common as
+  // well when the class is instantiated, constraint or not.
+  if constexpr (std::is_same_v<Core, PageCore>) {
+    PageCore& page = this->self();
+    Step([&] {
+      std::shared_ptr<Common> own;
+      Common& common = DigestsOnCC(page) ? page.UseCC() : *(own = calls::NewCommon());
+      digest = calls::DigestStrToHexStr(common, Trim(ToDoString));
+    });
+  }
   Step([&] {
     if (ByteType == 16) digest = Mid(digest, 9, 16);
   });
@@ -301,8 +305,14 @@ std::u16string CommonMd5Members::DigestStrToHexStr(const std::u16string& SourceS
 }
 
 std::u16string CommonMd5Members::DigestFileToHexStr(const std::u16string& FileName) {
+  std::u16string path = FileName;
+  // A server's working folder is nobody's business: in a page, a relative
+  // name is one of the site's files, and the mapping keeps it inside.
+  if (!path.empty() && path.front() != u'/') {
+    if (Server* server = calls::PageServer(self())) path = server->MapPath(u"/" + path);
+  }
   {
-    fso::InputFile file(FileName);  // raises before the state is touched
+    fso::InputFile file(path);  // raises before the state is touched
     MD5Init();
     std::vector<uint8_t> block(kFileBlockSize);
     while (const size_t got = file.Read(block.data(), block.size())) {

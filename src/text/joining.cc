@@ -32,8 +32,23 @@ std::u16string SplitRichText(std::u16string_view names, std::u16string_view valu
 std::u16string ReplaceString(std::u16string_view keywords, std::u16string_view text,
                              std::u16string_view pre, std::u16string_view last) {
   std::u16string out(text);
+  const size_t growth = pre.size() + last.size();
+  const size_t most = std::max(kReplacedTextFloor, kReplacedTextGrowth * text.size());
   for (const std::u16string& keyword : Split(keywords, u"|")) {
-    if (keyword.empty() || out.find(keyword) == std::u16string::npos) continue;
+    if (keyword.empty()) continue;
+    size_t count = 0;
+    for (size_t at = out.find(keyword); at != std::u16string::npos;
+         at = out.find(keyword, at + keyword.size())) {
+      ++count;
+    }
+    if (count == 0) continue;
+    // Each keyword searches what the earlier ones wrote, so keywords that
+    // their frames hold multiply the text at every step: 24 keywords "a"
+    // with the frame "" and "a" make 16 Mi units of one letter. Such a list
+    // fails as the runtime does when out of string space, not by
+    // exhausting the process.
+    const size_t room = out.size() < most ? most - out.size() : 0;
+    if (growth != 0 && count > room / growth) throw ScriptError(14, u"Out of string space");
     std::u16string framed(pre);
     framed.append(keyword).append(last);
     out = Replace(out, keyword, framed);

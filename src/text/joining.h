@@ -5,6 +5,7 @@
 #ifndef ZORVADEL_TEXT_JOINING_H_
 #define ZORVADEL_TEXT_JOINING_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,11 @@ std::u16string SplitRichText(std::u16string_view names, std::u16string_view valu
 
 // Each keyword of the "|"-separated list, in order, wrapped in `pre` and
 // `last` wherever it occurs in the text as the keywords before left it (so
-// a keyword inside an earlier keyword's frame is wrapped too).
+// a keyword inside an earlier keyword's frame is wrapped too). A result that
+// would pass both kReplacedTextFloor units and kReplacedTextGrowth times the
+// text raises 14 "Out of string space".
+inline constexpr size_t kReplacedTextFloor = size_t{1} << 16;
+inline constexpr size_t kReplacedTextGrowth = 64;
 std::u16string ReplaceString(std::u16string_view keywords, std::u16string_view text,
                              std::u16string_view pre, std::u16string_view last);
 

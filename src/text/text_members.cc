@@ -19,9 +19,12 @@ namespace zorvadel {
 
 template <typename Core>
 std::u16string TextMembers<Core>::OutputFilter(const std::u16string& text)
-  requires TextMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
-  return calls::Ascii(this->self(), text);
+  // Only ever true here; but clang before 16 compiles the page-only bodies
+  // for Common as well when the class is instantiated, constraint or not.
+  if constexpr (std::is_same_v<Core, PageCore>) return calls::Ascii(this->self(), text);
+  return text;
 }
 
 template <typename Core>
@@ -31,7 +34,7 @@ std::u16string TextMembers<Core>::HtmlEnCode(const std::u16string& to_do_string)
 
 template <typename Core>
 Variant TextMembers<Core>::HtmlEnCodeVariant(const std::u16string& to_do_string)
-  requires TextMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
   bool done = false;
   std::u16string result = this->Shared([&](Common&) {
@@ -111,21 +114,23 @@ void TextMembers<Core>::SplitMultiText(const std::u16string& show_content,
                                        const std::u16string& split_mark,
                                        const std::u16string& pre_text,
                                        const std::u16string& last_text)
-  requires TextMembers::kOnPage
+  requires std::is_same_v<Core, PageCore>
 {
-  const std::vector<std::u16string> contents = Split(show_content, split_mark);
-  const std::vector<std::u16string> pres = Split(pre_text, split_mark);
-  const std::vector<std::u16string> lasts = Split(last_text, split_mark);
-  for (size_t i = 0; i < contents.size(); ++i) {
-    // A piece without both frame pieces fails as a whole and writes nothing;
-    // so does every piece when there is no response.
-    Step([&] {
-      if (i >= pres.size() || i >= lasts.size()) throw ScriptError(kErrSubscript);
-      std::u16string line = OutputFilter(pres[i]);
-      line += OutputFilter(contents[i]);
-      line += OutputFilter(lasts[i]);
-      Need(this->self().state().Response).Write(line);
-    });
+  if constexpr (std::is_same_v<Core, PageCore>) {  // see OutputFilter
+    const std::vector<std::u16string> contents = Split(show_content, split_mark);
+    const std::vector<std::u16string> pres = Split(pre_text, split_mark);
+    const std::vector<std::u16string> lasts = Split(last_text, split_mark);
+    for (size_t i = 0; i < contents.size(); ++i) {
+      // A piece without both frame pieces fails as a whole and writes nothing;
+      // so does every piece when there is no response.
+      Step([&] {
+        if (i >= pres.size() || i >= lasts.size()) throw ScriptError(kErrSubscript);
+        std::u16string line = OutputFilter(pres[i]);
+        line += OutputFilter(contents[i]);
+        line += OutputFilter(lasts[i]);
+        Need(this->self().state().Response).Write(line);
+      });
+    }
   }
 }
 

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "zorvadel/dispatch.h"
@@ -49,9 +50,11 @@ class CodingMembers : public MemberGroup<CodingMembers<Core>, Core> {
   std::u16string GoogleUrlDecode(const std::u16string& ToDoString);
   std::u16string BaiduUrlEncode(const std::u16string& DataStr);
   std::u16string BaiduUrlDecode(const std::u16string& Encodestr);
-  // The pages' name for GoogleUrlDecode.
+  // The pages' name for GoogleUrlDecode. (Page-only members are constrained
+  // on Core itself: clang before 16 matches no out-of-line definition whose
+  // constraint names the class.)
   std::u16string UniCodeToGb(const std::u16string& ToDoString)
-    requires CodingMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
 
   // ---- Number bases (never raise; an argument that cannot be read gives
   // Empty) ----
@@ -86,7 +89,7 @@ class CodingMembers : public MemberGroup<CodingMembers<Core>, Core> {
   // Any failure gives "".
   Variant Md5(const std::u16string& ToDoString = u"admin", int16_t ByteType = 32,
               int16_t CaseStyle = 1)
-    requires CodingMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
 
   static std::vector<MemberInfo> MemberTable(const TableHost& host);
 };
@@ -109,8 +112,11 @@ class CommonMd5Members : public MemberGroup<CommonMd5Members, Common> {
   // Digest of the text's code page 936 bytes; a character without a code
   // page 936 form raises 5 (after MD5Init has reset the state).
   std::u16string DigestStrToHexStr(const std::u16string& SourceString);
-  // Digest of the file's bytes; a file that cannot be opened raises 53, 70
-  // or 75 before the state is touched, a read error 57.
+  // Digest of the file's bytes. A relative name is taken from the site root
+  // when the object has a page context (one that leaves the site raises 5),
+  // else from the working folder. A file that cannot be opened raises 53 or
+  // 70, anything but a regular file (a folder, a device, a FIFO) 75, before
+  // the state is touched; a read error 57.
   std::u16string DigestFileToHexStr(const std::u16string& FileName);
   // The chaining words as signed 32-bit decimal texts ("0" before MD5Init).
   std::u16string RegisterA() const;

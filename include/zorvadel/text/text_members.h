@@ -26,6 +26,7 @@
 #define ZORVADEL_TEXT_MEMBERS_H_
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "zorvadel/dispatch.h"
@@ -64,7 +65,10 @@ class TextMembers : public MemberGroup<TextMembers<Core>, Core> {
   // number in one write; a piece whose frame pieces are missing is skipped.
   void SplitMultiText(const std::u16string& show_content, const std::u16string& split_mark,
                       const std::u16string& pre_text, const std::u16string& last_text)
-    requires TextMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
+  // A keyword list whose frames keep feeding later keywords, growing the
+  // text past 64 Ki units and 64 times its length, raises 14 "Out of string
+  // space" (on a page: "").
   std::u16string ReplaceString(const std::u16string& key_words,
                                const std::u16string& to_do_string,
                                const std::u16string& pre_text, const std::u16string& last_text);
@@ -80,11 +84,11 @@ class TextMembers : public MemberGroup<TextMembers<Core>, Core> {
  private:
   // The page's output filter Ascii.
   std::u16string OutputFilter(const std::u16string& text)
-    requires TextMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
   // EnXML's HtmlEnCode by name: the result as a Variant, Empty when the
   // call fails.
   Variant HtmlEnCodeVariant(const std::u16string& to_do_string)
-    requires TextMembers::kOnPage;
+    requires std::is_same_v<Core, PageCore>;
 };
 
 ZORVADEL_SHARED_GROUP(TextMembers, Text);

@@ -1,43 +1,64 @@
-// The file-system stand-in's reader: std::filesystem for the checks that give
-// the error numbers, std::ifstream for the bytes.
+// The file-system stand-in's reader, over POSIX descriptors: a device or a
+// FIFO must be refused before a read can wait on it forever, and only
+// open(2) with O_NONBLOCK and fstat(2) can tell what was opened without
+// waiting for a writer.
 #include "platform/fso/read_file.h"
 
-#include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
-#include <system_error>
 
 #include "platform/codepage/codepage.h"
 #include "platform/fso/file_errors.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::fso {
+namespace {
+
+[[noreturn]] void RaiseOpenError(int error) {
+  RaiseFileError(error == ENOENT || error == ENOTDIR ? kErrFileNotFound : kErrPermissionDenied);
+}
+
+}  // namespace
 
 struct InputFile::Impl {
-  std::ifstream stream;
+  int fd = -1;
+  ~Impl() {
+    if (fd >= 0) ::close(fd);
+  }
 };
 
 InputFile::InputFile(std::u16string_view path) : impl_(std::make_unique<Impl>()) {
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos) RaiseFileError(kErrPathFileAccess);
-  const std::filesystem::path disk_path(codepage::ToUtf8(path));
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(disk_path, error);
-  if (status.type() == std::filesystem::file_type::not_found) RaiseFileError(kErrFileNotFound);
-  if (error) RaiseFileError(kErrPermissionDenied);
-  if (status.type() == std::filesystem::file_type::directory) RaiseFileError(kErrPathFileAccess);
-  impl_->stream.open(disk_path, std::ios::in | std::ios::binary);
-  if (!impl_->stream.is_open()) RaiseFileError(kErrPermissionDenied);
+  const std::string disk_path = codepage::ToUtf8(path);
+  // Looked at before opening, as opening some devices does something of its
+  // own; looked at again once open, in case the name changed hands between.
+  struct stat info {};
+  if (::stat(disk_path.c_str(), &info) != 0) RaiseOpenError(errno);
+  if (!S_ISREG(info.st_mode)) RaiseFileError(kErrPathFileAccess);
+  impl_->fd = ::open(disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (impl_->fd < 0) RaiseOpenError(errno);
+  if (::fstat(impl_->fd, &info) != 0) RaiseFileError(kErrDeviceIo);
+  if (!S_ISREG(info.st_mode)) RaiseFileError(kErrPathFileAccess);
 }
 
 InputFile::~InputFile() = default;
 
 size_t InputFile::Read(uint8_t* out, size_t size) {
-  std::ifstream& stream = impl_->stream;
-  if (size == 0 || stream.eof()) return 0;
-  stream.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(size));
-  const std::streamsize got = stream.gcount();
-  if (stream.bad()) RaiseFileError(kErrDeviceIo);
-  return static_cast<size_t>(got);
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(impl_->fd, out + got, size - got);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseFileError(kErrDeviceIo);
+    }
+    got += static_cast<size_t>(n);
+  }
+  return got;
 }
 
 }  // namespace zorvadel::fso

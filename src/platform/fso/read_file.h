@@ -17,8 +17,8 @@ class InputFile {
   // Opens `path` (a disk path used unchanged, UTF-16). Raises ScriptError
   // before anything is read: 53 "File not found" when there is no such file,
   // 70 "Permission denied" when it cannot be opened, 75 "Path/File access
-  // error" for a directory or a path the system cannot name (empty, or
-  // holding a NUL character).
+  // error" for anything but a regular file (a directory, a device, a FIFO)
+  // or a path the system cannot name (empty, or holding a NUL character).
   explicit InputFile(std::u16string_view path);
   ~InputFile();
   InputFile(const InputFile&) = delete;

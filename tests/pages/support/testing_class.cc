@@ -1,6 +1,7 @@
 // A small class that exists only in the test build of zorvadel-run, so that
 // page scripts can exercise the runner before the library's own classes do.
 #include <memory>
+#include <new>
 #include <string>
 
 #include "zorvadel/dispatch.h"
@@ -19,6 +20,7 @@ class Testing : public Object {
                                       .Method<&Testing::Greet>(u"Greet", {Req(u"Name"), Opt(u"Greeting", u"Hello")})
                                       .Method<&Testing::Add>(u"Add", {Req(u"A"), Opt(u"B", int16_t{1})})
                                       .Method<&Testing::Fail>(u"Fail")
+                                      .Method<&Testing::Exhaust>(u"Exhaust")
                                       .Build();
     return info;
   }
@@ -37,6 +39,8 @@ class Testing : public Object {
   }
   int16_t Add(int16_t a, int16_t b) { return CInt(Variant(int32_t{a} + int32_t{b})); }
   void Fail() { throw ScriptError(kErrInvalidArgument); }
+  // Memory running out in the middle of a page, which no script error covers.
+  void Exhaust() { throw std::bad_alloc(); }
 
  private:
   std::u16string title_;
