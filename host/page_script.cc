@@ -1,6 +1,7 @@
 // The page-script interpreter shared by zorvadel-run and zorvadel-serve.
 #include "page_script.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <map>
@@ -28,50 +29,16 @@ std::string TextOf(const Json& value, const char* what) {
   return value.get<std::string>();
 }
 
-// The objects a step can name: the context objects and those it created.
-class Scope {
- public:
-  explicit Scope(engine::MemoryPage& page) : page_(page) {}
+// Which object a step names: a context object, or one the script created.
+enum class Target : uint8_t { kCreated, kRequest, kResponse, kServer, kSession, kApplication };
 
-  void Define(const std::string& name, ObjectPtr object) {
-    objects_[Lower(name)] = std::move(object);
-  }
-
-  // Splits "w.A" into the object and the member; "Request" alone is the
-  // object with its default member.
-  std::vector<ObjectPtr> Objects() const {
-    std::vector<ObjectPtr> objects;
-    for (const auto& [name, object] : objects_) objects.push_back(object);
-    return objects;
-  }
-
-  std::pair<ObjectPtr, std::u16string> Resolve(const std::string& target) const {
-    size_t dot = target.find('.');
-    std::string object = Lower(target.substr(0, dot));
-    std::u16string member = dot == std::string::npos ? u"" : U16(target.substr(dot + 1));
-    Context& context = page_.context();
-    if (object == "request") return {context.GetRequest(), member};
-    if (object == "response") return {context.GetResponse(), member};
-    if (object == "server") return {context.GetServer(), member};
-    if (object == "session") return {context.GetSession(), member};
-    if (object == "application") return {context.GetApplication(), member};
-    auto it = objects_.find(object);
-    if (it == objects_.end() || !it->second) throw ScriptError(424, u"Object required");
-    return {it->second, member};
-  }
-
- private:
-  engine::MemoryPage& page_;
-  std::map<std::string, ObjectPtr> objects_;
-};
-
-// Session.KEY and Application.KEY name a value unless KEY is a member.
-// The two are known by identity: a cast would cost a walk through every
-// base of a page class at every step.
-bool IsValueAccess(Context& context, const ObjectPtr& object, const std::u16string& member) {
-  if (member.empty()) return false;
-  if (object != context.GetSession() && object != context.GetApplication()) return false;
-  return !object->Class().Has(member);
+Target TargetOf(const std::string& lowered) {
+  if (lowered == "request") return Target::kRequest;
+  if (lowered == "response") return Target::kResponse;
+  if (lowered == "server") return Target::kServer;
+  if (lowered == "session") return Target::kSession;
+  if (lowered == "application") return Target::kApplication;
+  return Target::kCreated;
 }
 
 std::vector<Variant> Arguments(const Json& step) {
@@ -82,72 +49,219 @@ std::vector<Variant> Arguments(const Json& step) {
   return args;
 }
 
-Variant Read(Context& context, const ObjectPtr& object, const std::u16string& member,
-             std::vector<Variant> args) {
-  if (IsValueAccess(context, object, member)) {
-    return Invoke(*object, u"", {Variant(member)});
+}  // namespace
+
+// One step, converted. The faults of a malformed step are kept at the point
+// of the play where the JSON interpreter would meet them: before anything
+// runs, after the target is looked up (a 424 comes first), or, for a let's
+// arguments, only when the let sets a member rather than a stored value.
+struct PreparedSteps::Step {
+  enum class Op : uint8_t { kFault, kCreate, kLet, kCall, kWrite, kEcho };
+  Op op = Op::kFault;
+  std::optional<ScriptFormatError> fault;       // kFault
+  std::optional<ScriptFormatError> late_fault;  // after the lookup
+  std::optional<ScriptFormatError> args_fault;  // a let of a member
+  // kCreate: the lowered name; kLet, kCall, kWrite: the lowered object name.
+  std::string name;
+  Target target = Target::kCreated;
+  std::u16string member;
+  // kCreate: the ProgID; kEcho: the text.
+  std::u16string text;
+  Variant value;
+  std::vector<Variant> args;
+  // The stored-value forms' arguments: the key, then a let's value.
+  std::vector<Variant> value_args;
+  // What a 429 and a 438 name, as "...: 'w.Foo'".
+  std::optional<std::u16string> progid_named;
+  std::optional<std::u16string> member_named;
+};
+
+namespace {
+
+using Step = PreparedSteps::Step;
+
+// The step forms in the order the interpreter tries them.
+void Convert(const Json& step, Step& out) {
+  if (!step.is_object()) throw ScriptFormatError{"a step must be an object"};
+  auto target = [&](const char* kind) {
+    std::string text = TextOf(step[kind], kind);
+    size_t dot = text.find('.');
+    out.name = Lower(text.substr(0, dot));
+    out.target = TargetOf(out.name);
+    if (dot != std::string::npos) out.member = U16(text.substr(dot + 1));
+  };
+  if (step.contains("create")) {
+    out.name = Lower(TextOf(step["create"], "create"));
+    // Looked up, not copied: a copy of a nested value recurses.
+    const auto progid_it = step.find("progid");
+    out.text = U16(TextOf(progid_it == step.end() ? Json() : *progid_it, "progid"));
+    out.op = Step::Op::kCreate;
+  } else if (step.contains("let")) {
+    target("let");
+    out.op = Step::Op::kLet;
+    try {
+      if (!step.contains("value")) throw ScriptFormatError{"\"let\" needs a \"value\""};
+      out.value = JsonToVariant(step["value"]);
+    } catch (const ScriptFormatError& e) {
+      out.late_fault = e;
+      return;
+    }
+    out.value_args = {Variant(out.member), out.value};
+    try {
+      out.args = Arguments(step);
+      out.args.push_back(out.value);
+    } catch (const ScriptFormatError& e) {
+      out.args_fault = e;
+    }
+  } else if (step.contains("call") || step.contains("write")) {
+    const bool call = step.contains("call");
+    target(call ? "call" : "write");
+    out.op = call ? Step::Op::kCall : Step::Op::kWrite;
+    try {
+      out.args = Arguments(step);
+    } catch (const ScriptFormatError& e) {
+      out.late_fault = e;
+      return;
+    }
+    out.value_args = {Variant(out.member)};
+  } else if (step.contains("echo")) {
+    out.text = U16(TextOf(step["echo"], "echo"));
+    out.op = Step::Op::kEcho;
+  } else {
+    throw ScriptFormatError{"unknown step " + Excerpt(step)};
   }
-  return Invoke(*object, member, std::move(args));
 }
 
-// The "not found" errors name what was not found, as the scripting runtime
-// does ("...: 'w.Foo'"), so that a typing mistake shows in the message.
-[[noreturn]] void RethrowNaming(const ScriptError& error, const std::string& name) {
-  throw ScriptError(error.number(), error.description() + u": '" + U16(name) + u"'");
+Step Prepare(const Json& step) {
+  Step out;
+  // The "not found" errors name what was not found, as the scripting
+  // runtime does ("...: 'w.Foo'"), so that a typing mistake shows.
+  if (step.is_object()) {
+    if (step.contains("progid") && step["progid"].is_string()) {
+      out.progid_named = U16(step["progid"].get<std::string>());
+    }
+    for (const char* kind : {"let", "call", "write"}) {
+      if (step.contains(kind) && step[kind].is_string()) {
+        out.member_named = U16(step[kind].get<std::string>());
+        break;
+      }
+    }
+  }
+  try {
+    Convert(step, out);
+  } catch (const ScriptFormatError& e) {
+    out.op = Step::Op::kFault;
+    out.fault = e;
+  }
+  return out;
 }
 
-void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page);
+// The objects the steps created, by lowered name; a script creates a few.
+class Scope {
+ public:
+  explicit Scope(engine::MemoryPage& page) : page_(page) {}
 
-void RunNamedStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
+  void Define(const std::string& name, ObjectPtr object) {
+    auto it = Find(name);
+    if (it != objects_.end() && it->first == name) {
+      it->second = std::move(object);
+    } else {
+      objects_.emplace(it, name, std::move(object));
+    }
+  }
+
+  std::vector<ObjectPtr> Objects() const {
+    std::vector<ObjectPtr> objects;
+    for (const auto& [name, object] : objects_) objects.push_back(object);
+    return objects;
+  }
+
+  ObjectPtr Resolve(const Step& step) const {
+    Context& context = page_.context();
+    switch (step.target) {
+      case Target::kRequest: return context.GetRequest();
+      case Target::kResponse: return context.GetResponse();
+      case Target::kServer: return context.GetServer();
+      case Target::kSession: return context.GetSession();
+      case Target::kApplication: return context.GetApplication();
+      case Target::kCreated: break;
+    }
+    auto it = Find(step.name);
+    if (it == objects_.end() || it->first != step.name || !it->second) {
+      throw ScriptError(424, u"Object required");
+    }
+    return it->second;
+  }
+
+ private:
+  using Entry = std::pair<std::string, ObjectPtr>;
+  std::vector<Entry>::iterator Find(const std::string& name) {
+    return std::lower_bound(objects_.begin(), objects_.end(), name,
+                            [](const Entry& e, const std::string& n) { return e.first < n; });
+  }
+  std::vector<Entry>::const_iterator Find(const std::string& name) const {
+    return std::lower_bound(objects_.begin(), objects_.end(), name,
+                            [](const Entry& e, const std::string& n) { return e.first < n; });
+  }
+
+  engine::MemoryPage& page_;
+  std::vector<Entry> objects_;  // sorted by name
+};
+
+// Session.KEY and Application.KEY name a value unless KEY is a member.
+bool IsValueAccess(const Step& step, const ObjectPtr& object) {
+  if (step.member.empty()) return false;
+  if (step.target != Target::kSession && step.target != Target::kApplication) return false;
+  return !object->Class().Has(step.member);
+}
+
+Variant Read(const Step& step, const ObjectPtr& object) {
+  if (IsValueAccess(step, object)) return Invoke(*object, u"", step.value_args);
+  return Invoke(*object, step.member, step.args);
+}
+
+void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
+  Context& context = page.context();
+  switch (step.op) {
+    case Step::Op::kFault:
+      throw *step.fault;
+    case Step::Op::kCreate:
+      scope.Define(step.name, context.GetServer()->CreateObject(step.text));
+      return;
+    case Step::Op::kLet: {
+      ObjectPtr object = scope.Resolve(step);
+      if (step.late_fault) throw *step.late_fault;
+      if (IsValueAccess(step, object)) {
+        Invoke(*object, u"", step.value_args, CallKind::kLet);
+      } else {
+        if (step.args_fault) throw *step.args_fault;
+        Invoke(*object, step.member, step.args, CallKind::kLet);
+      }
+      return;
+    }
+    case Step::Op::kCall:
+    case Step::Op::kWrite: {
+      ObjectPtr object = scope.Resolve(step);
+      if (step.late_fault) throw *step.late_fault;
+      Variant result = Read(step, object);
+      if (step.op == Step::Op::kWrite) context.GetResponse()->Write(CStr(result));
+      return;
+    }
+    case Step::Op::kEcho:
+      context.GetResponse()->Write(step.text);
+      return;
+  }
+}
+
+void RunNamedStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
   try {
     RunStep(step, scope, page);
   } catch (const ScriptError& error) {
-    if (error.number() == kErrCannotCreate && step.contains("progid") &&
-        step["progid"].is_string()) {
-      RethrowNaming(error, step["progid"].get<std::string>());
-    }
-    if (error.number() == kErrNoMember) {
-      for (const char* kind : {"let", "call", "write"}) {
-        if (step.contains(kind) && step[kind].is_string()) {
-          RethrowNaming(error, step[kind].get<std::string>());
-        }
-      }
-    }
-    throw;
-  }
-}
-
-void RunStep(const Json& step, Scope& scope, engine::MemoryPage& page) {
-  if (!step.is_object()) throw ScriptFormatError{"a step must be an object"};
-  Context& context = page.context();
-  if (step.contains("create")) {
-    std::string name = TextOf(step["create"], "create");
-    // Looked up, not copied: a copy of a nested value recurses.
-    const auto progid_it = step.find("progid");
-    std::string progid = TextOf(progid_it == step.end() ? Json() : *progid_it, "progid");
-    scope.Define(name, context.GetServer()->CreateObject(U16(progid)));
-  } else if (step.contains("let")) {
-    auto [object, member] = scope.Resolve(TextOf(step["let"], "let"));
-    if (!step.contains("value")) throw ScriptFormatError{"\"let\" needs a \"value\""};
-    Variant value = JsonToVariant(step["value"]);
-    if (IsValueAccess(context, object, member)) {
-      Invoke(*object, u"", {Variant(member), value}, CallKind::kLet);
-    } else {
-      std::vector<Variant> args = Arguments(step);
-      args.push_back(value);
-      Invoke(*object, member, std::move(args), CallKind::kLet);
-    }
-  } else if (step.contains("call")) {
-    auto [object, member] = scope.Resolve(TextOf(step["call"], "call"));
-    Read(context, object, member, Arguments(step));
-  } else if (step.contains("write")) {
-    auto [object, member] = scope.Resolve(TextOf(step["write"], "write"));
-    Variant result = Read(context, object, member, Arguments(step));
-    context.GetResponse()->Write(CStr(result));
-  } else if (step.contains("echo")) {
-    context.GetResponse()->Write(U16(TextOf(step["echo"], "echo")));
-  } else {
-    throw ScriptFormatError{"unknown step " + Excerpt(step)};
+    const std::optional<std::u16string>* named = nullptr;
+    if (error.number() == kErrCannotCreate && step.progid_named) named = &step.progid_named;
+    if (error.number() == kErrNoMember && step.member_named) named = &step.member_named;
+    if (named == nullptr) throw;
+    throw ScriptError(error.number(), error.description() + u": '" + **named + u"'");
   }
 }
 
@@ -282,13 +396,26 @@ void FillSessionValues(const Json& values, Session& session) {
   }
 }
 
-StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
+PreparedSteps::PreparedSteps(const Json& steps) {
   if (!steps.is_array()) throw ScriptFormatError{"a script needs \"steps\""};
+  steps_.reserve(steps.size());
+  for (const Json& step : steps) steps_.push_back(Prepare(step));
+}
+
+PreparedSteps::~PreparedSteps() = default;
+PreparedSteps::PreparedSteps(PreparedSteps&&) noexcept = default;
+PreparedSteps& PreparedSteps::operator=(PreparedSteps&&) noexcept = default;
+
+StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
+  return PlaySteps(PreparedSteps(steps), page);
+}
+
+StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page) {
   Scope scope(page);
   StepsOutcome outcome;
   size_t index = 0;
   try {
-    for (const Json& step : steps) {
+    for (const Step& step : steps.steps_) {
       ++index;
       RunNamedStep(step, scope, page);
     }

@@ -78,12 +78,34 @@ struct StepsOutcome {
   std::vector<ObjectPtr> objects;
 };
 
+// The steps of a script made ready to play many times: names split and
+// folded, texts and literal arguments converted once, so that a served page
+// spends no work on the JSON. A malformed step is kept as its fault and
+// raised when the play reaches it, so a prepared script plays exactly as its
+// JSON does, steps before the fault included. Immutable once made: one
+// prepared script may be played by several threads at once.
+class PreparedSteps {
+ public:
+  // Throws ScriptFormatError when `steps` is not a JSON array.
+  explicit PreparedSteps(const Json& steps);
+  ~PreparedSteps();
+  PreparedSteps(PreparedSteps&&) noexcept;
+  PreparedSteps& operator=(PreparedSteps&&) noexcept;
+
+  struct Step;
+
+ private:
+  friend StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page);
+  std::vector<Step> steps_;
+};
+
 // Plays `steps` (a JSON array) against the page. A run-time error ends the
 // play and is returned; a malformed step throws ScriptFormatError. Page end
 // (OnEndPage) is left to the caller. An unknown ProgID (429) or member
 // (438) is named at the end of the error's description, as in
 // "Object doesn't support this property or method: 'w.Foo'".
 StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page);
+StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page);
 
 }  // namespace zorvadel::host
 

@@ -83,8 +83,8 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
       if (route.kind == Route::Kind::kPage) {
         (*route.page)(page.context());
       } else {
-        std::shared_ptr<const host::Json> script = site_.Script(route.file);
-        host::StepsOutcome outcome = host::PlaySteps((*script)["steps"], page);
+        std::shared_ptr<const host::PreparedSteps> script = site_.Script(route.file);
+        host::StepsOutcome outcome = host::PlaySteps(*script, page);
         objects = std::move(outcome.objects);
         if (outcome.error) {
           error = ErrorText(*outcome.error) + " (step " + std::to_string(outcome.step) + ")";

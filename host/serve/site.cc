@@ -211,7 +211,7 @@ Route Site::Find(std::string_view raw_target_path) const {
   return route;
 }
 
-std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
+std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) const {
   // A script looked at within the last second is taken as it is: asking the
   // file system on every request of a busy page costs more than the page.
   const auto now = std::chrono::steady_clock::now();
@@ -236,15 +236,16 @@ std::shared_ptr<const host::Json> Site::Script(const fs::path& file) const {
   }
   std::ifstream in(file, std::ios::binary);
   if (!in) throw host::ScriptFormatError{"cannot read the page script"};
-  auto script = std::make_shared<host::Json>();
+  host::Json json;
   try {
-    *script = host::ParseScript(in);
+    json = host::ParseScript(in);
   } catch (const host::Json::exception& e) {
     throw host::ScriptFormatError{e.what()};
   }
-  if (!script->is_object() || !script->contains("steps") || !(*script)["steps"].is_array()) {
+  if (!json.is_object() || !json.contains("steps") || !json["steps"].is_array()) {
     throw host::ScriptFormatError{"a script needs \"steps\""};
   }
+  auto script = std::make_shared<const host::PreparedSteps>(json["steps"]);
   std::lock_guard lock(cache_mutex_);
   cache_[file] = CachedScript{time, size, now, script};
   return script;

@@ -61,10 +61,11 @@ class Site {
   // within a second.
   Route Resolve(std::string_view raw_path) const;
 
-  // The parsed page script at `file`, read again when the file's time or
-  // size changed (which is looked at no more than once a second). Throws
-  // ScriptFormatError when it cannot be read or is not a script.
-  std::shared_ptr<const host::Json> Script(const std::filesystem::path& file) const;
+  // The steps of the page script at `file`, prepared to play, read again
+  // when the file's time or size changed (which is looked at no more than
+  // once a second). Throws ScriptFormatError when it cannot be read or is
+  // not a script.
+  std::shared_ptr<const host::PreparedSteps> Script(const std::filesystem::path& file) const;
 
  private:
   // The real path of `relative` (UTF-8, "/"-separated, checked segments)
@@ -81,7 +82,7 @@ class Site {
     std::filesystem::file_time_type time;
     uintmax_t size = 0;
     std::chrono::steady_clock::time_point checked;
-    std::shared_ptr<const host::Json> script;
+    std::shared_ptr<const host::PreparedSteps> script;
   };
   mutable std::mutex cache_mutex_;
   mutable std::map<std::filesystem::path, CachedScript> cache_;
