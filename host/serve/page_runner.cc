@@ -1,6 +1,7 @@
 // One page through the in-memory engine, with the visitor's session.
 #include "serve/page_runner.h"
 
+#include <cctype>
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -14,7 +15,6 @@
 namespace zorvadel::serve {
 namespace {
 
-
 std::string ErrorText(const ScriptError& error) {
   return "error " + std::to_string(error.number()) + ": " + codepage::ToUtf8(error.description());
 }
@@ -23,6 +23,22 @@ void Log(const std::string& name, const engine::RequestFacts& facts, const std::
   // One write per line, so lines of two pages do not interleave.
   std::string line = name + ": " + std::string(engine::TargetPath(facts.url)) + ": " + text + "\n";
   std::cerr << line << std::flush;
+}
+
+bool IsCookieHeader(std::string_view name) {
+  constexpr std::string_view kCookie = "cookie";
+  if (name.size() != kCookie.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(name[i])) != kCookie[i]) return false;
+  }
+  return true;
+}
+
+// Blanks around a cookie pair, as the cookie parse drops them.
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
 }
 
 }  // namespace
@@ -39,12 +55,39 @@ PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions o
 
 PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
   const Clock::time_point now = Clock::now();
-  // A browser may send the cookie twice (a stale one from another path);
-  // the first that names a live session wins.
-  for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
-    if (pair.key != SessionStore::kCookieName) continue;
-    if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-      return {pair.value, std::move(session)};
+  // A session id is plain hex: the Cookie headers are read where they lie,
+  // and only a header that needs decoding ("%", "+") goes through the
+  // parse that decodes, which copies every pair.
+  bool plain = true;
+  for (const auto& [name, value] : facts.headers) {
+    if (IsCookieHeader(name) && value.find_first_of("%+") != std::string::npos) plain = false;
+  }
+  if (!plain) {
+    // A browser may send the cookie twice (a stale one from another path);
+    // the first that names a live session wins.
+    for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
+      if (pair.key != SessionStore::kCookieName) continue;
+      if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
+        return {pair.value, std::move(session)};
+      }
+    }
+    return {"", std::make_shared<ServedSession>(now)};
+  }
+  for (const auto& [name, value] : facts.headers) {
+    if (!IsCookieHeader(name)) continue;
+    std::string_view rest = value;
+    while (!rest.empty()) {
+      const size_t semi = rest.find(';');
+      std::string_view piece = Trimmed(rest.substr(0, semi));
+      rest = semi == std::string_view::npos ? std::string_view() : rest.substr(semi + 1);
+      const size_t eq = piece.find('=');
+      if (eq == std::string_view::npos || piece.substr(0, eq) != SessionStore::kCookieName) {
+        continue;
+      }
+      std::string_view id = piece.substr(eq + 1);
+      if (std::shared_ptr<ServedSession> session = sessions_.Find(id, now)) {
+        return {std::string(id), std::move(session)};
+      }
     }
   }
   return {"", std::make_shared<ServedSession>(now)};
@@ -73,11 +116,12 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
       if (session != nullptr) session->EndTurn();
     }
   } turn_end{id.empty() ? nullptr : session.get()};
-  std::optional<std::string> error;
   engine::ResponseResult result;
   {
-    engine::MemoryPage page(facts, site_.root(), session, application_);
+    // The facts move into the page; an error below reads them back from it.
+    engine::MemoryPage page(std::move(facts), site_.root(), session, application_);
     page.response().SetBufferLimit(options_.buffer_limit);
+    std::optional<std::string> error;
     std::vector<ObjectPtr> objects;  // kept until after page end
     try {
       if (route.kind == Route::Kind::kPage) {
@@ -117,13 +161,14 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
         error = std::string("internal error: ") + e.what();
       }
     }
-  }
-  if (error) {
-    Log(options_.name, facts, *error);
-    // The message names steps, members and files of the site: it is the
-    // site's business, not the visitor's.
-    result = StatusPage(500, AcceptsOnlyWml(engine::HeaderValue(facts, "Accept")),
-                        options_.show_errors ? *error : std::string());
+    if (error) {
+      const engine::RequestFacts& request = page.request().facts();
+      Log(options_.name, request, *error);
+      // The message names steps, members and files of the site: it is the
+      // site's business, not the visitor's.
+      result = StatusPage(500, AcceptsOnlyWml(engine::HeaderValue(request, "Accept")),
+                          options_.show_errors ? *error : std::string());
+    }
   }
   if (!id.empty()) {
     sessions_.Recount(id, Clock::now());

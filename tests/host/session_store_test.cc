@@ -237,5 +237,52 @@ TEST(FloodTest, VisitorsKeepTheirSessionsThroughAFlood) {
   std::filesystem::remove_all(root);
 }
 
+// The session cookie as clients send it; the answer sets a new cookie only
+// when the one sent named no live session.
+TEST(RunnerCookieTest, FindsTheSessionInEveryFormOfTheCookie) {
+  const auto root = std::filesystem::temp_directory_path() /
+                    ("zorvadel-cookie-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(root);
+  PageRegistry pages;
+  pages.Register("/trail.asp", &TrailPage);
+  Site site(root, pages);
+  SessionStore sessions;
+  PageRunner runner(site, sessions);
+  using Headers = std::vector<std::pair<std::string, std::string>>;
+  auto sets_cookie = [&](const Headers& headers) {
+    engine::RequestFacts facts;
+    facts.url = "/trail.asp";
+    facts.headers = headers;
+    for (const auto& [name, value] : runner.Run(site.Resolve("/trail.asp"), facts).headers) {
+      if (name == "Set-Cookie") return value.substr(SessionStore::kCookieName.size() + 1, 32);
+    }
+    return std::string();
+  };
+  const std::string id = sets_cookie({});
+  ASSERT_EQ(id.size(), 32u);
+  const std::string name(SessionStore::kCookieName);
+  const std::string stale(32, 'a');
+  // The id's first digit percent-encoded, as "%61" for "a".
+  const std::string encoded_first = "%" + std::to_string(id[0] / 16) + "0123456789ABCDEF"[id[0] % 16];
+  const struct {
+    Headers headers;
+    bool found;
+  } cases[] = {
+      {{{"Cookie", name + "=" + id}}, true},
+      {{{"Cookie", "a=1; " + name + "=" + id + "; b=2"}}, true},
+      {{{"cookie", " \t" + name + "=" + id + " "}}, true},
+      {{{"Cookie", name + "=" + stale}, {"Cookie", "x; " + name + "=" + id}}, true},
+      {{{"Cookie", name + "=" + encoded_first + id.substr(1)}}, true},
+      {{{"Cookie", name + "=" + id + "+"}}, false},
+      {{{"Cookie", name + "x=" + id}}, false},
+      {{{"Cookie", "zorvadelsession=" + id}}, false},
+      {{{"Set-Cookie", name + "=" + id}}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sets_cookie(c.headers).empty(), c.found) << c.headers.back().second;
+  }
+  std::filesystem::remove_all(root);
+}
+
 }  // namespace
 }  // namespace zorvadel::serve
