@@ -5,13 +5,16 @@
 // object (/hello.asp of the load run).
 //   new visitor:       a fresh session each page (no cookie);
 //   returning visitor: one session for every page, its visit trail at the
-//                      cap that page start keeps it within.
+//                      cap that page start keeps it within;
+//   full session store: a new visitor's session added to a store that
+//                      a crawler filled.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
 
 #include "page_script.h"
+#include "serve/session_store.h"
 #include "zorvadel/memory_page.h"
 
 namespace zorvadel {
@@ -111,6 +114,26 @@ void BM_HelloEngineAlone(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HelloEngineAlone);
+
+// The session store of zorvadel-serve when new visitors have filled it, as
+// under a crawler: each new session (holding one visit trail, as page start
+// leaves it) drops the least recently used one on probation.
+void BM_SessionStoreFull(benchmark::State& state) {
+  serve::SessionStore store;
+  const auto now = serve::Clock::now();
+  const Variant trail(std::u16string(u"news.asp[2026-12-7 1:45:00]<br/>"));
+  auto session = [&] {
+    auto made = std::make_shared<serve::ServedSession>(now);
+    made->SetValue(u"UserVisitHistory", trail);
+    return made;
+  };
+  const size_t full = serve::SessionStore::kDefaultMemoryMb << 20;
+  // More sessions than fit: the store is full when the timing starts.
+  for (size_t i = 0; i < full / 512; ++i) store.Add(session(), now);
+  for (auto _ : state) benchmark::DoNotOptimize(store.Add(session(), now));
+  state.counters["sessions"] = static_cast<double>(store.size());
+}
+BENCHMARK(BM_SessionStoreFull);
 
 }  // namespace
 }  // namespace zorvadel

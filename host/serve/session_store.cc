@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <condition_variable>
 #include <iterator>
 #include <random>
@@ -56,6 +57,7 @@ void ServedSession::SetCodePage(uint32_t code_page) {
 
 void ServedSession::SetTimeout(int32_t minutes) {
   MemorySession::SetTimeout(minutes);
+  timeout_.store(MemorySession::Timeout(), std::memory_order_relaxed);
   written_.store(true, std::memory_order_relaxed);
 }
 
@@ -144,10 +146,37 @@ SessionStore::Shard& SessionStore::ShardOf(std::string_view id) const {
   return shards_[h % shard_count_];
 }
 
-void SessionStore::Drop(Shard& shard, List& list, List::iterator it) {
-  shard.bytes -= it->bytes;
-  shard.index.erase(it->id);
-  list.erase(it);
+SessionStore::Id::Id(std::string_view id) : size(static_cast<uint8_t>(id.size())) {
+  std::copy_n(id.begin(), std::min(id.size(), kMaxSize), bytes.begin());
+}
+
+size_t SessionStore::IdHash::operator()(const Id& id) const {
+  // The digits after the two that chose the shard.
+  uint64_t a = 0;
+  uint64_t b = 0;
+  std::memcpy(&a, id.bytes.data() + 2, sizeof a);
+  std::memcpy(&b, id.bytes.data() + 10, sizeof b);
+  return static_cast<size_t>((a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xC2B2AE3D27D4EB4Full >> 7);
+}
+
+void SessionStore::List::PushFront(Entry* entry) {
+  entry->older = newest;
+  entry->newer = nullptr;
+  if (newest != nullptr) newest->newer = entry;
+  newest = entry;
+  if (oldest == nullptr) oldest = entry;
+}
+
+void SessionStore::List::Unlink(Entry* entry) {
+  (entry->newer != nullptr ? entry->newer->older : newest) = entry->older;
+  (entry->older != nullptr ? entry->older->newer : oldest) = entry->newer;
+  entry->newer = entry->older = nullptr;
+}
+
+void SessionStore::Drop(Shard& shard, Entry* entry) {
+  shard.bytes -= entry->bytes;
+  (entry->probation ? shard.probation : shard.returning).Unlink(entry);
+  shard.index.erase(*entry->id);
 }
 
 bool SessionStore::MakeRoom(Shard& shard, size_t needed, const Entry* keep,
@@ -156,18 +185,19 @@ bool SessionStore::MakeRoom(Shard& shard, size_t needed, const Entry* keep,
   // Expired sessions first, wherever they are: the least recently used end
   // of each list holds the ones most likely to be.
   for (List* list : {&shard.probation, &shard.returning}) {
-    while (!list->empty() && &list->back() != keep && list->back().session->ExpiredAt(now)) {
-      Drop(shard, *list, std::prev(list->end()));
+    while (list->oldest != nullptr && list->oldest != keep &&
+           list->oldest->session->ExpiredAt(now)) {
+      Drop(shard, list->oldest);
     }
   }
   for (List* list : {&shard.probation, &shard.returning}) {
-    while (shard.bytes + needed > shard_budget_ && !list->empty()) {
-      auto last = std::prev(list->end());
-      if (&*last == keep) {
-        if (last == list->begin()) break;
-        --last;
+    while (shard.bytes + needed > shard_budget_ && list->oldest != nullptr) {
+      Entry* last = list->oldest;
+      if (last == keep) {
+        last = last->newer;
+        if (last == nullptr) break;
       }
-      Drop(shard, *list, last);
+      Drop(shard, last);
     }
   }
   return shard.bytes + needed <= shard_budget_;
@@ -177,18 +207,18 @@ std::shared_ptr<ServedSession> SessionStore::Find(std::string_view id, Clock::ti
   if (!WellFormedId(id)) return nullptr;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  auto found = shard.index.find(id);
+  auto found = shard.index.find(Id(id));
   if (found == shard.index.end()) return nullptr;
-  List::iterator it = found->second;
-  List& list = it->probation ? shard.probation : shard.returning;
-  if (it->session->ExpiredAt(now)) {
-    Drop(shard, list, it);
+  Entry* entry = &found->second;
+  if (entry->session->ExpiredAt(now)) {
+    Drop(shard, entry);
     return nullptr;
   }
-  it->session->Touch(now);
-  it->probation = false;
-  shard.returning.splice(shard.returning.begin(), list, it);
-  return it->session;
+  entry->session->Touch(now);
+  (entry->probation ? shard.probation : shard.returning).Unlink(entry);
+  entry->probation = false;
+  shard.returning.PushFront(entry);
+  return entry->session;
 }
 
 std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::time_point now) {
@@ -198,13 +228,20 @@ std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::tim
     std::string id = NewId();
     Shard& shard = ShardOf(id);
     std::lock_guard lock(shard.mutex);
-    if (shard.index.count(id) != 0) continue;
-    if (!MakeRoom(shard, bytes, nullptr, now)) return "";
-    shard.probation.push_front(Entry{std::move(id), std::move(session), bytes, true});
-    Entry& entry = shard.probation.front();
-    shard.index.emplace(entry.id, shard.probation.begin());
+    auto [it, added] = shard.index.try_emplace(Id(id));
+    if (!added) continue;  // a 128-bit coincidence: another draw
+    // The new entry is on no list yet, so making room never drops it.
+    if (!MakeRoom(shard, bytes, nullptr, now)) {
+      shard.index.erase(it);
+      return "";
+    }
+    Entry& entry = it->second;
+    entry.session = std::move(session);
+    entry.bytes = bytes;
+    entry.id = &it->first;
+    shard.probation.PushFront(&entry);
     shard.bytes += bytes;
-    return entry.id;
+    return id;
   }
 }
 
@@ -212,9 +249,9 @@ void SessionStore::Recount(std::string_view id, Clock::time_point now) {
   if (!WellFormedId(id)) return;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  auto found = shard.index.find(id);
+  auto found = shard.index.find(Id(id));
   if (found == shard.index.end()) return;
-  Entry& entry = *found->second;
+  Entry& entry = found->second;
   const size_t bytes = entry.session->bytes();
   shard.bytes = shard.bytes - entry.bytes + bytes;
   entry.bytes = bytes;
@@ -227,13 +264,13 @@ size_t SessionStore::Sweep(Clock::time_point now) {
     Shard& shard = shards_[i];
     std::lock_guard lock(shard.mutex);
     for (List* list : {&shard.probation, &shard.returning}) {
-      for (auto it = list->begin(); it != list->end();) {
-        auto next = std::next(it);
-        if (it->session->ExpiredAt(now)) {
-          Drop(shard, *list, it);
+      for (Entry* entry = list->newest; entry != nullptr;) {
+        Entry* older = entry->older;
+        if (entry->session->ExpiredAt(now)) {
+          Drop(shard, entry);
           ++dropped;
         }
-        it = next;
+        entry = older;
       }
     }
   }

@@ -32,13 +32,13 @@
 #ifndef ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 #define ZORVADEL_HOST_SERVE_SESSION_STORE_H_
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -73,6 +73,7 @@ class ServedSession : public engine::MemorySession {
                    const std::function<void(Variant&)>& update) override;
   void SetCodePage(uint32_t code_page) override;
   void SetTimeout(int32_t minutes) override;
+  int32_t Timeout() const override { return timeout_.load(std::memory_order_relaxed); }
 
   bool written() const { return written_.load(std::memory_order_relaxed); }
   void Touch(Clock::time_point now) {
@@ -117,6 +118,9 @@ class ServedSession : public engine::MemorySession {
   std::atomic<bool> written_{false};
   std::atomic<Clock::rep> last_used_;
   std::atomic<int64_t> value_bytes_{0};
+  // Kept beside the session's own, so that the store tells an expired
+  // session without taking its lock.
+  std::atomic<int32_t> timeout_{MemorySession::Timeout()};
 
   std::mutex turn_mutex_;
   bool turn_taken_ = false;
@@ -164,29 +168,52 @@ class SessionStore {
   static bool ValidNodeName(std::string_view node);
 
  private:
+  // An id kept in place: 32 hex digits, then "." and a node's name of up
+  // to 32 characters.
+  struct Id {
+    static constexpr size_t kMaxSize = 32 + 1 + 32;
+    std::array<char, kMaxSize> bytes{};
+    uint8_t size = 0;
+    explicit Id(std::string_view id);
+    std::string_view view() const { return {bytes.data(), size}; }
+    bool operator==(const Id& other) const { return view() == other.view(); }
+  };
+  // Ids are random, so a few of their digits spread them as well as any
+  // hash of them all would.
+  struct IdHash {
+    size_t operator()(const Id& id) const;
+  };
+  // A session in its shard: the map's node holds everything, and links it
+  // into the shard's probation or returning list, most recently used first.
   struct Entry {
-    std::string id;
     std::shared_ptr<ServedSession> session;
     size_t bytes = 0;  // as last counted
     bool probation = true;
+    const Id* id = nullptr;  // the node's key
+    Entry* newer = nullptr;
+    Entry* older = nullptr;
   };
-  using List = std::list<Entry>;
+  struct List {
+    Entry* newest = nullptr;
+    Entry* oldest = nullptr;
+    void PushFront(Entry* entry);
+    void Unlink(Entry* entry);
+  };
   // The sessions are spread over shards by id, each with its own lock and
   // its share of the budget, so that pages of different visitors running
   // at once rarely wait for each other.
   struct Shard {
     mutable std::mutex mutex;
-    // Most recently used first.
     List probation;
     List returning;
-    std::unordered_map<std::string_view, List::iterator> index;  // views Entry::id
+    std::unordered_map<Id, Entry, IdHash> index;
     size_t bytes = 0;
   };
   Shard& ShardOf(std::string_view id) const;
   // Drops sessions until `needed` more bytes fit, never `keep`; false when
   // they cannot be made to fit.
   bool MakeRoom(Shard& shard, size_t needed, const Entry* keep, Clock::time_point now) const;
-  static void Drop(Shard& shard, List& list, List::iterator it);
+  static void Drop(Shard& shard, Entry* entry);
 
   const std::string suffix_;  // "." and the node's name, or ""
   const size_t shard_count_;
