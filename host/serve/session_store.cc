@@ -150,13 +150,70 @@ SessionStore::Id::Id(std::string_view id) : size(static_cast<uint8_t>(id.size())
   std::copy_n(id.begin(), std::min(id.size(), kMaxSize), bytes.begin());
 }
 
-size_t SessionStore::IdHash::operator()(const Id& id) const {
+uint64_t SessionStore::Index::Hash(const Id& id) {
   // The digits after the two that chose the shard.
   uint64_t a = 0;
   uint64_t b = 0;
   std::memcpy(&a, id.bytes.data() + 2, sizeof a);
   std::memcpy(&b, id.bytes.data() + 10, sizeof b);
-  return static_cast<size_t>((a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xC2B2AE3D27D4EB4Full >> 7);
+  const uint64_t h = (a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xC2B2AE3D27D4EB4Full;
+  return h ^ (h >> 29);
+}
+
+SessionStore::Index::~Index() {
+  for (const Slot& slot : slots_) delete slot.entry;
+}
+
+SessionStore::Entry* SessionStore::Index::Find(const Id& id) const {
+  if (used_ == 0) return nullptr;
+  const uint64_t hash = Hash(id);
+  for (size_t i = Home(hash);; i = (i + 1) & (slots_.size() - 1)) {
+    const Slot& slot = slots_[i];
+    if (slot.entry == nullptr) return nullptr;
+    if (slot.hash == hash && slot.entry->id == id) return slot.entry;
+  }
+}
+
+bool SessionStore::Index::Insert(Entry* entry) {
+  if (Find(entry->id) != nullptr) {
+    delete entry;
+    return false;
+  }
+  if ((used_ + 1) * 2 > slots_.size()) {
+    std::vector<Slot> old(std::max<size_t>(16, slots_.size() * 2));
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.entry == nullptr) continue;
+      size_t i = Home(slot.hash);
+      while (slots_[i].entry != nullptr) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = slot;
+    }
+  }
+  const uint64_t hash = Hash(entry->id);
+  size_t i = Home(hash);
+  while (slots_[i].entry != nullptr) i = (i + 1) & (slots_.size() - 1);
+  slots_[i] = {hash, entry};
+  ++used_;
+  return true;
+}
+
+void SessionStore::Index::Erase(const Entry* entry) {
+  const size_t mask = slots_.size() - 1;
+  size_t hole = Home(Hash(entry->id));
+  while (slots_[hole].entry != entry) hole = (hole + 1) & mask;
+  delete slots_[hole].entry;
+  slots_[hole] = {};
+  --used_;
+  // Entries after the hole move back into it unless that would put them
+  // before their home slot, so that no probe meets a gap short of its entry.
+  for (size_t next = (hole + 1) & mask; slots_[next].entry != nullptr; next = (next + 1) & mask) {
+    const size_t home = Home(slots_[next].hash);
+    const bool stays = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+    if (stays) continue;
+    slots_[hole] = slots_[next];
+    slots_[next] = {};
+    hole = next;
+  }
 }
 
 void SessionStore::List::PushFront(Entry* entry) {
@@ -176,7 +233,7 @@ void SessionStore::List::Unlink(Entry* entry) {
 void SessionStore::Drop(Shard& shard, Entry* entry) {
   shard.bytes -= entry->bytes;
   (entry->probation ? shard.probation : shard.returning).Unlink(entry);
-  shard.index.erase(*entry->id);
+  shard.index.Erase(entry);
 }
 
 bool SessionStore::MakeRoom(Shard& shard, size_t needed, const Entry* keep,
@@ -207,9 +264,8 @@ std::shared_ptr<ServedSession> SessionStore::Find(std::string_view id, Clock::ti
   if (!WellFormedId(id)) return nullptr;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  auto found = shard.index.find(Id(id));
-  if (found == shard.index.end()) return nullptr;
-  Entry* entry = &found->second;
+  Entry* entry = shard.index.Find(Id(id));
+  if (entry == nullptr) return nullptr;
   if (entry->session->ExpiredAt(now)) {
     Drop(shard, entry);
     return nullptr;
@@ -228,18 +284,16 @@ std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::tim
     std::string id = NewId();
     Shard& shard = ShardOf(id);
     std::lock_guard lock(shard.mutex);
-    auto [it, added] = shard.index.try_emplace(Id(id));
-    if (!added) continue;  // a 128-bit coincidence: another draw
+    Entry* entry = new Entry(id);
+    if (!shard.index.Insert(entry)) continue;  // a 128-bit coincidence: another draw
     // The new entry is on no list yet, so making room never drops it.
     if (!MakeRoom(shard, bytes, nullptr, now)) {
-      shard.index.erase(it);
+      shard.index.Erase(entry);
       return "";
     }
-    Entry& entry = it->second;
-    entry.session = std::move(session);
-    entry.bytes = bytes;
-    entry.id = &it->first;
-    shard.probation.PushFront(&entry);
+    entry->session = std::move(session);
+    entry->bytes = bytes;
+    shard.probation.PushFront(entry);
     shard.bytes += bytes;
     return id;
   }
@@ -249,13 +303,12 @@ void SessionStore::Recount(std::string_view id, Clock::time_point now) {
   if (!WellFormedId(id)) return;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  auto found = shard.index.find(Id(id));
-  if (found == shard.index.end()) return;
-  Entry& entry = found->second;
-  const size_t bytes = entry.session->bytes();
-  shard.bytes = shard.bytes - entry.bytes + bytes;
-  entry.bytes = bytes;
-  MakeRoom(shard, 0, &entry, now);
+  Entry* entry = shard.index.Find(Id(id));
+  if (entry == nullptr) return;
+  const size_t bytes = entry->session->bytes();
+  shard.bytes = shard.bytes - entry->bytes + bytes;
+  entry->bytes = bytes;
+  MakeRoom(shard, 0, entry, now);
 }
 
 size_t SessionStore::Sweep(Clock::time_point now) {

@@ -43,8 +43,8 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "zorvadel/memory_page.h"
 
@@ -178,18 +178,14 @@ class SessionStore {
     std::string_view view() const { return {bytes.data(), size}; }
     bool operator==(const Id& other) const { return view() == other.view(); }
   };
-  // Ids are random, so a few of their digits spread them as well as any
-  // hash of them all would.
-  struct IdHash {
-    size_t operator()(const Id& id) const;
-  };
-  // A session in its shard: the map's node holds everything, and links it
-  // into the shard's probation or returning list, most recently used first.
+  // A session in its shard, linked into the shard's probation or
+  // returning list, most recently used first.
   struct Entry {
+    explicit Entry(std::string_view id_text) : id(id_text) {}
+    Id id;
     std::shared_ptr<ServedSession> session;
     size_t bytes = 0;  // as last counted
     bool probation = true;
-    const Id* id = nullptr;  // the node's key
     Entry* newer = nullptr;
     Entry* older = nullptr;
   };
@@ -199,6 +195,35 @@ class SessionStore {
     void PushFront(Entry* entry);
     void Unlink(Entry* entry);
   };
+  // The entries by id, which owns them: open addressing with linear
+  // probing, at most half full, so that a lookup in a large store mostly
+  // reads one slot and the entry, where a chained table reads a bucket,
+  // the node before and the node.
+  class Index {
+   public:
+    Index() = default;
+    ~Index();
+    Index(const Index&) = delete;
+    Index& operator=(const Index&) = delete;
+    Entry* Find(const Id& id) const;
+    // Takes `entry` in; false (and `entry` freed) when its id is there.
+    bool Insert(Entry* entry);
+    // Takes the entry out and frees it.
+    void Erase(const Entry* entry);
+    size_t size() const { return used_; }
+
+   private:
+    struct Slot {
+      uint64_t hash = 0;
+      Entry* entry = nullptr;
+    };
+    // Ids are random, so a few of their digits spread them as well as any
+    // hash of them all would.
+    static uint64_t Hash(const Id& id);
+    size_t Home(uint64_t hash) const { return static_cast<size_t>(hash) & (slots_.size() - 1); }
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+  };
   // The sessions are spread over shards by id, each with its own lock and
   // its share of the budget, so that pages of different visitors running
   // at once rarely wait for each other.
@@ -206,7 +231,7 @@ class SessionStore {
     mutable std::mutex mutex;
     List probation;
     List returning;
-    std::unordered_map<Id, Entry, IdHash> index;
+    Index index;
     size_t bytes = 0;
   };
   Shard& ShardOf(std::string_view id) const;

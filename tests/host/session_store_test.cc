@@ -116,6 +116,26 @@ TEST(SessionStoreTest, CountsTheMemoryOfValues) {
   EXPECT_LE(session->bytes(), ServedSession::kBaseBytes + ServedSession::kValueBytes + 2 * 601);
 }
 
+// Thousands of drops through one shard's table: exactly the newest
+// sessions that fit are still found, and none of the dropped ones.
+TEST(SessionStoreTest, FindsExactlyTheSessionsThatStayed) {
+  constexpr size_t kKept = 2000;
+  SessionStore store(kKept * ServedSession::kBaseBytes, 1);
+  const Clock::time_point now{};
+  std::vector<std::string> ids;
+  for (size_t i = 0; i < 3 * kKept; ++i) {
+    ids.push_back(store.Add(std::make_shared<ServedSession>(now), now));
+  }
+  ASSERT_EQ(store.size(), kKept);
+  size_t found = 0;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    const bool kept = store.Find(ids[i], now) != nullptr;
+    EXPECT_EQ(kept, i >= ids.size() - kKept) << i;
+    found += kept;
+  }
+  EXPECT_EQ(found, kKept);
+}
+
 TEST(SessionStoreTest, KeepsNeitherExpiredNorOversizedSessions) {
   SessionStore store(ServedSession::kBaseBytes, 1);
   auto session = std::make_shared<ServedSession>(Clock::time_point{});
