@@ -244,7 +244,13 @@ void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
       ObjectPtr object = scope.Resolve(step);
       if (step.late_fault) throw *step.late_fault;
       Variant result = Read(step, object);
-      if (step.op == Step::Op::kWrite) context.GetResponse()->Write(CStr(result));
+      if (step.op != Step::Op::kWrite) return;
+      // A String is its own text: written as it is, not copied first.
+      if (result.IsString()) {
+        context.GetResponse()->Write(result.string());
+      } else {
+        context.GetResponse()->Write(CStr(result));
+      }
       return;
     }
     case Step::Op::kEcho:
