@@ -283,7 +283,8 @@ TEST(RunnerCookieTest, FindsTheSessionInEveryFormOfTheCookie) {
   const std::string name(SessionStore::kCookieName);
   const std::string stale(32, 'a');
   // The id's first digit percent-encoded, as "%61" for "a".
-  const std::string encoded_first = "%" + std::to_string(id[0] / 16) + "0123456789ABCDEF"[id[0] % 16];
+  const std::string encoded_first =
+      "%" + std::to_string(id[0] / 16) + "0123456789ABCDEF"[id[0] % 16];
   const struct {
     Headers headers;
     bool found;
