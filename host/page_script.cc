@@ -412,19 +412,19 @@ PreparedSteps::~PreparedSteps() = default;
 PreparedSteps::PreparedSteps(PreparedSteps&&) noexcept = default;
 PreparedSteps& PreparedSteps::operator=(PreparedSteps&&) noexcept = default;
 
-StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
-  return PlaySteps(PreparedSteps(steps), page);
-}
+namespace {
 
-StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page) {
+// Plays the steps that `for_each` hands to its callback, one by one.
+template <typename ForEach>
+StepsOutcome Play(engine::MemoryPage& page, const ForEach& for_each) {
   Scope scope(page);
   StepsOutcome outcome;
   size_t index = 0;
   try {
-    for (const Step& step : steps.steps_) {
+    for_each([&](const Step& step) {
       ++index;
       RunNamedStep(step, scope, page);
-    }
+    });
   } catch (const ScriptError& e) {
     outcome.error = e;
     outcome.step = index;
@@ -434,6 +434,22 @@ StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page) {
   }
   outcome.objects = scope.Objects();
   return outcome;
+}
+
+}  // namespace
+
+StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page) {
+  if (!steps.is_array()) throw ScriptFormatError{"a script needs \"steps\""};
+  // Played once: each step is converted as it comes.
+  return Play(page, [&](const auto& run) {
+    for (const Json& step : steps) run(Prepare(step));
+  });
+}
+
+StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page) {
+  return Play(page, [&](const auto& run) {
+    for (const Step& step : steps.steps_) run(step);
+  });
 }
 
 }  // namespace zorvadel::host
