@@ -12,9 +12,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <iostream>
-#include <exception>
 #include <memory>
 #include <new>
 #include <string>

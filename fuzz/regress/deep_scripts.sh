@@ -21,7 +21,7 @@ site, deep = sys.argv[1], 100000
 nest = lambda n, inner="1": "[" * n + inner + "]" * n
 scripts = {
     "step": '{"steps": [%s]}' % nest(deep, '{"a": 1}'),
-    "argument": '{"steps": [{"echo": "x"}, {"write": "Server.URLEncode", "args": [%s]}]}' % nest(deep),
+    "argument": '{"steps": [{"write": "Server.URLEncode", "args": [%s]}]}' % nest(deep),
     "session": '{"session": {"k": %s}, "steps": []}' % nest(deep),
     "progid": '{"steps": [{"create": "w", "progid": %s}]}' % nest(deep),
     "headers": '{"request": {"headers": {"A": %s}}, "steps": []}' % nest(deep),
@@ -38,12 +38,14 @@ PY
 too_deep="nested deeper than 32 levels of objects and arrays"
 for name in step argument session progid headers over; do
   "$run" "$site/$name.json" >"$work/out" 2>"$work/err"
-  check "zorvadel-run $name" "$? $(head -1 "$work/err")" "2 zorvadel-run: $site/$name.json: $too_deep"
+  check "zorvadel-run $name" "$? $(head -1 "$work/err")" \
+    "2 zorvadel-run: $site/$name.json: $too_deep"
 done
 # Within the limit the messages print the value, cut short.
+nested_27=$(printf '[%.0s' $(seq 27)){}$(printf ']%.0s' $(seq 27))
 "$run" "$site/at.json" >"$work/out" 2>"$work/err"
 check "zorvadel-run at the limit" "$? $(cat "$work/err")" \
-  "2 zorvadel-run: $site/at.json: step 1: unsupported JSON value: $(printf '[%.0s' $(seq 27)){}$(printf ']%.0s' $(seq 27))"
+  "2 zorvadel-run: $site/at.json: step 1: unsupported JSON value: $nested_27"
 "$run" "$site/long.json" >"$work/out" 2>"$work/err"
 check "zorvadel-run with a long unknown step" "$? $(cat "$work/err")" \
   "2 zorvadel-run: $site/long.json: step 1: unknown step {\"jump\":\"$(printf 'x%.0s' $(seq 71))..."
