@@ -248,11 +248,11 @@ BENCHMARK(BM_AsciiPinyin);
 
 // The page utilities' Uni: the same escaping without the page's settings.
 void BM_Uni(benchmark::State& state) {
-  const std::u16string text = MakeText(kMixed);
+  const std::u16string text = MakeText(KindOf(state));
   for (auto _ : state) benchmark::DoNotOptimize(z::text::Uni(text));
   Count(state, text);
 }
-BENCHMARK(BM_Uni);
+BENCHMARK(BM_Uni)->ArgName("text")->Arg(kAscii)->Arg(kMixed)->Arg(kChinese)->Arg(kHostile);
 
 // ---- Terminal detection ------------------------------------------------------------
 

@@ -1,10 +1,10 @@
 // The pieces of the page classes' output filter Ascii that work on text
 // alone: which simplified/traditional conversion ChineseType asks for, the
-// GB2312 stop, the stop-word replacement, and the last stretch that repairs
+// GB2312 stop and the stop-word replacement. The last stretch, which repairs
 // bare ampersands and writes every unit outside 32-255 as a numeric
-// character reference (with the pinyin annotation of the XHTML classes).
-// The steps that go through the page object's own members (JToF, FToJ,
-// ReplaceString) are run by Ascii itself in output_members.cc.
+// character reference, is text::RepairAndEscape (text/charset_refs.h), the
+// same as Uni. The steps that go through the page object's own members
+// (JToF, FToJ, ReplaceString) are run by Ascii itself in output_members.cc.
 #ifndef ZORVADEL_OUTPUT_OUTPUT_FILTER_H_
 #define ZORVADEL_OUTPUT_OUTPUT_FILTER_H_
 
@@ -29,16 +29,6 @@ bool IsGb2312Coding(std::u16string_view wap_en_coding);
 // pass text is never searched again, so the result is bounded by the input.
 void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
                       std::u16string* text);
-
-// The numeric character reference of one character: "&#x4E2D;", "&#x1F600;".
-std::u16string HexCharRef(char32_t code_point);
-
-// Ampersand repair and escaping in one pass, writing what text::Uni writes
-// (every bare "&" becomes "&amp;", one reference per character outside
-// 32-255, the control characters XML refuses dropped); with `pinyin`, each
-// escaped character that has a syllable and is no pinyin skip mark is
-// followed by "(" + the syllable + " )".
-std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
 
 }  // namespace zorvadel::output
 

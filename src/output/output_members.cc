@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "output/output_filter.h"
+#include "text/charset_refs.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
 #include "zorvadel/output/request_members.h"
@@ -88,7 +89,7 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
     return text == &work ? std::move(work) : *text;
   }
   const bool pinyin = page.family() == Family::kX && state.IsShowPinYin;
-  return output::RepairAndEscape(*text, pinyin);
+  return text::RepairAndEscape(*text, pinyin);
 }
 
 // ---- Response settings ---------------------------------------------------------

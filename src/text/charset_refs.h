@@ -1,8 +1,7 @@
 // Numeric character references: writing text as ampersand-safe markup with
-// "&#xHEX;" references for every character outside 32-255, and reading such
-// references back. The output filter of the page classes writes the same form
-// by a pass of its own (output/output_filter.cc) on this keep rule, so what a
-// page writes is the same whichever way it went.
+// "&#xHEX;" references for every character outside 32-255 (the last pass of
+// the page classes' output filter, and the utilities' Uni), and reading such
+// references back.
 #ifndef ZORVADEL_TEXT_CHARSET_REFS_H_
 #define ZORVADEL_TEXT_CHARSET_REFS_H_
 
@@ -28,17 +27,6 @@ struct AmpersandCursor {
 };
 bool KeepsAmpersand(std::u16string_view text, size_t amp, AmpersandCursor* cursor);
 
-// Appends the reference of one character: "&#x", its code point in
-// upper-case hexadecimal without leading zeros, ";" (U+4E2D gives "&#x4E2D;",
-// U+1F600 "&#x1F600;").
-void AppendHexCharRef(char32_t code_point, std::u16string* out);
-
-// Something written right after each reference (the pinyin of the XHTML
-// pages): it gets the code point the reference names, writes at most
-// kMaxAnnotation units at `out` and returns the end of what it wrote.
-inline constexpr size_t kMaxAnnotation = 16;
-using Annotator = char16_t* (*)(char32_t code_point, char16_t* out);
-
 // The escaping of markup text, in one pass:
 // - a bare "&" (one that KeepsAmpersand rejects) becomes "&amp;";
 // - units 32-255 are copied;
@@ -47,15 +35,19 @@ using Annotator = char16_t* (*)(char32_t code_point, char16_t* out);
 //   it (U+0000 included);
 // - a surrogate pair becomes one reference of its character, a surrogate
 //   without its partner "&#xFFFD;";
-// - every other unit becomes its reference.
-// With `annotate`, it runs after every reference written.
-std::u16string RepairAndEscape(std::u16string_view text, Annotator annotate = nullptr);
+// - every other unit becomes "&#x", its code point in upper-case
+//   hexadecimal without leading zeros, ";" (U+4E2D gives "&#x4E2D;").
+// With `pinyin` (the XHTML pages' annotation), each reference of a character
+// that has a syllable and is no pinyin skip mark is followed by "(" + the
+// syllable + " )", as NeedPinYin's mode 1 writes it: "中" gives
+// "&#x4E2D;(zhong )".
+std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
 
 // Every "&" that does not pass KeepsEntity (or has no ";" after it at all)
 // becomes "&amp;"; nothing else changes.
 std::u16string RepairAmpersands(std::u16string_view text);
 
-// The page utilities' escaping: RepairAndEscape without annotation.
+// The page utilities' escaping: RepairAndEscape without pinyin.
 std::u16string Uni(std::u16string_view text);
 
 // Turns each "&#x" + hexadecimal digits (either case) + ";" back into its

@@ -154,6 +154,16 @@ std::u16string PinyinNote(char32_t c) {
   return reading == one || reading == u"? " ? u"" : u"(" + reading + u")";
 }
 
+// "&#x" + upper-case hexadecimal digits + ";", digit by digit.
+std::u16string Ref(char32_t c) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), u"0123456789ABCDEF"[c % 16]);
+    c /= 16;
+  } while (c != 0);
+  return u"&#x" + digits + u";";
+}
+
 // The escaping of each character on its own, written the plain way, for the
 // one-pass loop to be checked against.
 std::u16string EscapeSlowly(std::u16string_view text, bool pinyin = false) {
@@ -171,7 +181,7 @@ std::u16string EscapeSlowly(std::u16string_view text, bool pinyin = false) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
-    out += output::HexCharRef(c);
+    out += Ref(c);
     if (pinyin) out += PinyinNote(c);
   }
   return out;
@@ -198,9 +208,9 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
     }
     const std::u16string repaired = text::RepairAmpersands(text);
     const std::u16string expected = EscapeSlowly(repaired);
-    ASSERT_EQ(output::RepairAndEscape(text, false), expected) << U8(text);
+    ASSERT_EQ(text::RepairAndEscape(text, false), expected) << U8(text);
     ASSERT_EQ(text::Uni(text), expected) << U8(text);
-    ASSERT_EQ(output::RepairAndEscape(text, true), EscapeSlowly(repaired, true)) << U8(text);
+    ASSERT_EQ(text::RepairAndEscape(text, true), EscapeSlowly(repaired, true)) << U8(text);
   }
   // Long texts, whose runs of every kind and length cross the boundaries of
   // the pieces in which the loop writes its result.
@@ -213,7 +223,7 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
       for (size_t repeat = random() % 80; repeat > 0; --repeat) text += run;
     }
     const bool pinyin = n % 2 == 1;
-    ASSERT_EQ(output::RepairAndEscape(text, pinyin),
+    ASSERT_EQ(text::RepairAndEscape(text, pinyin),
               EscapeSlowly(text::RepairAmpersands(text), pinyin));
   }
 }
@@ -227,8 +237,7 @@ TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
     if ((v >= 0xD800 && v <= 0xDFFF) || langdata::IsPinyinSkipMark(c)) continue;
     const std::u16string note = PinyinNote(c);
     annotated += !note.empty();
-    ASSERT_EQ(output::RepairAndEscape(std::u16string(1, c), true), output::HexCharRef(c) + note)
-        << v;
+    ASSERT_EQ(text::RepairAndEscape(std::u16string(1, c), true), Ref(c) + note) << v;
   }
   EXPECT_GE(annotated, 3755);  // at least the level-1 characters of GB2312
 
@@ -239,9 +248,9 @@ TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
     const std::u16string one(1,
                              static_cast<char16_t>(i % 3 == 0 ? u'a' + i % 26 : 0x4E00 + i % 5000));
     text += one;
-    expected += output::RepairAndEscape(one, true);
+    expected += text::RepairAndEscape(one, true);
   }
-  EXPECT_EQ(output::RepairAndEscape(text, true), expected);
+  EXPECT_EQ(text::RepairAndEscape(text, true), expected);
 }
 
 TEST(OutputFilterTest, StopWords) {
@@ -277,13 +286,13 @@ constexpr size_t kMiB = size_t{1} << 20;
 TEST(OutputFilterTest, LongRunsOfAmpersands) {
   // Every "&" sees the same far ";", and the pieces hold numbers' prefixes.
   const std::u16string refs = test::Repeat(u"&#x", kMiB / 3 + 1) + u";";
-  EXPECT_EQ(output::RepairAndEscape(refs, false).size(), refs.size() + 4 * (refs.size() / 3));
+  EXPECT_EQ(text::RepairAndEscape(refs, false).size(), refs.size() + 4 * (refs.size() / 3));
   std::u16string blanks = u"&#";
   blanks += u"&#";
   blanks.append(kMiB, u' ');
   blanks += u"1;";
   // The second "&" opens a decimal reference padded with blanks.
-  EXPECT_EQ(output::RepairAndEscape(blanks, false).substr(0, 9), u"&amp;#&# ");
+  EXPECT_EQ(text::RepairAndEscape(blanks, false).substr(0, 9), u"&amp;#&# ");
 }
 
 TEST(AsciiTest, MegabyteOfMixedText) {

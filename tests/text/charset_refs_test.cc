@@ -34,14 +34,6 @@ TEST(CharsetKeepsEntity, Segments) {
   }
 }
 
-TEST(CharsetHexCharRef, AppendsOneReferencePerCodePoint) {
-  std::u16string out = u"x";
-  for (char32_t c : {0x9, 0x0, 0x4E2D, 0xFF0C, 0xFFFF, 0x100, 0x1F600, 0x10000, 0x10FFFF}) {
-    AppendHexCharRef(c, &out);
-  }
-  EXPECT_EQ(out, u"x&#x9;&#x0;&#x4E2D;&#xFF0C;&#xFFFF;&#x100;&#x1F600;&#x10000;&#x10FFFF;");
-}
-
 TEST(CharsetUni, RepairsAndEscapes) {
   const Case cases[] = {
       {u"", u""},
