@@ -102,15 +102,7 @@ JSON
 JSON
 fi
 
-# A port nothing listens on (nginx cannot be asked for port 0).
-free_port() {
-  local port
-  for _ in $(seq 50); do
-    port=$((20000 + RANDOM % 40000))
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then echo "$port"; return; fi
-  done
-  return 1
-}
+source "$here/scripts/loopback_lib.sh"
 
 memory_flag=()
 [ -n "$session_memory" ] && memory_flag=(--session-memory "$session_memory")
@@ -231,15 +223,6 @@ sample_memory() {
     awk '/^VmRSS:/ {print $2}' "/proc/$serve_pid/status" >>"$1"
     sleep 1
   done
-}
-
-# cpu_ticks PID...: user and system time of the processes, in clock ticks.
-cpu_ticks() {
-  local total=0 pid
-  for pid in "$@"; do
-    total=$((total + $(awk '{print $14 + $15}' "/proc/$pid/stat" 2>/dev/null || echo 0)))
-  done
-  echo "$total"
 }
 
 # drive URL PIDS [WRK OPTIONS...] [-- SCRIPT ARGS...]: runs wrk and prints

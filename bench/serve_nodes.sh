@@ -78,15 +78,7 @@ start_engine() {
   done
   echo "engine $1 did not start" >&2; cat "$work/$1.err" >&2; exit 1
 }
-# A port nothing listens on (nginx cannot be asked for port 0).
-free_port() {
-  local port
-  for _ in $(seq 50); do
-    port=$((20000 + RANDOM % 40000))
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then echo "$port"; return; fi
-  done
-  return 1
-}
+source "$here/scripts/loopback_lib.sh"
 
 half=$(( threads > 1 ? threads / 2 : 1 ))
 start_engine alone "$threads"; alone_port=$port
@@ -155,14 +147,6 @@ function done(summary, latency, requests)
   io.write(string.format("lost sessions: %d\n", n))
 end
 LUA
-}
-
-cpu_ticks() {
-  local total=0 pid
-  for pid in "$@"; do
-    total=$((total + $(awk '{print $14 + $15}' "/proc/$pid/stat" 2>/dev/null || echo 0)))
-  done
-  echo "$total"
 }
 
 # drive NAME URL PIDS...: prints "RATE TOTAL FAILED LOST CPU_US_PER_REQUEST".

@@ -39,15 +39,7 @@ start_node() {
 start_node a
 start_node b
 
-# A port nothing listens on (nginx cannot be asked for port 0).
-free_port() {
-  local port
-  for _ in $(seq 50); do
-    port=$((20000 + RANDOM % 40000))
-    if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then echo "$port"; return; fi
-  done
-  return 1
-}
+source "$here/../../scripts/loopback_lib.sh"
 port=$(free_port)
 base=http://127.0.0.1:$port
 mkdir -p "$work/nginx"
