@@ -23,7 +23,7 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-test: test-release test-asan
+test: test-release test-asan tsan
 
 # The HTTP engine's tests under ThreadSanitizer: only the engine and what
 # its tests run are built. A report fails the test that ran into it and is
