@@ -209,7 +209,7 @@ void MemoryResponse::SetStatus(int32_t code) {
   status_ = code;
 }
 
-ResponseResult MemoryResponse::Result() const {
+ResponseResult MemoryResponse::Head() const {
   const uint32_t code_page = session_->CodePage();
   ResponseResult result;
   result.status = status_;
@@ -234,7 +234,20 @@ ResponseResult MemoryResponse::Result() const {
   }
   result.headers.insert(result.headers.end(), added_headers_.begin(), added_headers_.end());
   if (location_) result.headers.emplace_back("Location", *location_);
+  return result;
+}
+
+ResponseResult MemoryResponse::Result() const {
+  ResponseResult result = Head();
   result.body = body_;
+  return result;
+}
+
+ResponseResult MemoryResponse::TakeResult() {
+  // The head first: encoding it may throw, and then the body stays.
+  ResponseResult result = Head();
+  result.body = std::move(body_);
+  body_.clear();
   return result;
 }
 
