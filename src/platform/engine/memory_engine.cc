@@ -1,6 +1,7 @@
 // The in-memory engine's objects.
 #include "zorvadel/memory_page.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/codepage/codepage.h"
@@ -68,6 +69,14 @@ bool NamesCharset(std::u16string_view content_type) {
     if (SameFolded(content_type.substr(i, kCharset.size()), kCharset)) return true;
   }
   return false;
+}
+
+// Both code pages keep ASCII as it is, and a content type nearly always is.
+std::string HeadBytes(std::u16string_view text, uint32_t code_page) {
+  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    return std::string(text.begin(), text.end());
+  }
+  return codepage::Encode(text, code_page);
 }
 
 }  // namespace
@@ -252,7 +261,7 @@ ResponseResult MemoryResponse::Head() const {
     // code page, so that is the charset the response declares.
     type += code_page == 65001 ? u"; Charset=utf-8" : u"; Charset=GB2312";
   }
-  result.headers.emplace_back("Content-Type", codepage::Encode(type, code_page));
+  result.headers.emplace_back("Content-Type", HeadBytes(type, code_page));
   if (expires_) {
     if (*expires_ <= 0) {
       result.headers.emplace_back("Expires", "0");
