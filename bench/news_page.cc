@@ -72,7 +72,7 @@ size_t PlayOnce(const Steps& steps, const std::string& path,
   engine::MemoryPage page(Facts(path), "/tmp", session, application);
   host::StepsOutcome outcome = host::PlaySteps(steps, page);
   page.EndPage();
-  return page.Result().body.size();
+  return page.TakeResult().body.size();
 }
 
 void BM_NewsNewVisitor(benchmark::State& state) {

@@ -177,16 +177,29 @@ MHD_Response* BodyResponse(std::string body) {
   return response;
 }
 
+// Who is named when a header is refused: the server and the page's path,
+// or the raw target alone. Only joined when needed, as nearly no reply
+// has a header refused.
+struct LogName {
+  const std::string* server = nullptr;
+  std::string_view target;
+
+  std::string Text() const {
+    if (server == nullptr) return std::string(target);
+    return *server + ": " + std::string(engine::TargetPath(target));
+  }
+};
+
 // Sends a finished response: its status, headers and body. A header the
 // library refuses is left out and named on standard error after `log`.
 MHD_Result Reply(MHD_Connection* connection, Exchange& exchange,
-                 engine::ResponseResult result, std::string_view log) {
+                 engine::ResponseResult result, const LogName& log) {
   const uint64_t bytes = result.body.size();
   MHD_Response* response = BodyResponse(std::move(result.body));
   if (response == nullptr) return MHD_NO;
   for (const auto& [name, value] : result.headers) {
     if (MHD_add_response_header(response, name.c_str(), value.c_str()) != MHD_YES) {
-      std::cerr << std::string(log) + ": header " + name + " refused\n" << std::flush;
+      std::cerr << log.Text() + ": header " + name + " refused\n" << std::flush;
     }
   }
   return Queue(connection, exchange, response, static_cast<unsigned>(result.status), bytes);
@@ -206,7 +219,7 @@ MHD_Result QueueStatus(MHD_Connection* connection, Exchange& exchange, unsigned 
   // After a malformed request the rest of what the client sent cannot be
   // trusted to be framed as requests.
   if (status == MHD_HTTP_BAD_REQUEST) result.headers.emplace_back("Connection", "close");
-  return Reply(connection, exchange, std::move(result), exchange.raw_target);
+  return Reply(connection, exchange, std::move(result), LogName{nullptr, exchange.raw_target});
 }
 
 std::string LogPrefix(const ServerOptions& options, std::string_view target) {
@@ -394,7 +407,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
                              const char* method, const char* version) {
   if (exchange.wait != nullptr) {  // taken up again: the turn came, or the wait ran out
     std::shared_ptr<PageWait> wait = std::move(exchange.wait);
-    const std::string log = LogPrefix(server.options_, wait->route.script_name);
+    const LogName log{&server.options_.name, wait->route.script_name};
     engine::ResponseResult result =
         wait->outcome.load() == kTurnCame
             ? server.runner_.RunVisit(wait->route, std::move(wait->facts), std::move(wait->visit))
@@ -473,7 +486,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   engine::ResponseResult result =
       server.runner_.RunVisit(route, std::move(facts), std::move(visit));
   return Reply(connection, exchange, std::move(result),
-               LogPrefix(server.options_, route.script_name));
+               LogName{&server.options_.name, route.script_name});
 }
 
 // Suspends the connection before the page queues for its turn, so that
@@ -505,7 +518,7 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
   }
   if (exchange.wait == nullptr) {  // the server is stopping
     return Reply(connection, exchange, server.runner_.Busy(wait->facts),
-                 LogPrefix(server.options_, wait->route.script_name));
+                 LogName{&server.options_.name, wait->route.script_name});
   }
   waits.changed.notify_all();
   if (turn_now) waits.Resume(*wait, kTurnCame);

@@ -156,7 +156,7 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
     }
     if (!error) {
       try {
-        result = page.Result();
+        result = page.TakeResult();
       } catch (const std::exception& e) {
         error = std::string("internal error: ") + e.what();
       }

@@ -130,8 +130,11 @@ class MemoryResponse : public Response {
   // JSON, JavaScript) and names none declares the charset of the session's
   // code page: "utf-8" for 65001, "GB2312" for 936.
   ResponseResult Result() const;
+  // The same, with the body moved out: the response is left empty.
+  ResponseResult TakeResult();
 
  private:
+  ResponseResult Head() const;
   std::shared_ptr<Session> session_;
   std::string body_;
   size_t buffer_limit_ = SIZE_MAX;
@@ -218,6 +221,7 @@ class MemoryPage {
 
   void EndPage() { context_->server().EndPage(); }
   ResponseResult Result() const { return context_->response().Result(); }
+  ResponseResult TakeResult() { return context_->response().TakeResult(); }
   // Shorthands for Result().RenderHead() and Result().body.
   std::string RenderHead() const { return Result().RenderHead(); }
   std::string Body() const { return Result().body; }

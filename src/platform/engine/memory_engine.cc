@@ -1,6 +1,7 @@
 // The in-memory engine's objects.
 #include "zorvadel/memory_page.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/codepage/codepage.h"
@@ -29,17 +30,53 @@ void RejectLineBreak(std::u16string_view text) {
 constexpr std::u16string_view kTextTypes[] = {u"application/xml", u"application/json",
                                               u"application/javascript"};
 
+// LCase turns no other character into an ASCII one, so that against the
+// ASCII texts below folding ASCII letters alone gives the same answers, and
+// the response's head is made without a folded copy of its type.
+char16_t AsciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
+
+bool SameFolded(std::u16string_view text, std::u16string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (AsciiLower(text[i]) != lower[i]) return false;
+  }
+  return true;
+}
+
 bool TakesCharset(std::u16string_view content_type) {
-  std::u16string type = LCase(Trim(content_type.substr(0, content_type.find(u';'))));
-  if (type.starts_with(u"text/") || type.ends_with(u"+xml")) return true;
+  std::u16string_view type = content_type.substr(0, content_type.find(u';'));
+  const size_t first = type.find_first_not_of(u' ');
+  type = first == std::u16string_view::npos
+             ? std::u16string_view()
+             : type.substr(first, type.find_last_not_of(u' ') - first + 1);
+  constexpr std::u16string_view kText = u"text/";
+  constexpr std::u16string_view kXml = u"+xml";
+  if (type.size() >= kText.size() && SameFolded(type.substr(0, kText.size()), kText)) return true;
+  if (type.size() >= kXml.size() && SameFolded(type.substr(type.size() - kXml.size()), kXml)) {
+    return true;
+  }
   for (std::u16string_view text_type : kTextTypes) {
-    if (type == text_type) return true;
+    if (SameFolded(type, text_type)) return true;
   }
   return false;
 }
 
 bool NamesCharset(std::u16string_view content_type) {
-  return LCase(content_type).find(u"charset=") != std::u16string::npos;
+  constexpr std::u16string_view kCharset = u"charset=";
+  for (size_t i = 0; i + kCharset.size() <= content_type.size(); ++i) {
+    if (SameFolded(content_type.substr(i, kCharset.size()), kCharset)) return true;
+  }
+  return false;
+}
+
+// Both code pages keep ASCII as it is, and a content type nearly always is.
+std::string HeadBytes(std::u16string_view text, uint32_t code_page) {
+  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    return std::string(text.begin(), text.end());
+  }
+  return codepage::Encode(text, code_page);
 }
 
 }  // namespace
@@ -209,10 +246,12 @@ void MemoryResponse::SetStatus(int32_t code) {
   status_ = code;
 }
 
-ResponseResult MemoryResponse::Result() const {
+ResponseResult MemoryResponse::Head() const {
   const uint32_t code_page = session_->CodePage();
   ResponseResult result;
   result.status = status_;
+  // Content-Type, two cache headers, the added ones and Location at most.
+  result.headers.reserve(4 + added_headers_.size());
   std::u16string type = content_type_;
   if (!charset_.empty()) {
     type += u"; Charset=" + charset_;
@@ -222,7 +261,7 @@ ResponseResult MemoryResponse::Result() const {
     // code page, so that is the charset the response declares.
     type += code_page == 65001 ? u"; Charset=utf-8" : u"; Charset=GB2312";
   }
-  result.headers.emplace_back("Content-Type", codepage::Encode(type, code_page));
+  result.headers.emplace_back("Content-Type", HeadBytes(type, code_page));
   if (expires_) {
     if (*expires_ <= 0) {
       result.headers.emplace_back("Expires", "0");
@@ -234,7 +273,20 @@ ResponseResult MemoryResponse::Result() const {
   }
   result.headers.insert(result.headers.end(), added_headers_.begin(), added_headers_.end());
   if (location_) result.headers.emplace_back("Location", *location_);
+  return result;
+}
+
+ResponseResult MemoryResponse::Result() const {
+  ResponseResult result = Head();
   result.body = body_;
+  return result;
+}
+
+ResponseResult MemoryResponse::TakeResult() {
+  // The head first: encoding it may throw, and then the body stays.
+  ResponseResult result = Head();
+  result.body = std::move(body_);
+  body_.clear();
   return result;
 }
 
