@@ -10,6 +10,7 @@
 //                      a crawler filled.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -20,26 +21,19 @@
 namespace zorvadel {
 namespace {
 
+// The load run's own pages (bench/serve_load.sh serves the same files).
+host::Json SiteSteps(const char* name) {
+  std::ifstream in(std::string(ZORVADEL_BENCH_SITE "/") + name);
+  return host::ParseScript(in).at("steps");
+}
+
 const host::Json& NewsSteps() {
-  static const host::Json steps = host::Json::parse(R"([
-    {"create": "w", "progid": "Zorvadel.WAP"},
-    {"let": "w.CardTitle", "value": "新闻"},
-    {"call": "w.AutoHeader"},
-    {"write": "w.A", "args": ["", "list.asp?id=1", "Today"]},
-    {"echo": "<br/>"},
-    {"write": "w.A", "args": ["", "list.asp?id=2", "Yesterday"]},
-    {"echo": "<br/>"},
-    {"call": "w.WriteRow", "args": ["欢迎! Welcome to the news."]},
-    {"call": "w.AutoFooter"}
-  ])");
+  static const host::Json steps = SiteSteps("news.json");
   return steps;
 }
 
 const host::Json& HelloSteps() {
-  static const host::Json steps = host::Json::parse(R"([
-    {"let": "Response.ContentType", "value": "text/html"},
-    {"echo": "<html><head><title>Hello</title></head><body><p>Hello</p></body></html>\n"}
-  ])");
+  static const host::Json steps = SiteSteps("hello.json");
   return steps;
 }
 

@@ -80,26 +80,9 @@ trap cleanup EXIT
 if [ -z "$root" ]; then
   root=$work/site
   mkdir -p "$root"
-  cat >"$root/news.json" <<'JSON'
-{
- "steps": [
-  {"create": "w", "progid": "Zorvadel.WAP"},
-  {"let": "w.CardTitle", "value": "新闻"},
-  {"call": "w.AutoHeader"},
-  {"write": "w.A", "args": ["", "list.asp?id=1", "Today"]},
-  {"echo": "<br/>"},
-  {"write": "w.A", "args": ["", "list.asp?id=2", "Yesterday"]},
-  {"echo": "<br/>"},
-  {"call": "w.WriteRow", "args": ["欢迎! Welcome to the news."]},
-  {"call": "w.AutoFooter"}
- ]
-}
-JSON
-  # The engine's own cost, without a library object: --page /hello.asp.
-  cat >"$root/hello.json" <<'JSON'
-{"steps": [{"let": "Response.ContentType", "value": "text/html"},
-           {"echo": "<html><head><title>Hello</title></head><body><p>Hello</p></body></html>\n"}]}
-JSON
+  # news.json makes a WAP object; hello.json writes one line and measures
+  # the engine's own cost (--page /hello.asp).
+  cp "$here/bench/site/news.json" "$here/bench/site/hello.json" "$root/"
 fi
 
 source "$here/scripts/loopback_lib.sh"

@@ -52,19 +52,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$work/site" "$work/nginx"
-cat >"$work/site/news.json" <<'JSON'
-{
- "steps": [
-  {"create": "w", "progid": "Zorvadel.WAP"},
-  {"let": "w.CardTitle", "value": "新闻"},
-  {"call": "w.AutoHeader"},
-  {"write": "w.A", "args": ["", "list.asp?id=1", "Today"]},
-  {"echo": "<br/>"},
-  {"call": "w.WriteRow", "args": ["欢迎! Welcome to the news."]},
-  {"call": "w.AutoFooter"}
- ]
-}
-JSON
+cp "$here/bench/site/news.json" "$work/site/"
 agent='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
 
 # start_engine NAME THREADS [FLAGS...]: a new engine; sets $port.

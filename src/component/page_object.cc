@@ -1,29 +1,18 @@
 // Page start and page end of the five page classes, and their companions.
 
 #include <algorithm>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
+#include "runtime/joined.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
-
-// The pieces in one string, allocated once: page start joins a dozen texts
-// on every page.
-std::u16string Joined(std::initializer_list<std::u16string_view> pieces) {
-  size_t size = 0;
-  for (std::u16string_view piece : pieces) size += piece.size();
-  std::u16string out;
-  out.reserve(size);
-  for (std::u16string_view piece : pieces) out.append(piece);
-  return out;
-}
 
 std::u16string ServerVariable(const PageState& state, std::u16string_view name) {
   return Need(state.Request).ServerVariables(name);

@@ -2,10 +2,10 @@
 #include "markup/links.h"
 
 #include <array>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "runtime/joined.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -31,16 +31,6 @@ constexpr std::array<AcceptSuffix, 5> kAcceptSuffixes = {{
 constexpr std::array<std::u16string_view, 6> kPictureSuffixes = {
     u".png", u".gif", u".jpg", u".bmp", u".jpeg", u".wbmp",
 };
-
-// The pieces in one string, allocated once: a page builds many links.
-std::u16string Joined(std::initializer_list<std::u16string_view> pieces) {
-  size_t size = 0;
-  for (std::u16string_view piece : pieces) size += piece.size();
-  std::u16string out;
-  out.reserve(size);
-  for (std::u16string_view piece : pieces) out.append(piece);
-  return out;
-}
 
 }  // namespace
 
