@@ -56,13 +56,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-bash "$here/scripts/install-deps.sh" --serve
-bash "$here/scripts/install-deps.sh" --bench
-if [ -z "$server" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target zorvadel-serve >/dev/null
-  server=$build/zorvadel-serve
-fi
+source "$here/scripts/loopback_lib.sh"
+load_run_ready
 
 work=$(mktemp -d)
 chmod 755 "$work"  # nginx workers read the static folder as another user
@@ -85,7 +80,6 @@ if [ -z "$root" ]; then
   cp "$here/bench/site/news.json" "$here/bench/site/hello.json" "$root/"
 fi
 
-source "$here/scripts/loopback_lib.sh"
 
 memory_flag=()
 [ -n "$session_memory" ] && memory_flag=(--session-memory "$session_memory")

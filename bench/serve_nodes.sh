@@ -34,13 +34,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-bash "$here/scripts/install-deps.sh" --serve
-bash "$here/scripts/install-deps.sh" --bench
-if [ -z "$server" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target zorvadel-serve >/dev/null
-  server=$build/zorvadel-serve
-fi
+source "$here/scripts/loopback_lib.sh"
+load_run_ready
 
 work=$(mktemp -d)
 pids=()
@@ -66,7 +61,6 @@ start_engine() {
   done
   echo "engine $1 did not start" >&2; cat "$work/$1.err" >&2; exit 1
 }
-source "$here/scripts/loopback_lib.sh"
 
 half=$(( threads > 1 ? threads / 2 : 1 ))
 start_engine alone "$threads"; alone_port=$port
