@@ -25,6 +25,19 @@
 
 namespace zorvadel {
 
+// Equality without regard to ASCII letter case: how member names and
+// connection-string keys are compared.
+inline bool SameAsciiName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'A' && x <= u'Z') x += 32;
+    if (y >= u'A' && y <= u'Z') y += 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
 enum class MemberKind : uint8_t {
   kMethod,
   kPropertyGet,

@@ -369,7 +369,7 @@ class ClassBuilder {
   // A hand-made member; replaces one of the same name and kind.
   ClassBuilder& Add(MemberInfo member) {
     for (MemberInfo& existing : members_) {
-      if (existing.kind == member.kind && SameName(existing.name, member.name)) {
+      if (existing.kind == member.kind && SameAsciiName(existing.name, member.name)) {
         existing = std::move(member);
         return *this;
       }
@@ -384,7 +384,7 @@ class ClassBuilder {
       bool found = false;
       for (MemberInfo& member : members_) {
         // Naming a default here overrides one inherited from a base table.
-        member.default_member = SameName(member.name, default_name_);
+        member.default_member = SameAsciiName(member.name, default_name_);
         found = found || member.default_member;
       }
       if (!found) ThrowNoDefault();
@@ -429,16 +429,6 @@ class ClassBuilder {
   static std::vector<ParamSpec> WithValue(std::vector<ParamSpec> index) {
     index.push_back(Req(u"Value"));
     return index;
-  }
-  static bool SameName(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      char16_t x = a[i], y = b[i];
-      if (x >= u'A' && x <= u'Z') x += 32;
-      if (y >= u'A' && y <= u'Z') y += 32;
-      if (x != y) return false;
-    }
-    return true;
   }
   [[noreturn]] void ThrowNoDefault() const;
 

@@ -11,6 +11,7 @@
 
 #include "zorvadel/database/database_kind.h"
 #include "zorvadel/page_core.h"
+#include "zorvadel/runtime.h"
 #include "zorvadel/variant.h"
 
 namespace zorvadel::calls {
@@ -19,6 +20,17 @@ namespace zorvadel::calls {
 std::u16string Ascii(PageCore& page, const std::u16string& text);
 void WriteOut(PageCore& page, const std::u16string& text);
 void WriteRow(PageCore& page, const std::u16string& text);
+// One write of what `build` gives, as a step of its own: a failing builder or
+// response skips that write only. WriteOut of the WML classes raises (e.g.
+// without a page context), so it needs the step as much as the builders do.
+template <typename F>
+void WriteRowStep(PageCore& page, F&& build) {
+  Step([&] { WriteRow(page, build()); });
+}
+template <typename F>
+void WriteOutStep(PageCore& page, F&& build) {
+  Step([&] { WriteOut(page, build()); });
+}
 std::u16string Displayer(PageCore& page);
 void SetUtf8Response(PageCore& page);
 void PutWmlContentType(PageCore& page);

@@ -236,22 +236,18 @@ void PagePagerMembers::MorePage(const std::u16string& to_show_content, int16_t t
   if (text_long < 1) return;
   const PagerTexts& t = TextsOf(page);
   const PageState& state = page.state();
-  // Plain variables, not a structured binding: the lambdas below capture
-  // them, which clang before 16 refuses for bindings.
   const Position at = PositionOf(page, to_show_content, text_long);
-  const int64_t long_text = at.long_text, length = at.length, my_start = at.my_start;
-  const int64_t many_pages = at.many_pages, now_page = at.now_page;
 
   WriteStep(page, [&] {
     std::u16string out =
-        Filtered(page, markup::PageCut(page, to_show_content, my_start, length, is_ubb));
+        Filtered(page, markup::PageCut(page, to_show_content, at.my_start, at.length, is_ubb));
     out.append(markup::kPieceRule);
     return out;
   });
   WriteStep(page, [&] {
     std::u16string line = Filtered(page, t.count_before);
-    line.append(DecimalText(many_pages)).append(Filtered(page, t.count_between));
-    line.append(DecimalText(now_page));
+    line.append(DecimalText(at.many_pages)).append(Filtered(page, t.count_between));
+    line.append(DecimalText(at.now_page));
     if (!t.count_after.empty()) line.append(Filtered(page, t.count_after));
     return line.append(markup::kLineBreak);
   });
@@ -265,19 +261,19 @@ void PagePagerMembers::MorePage(const std::u16string& to_show_content, int16_t t
     }
     WriteStep(page, [&] { return Filtered(page, forward ? t.forward_label : t.backward_label); });
   };
-  const bool next_fits = my_start + length <= long_text;
-  if (next_fits && my_start > 1) {
+  const bool next_fits = at.my_start + at.length <= at.long_text;
+  if (next_fits && at.my_start > 1) {
     label(true);
-    WriteJumpRow(page, my_start, length, long_text, +1);
+    WriteJumpRow(page, at.my_start, at.length, at.long_text, +1);
     label(false);
-    WriteJumpRow(page, my_start, length, long_text, -1);
-  } else if (my_start < length || my_start == 1) {
+    WriteJumpRow(page, at.my_start, at.length, at.long_text, -1);
+  } else if (at.my_start < at.length || at.my_start == 1) {
     // Position 1 is the first page for every length, 1 included.
-    if (long_text > length) label(true);
-    WriteJumpRow(page, my_start, length, long_text, +1);
-  } else if (!next_fits && my_start > 1) {
+    if (at.long_text > at.length) label(true);
+    WriteJumpRow(page, at.my_start, at.length, at.long_text, +1);
+  } else if (!next_fits && at.my_start > 1) {
     label(false);
-    WriteJumpRow(page, my_start, length, long_text, -1);
+    WriteJumpRow(page, at.my_start, at.length, at.long_text, -1);
   }
 }
 
@@ -289,11 +285,7 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
   if (text_long < 1) return;
   const PagerTexts& t = TextsOf(page);
   const PageState& state = page.state();
-  // Plain variables, not a structured binding: the lambdas below capture
-  // them, which clang before 16 refuses for bindings.
   const Position at = PositionOf(page, to_show_content, text_long);
-  const int64_t long_text = at.long_text, length = at.length, my_start = at.my_start;
-  const int64_t many_pages = at.many_pages, now_page = at.now_page;
 
   // The rest-of-text link asks for a longer cut; the page numbers and the
   // links stay those of the argument. A length that is no number, too large
@@ -301,16 +293,16 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
   std::u16string piece;
   Step([&] {
     const std::u16string asked = TextOf(RequestValue(page, markup::kCutLengthKey, Source::kAny));
-    const int64_t cut = asked.empty() ? length : CLng(Variant(asked));
-    if (cut >= 0) piece = markup::PageCut(page, to_show_content, my_start, cut, is_ubb);
+    const int64_t cut = asked.empty() ? at.length : CLng(Variant(asked));
+    if (cut >= 0) piece = markup::PageCut(page, to_show_content, at.my_start, cut, is_ubb);
   });
   Step([&] { calls::WriteOut(page, piece.append(markup::kPieceRule)); });
 
   // The links go out as A built them, unfiltered: a second pass of the
   // filter could put a highlighted keyword inside an address.
-  const bool has_next = my_start + length <= long_text;
-  const int64_t back = my_start - length;
-  const bool has_previous = back >= 1 && back <= long_text;
+  const bool has_next = at.my_start + at.length <= at.long_text;
+  const int64_t back = at.my_start - at.length;
+  const bool has_previous = back >= 1 && back <= at.long_text;
   auto write_link = [&](int64_t target, std::u16string_view label, std::u16string_view after) {
     WriteStep(page, [&] {
       return Link(page, Address(page, markup::kStartQuery, DecimalText(target)), label) + S(after);
@@ -320,30 +312,31 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
                            std::u16string_view after) {
     WriteStep(page, [&] {
       std::u16string numbers(before);
-      numbers.append(DecimalText(now_page)).append(separator).append(DecimalText(many_pages));
+      numbers.append(DecimalText(at.now_page)).append(separator).append(DecimalText(at.many_pages));
       return numbers.append(after);
     });
   };
   auto write_single_page_note = [&] {
-    if (many_pages == 1) Step([&] { calls::WriteOut(page, S(t.single_page_note) + u" "); });
+    if (at.many_pages == 1) Step([&] { calls::WriteOut(page, S(t.single_page_note) + u" "); });
   };
 
   switch (style_mode) {
     case 0: {
       write_numbers(u"[", u"/", u"] ");
-      if (has_next) write_link(my_start + length, state.NextPageTitle, u" ");
+      if (has_next) write_link(at.my_start + at.length, state.NextPageTitle, u" ");
       if (has_previous) write_link(back, state.PrePageTitle, u" ");
       // Starts where the next page would and reaches past the end: the
       // whole rest on one page, written on the last page too.
       WriteStep(page, [&] {
-        std::u16string url = Address(page, markup::kStartQuery, DecimalText(my_start + length));
-        url.append(markup::kCutLengthQuery).append(DecimalText(long_text - my_start + 5));
+        std::u16string url =
+            Address(page, markup::kStartQuery, DecimalText(at.my_start + at.length));
+        url.append(markup::kCutLengthQuery).append(DecimalText(at.long_text - at.my_start + 5));
         return Link(page, url, state.ResidualString) + S(markup::kLineBreak);
       });
       break;
     }
     case 1: {
-      if (has_next) write_link(my_start + length, state.NextPageTitle, u" ");
+      if (has_next) write_link(at.my_start + at.length, state.NextPageTitle, u" ");
       if (has_previous) write_link(back, state.PrePageTitle, u" ");
       write_single_page_note();
       // The jump form posts without a query, so my_start is 1 here and the
@@ -353,7 +346,7 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
       double number = 0.0;
       if (!typed.empty() && ParseNumber(typed, &number)) {
         const double target =
-            static_cast<double>(my_start) + static_cast<double>(length) * (number - 1);
+            static_cast<double>(at.my_start) + static_cast<double>(at.length) * (number - 1);
         // A page number so large that its start has no number leads nowhere.
         if (std::isfinite(target)) {
           Step([&] {
@@ -365,13 +358,13 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
       write_numbers(u"(", u"/", u")<br/>");
       Step([&] {
         std::u16string form(markup::kGoFormStart);
-        form.append(state.ThisFileName).append(t.go_form_middle).append(DecimalText(now_page));
+        form.append(state.ThisFileName).append(t.go_form_middle).append(DecimalText(at.now_page));
         calls::WriteRow(page, form.append(t.go_form_end));
       });
       break;
     }
     case 2: {
-      if (has_next) write_link(my_start + length, t.arrow_next, u" ");
+      if (has_next) write_link(at.my_start + at.length, t.arrow_next, u" ");
       write_numbers(u" ", t.arrow_separator, u" ");
       if (has_previous) write_link(back, t.arrow_previous, u" ");
       write_single_page_note();

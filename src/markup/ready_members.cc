@@ -34,17 +34,8 @@ std::u16string S(std::u16string_view view) { return std::u16string(view); }
 // Today in the server's short date form ("yyyy-M-d").
 std::u16string TodayText() { return CStr(Variant::Date(Today())); }
 
-// Every write of the pages: a failing builder or response skips the row.
-// WriteOut of the WML classes raises (e.g. without a page context), so it
-// needs the step as much as the builders do.
-template <typename F>
-void WriteRowStep(PageCore& page, F&& build) {
-  Step([&] { calls::WriteRow(page, build()); });
-}
-template <typename F>
-void WriteOutStep(PageCore& page, F&& build) {
-  Step([&] { calls::WriteOut(page, build()); });
-}
+using calls::WriteOutStep;
+using calls::WriteRowStep;
 
 // The week-day name of the posted date when the request asks for the
 // second step, else "". `posted_date` gets the date text as posted.

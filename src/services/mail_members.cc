@@ -103,14 +103,8 @@ bool AsksToSend(PageState& state) {
   return asks;
 }
 
-template <typename F>
-void WriteRowStep(PageCore& page, F&& build) {
-  Step([&] { calls::WriteRow(page, build()); });
-}
-template <typename F>
-void WriteOutStep(PageCore& page, F&& build) {
-  Step([&] { calls::WriteOut(page, build()); });
-}
+using calls::WriteOutStep;
+using calls::WriteRowStep;
 
 }  // namespace
 

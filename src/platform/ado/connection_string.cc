@@ -1,5 +1,7 @@
 #include "platform/ado/connection_string.h"
 
+#include "zorvadel/dispatch.h"
+
 namespace zorvadel::ado {
 namespace {
 
@@ -27,16 +29,7 @@ std::u16string Unbraced(std::u16string_view value) {
 
 }  // namespace
 
-bool SameKey(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i], y = b[i];
-    if (x >= u'A' && x <= u'Z') x += 32;
-    if (y >= u'A' && y <= u'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
-}
+bool SameKey(std::u16string_view a, std::u16string_view b) { return SameAsciiName(a, b); }
 
 std::vector<ConnectionPair> ParseConnectionString(std::u16string_view text) {
   std::vector<ConnectionPair> pairs;
