@@ -16,12 +16,16 @@
 # nginx over a folder holding the bytes that page answered. wrk drives each
 # run (4 threads, 64 connections, DURATION):
 #   - new visitors: no cookie, so every request makes a session;
-#   - returning visitors: 64 visitors at a time, each sending the cookie of
+#   - returning visitors: 256 visitors at a time, each sending the cookie of
 #     its session (made and taken off probation beforehand); each wrk thread
-#     sends the cookies of its 16 in turn. A visitor stays for
+#     sends the cookies of its 64 in turn over its 16 connections, so that a
+#     visitor's next page goes out only after 63 others and its pages never
+#     overlap, as a browser's do not (with one visitor per connection taken
+#     in turn, two connections often carried one visitor at once, and the
+#     second page waited for the first). A visitor stays for
 #     --visit-pages pages, then leaves and the next one arrives (one request
 #     without a cookie, whose answer's cookie the next pages carry); 0 keeps
-#     the same 64 sessions for the whole run, where the visit trail that
+#     the same 256 sessions for the whole run, where the visit trail that
 #     page start appends to grows by every page and each page copies it;
 #   - nginx: the same bytes as a static file.
 # The server's resident memory is sampled every second of its runs, and the
@@ -132,12 +136,12 @@ done
 cmp -s "$work/page.bytes" <(curl -sf "http://127.0.0.1:$nginx_port$static_path") ||
   { echo "nginx does not serve the page's bytes"; exit 1; }
 
-# The returning visitors: 64 sessions, each made by one request and taken
+# The returning visitors: 256 sessions, each made by one request and taken
 # off probation by a second, as a browser's first two pages would. A page
 # that keeps no session sets no cookie: its visitors then send one that
 # names no session.
 : >"$work/cookies"
-for _ in $(seq 64); do
+for _ in $(seq 256); do
   cookie=$(curl -sf -A "$agent" -D - -o /dev/null "$serve_url" |
     sed -n 's/^Set-Cookie: \(ZORVADELSESSION=[0-9a-f]*\);.*/\1/p')
   if [ -z "$cookie" ]; then
@@ -154,9 +158,9 @@ done
   cat <<'LUA'
 local next_thread = 0
 function setup(thread)
-  -- Each of the 4 threads gets its own 16 visitors.
+  -- Each of the 4 threads gets its own 64 visitors.
   local mine = {}
-  for i = next_thread * 16 + 1, next_thread * 16 + 16 do mine[#mine + 1] = all[i] end
+  for i = next_thread * 64 + 1, next_thread * 64 + 64 do mine[#mine + 1] = all[i] end
   thread:set("cookies", table.concat(mine, " "))
   next_thread = next_thread + 1
 end
@@ -247,7 +251,7 @@ echo "== $(basename "$server") $page, new visitors ($threads threads, $bytes byt
 sample_memory "$work/new.rss" & sampler_pid=$!
 read -r new_rate new_total new_bad new_cpu < <(drive "$serve_url" "$serve_pid")
 kill "$sampler_pid"; wait "$sampler_pid" 2>/dev/null || true; sampler_pid=
-echo "== $(basename "$server") $page, returning visitors (64 at a time, $visit_pages pages a visit)" >&2
+echo "== $(basename "$server") $page, returning visitors (256 at a time, $visit_pages pages a visit)" >&2
 sample_memory "$work/returning.rss" & sampler_pid=$!
 read -r back_rate back_total back_bad back_cpu < <(drive "$serve_url" "$serve_pid" \
   -s "$work/returning.lua" -- "$visit_pages")
