@@ -1,13 +1,18 @@
 // The WML form and table builders beyond the page scripts form_phone and
-// form_web: the one HTML form per page, tables' alignment letters, FontStyle.
+// form_web: the one HTML form per page, tables' alignment letters, FontStyle;
+// and the ready-made pages: the two steps of the week query (decided by ToDo
+// and the posted Send_A), its form on a desktop browser, and the picture
+// link's mark (the page scripts ready_phone and ready_web show the rest).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "langdata/week.h"
 #include "support/member_calls.h"
 #include "support/page_fixture.h"
 #include "support/text_cases.h"
+#include "zorvadel/runtime.h"
 
 namespace zorvadel {
 namespace {
@@ -16,8 +21,17 @@ using test::kDesktopAgent;
 using test::kPhoneAgent;
 
 struct FormPage : test::TestPage {
-  explicit FormPage(const char* agent = kPhoneAgent, const char16_t* class_name = u"WAP")
-      : TestPage(class_name, test::PageOptions().WithAgent(agent).WithUrl("/shop/order.asp")) {}
+  explicit FormPage(const char* agent = kPhoneAgent, const char16_t* class_name = u"WAP",
+                    std::string url = "/shop/order.asp", std::string form = "")
+      : TestPage(class_name, test::PageOptions().WithAgent(agent).WithUrl(url).WithForm(form)) {}
+};
+
+// An EnWAP page on the week query's address, its body as bytes.
+struct ReadyPage : FormPage {
+  explicit ReadyPage(std::string url = "/tools/week.asp", std::string form = "",
+                     const char* agent = kPhoneAgent)
+      : FormPage(agent, u"EnWAP", std::move(url), std::move(form)) {}
+  std::string Body() const { return page.Body(); }
 };
 
 std::string U8(std::u16string_view text) { return codepage::ToUtf8(text); }
@@ -144,11 +158,8 @@ TEST(Tables, HeadAndRows) {
   EXPECT_EQ(page.object->IncRow(u"a b", u""), u"<tr><td>a b</td></tr>");
   const std::u16string many = page.object->IncRow(test::Repeat(u"x ", 40000), u" ");
   EXPECT_EQ(many.size(), 4u + 40000u * 10u + 9u + 5u);  // the last piece is empty
-}
-
-// Only Common's FontStyle (which the XHTML classes forward to) trims.
-TEST(Tables, FontStyleOfWmlKeepsBlanks) {
-  EXPECT_EQ(FormPage().object->FontStyle(u" Hi ", u"U", u" "), u"<u> Hi </u>");
+  // Only Common's FontStyle (which the XHTML classes forward to) trims.
+  EXPECT_EQ(page.object->FontStyle(u" Hi ", u"U", u" "), u"<u> Hi </u>");
 }
 
 TEST(FormsByName, BadArguments) {
@@ -157,6 +168,103 @@ TEST(FormsByName, BadArguments) {
   for (const char16_t* member : {u"TextIn", u"IncRow", u"PostField", u"TextPost"}) {
     EXPECT_EQ(test::CallError(*page.object, member, {}), kErrWrongArgs) << U8(member);
   }
+}
+
+// ---- The ready-made pages ----------------------------------------------------------
+
+std::string TodayText() { return codepage::ToUtf8(CStr(Variant::Date(Today()))); }
+
+std::string TodayName() {
+  return codepage::ToUtf8(
+      langdata::WeekdayName(Weekday(Today(), 2), langdata::WeekdayLanguage::kEnglish));
+}
+
+#define TARGET "http://localhost/tools/week.asp?ToDo=ToAdd"
+
+// ---- WeekQuery: the form -------------------------------------------------------------
+
+std::string EnglishForm(const std::string& form_start, const std::string& submit) {
+  return form_start +
+         "Date(For Example:1981-9-16):<br/><input type=\"text\" name=\"Send_A\" value=\"" +
+         TodayText() + "\" title=\"Please enter a value&#xFF1A;\" /><br/>"
+         "<do type=\"options\" label=\"Submit\" optional=\"false\"><go href=\"" TARGET
+         "\" method=\"post\" accept-charset=\"utf-8\"><postfield name=\"Send_A\" "
+         "value=\"$(Send_A)\"/></go></do><br/><br/>" +
+         submit + "<br/>Today[" + TodayText() + "]:" + TodayName() + "<br/>";
+}
+
+// The submit anchor's title is the Chinese confirm word in both languages.
+TEST(WeekQueryForm, PhoneGetsTheWmlTaskAndAnchor) {
+  ReadyPage page;
+  page.object->WeekQuery();
+  EXPECT_EQ(page.Body(),
+            EnglishForm("", "<anchor title=\"&#x786E;&#x5B9A;\">Submit<go href=\"" TARGET
+                            "\" method=\"post\"><postfield name=\"Send_A\" "
+                            "value=\"$Send_A\"/></go></anchor>"));
+}
+
+// On a desktop browser TextIn opens the page's one form and AnchorGo closes
+// it; the form must post to the second step, whatever PostFileName says,
+// and PostFileName itself is left as the script set it.
+TEST(WeekQueryForm, DesktopFormPostsToTheSecondStep) {
+  ReadyPage page("/tools/week.asp", "", kDesktopAgent);
+  page.object->state().PostFileName = u"save.asp";
+  page.object->WeekQuery();
+  EXPECT_EQ(page.Body(),
+            EnglishForm("<form name=\"FirstForm\" method=\"post\" action=\"" TARGET "\">",
+                        "<input type=\"submit\" name=\"Submit\" value=\"Submit\"></form>"));
+  EXPECT_TRUE(page.object->state().OnlyOne);
+  EXPECT_EQ(page.object->state().PostFileName, u"save.asp");
+  // A form already open is not opened again.
+  ReadyPage open("/tools/week.asp", "", kDesktopAgent);
+  open.object->state().OnlyOne = true;
+  open.object->WeekQuery();
+  EXPECT_EQ(open.Body().find("<form"), std::string::npos);
+  EXPECT_NE(open.Body().find("</form>"), std::string::npos);
+}
+
+// ---- WeekQuery: which step the request asks for --------------------------------------
+
+struct StepCase {
+  const char* name;
+  std::string url, form;
+  bool result;  // the result page (else the form)
+  const char* date_row = "1981-9-16";
+};
+
+TEST(WeekQueryStep, ResultOrForm) {
+  const StepCase cases[] = {
+    {"BothInQuery", "/tools/week.asp?ToDo=ToAdd&Send_A=1981-9-16", "", true},
+    {"KeyPostedToo", "/tools/week.asp", "ToDo=ToAdd&Send_A=1981-9-16", true},
+    {"PaddedDate", "/tools/week.asp?ToDo=ToAdd", "Send_A=+1981-09-16+", true, " 1981-09-16 "},
+    {"EmptyDateIsToday", "/tools/week.asp?ToDo=ToAdd", "Send_A=", true, ""},
+    {"NoKey", "/tools/week.asp", "Send_A=1981-9-16", false},
+    {"KeyInOtherCase", "/tools/week.asp?ToDo=toadd", "Send_A=1981-9-16", false},
+    {"KeyTwice", "/tools/week.asp?ToDo=ToAdd&ToDo=ToAdd", "Send_A=1981-9-16", false},
+    {"ImpossibleDate", "/tools/week.asp?ToDo=ToAdd", "Send_A=1981-2-30", false},
+    {"HugeText", "/tools/week.asp?ToDo=ToAdd", "Send_A=" + std::string(70000, '9'), false},
+  };
+  for (const StepCase& c : cases) {
+    ReadyPage page(c.url, c.form);
+    page.object->WeekQuery();
+    const std::string body = page.Body(), date = c.date_row;
+    const std::string name = date.empty() ? TodayName() : "Wednesday";
+    EXPECT_EQ(c.result ? body : body.substr(0, 33),
+              c.result ? "Week Search Result:<br/>" + date + "<br/>" + name +
+                             "<br/><a title=\"Enter\" href=\"http://localhost/tools/week.asp\">"
+                             "Continue To Query</a><br/>"
+                       : "Date(For Example:1981-9-16):<br/>") << c.name;
+  }
+}
+
+// ---- DownPicList ----------------------------------------------------------------------
+
+// The link is written at once with the mark after it, as given, outside the
+// filter.
+TEST(DownPicList, WritesTheLinkThenTheMark) {
+  ReadyPage page;
+  EXPECT_EQ(page.Call(u"DownPicList", {u"", u"f.zip", u"中", u"&nbsp;中"}).string(), u"");
+  EXPECT_EQ(page.Body(), "<a title=\"Enter\" href=\"f.zip\">&#x4E2D;</a>&nbsp;中");
 }
 
 }  // namespace

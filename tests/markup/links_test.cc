@@ -19,10 +19,6 @@ struct LinkPage : test::TestPage {
   LinkPage(const char16_t* class_name, Agent agent, const char* accept = "")
       : TestPage(class_name,
                  test::PageOptions().WithAgent(test::AgentText(agent)).WithAccept(accept)) {}
-
-  std::string Call(std::u16string_view member, std::vector<Variant> args) {
-    return CallUtf8(member, std::move(args));
-  }
 };
 
 const Variant kOmit = Variant::Missing();
@@ -117,7 +113,7 @@ void RunGolden(const std::vector<Golden>& cases) {
     LinkPage page(c.class_name, c.agent, c.accept);
     SCOPED_TRACE(codepage::ToUtf8(std::u16string(c.class_name) + u"." + c.member) +
                  (c.agent == Agent::kWeb ? " on Web" : " on a phone"));
-    EXPECT_EQ(page.Call(c.member, c.args), c.expected);
+    EXPECT_EQ(page.CallUtf8(c.member, c.args), c.expected);
   }
 }
 
@@ -136,15 +132,15 @@ TEST(LinkBuilders, WritersWithoutResponse) {
 TEST(ImageBuilders, IsShowImageHidesWmlPicturesOnly) {
   LinkPage wap(u"WAP", P, "image/gif");
   wap.object->state().IsShowImage = false;
-  EXPECT_EQ(wap.Call(u"Img", {u"a.gif", u"t", u"x"}), "");
-  EXPECT_EQ(wap.Call(u"Image", {u"a"}), "");
-  EXPECT_EQ(wap.Call(u"IA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\"></a>");
-  EXPECT_EQ(wap.Call(u"ImgA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\">D</a>");
-  EXPECT_EQ(wap.Call(u"ImageA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\">D</a>");
+  EXPECT_EQ(wap.CallUtf8(u"Img", {u"a.gif", u"t", u"x"}), "");
+  EXPECT_EQ(wap.CallUtf8(u"Image", {u"a"}), "");
+  EXPECT_EQ(wap.CallUtf8(u"IA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\"></a>");
+  EXPECT_EQ(wap.CallUtf8(u"ImgA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\">D</a>");
+  EXPECT_EQ(wap.CallUtf8(u"ImageA", {u"a", u"u", u"D"}), "<a title=\"" CONFIRM "\" href=\"u\">D</a>");
   // The XHTML classes have no such switch (their IsShowImage stays unset).
   LinkPage xml(u"XML", P);
   ASSERT_FALSE(xml.object->state().IsShowImage);
-  EXPECT_EQ(xml.Call(u"Img", {u"a.gif"}), "<img src=\"a.gif\" alt=\"\" />");
+  EXPECT_EQ(xml.CallUtf8(u"Img", {u"a.gif"}), "<img src=\"a.gif\" alt=\"\" />");
 }
 
 // The WML A has no Id, so a fourth argument is one too many; the tasks'

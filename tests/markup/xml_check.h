@@ -52,6 +52,16 @@ inline int Lint(const std::string& document, const std::string& options = "",
   return Check("xmllint --noout --nonet " + options + " -", document, quiet);
 }
 
+// A whole document as a WAP gateway (xml2wbxml compiles a WML deck) or an
+// XHTML parser (xmllint) takes it: 0 when it passed.
+inline bool HaveDocumentChecks() {
+  static const bool have = Have("xml2wbxml") && HaveXmllint();
+  return have;
+}
+inline int CheckDocument(const std::string& document, bool wml) {
+  return Check(wml ? "xml2wbxml -o /dev/null -" : "xmllint --noout --nonet -", document, true);
+}
+
 }  // namespace zorvadel::xml_check
 
 #endif  // ZORVADEL_TESTS_MARKUP_XML_CHECK_H_

@@ -1,11 +1,14 @@
-// The MySQL kind end to end against a real MariaDB server, which
-// run_mariadb.sh starts on a Unix socket and names in
-// ZORVADEL_MARIADB_SOCKET (the test skips without it); the socket reaches
-// the driver through MySqlOtherConnInfo. A dead server is one row of the
-// member tests.
+// The kinds that need a real source of their own, each skipped without it:
+// the MySQL kind against a MariaDB server that run_mariadb.sh starts on a
+// Unix socket and names in ZORVADEL_MARIADB_SOCKET (the socket reaches the
+// driver through MySqlOtherConnInfo; a dead server is one row of the member
+// tests), and a real Jet file read through MDBTools with the Access kind,
+// which run_jet.sh names in ZORVADEL_JET_FILE. The Jet file is read-only: a
+// write raises in the layer and is suppressed by the members.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -71,6 +74,49 @@ TEST(MariaDb, StatementMembersShowAndAPagedListRunThroughTheServer) {
   show->state().StrSql = u"SELECT * FROM News WHERE Id = 2";
   EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Title")}), Variant(u"<b>Two & \"2\"</b>"));
   EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Content")}), Variant(u""));
+}
+
+TEST(JetFile, TheAccessKindReadsItsOneRowAndRefusesWrites) {
+  const char* file = std::getenv("ZORVADEL_JET_FILE");
+  if (file == nullptr) GTEST_SKIP() << "needs the file that run_jet.sh fetches";
+  ScratchFolder scratch;
+  std::filesystem::copy_file(file, scratch.path() / "monitor.mdb");
+  auto Page = [&](std::string url) {
+    auto page = std::make_unique<DbPage>(scratch.path(), u"WAP", std::move(url));
+    page->state().MdbPath = u"monitor.mdb";
+    page->state().StrSql = u"SELECT * FROM Monitor_Authenticate";
+    return page;
+  };
+  auto page = Page("/list.asp");
+  page->Call(u"MdbDo", {});
+  PageState& s = page->state();
+  ASSERT_EQ(s.Conn->State(), ado::kStateOpen);
+  EXPECT_EQ(s.RecordCount, 1);
+  ado::Recordset& rs = *s.Rs;
+  EXPECT_EQ(rs.FieldCount(), 12);
+  rs.SetPageSize(20);
+  EXPECT_EQ(rs.PageCount(), 1);
+  rs.SetAbsolutePage(1);
+  for (const auto& [field, text] :
+       {std::pair{u"id", u"1"}, std::pair{u"LineNumber", u"1234567890"},
+        std::pair{u"EMail_Address", u"nobody@sunnyline.co.za"}, std::pair{u"Graph_Day", u"True"},
+        std::pair{u"Graph_EMail", u"False"}, std::pair{u"LastVisit", u"2000-6-17 20:36:24"}}) {
+    EXPECT_EQ(CStr(rs.FieldValue(rs.FieldIndex(Variant(field)))), text);
+  }
+  rs.MoveNext();
+  EXPECT_TRUE(rs.AtEOF());
+
+  EXPECT_EQ(Page("/show.asp?Id=1")->Call(u"MdbShow", {Variant(u"Comment")}),
+            Variant(u"Example Circuit Added For Monitor Example To Potential New Clients"));
+  // The delete request finds the write refused: no confirmation, no row lost.
+  auto deleting = Page("/del.asp?FindId=1");
+  deleting->state().StrSql = u"DELETE FROM Monitor_Authenticate WHERE ID = 1";
+  deleting->Call(u"MdbDeleteData", {});
+  EXPECT_EQ(deleting->Body(), u"");
+  EXPECT_EQ(deleting->state().ToDoId, 1);
+  EXPECT_EQ(ErrorOf([&] { Execute(*s.Conn, u"UPDATE Monitor_Authenticate SET Comment = 'x'"); }),
+            ado::kErrProvider);
+  EXPECT_EQ(RowCount(scratch.path() / "monitor.mdb", u"Monitor_Authenticate"), 1);
 }
 
 }  // namespace
