@@ -3,6 +3,8 @@
 #ifndef ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
 #define ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -90,6 +92,28 @@ inline std::shared_ptr<ado::Recordset> OpenRecordset(
 inline int32_t RowCount(const std::filesystem::path& file, const std::u16string& table) {
   return OpenRecordset(Connect(AccessString(file)), u"SELECT * FROM " + table, 1)->RecordCount();
 }
+
+// The driver manager reads a driver list of the test binary's own, which maps
+// the connection strings' driver names to the drivers installed here ([SQL
+// server] to the SQLite ODBC driver, so the SQL Server kind runs for real).
+// It remembers where its files are at its first call, hence before any test.
+class OdbcEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::ofstream(folder_.path() / "odbcinst.ini") << "[SQL server]\nDriver=libsqlite3odbc.so\n\n"
+                                                      "[myodbd driver]\nDriver=libmaodbc.so\n\n"
+                                                      "[MDBTools]\nDriver=libmdbodbc.so\n";
+    std::ofstream(folder_.path() / "odbc.ini").close();
+    setenv("ODBCSYSINI", folder_.path().c_str(), 1);
+    setenv("ODBCINI", (folder_.path() / "odbc.ini").c_str(), 1);
+  }
+
+ private:
+  ScratchFolder folder_;
+};
+// One per binary, however many files include this header.
+inline ::testing::Environment* const kOdbcEnvironment =
+    ::testing::AddGlobalTestEnvironment(new OdbcEnvironment);
 
 // A page object started on a page of a site rooted at `root`, for `url`, as
 // a phone asks for it, in the engine's own code page.
