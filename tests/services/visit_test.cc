@@ -3,8 +3,6 @@
 // the page's own statement left alone.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -15,24 +13,6 @@
 
 namespace zorvadel::test {
 namespace {
-
-// The driver list of this binary: [SQL server] is the SQLite ODBC driver,
-// so the counter's SQL Server kind binds its values through the driver
-// manager for real. Set before any test, as the driver manager reads it once.
-class OdbcDrivers : public ::testing::Environment {
- public:
-  void SetUp() override {
-    std::ofstream(folder_.path() / "odbcinst.ini") << "[SQL server]\nDriver=libsqlite3odbc.so\n";
-    std::ofstream(folder_.path() / "odbc.ini").close();
-    setenv("ODBCSYSINI", folder_.path().c_str(), 1);
-    setenv("ODBCINI", (folder_.path() / "odbc.ini").c_str(), 1);
-  }
-
- private:
-  ScratchFolder folder_;
-};
-[[maybe_unused]] ::testing::Environment* const kDrivers =
-    ::testing::AddGlobalTestEnvironment(new OdbcDrivers);
 
 constexpr char kDesktop[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) Chrome/120.0";
 constexpr char kPhone[] = "Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0";
