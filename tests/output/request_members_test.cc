@@ -1,6 +1,7 @@
 // The request members beyond the page script request_members: quoting
 // request values, URL-encoding a text, host and domain, redirection, random
-// numbers.
+// numbers; and the SQL-injection guard: the word search on its own, then the
+// member with its ends of the response and PHPXML's fixed list.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "output/output_test_util.h"
+#include "output/sql_guard.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
@@ -148,6 +150,85 @@ TEST(RndNumberTest, SeededOncePerProcess) {
   Randomize(7.0);
   EXPECT_EQ(draw(), first);
   EXPECT_GT(std::set<int16_t>(first.begin(), first.end()).size(), 32u);
+}
+
+// ---- The SQL-injection guard -----------------------------------------------------
+
+struct SearchCase {
+  const char16_t* words;  // nullptr: the classes' default list (the page script class_common)
+  const char* query;
+  const char* host;
+  int32_t found;
+};
+
+constexpr SearchCase kSearches[] = {
+    {nullptr, "id=12&page=3", "m.example.com", 0},
+    {nullptr, "q=%27", "m.example.com", 0},             // escapes are not decoded
+    {nullptr, "q=SELECTED", "m.example.com", 1},        // lower-cased, inside longer words
+    {u"SELECT", "q=SELECT", "m.example.com", 0},              // but the words are not
+    {nullptr, "id=1", "www.directory.example", 1},      // the host alone
+    {nullptr, "x=a", "nd.example", 1},                  // "a" + "nd" across the seam
+    {nullptr, "q=select+count(*)+select", "h.example", 6},  // + select count ( ) *
+    {u"", "q=select", "h.example", 0},
+    {u"q||z", "x=1", "h.example", 1},  // the empty word
+    {u"|", "", "", 0},                 // empty haystack: not even the empty word
+    {u"x|x", "x=1", "", 2},            // each word counts, repeated ones too
+};
+
+TEST(GuardSearchTest, Table) {
+  for (const SearchCase& c : kSearches) {
+    std::u16string query(c.query, c.query + std::string(c.query).size());
+    std::u16string host(c.host, c.host + std::string(c.host).size());
+    SCOPED_TRACE(std::string(c.query) + " @ " + c.host);
+    const std::u16string words = c.words ? c.words : StartedPage(u"WAP", {}).state().SQLInjData;
+    EXPECT_EQ(output::CountGuardWords(words, output::GuardHaystack(query, host)), c.found);
+  }
+}
+
+// A page at "/g.asp?QUERY" on m.example.com.
+StartedPage GuardPage(const char16_t* name, const char* query) {
+  engine::RequestFacts facts;
+  facts.url = std::string("/g.asp?") + query;
+  facts.host = "m.example.com";
+  return StartedPage(name, facts);
+}
+
+struct MemberCase {
+  const char* query;
+  const char16_t* words;  // the script's SQLInjData; nullptr keeps the default
+  int ends;               // one per word found; 0: no hit
+  int php_ends;           // PHPXML keeps to its own list whatever the property holds
+};
+
+constexpr MemberCase kMemberCases[] = {
+    {"id=12&page=3", nullptr, 0, 0},
+    {"a=select&b=select&c=band", nullptr, 2, 2},  // "select" twice and "and": two words
+    {"q=select+*+from", u"", 0, 3},               // an empty list never hits
+    {"u=http://m.example.com/;", nullptr, 0, 2},  // ":" and ";" only in PHPXML's list
+    {"id=1", u"drop||truncate", 1, 0},            // the empty word
+};
+
+TEST(GuardMemberTest, OneEndPerWordFound) {
+  for (const RequestClassCase& cls : kRequestClasses) {
+    SCOPED_TRACE(U8(cls.name));
+    const bool php = cls.family == Family::kP;
+    for (const MemberCase& c : kMemberCases) {
+      StartedPage g = GuardPage(cls.name, c.query);
+      auto response = std::make_shared<CountingResponse>();
+      g.object->state().Response = response;
+      if (c.words != nullptr) g.object->state().SQLInjData = c.words;
+      const int ends = php ? c.php_ends : c.ends;
+      EXPECT_EQ(Invoke(*g.object, u"SQLInjection", {}), Variant(ends > 0)) << c.query;
+      EXPECT_EQ(response->ends, ends) << c.query;
+    }
+    // No request: an empty haystack. A hit without a response is still one.
+    auto object = NewPageObject(cls.name);
+    object->state().SQLInjData = u"|";
+    EXPECT_FALSE(object->SQLInjection());
+    StartedPage g = GuardPage(cls.name, "q='");
+    g.object->state().Response = nullptr;
+    EXPECT_TRUE(g.object->SQLInjection());
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Character forms: simplified/traditional through code page 936, full-width
-// and half-width, GB2312 zone/position codes.
+// and half-width, GB2312 zone/position codes; and numeric character
+// references: the keep rule of ampersands, the escaping of units outside
+// 32-255, and the decoder that reads references back.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +11,7 @@
 #include "platform/codepage/codepage.h"
 #include "support/text_cases.h"
 #include "text/charset_forms.h"
+#include "text/charset_refs.h"
 
 namespace zorvadel::text {
 namespace {
@@ -110,6 +113,82 @@ TEST(CharsetZonePosition, Decode) {
   for (int code = -32768; code <= 32767; code += 7) {
     EXPECT_LE(QWMDeCode(static_cast<int16_t>(code)).size(), 1u);
   }
+}
+
+// ---- Numeric character references ------------------------------------------------
+
+using test::Repeat;
+
+TEST(CharsetKeepsEntity, Segments) {
+  struct Keep {
+    std::u16string_view segment;
+    bool kept;
+  };
+  const Keep cases[] = {
+      {u"&lt", true},           {u"&gt", true},     {u"&apos", true},   {u"&quot", true},
+      {u"&amp", true},          {u"&nbsp", true},   {u"&LT", false},    {u"&Amp", false},
+      {u"&copy", false},        {u"&", false},      {u"&#", false},     {u"&#x", false},
+      {u"&#X", false},          {u"&#x4e2d", true}, {u"&#X4E2D", true}, {u"&#xFFFF", true},
+      {u"&#x4G", false},        {u"&#20013", true}, {u"&#-5", true},    {u"&#1e3", true},
+      {u"&#12a", false},        {u"&#1.5", true},   {u"&#x1.5", false}, {u"&lt ", false},
+      {u"&#&H41", true},  // the general parse reads radix literals too
+      {u"&#xFFFFFFFFF", false},
+  };
+  for (const Keep& c : cases) {
+    EXPECT_EQ(KeepsEntity(c.segment), c.kept) << std::string(c.segment.begin(), c.segment.end());
+  }
+}
+
+TEST(CharsetUni, RepairsAndEscapes) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"AT&T", u"AT&amp;T"},
+      {u"a & b;", u"a &amp; b;"},
+      {u"&&#x41;", u"&amp;&#x41;"},
+      {u"&lt;&#x41&gt;", u"&lt;&amp;#x41&gt;"},
+      {u"中", u"&#x4E2D;"},
+      // Control characters, characters outside the basic plane and lone
+      // surrogates as the output filter's table has them (Uni is its
+      // escaping: OutputFilterTest.AgreesWithTwoPasses).
+      {u"\uFFFF", u"&#xFFFF;"},
+      {u"&\xD83D", u"&amp;&#xFFFD;"},
+      {u"&中;", u"&amp;&#x4E2D;;"},
+      {u"&#&H4&1;", u"&amp;#&amp;H4&amp;1;"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Uni(c.in), c.out);
+}
+
+TEST(CharsetUtfToGb, Decodes) {
+  const Case cases[] = {
+      {u"", u""},
+      {u"&#x4E2D;&#x4e2d;", u"中中"},
+      {u"&#X4E2D;&#20013;&lt;", u"&#X4E2D;&#20013;&lt;"},
+      {u"a&#x5173;", u"a关"},
+      {u"&#x00000000041;", u"A"},
+      // Above FFFF: the surrogate pair; the pair written as two references
+      // (as older pages carry it) gives the same.
+      {u"a&#x10000;b&#x41;c", u"a\U00010000bAc"},
+      {u"&#x10FFFF;", u"\U0010FFFF"},
+      {u"&#xD83D;&#xDE00;", u"😀"},
+      {u"a&#x0;b", std::u16string(u"a\0b", 3)},
+      // What cannot be read stays as it stands, and so does the text after it.
+      {u"a&#x", u"a&#x"},
+      {u"&#x110000;b&#x41;", u"&#x110000;bA"},  // beyond the last character
+      {u"&#xFFFFFFFFF41;b", u"&#xFFFFFFFFF41;b"},
+      {u"&#x;x&#x41;", u"&#x;xA"},      // no digits
+      {u"&#xZZ;q&#x41;", u"&#xZZ;qA"},  // not hexadecimal
+      {u"a&#x41&#x42;b", u"a&#x41Bb"},  // ";" beyond the next reference
+      {u"&#x&#x41;", u"&#xA"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UtfToGb(c.in), c.out);
+}
+
+TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
+  EXPECT_EQ(UtfToGb(Repeat(u"&#x41;", 40000) + u"end"), std::u16string(40000, u'A') + u"end");
+  const std::u16string unreadable(100000, u'&');
+  EXPECT_EQ(UtfToGb(u"&#x" + unreadable + u"&#x42;"), u"&#x" + unreadable + u"B");
+  const std::u16string open_refs = Repeat(u"&#x4", 100000);
+  EXPECT_EQ(UtfToGb(open_refs + u";"), open_refs.substr(0, open_refs.size() - 4) + u"\x04");
 }
 
 }  // namespace
