@@ -1,12 +1,18 @@
 // MD5 digests of many sizes whole, stepwise and as files, against md5sum;
-// the registers, rotation, and digests past the old 256 MiB limit.
+// the registers, rotation, and digests past the old 256 MiB limit. File
+// digests read regular files only (a device or a FIFO would be read, or
+// waited on, forever), and in a page a relative name is one of the site's
+// files, never one of the server's working folder; a failed one leaves the
+// digest before.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +21,7 @@
 #include "text/md5.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/dispatch.h"
+#include "zorvadel/memory_page.h"
 
 namespace zorvadel {
 namespace {
@@ -114,22 +121,6 @@ TEST(Md5Digest, TextOutsideAsciiDigestsItsCodePage936Bytes) {
   EXPECT_EQ(ErrorOf([&] { common.DigestStrToHexStr(u"\U0001F600"); }), kErrInvalidArgument);
 }
 
-TEST(Md5Digest, FileErrorsLeaveTheStateAlone) {
-  Common common;
-  common.DigestStrToHexStr(u"abc");
-  const std::u16string before = u"900150983CD24FB0D6963F7D28E17F72";  // RFC 1321's "abc"
-  const std::pair<std::u16string, int32_t> cases[] = {
-      {u"/nonexistent/zorvadel/none.bin", 53},
-      {codepage::FromUtf8(fs::temp_directory_path().string()), 75},
-      {u"", 75},
-  };
-  EXPECT_EQ(common.GetValues(), before);
-  for (const auto& [path, number] : cases) {
-    EXPECT_EQ(ErrorOf([&] { common.DigestFileToHexStr(path); }), number);
-    EXPECT_EQ(common.GetValues(), before);
-  }
-}
-
 TEST(Md5Steps, RegistersFollowTheChainingWords) {
   Common common;
   EXPECT_EQ(common.RegisterA(), u"0");
@@ -182,6 +173,62 @@ TEST(Md5Steps, LongLeftRotate) {
     EXPECT_EQ(value, c.result);
     EXPECT_EQ(bits, c.bits_after);
   }
+}
+
+// ---- File digests ----------------------------------------------------------------
+
+constexpr char16_t kAbc[] = u"900150983CD24FB0D6963F7D28E17F72";  // RFC 1321's "abc"
+
+struct Site {
+  Site() : root(fs::temp_directory_path() / ("zorvadel_digest_" + std::to_string(getpid()))) {
+    fs::create_directories(root / "data");
+    std::ofstream(root / "data" / "abc.txt", std::ios::binary) << "abc";
+    mkfifo((root / "fifo").c_str(), 0600);
+  }
+  ~Site() { fs::remove_all(root); }
+  std::u16string Disk(const char* name) const {
+    return codepage::FromUtf8((root / name).string());
+  }
+  fs::path root;
+};
+
+TEST(DigestFile, RegularFilesOnlyAndRelativeNamesFromTheSiteRoot) {
+  const Site site;
+  engine::MemoryPage page(engine::RequestFacts{}, site.root, nullptr, nullptr);
+  auto common = std::dynamic_pointer_cast<Common>(
+      page.context().GetServer()->CreateObject(u"Zorvadel.Common"));
+  ASSERT_TRUE(common);
+  Common plain;  // no page context
+
+  const struct {
+    std::u16string name;
+    int32_t error;  // 0: the digest of "abc"
+  } kCases[] = {
+      {u"data/abc.txt", 0},
+      {u"data\\abc.txt", 0},
+      {site.Disk("data/abc.txt"), 0},
+      {u"../abc.txt", 5},  // leaves the site
+      {u"none.txt", 53},
+      {u"data", 75},
+      {u"fifo", 75},
+      {site.Disk("fifo"), 75},
+      {u"/dev/zero", 75},
+      {u"/dev/null", 75},
+      {u"", 75},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(codepage::ToUtf8(c.name));
+    // An absolute name is the same file with a page context or without; an
+    // error leaves the digest of the file before.
+    for (Common* object : {common.get(), c.name.starts_with(u'/') ? &plain : nullptr}) {
+      if (object == nullptr) continue;
+      std::u16string digest = kAbc;
+      EXPECT_EQ(ErrorOf([&] { digest = object->DigestFileToHexStr(c.name); }), c.error);
+      EXPECT_EQ(digest, kAbc);
+      EXPECT_EQ(object->GetValues(), kAbc);
+    }
+  }
+  page.EndPage();
 }
 
 }  // namespace
