@@ -1,6 +1,8 @@
 // Cards, paragraphs, divisions, comments and the style-sheet members, by name
 // and from C++, beyond what the page scripts fragment_wml and fragment_xhtml
-// show; and which class has which markup and output member.
+// show; which class has which markup and output member; and the UBB
+// converters: every rule in both dialects, letter case, codes that stay, and
+// large or malformed texts.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,8 +10,13 @@
 #include <vector>
 
 #include "markup/style_sheets.h"
+#include "markup/ubb.h"
+#include "platform/codepage/codepage.h"
 #include "support/page_fixture.h"
 #include "support/recording_response.h"
+#include "support/text_cases.h"
+#include "zorvadel/classes.h"
+#include "zorvadel/dispatch.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
@@ -152,6 +159,153 @@ TEST(MemberMatrix, EachClassHasItsMembers) {
             << codepage::ToUtf8(std::u16string(kClasses[i]) + u"." + member);
       }
     }
+  }
+}
+
+// ---- The UBB converters ----------------------------------------------------------
+
+using markup::ConvertUbb;
+using markup::UbbDialect;
+
+std::u16string Wml(std::u16string_view text) { return ConvertUbb(text, UbbDialect::kWml); }
+std::u16string Xhtml(std::u16string_view text) { return ConvertUbb(text, UbbDialect::kXhtml); }
+
+constexpr char16_t kLink[] = u"<a title=\"&#x786E;&#x5B9A;\" href=\"";
+
+struct Case {
+  const char16_t* input;
+  std::u16string wml;
+  std::u16string xhtml;
+};
+
+std::u16string L(std::u16string_view rest) { return kLink + std::u16string(rest); }
+
+// Same result in both dialects.
+Case Both(const char16_t* input, std::u16string out) { return {input, out, out}; }
+
+const Case kCases[] = {
+    // Links.
+    Both(u"", u""),
+    Both(u"[url=news.asp]News[/url]", L(u"news.asp\">News</a>")),
+    Both(u"[URL=news.asp]News[/URL]", L(u"news.asp\">News</a>")),
+    Both(u"[url=a]x[/url] [url=b]y[/url]", L(u"a\">x</a> ") + L(u"b\">y</a>")),
+    Both(u"[url]http://m.cn/[/url]", L(u"http://m.cn/\">http://m.cn/</a>")),
+    Both(u"[ia=i.gif]go.asp[/ia]", L(u"go.asp\"><img src=\"i.gif\" alt=\"\"/></a>")),
+    // Inner codes after the first character of the link text: no link.
+    Both(u"[url=a.asp][b]x[/b][/url]", u"[url=a.asp]<b>x</b>[/url]"),
+    // "." takes no line feed.
+    Both(u"[url=\na]x[/url]", u"[url=\na]x[/url]"),
+    Both(u"[url=]x[/url]", u"[url=]x[/url]"),
+    Both(u"[url=a]\nx[/url]", u"[url=a]\nx[/url]"),
+
+    // Images.
+    Both(u"[IMG]p.gif[/Img]", u"<img src=\"p.gif\" alt=\"\"/>"),
+    Both(u"[img]a]b[/img]", u"[img]a]b[/img]"),
+    Both(u"[img]\np.gif[/img]", u"[img]\np.gif[/img]"),
+    // The class after the first character takes line feeds.
+    Both(u"[img]a\nb[/img]", u"<img src=\"a\nb\" alt=\"\"/>"),
+    Both(u"[upload=photo]up/a.jpg[/upload]",
+         u"<a href=\"../up/a.jpg\"><img src=\"../up/a.jpg\" alt=\"photo\" width=\"150\"/></a>"),
+    Both(u"[CODE][b]x[/b][/Code]", u"<b>x</b>"),
+
+    // Dialects.
+    Case{u"[BR/]", u"[BR/]", u"<br/>"},
+    Case{u"[align=center]x[/align]", u"[align=center]x[/align]",
+         u"<div align=\"center\">x</div>"},
+    Case{u"[div=Left]x[/DIV]", u"[div=Left]x[/DIV]", u"<div align=\"Left\">x</div>"},
+    Case{u"[div=top]", u"[div=top]", u"[div=top]"},
+    Case{u"[p]", u"</p><p>", u"[p]"},
+    Case{u"[p=wrap][P=NoWrap]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
+         u"[p=wrap][P=NoWrap]"},
+    Case{u"[p=center]Title[/p]", u"</p><p align=\"center\">Title</p><p>",
+         u"<p style=\"text-align:center\">Title</p>"},
+    Case{u"[p=left][p=right]", u"</p><p align=\"left\"></p><p align=\"right\">",
+         u"<p style=\"text-align:left\"><p style=\"text-align:right\">"},
+    Case{u"[/p=left][/p=center][/p=right]",
+         u"</p><p align=\"left\"></p><p align=\"center\"></p><p align=\"right\">",
+         u"[/p=left][/p=center][/p=right]"},
+    Case{u"[/p=wrap][/P=NOWRAP]", u"</p><p mode=\"wrap\"></p><p mode=\"nowrap\">",
+         u"[/p=wrap][/P=NOWRAP]"},
+    Both(u"[unknown]x[/unknown]", u"[unknown]x[/unknown]"),
+    // Each rule runs on its own: unbalanced codes convert all the same; the
+    // image rule runs first, so the link text holds no "[" any more.
+    Both(u"[b][i]x[/b]", u"<b><i>x</b>"),
+    Both(u"[/u][U]", u"</u><u>"),
+    Both(u"[url=a][img]p.gif[/img][/url]", L(u"a\"><img src=\"p.gif\" alt=\"\"/></a>")),
+
+    // A code taken from a text must not add attributes of its own.
+    Both(u"[url=x\" onclick=\"y]t[/url]", L(u"x&quot; onclick=&quot;y\">t</a>")),
+    Both(u"[img]x\" onerror=\"y[/img]", u"<img src=\"x&quot; onerror=&quot;y\" alt=\"\"/>"),
+    Both(u"[img=a]<b\"[/img]", u"<img src=\"a\" alt=\"&lt;b&quot;\"/>"),
+    Both(u"[url]a\"b[/url]", L(u"a&quot;b\">a\"b</a>")),
+};
+
+TEST(UbbCases, BothDialects) {
+  for (const Case& c : kCases) {
+    EXPECT_EQ(Wml(c.input), c.wml) << "WML: " << codepage::ToUtf8(c.input);
+    EXPECT_EQ(Xhtml(c.input), c.xhtml) << "XHTML: " << codepage::ToUtf8(c.input);
+  }
+}
+
+// Each simple tag, opening and closing, every time it occurs: WML takes any
+// letter case, XHTML the lower-case code and its upper-case twin only.
+TEST(UbbTags, EveryTagInEveryCase) {
+  for (const std::u16string tag : {u"b", u"i", u"u", u"strong", u"em", u"big", u"small", u"br",
+                                   u"/b", u"/i", u"/u", u"/strong", u"/em", u"/big", u"/small"}) {
+    const std::u16string code = u"[" + tag + u"]";
+    const std::u16string markup = tag == u"br" ? u"<br/>" : u"<" + tag + u">";
+    SCOPED_TRACE(codepage::ToUtf8(code));
+    EXPECT_EQ(Wml(u"x" + code + u"y" + code), u"x" + markup + u"y" + markup);
+    EXPECT_EQ(Xhtml(u"x" + code + u"y" + code), u"x" + markup + u"y" + markup);
+    EXPECT_EQ(Wml(UCase(code)), markup);
+    EXPECT_EQ(Xhtml(UCase(code)), markup);
+    if (tag.size() - tag.starts_with(u'/') == 1) continue;
+    std::u16string mixed = code;
+    mixed[mixed.size() - 2] -= u'a' - u'A';  // the last letter upper-cased
+    EXPECT_EQ(Wml(mixed), markup);
+    EXPECT_EQ(Xhtml(mixed), mixed);
+  }
+}
+
+// ---- Large and malformed texts --------------------------------------------------
+
+std::u16string Filler(size_t size) {
+  std::u16string text;
+  text.reserve(size);
+  while (text.size() < size) text += u"中文 text, no codes here. ";
+  text.resize(size);
+  return text;
+}
+
+// An unclosed link in a mebibyte, many unclosed codes, codes far beyond
+// sixteen bits; compared with == alone, as a failure would diff long texts.
+TEST(UbbLarge, LoseNothing) {
+  const std::u16string link = u"[b]x[/b][url=" + Filler(size_t{1} << 20);
+  EXPECT_TRUE(Wml(link) == u"<b>x</b>" + link.substr(8));
+  EXPECT_TRUE(Xhtml(link) == u"<b>x</b>" + link.substr(8));
+  const std::u16string unclosed = test::Repeat(u"[url=[img=[upload=[ia=", 12000);
+  EXPECT_TRUE(Wml(unclosed) == unclosed);
+  EXPECT_TRUE(Xhtml(unclosed) == unclosed);
+  const std::u16string far = Filler(70000) + u"[url=a.asp]A[/url]" + Filler(70000) + u"[B]";
+  EXPECT_TRUE(Xhtml(far) == Filler(70000) + L(u"a.asp\">A</a>") + Filler(70000) + u"<b>");
+}
+
+// ---- The classes and their forwarders -------------------------------------------
+
+TEST(UbbMembers, PageClassesForwardToOneCompanion) {
+  for (const char16_t* name : {u"WAP", u"EnWAP", u"XML", u"EnXML", u"PHPXML"}) {
+    auto page = std::dynamic_pointer_cast<PageObject>(
+        CreateByProgId(std::u16string(u"Zorvadel.") + name));
+    const bool wml = page->family() == Family::kW;
+    EXPECT_EQ(Invoke(*page, wml ? u"UbbWML" : u"UbbXML", {Variant(u"[url=n.asp]N[/url][p]")}),
+              Variant(L(u"n.asp\">N</a>") + (wml ? u"</p><p>" : u"[p]")));
+    auto companion = [&] {
+      return wml ? ObjectPtr(page->state().WW) : ObjectPtr(page->state().WX);
+    };
+    const ObjectPtr first = companion();
+    ASSERT_TRUE(first);
+    wml ? page->UbbWML(u"x") : page->UbbXML(u"x");
+    EXPECT_EQ(companion(), first);
   }
 }
 
