@@ -228,7 +228,8 @@ TEST(FrameDetails, PhpXmlReturnsItsFrame) {
   EXPECT_EQ(page.Body(), u"");
 }
 
-// Frames, sheets and ready pages by name on an object that no page started.
+// Frames, sheets, ready pages and the builders that write at once (BackA,
+// BackFooter) by name on an object that no page started.
 TEST(FrameDetails, WithoutPageContextNothingRaises) {
   for (std::u16string_view name : {u"WAP", u"EnWAP", u"XML", u"EnXML", u"PHPXML"}) {
     ObjectPtr object = CreateByProgId(u"Zorvadel." + std::u16string(name));
@@ -236,7 +237,7 @@ TEST(FrameDetails, WithoutPageContextNothingRaises) {
          {u"PutFileType", u"PageHeader", u"PutPageHeader", u"AutoHeader", u"XhtmlHeader",
           u"G3Header", u"HtmlHeader", u"PageFooter", u"AutoFooter", u"XhtmlFooter",
           u"HtmlStyleCss", u"XhtmlStyleCss", u"WeekQuery", u"CallPhone", u"GoUrl",
-          u"DownPicList"}) {
+          u"DownPicList", u"BackA", u"BackFooter"}) {
       if (!object->Class().Has(member)) continue;
       EXPECT_EQ(test::CallError(*object, member, {}), 0) << U8(name) << "." << U8(member);
     }
