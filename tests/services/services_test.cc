@@ -1,19 +1,28 @@
-// Thumbnails of pictures generated in a scratch site: sizes in both
+// The services' members on a scratch site. Thumbnails: sizes in both
 // orientations, the name rule, reuse, the three messages, paths that leave
-// the site and pictures too large to decode; and the download and photo
-// lists: the item grammar, the two renderings, the width of a single picture,
-// and thumbnails made beside their pictures.
+// the site and pictures too large to decode. The download and photo lists:
+// the item grammar, the two renderings, the width of a single picture, and
+// thumbnails made beside their pictures. The file members: writing and
+// reading back, the one folder level made on the way, sizes, existence, paths
+// that leave the site, and the code page of the written bytes. The visit
+// counter on a SQLite file: one row per new visitor of a session, the
+// terminal filter, the session values, the stored texts, and the page's own
+// statement left alone.
 #include <gtest/gtest.h>
 #include <vips/vips.h>
 
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "database/database_test_util.h"
+#include "platform/fso/file_system.h"
 #include "platform/image/jpeg.h"
 #include "zorvadel/runtime.h"
 
@@ -237,6 +246,223 @@ TEST_F(Lists, PhotoListWithThumbnails) {
                                   u"Width='120'")));
   EXPECT_TRUE(std::filesystem::exists(scratch_.path() / "news/photos/x/cat_small.jpg"));
   EXPECT_TRUE(std::filesystem::exists(scratch_.path() / "news/photos/y/cat_small.jpg"));
+}
+
+// ---- The file members ------------------------------------------------------------
+
+std::string Slurp(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class FileMembers : public ::testing::Test {
+ protected:
+  std::unique_ptr<DbPage> Page(const char16_t* class_name = u"WAP") {
+    return std::make_unique<DbPage>(scratch_.path(), class_name, "/news/page.asp");
+  }
+  std::filesystem::path Disk(const std::string& site_path) const {
+    return scratch_.path() / site_path;
+  }
+  ScratchFolder scratch_;
+};
+
+TEST_F(FileMembers, WritesReadBackAndProbe) {
+  std::filesystem::create_directories(Disk("news/old"));
+  const Variant missing = Variant::Missing();
+  const struct {
+    std::vector<Variant> args;  // FsoWriteFile's arguments
+    std::string disk;           // where the file lands ("" for nowhere)
+    std::string bytes;
+  } kCases[] = {
+      {{missing, missing}, "news/Temp.htm", ""},
+      {{u"a.htm", u"<p>hi</p>"}, "news/a.htm", "<p>hi</p>"},
+      {{u"today/b.htm", u"x"}, "news/today/b.htm", "x"},          // one level made
+      {{u"/top.htm", u"root"}, "top.htm", "root"},
+      {{u"two/levels/c.htm", u"x"}, "", ""},                      // only one level is made
+      {{u"old\\d.htm", u"back"}, "news/old/d.htm", "back"},       // "\" folder exists: written
+      {{u"new\\e.htm", u"x"}, "", ""},                            // and is never made
+      {{u"中文.htm", u"汉字"}, "news/中文.htm", "\xBA\xBA\xD7\xD6"},  // code page 936
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.disk);
+    auto page = Page();
+    page->Call(u"FsoWriteFile", c.args);
+    if (c.disk.empty()) continue;
+    EXPECT_EQ(Slurp(Disk(c.disk)), c.bytes);
+    const std::u16string site = c.args[0].IsMissing() ? u"Temp.htm" : CStr(c.args[0]);
+    EXPECT_EQ(page->Call(u"IsFileExist", {site}), Variant(true));
+    EXPECT_EQ(page->Call(u"GetFileSize", {site}), Variant(static_cast<int32_t>(c.bytes.size())));
+  }
+  EXPECT_FALSE(std::filesystem::exists(Disk("news/two")));
+  EXPECT_FALSE(std::filesystem::exists(Disk("news/new")));
+}
+
+TEST_F(FileMembers, ASecondWriteReplacesAndLeavesNoTemporaryFile) {
+  std::filesystem::create_directories(Disk("news"));
+  auto page = Page(u"XML");
+  page->Call(u"FsoWriteFile", {u"r.htm", u"first and longer"});
+  page->Call(u"FsoWriteFile", {u"r.htm", u"second"});
+  EXPECT_EQ(Slurp(Disk("news/r.htm")), "second");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Disk("news")), {}), 1);
+}
+
+// Mended: a character that code page 936 lacks is kept in its GB18030 form.
+TEST_F(FileMembers, CharactersBeyondCodePage936StayReadable) {
+  EXPECT_EQ(fso::TextFileBytes(u"a\u20AC"), "a\x80");  // the one-byte euro of 936
+  EXPECT_EQ(fso::TextFileBytes(u"\U0001F600"), "\x94\x39\xFC\x36");
+  EXPECT_EQ(fso::TextFileBytes(u"\u00E9"), "\xA8\xA6");
+  EXPECT_EQ(fso::TextFileBytes(u"\u0E01"), "\x81\x32\xCE\x39");  // Thai: four bytes
+}
+
+TEST_F(FileMembers, ProbesOfWhatIsNotAFile) {
+  std::filesystem::create_directories(Disk("news/dir"));
+  std::ofstream(Disk("news/empty.txt")).close();
+  const std::pair<std::u16string, bool> kCases[] = {
+      {u"never.htm", false}, {u"dir", false}, {u"empty.txt", true}, {u"", false},
+      {u"../../etc/passwd", false}};
+  auto page = Page(u"EnWAP");
+  for (const auto& [path, exists] : kCases) {
+    EXPECT_EQ(page->Call(u"IsFileExist", {path}), Variant(exists)) << codepage::ToUtf8(path);
+    EXPECT_EQ(page->Call(u"GetFileSize", {path}), Variant(int32_t{0})) << codepage::ToUtf8(path);
+  }
+}
+
+// Mended: a path that leaves the site ends the member; nothing is written
+// outside the root, nor in the page's folder as a fallback.
+TEST_F(FileMembers, TraversalIsRefused) {
+  std::filesystem::create_directories(Disk("site/news"));
+  DbPage page(scratch_.path() / "site", u"WAP", "/news/page.asp");
+  for (const char16_t* name : {u"../../outside.htm", u"/../outside.htm", u"../../x/outside.htm",
+                               u"..\\..\\outside.htm"}) {
+    page.Call(u"FsoWriteFile", {name, u"x"});
+  }
+  EXPECT_FALSE(std::filesystem::exists(Disk("outside.htm")));
+  EXPECT_FALSE(std::filesystem::exists(Disk("x")));
+  EXPECT_TRUE(std::filesystem::is_empty(Disk("site/news")));
+}
+
+// ---- The visit counter -----------------------------------------------------------
+
+constexpr char kDesktop[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) Chrome/120.0";
+constexpr char kPhone[] = "Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0";
+
+class VisitCounter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDatabase(scratch_.path() / "visits.db",
+                 {u"CREATE TABLE VisitCount (Id INTEGER PRIMARY KEY, PhoneNumber TEXT, PhoneIp TEXT, "
+                  u"PhoneUserAgent TEXT, PhoneAccept TEXT, VisitFile TEXT)",
+                  u"CREATE TABLE Log (x INTEGER)"});
+  }
+  // One page of `session`, from `user_agent` at `address`.
+  struct VisitPage {
+    VisitPage(const engine::RequestFacts& facts, const std::filesystem::path& root,
+              std::shared_ptr<Session> session)
+        : page(facts, root, std::move(session), std::make_shared<engine::MemoryApplication>()) {
+      object = page.context().GetServer()->CreateObject(u"Zorvadel.WAP");
+      state().MdbPath = u"/visits.db";
+    }
+    ~VisitPage() { page.EndPage(); }
+    PageState& state() { return std::dynamic_pointer_cast<PageObject>(object)->state(); }
+    void Call(std::u16string_view member, std::vector<Variant> args) {
+      Invoke(*object, member, std::move(args));
+    }
+    engine::MemoryPage page;
+    ObjectPtr object;
+  };
+  std::unique_ptr<VisitPage> Page(const std::shared_ptr<Session>& session, const char* user_agent,
+                                  const char* address = "192.0.2.7") {
+    engine::RequestFacts facts = DbPage::Facts("/news/index.asp?phonenumber=138");
+    facts.headers = {{"User-Agent", user_agent}, {"Accept", "text/vnd.wap.wml"}};
+    facts.remote_addr = address;
+    return std::make_unique<VisitPage>(facts, scratch_.path(), session);
+  }
+  int32_t Count(const std::u16string& table = u"VisitCount") {
+    auto connection = Connect(AccessString(scratch_.path() / "visits.db"));
+    return OpenRecordset(connection, u"SELECT * FROM " + table, 1)->RecordCount();
+  }
+  static std::shared_ptr<Session> NewSession() {
+    return std::make_shared<engine::MemorySession>();
+  }
+  ScratchFolder scratch_;
+};
+
+// Mended: the page's StrSql is not run by the counter.
+TEST_F(VisitCounter, OneRowPerNewVisitorOfASession) {
+  auto session = NewSession();
+  auto first = Page(session, kPhone);
+  first->state().StrSql = u"INSERT INTO Log VALUES (1)";
+  first->Call(u"VisitCount", {});
+  EXPECT_EQ(Count(), 1);
+  EXPECT_EQ(Count(u"Log"), 0);
+  EXPECT_EQ(session->Timeout(), 30);
+  Page(session, kPhone)->Call(u"VisitCount", {});
+  EXPECT_EQ(Count(), 1);  // returning visitor
+  Page(session, kPhone, "192.0.2.8")->Call(u"VisitCount", {});
+  EXPECT_EQ(Count(), 2);  // a new address is a new visitor
+  EXPECT_EQ(CStr(session->Value(u"CurrentPhoneIp")), u"192.0.2.8");
+}
+
+TEST_F(VisitCounter, TheTerminalFilter) {
+  const std::tuple<const char*, std::u16string, int32_t> kCases[] = {
+      {kDesktop, u"All", 1},  {kPhone, u"ALL", 1},  {kDesktop, u"notie", 0},
+      {kPhone, u"NotIE", 1},  {kDesktop, u"WEB", 1}, {kPhone, u"web", 0},
+      {kDesktop, u"wap", 0},  {kPhone, u"", 0},      {kPhone, u"phones", 0},
+  };
+  int32_t total = 0;
+  for (const auto& [user_agent, which, rows] : kCases) {
+    SCOPED_TRACE(std::string(user_agent) + " " + codepage::ToUtf8(which));
+    auto session = NewSession();
+    Page(session, user_agent)->Call(u"VisitCount", {which});
+    EXPECT_EQ(Count(), total += rows);
+    // Filtered or not, the address is stored: the same session is not counted later.
+    Page(session, user_agent)->Call(u"VisitCount", {u"All"});
+    EXPECT_EQ(Count(), total);
+  }
+}
+
+// Both kinds store the texts as they came; the server kind binds its values
+// through the driver manager.
+TEST_F(VisitCounter, StoredTextsAndSessionSettings) {
+  const std::u16string agent = u"Nokia'6600 \"quoted\"";
+  for (const char16_t* kind : {u"MDB", u"Sql"}) {
+    auto session = NewSession();
+    auto page = Page(session, codepage::ToUtf8(agent).c_str());
+    page->state().SessionTimeOut = 45;
+    page->state().VisitFile = u"/a'b.asp";
+    page->state().SqlStrConn =
+        u"Driver={SQL server};Database=" + U16(scratch_.path() / "visits.db") + u";NoCreat=1";
+    page->Call(u"VisitCount", {u"all", kind});
+    EXPECT_EQ(session->Timeout(), 45);
+    EXPECT_EQ(page->state().Conn, nullptr);
+    EXPECT_EQ(page->state().Rs, nullptr);
+  }
+  auto rs = OpenRecordset(Connect(AccessString(scratch_.path() / "visits.db")),
+                          u"SELECT PhoneNumber, PhoneIp, PhoneUserAgent, PhoneAccept, VisitFile "
+                          u"FROM VisitCount", 1);
+  ASSERT_EQ(rs->RecordCount(), 2);
+  const std::u16string want[] = {u"138", u"192.0.2.7", agent, u"text/vnd.wap.wml", u"/a'b.asp"};
+  for (int row = 0; row < 2; ++row, rs->MoveNext()) {
+    EXPECT_EQ(CStr(rs->FieldValue(0)).substr(0, 3), want[0]);
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(CStr(rs->FieldValue(i)), want[i]) << row << " " << i;
+  }
+}
+
+// No address, an unknown database kind, a dead database: no row, nothing reported.
+TEST_F(VisitCounter, NoRowWithoutAnAddressOrAKnownDatabase) {
+  auto blank = Page(NewSession(), kPhone);
+  blank->state().PhoneIP = u"";
+  blank->Call(u"VisitCount", {});
+  auto session = NewSession();
+  Page(session, kPhone)->Call(u"VisitCount", {u"All", u"mysql"});
+  EXPECT_EQ(CStr(session->Value(u"CurrentPhoneIp")), u"192.0.2.7");
+  auto missing = Page(NewSession(), kPhone);
+  missing->state().MdbPath = u"/none.db";
+  missing->Call(u"VisitCount", {});
+  EXPECT_EQ(missing->state().Conn, nullptr);
+  EXPECT_EQ(Count(), 0);
 }
 
 }  // namespace
