@@ -10,23 +10,6 @@
 
 namespace zorvadel::xml_check {
 
-struct CommandResult {
-  int status = -1;
-  std::string output;
-};
-
-// Runs a shell command and collects its standard output and error.
-inline CommandResult RunCommand(const std::string& command) {
-  CommandResult result;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  result.status = pclose(pipe);
-  return result;
-}
-
 inline bool Have(const std::string& tool) {
   return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
