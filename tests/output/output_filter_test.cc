@@ -214,7 +214,8 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
   // Long texts, whose runs of every kind and length cross the boundaries of
   // the pieces in which the loop writes its result.
   constexpr std::u16string_view kRuns[] = {
-      u"a", u"plain text ", u"中文字", u"&", u"&amp;", u"\U0001F600", u"\r\n", u"\x02", u"\xD800"};
+      u"a", u"plain text ", u"中文字", u"一二三四五六七八九十", u"&", u"&amp;", u"\U0001F600",
+      u"\r\n", u"\x02", u"\xD800"};
   for (int n = 0; n < 20; ++n) {
     std::u16string text;
     while (text.size() < 50000) {
