@@ -30,7 +30,7 @@ constexpr char kSiteRoot[] = "/srv/site";
 
 // A page for `url` on host "h.example.com"; a null session gets a fresh one.
 std::unique_ptr<engine::MemoryPage> MakePage(engine::RequestFacts facts = {},
-                                                    std::shared_ptr<Session> session = nullptr) {
+                                             std::shared_ptr<Session> session = nullptr) {
   if (facts.host == "localhost") facts.host = "h.example.com";
   if (facts.url == "/index.asp") facts.url = "/news/list.asp";
   if (!session) session = std::make_shared<engine::MemorySession>();
@@ -79,7 +79,6 @@ std::shared_ptr<PageObject> NewPage(const char16_t* name) {
 std::string Name(const char16_t* name) {
   return std::string(name, name + std::u16string(name).size());
 }
-
 
 // ---- Creation --------------------------------------------------------------------
 
@@ -317,7 +316,7 @@ TEST(PageStartTest, PhoneNumberJoinsItsThreeParts) {
   EXPECT_EQ(StartedPage(u"WAP", *page)->state().PhoneNumber, u"123");
 }
 
-// ---- Page end, failures at page start, companions --------------------------------
+// ---- The visit trail of two pages -----------------------------------------------
 
 using Drop = PartialContext::Drop;
 

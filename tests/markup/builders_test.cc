@@ -203,7 +203,7 @@ TEST(WmlTasks, BackFooterWritesAndReturnsNothing) {
             "<do type=\"options\" label=\"Home\"><go href=\"i.asp?a=1&b=2\"/></do>");
 }
 
-// ---- Forms and tables ------------------------------------------------------------
+// ---- Forms ----------------------------------------------------------------------
 
 using test::kDesktopAgent;
 using test::kPhoneAgent;

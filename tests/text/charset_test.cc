@@ -200,7 +200,6 @@ TEST(CharsetUtfToGb, LongTextsHaveNoPositionLimit) {
 
 // ---- Escapes ---------------------------------------------------------------------
 
-
 TEST(HtmlEnCodeTest, Table) {
   const Case cases[] = {
       {u"", u""},
