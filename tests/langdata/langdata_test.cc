@@ -43,7 +43,7 @@ TEST(GetPinYinTest, WellKnownReadings) {
       {u"\u20AC1", u"\u20AC1"},           // the euro sign's one-byte code 0x80
       {u"\u0E01", u"?"},                  // no code page 936 form
       {u"\U0001F600", u"??"},             // each surrogate half
-      // Around GB2312 level 1 (whose characters gb2312_level1_test.cc checks):
+      // Around GB2312 level 1 (whose characters Gb2312Level1Test checks):
       // a code page 936 character inside its range but outside GB2312, then
       // codes before, after and outside it.
       {Char(0xB140), u"bao"},
@@ -227,7 +227,7 @@ TEST(LunarDateTest, KnownDates) {
       {u"2000-2-29", u"农历庚辰年(龙)正月廿五"},
       {u"2000-3-1", u"农历庚辰年(龙)正月廿六"},
       {u"2021-1-1", u"农历庚子年(鼠)十一月十八"},
-      {u"2009-1-26 23:59", u"农历己丑年(牛)正月初一"},  // other date forms: dates_test.cc
+      {u"2009-1-26 23:59", u"农历己丑年(牛)正月初一"},  // other date forms: DatesTest of the runtime
   };
   for (const LunarCase& c : cases) EXPECT_EQ(LunarDate(c.day), c.expected) << codepage::ToUtf8(c.day);
 }
