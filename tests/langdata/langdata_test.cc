@@ -227,7 +227,7 @@ TEST(LunarDateTest, KnownDates) {
       {u"2000-2-29", u"农历庚辰年(龙)正月廿五"},
       {u"2000-3-1", u"农历庚辰年(龙)正月廿六"},
       {u"2021-1-1", u"农历庚子年(鼠)十一月十八"},
-      {u"2009-1-26 23:59", u"农历己丑年(牛)正月初一"},  // other date forms: DatesTest of the runtime
+      {u"2009-1-26 23:59", u"农历己丑年(牛)正月初一"},  // other forms: the runtime's DatesTest
   };
   for (const LunarCase& c : cases) EXPECT_EQ(LunarDate(c.day), c.expected) << codepage::ToUtf8(c.day);
 }
