@@ -202,9 +202,28 @@ std::vector<MemberInfo> PagePropertyMembers(Family family) {
   return members;
 }
 
-void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
+namespace {
+
+// The defaults of one family and language, resolved from the table once: a
+// text to assign or a ready Variant to put per property, so that page start
+// neither walks the rows nor coerces a number on every page.
+struct ResolvedDefaults {
+  struct Text {
+    void (*put_text)(PageState& state, std::u16string_view text);
+    std::u16string_view text;
+    bool wap_path;  // the value WapPath has then, instead of `text`
+  };
+  struct Number {
+    void (*put)(PageState& state, const Variant& value);
+    Variant value;
+  };
+  std::vector<Text> texts;
+  std::vector<Number> numbers;
+};
+
+ResolvedDefaults Resolve(Family family, PageLanguage language) {
   const PageTexts& texts = TextsFor(language);
-  const std::u16string wap_path = state.WapPath;
+  ResolvedDefaults resolved;
   for (const PageProperty& row : kPageProperties) {
     if (!row.In(family)) continue;
     const PageDefault& initial = row.initial;
@@ -212,19 +231,41 @@ void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
       case DefaultKind::kNone:
         break;
       case DefaultKind::kText:
-        row.field.put_text(state, initial.text);
+        resolved.texts.push_back({row.field.put_text, initial.text, false});
         break;
       case DefaultKind::kNumber:
-        row.field.put(state, CoerceTo(Variant(initial.number), row.field.type));
+        resolved.numbers.push_back({row.field.put, CoerceTo(Variant(initial.number), row.field.type)});
         break;
       case DefaultKind::kLanguage:
-        row.field.put_text(state, texts.*initial.language);
+        resolved.texts.push_back({row.field.put_text, texts.*initial.language, false});
         break;
       case DefaultKind::kWapPath:
-        row.field.put_text(state, wap_path);
+        resolved.texts.push_back({row.field.put_text, {}, true});
         break;
     }
   }
+  return resolved;
+}
+
+const ResolvedDefaults& DefaultsFor(Family family, PageLanguage language) {
+  static const ResolvedDefaults kResolved[3][2] = {
+      {Resolve(Family::kX, PageLanguage::kChinese), Resolve(Family::kX, PageLanguage::kEnglish)},
+      {Resolve(Family::kW, PageLanguage::kChinese), Resolve(Family::kW, PageLanguage::kEnglish)},
+      {Resolve(Family::kP, PageLanguage::kChinese), Resolve(Family::kP, PageLanguage::kEnglish)},
+  };
+  return kResolved[static_cast<int>(family)][static_cast<int>(language)];
+}
+
+}  // namespace
+
+void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
+  const ResolvedDefaults& defaults = DefaultsFor(family, language);
+  // No default is WapPath's own, so its value is read in place.
+  const std::u16string_view wap_path = state.WapPath;
+  for (const ResolvedDefaults::Text& text : defaults.texts) {
+    text.put_text(state, text.wap_path ? wap_path : text.text);
+  }
+  for (const ResolvedDefaults::Number& number : defaults.numbers) number.put(state, number.value);
 }
 
 }  // namespace zorvadel
