@@ -6,6 +6,7 @@
 
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
+#include "runtime/dates.h"
 #include "runtime/joined.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/need.h"
@@ -90,6 +91,18 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
   PageState& s = state();
   const bool suppress = family() != Family::kP;
   const bool has_encoding = family() != Family::kP;
+  // SERVER_NAME makes both ThisFileName and WapHomePage, and cannot change
+  // between them: it is asked once, and again only when the first asking
+  // failed (so that the second step fails the same way).
+  std::u16string server_name_text;
+  bool has_server_name = false;
+  auto server_name = [&]() -> const std::u16string& {
+    if (!has_server_name) {
+      server_name_text = ServerVariable(s, u"server_name");
+      has_server_name = true;
+    }
+    return server_name_text;
+  };
   RunSteps(suppress,
       [&] { s.Response = context->GetResponse(); },
       [&] { s.Request = context->GetRequest(); },
@@ -102,8 +115,8 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         if (has_encoding) s.WapEnCoding = u"utf-8";
       },
       [&] {
-        s.ThisFileName = Joined(
-            {u"http://", ServerVariable(s, u"server_name"), ServerVariable(s, u"script_name")});
+        s.ThisFileName =
+            Joined({u"http://", server_name(), ServerVariable(s, u"script_name")});
       },
       [&] {
         s.ThisFileAllName = Joined({s.ThisFileName, u"?", ServerVariable(s, u"Query_String")});
@@ -123,17 +136,20 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       [&] { s.PhoneUserAgent = ServerVariable(s, u"HTTP_USER_AGENT"); },
       [&] { s.Terminal = ServerVariable(s, u"HTTP_User-Agent"); },
       [&] {
-        s.PhoneNumber = CStr(Need(s.Request).QueryString(u"phonenumber")) +
-                        ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID") +
-                        ServerVariable(s, u"deviceid");
+        // Built in the query value's own buffer: the number is nearly always
+        // empty, and three pieces added up would make three strings.
+        Variant query = Need(s.Request).QueryString(u"phonenumber");
+        std::u16string number = query.IsString() ? std::move(query.mutable_string()) : CStr(query);
+        number += ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID");
+        number += ServerVariable(s, u"deviceid");
+        s.PhoneNumber = std::move(number);
       },
-      [&] { s.WapHomePage = Joined({u"http://", ServerVariable(s, u"server_name"), u"/"}); },
+      [&] { s.WapHomePage = Joined({u"http://", server_name(), u"/"}); },
       [&] {
         // The visit trail, changed where the session keeps it. A Null trail
         // reads as "", any other value as its text.
         Session& session = Need(s.Session);
-        const std::u16string entry =
-            Joined({s.FileName, u"[", CStr(Variant::Date(Now())), u"]<br/>"});
+        const std::u16string entry = Joined({s.FileName, u"[", NowText(), u"]<br/>"});
         session.UpdateValue(u"UserVisitHistory", [&entry](Variant& trail) {
           if (!trail.IsString()) trail = Variant(trail.IsNull() ? std::u16string() : CStr(trail));
           AppendVisit(trail.mutable_string(), entry);
