@@ -179,14 +179,18 @@ std::u16string Widen(std::string_view text) {
   return std::u16string(text.begin(), text.end());
 }
 
-// The name as UTF-8: a short ASCII name (every name page start asks) is
-// narrowed into `buffer`, any other converted into `scratch`.
-std::string_view NameBytes(std::u16string_view name, char (&buffer)[64], std::string& scratch) {
+// The name as UTF-8 with ASCII letters in upper case: every rule compares
+// names without regard to ASCII case, so the folding is done once here and
+// the table's names (upper case already) compare as they are. A short ASCII
+// name (every name page start asks) is folded into `buffer`, any other into
+// `scratch`.
+std::string_view FoldedName(std::u16string_view name, char (&buffer)[64], std::string& scratch) {
   if (name.size() <= sizeof buffer && IsAsciiText(name)) {
-    for (size_t i = 0; i < name.size(); ++i) buffer[i] = static_cast<char>(name[i]);
+    for (size_t i = 0; i < name.size(); ++i) buffer[i] = AsciiUpper(static_cast<char>(name[i]));
     return std::string_view(buffer, name.size());
   }
   scratch = IsAsciiText(name) ? std::string(name.begin(), name.end()) : codepage::ToUtf8(name);
+  for (char& c : scratch) c = AsciiUpper(c);
   return scratch;
 }
 
@@ -323,18 +327,18 @@ std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view nam
                               const std::filesystem::path& site_root) {
   char buffer[64];
   std::string converted;
-  const std::string_view key = NameBytes(name, buffer, converted);
+  const std::string_view key = FoldedName(name, buffer, converted);
   for (const auto& [extra, value] : facts.server_variables) {
     if (SameAsciiName(extra, key)) return Widen(value);
   }
   for (const VariableRule& rule : kVariables) {
-    if (!SameAsciiName(rule.name, key)) continue;
+    if (rule.name != key) continue;
     std::string scratch;
     return Widen(rule.get(facts, scratch));
   }
-  if (SameAsciiName(key, "APPL_PHYSICAL_PATH")) return PhysicalRoot(site_root);
-  if (SameAsciiName(key, "PATH_TRANSLATED")) return PathTranslated(facts, site_root);
-  if (key.size() > 5 && SameAsciiName(key.substr(0, 5), "HTTP_")) {
+  if (key == "APPL_PHYSICAL_PATH") return PhysicalRoot(site_root);
+  if (key == "PATH_TRANSLATED") return PathTranslated(facts, site_root);
+  if (key.size() > 5 && key.substr(0, 5) == "HTTP_") {
     const std::string_view header = key.substr(5);
     // A header sent once, as nearly all are, is read where it lies.
     const std::pair<std::string, std::string>* only = nullptr;
