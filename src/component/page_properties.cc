@@ -15,14 +15,13 @@ struct FieldAccess {
   using Arg = member_table_internal::ArgOf<decltype(std::declval<PageState&>().*Ptr)>;
   static Variant Get(const PageState& state) { return member_table_internal::ToVariant(state.*Ptr); }
   static void Put(PageState& state, const Variant& value) { state.*Ptr = Arg::Get(value); }
-  static void PutText(PageState& state, std::u16string_view text) { (state.*Ptr).assign(text); }
 };
 
 template <auto Ptr>
 constexpr FieldRef F() {
   using Access = FieldAccess<Ptr>;
   if constexpr (Access::Arg::kType == ParamType::kString) {
-    return {Access::Arg::kType, &Access::Get, &Access::Put, &Access::PutText};
+    return {Access::Arg::kType, &Access::Get, &Access::Put, Ptr};
   } else {
     return {Access::Arg::kType, &Access::Get, &Access::Put, nullptr};
   }
@@ -204,12 +203,54 @@ std::vector<MemberInfo> PagePropertyMembers(Family family) {
 
 namespace {
 
+// The fields that page start gives a text default, in any family: the
+// slots of the buffers kept between page starts (below).
+std::vector<std::u16string PageState::*> TextDefaultFields() {
+  std::vector<std::u16string PageState::*> fields;
+  for (const PageProperty& row : kPageProperties) {
+    const DefaultKind kind = row.initial.kind;
+    if (kind == DefaultKind::kText || kind == DefaultKind::kLanguage ||
+        kind == DefaultKind::kWapPath) {
+      fields.push_back(row.field.text);
+    }
+  }
+  return fields;
+}
+
+const std::vector<std::u16string PageState::*>& KeptFields() {
+  static const std::vector<std::u16string PageState::*> fields = TextDefaultFields();
+  return fields;
+}
+
+// Page start fills some twenty default texts too long for a string's own
+// buffer, and its object goes at page end: the buffers of a gone object are
+// kept, one set per thread, and the next page start fills them instead of
+// allocating twenty new ones. What a script sees is the same text.
+constexpr size_t kMostKept = 256;  // code units; a longer text's buffer is freed
+
+thread_local bool kept_alive = false;  // plain data: readable at thread exit
+
+struct KeptBuffers {
+  KeptBuffers() : buffers(KeptFields().size()) { kept_alive = true; }
+  ~KeptBuffers() { kept_alive = false; }
+  bool full = false;
+  std::vector<std::u16string> buffers;  // one per KeptFields() entry
+};
+
+// Made by the first page start on a thread; a state that goes before it, or
+// after it at thread exit, frees its texts as usual.
+KeptBuffers& Kept() {
+  thread_local KeptBuffers kept;
+  return kept;
+}
+
 // The defaults of one family and language, resolved from the table once: a
 // text to assign or a ready Variant to put per property, so that page start
 // neither walks the rows nor coerces a number on every page.
 struct ResolvedDefaults {
   struct Text {
-    void (*put_text)(PageState& state, std::u16string_view text);
+    std::u16string PageState::*field;
+    size_t slot;  // in KeptFields()
     std::u16string_view text;
     bool wap_path;  // the value WapPath has then, instead of `text`
   };
@@ -223,24 +264,29 @@ struct ResolvedDefaults {
 
 ResolvedDefaults Resolve(Family family, PageLanguage language) {
   const PageTexts& texts = TextsFor(language);
+  const auto& kept = KeptFields();
   ResolvedDefaults resolved;
   for (const PageProperty& row : kPageProperties) {
     if (!row.In(family)) continue;
     const PageDefault& initial = row.initial;
+    auto text = [&](std::u16string_view value, bool wap_path) {
+      const size_t slot = std::find(kept.begin(), kept.end(), row.field.text) - kept.begin();
+      resolved.texts.push_back({row.field.text, slot, value, wap_path});
+    };
     switch (initial.kind) {
       case DefaultKind::kNone:
         break;
       case DefaultKind::kText:
-        resolved.texts.push_back({row.field.put_text, initial.text, false});
+        text(initial.text, false);
         break;
       case DefaultKind::kNumber:
         resolved.numbers.push_back({row.field.put, CoerceTo(Variant(initial.number), row.field.type)});
         break;
       case DefaultKind::kLanguage:
-        resolved.texts.push_back({row.field.put_text, texts.*initial.language, false});
+        text(texts.*initial.language, false);
         break;
       case DefaultKind::kWapPath:
-        resolved.texts.push_back({row.field.put_text, {}, true});
+        text({}, true);
         break;
     }
   }
@@ -260,12 +306,32 @@ const ResolvedDefaults& DefaultsFor(Family family, PageLanguage language) {
 
 void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
   const ResolvedDefaults& defaults = DefaultsFor(family, language);
+  KeptBuffers& kept = Kept();
   // No default is WapPath's own, so its value is read in place.
   const std::u16string_view wap_path = state.WapPath;
   for (const ResolvedDefaults::Text& text : defaults.texts) {
-    text.put_text(state, text.wap_path ? wap_path : text.text);
+    std::u16string& field = state.*text.field;
+    if (kept.full && field.empty()) field = std::move(kept.buffers[text.slot]);
+    field.assign(text.wap_path ? wap_path : text.text);
   }
+  kept.full = false;
   for (const ResolvedDefaults::Number& number : defaults.numbers) number.put(state, number.value);
+}
+
+PageState::~PageState() {
+  if (!kept_alive) return;
+  KeptBuffers& kept = Kept();
+  if (kept.full) return;
+  // A text in the string's own buffer has nothing worth keeping.
+  const size_t own_buffer = std::u16string().capacity();
+  const auto& fields = KeptFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    std::u16string& text = this->*fields[i];
+    if (text.capacity() > own_buffer && text.capacity() <= kMostKept) {
+      kept.buffers[i] = std::move(text);
+    }
+  }
+  kept.full = true;
 }
 
 }  // namespace zorvadel

@@ -22,9 +22,9 @@ struct FieldRef {
   Variant (*get)(const PageState& state);
   // `value` is already of `type` (or an object of the right class).
   void (*put)(PageState& state, const Variant& value);
-  // Text properties only (else null): assigns a text without a Variant, as
-  // page start does for its forty-odd text defaults.
-  void (*put_text)(PageState& state, std::u16string_view text);
+  // Text properties only (else null): the field itself, which page start
+  // assigns its text default without a Variant.
+  std::u16string PageState::*text;
 };
 
 enum class DefaultKind : uint8_t {
