@@ -173,10 +173,14 @@ constexpr std::array<VariableRule, 21> kVariables = {{
     {"HTTP_COOKIE", &Made<&CookieHeader>},
 }};
 
-// UTF-8 as text; ASCII, which nearly every variable is, is simply widened.
-std::u16string Widen(std::string_view text) {
-  if (!IsAscii(text)) return codepage::FromUtf8(text);
-  return std::u16string(text.begin(), text.end());
+// UTF-8 as text into `out`; ASCII, which nearly every variable is, is
+// simply widened.
+void Widen(std::string_view text, std::u16string& out) {
+  if (IsAscii(text)) {
+    out.assign(text.begin(), text.end());
+  } else {
+    out = codepage::FromUtf8(text);
+  }
 }
 
 // The name as UTF-8 with ASCII letters in upper case: every rule compares
@@ -323,21 +327,27 @@ std::string HostPort(std::string_view host) {
   return std::string(rest);
 }
 
-std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
-                              const std::filesystem::path& site_root) {
+void ServerVariableInto(const RequestFacts& facts, std::u16string_view name, std::u16string& out,
+                        const std::filesystem::path& site_root) {
   char buffer[64];
   std::string converted;
   const std::string_view key = FoldedName(name, buffer, converted);
   for (const auto& [extra, value] : facts.server_variables) {
-    if (SameAsciiName(extra, key)) return Widen(value);
+    if (SameAsciiName(extra, key)) return Widen(value, out);
   }
   for (const VariableRule& rule : kVariables) {
     if (rule.name != key) continue;
     std::string scratch;
-    return Widen(rule.get(facts, scratch));
+    return Widen(rule.get(facts, scratch), out);
   }
-  if (key == "APPL_PHYSICAL_PATH") return PhysicalRoot(site_root);
-  if (key == "PATH_TRANSLATED") return PathTranslated(facts, site_root);
+  if (key == "APPL_PHYSICAL_PATH") {
+    out = PhysicalRoot(site_root);
+    return;
+  }
+  if (key == "PATH_TRANSLATED") {
+    out = PathTranslated(facts, site_root);
+    return;
+  }
   if (key.size() > 5 && key.substr(0, 5) == "HTTP_") {
     const std::string_view header = key.substr(5);
     // A header sent once, as nearly all are, is read where it lies.
@@ -349,10 +359,17 @@ std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view nam
         ++count;
       }
     }
-    if (count == 1 && !SameHeaderName(header, "Host")) return Widen(only->second);
-    return Widen(HeaderValue(facts, header));
+    if (count == 1 && !SameHeaderName(header, "Host")) return Widen(only->second, out);
+    return Widen(HeaderValue(facts, header), out);
   }
-  return u"";
+  out.clear();
+}
+
+std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
+                              const std::filesystem::path& site_root) {
+  std::u16string out;
+  ServerVariableInto(facts, name, out, site_root);
+  return out;
 }
 
 }  // namespace zorvadel::engine
