@@ -1,6 +1,7 @@
 // Page start and page end of the five page classes, and their companions.
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -26,14 +27,38 @@ std::shared_ptr<T> Create(const PageState& state, std::u16string_view progid) {
   return object;
 }
 
-std::u16string VersionText(const PageClassTraits& traits) {
-  if (traits.family == Family::kP) return u"Zorvadel.PHP";
-  return Joined({kLibraryTitle, u".", traits.name, u"(", kVersionText, u")"});
+// `out` becomes the pieces joined, in its own buffer (with room for them all
+// before the first is copied): page start's texts go into the buffers the
+// last page object on this thread left them.
+void AssignJoined(std::u16string& out, std::initializer_list<std::u16string_view> pieces) {
+  size_t size = 0;
+  for (std::u16string_view piece : pieces) size += piece.size();
+  out.clear();
+  out.reserve(size);
+  for (std::u16string_view piece : pieces) out.append(piece);
 }
 
-std::u16string AboutText(const PageClassTraits& traits) {
+// Fills `Field` with the server variable `name`, in its kept buffer.
+template <std::u16string PageState::*Field>
+void FillFromServer(PageState& state, std::u16string_view name) {
+  Request& request = Need(state.Request);
+  TakeKeptBuffer<Field>(state);
+  request.ServerVariablesInto(name, state.*Field);
+}
+
+void SetVersion(PageState& state, const PageClassTraits& traits) {
+  TakeKeptBuffer<&PageState::Version>(state);
+  if (traits.family == Family::kP) {
+    state.Version = u"Zorvadel.PHP";
+  } else {
+    AssignJoined(state.Version, {kLibraryTitle, u".", traits.name, u"(", kVersionText, u")"});
+  }
+}
+
+void SetAbout(PageState& state, const PageClassTraits& traits) {
   const PageTexts& texts = TextsFor(traits.language);
-  return Joined({texts.about_before, kLibraryTitle, texts.about_after});
+  TakeKeptBuffer<&PageState::About>(state);
+  AssignJoined(state.About, {texts.about_before, kLibraryTitle, texts.about_after});
 }
 
 // The visit trail keeps its most recent whole entries ("name[date]<br/>")
@@ -115,36 +140,52 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         if (has_encoding) s.WapEnCoding = u"utf-8";
       },
       [&] {
-        s.ThisFileName =
-            Joined({u"http://", server_name(), ServerVariable(s, u"script_name")});
+        const std::u16string& server = server_name();
+        const std::u16string script = ServerVariable(s, u"script_name");
+        TakeKeptBuffer<&PageState::ThisFileName>(s);
+        AssignJoined(s.ThisFileName, {u"http://", server, script});
       },
       [&] {
-        s.ThisFileAllName = Joined({s.ThisFileName, u"?", ServerVariable(s, u"Query_String")});
+        const std::u16string query = ServerVariable(s, u"Query_String");
+        TakeKeptBuffer<&PageState::ThisFileAllName>(s);
+        AssignJoined(s.ThisFileAllName, {s.ThisFileName, u"?", query});
       },
-      [&] { s.WapPath = Left(s.ThisFileName, InStrRev(s.ThisFileName, u"/")); },
       [&] {
-        s.FileName = Right(s.ThisFileName,
-                           static_cast<int32_t>(s.ThisFileName.size()) - InStrRev(s.ThisFileName, u"/"));
+        // Left(ThisFileName, InStrRev(ThisFileName, "/")), in place.
+        const std::u16string_view name = s.ThisFileName;
+        TakeKeptBuffer<&PageState::WapPath>(s);
+        s.WapPath.assign(name.substr(0, InStrRev(name, u"/")));
+      },
+      [&] {
+        // Right(ThisFileName, Len(ThisFileName) - InStrRev(ThisFileName, "/")).
+        const std::u16string_view name = s.ThisFileName;
+        TakeKeptBuffer<&PageState::FileName>(s);
+        s.FileName.assign(name.substr(InStrRev(name, u"/")));
       },
       [&] {
         s.DiskPath = Need(s.Server).MapPath(s.FileName);
       },
-      [&] { s.PhoneIP = ServerVariable(s, u"REMOTE_ADDR"); },
-      [&] { s.ServerIP = ServerVariable(s, u"LOCAL_ADDR"); },
-      [&] { s.VisitFile = ServerVariable(s, u"HTTP_url"); },
-      [&] { s.PhoneAccept = ServerVariable(s, u"HTTP_Accept"); },
-      [&] { s.PhoneUserAgent = ServerVariable(s, u"HTTP_USER_AGENT"); },
-      [&] { s.Terminal = ServerVariable(s, u"HTTP_User-Agent"); },
+      [&] { FillFromServer<&PageState::PhoneIP>(s, u"REMOTE_ADDR"); },
+      [&] { FillFromServer<&PageState::ServerIP>(s, u"LOCAL_ADDR"); },
+      [&] { FillFromServer<&PageState::VisitFile>(s, u"HTTP_url"); },
+      [&] { FillFromServer<&PageState::PhoneAccept>(s, u"HTTP_Accept"); },
+      [&] { FillFromServer<&PageState::PhoneUserAgent>(s, u"HTTP_USER_AGENT"); },
+      [&] { FillFromServer<&PageState::Terminal>(s, u"HTTP_User-Agent"); },
       [&] {
-        // Built in the query value's own buffer: the number is nearly always
-        // empty, and three pieces added up would make three strings.
+        // The query's phonenumber, then the two variables; each nearly
+        // always empty, so only the joined text takes a buffer.
         Variant query = Need(s.Request).QueryString(u"phonenumber");
-        std::u16string number = query.IsString() ? std::move(query.mutable_string()) : CStr(query);
-        number += ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID");
-        number += ServerVariable(s, u"deviceid");
-        s.PhoneNumber = std::move(number);
+        if (!query.IsString()) query = Variant(CStr(query));
+        const std::u16string line = ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID");
+        const std::u16string device = ServerVariable(s, u"deviceid");
+        TakeKeptBuffer<&PageState::PhoneNumber>(s);
+        AssignJoined(s.PhoneNumber, {query.string(), line, device});
       },
-      [&] { s.WapHomePage = Joined({u"http://", server_name(), u"/"}); },
+      [&] {
+        const std::u16string& server = server_name();
+        TakeKeptBuffer<&PageState::WapHomePage>(s);
+        AssignJoined(s.WapHomePage, {u"http://", server, u"/"});
+      },
       [&] {
         // The visit trail, changed where the session keeps it. A Null trail
         // reads as "", any other value as its text.
@@ -157,8 +198,8 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
       [&] {
-        s.Version = VersionText(traits());
-        s.About = AboutText(traits());
+        SetVersion(s, traits());
+        SetAbout(s, traits());
       });
 }
 

@@ -203,10 +203,20 @@ std::vector<MemberInfo> PagePropertyMembers(Family family) {
 
 namespace {
 
-// The fields that page start gives a text default, in any family: the
-// slots of the buffers kept between page starts (below).
-std::vector<std::u16string PageState::*> TextDefaultFields() {
-  std::vector<std::u16string PageState::*> fields;
+// The texts page start fills besides the defaults.
+constexpr std::u16string PageState::*kPageStartTexts[] = {
+    &PageState::ThisFileName, &PageState::ThisFileAllName, &PageState::WapPath,
+    &PageState::FileName,     &PageState::PhoneIP,         &PageState::ServerIP,
+    &PageState::VisitFile,    &PageState::PhoneAccept,     &PageState::PhoneUserAgent,
+    &PageState::Terminal,     &PageState::PhoneNumber,     &PageState::WapHomePage,
+    &PageState::Version,      &PageState::About,
+};
+
+// The slots of the kept buffers (below): the page-start texts, then every
+// field that page start gives a text default in any family.
+std::vector<std::u16string PageState::*> MakeKeptFields() {
+  std::vector<std::u16string PageState::*> fields(std::begin(kPageStartTexts),
+                                                 std::end(kPageStartTexts));
   for (const PageProperty& row : kPageProperties) {
     const DefaultKind kind = row.initial.kind;
     if (kind == DefaultKind::kText || kind == DefaultKind::kLanguage ||
@@ -218,14 +228,15 @@ std::vector<std::u16string PageState::*> TextDefaultFields() {
 }
 
 const std::vector<std::u16string PageState::*>& KeptFields() {
-  static const std::vector<std::u16string PageState::*> fields = TextDefaultFields();
+  static const std::vector<std::u16string PageState::*> fields = MakeKeptFields();
   return fields;
 }
 
-// Page start fills some twenty default texts too long for a string's own
-// buffer, and its object goes at page end: the buffers of a gone object are
-// kept, one set per thread, and the next page start fills them instead of
-// allocating twenty new ones. What a script sees is the same text.
+// Page start fills some forty texts, most too long for a string's own
+// buffer, and the page's object goes at page end: the buffers of a gone
+// object are kept, one per field and thread, and the next page start fills
+// them instead of allocating new ones. Only the room passes on: every text
+// is assigned anew, so a script sees the same values.
 constexpr size_t kMostKept = 256;  // code units; a longer text's buffer is freed
 
 thread_local bool kept_alive = false;  // plain data: readable at thread exit
@@ -233,7 +244,6 @@ thread_local bool kept_alive = false;  // plain data: readable at thread exit
 struct KeptBuffers {
   KeptBuffers() : buffers(KeptFields().size()) { kept_alive = true; }
   ~KeptBuffers() { kept_alive = false; }
-  bool full = false;
   std::vector<std::u16string> buffers;  // one per KeptFields() entry
 };
 
@@ -242,6 +252,14 @@ struct KeptBuffers {
 KeptBuffers& Kept() {
   thread_local KeptBuffers kept;
   return kept;
+}
+
+// The string's own buffer: a text in it has nothing worth keeping.
+const size_t kOwnBuffer = std::u16string().capacity();
+
+void TakeSlot(std::u16string& field, size_t slot) {
+  std::u16string& buffer = Kept().buffers[slot];
+  if (field.empty() && buffer.capacity() > kOwnBuffer) field = std::move(buffer);
 }
 
 // The defaults of one family and language, resolved from the table once: a
@@ -306,32 +324,37 @@ const ResolvedDefaults& DefaultsFor(Family family, PageLanguage language) {
 
 void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
   const ResolvedDefaults& defaults = DefaultsFor(family, language);
-  KeptBuffers& kept = Kept();
   // No default is WapPath's own, so its value is read in place.
   const std::u16string_view wap_path = state.WapPath;
   for (const ResolvedDefaults::Text& text : defaults.texts) {
     std::u16string& field = state.*text.field;
-    if (kept.full && field.empty()) field = std::move(kept.buffers[text.slot]);
+    TakeSlot(field, text.slot);
     field.assign(text.wap_path ? wap_path : text.text);
   }
-  kept.full = false;
   for (const ResolvedDefaults::Number& number : defaults.numbers) number.put(state, number.value);
+}
+
+size_t KeptSlot(std::u16string PageState::*field) {
+  const auto& fields = KeptFields();
+  return std::find(fields.begin(), fields.end(), field) - fields.begin();
+}
+
+void TakeKeptBuffer(PageState& state, std::u16string PageState::*field, size_t slot) {
+  TakeSlot(state.*field, slot);
 }
 
 PageState::~PageState() {
   if (!kept_alive) return;
   KeptBuffers& kept = Kept();
-  if (kept.full) return;
-  // A text in the string's own buffer has nothing worth keeping.
-  const size_t own_buffer = std::u16string().capacity();
   const auto& fields = KeptFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     std::u16string& text = this->*fields[i];
-    if (text.capacity() > own_buffer && text.capacity() <= kMostKept) {
-      kept.buffers[i] = std::move(text);
+    std::u16string& buffer = kept.buffers[i];
+    if (text.capacity() > kOwnBuffer && text.capacity() <= kMostKept &&
+        buffer.capacity() <= kOwnBuffer) {
+      buffer = std::move(text);
     }
   }
-  kept.full = true;
 }
 
 }  // namespace zorvadel

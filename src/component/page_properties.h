@@ -61,6 +61,19 @@ std::vector<MemberInfo> PagePropertyMembers(Family family);
 // Sets every literal default of the family's properties (page start).
 void ApplyPageDefaults(PageState& state, Family family, PageLanguage language);
 
+// A page object's texts leave their buffers to the next page start on the
+// same thread (~PageState); page start gives them to a new object's empty
+// text fields, which it then fills, so that it makes few new ones.
+size_t KeptSlot(std::u16string PageState::*field);
+void TakeKeptBuffer(PageState& state, std::u16string PageState::*field, size_t slot);
+
+// Gives the empty `Field` of `state` the buffer kept for it, if any.
+template <std::u16string PageState::*Field>
+void TakeKeptBuffer(PageState& state) {
+  static const size_t slot = KeptSlot(Field);
+  TakeKeptBuffer(state, Field, slot);
+}
+
 // The guard's word list, also the default of SQLInjData.
 inline constexpr std::u16string_view kSqlInjectionWords =
     u">|<|--|sp_|xp_|\\|dir|cmd|^|(|)|+|$|'|copy|format|and|exec|insert|select|delete|update|"
