@@ -176,11 +176,14 @@ constexpr std::array<VariableRule, 21> kVariables = {{
 // UTF-8 as text into `out`; ASCII, which nearly every variable is, is
 // simply widened.
 void Widen(std::string_view text, std::u16string& out) {
-  if (IsAscii(text)) {
-    out.assign(text.begin(), text.end());
-  } else {
+  if (!IsAscii(text)) {
     out = codepage::FromUtf8(text);
+    return;
   }
+  // Unit by unit in place: assign() from a range of another character type
+  // would build a temporary string first.
+  out.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char16_t>(text[i]);
 }
 
 // The name as UTF-8 with ASCII letters in upper case: every rule compares
