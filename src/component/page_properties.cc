@@ -257,8 +257,9 @@ KeptBuffers& Kept() {
 // The string's own buffer: a text in it has nothing worth keeping.
 const size_t kOwnBuffer = std::u16string().capacity();
 
-void TakeSlot(std::u16string& field, size_t slot) {
-  std::u16string& buffer = Kept().buffers[slot];
+void TakeSlot(KeptBuffers& kept, std::u16string& field, size_t slot) {
+  if (slot >= kept.buffers.size()) return;  // a field that keeps no buffer
+  std::u16string& buffer = kept.buffers[slot];
   if (field.empty() && buffer.capacity() > kOwnBuffer) field = std::move(buffer);
 }
 
@@ -324,11 +325,12 @@ const ResolvedDefaults& DefaultsFor(Family family, PageLanguage language) {
 
 void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
   const ResolvedDefaults& defaults = DefaultsFor(family, language);
+  KeptBuffers& kept = Kept();
   // No default is WapPath's own, so its value is read in place.
   const std::u16string_view wap_path = state.WapPath;
   for (const ResolvedDefaults::Text& text : defaults.texts) {
     std::u16string& field = state.*text.field;
-    TakeSlot(field, text.slot);
+    TakeSlot(kept, field, text.slot);
     field.assign(text.wap_path ? wap_path : text.text);
   }
   for (const ResolvedDefaults::Number& number : defaults.numbers) number.put(state, number.value);
@@ -340,7 +342,7 @@ size_t KeptSlot(std::u16string PageState::*field) {
 }
 
 void TakeKeptBuffer(PageState& state, std::u16string PageState::*field, size_t slot) {
-  TakeSlot(state.*field, slot);
+  TakeSlot(Kept(), state.*field, slot);
 }
 
 PageState::~PageState() {
