@@ -8,7 +8,6 @@
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
 #include "runtime/dates.h"
-#include "runtime/joined.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
@@ -70,13 +69,16 @@ constexpr size_t kVisitTrailLimit = 16 * 1024;
 // room it needs either.
 constexpr size_t kVisitTrailRoom = kVisitTrailLimit + 512;
 
-// Adds `entry` to `trail`, then drops the oldest whole entries beyond the
-// limit: the first entry end that leaves at most the limit behind it; when
-// even the newest entry is longer than the limit, that entry alone. Done in
-// place: a returning visitor's trail sits at the limit, and building it anew
-// on every page was most of the page's work.
-void AppendVisit(std::u16string& trail, std::u16string_view entry) {
-  const size_t size = trail.size() + entry.size();
+// Adds `entry` (its pieces one after another, not joined into a string of
+// their own first) to `trail`, then drops the oldest whole entries beyond
+// the limit: the first entry end that leaves at most the limit behind it;
+// when even the newest entry is longer than the limit, that entry alone.
+// Done in place: a returning visitor's trail sits at the limit, and building
+// it anew on every page was most of the page's work.
+void AppendVisit(std::u16string& trail, std::initializer_list<std::u16string_view> entry) {
+  size_t entry_size = 0;
+  for (std::u16string_view piece : entry) entry_size += piece.size();
+  const size_t size = trail.size() + entry_size;
   if (size > trail.capacity()) {
     // A new buffer, as reserve on the old one would double it past the room.
     std::u16string grown;
@@ -84,7 +86,7 @@ void AppendVisit(std::u16string& trail, std::u16string_view entry) {
     grown += trail;
     trail.swap(grown);
   }
-  trail += entry;
+  for (std::u16string_view piece : entry) trail += piece;
   if (size <= kVisitTrailLimit) return;
   constexpr std::u16string_view kEnd = u"<br/>";
   const size_t excess = size - kVisitTrailLimit;
@@ -190,10 +192,13 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         // The visit trail, changed where the session keeps it. A Null trail
         // reads as "", any other value as its text.
         Session& session = Need(s.Session);
-        const std::u16string entry = Joined({s.FileName, u"[", NowText(), u"]<br/>"});
-        session.UpdateValue(u"UserVisitHistory", [&entry](Variant& trail) {
+        const std::u16string_view file = s.FileName;
+        const std::u16string_view now = NowText();
+        // Captured by reference: two references fit std::function's own
+        // room, two views would take an allocation.
+        session.UpdateValue(u"UserVisitHistory", [&file, &now](Variant& trail) {
           if (!trail.IsString()) trail = Variant(trail.IsNull() ? std::u16string() : CStr(trail));
-          AppendVisit(trail.mutable_string(), entry);
+          AppendVisit(trail.mutable_string(), {file, u"[", now, u"]<br/>"});
         });
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
