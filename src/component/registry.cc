@@ -28,9 +28,11 @@
 namespace zorvadel {
 namespace {
 
+using Maker = ObjectPtr (*)();
+
 struct ClassRegistration {
   std::u16string_view progid;
-  ObjectPtr (*create)();
+  Maker create;
 };
 
 // The library's classes, there from the registry's first use on.
@@ -98,7 +100,7 @@ class Registry {
   // three objects on every page: the fourteen names are compared in place,
   // most of them rejected by their length, with no hashing and no copy of a
   // std::function.
-  ObjectPtr (*LibraryFactory(std::u16string_view progid) const)() {
+  Maker LibraryFactory(std::u16string_view progid) const {
     if (registered_.load(std::memory_order_acquire)) return nullptr;
     for (const ClassRegistration& entry : kLibraryClasses) {
       if (FoldedEqual()(entry.progid, progid)) return entry.create;
@@ -141,7 +143,7 @@ void RegisterProgId(std::u16string_view progid, Factory factory) {
 }
 
 ObjectPtr CreateByProgId(std::u16string_view progid) {
-  if (ObjectPtr (*create)() = TheRegistry().LibraryFactory(progid)) {
+  if (Maker create = TheRegistry().LibraryFactory(progid)) {
     ObjectPtr object = create();
     if (!object) throw ScriptError(kErrCannotCreate);
     return object;
