@@ -23,6 +23,11 @@ class Request : public Object {
   // Server variable by name, case-insensitive; an unknown name gives "".
   // "HTTP_X" names the request header X, with "-" and "_" taken alike.
   virtual std::u16string ServerVariables(std::u16string_view name) = 0;
+  // The same text into `out`, whose buffer a request may reuse (page start
+  // fills a dozen fields so); `out` stays as it was when the lookup fails.
+  virtual void ServerVariablesInto(std::u16string_view name, std::u16string& out) {
+    out = ServerVariables(name);
+  }
   // Collections by key, case-insensitive. An absent key gives Empty, a key
   // without value "", repeated keys their values joined with ", ".
   virtual Variant QueryString(std::u16string_view key) = 0;

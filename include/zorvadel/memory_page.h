@@ -78,6 +78,7 @@ class MemoryRequest : public Request {
                 std::shared_ptr<Session> session);
 
   std::u16string ServerVariables(std::u16string_view name) override;
+  void ServerVariablesInto(std::u16string_view name, std::u16string& out) override;
   Variant QueryString(std::u16string_view key) override;
   Variant Form(std::u16string_view key) override;
   Variant Cookies(std::u16string_view key) override;

@@ -39,6 +39,15 @@ enum class PageLanguage : uint8_t { kChinese, kEnglish };
 // Field names are the property names scripts use. Creation values: "",
 // 0, False, unset.
 struct PageState {
+  PageState() = default;
+  PageState(const PageState&) = default;
+  PageState(PageState&&) = default;
+  PageState& operator=(const PageState&) = default;
+  PageState& operator=(PageState&&) = default;
+  // Leaves the buffers of its default texts to the next page start on this
+  // thread (component/page_properties.cc).
+  ~PageState();
+
   // Companion objects, created on first use.
   std::shared_ptr<Common> CC;
   std::shared_ptr<WAPWML> WW;

@@ -1,12 +1,13 @@
 // Page start and page end of the five page classes, and their companions.
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
-#include "runtime/joined.h"
+#include "runtime/dates.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
@@ -25,14 +26,38 @@ std::shared_ptr<T> Create(const PageState& state, std::u16string_view progid) {
   return object;
 }
 
-std::u16string VersionText(const PageClassTraits& traits) {
-  if (traits.family == Family::kP) return u"Zorvadel.PHP";
-  return Joined({kLibraryTitle, u".", traits.name, u"(", kVersionText, u")"});
+// `out` becomes the pieces joined, in its own buffer (with room for them all
+// before the first is copied): page start's texts go into the buffers the
+// last page object on this thread left them.
+void AssignJoined(std::u16string& out, std::initializer_list<std::u16string_view> pieces) {
+  size_t size = 0;
+  for (std::u16string_view piece : pieces) size += piece.size();
+  out.clear();
+  out.reserve(size);
+  for (std::u16string_view piece : pieces) out.append(piece);
 }
 
-std::u16string AboutText(const PageClassTraits& traits) {
+// Fills `Field` with the server variable `name`, in its kept buffer.
+template <std::u16string PageState::*Field>
+void FillFromServer(PageState& state, std::u16string_view name) {
+  Request& request = Need(state.Request);
+  TakeKeptBuffer<Field>(state);
+  request.ServerVariablesInto(name, state.*Field);
+}
+
+void SetVersion(PageState& state, const PageClassTraits& traits) {
+  TakeKeptBuffer<&PageState::Version>(state);
+  if (traits.family == Family::kP) {
+    state.Version = u"Zorvadel.PHP";
+  } else {
+    AssignJoined(state.Version, {kLibraryTitle, u".", traits.name, u"(", kVersionText, u")"});
+  }
+}
+
+void SetAbout(PageState& state, const PageClassTraits& traits) {
   const PageTexts& texts = TextsFor(traits.language);
-  return Joined({texts.about_before, kLibraryTitle, texts.about_after});
+  TakeKeptBuffer<&PageState::About>(state);
+  AssignJoined(state.About, {texts.about_before, kLibraryTitle, texts.about_after});
 }
 
 // The visit trail keeps its most recent whole entries ("name[date]<br/>")
@@ -44,13 +69,16 @@ constexpr size_t kVisitTrailLimit = 16 * 1024;
 // room it needs either.
 constexpr size_t kVisitTrailRoom = kVisitTrailLimit + 512;
 
-// Adds `entry` to `trail`, then drops the oldest whole entries beyond the
-// limit: the first entry end that leaves at most the limit behind it; when
-// even the newest entry is longer than the limit, that entry alone. Done in
-// place: a returning visitor's trail sits at the limit, and building it anew
-// on every page was most of the page's work.
-void AppendVisit(std::u16string& trail, std::u16string_view entry) {
-  const size_t size = trail.size() + entry.size();
+// Adds `entry` (its pieces one after another, not joined into a string of
+// their own first) to `trail`, then drops the oldest whole entries beyond
+// the limit: the first entry end that leaves at most the limit behind it;
+// when even the newest entry is longer than the limit, that entry alone.
+// Done in place: a returning visitor's trail sits at the limit, and building
+// it anew on every page was most of the page's work.
+void AppendVisit(std::u16string& trail, std::initializer_list<std::u16string_view> entry) {
+  size_t entry_size = 0;
+  for (std::u16string_view piece : entry) entry_size += piece.size();
+  const size_t size = trail.size() + entry_size;
   if (size > trail.capacity()) {
     // A new buffer, as reserve on the old one would double it past the room.
     std::u16string grown;
@@ -58,7 +86,7 @@ void AppendVisit(std::u16string& trail, std::u16string_view entry) {
     grown += trail;
     trail.swap(grown);
   }
-  trail += entry;
+  for (std::u16string_view piece : entry) trail += piece;
   if (size <= kVisitTrailLimit) return;
   constexpr std::u16string_view kEnd = u"<br/>";
   const size_t excess = size - kVisitTrailLimit;
@@ -90,6 +118,18 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
   PageState& s = state();
   const bool suppress = family() != Family::kP;
   const bool has_encoding = family() != Family::kP;
+  // SERVER_NAME makes both ThisFileName and WapHomePage, and cannot change
+  // between them: it is asked once, and again only when the first asking
+  // failed (so that the second step fails the same way).
+  std::u16string server_name_text;
+  bool has_server_name = false;
+  auto server_name = [&]() -> const std::u16string& {
+    if (!has_server_name) {
+      server_name_text = ServerVariable(s, u"server_name");
+      has_server_name = true;
+    }
+    return server_name_text;
+  };
   RunSteps(suppress,
       [&] { s.Response = context->GetResponse(); },
       [&] { s.Request = context->GetRequest(); },
@@ -102,47 +142,69 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         if (has_encoding) s.WapEnCoding = u"utf-8";
       },
       [&] {
-        s.ThisFileName = Joined(
-            {u"http://", ServerVariable(s, u"server_name"), ServerVariable(s, u"script_name")});
+        const std::u16string& server = server_name();
+        const std::u16string script = ServerVariable(s, u"script_name");
+        TakeKeptBuffer<&PageState::ThisFileName>(s);
+        AssignJoined(s.ThisFileName, {u"http://", server, script});
       },
       [&] {
-        s.ThisFileAllName = Joined({s.ThisFileName, u"?", ServerVariable(s, u"Query_String")});
+        const std::u16string query = ServerVariable(s, u"Query_String");
+        TakeKeptBuffer<&PageState::ThisFileAllName>(s);
+        AssignJoined(s.ThisFileAllName, {s.ThisFileName, u"?", query});
       },
-      [&] { s.WapPath = Left(s.ThisFileName, InStrRev(s.ThisFileName, u"/")); },
       [&] {
-        s.FileName = Right(s.ThisFileName,
-                           static_cast<int32_t>(s.ThisFileName.size()) - InStrRev(s.ThisFileName, u"/"));
+        // Left(ThisFileName, InStrRev(ThisFileName, "/")), in place.
+        const std::u16string_view name = s.ThisFileName;
+        TakeKeptBuffer<&PageState::WapPath>(s);
+        s.WapPath.assign(name.substr(0, InStrRev(name, u"/")));
+      },
+      [&] {
+        // Right(ThisFileName, Len(ThisFileName) - InStrRev(ThisFileName, "/")).
+        const std::u16string_view name = s.ThisFileName;
+        TakeKeptBuffer<&PageState::FileName>(s);
+        s.FileName.assign(name.substr(InStrRev(name, u"/")));
       },
       [&] {
         s.DiskPath = Need(s.Server).MapPath(s.FileName);
       },
-      [&] { s.PhoneIP = ServerVariable(s, u"REMOTE_ADDR"); },
-      [&] { s.ServerIP = ServerVariable(s, u"LOCAL_ADDR"); },
-      [&] { s.VisitFile = ServerVariable(s, u"HTTP_url"); },
-      [&] { s.PhoneAccept = ServerVariable(s, u"HTTP_Accept"); },
-      [&] { s.PhoneUserAgent = ServerVariable(s, u"HTTP_USER_AGENT"); },
-      [&] { s.Terminal = ServerVariable(s, u"HTTP_User-Agent"); },
+      [&] { FillFromServer<&PageState::PhoneIP>(s, u"REMOTE_ADDR"); },
+      [&] { FillFromServer<&PageState::ServerIP>(s, u"LOCAL_ADDR"); },
+      [&] { FillFromServer<&PageState::VisitFile>(s, u"HTTP_url"); },
+      [&] { FillFromServer<&PageState::PhoneAccept>(s, u"HTTP_Accept"); },
+      [&] { FillFromServer<&PageState::PhoneUserAgent>(s, u"HTTP_USER_AGENT"); },
+      [&] { FillFromServer<&PageState::Terminal>(s, u"HTTP_User-Agent"); },
       [&] {
-        s.PhoneNumber = CStr(Need(s.Request).QueryString(u"phonenumber")) +
-                        ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID") +
-                        ServerVariable(s, u"deviceid");
+        // The query's phonenumber, then the two variables; each nearly
+        // always empty, so only the joined text takes a buffer.
+        Variant query = Need(s.Request).QueryString(u"phonenumber");
+        if (!query.IsString()) query = Variant(CStr(query));
+        const std::u16string line = ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID");
+        const std::u16string device = ServerVariable(s, u"deviceid");
+        TakeKeptBuffer<&PageState::PhoneNumber>(s);
+        AssignJoined(s.PhoneNumber, {query.string(), line, device});
       },
-      [&] { s.WapHomePage = Joined({u"http://", ServerVariable(s, u"server_name"), u"/"}); },
+      [&] {
+        const std::u16string& server = server_name();
+        TakeKeptBuffer<&PageState::WapHomePage>(s);
+        AssignJoined(s.WapHomePage, {u"http://", server, u"/"});
+      },
       [&] {
         // The visit trail, changed where the session keeps it. A Null trail
         // reads as "", any other value as its text.
         Session& session = Need(s.Session);
-        const std::u16string entry =
-            Joined({s.FileName, u"[", CStr(Variant::Date(Now())), u"]<br/>"});
-        session.UpdateValue(u"UserVisitHistory", [&entry](Variant& trail) {
+        const std::u16string_view file = s.FileName;
+        const std::u16string_view now = NowText();
+        // Captured by reference: two references fit std::function's own
+        // room, two views would take an allocation.
+        session.UpdateValue(u"UserVisitHistory", [&file, &now](Variant& trail) {
           if (!trail.IsString()) trail = Variant(trail.IsNull() ? std::u16string() : CStr(trail));
-          AppendVisit(trail.mutable_string(), entry);
+          AppendVisit(trail.mutable_string(), {file, u"[", now, u"]<br/>"});
         });
       },
       [&] { ApplyPageDefaults(s, family(), language()); },
       [&] {
-        s.Version = VersionText(traits());
-        s.About = AboutText(traits());
+        SetVersion(s, traits());
+        SetAbout(s, traits());
       });
 }
 

@@ -15,14 +15,13 @@ struct FieldAccess {
   using Arg = member_table_internal::ArgOf<decltype(std::declval<PageState&>().*Ptr)>;
   static Variant Get(const PageState& state) { return member_table_internal::ToVariant(state.*Ptr); }
   static void Put(PageState& state, const Variant& value) { state.*Ptr = Arg::Get(value); }
-  static void PutText(PageState& state, std::u16string_view text) { (state.*Ptr).assign(text); }
 };
 
 template <auto Ptr>
 constexpr FieldRef F() {
   using Access = FieldAccess<Ptr>;
   if constexpr (Access::Arg::kType == ParamType::kString) {
-    return {Access::Arg::kType, &Access::Get, &Access::Put, &Access::PutText};
+    return {Access::Arg::kType, &Access::Get, &Access::Put, Ptr};
   } else {
     return {Access::Arg::kType, &Access::Get, &Access::Put, nullptr};
   }
@@ -202,27 +201,160 @@ std::vector<MemberInfo> PagePropertyMembers(Family family) {
   return members;
 }
 
-void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
+namespace {
+
+// The texts page start fills besides the defaults.
+constexpr std::u16string PageState::*kPageStartTexts[] = {
+    &PageState::ThisFileName, &PageState::ThisFileAllName, &PageState::WapPath,
+    &PageState::FileName,     &PageState::PhoneIP,         &PageState::ServerIP,
+    &PageState::VisitFile,    &PageState::PhoneAccept,     &PageState::PhoneUserAgent,
+    &PageState::Terminal,     &PageState::PhoneNumber,     &PageState::WapHomePage,
+    &PageState::Version,      &PageState::About,
+};
+
+// The slots of the kept buffers (below): the page-start texts, then every
+// field that page start gives a text default in any family.
+std::vector<std::u16string PageState::*> MakeKeptFields() {
+  std::vector<std::u16string PageState::*> fields(std::begin(kPageStartTexts),
+                                                 std::end(kPageStartTexts));
+  for (const PageProperty& row : kPageProperties) {
+    const DefaultKind kind = row.initial.kind;
+    if (kind == DefaultKind::kText || kind == DefaultKind::kLanguage ||
+        kind == DefaultKind::kWapPath) {
+      fields.push_back(row.field.text);
+    }
+  }
+  return fields;
+}
+
+const std::vector<std::u16string PageState::*>& KeptFields() {
+  static const std::vector<std::u16string PageState::*> fields = MakeKeptFields();
+  return fields;
+}
+
+// Page start fills some forty texts, most too long for a string's own
+// buffer, and the page's object goes at page end: the buffers of a gone
+// object are kept, one per field and thread, and the next page start fills
+// them instead of allocating new ones. Only the room passes on: every text
+// is assigned anew, so a script sees the same values.
+constexpr size_t kMostKept = 256;  // code units; a longer text's buffer is freed
+
+thread_local bool kept_alive = false;  // plain data: readable at thread exit
+
+struct KeptBuffers {
+  KeptBuffers() : buffers(KeptFields().size()) { kept_alive = true; }
+  ~KeptBuffers() { kept_alive = false; }
+  std::vector<std::u16string> buffers;  // one per KeptFields() entry
+};
+
+// Made by the first page start on a thread; a state that goes before it, or
+// after it at thread exit, frees its texts as usual.
+KeptBuffers& Kept() {
+  thread_local KeptBuffers kept;
+  return kept;
+}
+
+// The string's own buffer: a text in it has nothing worth keeping.
+const size_t kOwnBuffer = std::u16string().capacity();
+
+void TakeSlot(KeptBuffers& kept, std::u16string& field, size_t slot) {
+  if (slot >= kept.buffers.size()) return;  // a field that keeps no buffer
+  std::u16string& buffer = kept.buffers[slot];
+  if (field.empty() && buffer.capacity() > kOwnBuffer) field = std::move(buffer);
+}
+
+// The defaults of one family and language, resolved from the table once: a
+// text to assign or a ready Variant to put per property, so that page start
+// neither walks the rows nor coerces a number on every page.
+struct ResolvedDefaults {
+  struct Text {
+    std::u16string PageState::*field;
+    size_t slot;  // in KeptFields()
+    std::u16string_view text;
+    bool wap_path;  // the value WapPath has then, instead of `text`
+  };
+  struct Number {
+    void (*put)(PageState& state, const Variant& value);
+    Variant value;
+  };
+  std::vector<Text> texts;
+  std::vector<Number> numbers;
+};
+
+ResolvedDefaults Resolve(Family family, PageLanguage language) {
   const PageTexts& texts = TextsFor(language);
-  const std::u16string wap_path = state.WapPath;
+  const auto& kept = KeptFields();
+  ResolvedDefaults resolved;
   for (const PageProperty& row : kPageProperties) {
     if (!row.In(family)) continue;
     const PageDefault& initial = row.initial;
+    auto text = [&](std::u16string_view value, bool wap_path) {
+      const size_t slot = std::find(kept.begin(), kept.end(), row.field.text) - kept.begin();
+      resolved.texts.push_back({row.field.text, slot, value, wap_path});
+    };
     switch (initial.kind) {
       case DefaultKind::kNone:
         break;
       case DefaultKind::kText:
-        row.field.put_text(state, initial.text);
+        text(initial.text, false);
         break;
       case DefaultKind::kNumber:
-        row.field.put(state, CoerceTo(Variant(initial.number), row.field.type));
+        resolved.numbers.push_back({row.field.put, CoerceTo(Variant(initial.number), row.field.type)});
         break;
       case DefaultKind::kLanguage:
-        row.field.put_text(state, texts.*initial.language);
+        text(texts.*initial.language, false);
         break;
       case DefaultKind::kWapPath:
-        row.field.put_text(state, wap_path);
+        text({}, true);
         break;
+    }
+  }
+  return resolved;
+}
+
+const ResolvedDefaults& DefaultsFor(Family family, PageLanguage language) {
+  static const ResolvedDefaults kResolved[3][2] = {
+      {Resolve(Family::kX, PageLanguage::kChinese), Resolve(Family::kX, PageLanguage::kEnglish)},
+      {Resolve(Family::kW, PageLanguage::kChinese), Resolve(Family::kW, PageLanguage::kEnglish)},
+      {Resolve(Family::kP, PageLanguage::kChinese), Resolve(Family::kP, PageLanguage::kEnglish)},
+  };
+  return kResolved[static_cast<int>(family)][static_cast<int>(language)];
+}
+
+}  // namespace
+
+void ApplyPageDefaults(PageState& state, Family family, PageLanguage language) {
+  const ResolvedDefaults& defaults = DefaultsFor(family, language);
+  KeptBuffers& kept = Kept();
+  // No default is WapPath's own, so its value is read in place.
+  const std::u16string_view wap_path = state.WapPath;
+  for (const ResolvedDefaults::Text& text : defaults.texts) {
+    std::u16string& field = state.*text.field;
+    TakeSlot(kept, field, text.slot);
+    field.assign(text.wap_path ? wap_path : text.text);
+  }
+  for (const ResolvedDefaults::Number& number : defaults.numbers) number.put(state, number.value);
+}
+
+size_t KeptSlot(std::u16string PageState::*field) {
+  const auto& fields = KeptFields();
+  return std::find(fields.begin(), fields.end(), field) - fields.begin();
+}
+
+void TakeKeptBuffer(PageState& state, std::u16string PageState::*field, size_t slot) {
+  TakeSlot(Kept(), state.*field, slot);
+}
+
+PageState::~PageState() {
+  if (!kept_alive) return;
+  KeptBuffers& kept = Kept();
+  const auto& fields = KeptFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    std::u16string& text = this->*fields[i];
+    std::u16string& buffer = kept.buffers[i];
+    if (text.capacity() > kOwnBuffer && text.capacity() <= kMostKept &&
+        buffer.capacity() <= kOwnBuffer) {
+      buffer = std::move(text);
     }
   }
 }

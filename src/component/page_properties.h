@@ -22,9 +22,9 @@ struct FieldRef {
   Variant (*get)(const PageState& state);
   // `value` is already of `type` (or an object of the right class).
   void (*put)(PageState& state, const Variant& value);
-  // Text properties only (else null): assigns a text without a Variant, as
-  // page start does for its forty-odd text defaults.
-  void (*put_text)(PageState& state, std::u16string_view text);
+  // Text properties only (else null): the field itself, which page start
+  // assigns its text default without a Variant.
+  std::u16string PageState::*text;
 };
 
 enum class DefaultKind : uint8_t {
@@ -60,6 +60,19 @@ std::vector<MemberInfo> PagePropertyMembers(Family family);
 
 // Sets every literal default of the family's properties (page start).
 void ApplyPageDefaults(PageState& state, Family family, PageLanguage language);
+
+// A page object's texts leave their buffers to the next page start on the
+// same thread (~PageState); page start gives them to a new object's empty
+// text fields, which it then fills, so that it makes few new ones.
+size_t KeptSlot(std::u16string PageState::*field);
+void TakeKeptBuffer(PageState& state, std::u16string PageState::*field, size_t slot);
+
+// Gives the empty `Field` of `state` the buffer kept for it, if any.
+template <std::u16string PageState::*Field>
+void TakeKeptBuffer(PageState& state) {
+  static const size_t slot = KeptSlot(Field);
+  TakeKeptBuffer(state, Field, slot);
+}
 
 // The guard's word list, also the default of SQLInjData.
 inline constexpr std::u16string_view kSqlInjectionWords =

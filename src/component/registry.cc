@@ -28,9 +28,11 @@
 namespace zorvadel {
 namespace {
 
+using Maker = ObjectPtr (*)();
+
 struct ClassRegistration {
   std::u16string_view progid;
-  ObjectPtr (*create)();
+  Maker create;
 };
 
 // The library's classes, there from the registry's first use on.
@@ -93,6 +95,19 @@ class Registry {
     registered_.store(true, std::memory_order_release);
   }
 
+  // The library's own factory for `progid` while no program has registered a
+  // class (which may replace one of them); null otherwise. Page start creates
+  // three objects on every page: the fourteen names are compared in place,
+  // most of them rejected by their length, with no hashing and no copy of a
+  // std::function.
+  Maker LibraryFactory(std::u16string_view progid) const {
+    if (registered_.load(std::memory_order_acquire)) return nullptr;
+    for (const ClassRegistration& entry : kLibraryClasses) {
+      if (FoldedEqual()(entry.progid, progid)) return entry.create;
+    }
+    return nullptr;
+  }
+
   // A copy, so that the factory runs outside the lock (it may itself create
   // objects by ProgID).
   Factory Lookup(std::u16string_view progid) const {
@@ -128,6 +143,11 @@ void RegisterProgId(std::u16string_view progid, Factory factory) {
 }
 
 ObjectPtr CreateByProgId(std::u16string_view progid) {
+  if (Maker create = TheRegistry().LibraryFactory(progid)) {
+    ObjectPtr object = create();
+    if (!object) throw ScriptError(kErrCannotCreate);
+    return object;
+  }
   Factory factory = TheRegistry().Lookup(progid);
   ObjectPtr object = factory ? factory() : nullptr;
   if (!object) throw ScriptError(kErrCannotCreate);

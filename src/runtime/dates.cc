@@ -7,6 +7,7 @@
 #include <ctime>
 #include <mutex>
 
+#include "runtime/dates.h"
 #include "runtime/runtime_internal.h"
 #include "zorvadel/runtime.h"
 
@@ -207,7 +208,10 @@ int Weekday(double serial, int first_day) {
   return static_cast<int>(((sunday_based - (first_day - 1)) % 7 + 7) % 7) + 1;
 }
 
-double Now() {
+namespace {
+
+// The serial of `t` in local time.
+double LocalSerial(std::time_t t) {
   // The local time of a minute is asked of the C library once per thread:
   // std::localtime shares one buffer (hence the lock) and takes the C
   // library's own time-zone lock, which every page start would otherwise
@@ -218,7 +222,6 @@ double Now() {
   };
   thread_local MinuteCache cache;
   static std::mutex mutex;
-  const std::time_t t = std::time(nullptr);
   const std::time_t minute = t - ((t % 60) + 60) % 60;
   if (minute != cache.minute) {
     DateParts p;
@@ -238,6 +241,25 @@ double Now() {
   DateParts now = cache.parts;
   now.second = static_cast<int>(t - minute);
   return DateSerial(now);
+}
+
+}  // namespace
+
+double Now() { return LocalSerial(std::time(nullptr)); }
+
+const std::u16string& NowText() {
+  struct SecondText {
+    std::time_t second = -1;
+    std::u16string text;
+  };
+  thread_local SecondText cache;
+  const std::time_t t = std::time(nullptr);
+  if (t != cache.second) {
+    // Taken from the same second, so the text is exactly CStr(Now()) then.
+    cache.text = CStr(Variant::Date(LocalSerial(t)));
+    cache.second = t;
+  }
+  return cache.text;
 }
 
 double Today() { return std::trunc(Now()); }

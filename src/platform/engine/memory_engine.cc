@@ -159,6 +159,10 @@ std::u16string MemoryRequest::ServerVariables(std::u16string_view name) {
   return ServerVariable(facts_, name, site_root_);
 }
 
+void MemoryRequest::ServerVariablesInto(std::u16string_view name, std::u16string& out) {
+  ServerVariableInto(facts_, name, out, site_root_);
+}
+
 Variant MemoryRequest::QueryString(std::u16string_view key) {
   if (!query_) query_ = ParseUrlEncoded(TargetQuery(facts_.url));
   return LookupPair(*query_, key, session_->CodePage());

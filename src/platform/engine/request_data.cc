@@ -34,6 +34,23 @@ inline bool SameAsciiName(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+bool IsAsciiText(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+}
+
+// `raw` (ASCII bytes) and `key` (ASCII text) alike with ASCII letters folded.
+bool SameFoldedKey(std::string_view raw, std::u16string_view key) {
+  if (raw.size() != key.size()) return false;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (AsciiUpper(raw[i]) != AsciiUpper(static_cast<char>(key[i]))) return false;
+  }
+  return true;
+}
+
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -156,23 +173,32 @@ constexpr std::array<VariableRule, 21> kVariables = {{
     {"HTTP_COOKIE", &Made<&CookieHeader>},
 }};
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
-}
-
-// UTF-8 as text; ASCII, which nearly every variable is, is simply widened.
-std::u16string Widen(std::string_view text) {
-  if (!IsAscii(text)) return codepage::FromUtf8(text);
-  return std::u16string(text.begin(), text.end());
-}
-
-// The name as UTF-8, into `out`; an ASCII name is narrowed, not converted.
-void NameBytes(std::u16string_view name, std::string& out) {
-  if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x80; })) {
-    out.assign(name.begin(), name.end());
-  } else {
-    out = codepage::ToUtf8(name);
+// UTF-8 as text into `out`; ASCII, which nearly every variable is, is
+// simply widened.
+void Widen(std::string_view text, std::u16string& out) {
+  if (!IsAscii(text)) {
+    out = codepage::FromUtf8(text);
+    return;
   }
+  // Unit by unit in place: assign() from a range of another character type
+  // would build a temporary string first.
+  out.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char16_t>(text[i]);
+}
+
+// The name as UTF-8 with ASCII letters in upper case: every rule compares
+// names without regard to ASCII case, so the folding is done once here and
+// the table's names (upper case already) compare as they are. A short ASCII
+// name (every name page start asks) is folded into `buffer`, any other into
+// `scratch`.
+std::string_view FoldedName(std::u16string_view name, char (&buffer)[64], std::string& scratch) {
+  if (name.size() <= sizeof buffer && IsAsciiText(name)) {
+    for (size_t i = 0; i < name.size(); ++i) buffer[i] = AsciiUpper(static_cast<char>(name[i]));
+    return std::string_view(buffer, name.size());
+  }
+  scratch = IsAsciiText(name) ? std::string(name.begin(), name.end()) : codepage::ToUtf8(name);
+  for (char& c : scratch) c = AsciiUpper(c);
+  return scratch;
 }
 
 }  // namespace
@@ -218,13 +244,32 @@ RawPairs ParseCookieHeader(std::string_view header) {
 }
 
 Variant LookupPair(const RawPairs& pairs, std::u16string_view key, uint32_t code_page) {
-  const std::u16string wanted = LCase(key);
+  // An ASCII key against an ASCII pair key (nearly every lookup) compares
+  // with ASCII letters folded, which is what LCase does to ASCII, and both
+  // code pages keep ASCII bytes as they are: no folded copies are made.
+  // Other pairs take the general path, where a non-ASCII letter may fold
+  // into an ASCII one.
+  const bool ascii_key = IsAsciiText(key);
+  std::u16string wanted;
+  bool have_wanted = false;
   bool found = false;
   std::u16string joined;
   for (const RawPair& pair : pairs) {
-    if (LCase(codepage::Decode(pair.key, code_page)) != wanted) continue;
-    if (found) joined += u", ";
-    joined += codepage::Decode(pair.value, code_page);
+    if (ascii_key && IsAscii(pair.key)) {
+      if (!SameFoldedKey(pair.key, key)) continue;
+    } else {
+      if (!have_wanted) {
+        wanted = LCase(key);
+        have_wanted = true;
+      }
+      if (LCase(codepage::Decode(pair.key, code_page)) != wanted) continue;
+    }
+    if (found) {
+      joined += u", ";
+      joined += codepage::Decode(pair.value, code_page);
+    } else {
+      joined = codepage::Decode(pair.value, code_page);
+    }
     found = true;
   }
   if (!found) return Variant();
@@ -285,22 +330,29 @@ std::string HostPort(std::string_view host) {
   return std::string(rest);
 }
 
-std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
-                              const std::filesystem::path& site_root) {
-  std::string key;
-  NameBytes(name, key);
+void ServerVariableInto(const RequestFacts& facts, std::u16string_view name, std::u16string& out,
+                        const std::filesystem::path& site_root) {
+  char buffer[64];
+  std::string converted;
+  const std::string_view key = FoldedName(name, buffer, converted);
   for (const auto& [extra, value] : facts.server_variables) {
-    if (SameAsciiName(extra, key)) return Widen(value);
+    if (SameAsciiName(extra, key)) return Widen(value, out);
   }
   for (const VariableRule& rule : kVariables) {
-    if (!SameAsciiName(rule.name, key)) continue;
+    if (rule.name != key) continue;
     std::string scratch;
-    return Widen(rule.get(facts, scratch));
+    return Widen(rule.get(facts, scratch), out);
   }
-  if (SameAsciiName(key, "APPL_PHYSICAL_PATH")) return PhysicalRoot(site_root);
-  if (SameAsciiName(key, "PATH_TRANSLATED")) return PathTranslated(facts, site_root);
-  if (key.size() > 5 && SameAsciiName(key.substr(0, 5), "HTTP_")) {
-    const std::string_view header = std::string_view(key).substr(5);
+  if (key == "APPL_PHYSICAL_PATH") {
+    out = PhysicalRoot(site_root);
+    return;
+  }
+  if (key == "PATH_TRANSLATED") {
+    out = PathTranslated(facts, site_root);
+    return;
+  }
+  if (key.size() > 5 && key.substr(0, 5) == "HTTP_") {
+    const std::string_view header = key.substr(5);
     // A header sent once, as nearly all are, is read where it lies.
     const std::pair<std::string, std::string>* only = nullptr;
     size_t count = 0;
@@ -310,10 +362,17 @@ std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view nam
         ++count;
       }
     }
-    if (count == 1 && !SameHeaderName(header, "Host")) return Widen(only->second);
-    return Widen(HeaderValue(facts, header));
+    if (count == 1 && !SameHeaderName(header, "Host")) return Widen(only->second, out);
+    return Widen(HeaderValue(facts, header), out);
   }
-  return u"";
+  out.clear();
+}
+
+std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
+                              const std::filesystem::path& site_root) {
+  std::u16string out;
+  ServerVariableInto(facts, name, out, site_root);
+  return out;
 }
 
 }  // namespace zorvadel::engine

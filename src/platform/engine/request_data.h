@@ -43,6 +43,9 @@ std::string HostPort(std::string_view host);
 // and PATH_TRANSLATED; leave it empty when there is none.
 std::u16string ServerVariable(const RequestFacts& facts, std::u16string_view name,
                               const std::filesystem::path& site_root = {});
+// The same into `out`, reusing its buffer; `out` is unchanged on an error.
+void ServerVariableInto(const RequestFacts& facts, std::u16string_view name, std::u16string& out,
+                        const std::filesystem::path& site_root = {});
 
 }  // namespace zorvadel::engine
 

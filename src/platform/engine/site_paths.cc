@@ -2,8 +2,8 @@
 // Response.Redirect.
 #include "platform/engine/site_paths.h"
 
+#include <algorithm>
 #include <system_error>
-#include <vector>
 
 #include "platform/codepage/codepage.h"
 #include "runtime/hex_digits.h"
@@ -22,31 +22,39 @@ bool IsAlnum(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
 }
 
-// Applies the segments of `path` ("/" separated) to `segments`; false when
-// ".." climbs above the root.
-bool ApplySegments(std::vector<std::u16string>& segments, std::u16string_view path) {
-  while (!path.empty()) {
-    size_t slash = path.find(u'/');
-    std::u16string_view piece = path.substr(0, slash);
-    if (piece == u"..") {
-      if (segments.empty()) return false;
-      segments.pop_back();
-    } else if (!piece.empty() && piece != u".") {
-      segments.emplace_back(piece);
-    }
-    if (slash == std::u16string_view::npos) break;
-    path.remove_prefix(slash + 1);
-  }
-  return true;
-}
+// The disk path being built: the root's text, then one "/"-led segment per
+// folder, so that ".." drops the text after the last "/" past the root.
+class PathBuilder {
+ public:
+  explicit PathBuilder(std::u16string& out) : out_(out), root_size_(out.size()) {}
 
-std::u16string Slashed(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) {
-    if (c == u'\\') c = u'/';
+  // Applies the segments of `path` ("/" or "\" separated); false when ".."
+  // climbs above the root.
+  bool Apply(std::u16string_view path) {
+    while (!path.empty()) {
+      const size_t slash = path.find_first_of(u"/\\");
+      const std::u16string_view piece = path.substr(0, slash);
+      if (piece == u"..") {
+        if (depth_ == 0) return false;
+        --depth_;
+        const size_t last = out_.rfind(u'/');
+        out_.resize(last == std::u16string::npos || last < root_size_ ? root_size_ : last);
+      } else if (!piece.empty() && piece != u".") {
+        if (out_.empty() || out_.back() != u'/') out_ += u'/';
+        out_ += piece;
+        ++depth_;
+      }
+      if (slash == std::u16string_view::npos) break;
+      path.remove_prefix(slash + 1);
+    }
+    return true;
   }
-  return out;
-}
+
+ private:
+  std::u16string& out_;
+  const size_t root_size_;
+  size_t depth_ = 0;
+};
 
 std::u16string RootTextOf(const std::filesystem::path& root) {
   std::error_code error;
@@ -57,21 +65,25 @@ std::u16string RootTextOf(const std::filesystem::path& root) {
   return codepage::FromUtf8(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
 }
 
+// The text of `root`, kept for this thread: every page of a site maps paths
+// under the same root (an absolute root only, which no working-folder change
+// can move). A relative root is made into `scratch`.
+const std::u16string& RootText(const std::filesystem::path& root, std::u16string& scratch) {
+  thread_local std::filesystem::path::string_type cached_root;
+  thread_local std::u16string cached_text;
+  if (!root.is_absolute()) return scratch = RootTextOf(root);
+  if (root.native() != cached_root) {
+    cached_text = RootTextOf(root);
+    cached_root = root.native();
+  }
+  return cached_text;
+}
+
 }  // namespace
 
 std::u16string SiteRootText(const std::filesystem::path& root) {
-  // Every page of a site maps paths under the same root: its text form is
-  // kept for this thread (an absolute root only, which no working-folder
-  // change can move).
-  thread_local std::filesystem::path::string_type cached_root;
-  thread_local std::u16string cached_text;
-  if (root.is_absolute() && root.native() == cached_root) return cached_text;
-  std::u16string text = RootTextOf(root);
-  if (root.is_absolute()) {
-    cached_root = root.native();
-    cached_text = text;
-  }
-  return text;
+  std::u16string scratch;
+  return RootText(root, scratch);
 }
 
 std::u16string DecodeUrlPath(std::string_view raw_path) {
@@ -93,21 +105,31 @@ std::u16string DecodeUrlPath(std::string_view raw_path) {
 std::u16string MapSitePath(const std::filesystem::path& root, std::string_view script_name,
                            std::u16string_view path) {
   if (path.find(u'\0') != std::u16string_view::npos) throw ScriptError(kErrInvalidArgument);
-  const std::u16string wanted = Slashed(path);
-  std::vector<std::u16string> segments;
-  if (wanted.empty() || wanted.front() != u'/') {
-    std::u16string script = Slashed(DecodeUrlPath(script_name));
-    size_t last = script.rfind(u'/');
-    script.resize(last == std::u16string::npos ? 0 : last);
-    if (!ApplySegments(segments, script)) throw ScriptError(kErrInvalidArgument);
+  std::u16string scratch;
+  const std::u16string& root_text = RootText(root, scratch);
+  // One string, made once: the root, the script's folder and the path.
+  std::u16string out;
+  out.reserve(root_text.size() + script_name.size() + path.size() + 2);
+  out = root_text;
+  PathBuilder builder(out);
+  if (path.empty() || (path.front() != u'/' && path.front() != u'\\')) {
+    // The script's folder: its name up to the last separator. A plain ASCII
+    // name (nearly every one) is widened as it is, without decoding.
+    const bool plain = std::all_of(script_name.begin(), script_name.end(),
+                                   [](char c) { return (c & 0x80) == 0 && c != '%'; });
+    std::u16string script;
+    if (plain) {
+      const size_t last = script_name.find_last_of("/\\");
+      const std::string_view folder = script_name.substr(0, last == std::string_view::npos ? 0 : last);
+      script.assign(folder.begin(), folder.end());
+    } else {
+      script = DecodeUrlPath(script_name);
+      const size_t last = script.find_last_of(u"/\\");
+      script.resize(last == std::u16string::npos ? 0 : last);
+    }
+    if (!builder.Apply(script)) throw ScriptError(kErrInvalidArgument);
   }
-  if (!ApplySegments(segments, wanted)) throw ScriptError(kErrInvalidArgument);
-
-  std::u16string out = SiteRootText(root);
-  for (const std::u16string& segment : segments) {
-    if (out.empty() || out.back() != u'/') out += u'/';
-    out += segment;
-  }
+  if (!builder.Apply(path)) throw ScriptError(kErrInvalidArgument);
   return out;
 }
 
