@@ -69,6 +69,8 @@ struct PreparedSteps::Step {
   std::u16string text;
   Variant value;
   std::vector<Variant> args;
+  // kLet, kCall, kWrite: the member by name, found once per class.
+  std::optional<CallSite> site;
   // The stored-value forms' arguments: the key, then a let's value.
   std::vector<Variant> value_args;
   // What a 429 and a 438 name, as "...: 'w.Foo'".
@@ -107,6 +109,7 @@ void Convert(const Json& step, Step& out) {
       return;
     }
     out.value_args = {Variant(out.member), out.value};
+    out.site.emplace(out.member, CallKind::kLet);
     try {
       out.args = Arguments(step);
       out.args.push_back(out.value);
@@ -124,6 +127,7 @@ void Convert(const Json& step, Step& out) {
       return;
     }
     out.value_args = {Variant(out.member)};
+    out.site.emplace(out.member, CallKind::kMethodOrGet);
   } else if (step.contains("echo")) {
     out.text = U16(TextOf(step["echo"], "echo"));
     out.op = Step::Op::kEcho;
@@ -217,7 +221,7 @@ bool IsValueAccess(const Step& step, const ObjectPtr& object) {
 
 Variant Read(const Step& step, const ObjectPtr& object) {
   if (IsValueAccess(step, object)) return Invoke(*object, u"", step.value_args);
-  return Invoke(*object, step.member, step.args);
+  return step.site->Call(*object, step.args);
 }
 
 void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
@@ -235,7 +239,7 @@ void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
         Invoke(*object, u"", step.value_args, CallKind::kLet);
       } else {
         if (step.args_fault) throw *step.args_fault;
-        Invoke(*object, step.member, step.args, CallKind::kLet);
+        step.site->Call(*object, step.args);
       }
       return;
     }
