@@ -60,6 +60,9 @@ namespace calls {
 std::u16string Ascii(PageCore& page, const std::u16string& text) {
   return page.As<PageOutputMembers>().Ascii(text);
 }
+void AppendAscii(PageCore& page, const std::u16string& text, std::u16string* out) {
+  page.As<PageOutputMembers>().AppendAscii(text, out);
+}
 void WriteOut(PageCore& page, const std::u16string& text) {
   page.As<PageOutputMembers>().WriteOut(text);
 }

@@ -74,13 +74,13 @@ std::u16string WmlDeckHead(std::u16string_view cache_control, bool forua,
   return out;
 }
 
-std::u16string WmlDeckStart(std::u16string_view encoding, std::u16string_view cache_control,
-                            bool forua, std::u16string_view other_att,
-                            std::u16string_view filtered_title) {
-  // Every WML page starts with this: one allocation for all of it.
-  std::u16string out;
-  out.reserve(kDeckStartRoom + kWmlDoctype.size() + encoding.size() + cache_control.size() +
-              other_att.size() + filtered_title.size());
+void AppendWmlDeckStart(std::u16string* to, std::u16string_view encoding,
+                        std::u16string_view cache_control, bool forua,
+                        std::u16string_view other_att, std::u16string_view filtered_title) {
+  // Every WML page starts with this: one allocation at most for all of it.
+  std::u16string& out = *to;
+  out.reserve(out.size() + kDeckStartRoom + kWmlDoctype.size() + encoding.size() +
+              cache_control.size() + other_att.size() + filtered_title.size());
   out += u"<?xml version=\"1.0\" encoding=";
   AppendQuoted(out, encoding);
   out += u"?>";
@@ -91,7 +91,6 @@ std::u16string WmlDeckStart(std::u16string_view encoding, std::u16string_view ca
   out += u"\" title=";
   AppendQuoted(out, filtered_title);
   out += u"><p align=\"left\">";
-  return out;
 }
 
 std::u16string_view WmlGuardWarning(WmlHeaderKind header, PageLanguage language) {

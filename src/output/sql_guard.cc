@@ -1,13 +1,42 @@
 #include "output/sql_guard.h"
 
 #include <bitset>
+#include <utility>
 
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::output {
 
+namespace {
+
+// LCase in place for the ASCII text that query strings and hosts nearly
+// always are; LCase maps unit by unit, so handing it the rest is the same.
+void LowerInPlace(std::u16string& text) {
+  for (char16_t& c : text) {
+    if (c >= 0x80) {
+      text = LCase(text);
+      return;
+    }
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  }
+}
+
+}  // namespace
+
 std::u16string GuardHaystack(std::u16string_view query_string, std::u16string_view host) {
-  return LCase(query_string) + LCase(host);
+  std::u16string haystack;
+  haystack.reserve(query_string.size() + host.size());
+  haystack.append(query_string).append(host);
+  LowerInPlace(haystack);
+  return haystack;
+}
+
+std::u16string GuardHaystack(std::u16string&& query_string, std::u16string&& host) {
+  // Most requests have no query string: the host's copy is the haystack.
+  std::u16string haystack = query_string.empty() ? std::move(host)
+                                                 : std::move(query_string.append(host));
+  LowerInPlace(haystack);
+  return haystack;
 }
 
 int32_t CountGuardWords(std::u16string_view words, std::u16string_view haystack) {
