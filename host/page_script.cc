@@ -180,21 +180,24 @@ class Scope {
     return objects;
   }
 
-  ObjectPtr Resolve(const Step& step) const {
+  // The object a step names. A context object is held in `held` while the
+  // step runs; a created one is the scope's own, which no member call can
+  // replace, so it is lent without touching its count.
+  Object& Resolve(const Step& step, ObjectPtr& held) const {
     Context& context = page_.context();
     switch (step.target) {
-      case Target::kRequest: return context.GetRequest();
-      case Target::kResponse: return context.GetResponse();
-      case Target::kServer: return context.GetServer();
-      case Target::kSession: return context.GetSession();
-      case Target::kApplication: return context.GetApplication();
+      case Target::kRequest: held = context.GetRequest(); return *held;
+      case Target::kResponse: held = context.GetResponse(); return *held;
+      case Target::kServer: held = context.GetServer(); return *held;
+      case Target::kSession: held = context.GetSession(); return *held;
+      case Target::kApplication: held = context.GetApplication(); return *held;
       case Target::kCreated: break;
     }
     auto it = Find(step.name);
     if (it == objects_.end() || it->first != step.name || !it->second) {
       throw ScriptError(424, u"Object required");
     }
-    return it->second;
+    return *it->second;
   }
 
  private:
@@ -213,15 +216,15 @@ class Scope {
 };
 
 // Session.KEY and Application.KEY name a value unless KEY is a member.
-bool IsValueAccess(const Step& step, const ObjectPtr& object) {
+bool IsValueAccess(const Step& step, const Object& object) {
   if (step.member.empty()) return false;
   if (step.target != Target::kSession && step.target != Target::kApplication) return false;
-  return !object->Class().Has(step.member);
+  return !object.Class().Has(step.member);
 }
 
-Variant Read(const Step& step, const ObjectPtr& object) {
-  if (IsValueAccess(step, object)) return Invoke(*object, u"", step.value_args);
-  return step.site->Call(*object, step.args);
+Variant Read(const Step& step, Object& object) {
+  if (IsValueAccess(step, object)) return Invoke(object, u"", step.value_args);
+  return step.site->Call(object, step.args);
 }
 
 void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
@@ -233,19 +236,21 @@ void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
       scope.Define(step.name, context.GetServer()->CreateObject(step.text));
       return;
     case Step::Op::kLet: {
-      ObjectPtr object = scope.Resolve(step);
+      ObjectPtr held;
+      Object& object = scope.Resolve(step, held);
       if (step.late_fault) throw *step.late_fault;
       if (IsValueAccess(step, object)) {
-        Invoke(*object, u"", step.value_args, CallKind::kLet);
+        Invoke(object, u"", step.value_args, CallKind::kLet);
       } else {
         if (step.args_fault) throw *step.args_fault;
-        step.site->Call(*object, step.args);
+        step.site->Call(object, step.args);
       }
       return;
     }
     case Step::Op::kCall:
     case Step::Op::kWrite: {
-      ObjectPtr object = scope.Resolve(step);
+      ObjectPtr held;
+      Object& object = scope.Resolve(step, held);
       if (step.late_fault) throw *step.late_fault;
       Variant result = Read(step, object);
       if (step.op != Step::Op::kWrite) return;

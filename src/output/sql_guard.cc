@@ -44,20 +44,30 @@ std::u16string GuardHaystack(std::u16string&& query_string, std::u16string&& hos
 
 namespace {
 
-// A word list split at "|": each word's place in the list.
+// A word list split at "|": each word's place in the list, and the ASCII
+// characters that words begin with.
 struct SplitList {
   std::u16string text;
   std::vector<std::pair<size_t, size_t>> words;  // start, length
+  std::bitset<128> ascii_firsts;
+  bool other_firsts = false;  // an empty word, or one that begins beyond ASCII
 };
 
 void Split(std::u16string_view words, SplitList& out) {
   out.text.assign(words);
   out.words.clear();
+  out.ascii_firsts.reset();
+  out.other_firsts = false;
   size_t start = 0;
   while (true) {
     size_t bar = words.find(u'|', start);
     size_t end = bar == std::u16string_view::npos ? words.size() : bar;
     out.words.emplace_back(start, end - start);
+    if (end > start && words[start] < 128) {
+      out.ascii_firsts.set(words[start]);
+    } else {
+      out.other_firsts = true;
+    }
     if (bar == std::u16string_view::npos) break;
     start = bar + 1;
   }
@@ -100,6 +110,8 @@ int32_t CountGuardWords(std::u16string_view words, std::u16string_view haystack)
   }
   SplitList scratch;
   const SplitList& list = SplitOnce(words, scratch);
+  // The usual request holds no word's first character at all.
+  if (!list.other_firsts && (list.ascii_firsts & present).none()) return 0;
   const std::u16string_view text = list.text;
   int32_t found = 0;
   for (const auto& [start, length] : list.words) {
