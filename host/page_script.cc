@@ -174,6 +174,12 @@ class Scope {
     }
   }
 
+  // The page's Response, fetched once: a page writes many times.
+  Response& response() {
+    if (!response_) response_ = page_.context().GetResponse();
+    return *response_;
+  }
+
   std::vector<ObjectPtr> Objects() const {
     std::vector<ObjectPtr> objects;
     for (const auto& [name, object] : objects_) objects.push_back(object);
@@ -213,6 +219,7 @@ class Scope {
 
   engine::MemoryPage& page_;
   std::vector<Entry> objects_;  // sorted by name
+  std::shared_ptr<Response> response_;
 };
 
 // Session.KEY and Application.KEY name a value unless KEY is a member.
@@ -256,14 +263,14 @@ void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
       if (step.op != Step::Op::kWrite) return;
       // A String is its own text: written as it is, not copied first.
       if (result.IsString()) {
-        context.GetResponse()->Write(result.string());
+        scope.response().Write(result.string());
       } else {
-        context.GetResponse()->Write(CStr(result));
+        scope.response().Write(CStr(result));
       }
       return;
     }
     case Step::Op::kEcho:
-      context.GetResponse()->Write(step.text);
+      scope.response().Write(step.text);
       return;
   }
 }

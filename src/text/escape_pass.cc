@@ -189,7 +189,11 @@ template <bool kPinyin>
 void Escape(std::u16string_view text, std::u16string& out) {
   const char16_t* const s = text.data();
   const size_t n = text.size();
-  const size_t bound = EscapedBound(text);
+  // The bound only sizes the room (each step makes sure of its own), so a
+  // short text, as link texts and titles are, takes the most that any text
+  // of its length needs instead of a counting pass.
+  constexpr size_t kShort = 16;
+  const size_t bound = n <= kShort ? n * 8 : EscapedBound(text);
   // A short text is written in one chunk; a long one in chunks that stay in
   // the cache, the last of which may reach a chunk beyond the bound.
   constexpr size_t kLongest = 4096;
