@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "markup/links.h"
-#include "output/scratch_text.h"
 #include "markup/wml_tasks.h"
+#include "output/scratch_text.h"
 #include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
