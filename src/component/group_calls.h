@@ -36,6 +36,8 @@ void WriteOutStep(PageCore& page, F&& build) {
 std::u16string Displayer(PageCore& page);
 void SetUtf8Response(PageCore& page);
 void PutWmlContentType(PageCore& page);
+// For a header that has just asked Displayer (`web`: it answered "Web").
+void PutWmlContentType(PageCore& page, bool web);
 
 // Text and charset.
 std::u16string DelSpecialMark(PageCore& page, const std::u16string& text);

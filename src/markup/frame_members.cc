@@ -103,7 +103,7 @@ void PageFrameMembers::Refuse(std::u16string_view warning) {
 
 void PageFrameMembers::PutFileType(const std::u16string& en_code_type) {
   if (IsWeb()) return;
-  calls::PutWmlContentType(self());
+  calls::PutWmlContentType(self(), /*web=*/false);
   Write(markup::WmlPrologAndDoctype(en_code_type));
 }
 
@@ -127,13 +127,17 @@ void PageFrameMembers::PutPageHeader(const std::u16string& cache_control, bool f
 
 void PageFrameMembers::PageHeader(const std::u16string& cache_control, bool forua,
                                   const std::u16string& other_att) {
-  WriteDeckStart(cache_control, forua, other_att);
+  WriteDeckStart(cache_control, forua, other_att, /*asked_not_web=*/false);
 }
 
 void PageFrameMembers::WriteDeckStart(std::u16string_view cache_control, bool forua,
-                                      std::u16string_view other_att) {
+                                      std::u16string_view other_att, bool asked_not_web) {
   PageCore& page = self();
-  calls::PutWmlContentType(page);
+  if (asked_not_web) {
+    calls::PutWmlContentType(page, /*web=*/false);
+  } else {
+    calls::PutWmlContentType(page);
+  }
   output::ScratchText title;
   Step([&] { calls::AppendAscii(page, page.state().CardTitle, &*title); });
   output::ScratchText deck;
@@ -166,7 +170,7 @@ void PageFrameMembers::AutoHeader(const std::u16string& html_css_file_name) {
   if (IsWeb()) {
     HtmlHeader(html_css_file_name);
   } else {
-    WriteDeckStart(kDefaultCacheControl, true, u"");
+    WriteDeckStart(kDefaultCacheControl, true, u"", /*asked_not_web=*/true);
   }
 }
 

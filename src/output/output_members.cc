@@ -125,11 +125,14 @@ void PageOutputMembers::SetUtf8Response() {
 }
 
 void PageOutputMembers::PutWmlContentType() {
-  PageCore& page = self();
   std::u16string displayer;
-  Step([&] { displayer = page.As<PageRequestMembers>().Displayer(); });
-  if (displayer != u"Web") {
-    Step([&] { Need(page.state().Response).SetContentType(kWmlContentType); });
+  Step([&] { displayer = self().As<PageRequestMembers>().Displayer(); });
+  PutWmlContentType(displayer == u"Web");
+}
+
+void PageOutputMembers::PutWmlContentType(bool web) {
+  if (!web) {
+    Step([&] { Need(self().state().Response).SetContentType(kWmlContentType); });
   }
   SetUtf8Response();
 }

@@ -50,6 +50,9 @@ class PageOutputMembers : public MemberGroup<PageOutputMembers, PageCore> {
   // Content type "text/vnd.wap.wml" unless Displayer() answers "Web", then
   // SetUtf8Response. Never raises.
   void PutWmlContentType();
+  // The same for a header that has just asked Displayer, `web` when it
+  // answered "Web": the terminal is not asked twice.
+  void PutWmlContentType(bool web);
 
   // One Response.Write each. WriteOut and WriteRow write Ascii(Content),
   // WriteRow then "<br/>"; WriteLine and WriteTo only convert as ChineseType
