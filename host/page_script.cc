@@ -69,6 +69,8 @@ struct PreparedSteps::Step {
   std::u16string text;
   Variant value;
   std::vector<Variant> args;
+  // kLet, kCall, kWrite: the member by name, found once per class.
+  std::optional<CallSite> site;
   // The stored-value forms' arguments: the key, then a let's value.
   std::vector<Variant> value_args;
   // What a 429 and a 438 name, as "...: 'w.Foo'".
@@ -107,6 +109,7 @@ void Convert(const Json& step, Step& out) {
       return;
     }
     out.value_args = {Variant(out.member), out.value};
+    out.site.emplace(out.member, CallKind::kLet);
     try {
       out.args = Arguments(step);
       out.args.push_back(out.value);
@@ -124,6 +127,7 @@ void Convert(const Json& step, Step& out) {
       return;
     }
     out.value_args = {Variant(out.member)};
+    out.site.emplace(out.member, CallKind::kMethodOrGet);
   } else if (step.contains("echo")) {
     out.text = U16(TextOf(step["echo"], "echo"));
     out.op = Step::Op::kEcho;
@@ -170,27 +174,36 @@ class Scope {
     }
   }
 
+  // The page's Response, fetched once: a page writes many times.
+  Response& response() {
+    if (!response_) response_ = page_.context().GetResponse();
+    return *response_;
+  }
+
   std::vector<ObjectPtr> Objects() const {
     std::vector<ObjectPtr> objects;
     for (const auto& [name, object] : objects_) objects.push_back(object);
     return objects;
   }
 
-  ObjectPtr Resolve(const Step& step) const {
+  // The object a step names. A context object is held in `held` while the
+  // step runs; a created one is the scope's own, which no member call can
+  // replace, so it is lent without touching its count.
+  Object& Resolve(const Step& step, ObjectPtr& held) const {
     Context& context = page_.context();
     switch (step.target) {
-      case Target::kRequest: return context.GetRequest();
-      case Target::kResponse: return context.GetResponse();
-      case Target::kServer: return context.GetServer();
-      case Target::kSession: return context.GetSession();
-      case Target::kApplication: return context.GetApplication();
+      case Target::kRequest: held = context.GetRequest(); return *held;
+      case Target::kResponse: held = context.GetResponse(); return *held;
+      case Target::kServer: held = context.GetServer(); return *held;
+      case Target::kSession: held = context.GetSession(); return *held;
+      case Target::kApplication: held = context.GetApplication(); return *held;
       case Target::kCreated: break;
     }
     auto it = Find(step.name);
     if (it == objects_.end() || it->first != step.name || !it->second) {
       throw ScriptError(424, u"Object required");
     }
-    return it->second;
+    return *it->second;
   }
 
  private:
@@ -206,18 +219,19 @@ class Scope {
 
   engine::MemoryPage& page_;
   std::vector<Entry> objects_;  // sorted by name
+  std::shared_ptr<Response> response_;
 };
 
 // Session.KEY and Application.KEY name a value unless KEY is a member.
-bool IsValueAccess(const Step& step, const ObjectPtr& object) {
+bool IsValueAccess(const Step& step, const Object& object) {
   if (step.member.empty()) return false;
   if (step.target != Target::kSession && step.target != Target::kApplication) return false;
-  return !object->Class().Has(step.member);
+  return !object.Class().Has(step.member);
 }
 
-Variant Read(const Step& step, const ObjectPtr& object) {
-  if (IsValueAccess(step, object)) return Invoke(*object, u"", step.value_args);
-  return Invoke(*object, step.member, step.args);
+Variant Read(const Step& step, Object& object) {
+  if (IsValueAccess(step, object)) return Invoke(object, u"", step.value_args);
+  return step.site->Call(object, step.args);
 }
 
 void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
@@ -229,32 +243,34 @@ void RunStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
       scope.Define(step.name, context.GetServer()->CreateObject(step.text));
       return;
     case Step::Op::kLet: {
-      ObjectPtr object = scope.Resolve(step);
+      ObjectPtr held;
+      Object& object = scope.Resolve(step, held);
       if (step.late_fault) throw *step.late_fault;
       if (IsValueAccess(step, object)) {
-        Invoke(*object, u"", step.value_args, CallKind::kLet);
+        Invoke(object, u"", step.value_args, CallKind::kLet);
       } else {
         if (step.args_fault) throw *step.args_fault;
-        Invoke(*object, step.member, step.args, CallKind::kLet);
+        step.site->Call(object, step.args);
       }
       return;
     }
     case Step::Op::kCall:
     case Step::Op::kWrite: {
-      ObjectPtr object = scope.Resolve(step);
+      ObjectPtr held;
+      Object& object = scope.Resolve(step, held);
       if (step.late_fault) throw *step.late_fault;
       Variant result = Read(step, object);
       if (step.op != Step::Op::kWrite) return;
       // A String is its own text: written as it is, not copied first.
       if (result.IsString()) {
-        context.GetResponse()->Write(result.string());
+        scope.response().Write(result.string());
       } else {
-        context.GetResponse()->Write(CStr(result));
+        scope.response().Write(CStr(result));
       }
       return;
     }
     case Step::Op::kEcho:
-      context.GetResponse()->Write(step.text);
+      scope.response().Write(step.text);
       return;
   }
 }

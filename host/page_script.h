@@ -82,8 +82,9 @@ struct StepsOutcome {
 // folded, texts and literal arguments converted once, so that a served page
 // spends no work on the JSON. A malformed step is kept as its fault and
 // raised when the play reaches it, so a prepared script plays exactly as its
-// JSON does, steps before the fault included. Immutable once made: one
-// prepared script may be played by several threads at once.
+// JSON does, steps before the fault included. Immutable once made, but for
+// the member each step remembers having found (a CallSite): one prepared
+// script may be played by several threads at once.
 class PreparedSteps {
  public:
   // Throws ScriptFormatError when `steps` is not a JSON array.

@@ -256,7 +256,7 @@ std::vector<ParamType> ParamTypes() {
 // Runs Fn with the coerced arguments. Every argument is extracted (which may
 // raise 13 for an object of the wrong class) before the member's body runs.
 template <auto Fn, size_t... I>
-Variant CallWith(Object& object, std::vector<Variant>& args, std::index_sequence<I...>) {
+Variant CallWith(Object& object, MemberArgs args, std::index_sequence<I...>) {
   using Traits = Callable<decltype(Fn)>;
   using Args = typename Traits::Args;
   using R = typename Traits::Result;
@@ -271,7 +271,7 @@ Variant CallWith(Object& object, std::vector<Variant>& args, std::index_sequence
 }
 
 template <auto Fn>
-Variant Thunk(Object& object, std::vector<Variant>& args) {
+Variant Thunk(Object& object, MemberArgs args) {
   return CallWith<Fn>(object, args, std::make_index_sequence<Callable<decltype(Fn)>::kArity>());
 }
 
@@ -343,7 +343,7 @@ class ClassBuilder {
     member.name = std::move(name);
     member.kind = MemberKind::kPropertyGet;
     member.result = member_table_internal::ArgOf<typename F::Type>::kType;
-    member.call = [](Object& object, std::vector<Variant>&) {
+    member.call = [](Object& object, MemberArgs) {
       return member_table_internal::ToVariant(member_table_internal::Self<C>(object).*FieldPtr);
     };
     return Add(std::move(member));
@@ -418,7 +418,7 @@ class ClassBuilder {
     member.params = member_table_internal::MakeParams(name, {Req(u"Value")}, {A::kType});
     member.name = std::move(name);
     member.kind = kind;
-    member.call = [](Object& object, std::vector<Variant>& args) {
+    member.call = [](Object& object, MemberArgs args) {
       auto value = A::Get(args[0]);  // may raise 13 before anything changes
       member_table_internal::Self<C>(object).*FieldPtr = std::move(value);
       return Variant();

@@ -2,6 +2,7 @@
 // run-time support of the table builder (member_table.h).
 #include "zorvadel/dispatch.h"
 
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -70,8 +71,14 @@ bool ClassInfo::CaselessEqual::operator()(std::u16string_view a, std::u16string_
   return true;
 }
 
+namespace {
+std::atomic<uint64_t> next_class_serial{1};
+}  // namespace
+
 ClassInfo::ClassInfo(std::u16string class_name, std::vector<MemberInfo> class_members)
-    : name(std::move(class_name)), members(std::move(class_members)) {
+    : name(std::move(class_name)),
+      members(std::move(class_members)),
+      serial_(next_class_serial.fetch_add(1, std::memory_order_relaxed)) {
   constexpr Slots kNone = {-1, -1, -1, -1};
   index_.reserve(members.size() + 1);
   for (size_t i = 0; i < members.size(); ++i) {
@@ -125,15 +132,23 @@ Variant CoerceTo(const Variant& value, ParamType type) {
   return value;
 }
 
-void PrepareArguments(const MemberInfo& member, std::vector<Variant>& args) {
-  const std::vector<ParamInfo>& params = member.params;
-  // Counts first, so that a call with a wrong shape reports 450 whatever its
-  // values are.
+namespace {
+
+// Counts first, so that a call with a wrong shape reports 450 whatever its
+// values are.
+void CheckArgumentCount(const std::vector<ParamInfo>& params, std::span<const Variant> args) {
   if (args.size() > params.size()) throw ScriptError(kErrWrongArgs);
   for (size_t i = 0; i < params.size(); ++i) {
     bool omitted = i >= args.size() || args[i].IsMissing();
     if (omitted && !params[i].optional) throw ScriptError(kErrWrongArgs);
   }
+}
+
+}  // namespace
+
+void PrepareArguments(const MemberInfo& member, std::vector<Variant>& args) {
+  const std::vector<ParamInfo>& params = member.params;
+  CheckArgumentCount(params, args);
   args.resize(params.size(), Variant::Missing());
   for (size_t i = 0; i < params.size(); ++i) {
     Variant& arg = args[i];
@@ -146,12 +161,81 @@ void PrepareArguments(const MemberInfo& member, std::vector<Variant>& args) {
   }
 }
 
+Variant CallMember(Object& object, const MemberInfo& member, std::span<const Variant> args) {
+  const std::vector<ParamInfo>& params = member.params;
+  CheckArgumentCount(params, args);
+  // One slot per parameter, pointing at the caller's value, the default or a
+  // coerced copy; members with more parameters than fit here are rare.
+  constexpr size_t kInlineSlots = 8;
+  std::array<const Variant*, kInlineSlots> inline_slots;
+  std::vector<const Variant*> more_slots;
+  const Variant** slots = inline_slots.data();
+  if (params.size() > kInlineSlots) {
+    more_slots.resize(params.size());
+    slots = more_slots.data();
+  }
+  std::vector<Variant> coerced;  // reserved once: the slots point into it
+  for (size_t i = 0; i < params.size(); ++i) {
+    const ParamInfo& param = params[i];
+    if (i >= args.size() || args[i].IsMissing()) {
+      slots[i] = &param.default_value;  // coerced when the table was built
+    } else if (NeedsCoercion(args[i], param.type)) {
+      if (coerced.capacity() == 0) coerced.reserve(params.size());
+      coerced.push_back(CoerceTo(args[i], param.type));
+      slots[i] = &coerced.back();
+    } else {
+      slots[i] = &args[i];
+    }
+  }
+  return member.call(object, MemberArgs(slots, params.size()));
+}
+
 Variant Invoke(Object& object, std::u16string_view name, std::vector<Variant> args,
                CallKind kind) {
   const MemberInfo* member = FindForCall(object.Class(), name, kind);
   if (member == nullptr) throw ScriptError(kErrNoMember);
-  PrepareArguments(*member, args);
-  return member->call(object, args);
+  return CallMember(object, *member, args);
+}
+
+// ---- Call sites ------------------------------------------------------------------
+
+namespace {
+
+// How a call site packs what it found: the class's serial above the member's
+// index.
+constexpr int kSlotBits = 20;
+constexpr uint64_t kSlotMask = (uint64_t{1} << kSlotBits) - 1;
+
+}  // namespace
+
+CallSite::CallSite(const CallSite& other)
+    : name_(other.name_), kind_(other.kind_), last_(other.last_.load(std::memory_order_relaxed)) {}
+
+CallSite& CallSite::operator=(const CallSite& other) {
+  name_ = other.name_;
+  kind_ = other.kind_;
+  last_.store(other.last_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+  return *this;
+}
+
+const MemberInfo* CallSite::Resolve(const ClassInfo& info) const {
+  // Relaxed is enough: the tables are built before any object of their
+  // class exists, and the word is read whole.
+  const uint64_t last = last_.load(std::memory_order_relaxed);
+  if (last != 0 && last >> kSlotBits == info.serial_) return &info.members[last & kSlotMask];
+  const MemberInfo* member = FindForCall(info, name_, kind_);
+  if (member == nullptr) return nullptr;
+  const uint64_t slot = static_cast<uint64_t>(member - info.members.data());
+  if (slot <= kSlotMask && info.serial_ < (uint64_t{1} << (64 - kSlotBits))) {
+    last_.store(info.serial_ << kSlotBits | slot, std::memory_order_relaxed);
+  }
+  return member;
+}
+
+Variant CallSite::Call(Object& object, std::span<const Variant> args) const {
+  const MemberInfo* member = Resolve(object.Class());
+  if (member == nullptr) throw ScriptError(kErrNoMember);
+  return CallMember(object, *member, args);
 }
 
 // ---- Table builder support ----------------------------------------------------------

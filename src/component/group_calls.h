@@ -18,6 +18,8 @@ namespace zorvadel::calls {
 
 // Output and request.
 std::u16string Ascii(PageCore& page, const std::u16string& text);
+// Ascii appended to `out`, for text built to be written.
+void AppendAscii(PageCore& page, const std::u16string& text, std::u16string* out);
 void WriteOut(PageCore& page, const std::u16string& text);
 void WriteRow(PageCore& page, const std::u16string& text);
 // One write of what `build` gives, as a step of its own: a failing builder or
@@ -34,6 +36,8 @@ void WriteOutStep(PageCore& page, F&& build) {
 std::u16string Displayer(PageCore& page);
 void SetUtf8Response(PageCore& page);
 void PutWmlContentType(PageCore& page);
+// For a header that has just asked Displayer (`web`: it answered "Web").
+void PutWmlContentType(PageCore& page, bool web);
 
 // Text and charset.
 std::u16string DelSpecialMark(PageCore& page, const std::u16string& text);

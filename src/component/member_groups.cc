@@ -60,6 +60,9 @@ namespace calls {
 std::u16string Ascii(PageCore& page, const std::u16string& text) {
   return page.As<PageOutputMembers>().Ascii(text);
 }
+void AppendAscii(PageCore& page, const std::u16string& text, std::u16string* out) {
+  page.As<PageOutputMembers>().AppendAscii(text, out);
+}
 void WriteOut(PageCore& page, const std::u16string& text) {
   page.As<PageOutputMembers>().WriteOut(text);
 }
@@ -69,6 +72,9 @@ void WriteRow(PageCore& page, const std::u16string& text) {
 std::u16string Displayer(PageCore& page) { return page.As<PageRequestMembers>().Displayer(); }
 void SetUtf8Response(PageCore& page) { page.As<PageOutputMembers>().SetUtf8Response(); }
 void PutWmlContentType(PageCore& page) { page.As<PageOutputMembers>().PutWmlContentType(); }
+void PutWmlContentType(PageCore& page, bool web) {
+  page.As<PageOutputMembers>().PutWmlContentType(web);
+}
 
 std::u16string DelSpecialMark(PageCore& page, const std::u16string& text) {
   return page.As<PageTextMembers>().DelSpecialMark(text);

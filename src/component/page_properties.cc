@@ -185,14 +185,14 @@ std::vector<MemberInfo> PagePropertyMembers(Family family) {
     get.name = std::u16string(row->name);
     get.kind = MemberKind::kPropertyGet;
     get.result = row->field.type;
-    get.call = [row](Object& self, std::vector<Variant>&) { return row->field.get(StateOf(self)); };
+    get.call = [row](Object& self, MemberArgs) { return row->field.get(StateOf(self)); };
     members.push_back(std::move(get));
 
     MemberInfo put;
     put.name = std::u16string(row->name);
     put.kind = row->field.type == ParamType::kObject ? MemberKind::kPropertySet : MemberKind::kPropertyLet;
     put.params = {ParamInfo{u"Value", row->field.type}};
-    put.call = [row](Object& self, std::vector<Variant>& args) {
+    put.call = [row](Object& self, MemberArgs args) {
       row->field.put(StateOf(self), args[0]);
       return Variant();
     };

@@ -21,6 +21,8 @@ inline constexpr std::u16string_view kPhpBannerTag = u"-PHP";
 // the version part only `with_version`. A well-formed XML comment for every
 // tag above (none holds "--").
 std::u16string FooterBanner(std::u16string_view class_tag, bool with_version);
+// The same, appended to `out`.
+void AppendFooterBanner(std::u16string* out, std::u16string_view class_tag, bool with_version);
 
 }  // namespace zorvadel::markup
 

@@ -12,7 +12,9 @@
 #include "zorvadel/markup/frame_members.h"
 
 #include <string>
+#include <utility>
 
+#include "output/scratch_text.h"
 #include "output/sql_guard.h"
 #include "output/terminal.h"
 #include "markup/banner.h"
@@ -87,7 +89,8 @@ bool PageFrameMembers::GuardFinds() const {
   std::u16string_view words = self().family() == Family::kP
                                   ? output::kPhpGuardWords
                                   : std::u16string_view(state.SQLInjData);
-  return output::CountGuardWords(words, output::GuardHaystack(query, host)) > 0;
+  return output::CountGuardWords(words,
+                                 output::GuardHaystack(std::move(query), std::move(host))) > 0;
 }
 
 void PageFrameMembers::Refuse(std::u16string_view warning) {
@@ -100,7 +103,7 @@ void PageFrameMembers::Refuse(std::u16string_view warning) {
 
 void PageFrameMembers::PutFileType(const std::u16string& en_code_type) {
   if (IsWeb()) return;
-  calls::PutWmlContentType(self());
+  calls::PutWmlContentType(self(), /*web=*/false);
   Write(markup::WmlPrologAndDoctype(en_code_type));
 }
 
@@ -124,11 +127,23 @@ void PageFrameMembers::PutPageHeader(const std::u16string& cache_control, bool f
 
 void PageFrameMembers::PageHeader(const std::u16string& cache_control, bool forua,
                                   const std::u16string& other_att) {
+  WriteDeckStart(cache_control, forua, other_att, /*asked_not_web=*/false);
+}
+
+void PageFrameMembers::WriteDeckStart(std::u16string_view cache_control, bool forua,
+                                      std::u16string_view other_att, bool asked_not_web) {
   PageCore& page = self();
-  calls::PutWmlContentType(page);
-  std::u16string title;
-  Step([&] { title = calls::Ascii(page, page.state().CardTitle); });
-  Write(markup::WmlDeckStart(page.state().WapEnCoding, cache_control, forua, other_att, title));
+  if (asked_not_web) {
+    calls::PutWmlContentType(page, /*web=*/false);
+  } else {
+    calls::PutWmlContentType(page);
+  }
+  output::ScratchText title;
+  Step([&] { calls::AppendAscii(page, page.state().CardTitle, &*title); });
+  output::ScratchText deck;
+  markup::AppendWmlDeckStart(&*deck, page.state().WapEnCoding, cache_control, forua, other_att,
+                             *title);
+  Write(*deck);
   if (GuardFinds()) {
     Refuse(markup::WmlGuardWarning(markup::WmlHeaderKind::kPageHeader, page.language()));
   }
@@ -136,9 +151,11 @@ void PageFrameMembers::PageHeader(const std::u16string& cache_control, bool foru
 
 void PageFrameMembers::PageFooter() {
   const bool english = self().language() == PageLanguage::kEnglish;
-  Write(markup::FooterBanner(english ? markup::kEnWapBannerTag : markup::kWapBannerTag,
-                             /*with_version=*/true) +
-        std::u16string(markup::kWmlDeckEnd));
+  output::ScratchText end;
+  markup::AppendFooterBanner(&*end, english ? markup::kEnWapBannerTag : markup::kWapBannerTag,
+                             /*with_version=*/true);
+  end->append(markup::kWmlDeckEnd);
+  Write(*end);
 }
 
 void PageFrameMembers::PutPageFooter() {
@@ -153,7 +170,7 @@ void PageFrameMembers::AutoHeader(const std::u16string& html_css_file_name) {
   if (IsWeb()) {
     HtmlHeader(html_css_file_name);
   } else {
-    PageHeader(std::u16string(kDefaultCacheControl), true, u"");
+    WriteDeckStart(kDefaultCacheControl, true, u"", /*asked_not_web=*/true);
   }
 }
 
@@ -213,15 +230,20 @@ void PageFrameMembers::XhtmlFooter() {
   switch (page.family()) {
     case Family::kP:
       return;
-    case Family::kW:
-      Write(markup::FooterBanner(markup::kWapXhtmlBannerTag, /*with_version=*/false) +
-            std::u16string(markup::kBodyEnd));
+    case Family::kW: {
+      output::ScratchText end;
+      markup::AppendFooterBanner(&*end, markup::kWapXhtmlBannerTag, /*with_version=*/false);
+      end->append(markup::kBodyEnd);
+      Write(*end);
       return;
+    }
     case Family::kX: {
       const bool english = page.language() == PageLanguage::kEnglish;
-      Write(markup::FooterBanner(english ? markup::kEnXmlBannerTag : markup::kXmlBannerTag,
-                                 /*with_version=*/true) +
-            std::u16string(markup::kMainBodyEnd));
+      output::ScratchText end;
+      markup::AppendFooterBanner(&*end, english ? markup::kEnXmlBannerTag : markup::kXmlBannerTag,
+                                 /*with_version=*/true);
+      end->append(markup::kMainBodyEnd);
+      Write(*end);
       return;
     }
   }

@@ -9,6 +9,7 @@
 
 #include "markup/links.h"
 #include "markup/wml_tasks.h"
+#include "output/scratch_text.h"
 #include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -41,12 +42,24 @@ std::u16string PageLinkMembers::A(const std::u16string& title, const std::u16str
     PageCore& page = self();
     // A desktop browser shows the title as a tip over the same text, so
     // there it always repeats the text, whatever the caller gave.
-    std::u16string shown_title = title.empty() ? ConfirmWord() : title;
-    if (IsWeb()) shown_title = display_text;
+    std::u16string confirm;
+    const std::u16string* shown_title = &title;
+    if (title.empty()) {
+      confirm = ConfirmWord();
+      shown_title = &confirm;
+    }
+    if (IsWeb()) shown_title = &display_text;
     if (page.family() == Family::kW || id == u"#") {
-      result = markup::LinkMarkup(Filtered(page, shown_title), url, Filtered(page, display_text));
+      // Both texts are filtered into one buffer of the thread's: the link
+      // is the only text this makes.
+      output::ScratchText filtered;
+      calls::AppendAscii(page, *shown_title, &*filtered);
+      const size_t title_end = filtered->size();
+      calls::AppendAscii(page, display_text, &*filtered);
+      const std::u16string_view both = *filtered;
+      result = markup::LinkMarkup(both.substr(0, title_end), url, both.substr(title_end));
     } else {
-      result = markup::LinkWithIdMarkup(Filtered(page, id), Filtered(page, shown_title), url,
+      result = markup::LinkWithIdMarkup(Filtered(page, id), Filtered(page, *shown_title), url,
                                         Filtered(page, display_text));
     }
   });

@@ -1,9 +1,14 @@
 #include "markup/wml_frame.h"
 
 #include <string>
+#include <string_view>
 
 namespace zorvadel::markup {
 namespace {
+
+// Literals as views: their lengths are known when compiled, not counted
+// on every append.
+using namespace std::string_view_literals;
 
 // The Chinese warning's comma and full stop are the full-width U+FF0C and
 // U+3002.
@@ -45,7 +50,7 @@ std::u16string WmlPrologAndDoctype(std::u16string_view encoding) {
   } else {
     out = u"<?xml version=\"1.0\" encoding=";
     AppendQuoted(out, encoding);
-    out += u"?>";
+    out += u"?>"sv;
   }
   out += kWmlDoctype;
   return out;
@@ -55,13 +60,13 @@ namespace {
 
 void AppendWmlDeckHead(std::u16string& out, std::u16string_view cache_control, bool forua,
                        std::u16string_view other_att) {
-  out += u"<wml><head><meta http-equiv=\"Cache-Control\" content=";
+  out += u"<wml><head><meta http-equiv=\"Cache-Control\" content="sv;
   AppendQuoted(out, cache_control);
-  out += u" forua=";
-  AppendQuoted(out, forua ? u"true" : u"false");
-  out += u"/>";
+  out += u" forua="sv;
+  AppendQuoted(out, forua ? u"true"sv : u"false"sv);
+  out += u"/>"sv;
   out += other_att;
-  out += u"</head>";
+  out += u"</head>"sv;
 }
 
 }  // namespace
@@ -74,24 +79,23 @@ std::u16string WmlDeckHead(std::u16string_view cache_control, bool forua,
   return out;
 }
 
-std::u16string WmlDeckStart(std::u16string_view encoding, std::u16string_view cache_control,
-                            bool forua, std::u16string_view other_att,
-                            std::u16string_view filtered_title) {
-  // Every WML page starts with this: one allocation for all of it.
-  std::u16string out;
-  out.reserve(kDeckStartRoom + kWmlDoctype.size() + encoding.size() + cache_control.size() +
-              other_att.size() + filtered_title.size());
-  out += u"<?xml version=\"1.0\" encoding=";
+void AppendWmlDeckStart(std::u16string* to, std::u16string_view encoding,
+                        std::u16string_view cache_control, bool forua,
+                        std::u16string_view other_att, std::u16string_view filtered_title) {
+  // Every WML page starts with this: one allocation at most for all of it.
+  std::u16string& out = *to;
+  out.reserve(out.size() + kDeckStartRoom + kWmlDoctype.size() + encoding.size() +
+              cache_control.size() + other_att.size() + filtered_title.size());
+  out += u"<?xml version=\"1.0\" encoding="sv;
   AppendQuoted(out, encoding);
-  out += u"?>";
+  out += u"?>"sv;
   out += kWmlDoctype;
   AppendWmlDeckHead(out, cache_control, forua, other_att);
-  out += u"<card id=\"";
+  out += u"<card id=\""sv;
   out += kWmlFirstCardId;
-  out += u"\" title=";
+  out += u"\" title="sv;
   AppendQuoted(out, filtered_title);
-  out += u"><p align=\"left\">";
-  return out;
+  out += u"><p align=\"left\">"sv;
 }
 
 std::u16string_view WmlGuardWarning(WmlHeaderKind header, PageLanguage language) {

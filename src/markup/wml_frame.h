@@ -23,7 +23,7 @@ inline constexpr std::u16string_view kWmlFirstCardId = u"FirstCard";
 
 // "<?xml version="1.0"?>" without an encoding, else with
 // encoding="{encoding}"; then the WML 1.1 DOCTYPE. An empty encoding of a
-// whole header still gets the attribute: see WmlDeckStart.
+// whole header still gets the attribute: see AppendWmlDeckStart.
 std::u16string WmlPrologAndDoctype(std::u16string_view encoding);
 
 // "<wml><head><meta http-equiv="Cache-Control" content="{cache_control}"
@@ -31,12 +31,13 @@ std::u16string WmlPrologAndDoctype(std::u16string_view encoding);
 std::u16string WmlDeckHead(std::u16string_view cache_control, bool forua,
                            std::u16string_view other_att);
 
-// What PageHeader writes in one piece: the prolog (always with the encoding
-// attribute, empty or not), the DOCTYPE, the deck head, and the first card
-// with its paragraph: <card id="FirstCard" title="{title}"><p align="left">.
-std::u16string WmlDeckStart(std::u16string_view encoding, std::u16string_view cache_control,
-                            bool forua, std::u16string_view other_att,
-                            std::u16string_view filtered_title);
+// What PageHeader writes in one piece, appended to `out`: the prolog
+// (always with the encoding attribute, empty or not), the DOCTYPE, the deck
+// head, and the first card with its paragraph:
+// <card id="FirstCard" title="{title}"><p align="left">.
+void AppendWmlDeckStart(std::u16string* out, std::u16string_view encoding,
+                        std::u16string_view cache_control, bool forua,
+                        std::u16string_view other_att, std::u16string_view filtered_title);
 
 // The warnings, each ending with kWmlDeckEnd. The English texts of the two
 // headers differ in one capital letter.

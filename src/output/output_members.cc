@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "output/output_filter.h"
+#include "output/scratch_text.h"
 #include "text/charset_refs.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -43,9 +44,23 @@ std::u16string ToSimplified(PageCore& page, const std::u16string& text) {
 // ---- Output filter ---------------------------------------------------------------
 
 std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
+  std::u16string result;
+  AppendAscii(to_do_string, &result);
+  return result;
+}
+
+void PageOutputMembers::AppendAscii(const std::u16string& to_do_string, std::u16string* out) {
   PageCore& page = self();
   const PageState& state = page.state();
   const output::ChineseForm form = output::ChineseFormOf(state.ChineseType);
+  // A converted text is moved, not copied, into an empty `out`.
+  auto put = [out](std::u16string&& text) {
+    if (out->empty()) {
+      *out = std::move(text);
+    } else {
+      out->append(text);
+    }
+  };
 
   if (page.family() == Family::kP) {
     // PHPXML always converts (to simplified characters unless told
@@ -55,7 +70,8 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
       result = form == output::ChineseForm::kTraditional ? ToTraditional(page, to_do_string)
                                                          : ToSimplified(page, to_do_string);
     });
-    return result;
+    put(std::move(result));
+    return;
   }
 
   // The argument is copied only once a step changes it: with the default
@@ -86,10 +102,15 @@ std::u16string PageOutputMembers::Ascii(const std::u16string& to_do_string) {
     });
   }
   if (output::IsGb2312Coding(state.WapEnCoding)) {
-    return text == &work ? std::move(work) : *text;
+    if (text == &work) {
+      put(std::move(work));
+    } else {
+      out->append(*text);
+    }
+    return;
   }
   const bool pinyin = page.family() == Family::kX && state.IsShowPinYin;
-  return text::RepairAndEscape(*text, pinyin);
+  text::AppendRepairAndEscape(*text, pinyin, out);
 }
 
 // ---- Response settings ---------------------------------------------------------
@@ -104,11 +125,14 @@ void PageOutputMembers::SetUtf8Response() {
 }
 
 void PageOutputMembers::PutWmlContentType() {
-  PageCore& page = self();
   std::u16string displayer;
-  Step([&] { displayer = page.As<PageRequestMembers>().Displayer(); });
-  if (displayer != u"Web") {
-    Step([&] { Need(page.state().Response).SetContentType(kWmlContentType); });
+  Step([&] { displayer = self().As<PageRequestMembers>().Displayer(); });
+  PutWmlContentType(displayer == u"Web");
+}
+
+void PageOutputMembers::PutWmlContentType(bool web) {
+  if (!web) {
+    Step([&] { Need(self().state().Response).SetContentType(kWmlContentType); });
   }
   SetUtf8Response();
 }
@@ -135,14 +159,15 @@ void PageOutputMembers::WriteOut(const std::u16string& content) {
       return;
     case Family::kW: {
       // The WML classes let the error reach the caller.
-      const std::u16string text = Ascii(content);
-      Need(page.state().Response).Write(text);
+      output::ScratchText text;
+      AppendAscii(content, &*text);
+      Need(page.state().Response).Write(*text);
       return;
     }
     case Family::kX: {
-      std::u16string text;
-      Step([&] { text = Ascii(content); });
-      Step([&] { Need(page.state().Response).Write(text); });
+      output::ScratchText text;
+      Step([&] { AppendAscii(content, &*text); });
+      Step([&] { Need(page.state().Response).Write(*text); });
       return;
     }
   }
@@ -151,10 +176,10 @@ void PageOutputMembers::WriteOut(const std::u16string& content) {
 void PageOutputMembers::WriteRow(const std::u16string& content) {
   PageCore& page = self();
   if (page.family() == Family::kP) return;
-  std::u16string text;
-  Step([&] { text = Ascii(content); });
-  text.append(kRowBreak);
-  Step([&] { Need(page.state().Response).Write(text); });
+  output::ScratchText text;
+  Step([&] { AppendAscii(content, &*text); });
+  text->append(kRowBreak);
+  Step([&] { Need(page.state().Response).Write(*text); });
 }
 
 void PageOutputMembers::WriteLine(const std::u16string& content) {

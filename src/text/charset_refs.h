@@ -42,6 +42,8 @@ bool KeepsAmpersand(std::u16string_view text, size_t amp, AmpersandCursor* curso
 // syllable + " )", as NeedPinYin's mode 1 writes it: "中" gives
 // "&#x4E2D;(zhong )".
 std::u16string RepairAndEscape(std::u16string_view text, bool pinyin);
+// The same, appended to `out` (which must not hold `text`).
+void AppendRepairAndEscape(std::u16string_view text, bool pinyin, std::u16string* out);
 
 // Every "&" that does not pass KeepsEntity (or has no ";" after it at all)
 // becomes "&amp;"; nothing else changes.

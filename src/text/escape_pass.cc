@@ -184,18 +184,22 @@ struct Chunk {
   return {out->data() + used, out->data() + out->size()};
 }
 
+// Appends to `out`, after what it holds.
 template <bool kPinyin>
-std::u16string Escape(std::u16string_view text) {
+void Escape(std::u16string_view text, std::u16string& out) {
   const char16_t* const s = text.data();
   const size_t n = text.size();
-  const size_t bound = EscapedBound(text);
+  // The bound only sizes the room (each step makes sure of its own), so a
+  // short text, as link texts and titles are, takes the most that any text
+  // of its length needs instead of a counting pass.
+  constexpr size_t kShort = 16;
+  const size_t bound = n <= kShort ? n * 8 : EscapedBound(text);
   // A short text is written in one chunk; a long one in chunks that stay in
   // the cache, the last of which may reach a chunk beyond the bound.
   constexpr size_t kLongest = 4096;
   const size_t chunk = std::min(bound, kLongest) + kMostPerStep;
-  std::u16string out;
-  out.reserve(bound <= kLongest ? chunk : bound + chunk);
-  char16_t* p = out.data();
+  out.reserve(out.size() + (bound <= kLongest ? chunk : bound + chunk));
+  char16_t* p = out.data() + out.size();
   char16_t* end = p;
   auto room = [&](size_t units) {
     if (static_cast<size_t>(end - p) < units) {
@@ -267,13 +271,22 @@ std::u16string Escape(std::u16string_view text) {
     if constexpr (kPinyin) p = AnnotatePinyin(v, p);
   }
   out.resize(p - out.data());
-  return out;
 }
 
 }  // namespace
 
 std::u16string RepairAndEscape(std::u16string_view text, bool pinyin) {
-  return pinyin ? Escape<true>(text) : Escape<false>(text);
+  std::u16string out;
+  AppendRepairAndEscape(text, pinyin, &out);
+  return out;
+}
+
+void AppendRepairAndEscape(std::u16string_view text, bool pinyin, std::u16string* out) {
+  if (pinyin) {
+    Escape<true>(text, *out);
+  } else {
+    Escape<false>(text, *out);
+  }
 }
 
 }  // namespace zorvadel::text

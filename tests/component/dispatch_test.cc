@@ -234,6 +234,27 @@ TEST(InheritTest, DerivedTableReplacesAndAdds) {
   EXPECT_EQ(Invoke(probe, u"", {u"k"}), Variant(u"item:k"));  // default inherited
 }
 
+// A call site remembers the member it found per class: objects of other
+// classes, played in turn through one site (and its copy), each get their own.
+TEST(CallSiteTest, FindsPerClass) {
+  const CallSite site(u"VERSION", CallKind::kMethodOrGet);
+  Probe probe;
+  WideProbe wide;
+  Gadget gadget;
+  for (int round = 0; round < 2; ++round) {
+    const CallSite copy = site;
+    EXPECT_EQ(site.Call(probe, {}), Variant(u"1.0")) << round;
+    EXPECT_EQ(copy.Call(wide, {}), Variant(u"2.0")) << round;
+    EXPECT_EQ(site.Call(wide, {}), Variant(u"2.0")) << round;
+    EXPECT_EQ(test::ErrorOf([&] { site.Call(gadget, {}); }), 438) << round;
+    EXPECT_EQ(copy.Call(probe, {}), Variant(u"1.0")) << round;
+  }
+  const std::vector<Variant> args = {u"41"};
+  CallSite(u"bump", CallKind::kMethodOrGet).Call(probe, args);
+  EXPECT_EQ(probe.last_bump_, 42);
+  EXPECT_EQ(args[0], Variant(u"41"));
+}
+
 // Tables that contradict their C++ signature fail when built, not when called.
 struct Misfit : Object {
   const ClassInfo& Class() const override { return Probe().Class(); }

@@ -40,6 +40,9 @@ class PageOutputMembers : public MemberGroup<PageOutputMembers, PageCore> {
   // "(syllable )"). PHPXML: its own JToF for "complex", else its own FToJ,
   // both of which escape.
   std::u16string Ascii(const std::u16string& to_do_string);
+  // Ascii(to_do_string) appended to `out` (which must not hold the text),
+  // for a caller that writes the result into a larger text. C++ only.
+  void AppendAscii(const std::u16string& to_do_string, std::u16string* out);
 
   // Response.Charset "utf-8", Session.CodePage 65001, Response.Expires 0;
   // each step on its own, a failing one skipped.
@@ -47,6 +50,9 @@ class PageOutputMembers : public MemberGroup<PageOutputMembers, PageCore> {
   // Content type "text/vnd.wap.wml" unless Displayer() answers "Web", then
   // SetUtf8Response. Never raises.
   void PutWmlContentType();
+  // The same for a header that has just asked Displayer, `web` when it
+  // answered "Web": the terminal is not asked twice.
+  void PutWmlContentType(bool web);
 
   // One Response.Write each. WriteOut and WriteRow write Ascii(Content),
   // WriteRow then "<br/>"; WriteLine and WriteTo only convert as ChineseType
