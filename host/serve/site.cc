@@ -144,22 +144,25 @@ std::optional<Route> Site::PageAt(const std::string& path) const {
 }
 
 Route Site::Resolve(std::string_view raw_target_path) const {
+  return *ResolveShared(raw_target_path);
+}
+
+std::shared_ptr<const Route> Site::ResolveShared(std::string_view raw_target_path) const {
   // A route found within the last second is taken as it is: finding it asks
   // the file system about every segment of the path.
   const auto now = std::chrono::steady_clock::now();
-  const std::string key(raw_target_path);
   {
     std::shared_lock lock(routes_mutex_);
-    auto it = routes_.find(key);
+    auto it = routes_.find(raw_target_path);
     if (it != routes_.end() && now - it->second.checked < std::chrono::seconds(1)) {
       return it->second.route;
     }
   }
-  Route route = Find(raw_target_path);
+  auto route = std::make_shared<const Route>(Find(raw_target_path));
   std::unique_lock lock(routes_mutex_);
   // Paths are the clients' text: the memory they may take is bounded.
   if (routes_.size() >= kRouteCacheSize) routes_.clear();
-  routes_[key] = CachedRoute{route, now};
+  routes_.insert_or_assign(std::string(raw_target_path), CachedRoute{route, now});
   return route;
 }
 
@@ -217,7 +220,7 @@ std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) co
   const auto now = std::chrono::steady_clock::now();
   {
     std::lock_guard lock(cache_mutex_);
-    auto it = cache_.find(file);
+    auto it = cache_.find(file.native());
     if (it != cache_.end() && now - it->second.checked < std::chrono::seconds(1)) {
       return it->second.script;
     }
@@ -228,7 +231,7 @@ std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) co
   if (error) throw host::ScriptFormatError{"cannot read the page script"};
   {
     std::lock_guard lock(cache_mutex_);
-    auto it = cache_.find(file);
+    auto it = cache_.find(file.native());
     if (it != cache_.end() && it->second.time == time && it->second.size == size) {
       it->second.checked = now;
       return it->second.script;
@@ -247,7 +250,7 @@ std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) co
   }
   auto script = std::make_shared<const host::PreparedSteps>(json["steps"]);
   std::lock_guard lock(cache_mutex_);
-  cache_[file] = CachedScript{time, size, now, script};
+  cache_[file.native()] = CachedScript{time, size, now, script};
   return script;
 }
 

@@ -19,7 +19,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -60,6 +60,9 @@ class Site {
   // once it is a second old, so files added, changed or removed are seen
   // within a second.
   Route Resolve(std::string_view raw_path) const;
+  // The same route as the site keeps it, which its next finding replaces
+  // and this pointer keeps alive: no copy of the route per request.
+  std::shared_ptr<const Route> ResolveShared(std::string_view raw_path) const;
 
   // The steps of the page script at `file`, prepared to play, read again
   // when the file's time or size changed (which is looked at no more than
@@ -84,16 +87,23 @@ class Site {
     std::chrono::steady_clock::time_point checked;
     std::shared_ptr<const host::PreparedSteps> script;
   };
+  // Keyed by the file's path as text: comparing paths as paths goes
+  // through their parts, which is most of the cost of a lookup.
   mutable std::mutex cache_mutex_;
-  mutable std::map<std::filesystem::path, CachedScript> cache_;
+  mutable std::unordered_map<std::string, CachedScript> cache_;
 
   struct CachedRoute {
-    Route route;
+    std::shared_ptr<const Route> route;
     std::chrono::steady_clock::time_point checked;
+  };
+  // Looks a path up by its view, without making a string of it.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
   };
   static constexpr size_t kRouteCacheSize = 4096;
   mutable std::shared_mutex routes_mutex_;
-  mutable std::unordered_map<std::string, CachedRoute> routes_;
+  mutable std::unordered_map<std::string, CachedRoute, TextHash, std::equal_to<>> routes_;
 };
 
 // %XX decoded (a "+" stays a "+"); nothing when the path holds a NUL, a "\",
