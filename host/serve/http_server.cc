@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <charconv>
@@ -38,7 +39,7 @@ enum WaitOutcome : int { kWaiting, kTurnCame, kGaveUp };
 
 // A page set aside until the turn of its session, with what it runs on.
 struct PageWait {
-  Route route;
+  std::shared_ptr<const Route> route;
   engine::RequestFacts facts;
   PageRunner::Visit visit;
   MHD_Connection* connection = nullptr;
@@ -227,6 +228,7 @@ std::string LogPrefix(const ServerOptions& options, std::string_view target) {
 }
 
 MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
+  // Room for every header was made beforehand.
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(cls);
   headers->emplace_back(key, value == nullptr ? "" : value);
   return MHD_YES;
@@ -250,7 +252,10 @@ struct HttpServer::Waits {
     std::lock_guard lock(mutex);
     pending.erase(wait.key);
     --suspended;
-    changed.notify_all();
+    // The timer need not wake for a wait that ended: at worst it wakes once
+    // at that wait's deadline and finds it gone. Only a stop waits for the
+    // last connection set aside to be taken up.
+    if (stopping) changed.notify_all();
   }
 
   // Gives up on each page whose deadline has passed.
@@ -407,10 +412,10 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
                              const char* method, const char* version) {
   if (exchange.wait != nullptr) {  // taken up again: the turn came, or the wait ran out
     std::shared_ptr<PageWait> wait = std::move(exchange.wait);
-    const LogName log{&server.options_.name, wait->route.script_name};
+    const LogName log{&server.options_.name, wait->route->script_name};
     engine::ResponseResult result =
         wait->outcome.load() == kTurnCame
-            ? server.runner_.RunVisit(wait->route, std::move(wait->facts), std::move(wait->visit))
+            ? server.runner_.RunVisit(*wait->route, std::move(wait->facts), std::move(wait->visit))
             : server.runner_.Busy(wait->facts);
     return Reply(connection, exchange, std::move(result), log);
   }
@@ -429,7 +434,10 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   }
   const std::string_view target = exchange.raw_target;
   const std::string_view query = engine::TargetQuery(target);
-  Route route = server.site_.Resolve(engine::TargetPath(target));
+  // Shared with the site's memory of routes rather than copied: a route
+  // holds a path and texts.
+  const std::shared_ptr<const Route> shared_route = server.site_.ResolveShared(engine::TargetPath(target));
+  const Route& route = *shared_route;
   switch (route.kind) {
     case Route::Kind::kBadRequest:
       return QueueStatus(connection, exchange, MHD_HTTP_BAD_REQUEST);
@@ -456,6 +464,8 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   facts.method = method;
   facts.url = route.script_name;
   if (target.find('?') != std::string_view::npos) facts.url += "?" + std::string(query);
+  facts.headers.reserve(static_cast<size_t>(
+      std::max(0, MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr))));
   MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
 
   const Ends ends = EndsOf(connection);
@@ -478,7 +488,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   PageRunner::Visit visit = server.runner_.Begin(facts);
   if (!visit.id.empty() && !visit.session->TryTurn()) {
     auto wait = std::make_shared<PageWait>();
-    wait->route = route;
+    wait->route = shared_route;
     wait->facts = std::move(facts);
     wait->visit = std::move(visit);
     return SetAside(server, connection, exchange, std::move(wait));
@@ -495,6 +505,7 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
                                Exchange& exchange, std::shared_ptr<PageWait> wait) {
   HttpServer::Waits& waits = *server.waits_;
   bool turn_now = false;
+  bool first = false;
   {
     std::lock_guard lock(waits.mutex);
     if (!waits.stopping) {
@@ -510,7 +521,10 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
               session->EndTurn();  // its connection is gone: the next one's turn
             }
           });
-      waits.pending.emplace(wait->key, wait);
+      // The timer sleeps until the first deadline: it needs waking only
+      // when this one comes first.
+      const auto placed = waits.pending.emplace(wait->key, wait).first;
+      first = placed == waits.pending.begin();
       ++waits.suspended;
       exchange.wait = wait;
       turn_now = session->QueueForTurn(wait->waiter);
@@ -518,9 +532,9 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
   }
   if (exchange.wait == nullptr) {  // the server is stopping
     return Reply(connection, exchange, server.runner_.Busy(wait->facts),
-                 LogName{&server.options_.name, wait->route.script_name});
+                 LogName{&server.options_.name, wait->route->script_name});
   }
-  waits.changed.notify_all();
+  if (first) waits.changed.notify_all();
   if (turn_now) waits.Resume(*wait, kTurnCame);
   return MHD_YES;
 }
