@@ -434,9 +434,10 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   }
   const std::string_view target = exchange.raw_target;
   const std::string_view query = engine::TargetQuery(target);
-  // Shared with the site's memory of routes rather than copied: a route
-  // holds a path and texts.
-  const std::shared_ptr<const Route> shared_route = server.site_.ResolveShared(engine::TargetPath(target));
+  // The site's own route, not a copy (a route holds a path and texts);
+  // held by this thread's memory of the site while the page runs.
+  const std::shared_ptr<const Route>& shared_route =
+      server.site_.ResolveHere(engine::TargetPath(target));
   const Route& route = *shared_route;
   switch (route.kind) {
     case Route::Kind::kBadRequest:

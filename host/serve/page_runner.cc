@@ -1,8 +1,8 @@
 // One page through the in-memory engine, with the visitor's session.
 #include "serve/page_runner.h"
 
-#include <cctype>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -29,7 +29,9 @@ bool IsCookieHeader(std::string_view name) {
   constexpr std::string_view kCookie = "cookie";
   if (name.size() != kCookie.size()) return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(name[i])) != kCookie[i]) return false;
+    // ASCII letters alone: no other byte lowers into one.
+    const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] + 32) : name[i];
+    if (c != kCookie[i]) return false;
   }
   return true;
 }
@@ -56,25 +58,12 @@ PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions o
 PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
   const Clock::time_point now = Clock::now();
   // A session id is plain hex: the Cookie headers are read where they lie,
-  // and only a header that needs decoding ("%", "+") goes through the
-  // parse that decodes, which copies every pair.
-  bool plain = true;
-  for (const auto& [name, value] : facts.headers) {
-    if (IsCookieHeader(name) && value.find_first_of("%+") != std::string::npos) plain = false;
-  }
-  if (!plain) {
-    // A browser may send the cookie twice (a stale one from another path);
-    // the first that names a live session wins.
-    for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
-      if (pair.key != SessionStore::kCookieName) continue;
-      if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-        return {pair.value, std::move(session)};
-      }
-    }
-    return {"", std::make_shared<ServedSession>(now)};
-  }
+  // in one pass, and only when a header needs decoding ("%", "+") are they
+  // all read again by the parse that decodes, which copies every pair. The
+  // plain headers before it hold the same pairs either way.
   for (const auto& [name, value] : facts.headers) {
     if (!IsCookieHeader(name)) continue;
+    if (value.find_first_of("%+") != std::string::npos) return BeginDecoded(facts, now);
     std::string_view rest = value;
     while (!rest.empty()) {
       const size_t semi = rest.find(';');
@@ -88,6 +77,19 @@ PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
       if (std::shared_ptr<ServedSession> session = sessions_.Find(id, now)) {
         return {std::string(id), std::move(session)};
       }
+    }
+  }
+  return {"", std::make_shared<ServedSession>(now)};
+}
+
+PageRunner::Visit PageRunner::BeginDecoded(const engine::RequestFacts& facts,
+                                           Clock::time_point now) {
+  // A browser may send the cookie twice (a stale one from another path);
+  // the first that names a live session wins.
+  for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
+    if (pair.key != SessionStore::kCookieName) continue;
+    if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
+      return {pair.value, std::move(session)};
     }
   }
   return {"", std::make_shared<ServedSession>(now)};
@@ -119,7 +121,8 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
   engine::ResponseResult result;
   {
     // The facts move into the page; an error below reads them back from it.
-    engine::MemoryPage page(std::move(facts), site_.root(), session, application_);
+    // The site's root outlives every page: referred to, not copied.
+    engine::MemoryPage page(std::move(facts), std::cref(site_.root()), session, application_);
     page.response().SetBufferLimit(options_.buffer_limit);
     std::optional<std::string> error;
     std::vector<ObjectPtr> objects;  // kept until after page end
@@ -127,8 +130,8 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
       if (route.kind == Route::Kind::kPage) {
         (*route.page)(page.context());
       } else {
-        std::shared_ptr<const host::PreparedSteps> script = site_.Script(route.file);
-        host::StepsOutcome outcome = host::PlaySteps(*script, page);
+        const host::PreparedSteps& script = *site_.ScriptHere(route.file);
+        host::StepsOutcome outcome = host::PlaySteps(script, page);
         objects = std::move(outcome.objects);
         if (outcome.error) {
           error = ErrorText(*outcome.error) + " (step " + std::to_string(outcome.step) + ")";

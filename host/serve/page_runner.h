@@ -70,6 +70,9 @@ class PageRunner {
   const RunnerOptions& options() const { return options_; }
 
  private:
+  // Begin over Cookie headers that need decoding.
+  Visit BeginDecoded(const engine::RequestFacts& facts, Clock::time_point now);
+
   const Site& site_;
   SessionStore& sessions_;
   std::shared_ptr<engine::MemoryApplication> application_;

@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "page_script.h"
 #include "serve/page_registry.h"
@@ -63,12 +64,19 @@ class Site {
   // The same route as the site keeps it, which its next finding replaces
   // and this pointer keeps alive: no copy of the route per request.
   std::shared_ptr<const Route> ResolveShared(std::string_view raw_path) const;
+  // The same again, from the calling thread's own memory of this site's
+  // recent routes: no lock and no count of owners, which every thread
+  // shares. Valid on this thread until its next call; copy it to keep it.
+  const std::shared_ptr<const Route>& ResolveHere(std::string_view raw_path) const;
 
   // The steps of the page script at `file`, prepared to play, read again
   // when the file's time or size changed (which is looked at no more than
   // once a second). Throws ScriptFormatError when it cannot be read or is
   // not a script.
   std::shared_ptr<const host::PreparedSteps> Script(const std::filesystem::path& file) const;
+  // The same, from the calling thread's own memory as ResolveHere.
+  const std::shared_ptr<const host::PreparedSteps>& ScriptHere(
+      const std::filesystem::path& file) const;
 
  private:
   // The real path of `relative` (UTF-8, "/"-separated, checked segments)
@@ -77,9 +85,17 @@ class Site {
   std::optional<Route> PageAt(const std::string& path) const;
   // Resolve without the memory of recent routes.
   Route Find(std::string_view raw_path) const;
+  // The route or script with the time the site last looked at it.
+  std::pair<std::shared_ptr<const Route>, std::chrono::steady_clock::time_point> RouteAt(
+      std::string_view raw_path, std::chrono::steady_clock::time_point now) const;
+  std::pair<std::shared_ptr<const host::PreparedSteps>, std::chrono::steady_clock::time_point>
+  ScriptAt(const std::filesystem::path& file, std::chrono::steady_clock::time_point now) const;
 
   std::filesystem::path root_;
   const PageRegistry& pages_;
+  // A number of this site's own, so that a thread's memory of a site is
+  // never taken for that of another made later at the same address.
+  const uint64_t serial_;
 
   struct CachedScript {
     std::filesystem::file_time_type time;

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -195,6 +196,10 @@ class MemoryContext : public Context {
  public:
   MemoryContext(RequestFacts facts, std::filesystem::path site_root,
                 std::shared_ptr<Session> session, std::shared_ptr<Application> application);
+  // The same over a site root that outlives the context, which is then
+  // referred to rather than copied.
+  MemoryContext(RequestFacts facts, std::reference_wrapper<const std::filesystem::path> site_root,
+                std::shared_ptr<Session> session, std::shared_ptr<Application> application);
 
   std::shared_ptr<Request> GetRequest() override { return Part<Request>(&request_); }
   std::shared_ptr<Response> GetResponse() override { return Part<Response>(&response_); }
@@ -212,8 +217,10 @@ class MemoryContext : public Context {
     return std::shared_ptr<T>(shared_from_this(), part);
   }
 
-  // Before the parts, which refer to it.
-  const std::filesystem::path site_root_;
+  // Before the parts, which refer to it: the copy the context owns, if
+  // any, and the root in force.
+  const std::optional<std::filesystem::path> own_root_;
+  const std::filesystem::path& site_root_;
   std::shared_ptr<Session> session_;
   std::shared_ptr<Application> application_;
   MemoryRequest request_;
@@ -227,6 +234,11 @@ class MemoryPage {
  public:
   MemoryPage(RequestFacts facts, std::filesystem::path site_root, std::shared_ptr<Session> session,
              std::shared_ptr<Application> application);
+  // The same over a site root that outlives the page (a server's own,
+  // say), which the page refers to rather than copies:
+  //   MemoryPage page(facts, std::cref(root), session, application);
+  MemoryPage(RequestFacts facts, std::reference_wrapper<const std::filesystem::path> site_root,
+             std::shared_ptr<Session> session, std::shared_ptr<Application> application);
   // Drops the created objects without OnEndPage when EndPage was not called.
   ~MemoryPage();
   MemoryPage(const MemoryPage&) = delete;

@@ -396,21 +396,51 @@ void MemoryServer::EndPage() {
 MemoryContext::MemoryContext(RequestFacts facts, std::filesystem::path site_root,
                              std::shared_ptr<Session> session,
                              std::shared_ptr<Application> application)
-    : site_root_(std::move(site_root)),
+    : own_root_(std::move(site_root)),
+      site_root_(*own_root_),
       session_(std::move(session)),
       application_(std::move(application)),
       request_(std::move(facts), site_root_, session_),
       response_(session_),
       server_(site_root_, std::string(TargetPath(request_.facts().url)), session_) {}
 
-MemoryPage::MemoryPage(RequestFacts facts, std::filesystem::path site_root,
-                       std::shared_ptr<Session> session, std::shared_ptr<Application> application) {
+MemoryContext::MemoryContext(RequestFacts facts,
+                             std::reference_wrapper<const std::filesystem::path> site_root,
+                             std::shared_ptr<Session> session,
+                             std::shared_ptr<Application> application)
+    : site_root_(site_root.get()),
+      session_(std::move(session)),
+      application_(std::move(application)),
+      request_(std::move(facts), site_root_, session_),
+      response_(session_),
+      server_(site_root_, std::string(TargetPath(request_.facts().url)), session_) {}
+
+namespace {
+
+template <typename Root>
+std::shared_ptr<MemoryContext> MakeContext(RequestFacts facts, Root site_root,
+                                           std::shared_ptr<Session> session,
+                                           std::shared_ptr<Application> application) {
   if (!session) session = std::make_shared<MemorySession>();
   if (!application) application = std::make_shared<MemoryApplication>();
-  context_ = std::make_shared<MemoryContext>(std::move(facts), std::move(site_root),
-                                             std::move(session), std::move(application));
-  context_->server().SetContext(context_);
+  auto context = std::make_shared<MemoryContext>(std::move(facts), std::move(site_root),
+                                                 std::move(session), std::move(application));
+  context->server().SetContext(context);
+  return context;
 }
+
+}  // namespace
+
+MemoryPage::MemoryPage(RequestFacts facts, std::filesystem::path site_root,
+                       std::shared_ptr<Session> session, std::shared_ptr<Application> application)
+    : context_(MakeContext(std::move(facts), std::move(site_root), std::move(session),
+                           std::move(application))) {}
+
+MemoryPage::MemoryPage(RequestFacts facts,
+                       std::reference_wrapper<const std::filesystem::path> site_root,
+                       std::shared_ptr<Session> session, std::shared_ptr<Application> application)
+    : context_(MakeContext(std::move(facts), site_root, std::move(session),
+                           std::move(application))) {}
 
 // An object that kept the context would keep the page alive through the
 // server's list; dropping the list breaks that cycle.
