@@ -46,7 +46,12 @@ std::string_view Trimmed(std::string_view s) {
 }  // namespace
 
 std::string SessionCookie(const std::string& id) {
-  return std::string(SessionStore::kCookieName) + "=" + id + "; Path=/; HttpOnly";
+  constexpr std::string_view kAttributes = "; Path=/; HttpOnly";
+  // Made in place: joining with "+" makes a string for each step.
+  std::string cookie;
+  cookie.reserve(SessionStore::kCookieName.size() + 1 + id.size() + kAttributes.size());
+  cookie.append(SessionStore::kCookieName).append("=").append(id).append(kAttributes);
+  return cookie;
 }
 
 PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options)
@@ -73,9 +78,9 @@ PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
       if (eq == std::string_view::npos || piece.substr(0, eq) != SessionStore::kCookieName) {
         continue;
       }
-      std::string_view id = piece.substr(eq + 1);
-      if (std::shared_ptr<ServedSession> session = sessions_.Find(id, now)) {
-        return {std::string(id), std::move(session)};
+      if (std::shared_ptr<ServedSession> session = sessions_.Find(piece.substr(eq + 1), now)) {
+        const std::string_view id = session->id();
+        return {id, std::move(session)};
       }
     }
   }
@@ -89,7 +94,8 @@ PageRunner::Visit PageRunner::BeginDecoded(const engine::RequestFacts& facts,
   for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
     if (pair.key != SessionStore::kCookieName) continue;
     if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-      return {pair.value, std::move(session)};
+      const std::string_view id = session->id();
+      return {id, std::move(session)};
     }
   }
   return {"", std::make_shared<ServedSession>(now)};
@@ -110,14 +116,14 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
 
 engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestFacts facts,
                                             Visit visit) {
-  std::string& id = visit.id;
+  const bool known = !visit.id.empty();
   std::shared_ptr<ServedSession>& session = visit.session;
   struct TurnEnd {
     ServedSession* session;
     ~TurnEnd() {
       if (session != nullptr) session->EndTurn();
     }
-  } turn_end{id.empty() ? nullptr : session.get()};
+  } turn_end{known ? session.get() : nullptr};
   engine::ResponseResult result;
   {
     // The facts move into the page; an error below reads them back from it.
@@ -173,10 +179,10 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
                           options_.show_errors ? *error : std::string());
     }
   }
-  if (!id.empty()) {
-    sessions_.Recount(id, Clock::now());
+  if (known) {
+    sessions_.Recount(visit.id, Clock::now());
   } else if (session->written()) {
-    id = sessions_.Add(session, Clock::now());
+    const std::string id = sessions_.Add(session, Clock::now());
     if (!id.empty()) result.headers.emplace_back("Set-Cookie", SessionCookie(id));
   }
   return result;

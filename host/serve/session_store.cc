@@ -297,6 +297,8 @@ std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::tim
       shard.index.Erase(entry);
       return "";
     }
+    session->id_size_ = entry->id.size;
+    std::copy_n(entry->id.bytes.begin(), entry->id.size, session->id_.begin());
     entry->session = std::move(session);
     entry->bytes = bytes;
     shard.probation.PushFront(entry);
