@@ -147,14 +147,16 @@ Ends ReadEnds(MHD_Connection* connection) {
   return ends;
 }
 
-// The connection's ends as read when it opened.
-Ends EndsOf(MHD_Connection* connection) {
+// The connection's ends as read when it opened, where they lie; read now
+// into `spare` when they were not.
+const Ends& EndsOf(MHD_Connection* connection, Ends& spare) {
   const MHD_ConnectionInfo* info =
       MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
   if (info != nullptr && info->socket_context != nullptr) {
     return *static_cast<const Ends*>(info->socket_context);
   }
-  return ReadEnds(connection);
+  spare = ReadEnds(connection);
+  return spare;
 }
 
 MHD_Result Queue(MHD_Connection* connection, Exchange& exchange, MHD_Response* response,
@@ -337,7 +339,8 @@ struct Callbacks {
     }
     const auto* server = static_cast<const HttpServer*>(cls);
     if (server->access_log_.enabled() && exchange->status != 0) {
-      const Ends ends = EndsOf(connection);
+      Ends spare;
+      const Ends& ends = EndsOf(connection, spare);
       // The body of an answer to HEAD is never sent.
       const uint64_t sent = exchange->method == MHD_HTTP_METHOD_HEAD ? 0 : exchange->bytes;
       server->access_log_.Write({ends.remote_addr, exchange->method, exchange->raw_target,
@@ -469,7 +472,8 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
       std::max(0, MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr))));
   MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
 
-  const Ends ends = EndsOf(connection);
+  Ends spare;
+  const Ends& ends = EndsOf(connection, spare);
   const std::string& local_port = ends.local_port;
   facts.remote_addr = ends.remote_addr;
   facts.local_addr = ends.local_addr;

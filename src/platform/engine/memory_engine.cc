@@ -253,6 +253,15 @@ void MemoryResponse::Write(std::u16string_view text) {
   body_.resize(at + text.size());
   char* out = body_.data() + at;
   size_t i = 0;
+  // Blocks of 16 first: a block's loops have no early exit, so the
+  // compiler runs them over many code units at once.
+  constexpr size_t kBlock = 16;
+  for (; i + kBlock <= text.size(); i += kBlock) {
+    char16_t any = 0;
+    for (size_t k = 0; k < kBlock; ++k) any |= text[i + k];
+    if (any >= 0x80) break;
+    for (size_t k = 0; k < kBlock; ++k) out[i + k] = static_cast<char>(text[i + k]);
+  }
   while (i < text.size() && text[i] < 0x80) {
     out[i] = static_cast<char>(text[i]);
     ++i;
