@@ -245,6 +245,9 @@ struct HttpServer::Waits {
   uint64_t arrivals = 0;
   size_t suspended = 0;  // connections set aside and not yet taken up again
   bool stopping = false;
+  // When the sleeping timer wakes of itself (never, while nothing waits);
+  // a page set aside wakes it only to be given up on sooner than that.
+  Clock::time_point timer_wakes = Clock::time_point::max();
   std::thread timer;
 
   // Takes the page's connection up again, to run the page or to say 503.
@@ -265,6 +268,7 @@ struct HttpServer::Waits {
     std::unique_lock lock(mutex);
     while (!stopping) {
       if (pending.empty()) {
+        timer_wakes = Clock::time_point::max();
         changed.wait(lock);
         continue;
       }
@@ -272,6 +276,7 @@ struct HttpServer::Waits {
       // A copy: the entry may go while the timer sleeps.
       const Clock::time_point deadline = first->first.first;
       if (Clock::now() < deadline) {
+        timer_wakes = deadline;
         changed.wait_until(lock, deadline);
         continue;
       }
@@ -510,7 +515,7 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
                                Exchange& exchange, std::shared_ptr<PageWait> wait) {
   HttpServer::Waits& waits = *server.waits_;
   bool turn_now = false;
-  bool first = false;
+  bool wake_timer = false;
   {
     std::lock_guard lock(waits.mutex);
     if (!waits.stopping) {
@@ -526,10 +531,12 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
               session->EndTurn();  // its connection is gone: the next one's turn
             }
           });
-      // The timer sleeps until the first deadline: it needs waking only
-      // when this one comes first.
-      const auto placed = waits.pending.emplace(wait->key, wait).first;
-      first = placed == waits.pending.begin();
+      // The timer sleeps until the deadline it last saw first, which may
+      // be that of a wait that has ended since: it needs waking only for a
+      // deadline before it, which a steady wait of one length never is
+      // while the timer sleeps for an earlier page.
+      waits.pending.emplace(wait->key, wait);
+      wake_timer = wait->key.first < waits.timer_wakes;
       ++waits.suspended;
       exchange.wait = wait;
       turn_now = session->QueueForTurn(wait->waiter);
@@ -539,7 +546,7 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
     return Reply(connection, exchange, server.runner_.Busy(wait->facts),
                  LogName{&server.options_.name, wait->route->script_name});
   }
-  if (first) waits.changed.notify_all();
+  if (wake_timer) waits.changed.notify_all();
   if (turn_now) waits.Resume(*wait, kTurnCame);
   return MHD_YES;
 }
