@@ -488,8 +488,13 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
     const bool v6 = facts.local_addr.find(':') != std::string::npos;
     facts.host = (v6 ? "[" + facts.local_addr + "]" : facts.local_addr) + ":" + local_port;
   }
-  const std::string type = engine::HeaderValue(facts, "Content-Type");
-  if (StartsWithNoCase(type, "application/x-www-form-urlencoded")) facts.form = std::move(exchange.body);
+  // Without a body there is no form, whatever the type says: the headers
+  // are searched for it only when one came.
+  if (!exchange.body.empty() &&
+      StartsWithNoCase(engine::HeaderValue(facts, "Content-Type"),
+                       "application/x-www-form-urlencoded")) {
+    facts.form = std::move(exchange.body);
+  }
   facts.server_variables = {{"SERVER_PORT", local_port},
                             {"SERVER_PROTOCOL", version},
                             {"REMOTE_PORT", ends.remote_port},
