@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <charconv>
@@ -38,7 +39,7 @@ enum WaitOutcome : int { kWaiting, kTurnCame, kGaveUp };
 
 // A page set aside until the turn of its session, with what it runs on.
 struct PageWait {
-  Route route;
+  std::shared_ptr<const Route> route;
   engine::RequestFacts facts;
   PageRunner::Visit visit;
   MHD_Connection* connection = nullptr;
@@ -146,14 +147,16 @@ Ends ReadEnds(MHD_Connection* connection) {
   return ends;
 }
 
-// The connection's ends as read when it opened.
-Ends EndsOf(MHD_Connection* connection) {
+// The connection's ends as read when it opened, where they lie; read now
+// into `spare` when they were not.
+const Ends& EndsOf(MHD_Connection* connection, Ends& spare) {
   const MHD_ConnectionInfo* info =
       MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
   if (info != nullptr && info->socket_context != nullptr) {
     return *static_cast<const Ends*>(info->socket_context);
   }
-  return ReadEnds(connection);
+  spare = ReadEnds(connection);
+  return spare;
 }
 
 MHD_Result Queue(MHD_Connection* connection, Exchange& exchange, MHD_Response* response,
@@ -227,6 +230,7 @@ std::string LogPrefix(const ServerOptions& options, std::string_view target) {
 }
 
 MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
+  // Room for every header was made beforehand.
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(cls);
   headers->emplace_back(key, value == nullptr ? "" : value);
   return MHD_YES;
@@ -241,6 +245,9 @@ struct HttpServer::Waits {
   uint64_t arrivals = 0;
   size_t suspended = 0;  // connections set aside and not yet taken up again
   bool stopping = false;
+  // When the sleeping timer wakes of itself (never, while nothing waits);
+  // a page set aside wakes it only to be given up on sooner than that.
+  Clock::time_point timer_wakes = Clock::time_point::max();
   std::thread timer;
 
   // Takes the page's connection up again, to run the page or to say 503.
@@ -250,7 +257,10 @@ struct HttpServer::Waits {
     std::lock_guard lock(mutex);
     pending.erase(wait.key);
     --suspended;
-    changed.notify_all();
+    // The timer need not wake for a wait that ended: at worst it wakes once
+    // at that wait's deadline and finds it gone. Only a stop waits for the
+    // last connection set aside to be taken up.
+    if (stopping) changed.notify_all();
   }
 
   // Gives up on each page whose deadline has passed.
@@ -258,6 +268,7 @@ struct HttpServer::Waits {
     std::unique_lock lock(mutex);
     while (!stopping) {
       if (pending.empty()) {
+        timer_wakes = Clock::time_point::max();
         changed.wait(lock);
         continue;
       }
@@ -265,6 +276,7 @@ struct HttpServer::Waits {
       // A copy: the entry may go while the timer sleeps.
       const Clock::time_point deadline = first->first.first;
       if (Clock::now() < deadline) {
+        timer_wakes = deadline;
         changed.wait_until(lock, deadline);
         continue;
       }
@@ -332,7 +344,8 @@ struct Callbacks {
     }
     const auto* server = static_cast<const HttpServer*>(cls);
     if (server->access_log_.enabled() && exchange->status != 0) {
-      const Ends ends = EndsOf(connection);
+      Ends spare;
+      const Ends& ends = EndsOf(connection, spare);
       // The body of an answer to HEAD is never sent.
       const uint64_t sent = exchange->method == MHD_HTTP_METHOD_HEAD ? 0 : exchange->bytes;
       server->access_log_.Write({ends.remote_addr, exchange->method, exchange->raw_target,
@@ -407,10 +420,10 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
                              const char* method, const char* version) {
   if (exchange.wait != nullptr) {  // taken up again: the turn came, or the wait ran out
     std::shared_ptr<PageWait> wait = std::move(exchange.wait);
-    const LogName log{&server.options_.name, wait->route.script_name};
+    const LogName log{&server.options_.name, wait->route->script_name};
     engine::ResponseResult result =
         wait->outcome.load() == kTurnCame
-            ? server.runner_.RunVisit(wait->route, std::move(wait->facts), std::move(wait->visit))
+            ? server.runner_.RunVisit(*wait->route, std::move(wait->facts), std::move(wait->visit))
             : server.runner_.Busy(wait->facts);
     return Reply(connection, exchange, std::move(result), log);
   }
@@ -429,7 +442,11 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   }
   const std::string_view target = exchange.raw_target;
   const std::string_view query = engine::TargetQuery(target);
-  Route route = server.site_.Resolve(engine::TargetPath(target));
+  // The site's own route, not a copy (a route holds a path and texts);
+  // held by this thread's memory of the site while the page runs.
+  const std::shared_ptr<const Route>& shared_route =
+      server.site_.ResolveHere(engine::TargetPath(target));
+  const Route& route = *shared_route;
   switch (route.kind) {
     case Route::Kind::kBadRequest:
       return QueueStatus(connection, exchange, MHD_HTTP_BAD_REQUEST);
@@ -456,9 +473,12 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   facts.method = method;
   facts.url = route.script_name;
   if (target.find('?') != std::string_view::npos) facts.url += "?" + std::string(query);
+  facts.headers.reserve(static_cast<size_t>(
+      std::max(0, MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr))));
   MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
 
-  const Ends ends = EndsOf(connection);
+  Ends spare;
+  const Ends& ends = EndsOf(connection, spare);
   const std::string& local_port = ends.local_port;
   facts.remote_addr = ends.remote_addr;
   facts.local_addr = ends.local_addr;
@@ -468,8 +488,13 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
     const bool v6 = facts.local_addr.find(':') != std::string::npos;
     facts.host = (v6 ? "[" + facts.local_addr + "]" : facts.local_addr) + ":" + local_port;
   }
-  const std::string type = engine::HeaderValue(facts, "Content-Type");
-  if (StartsWithNoCase(type, "application/x-www-form-urlencoded")) facts.form = std::move(exchange.body);
+  // Without a body there is no form, whatever the type says: the headers
+  // are searched for it only when one came.
+  if (!exchange.body.empty() &&
+      StartsWithNoCase(engine::HeaderValue(facts, "Content-Type"),
+                       "application/x-www-form-urlencoded")) {
+    facts.form = std::move(exchange.body);
+  }
   facts.server_variables = {{"SERVER_PORT", local_port},
                             {"SERVER_PROTOCOL", version},
                             {"REMOTE_PORT", ends.remote_port},
@@ -478,7 +503,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   PageRunner::Visit visit = server.runner_.Begin(facts);
   if (!visit.id.empty() && !visit.session->TryTurn()) {
     auto wait = std::make_shared<PageWait>();
-    wait->route = route;
+    wait->route = shared_route;
     wait->facts = std::move(facts);
     wait->visit = std::move(visit);
     return SetAside(server, connection, exchange, std::move(wait));
@@ -495,6 +520,7 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
                                Exchange& exchange, std::shared_ptr<PageWait> wait) {
   HttpServer::Waits& waits = *server.waits_;
   bool turn_now = false;
+  bool wake_timer = false;
   {
     std::lock_guard lock(waits.mutex);
     if (!waits.stopping) {
@@ -510,7 +536,12 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
               session->EndTurn();  // its connection is gone: the next one's turn
             }
           });
+      // The timer sleeps until the deadline it last saw first, which may
+      // be that of a wait that has ended since: it needs waking only for a
+      // deadline before it, which a steady wait of one length never is
+      // while the timer sleeps for an earlier page.
       waits.pending.emplace(wait->key, wait);
+      wake_timer = wait->key.first < waits.timer_wakes;
       ++waits.suspended;
       exchange.wait = wait;
       turn_now = session->QueueForTurn(wait->waiter);
@@ -518,9 +549,9 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
   }
   if (exchange.wait == nullptr) {  // the server is stopping
     return Reply(connection, exchange, server.runner_.Busy(wait->facts),
-                 LogName{&server.options_.name, wait->route.script_name});
+                 LogName{&server.options_.name, wait->route->script_name});
   }
-  waits.changed.notify_all();
+  if (wake_timer) waits.changed.notify_all();
   if (turn_now) waits.Resume(*wait, kTurnCame);
   return MHD_YES;
 }

@@ -1,8 +1,8 @@
 // One page through the in-memory engine, with the visitor's session.
 #include "serve/page_runner.h"
 
-#include <cctype>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -29,7 +29,9 @@ bool IsCookieHeader(std::string_view name) {
   constexpr std::string_view kCookie = "cookie";
   if (name.size() != kCookie.size()) return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(name[i])) != kCookie[i]) return false;
+    // ASCII letters alone: no other byte lowers into one.
+    const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] + 32) : name[i];
+    if (c != kCookie[i]) return false;
   }
   return true;
 }
@@ -44,7 +46,12 @@ std::string_view Trimmed(std::string_view s) {
 }  // namespace
 
 std::string SessionCookie(const std::string& id) {
-  return std::string(SessionStore::kCookieName) + "=" + id + "; Path=/; HttpOnly";
+  constexpr std::string_view kAttributes = "; Path=/; HttpOnly";
+  // Made in place: joining with "+" makes a string for each step.
+  std::string cookie;
+  cookie.reserve(SessionStore::kCookieName.size() + 1 + id.size() + kAttributes.size());
+  cookie.append(SessionStore::kCookieName).append("=").append(id).append(kAttributes);
+  return cookie;
 }
 
 PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options)
@@ -56,25 +63,12 @@ PageRunner::PageRunner(const Site& site, SessionStore& sessions, RunnerOptions o
 PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
   const Clock::time_point now = Clock::now();
   // A session id is plain hex: the Cookie headers are read where they lie,
-  // and only a header that needs decoding ("%", "+") goes through the
-  // parse that decodes, which copies every pair.
-  bool plain = true;
-  for (const auto& [name, value] : facts.headers) {
-    if (IsCookieHeader(name) && value.find_first_of("%+") != std::string::npos) plain = false;
-  }
-  if (!plain) {
-    // A browser may send the cookie twice (a stale one from another path);
-    // the first that names a live session wins.
-    for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
-      if (pair.key != SessionStore::kCookieName) continue;
-      if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
-        return {pair.value, std::move(session)};
-      }
-    }
-    return {"", std::make_shared<ServedSession>(now)};
-  }
+  // in one pass, and only when a header needs decoding ("%", "+") are they
+  // all read again by the parse that decodes, which copies every pair. The
+  // plain headers before it hold the same pairs either way.
   for (const auto& [name, value] : facts.headers) {
     if (!IsCookieHeader(name)) continue;
+    if (value.find_first_of("%+") != std::string::npos) return BeginDecoded(facts, now);
     std::string_view rest = value;
     while (!rest.empty()) {
       const size_t semi = rest.find(';');
@@ -84,10 +78,24 @@ PageRunner::Visit PageRunner::Begin(const engine::RequestFacts& facts) {
       if (eq == std::string_view::npos || piece.substr(0, eq) != SessionStore::kCookieName) {
         continue;
       }
-      std::string_view id = piece.substr(eq + 1);
-      if (std::shared_ptr<ServedSession> session = sessions_.Find(id, now)) {
-        return {std::string(id), std::move(session)};
+      if (std::shared_ptr<ServedSession> session = sessions_.Find(piece.substr(eq + 1), now)) {
+        const std::string_view id = session->id();
+        return {id, std::move(session)};
       }
+    }
+  }
+  return {"", std::make_shared<ServedSession>(now)};
+}
+
+PageRunner::Visit PageRunner::BeginDecoded(const engine::RequestFacts& facts,
+                                           Clock::time_point now) {
+  // A browser may send the cookie twice (a stale one from another path);
+  // the first that names a live session wins.
+  for (const engine::RawPair& pair : engine::ParseCookieHeader(engine::CookieHeader(facts))) {
+    if (pair.key != SessionStore::kCookieName) continue;
+    if (std::shared_ptr<ServedSession> session = sessions_.Find(pair.value, now)) {
+      const std::string_view id = session->id();
+      return {id, std::move(session)};
     }
   }
   return {"", std::make_shared<ServedSession>(now)};
@@ -108,18 +116,19 @@ engine::ResponseResult PageRunner::Run(const Route& route, engine::RequestFacts 
 
 engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestFacts facts,
                                             Visit visit) {
-  std::string& id = visit.id;
+  const bool known = !visit.id.empty();
   std::shared_ptr<ServedSession>& session = visit.session;
   struct TurnEnd {
     ServedSession* session;
     ~TurnEnd() {
       if (session != nullptr) session->EndTurn();
     }
-  } turn_end{id.empty() ? nullptr : session.get()};
+  } turn_end{known ? session.get() : nullptr};
   engine::ResponseResult result;
   {
     // The facts move into the page; an error below reads them back from it.
-    engine::MemoryPage page(std::move(facts), site_.root(), session, application_);
+    // The site's root outlives every page: referred to, not copied.
+    engine::MemoryPage page(std::move(facts), std::cref(site_.root()), session, application_);
     page.response().SetBufferLimit(options_.buffer_limit);
     std::optional<std::string> error;
     std::vector<ObjectPtr> objects;  // kept until after page end
@@ -127,8 +136,8 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
       if (route.kind == Route::Kind::kPage) {
         (*route.page)(page.context());
       } else {
-        std::shared_ptr<const host::PreparedSteps> script = site_.Script(route.file);
-        host::StepsOutcome outcome = host::PlaySteps(*script, page);
+        const host::PreparedSteps& script = *site_.ScriptHere(route.file);
+        host::StepsOutcome outcome = host::PlaySteps(script, page);
         objects = std::move(outcome.objects);
         if (outcome.error) {
           error = ErrorText(*outcome.error) + " (step " + std::to_string(outcome.step) + ")";
@@ -170,10 +179,10 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
                           options_.show_errors ? *error : std::string());
     }
   }
-  if (!id.empty()) {
-    sessions_.Recount(id, Clock::now());
+  if (known) {
+    sessions_.Recount(visit.id, Clock::now());
   } else if (session->written()) {
-    id = sessions_.Add(session, Clock::now());
+    const std::string id = sessions_.Add(session, Clock::now());
     if (!id.empty()) result.headers.emplace_back("Set-Cookie", SessionCookie(id));
   }
   return result;

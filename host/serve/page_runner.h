@@ -51,9 +51,10 @@ class PageRunner {
   PageRunner(const Site& site, SessionStore& sessions, RunnerOptions options = {});
 
   // The session of a page: the live one the request's cookie names, with
-  // its id, or a fresh one (`id` empty), which is the page's alone.
+  // its id (the session's own), or a fresh one (`id` empty), which is the
+  // page's alone.
   struct Visit {
-    std::string id;
+    std::string_view id;
     std::shared_ptr<ServedSession> session;
   };
   Visit Begin(const engine::RequestFacts& facts);
@@ -70,6 +71,9 @@ class PageRunner {
   const RunnerOptions& options() const { return options_; }
 
  private:
+  // Begin over Cookie headers that need decoding.
+  Visit BeginDecoded(const engine::RequestFacts& facts, Clock::time_point now);
+
   const Site& site_;
   SessionStore& sessions_;
   std::shared_ptr<engine::MemoryApplication> application_;

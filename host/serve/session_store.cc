@@ -40,13 +40,19 @@ void ServedSession::SetValue(std::u16string_view key, Variant value) {
 
 void ServedSession::UpdateValue(std::u16string_view key,
                                 const std::function<void(Variant&)>& update) {
-  int64_t change = 0;
-  MemorySession::UpdateValue(key, [&](Variant& value) {
-    const size_t before = ValueBytes(key, value);
-    update(value);
-    change = static_cast<int64_t>(ValueBytes(key, value)) - static_cast<int64_t>(before);
+  struct Counted {
+    std::u16string_view key;
+    const std::function<void(Variant&)>& update;
+    int64_t change = 0;
+  } counted{key, update};
+  // The wrapper captures one pointer, which std::function keeps in place:
+  // capturing the three by reference would allocate on every page.
+  MemorySession::UpdateValue(key, [c = &counted](Variant& value) {
+    const size_t before = ValueBytes(c->key, value);
+    c->update(value);
+    c->change = static_cast<int64_t>(ValueBytes(c->key, value)) - static_cast<int64_t>(before);
   });
-  value_bytes_.fetch_add(change, std::memory_order_relaxed);
+  value_bytes_.fetch_add(counted.change, std::memory_order_relaxed);
   written_.store(true, std::memory_order_relaxed);
 }
 
@@ -291,6 +297,8 @@ std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::tim
       shard.index.Erase(entry);
       return "";
     }
+    session->id_size_ = entry->id.size;
+    std::copy_n(entry->id.bytes.begin(), entry->id.size, session->id_.begin());
     entry->session = std::move(session);
     entry->bytes = bytes;
     shard.probation.PushFront(entry);

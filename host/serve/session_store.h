@@ -37,8 +37,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -76,6 +76,9 @@ class ServedSession : public engine::MemorySession {
   int32_t Timeout() const override { return timeout_.load(std::memory_order_relaxed); }
 
   bool written() const { return written_.load(std::memory_order_relaxed); }
+  // The id the store keeps the session under; "" until it is added. Set
+  // once, under the store's lock, before any other page can find it.
+  std::string_view id() const { return {id_.data(), id_size_}; }
   void Touch(Clock::time_point now) {
     last_used_.store(now.time_since_epoch().count(), std::memory_order_relaxed);
   }
@@ -122,9 +125,16 @@ class ServedSession : public engine::MemorySession {
   // session without taking its lock.
   std::atomic<int32_t> timeout_{MemorySession::Timeout()};
 
+  friend class SessionStore;
+  std::array<char, 32 + 1 + 32> id_{};
+  uint8_t id_size_ = 0;
+
   std::mutex turn_mutex_;
   bool turn_taken_ = false;
-  std::deque<std::shared_ptr<TurnWaiter>> waiting_;
+  // A list, not a deque: nearly no session ever queues a page, and an
+  // empty list allocates nothing where a deque allocates its map and a
+  // first block for every session made.
+  std::list<std::shared_ptr<TurnWaiter>> waiting_;
 };
 
 class SessionStore {

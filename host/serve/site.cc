@@ -2,6 +2,7 @@
 #include "serve/site.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cctype>
 #include <fstream>
@@ -82,6 +83,48 @@ bool Inside(const fs::path& inner, const fs::path& outer) {
   return true;
 }
 
+uint64_t NextSiteSerial() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+// What a thread took from a site's memory of routes or scripts, with the
+// time the site last looked at it: within the same second a thread takes
+// it from here. The site's lock and the owner count of what it holds are
+// shared by every thread, and passing their cache lines from core to core
+// on every request costs more than the lookup itself. A few slots, chosen
+// by the key, serve a site's busiest paths.
+template <typename T>
+struct Remembered {
+  uint64_t site = 0;
+  std::string key;
+  std::shared_ptr<const T> value;
+  std::chrono::steady_clock::time_point checked;
+};
+
+template <typename T>
+Remembered<T>& ThreadSlot(uint64_t site, std::string_view key) {
+  thread_local std::array<Remembered<T>, 16> slots;
+  return slots[(std::hash<std::string_view>()(key) ^ site) % slots.size()];
+}
+
+template <typename T, typename Ask>
+const std::shared_ptr<const T>& Recall(uint64_t site, std::string_view key, const Ask& ask) {
+  const auto now = std::chrono::steady_clock::now();
+  Remembered<T>& slot = ThreadSlot<T>(site, key);
+  if (slot.site == site && slot.key == key && now - slot.checked < std::chrono::seconds(1)) {
+    return slot.value;
+  }
+  // Cleared first: should the asking throw, the slot holds nothing stale.
+  slot.site = 0;
+  auto [value, checked] = ask(now);
+  slot.key.assign(key);
+  slot.value = std::move(value);
+  slot.checked = checked;
+  slot.site = site;
+  return slot.value;
+}
+
 }  // namespace
 
 std::optional<std::string> DecodeRequestPath(std::string_view raw_path) {
@@ -115,7 +158,7 @@ std::string_view ContentTypeFor(const fs::path& file) {
 }
 
 Site::Site(const fs::path& root, const PageRegistry& pages)
-    : root_(fs::canonical(root)), pages_(pages) {}
+    : root_(fs::canonical(root)), pages_(pages), serial_(NextSiteSerial()) {}
 
 std::optional<fs::path> Site::Confined(std::string_view relative) const {
   while (!relative.empty() && relative.front() == '/') relative.remove_prefix(1);
@@ -144,23 +187,35 @@ std::optional<Route> Site::PageAt(const std::string& path) const {
 }
 
 Route Site::Resolve(std::string_view raw_target_path) const {
+  return *ResolveShared(raw_target_path);
+}
+
+std::shared_ptr<const Route> Site::ResolveShared(std::string_view raw_target_path) const {
+  return RouteAt(raw_target_path, std::chrono::steady_clock::now()).first;
+}
+
+const std::shared_ptr<const Route>& Site::ResolveHere(std::string_view raw_target_path) const {
+  return Recall<Route>(serial_, raw_target_path,
+                       [&](auto now) { return RouteAt(raw_target_path, now); });
+}
+
+std::pair<std::shared_ptr<const Route>, std::chrono::steady_clock::time_point> Site::RouteAt(
+    std::string_view raw_target_path, std::chrono::steady_clock::time_point now) const {
   // A route found within the last second is taken as it is: finding it asks
   // the file system about every segment of the path.
-  const auto now = std::chrono::steady_clock::now();
-  const std::string key(raw_target_path);
   {
     std::shared_lock lock(routes_mutex_);
-    auto it = routes_.find(key);
+    auto it = routes_.find(raw_target_path);
     if (it != routes_.end() && now - it->second.checked < std::chrono::seconds(1)) {
-      return it->second.route;
+      return {it->second.route, it->second.checked};
     }
   }
-  Route route = Find(raw_target_path);
+  auto route = std::make_shared<const Route>(Find(raw_target_path));
   std::unique_lock lock(routes_mutex_);
   // Paths are the clients' text: the memory they may take is bounded.
   if (routes_.size() >= kRouteCacheSize) routes_.clear();
-  routes_[key] = CachedRoute{route, now};
-  return route;
+  routes_.insert_or_assign(std::string(raw_target_path), CachedRoute{route, now});
+  return {route, now};
 }
 
 Route Site::Find(std::string_view raw_target_path) const {
@@ -212,14 +267,23 @@ Route Site::Find(std::string_view raw_target_path) const {
 }
 
 std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) const {
+  return ScriptAt(file, std::chrono::steady_clock::now()).first;
+}
+
+const std::shared_ptr<const host::PreparedSteps>& Site::ScriptHere(const fs::path& file) const {
+  return Recall<host::PreparedSteps>(serial_, file.native(),
+                                     [&](auto now) { return ScriptAt(file, now); });
+}
+
+std::pair<std::shared_ptr<const host::PreparedSteps>, std::chrono::steady_clock::time_point>
+Site::ScriptAt(const fs::path& file, std::chrono::steady_clock::time_point now) const {
   // A script looked at within the last second is taken as it is: asking the
   // file system on every request of a busy page costs more than the page.
-  const auto now = std::chrono::steady_clock::now();
   {
     std::lock_guard lock(cache_mutex_);
-    auto it = cache_.find(file);
+    auto it = cache_.find(file.native());
     if (it != cache_.end() && now - it->second.checked < std::chrono::seconds(1)) {
-      return it->second.script;
+      return {it->second.script, it->second.checked};
     }
   }
   std::error_code error;
@@ -228,10 +292,10 @@ std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) co
   if (error) throw host::ScriptFormatError{"cannot read the page script"};
   {
     std::lock_guard lock(cache_mutex_);
-    auto it = cache_.find(file);
+    auto it = cache_.find(file.native());
     if (it != cache_.end() && it->second.time == time && it->second.size == size) {
       it->second.checked = now;
-      return it->second.script;
+      return {it->second.script, now};
     }
   }
   std::ifstream in(file, std::ios::binary);
@@ -247,8 +311,8 @@ std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) co
   }
   auto script = std::make_shared<const host::PreparedSteps>(json["steps"]);
   std::lock_guard lock(cache_mutex_);
-  cache_[file] = CachedScript{time, size, now, script};
-  return script;
+  cache_[file.native()] = CachedScript{time, size, now, script};
+  return {script, now};
 }
 
 }  // namespace zorvadel::serve

@@ -19,7 +19,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "page_script.h"
 #include "serve/page_registry.h"
@@ -60,12 +61,22 @@ class Site {
   // once it is a second old, so files added, changed or removed are seen
   // within a second.
   Route Resolve(std::string_view raw_path) const;
+  // The same route as the site keeps it, which its next finding replaces
+  // and this pointer keeps alive: no copy of the route per request.
+  std::shared_ptr<const Route> ResolveShared(std::string_view raw_path) const;
+  // The same again, from the calling thread's own memory of this site's
+  // recent routes: no lock and no count of owners, which every thread
+  // shares. Valid on this thread until its next call; copy it to keep it.
+  const std::shared_ptr<const Route>& ResolveHere(std::string_view raw_path) const;
 
   // The steps of the page script at `file`, prepared to play, read again
   // when the file's time or size changed (which is looked at no more than
   // once a second). Throws ScriptFormatError when it cannot be read or is
   // not a script.
   std::shared_ptr<const host::PreparedSteps> Script(const std::filesystem::path& file) const;
+  // The same, from the calling thread's own memory as ResolveHere.
+  const std::shared_ptr<const host::PreparedSteps>& ScriptHere(
+      const std::filesystem::path& file) const;
 
  private:
   // The real path of `relative` (UTF-8, "/"-separated, checked segments)
@@ -74,9 +85,17 @@ class Site {
   std::optional<Route> PageAt(const std::string& path) const;
   // Resolve without the memory of recent routes.
   Route Find(std::string_view raw_path) const;
+  // The route or script with the time the site last looked at it.
+  std::pair<std::shared_ptr<const Route>, std::chrono::steady_clock::time_point> RouteAt(
+      std::string_view raw_path, std::chrono::steady_clock::time_point now) const;
+  std::pair<std::shared_ptr<const host::PreparedSteps>, std::chrono::steady_clock::time_point>
+  ScriptAt(const std::filesystem::path& file, std::chrono::steady_clock::time_point now) const;
 
   std::filesystem::path root_;
   const PageRegistry& pages_;
+  // A number of this site's own, so that a thread's memory of a site is
+  // never taken for that of another made later at the same address.
+  const uint64_t serial_;
 
   struct CachedScript {
     std::filesystem::file_time_type time;
@@ -84,16 +103,23 @@ class Site {
     std::chrono::steady_clock::time_point checked;
     std::shared_ptr<const host::PreparedSteps> script;
   };
+  // Keyed by the file's path as text: comparing paths as paths goes
+  // through their parts, which is most of the cost of a lookup.
   mutable std::mutex cache_mutex_;
-  mutable std::map<std::filesystem::path, CachedScript> cache_;
+  mutable std::unordered_map<std::string, CachedScript> cache_;
 
   struct CachedRoute {
-    Route route;
+    std::shared_ptr<const Route> route;
     std::chrono::steady_clock::time_point checked;
+  };
+  // Looks a path up by its view, without making a string of it.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
   };
   static constexpr size_t kRouteCacheSize = 4096;
   mutable std::shared_mutex routes_mutex_;
-  mutable std::unordered_map<std::string, CachedRoute> routes_;
+  mutable std::unordered_map<std::string, CachedRoute, TextHash, std::equal_to<>> routes_;
 };
 
 // %XX decoded (a "+" stays a "+"); nothing when the path holds a NUL, a "\",

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -56,7 +57,9 @@ class MemorySession : public Session {
 
  private:
   mutable std::mutex mutex_;
-  std::map<std::u16string, Variant> values_;  // keyed by the lower-case key
+  // Keyed by the lower-case key; found by a view of it, so that a lookup
+  // copies no key.
+  std::map<std::u16string, Variant, std::less<>> values_;
   uint32_t code_page_ = 936;
   int32_t timeout_ = 20;
 };
@@ -69,12 +72,14 @@ class MemoryApplication : public Application {
 
  private:
   std::mutex mutex_;
-  std::map<std::u16string, Variant> values_;  // keyed by the lower-case key
+  std::map<std::u16string, Variant, std::less<>> values_;  // keyed by the lower-case key
 };
 
 class MemoryRequest : public Request {
  public:
-  MemoryRequest(RequestFacts facts, std::filesystem::path site_root,
+  // `site_root` is the page's own (MemoryContext holds it) and outlives
+  // the request.
+  MemoryRequest(RequestFacts facts, const std::filesystem::path& site_root,
                 std::shared_ptr<Session> session);
 
   std::u16string ServerVariables(std::u16string_view name) override;
@@ -88,7 +93,7 @@ class MemoryRequest : public Request {
 
  private:
   RequestFacts facts_;
-  std::filesystem::path site_root_;
+  const std::filesystem::path& site_root_;
   std::shared_ptr<Session> session_;
   // Parsed on first use: most pages read one collection, if any.
   std::optional<RawPairs> query_;
@@ -108,7 +113,7 @@ class MemoryResponse : public Response {
   void Redirect(std::u16string_view url) override;
 
   // Values holding CR or LF raise 5: they would split the head.
-  std::u16string ContentType() const override { return content_type_; }
+  std::u16string ContentType() const override { return std::u16string(content_type()); }
   void SetContentType(std::u16string_view value) override;
   std::u16string Charset() const override { return charset_; }
   void SetCharset(std::u16string_view value) override;
@@ -136,12 +141,18 @@ class MemoryResponse : public Response {
 
  private:
   ResponseResult Head() const;
+  std::u16string_view content_type() const {
+    return content_type_set_ ? std::u16string_view(content_type_) : u"text/html";
+  }
   std::shared_ptr<Session> session_;
   std::string body_;
   size_t buffer_limit_ = SIZE_MAX;
   bool ended_ = false;
   int32_t status_ = 200;
-  std::u16string content_type_ = u"text/html";
+  // The default type is no string of its own: nearly every page sets one,
+  // and the default would be a string made for nothing.
+  bool content_type_set_ = false;
+  std::u16string content_type_;
   std::u16string charset_;
   std::optional<int32_t> expires_;
   std::vector<std::pair<std::string, std::string>> added_headers_;
@@ -150,8 +161,9 @@ class MemoryResponse : public Response {
 
 class MemoryServer : public Server {
  public:
-  // `script_name` is the raw URL path of the running script.
-  MemoryServer(std::filesystem::path site_root, std::string script_name,
+  // `script_name` is the raw URL path of the running script; `site_root`
+  // is the page's own (MemoryContext holds it) and outlives the server.
+  MemoryServer(const std::filesystem::path& site_root, std::string script_name,
                std::shared_ptr<Session> session);
 
   // The context handed to OnStartPage; set once by the page.
@@ -169,36 +181,52 @@ class MemoryServer : public Server {
   void DropObjects() { hooked_.clear(); }
 
  private:
-  std::filesystem::path site_root_;
+  const std::filesystem::path& site_root_;
   std::string script_name_;
   std::shared_ptr<Session> session_;
   std::weak_ptr<Context> context_;
   std::vector<ObjectPtr> hooked_;
 };
 
-// The five objects of one page.
+// The five objects of one page. Request, Response and Server are parts of
+// the context, made with it in one allocation rather than one each, and
+// handed out as pointers that share the context's ownership: whoever keeps
+// one keeps the page's context. Only MemoryPage makes a context, always
+// owned by a shared pointer.
 class MemoryContext : public Context {
  public:
-  MemoryContext(std::shared_ptr<MemoryRequest> request, std::shared_ptr<MemoryResponse> response,
-                std::shared_ptr<MemoryServer> server, std::shared_ptr<Session> session,
-                std::shared_ptr<Application> application);
+  MemoryContext(RequestFacts facts, std::filesystem::path site_root,
+                std::shared_ptr<Session> session, std::shared_ptr<Application> application);
+  // The same over a site root that outlives the context, which is then
+  // referred to rather than copied.
+  MemoryContext(RequestFacts facts, std::reference_wrapper<const std::filesystem::path> site_root,
+                std::shared_ptr<Session> session, std::shared_ptr<Application> application);
 
-  std::shared_ptr<Request> GetRequest() override { return request_; }
-  std::shared_ptr<Response> GetResponse() override { return response_; }
-  std::shared_ptr<Server> GetServer() override { return server_; }
+  std::shared_ptr<Request> GetRequest() override { return Part<Request>(&request_); }
+  std::shared_ptr<Response> GetResponse() override { return Part<Response>(&response_); }
+  std::shared_ptr<Server> GetServer() override { return Part<Server>(&server_); }
   std::shared_ptr<Session> GetSession() override { return session_; }
   std::shared_ptr<Application> GetApplication() override { return application_; }
 
-  MemoryRequest& request() { return *request_; }
-  MemoryResponse& response() { return *response_; }
-  MemoryServer& server() { return *server_; }
+  MemoryRequest& request() { return request_; }
+  MemoryResponse& response() { return response_; }
+  MemoryServer& server() { return server_; }
 
  private:
-  std::shared_ptr<MemoryRequest> request_;
-  std::shared_ptr<MemoryResponse> response_;
-  std::shared_ptr<MemoryServer> server_;
+  template <typename T>
+  std::shared_ptr<T> Part(T* part) {
+    return std::shared_ptr<T>(shared_from_this(), part);
+  }
+
+  // Before the parts, which refer to it: the copy the context owns, if
+  // any, and the root in force.
+  const std::optional<std::filesystem::path> own_root_;
+  const std::filesystem::path& site_root_;
   std::shared_ptr<Session> session_;
   std::shared_ptr<Application> application_;
+  MemoryRequest request_;
+  MemoryResponse response_;
+  MemoryServer server_;
 };
 
 // One page over a RequestFacts and a site root folder. A null session or
@@ -207,6 +235,11 @@ class MemoryPage {
  public:
   MemoryPage(RequestFacts facts, std::filesystem::path site_root, std::shared_ptr<Session> session,
              std::shared_ptr<Application> application);
+  // The same over a site root that outlives the page (a server's own,
+  // say), which the page refers to rather than copies:
+  //   MemoryPage page(facts, std::cref(root), session, application);
+  MemoryPage(RequestFacts facts, std::reference_wrapper<const std::filesystem::path> site_root,
+             std::shared_ptr<Session> session, std::shared_ptr<Application> application);
   // Drops the created objects without OnEndPage when EndPage was not called.
   ~MemoryPage();
   MemoryPage(const MemoryPage&) = delete;

@@ -2,6 +2,7 @@
 #include "zorvadel/memory_page.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "platform/codepage/codepage.h"
@@ -71,21 +72,64 @@ bool NamesCharset(std::u16string_view content_type) {
   return false;
 }
 
-// Both code pages keep ASCII as it is, and a content type nearly always is.
-std::string HeadBytes(std::u16string_view text, uint32_t code_page) {
-  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
-    return std::string(text.begin(), text.end());
+// The pieces of a header value joined and encoded. Both code pages keep
+// ASCII as it is, and a content type nearly always is: then the pieces go
+// straight into the bytes, without a joined copy on the way.
+std::string HeadBytes(std::initializer_list<std::u16string_view> pieces, uint32_t code_page) {
+  size_t size = 0;
+  bool ascii = true;
+  for (std::u16string_view piece : pieces) {
+    size += piece.size();
+    ascii = ascii && std::all_of(piece.begin(), piece.end(), [](char16_t c) { return c < 0x80; });
   }
+  if (ascii) {
+    std::string bytes;
+    bytes.reserve(size);
+    for (std::u16string_view piece : pieces) bytes.append(piece.begin(), piece.end());
+    return bytes;
+  }
+  std::u16string text;
+  text.reserve(size);
+  for (std::u16string_view piece : pieces) text += piece;
   return codepage::Encode(text, code_page);
 }
+
+// A session or application key lower-cased, as the values are keyed. A
+// short ASCII key, which is nearly every key a page uses, is lowered in
+// place: LCase maps ASCII letters alone onto ASCII, so this gives what
+// LCase gives without the string it makes.
+class LowerKey {
+ public:
+  explicit LowerKey(std::u16string_view key) {
+    if (key.size() <= kShort &&
+        std::all_of(key.begin(), key.end(), [](char16_t c) { return c < 0x80; })) {
+      std::transform(key.begin(), key.end(), buffer_, AsciiLower);
+      view_ = std::u16string_view(buffer_, key.size());
+    } else {
+      owned_ = LCase(key);
+      view_ = owned_;
+    }
+  }
+  LowerKey(const LowerKey&) = delete;
+  LowerKey& operator=(const LowerKey&) = delete;
+
+  std::u16string_view view() const { return view_; }
+
+ private:
+  static constexpr size_t kShort = 48;
+  char16_t buffer_[kShort];
+  std::u16string owned_;
+  std::u16string_view view_;
+};
 
 }  // namespace
 
 // ---- Session and Application ---------------------------------------------------
 
 Variant MemorySession::Value(std::u16string_view key) {
+  const LowerKey lower(key);
   std::lock_guard lock(mutex_);
-  auto it = values_.find(LCase(key));
+  auto it = values_.find(lower.view());
   return it == values_.end() ? Variant() : it->second;
 }
 
@@ -95,9 +139,11 @@ void MemorySession::SetValue(std::u16string_view key, Variant value) {
 
 void MemorySession::UpdateValue(std::u16string_view key,
                                 const std::function<void(Variant&)>& update) {
-  std::u16string lower = LCase(key);
+  const LowerKey lower(key);
   std::lock_guard lock(mutex_);
-  auto [it, added] = values_.try_emplace(std::move(lower));
+  auto it = values_.find(lower.view());
+  const bool added = it == values_.end();
+  if (added) it = values_.try_emplace(std::u16string(lower.view())).first;
   try {
     update(it->second);
   } catch (...) {
@@ -108,9 +154,14 @@ void MemorySession::UpdateValue(std::u16string_view key,
 }
 
 Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
-  std::u16string lower = LCase(key);
+  const LowerKey lower(key);
   std::lock_guard lock(mutex_);
-  std::swap(values_[std::move(lower)], value);
+  auto it = values_.find(lower.view());
+  if (it == values_.end()) {
+    values_.emplace(std::u16string(lower.view()), std::move(value));
+    return Variant();
+  }
+  std::swap(it->second, value);
   return value;
 }
 
@@ -137,22 +188,29 @@ void MemorySession::SetTimeout(int32_t minutes) {
 }
 
 Variant MemoryApplication::Value(std::u16string_view key) {
+  const LowerKey lower(key);
   std::lock_guard lock(mutex_);
-  auto it = values_.find(LCase(key));
+  auto it = values_.find(lower.view());
   return it == values_.end() ? Variant() : it->second;
 }
 
 void MemoryApplication::SetValue(std::u16string_view key, Variant value) {
+  const LowerKey lower(key);
   std::lock_guard lock(mutex_);
-  values_[LCase(key)] = std::move(value);
+  auto it = values_.find(lower.view());
+  if (it == values_.end()) {
+    values_.emplace(std::u16string(lower.view()), std::move(value));
+  } else {
+    it->second = std::move(value);
+  }
 }
 
 // ---- Request -----------------------------------------------------------------------
 
-MemoryRequest::MemoryRequest(RequestFacts facts, std::filesystem::path site_root,
+MemoryRequest::MemoryRequest(RequestFacts facts, const std::filesystem::path& site_root,
                              std::shared_ptr<Session> session)
     : facts_(std::move(facts)),
-      site_root_(std::move(site_root)),
+      site_root_(site_root),
       session_(std::move(session)) {}
 
 std::u16string MemoryRequest::ServerVariables(std::u16string_view name) {
@@ -199,6 +257,15 @@ void MemoryResponse::Write(std::u16string_view text) {
   body_.resize(at + text.size());
   char* out = body_.data() + at;
   size_t i = 0;
+  // Blocks of 16 first: a block's loops have no early exit, so the
+  // compiler runs them over many code units at once.
+  constexpr size_t kBlock = 16;
+  for (; i + kBlock <= text.size(); i += kBlock) {
+    char16_t any = 0;
+    for (size_t k = 0; k < kBlock; ++k) any |= text[i + k];
+    if (any >= 0x80) break;
+    for (size_t k = 0; k < kBlock; ++k) out[i + k] = static_cast<char>(text[i + k]);
+  }
   while (i < text.size() && text[i] < 0x80) {
     out[i] = static_cast<char>(text[i]);
     ++i;
@@ -228,6 +295,7 @@ void MemoryResponse::Redirect(std::u16string_view url) {
 void MemoryResponse::SetContentType(std::u16string_view value) {
   RejectLineBreak(value);
   content_type_ = value;
+  content_type_set_ = true;
 }
 
 void MemoryResponse::SetCharset(std::u16string_view value) {
@@ -256,16 +324,19 @@ ResponseResult MemoryResponse::Head() const {
   result.status = status_;
   // Content-Type, two cache headers, the added ones and Location at most.
   result.headers.reserve(4 + added_headers_.size());
-  std::u16string type = content_type_;
+  const std::u16string_view type = content_type();
+  std::u16string_view charset_head;
+  std::u16string_view charset;
   if (!charset_.empty()) {
-    type += u"; Charset=" + charset_;
+    charset_head = u"; Charset=";
+    charset = charset_;
   } else if (TakesCharset(type) && !NamesCharset(type)) {
     // Without a declared charset a browser guesses, and then posts its
     // forms in what it guessed: the bytes were written in the session's
     // code page, so that is the charset the response declares.
-    type += code_page == 65001 ? u"; Charset=utf-8" : u"; Charset=GB2312";
+    charset_head = code_page == 65001 ? u"; Charset=utf-8" : u"; Charset=GB2312";
   }
-  result.headers.emplace_back("Content-Type", HeadBytes(type, code_page));
+  result.headers.emplace_back("Content-Type", HeadBytes({type, charset_head, charset}, code_page));
   if (expires_) {
     if (*expires_ <= 0) {
       result.headers.emplace_back("Expires", "0");
@@ -296,9 +367,9 @@ ResponseResult MemoryResponse::TakeResult() {
 
 // ---- Server ------------------------------------------------------------------------
 
-MemoryServer::MemoryServer(std::filesystem::path site_root, std::string script_name,
+MemoryServer::MemoryServer(const std::filesystem::path& site_root, std::string script_name,
                            std::shared_ptr<Session> session)
-    : site_root_(std::move(site_root)),
+    : site_root_(site_root),
       script_name_(std::move(script_name)),
       session_(std::move(session)) {}
 
@@ -335,29 +406,54 @@ void MemoryServer::EndPage() {
 
 // ---- Page --------------------------------------------------------------------------
 
-MemoryContext::MemoryContext(std::shared_ptr<MemoryRequest> request,
-                             std::shared_ptr<MemoryResponse> response,
-                             std::shared_ptr<MemoryServer> server, std::shared_ptr<Session> session,
+MemoryContext::MemoryContext(RequestFacts facts, std::filesystem::path site_root,
+                             std::shared_ptr<Session> session,
                              std::shared_ptr<Application> application)
-    : request_(std::move(request)),
-      response_(std::move(response)),
-      server_(std::move(server)),
+    : own_root_(std::move(site_root)),
+      site_root_(*own_root_),
       session_(std::move(session)),
-      application_(std::move(application)) {}
+      application_(std::move(application)),
+      request_(std::move(facts), site_root_, session_),
+      response_(session_),
+      server_(site_root_, std::string(TargetPath(request_.facts().url)), session_) {}
 
-MemoryPage::MemoryPage(RequestFacts facts, std::filesystem::path site_root,
-                       std::shared_ptr<Session> session, std::shared_ptr<Application> application) {
+MemoryContext::MemoryContext(RequestFacts facts,
+                             std::reference_wrapper<const std::filesystem::path> site_root,
+                             std::shared_ptr<Session> session,
+                             std::shared_ptr<Application> application)
+    : site_root_(site_root.get()),
+      session_(std::move(session)),
+      application_(std::move(application)),
+      request_(std::move(facts), site_root_, session_),
+      response_(session_),
+      server_(site_root_, std::string(TargetPath(request_.facts().url)), session_) {}
+
+namespace {
+
+template <typename Root>
+std::shared_ptr<MemoryContext> MakeContext(RequestFacts facts, Root site_root,
+                                           std::shared_ptr<Session> session,
+                                           std::shared_ptr<Application> application) {
   if (!session) session = std::make_shared<MemorySession>();
   if (!application) application = std::make_shared<MemoryApplication>();
-  std::string script_name(TargetPath(facts.url));
-  auto request = std::make_shared<MemoryRequest>(std::move(facts), site_root, session);
-  auto response = std::make_shared<MemoryResponse>(session);
-  auto server =
-      std::make_shared<MemoryServer>(std::move(site_root), std::move(script_name), session);
-  context_ = std::make_shared<MemoryContext>(std::move(request), std::move(response), server,
-                                             std::move(session), std::move(application));
-  server->SetContext(context_);
+  auto context = std::make_shared<MemoryContext>(std::move(facts), std::move(site_root),
+                                                 std::move(session), std::move(application));
+  context->server().SetContext(context);
+  return context;
 }
+
+}  // namespace
+
+MemoryPage::MemoryPage(RequestFacts facts, std::filesystem::path site_root,
+                       std::shared_ptr<Session> session, std::shared_ptr<Application> application)
+    : context_(MakeContext(std::move(facts), std::move(site_root), std::move(session),
+                           std::move(application))) {}
+
+MemoryPage::MemoryPage(RequestFacts facts,
+                       std::reference_wrapper<const std::filesystem::path> site_root,
+                       std::shared_ptr<Session> session, std::shared_ptr<Application> application)
+    : context_(MakeContext(std::move(facts), site_root, std::move(session),
+                           std::move(application))) {}
 
 // An object that kept the context would keep the page alive through the
 // server's list; dropping the list breaks that cycle.
