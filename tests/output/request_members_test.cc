@@ -193,6 +193,21 @@ TEST(GuardSearchTest, Table) {
   }
 }
 
+// Both ways of making the haystack, the second in the room of its texts.
+TEST(GuardSearchTest, HaystackIsLowerCased) {
+  const struct {
+    std::u16string query, host, haystack;
+  } cases[] = {
+      {u"", u"M.Example.COM:8080", u"m.example.com:8080"},
+      {u"Q=SELECT", u"", u"q=select"},
+      {u"Q=\u00C4\uFF33", u"H\u00C9", u"q=\u00E4\uFF53h\u00E9"},  // beyond ASCII
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(output::GuardHaystack(std::u16string_view(c.query), c.host), c.haystack);
+    EXPECT_EQ(output::GuardHaystack(std::u16string(c.query), std::u16string(c.host)), c.haystack);
+  }
+}
+
 // A page at "/g.asp?QUERY" on m.example.com.
 StartedPage GuardPage(const char16_t* name, const char* query) {
   engine::RequestFacts facts;
