@@ -339,7 +339,9 @@ void ServerVariableInto(const RequestFacts& facts, std::u16string_view name, std
     if (SameAsciiName(extra, key)) return Widen(value, out);
   }
   for (const VariableRule& rule : kVariables) {
-    if (rule.name != key) continue;
+    // Length and first letter turn nearly every other name away without a
+    // call to compare the rest.
+    if (rule.name.size() != key.size() || rule.name[0] != key[0] || rule.name != key) continue;
     std::string scratch;
     return Widen(rule.get(facts, scratch), out);
   }
