@@ -202,14 +202,18 @@ static_assert(kByLength.back().name.size() <= kLongestName);
 // UTF-8 as text into `out`; ASCII, which nearly every variable is, is
 // simply widened.
 void Widen(std::string_view text, std::u16string& out) {
-  if (!IsAscii(text)) {
-    out = codepage::FromUtf8(text);
-    return;
-  }
   // Unit by unit in place: assign() from a range of another character type
-  // would build a temporary string first.
+  // would build a temporary string first. The bytes are widened and their
+  // high bits gathered in the same pass, with no branch per byte; the rare
+  // text that was not ASCII after all is then decoded instead.
   out.resize(text.size());
-  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char16_t>(text[i]);
+  unsigned char high = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    high |= byte;
+    out[i] = static_cast<char16_t>(byte);
+  }
+  if (high & 0x80) out = codepage::FromUtf8(text);
 }
 
 // The name as UTF-8 with ASCII letters in upper case: every rule compares
