@@ -12,7 +12,9 @@
 //                      a crawler filled.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -74,7 +76,9 @@ template <typename Steps>
 size_t PlayOnce(const Steps& steps, const std::string& path,
                 const std::shared_ptr<engine::MemorySession>& session,
                 const std::shared_ptr<engine::MemoryApplication>& application) {
-  engine::MemoryPage page(Facts(path), "/tmp", session, application);
+  // The root made once, as zorvadel-serve keeps its site's.
+  static const std::filesystem::path root("/tmp");
+  engine::MemoryPage page(Facts(path), std::cref(root), session, application);
   host::StepsOutcome outcome = host::PlaySteps(steps, page);
   page.EndPage();
   return page.TakeResult().body.size();

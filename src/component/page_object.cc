@@ -15,8 +15,19 @@
 namespace zorvadel {
 namespace {
 
-std::u16string ServerVariable(const PageState& state, std::u16string_view name) {
-  return Need(state.Request).ServerVariables(name);
+// The server variable `name`, in a buffer of this thread's kept for `Slot`:
+// page start only joins these texts into its fields, so the text itself
+// need not take an allocation of its own on every page. Page start is the
+// only user and never runs inside another's page start (it creates only
+// ADO objects), so a buffer is never taken while still in use.
+enum class Scratch { kServerName, kScriptName, kQuery, kLineId, kDeviceId, kCount };
+
+const std::u16string& ServerVariable(const PageState& state, Scratch slot,
+                                     std::u16string_view name) {
+  thread_local std::u16string buffers[static_cast<size_t>(Scratch::kCount)];
+  std::u16string& out = buffers[static_cast<size_t>(slot)];
+  Need(state.Request).ServerVariablesInto(name, out);
+  return out;
 }
 
 template <typename T>
@@ -121,14 +132,10 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
   // SERVER_NAME makes both ThisFileName and WapHomePage, and cannot change
   // between them: it is asked once, and again only when the first asking
   // failed (so that the second step fails the same way).
-  std::u16string server_name_text;
-  bool has_server_name = false;
+  const std::u16string* server_name_text = nullptr;
   auto server_name = [&]() -> const std::u16string& {
-    if (!has_server_name) {
-      server_name_text = ServerVariable(s, u"server_name");
-      has_server_name = true;
-    }
-    return server_name_text;
+    if (!server_name_text) server_name_text = &ServerVariable(s, Scratch::kServerName, u"server_name");
+    return *server_name_text;
   };
   RunSteps(suppress,
       [&] { s.Response = context->GetResponse(); },
@@ -143,12 +150,12 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
       },
       [&] {
         const std::u16string& server = server_name();
-        const std::u16string script = ServerVariable(s, u"script_name");
+        const std::u16string& script = ServerVariable(s, Scratch::kScriptName, u"script_name");
         TakeKeptBuffer<&PageState::ThisFileName>(s);
         AssignJoined(s.ThisFileName, {u"http://", server, script});
       },
       [&] {
-        const std::u16string query = ServerVariable(s, u"Query_String");
+        const std::u16string& query = ServerVariable(s, Scratch::kQuery, u"Query_String");
         TakeKeptBuffer<&PageState::ThisFileAllName>(s);
         AssignJoined(s.ThisFileAllName, {s.ThisFileName, u"?", query});
       },
@@ -178,8 +185,9 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         // always empty, so only the joined text takes a buffer.
         Variant query = Need(s.Request).QueryString(u"phonenumber");
         if (!query.IsString()) query = Variant(CStr(query));
-        const std::u16string line = ServerVariable(s, u"HTTP_X_UP_CALLING_LINE_ID");
-        const std::u16string device = ServerVariable(s, u"deviceid");
+        const std::u16string& line =
+            ServerVariable(s, Scratch::kLineId, u"HTTP_X_UP_CALLING_LINE_ID");
+        const std::u16string& device = ServerVariable(s, Scratch::kDeviceId, u"deviceid");
         TakeKeptBuffer<&PageState::PhoneNumber>(s);
         AssignJoined(s.PhoneNumber, {query.string(), line, device});
       },

@@ -210,6 +210,9 @@ constexpr std::u16string PageState::*kPageStartTexts[] = {
     &PageState::VisitFile,    &PageState::PhoneAccept,     &PageState::PhoneUserAgent,
     &PageState::Terminal,     &PageState::PhoneNumber,     &PageState::WapHomePage,
     &PageState::Version,      &PageState::About,
+    // Not page start's, but set on nearly every page: the page headers ask
+    // the terminal.
+    &PageState::DisplayerInfo, &PageState::DisplayerUA,
 };
 
 // The slots of the kept buffers (below): the page-start texts, then every

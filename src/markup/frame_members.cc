@@ -76,21 +76,26 @@ void PageFrameMembers::WriteStyleSheet(const std::u16string& name, bool html, bo
 
 bool PageFrameMembers::GuardFinds() const {
   const PageState& state = self().state();
-  std::u16string query;
-  std::u16string host;
+  // Every page header runs the guard: the two texts are read into buffers
+  // kept for this thread rather than allocated anew. Nothing the guard calls
+  // runs the guard again, so they are never taken while in use.
+  thread_local std::u16string query;
+  thread_local std::u16string host;
+  query.clear();
+  host.clear();
   // Without a request both read as empty, and an empty haystack holds no
   // word.
   Step([&] {
-    if (state.Request) query = state.Request->ServerVariables(u"QUERY_STRING");
+    if (state.Request) state.Request->ServerVariablesInto(u"QUERY_STRING", query);
   });
   Step([&] {
-    if (state.Request) host = state.Request->ServerVariables(u"HTTP_HOST");
+    if (state.Request) state.Request->ServerVariablesInto(u"HTTP_HOST", host);
   });
   std::u16string_view words = self().family() == Family::kP
                                   ? output::kPhpGuardWords
                                   : std::u16string_view(state.SQLInjData);
   return output::CountGuardWords(words,
-                                 output::GuardHaystack(std::move(query), std::move(host))) > 0;
+                                 output::GuardHaystackIn(query, host)) > 0;
 }
 
 void PageFrameMembers::Refuse(std::u16string_view warning) {

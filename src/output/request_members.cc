@@ -3,6 +3,7 @@
 // members around the request. Every member suppresses its errors step by
 // step; a missing context object fails its step like an unset object would.
 #include "component/group_calls.h"
+#include "component/page_properties.h"
 #include "zorvadel/output/request_members.h"
 
 #include <cmath>
@@ -64,6 +65,8 @@ const output::TerminalRow* MatchTerminalOnce(const std::u16string& agent,
 std::u16string PageRequestMembers::Displayer() {
   PageState& state = self().state();
   const output::TerminalRow* row = MatchTerminalOnce(state.Terminal, self().family() == Family::kP);
+  TakeKeptBuffer<&PageState::DisplayerInfo>(state);
+  TakeKeptBuffer<&PageState::DisplayerUA>(state);
   if (row == nullptr) {
     state.DisplayerInfo = output::kUnrecognisedInfo;
     state.DisplayerUA = state.PhoneUserAgent;

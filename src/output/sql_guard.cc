@@ -34,10 +34,9 @@ std::u16string GuardHaystack(std::u16string_view query_string, std::u16string_vi
   return haystack;
 }
 
-std::u16string GuardHaystack(std::u16string&& query_string, std::u16string&& host) {
-  // Most requests have no query string: the host's copy is the haystack.
-  std::u16string haystack = query_string.empty() ? std::move(host)
-                                                 : std::move(query_string.append(host));
+const std::u16string& GuardHaystackIn(std::u16string& query_string, std::u16string& host) {
+  // Most requests have no query string: the host's text is the haystack.
+  std::u16string& haystack = query_string.empty() ? host : query_string.append(host);
   LowerInPlace(haystack);
   return haystack;
 }

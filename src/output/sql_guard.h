@@ -19,8 +19,9 @@ inline constexpr std::u16string_view kPhpGuardWords =
 // The searched text: both parts lower-cased and joined with no separator,
 // the query string raw (escapes and "+" undecoded).
 std::u16string GuardHaystack(std::u16string_view query_string, std::u16string_view host);
-// The same, made in the room of the texts given (a header's own copies).
-std::u16string GuardHaystack(std::u16string&& query_string, std::u16string&& host);
+// The same, made in place in one of the texts given (a header's own
+// copies), which it returns.
+const std::u16string& GuardHaystackIn(std::u16string& query_string, std::u16string& host);
 
 // The number of words of `words` (split on "|", empty words kept; an empty
 // list has none) that occur in `haystack` as plain, case-sensitive
