@@ -68,17 +68,20 @@ void ServedSession::SetTimeout(int32_t minutes) {
 }
 
 bool ServedSession::TryTurn() {
-  std::lock_guard lock(turn_mutex_);
-  if (turn_taken_) return false;
-  turn_taken_ = true;
-  return true;
+  int free = kFree;
+  return turn_.compare_exchange_strong(free, kTaken, std::memory_order_acquire);
 }
 
 bool ServedSession::QueueForTurn(std::shared_ptr<TurnWaiter> waiter) {
   std::lock_guard lock(turn_mutex_);
-  if (!turn_taken_) {
-    turn_taken_ = true;
-    return true;
+  for (int state = kFree;;) {
+    // Free: the turn is ours. Taken: mark it queued first, so that the
+    // page holding it ends its turn through the lock and finds us.
+    const int wanted = state == kFree ? kTaken : kQueued;
+    if (turn_.compare_exchange_weak(state, wanted, std::memory_order_acquire)) {
+      if (wanted == kTaken) return true;
+      break;
+    }
   }
   waiting_.push_back(std::move(waiter));
   return false;
@@ -90,22 +93,28 @@ bool ServedSession::Withdraw(const TurnWaiter& waiter) {
                          [&](const std::shared_ptr<TurnWaiter>& w) { return w.get() == &waiter; });
   if (it == waiting_.end()) return false;
   waiting_.erase(it);
+  // The turn stays with the page holding it; its end need not look here.
+  if (waiting_.empty()) turn_.store(kTaken, std::memory_order_relaxed);
   return true;
 }
 
 void ServedSession::EndTurn() {
+  int taken = kTaken;
+  if (turn_.compare_exchange_strong(taken, kFree, std::memory_order_release)) return;
   std::shared_ptr<TurnWaiter> next;
   {
     std::lock_guard lock(turn_mutex_);
-    if (waiting_.empty()) {
-      turn_taken_ = false;
+    if (waiting_.empty()) {  // every waiter withdrew meanwhile
+      turn_.store(kFree, std::memory_order_release);
       return;
     }
     next = std::move(waiting_.front());
     waiting_.pop_front();
+    // The turn passes straight on, still taken.
+    if (waiting_.empty()) turn_.store(kTaken, std::memory_order_relaxed);
   }
-  // The turn passes straight on; the waiter is woken outside the lock, as
-  // waking may take locks of its own.
+  // The waiter is woken outside the lock, as waking may take locks of its
+  // own.
   next->wake_();
 }
 
@@ -301,6 +310,7 @@ std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::tim
     std::copy_n(entry->id.bytes.begin(), entry->id.size, session->id_.begin());
     entry->session = std::move(session);
     entry->bytes = bytes;
+    entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
     shard.probation.PushFront(entry);
     shard.bytes += bytes;
     return id;
@@ -316,6 +326,7 @@ void SessionStore::Recount(std::string_view id, Clock::time_point now) {
   const size_t bytes = entry->session->bytes();
   shard.bytes = shard.bytes - entry->bytes + bytes;
   entry->bytes = bytes;
+  entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
   MakeRoom(shard, 0, entry, now);
 }
 

@@ -110,6 +110,12 @@ class ServedSession : public engine::MemorySession {
     return kBaseBytes + (values > 0 ? static_cast<size_t>(values) : 0);
   }
 
+  // False when the store's count of the session is its estimate still, so
+  // that a page which left the session's size alone need not recount it.
+  bool NeedsRecount() const {
+    return bytes() != counted_bytes_.load(std::memory_order_relaxed);
+  }
+
   // What a session costs before it holds a value: the object and its locks
   // and map, the shared pointer's block, and the store's entry with the id.
   static constexpr size_t kBaseBytes = 576;
@@ -121,6 +127,8 @@ class ServedSession : public engine::MemorySession {
   std::atomic<bool> written_{false};
   std::atomic<Clock::rep> last_used_;
   std::atomic<int64_t> value_bytes_{0};
+  // As the store last counted it (under its shard's lock).
+  std::atomic<size_t> counted_bytes_{0};
   // Kept beside the session's own, so that the store tells an expired
   // session without taking its lock.
   std::atomic<int32_t> timeout_{MemorySession::Timeout()};
@@ -129,8 +137,13 @@ class ServedSession : public engine::MemorySession {
   std::array<char, 32 + 1 + 32> id_{};
   uint8_t id_size_ = 0;
 
+  // The turn's state, read and changed without the lock while no page
+  // waits, so that a page of a session nobody else is using takes and ends
+  // its turn without locking; the lock guards the queue, and the state
+  // leaves kQueued only under it.
+  enum TurnState : int { kFree, kTaken, kQueued };
+  std::atomic<int> turn_{kFree};
   std::mutex turn_mutex_;
-  bool turn_taken_ = false;
   // A list, not a deque: nearly no session ever queues a page, and an
   // empty list allocates nothing where a deque allocates its map and a
   // first block for every session made.
