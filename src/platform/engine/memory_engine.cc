@@ -165,26 +165,18 @@ Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
   return value;
 }
 
-uint32_t MemorySession::CodePage() const {
-  std::lock_guard lock(mutex_);
-  return code_page_;
-}
+uint32_t MemorySession::CodePage() const { return code_page_.load(std::memory_order_relaxed); }
 
 void MemorySession::SetCodePage(uint32_t code_page) {
   if (code_page == 0) throw ScriptError(kErrInvalidArgument);
-  std::lock_guard lock(mutex_);
-  code_page_ = code_page;
+  code_page_.store(code_page, std::memory_order_relaxed);
 }
 
-int32_t MemorySession::Timeout() const {
-  std::lock_guard lock(mutex_);
-  return timeout_;
-}
+int32_t MemorySession::Timeout() const { return timeout_.load(std::memory_order_relaxed); }
 
 void MemorySession::SetTimeout(int32_t minutes) {
   if (minutes < 1 || minutes > 1440) throw ScriptError(kErrInvalidArgument);
-  std::lock_guard lock(mutex_);
-  timeout_ = minutes;
+  timeout_.store(minutes, std::memory_order_relaxed);
 }
 
 Variant MemoryApplication::Value(std::u16string_view key) {
