@@ -83,9 +83,14 @@ std::string HeadBytes(std::initializer_list<std::u16string_view> pieces, uint32_
     ascii = ascii && std::all_of(piece.begin(), piece.end(), [](char16_t c) { return c < 0x80; });
   }
   if (ascii) {
-    std::string bytes;
-    bytes.reserve(size);
-    for (std::u16string_view piece : pieces) bytes.append(piece.begin(), piece.end());
+    // Narrowed in place: append with char16_t iterators would build a
+    // temporary string of each piece first, an allocation for a long one.
+    std::string bytes(size, '\0');
+    auto out = bytes.begin();
+    for (std::u16string_view piece : pieces) {
+      out = std::transform(piece.begin(), piece.end(), out,
+                           [](char16_t c) { return static_cast<char>(c); });
+    }
     return bytes;
   }
   std::u16string text;
