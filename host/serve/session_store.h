@@ -199,7 +199,6 @@ class SessionStore {
     uint8_t size = 0;
     explicit Id(std::string_view id);
     std::string_view view() const { return {bytes.data(), size}; }
-    bool operator==(const Id& other) const { return view() == other.view(); }
   };
   // A session in its shard, linked into the shard's probation or
   // returning list, most recently used first.
@@ -228,7 +227,8 @@ class SessionStore {
     ~Index();
     Index(const Index&) = delete;
     Index& operator=(const Index&) = delete;
-    Entry* Find(const Id& id) const;
+    // Looked up by the id's text where it lies, not copied into an Id.
+    Entry* Find(std::string_view id) const;
     // Takes `entry` in; false (and `entry` freed) when its id is there.
     bool Insert(Entry* entry);
     // Takes the entry out and frees it.
@@ -242,7 +242,7 @@ class SessionStore {
     };
     // Ids are random, so a few of their digits spread them as well as any
     // hash of them all would.
-    static uint64_t Hash(const Id& id);
+    static uint64_t Hash(std::string_view id);
     size_t Home(uint64_t hash) const { return static_cast<size_t>(hash) & (slots_.size() - 1); }
     std::vector<Slot> slots_;
     size_t used_ = 0;
