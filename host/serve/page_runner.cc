@@ -180,7 +180,9 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
     }
   }
   if (known) {
-    sessions_.Recount(visit.id, Clock::now());
+    // A recount of an unchanged size would change nothing: after every
+    // count the shard fits its budget, or holds that one session alone.
+    if (session->NeedsRecount()) sessions_.Recount(visit.id, Clock::now());
   } else if (session->written()) {
     const std::string id = sessions_.Add(session, Clock::now());
     if (!id.empty()) result.headers.emplace_back("Set-Cookie", SessionCookie(id));

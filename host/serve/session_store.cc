@@ -68,17 +68,20 @@ void ServedSession::SetTimeout(int32_t minutes) {
 }
 
 bool ServedSession::TryTurn() {
-  std::lock_guard lock(turn_mutex_);
-  if (turn_taken_) return false;
-  turn_taken_ = true;
-  return true;
+  int free = kFree;
+  return turn_.compare_exchange_strong(free, kTaken, std::memory_order_acquire);
 }
 
 bool ServedSession::QueueForTurn(std::shared_ptr<TurnWaiter> waiter) {
   std::lock_guard lock(turn_mutex_);
-  if (!turn_taken_) {
-    turn_taken_ = true;
-    return true;
+  for (int state = kFree;;) {
+    // Free: the turn is ours. Taken: mark it queued first, so that the
+    // page holding it ends its turn through the lock and finds us.
+    const int wanted = state == kFree ? kTaken : kQueued;
+    if (turn_.compare_exchange_weak(state, wanted, std::memory_order_acquire)) {
+      if (wanted == kTaken) return true;
+      break;
+    }
   }
   waiting_.push_back(std::move(waiter));
   return false;
@@ -90,22 +93,28 @@ bool ServedSession::Withdraw(const TurnWaiter& waiter) {
                          [&](const std::shared_ptr<TurnWaiter>& w) { return w.get() == &waiter; });
   if (it == waiting_.end()) return false;
   waiting_.erase(it);
+  // The turn stays with the page holding it; its end need not look here.
+  if (waiting_.empty()) turn_.store(kTaken, std::memory_order_relaxed);
   return true;
 }
 
 void ServedSession::EndTurn() {
+  int taken = kTaken;
+  if (turn_.compare_exchange_strong(taken, kFree, std::memory_order_release)) return;
   std::shared_ptr<TurnWaiter> next;
   {
     std::lock_guard lock(turn_mutex_);
-    if (waiting_.empty()) {
-      turn_taken_ = false;
+    if (waiting_.empty()) {  // every waiter withdrew meanwhile
+      turn_.store(kFree, std::memory_order_release);
       return;
     }
     next = std::move(waiting_.front());
     waiting_.pop_front();
+    // The turn passes straight on, still taken.
+    if (waiting_.empty()) turn_.store(kTaken, std::memory_order_relaxed);
   }
-  // The turn passes straight on; the waiter is woken outside the lock, as
-  // waking may take locks of its own.
+  // The waiter is woken outside the lock, as waking may take locks of its
+  // own.
   next->wake_();
 }
 
@@ -156,12 +165,12 @@ SessionStore::Id::Id(std::string_view id) : size(static_cast<uint8_t>(id.size())
   std::copy_n(id.begin(), std::min(id.size(), kMaxSize), bytes.begin());
 }
 
-uint64_t SessionStore::Index::Hash(const Id& id) {
-  // The digits after the two that chose the shard.
+uint64_t SessionStore::Index::Hash(std::string_view id) {
+  // The digits after the two that chose the shard (every id here has 32).
   uint64_t a = 0;
   uint64_t b = 0;
-  std::memcpy(&a, id.bytes.data() + 2, sizeof a);
-  std::memcpy(&b, id.bytes.data() + 10, sizeof b);
+  std::memcpy(&a, id.data() + 2, sizeof a);
+  std::memcpy(&b, id.data() + 10, sizeof b);
   const uint64_t h = (a ^ (b * 0x9E3779B97F4A7C15ull)) * 0xC2B2AE3D27D4EB4Full;
   return h ^ (h >> 29);
 }
@@ -170,18 +179,18 @@ SessionStore::Index::~Index() {
   for (const Slot& slot : slots_) delete slot.entry;
 }
 
-SessionStore::Entry* SessionStore::Index::Find(const Id& id) const {
+SessionStore::Entry* SessionStore::Index::Find(std::string_view id) const {
   if (used_ == 0) return nullptr;
   const uint64_t hash = Hash(id);
   for (size_t i = Home(hash);; i = (i + 1) & (slots_.size() - 1)) {
     const Slot& slot = slots_[i];
     if (slot.entry == nullptr) return nullptr;
-    if (slot.hash == hash && slot.entry->id == id) return slot.entry;
+    if (slot.hash == hash && slot.entry->id.view() == id) return slot.entry;
   }
 }
 
 bool SessionStore::Index::Insert(Entry* entry) {
-  if (Find(entry->id) != nullptr) {
+  if (Find(entry->id.view()) != nullptr) {
     delete entry;
     return false;
   }
@@ -195,7 +204,7 @@ bool SessionStore::Index::Insert(Entry* entry) {
       slots_[i] = slot;
     }
   }
-  const uint64_t hash = Hash(entry->id);
+  const uint64_t hash = Hash(entry->id.view());
   size_t i = Home(hash);
   while (slots_[i].entry != nullptr) i = (i + 1) & (slots_.size() - 1);
   slots_[i] = {hash, entry};
@@ -205,7 +214,7 @@ bool SessionStore::Index::Insert(Entry* entry) {
 
 void SessionStore::Index::Erase(const Entry* entry) {
   const size_t mask = slots_.size() - 1;
-  size_t hole = Home(Hash(entry->id));
+  size_t hole = Home(Hash(entry->id.view()));
   while (slots_[hole].entry != entry) hole = (hole + 1) & mask;
   delete slots_[hole].entry;
   slots_[hole] = {};
@@ -270,7 +279,7 @@ std::shared_ptr<ServedSession> SessionStore::Find(std::string_view id, Clock::ti
   if (!WellFormedId(id)) return nullptr;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  Entry* entry = shard.index.Find(Id(id));
+  Entry* entry = shard.index.Find(id);
   if (entry == nullptr) return nullptr;
   if (entry->session->ExpiredAt(now)) {
     Drop(shard, entry);
@@ -301,6 +310,7 @@ std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::tim
     std::copy_n(entry->id.bytes.begin(), entry->id.size, session->id_.begin());
     entry->session = std::move(session);
     entry->bytes = bytes;
+    entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
     shard.probation.PushFront(entry);
     shard.bytes += bytes;
     return id;
@@ -311,11 +321,12 @@ void SessionStore::Recount(std::string_view id, Clock::time_point now) {
   if (!WellFormedId(id)) return;
   Shard& shard = ShardOf(id);
   std::lock_guard lock(shard.mutex);
-  Entry* entry = shard.index.Find(Id(id));
+  Entry* entry = shard.index.Find(id);
   if (entry == nullptr) return;
   const size_t bytes = entry->session->bytes();
   shard.bytes = shard.bytes - entry->bytes + bytes;
   entry->bytes = bytes;
+  entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
   MakeRoom(shard, 0, entry, now);
 }
 

@@ -110,6 +110,12 @@ class ServedSession : public engine::MemorySession {
     return kBaseBytes + (values > 0 ? static_cast<size_t>(values) : 0);
   }
 
+  // False when the store's count of the session is its estimate still, so
+  // that a page which left the session's size alone need not recount it.
+  bool NeedsRecount() const {
+    return bytes() != counted_bytes_.load(std::memory_order_relaxed);
+  }
+
   // What a session costs before it holds a value: the object and its locks
   // and map, the shared pointer's block, and the store's entry with the id.
   static constexpr size_t kBaseBytes = 576;
@@ -121,6 +127,8 @@ class ServedSession : public engine::MemorySession {
   std::atomic<bool> written_{false};
   std::atomic<Clock::rep> last_used_;
   std::atomic<int64_t> value_bytes_{0};
+  // As the store last counted it (under its shard's lock).
+  std::atomic<size_t> counted_bytes_{0};
   // Kept beside the session's own, so that the store tells an expired
   // session without taking its lock.
   std::atomic<int32_t> timeout_{MemorySession::Timeout()};
@@ -129,8 +137,13 @@ class ServedSession : public engine::MemorySession {
   std::array<char, 32 + 1 + 32> id_{};
   uint8_t id_size_ = 0;
 
+  // The turn's state, read and changed without the lock while no page
+  // waits, so that a page of a session nobody else is using takes and ends
+  // its turn without locking; the lock guards the queue, and the state
+  // leaves kQueued only under it.
+  enum TurnState : int { kFree, kTaken, kQueued };
+  std::atomic<int> turn_{kFree};
   std::mutex turn_mutex_;
-  bool turn_taken_ = false;
   // A list, not a deque: nearly no session ever queues a page, and an
   // empty list allocates nothing where a deque allocates its map and a
   // first block for every session made.
@@ -186,7 +199,6 @@ class SessionStore {
     uint8_t size = 0;
     explicit Id(std::string_view id);
     std::string_view view() const { return {bytes.data(), size}; }
-    bool operator==(const Id& other) const { return view() == other.view(); }
   };
   // A session in its shard, linked into the shard's probation or
   // returning list, most recently used first.
@@ -215,7 +227,8 @@ class SessionStore {
     ~Index();
     Index(const Index&) = delete;
     Index& operator=(const Index&) = delete;
-    Entry* Find(const Id& id) const;
+    // Looked up by the id's text where it lies, not copied into an Id.
+    Entry* Find(std::string_view id) const;
     // Takes `entry` in; false (and `entry` freed) when its id is there.
     bool Insert(Entry* entry);
     // Takes the entry out and frees it.
@@ -229,7 +242,7 @@ class SessionStore {
     };
     // Ids are random, so a few of their digits spread them as well as any
     // hash of them all would.
-    static uint64_t Hash(const Id& id);
+    static uint64_t Hash(std::string_view id);
     size_t Home(uint64_t hash) const { return static_cast<size_t>(hash) & (slots_.size() - 1); }
     std::vector<Slot> slots_;
     size_t used_ = 0;

@@ -15,6 +15,7 @@
 #ifndef ZORVADEL_MEMORY_PAGE_H_
 #define ZORVADEL_MEMORY_PAGE_H_
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -33,8 +34,9 @@
 
 namespace zorvadel::engine {
 
-// Session values and settings. Guarded by a lock, since a host may run two
-// requests of one session at once.
+// Session values and settings. The values are guarded by a lock, since a
+// host may run two requests of one session at once; the two settings are
+// single numbers, read on nearly every page, and need none.
 class MemorySession : public Session {
  public:
   Variant Value(std::u16string_view key) override;
@@ -60,8 +62,8 @@ class MemorySession : public Session {
   // Keyed by the lower-case key; found by a view of it, so that a lookup
   // copies no key.
   std::map<std::u16string, Variant, std::less<>> values_;
-  uint32_t code_page_ = 936;
-  int32_t timeout_ = 20;
+  std::atomic<uint32_t> code_page_{936};
+  std::atomic<int32_t> timeout_{20};
 };
 
 // Application values, shared by every page of the site.

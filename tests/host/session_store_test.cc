@@ -184,6 +184,13 @@ TEST(SessionTurnTest, PagesTakeTurnsInOrder) {
   EXPECT_FALSE(session.AwaitTurn(Clock::now() + std::chrono::milliseconds(10)));
   session.EndTurn();
   EXPECT_TRUE(session.AwaitTurn(Clock::now()));
+  // The only waiter gives up: the turn's end then frees it.
+  auto d = waiter('d');
+  EXPECT_FALSE(session.QueueForTurn(d));
+  EXPECT_TRUE(session.Withdraw(*d));
+  session.EndTurn();
+  EXPECT_TRUE(session.TryTurn());
+  EXPECT_EQ(woken, "ac");
 }
 
 // ---- a flood through the page runner ----------------------------------------------

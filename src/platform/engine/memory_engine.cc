@@ -83,9 +83,14 @@ std::string HeadBytes(std::initializer_list<std::u16string_view> pieces, uint32_
     ascii = ascii && std::all_of(piece.begin(), piece.end(), [](char16_t c) { return c < 0x80; });
   }
   if (ascii) {
-    std::string bytes;
-    bytes.reserve(size);
-    for (std::u16string_view piece : pieces) bytes.append(piece.begin(), piece.end());
+    // Narrowed in place: append with char16_t iterators would build a
+    // temporary string of each piece first, an allocation for a long one.
+    std::string bytes(size, '\0');
+    auto out = bytes.begin();
+    for (std::u16string_view piece : pieces) {
+      out = std::transform(piece.begin(), piece.end(), out,
+                           [](char16_t c) { return static_cast<char>(c); });
+    }
     return bytes;
   }
   std::u16string text;
@@ -165,26 +170,18 @@ Variant MemorySession::ExchangeValue(std::u16string_view key, Variant value) {
   return value;
 }
 
-uint32_t MemorySession::CodePage() const {
-  std::lock_guard lock(mutex_);
-  return code_page_;
-}
+uint32_t MemorySession::CodePage() const { return code_page_.load(std::memory_order_relaxed); }
 
 void MemorySession::SetCodePage(uint32_t code_page) {
   if (code_page == 0) throw ScriptError(kErrInvalidArgument);
-  std::lock_guard lock(mutex_);
-  code_page_ = code_page;
+  code_page_.store(code_page, std::memory_order_relaxed);
 }
 
-int32_t MemorySession::Timeout() const {
-  std::lock_guard lock(mutex_);
-  return timeout_;
-}
+int32_t MemorySession::Timeout() const { return timeout_.load(std::memory_order_relaxed); }
 
 void MemorySession::SetTimeout(int32_t minutes) {
   if (minutes < 1 || minutes > 1440) throw ScriptError(kErrInvalidArgument);
-  std::lock_guard lock(mutex_);
-  timeout_ = minutes;
+  timeout_.store(minutes, std::memory_order_relaxed);
 }
 
 Variant MemoryApplication::Value(std::u16string_view key) {
