@@ -27,7 +27,8 @@
 #     without a cookie, whose answer's cookie the next pages carry); 0 keeps
 #     the same 256 sessions for the whole run, where the visit trail that
 #     page start appends to grows by every page and each page copies it;
-#   - nginx: the same bytes as a static file.
+#   - nginx: the same bytes as a static file, driven by the plain client
+#     and again by the returning visitors' client.
 # The server's resident memory is sampled every second of its runs, and the
 # CPU time of the server and of nginx is counted. The script prints the
 # rates, the two ratios to nginx, the CPU time per request, the memory and
@@ -258,6 +259,12 @@ read -r back_rate back_total back_bad back_cpu < <(drive "$serve_url" "$serve_pi
 kill "$sampler_pid"; wait "$sampler_pid" 2>/dev/null || true; sampler_pid=
 echo "== nginx, the same bytes as a static file ($threads workers)" >&2
 read -r nginx_rate nginx_total nginx_bad nginx_cpu < <(drive "http://127.0.0.1:$nginx_port$static_path" "$nginx_pids")
+# The returning visitors' client costs wrk more than the plain one (a script
+# call per request and a table of the headers per answer), on the cores the
+# server shares: nginx driven by that same client shows what that costs.
+echo "== nginx, the same bytes, driven by the returning visitors' client" >&2
+read -r nginx_back_rate nginx_back_total nginx_back_bad nginx_back_cpu < <(drive \
+  "http://127.0.0.1:$nginx_port$static_path" "$nginx_pids" -s "$work/returning.lua" -- "$visit_pages")
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 echo
@@ -265,10 +272,12 @@ echo "page: $page, $bytes bytes; wrk: 4 threads, 64 connections, $duration per r
 echo "new visitors:       $new_rate requests/s, $new_total requests, $new_bad failed, $new_cpu us CPU a request"
 echo "returning visitors: $back_rate requests/s, $back_total requests, $back_bad failed, $back_cpu us CPU a request ($visit_pages pages a visit)"
 echo "nginx static:       $nginx_rate requests/s, $nginx_total requests, $nginx_bad failed, $nginx_cpu us CPU a request"
+echo "nginx, same client as returning visitors: $nginx_back_rate requests/s, $nginx_back_total requests, $nginx_back_bad failed, $nginx_back_cpu us CPU a request"
 echo "ratio to nginx: new visitors $(ratio "$new_rate" "$nginx_rate"), returning visitors $(ratio "$back_rate" "$nginx_rate")"
+echo "ratio to nginx with the same client: returning visitors $(ratio "$back_rate" "$nginx_back_rate")"
 echo "server memory, new visitors:       $(memory_line "$work/new.rss")"
 echo "server memory, returning visitors: $(memory_line "$work/returning.rss")"
-if [ "$new_bad" -eq 0 ] && [ "$back_bad" -eq 0 ] && [ "$nginx_bad" -eq 0 ]; then
+if [ "$new_bad" -eq 0 ] && [ "$back_bad" -eq 0 ] && [ "$nginx_bad" -eq 0 ] && [ "$nginx_back_bad" -eq 0 ]; then
   echo "every request succeeded"
 else
   echo "some requests failed"
