@@ -84,23 +84,25 @@ size_t PlayOnce(const Steps& steps, const std::string& path,
   return page.TakeResult().body.size();
 }
 
-void BM_NewsNewVisitor(benchmark::State& state) {
+// A new visitor on every page: a fresh session each time.
+template <typename Steps>
+void FreshVisitors(benchmark::State& state, const Steps& steps, const std::string& path) {
   auto application = std::make_shared<engine::MemoryApplication>();
   for (auto _ : state) {
     auto session = std::make_shared<engine::MemorySession>();
-    benchmark::DoNotOptimize(PlayOnce(Prepared(NewsSteps()), "/news.asp", session, application));
+    benchmark::DoNotOptimize(PlayOnce(steps, path, session, application));
   }
+}
+
+void BM_NewsNewVisitor(benchmark::State& state) {
+  FreshVisitors(state, Prepared(NewsSteps()), "/news.asp");
 }
 BENCHMARK(BM_NewsNewVisitor);
 
 // The same page played from its JSON, as zorvadel-run does: what preparing
 // the steps once saves a served page.
 void BM_NewsNewVisitorFromJson(benchmark::State& state) {
-  auto application = std::make_shared<engine::MemoryApplication>();
-  for (auto _ : state) {
-    auto session = std::make_shared<engine::MemorySession>();
-    benchmark::DoNotOptimize(PlayOnce(NewsSteps(), "/news.asp", session, application));
-  }
+  FreshVisitors(state, NewsSteps(), "/news.asp");
 }
 BENCHMARK(BM_NewsNewVisitorFromJson);
 
@@ -116,21 +118,12 @@ void BM_NewsReturningVisitor(benchmark::State& state) {
 BENCHMARK(BM_NewsReturningVisitor);
 
 void BM_NewsObjectAlone(benchmark::State& state) {
-  auto application = std::make_shared<engine::MemoryApplication>();
-  for (auto _ : state) {
-    auto session = std::make_shared<engine::MemorySession>();
-    benchmark::DoNotOptimize(
-        PlayOnce(Prepared(NewsObjectSteps()), "/news.asp", session, application));
-  }
+  FreshVisitors(state, Prepared(NewsObjectSteps()), "/news.asp");
 }
 BENCHMARK(BM_NewsObjectAlone);
 
 void BM_HelloEngineAlone(benchmark::State& state) {
-  auto application = std::make_shared<engine::MemoryApplication>();
-  for (auto _ : state) {
-    auto session = std::make_shared<engine::MemorySession>();
-    benchmark::DoNotOptimize(PlayOnce(Prepared(HelloSteps()), "/hello.asp", session, application));
-  }
+  FreshVisitors(state, Prepared(HelloSteps()), "/hello.asp");
 }
 BENCHMARK(BM_HelloEngineAlone);
 

@@ -219,28 +219,58 @@ constexpr int kFlood = 30000;
 constexpr int kFlood = 300000;
 #endif
 
-TEST(FloodTest, VisitorsKeepTheirSessionsThroughAFlood) {
-  const auto root = std::filesystem::temp_directory_path() /
-                    ("zorvadel-flood-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(root);
-  PageRegistry pages;
-  pages.Register("/trail.asp", &TrailPage);
-  Site site(root, pages);
-  // About 1,500 trail sessions of one visit: the flood overflows it 200 times over.
-  SessionStore sessions(size_t{1} << 20);
-  PageRunner runner(site, sessions);
-  // One request for the trail page with the cookie `id` ("" for none): the
-  // body, and the cookie the answer set ("" for none).
-  auto visit = [&](const std::string& id) {
+// A scratch site whose one page, /trail.asp, writes the visit trail, served
+// by a runner over `sessions`.
+struct TrailSite {
+  explicit TrailSite(const char* name, size_t session_bytes = SessionStore::kDefaultMemoryMb << 20)
+      : root(std::filesystem::temp_directory_path() /
+             (std::string("zorvadel-") + name + "-" + std::to_string(::getpid()))),
+        pages(TrailPages()),
+        site(Made(root), pages),
+        sessions(session_bytes),
+        runner(site, sessions) {}
+  ~TrailSite() { std::filesystem::remove_all(root); }
+
+  static const std::filesystem::path& Made(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    return folder;
+  }
+  static PageRegistry TrailPages() {
+    PageRegistry pages;
+    pages.Register("/trail.asp", &TrailPage);
+    return pages;
+  }
+
+  // The trail page requested with `headers`: the body, and the id of the
+  // cookie the answer set ("" for none).
+  std::pair<std::string, std::string> Visit(
+      const std::vector<std::pair<std::string, std::string>>& headers) {
     engine::RequestFacts facts;
     facts.url = "/trail.asp";
-    if (!id.empty()) facts.headers.emplace_back("Cookie", SessionCookie(id).substr(0, 48));
+    facts.headers = headers;
     engine::ResponseResult result = runner.Run(site.Resolve("/trail.asp"), facts);
     std::string set;
     for (const auto& [name, value] : result.headers) {
       if (name == "Set-Cookie") set = value.substr(SessionStore::kCookieName.size() + 1, 32);
     }
-    return std::pair{result.body, set};
+    return {result.body, set};
+  }
+
+  std::filesystem::path root;
+  PageRegistry pages;
+  Site site;
+  SessionStore sessions;
+  PageRunner runner;
+};
+
+TEST(FloodTest, VisitorsKeepTheirSessionsThroughAFlood) {
+  // About 1,500 trail sessions of one visit: the flood overflows it 200 times over.
+  TrailSite scratch("flood", size_t{1} << 20);
+  SessionStore& sessions = scratch.sessions;
+  // One request with the cookie `id` ("" for none).
+  auto visit = [&](const std::string& id) {
+    if (id.empty()) return scratch.Visit({});
+    return scratch.Visit({{"Cookie", SessionCookie(id).substr(0, 48)}});
   };
 
   const std::string returning = visit("").second;
@@ -261,30 +291,14 @@ TEST(FloodTest, VisitorsKeepTheirSessionsThroughAFlood) {
   EXPECT_EQ(again, "");  // no new cookie for a known session
   // The returning visitor's trail survived all of it.
   EXPECT_EQ(Visits(visit(returning).first), 3u);
-  std::filesystem::remove_all(root);
 }
 
 // The session cookie as clients send it; the answer sets a new cookie only
 // when the one sent named no live session.
 TEST(RunnerCookieTest, FindsTheSessionInEveryFormOfTheCookie) {
-  const auto root = std::filesystem::temp_directory_path() /
-                    ("zorvadel-cookie-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(root);
-  PageRegistry pages;
-  pages.Register("/trail.asp", &TrailPage);
-  Site site(root, pages);
-  SessionStore sessions;
-  PageRunner runner(site, sessions);
+  TrailSite scratch("cookie");
   using Headers = std::vector<std::pair<std::string, std::string>>;
-  auto sets_cookie = [&](const Headers& headers) {
-    engine::RequestFacts facts;
-    facts.url = "/trail.asp";
-    facts.headers = headers;
-    for (const auto& [name, value] : runner.Run(site.Resolve("/trail.asp"), facts).headers) {
-      if (name == "Set-Cookie") return value.substr(SessionStore::kCookieName.size() + 1, 32);
-    }
-    return std::string();
-  };
+  auto sets_cookie = [&](const Headers& headers) { return scratch.Visit(headers).second; };
   const std::string id = sets_cookie({});
   ASSERT_EQ(id.size(), 32u);
   const std::string name(SessionStore::kCookieName);
@@ -309,7 +323,6 @@ TEST(RunnerCookieTest, FindsTheSessionInEveryFormOfTheCookie) {
   for (const auto& c : cases) {
     EXPECT_EQ(sets_cookie(c.headers).empty(), c.found) << c.headers.back().second;
   }
-  std::filesystem::remove_all(root);
 }
 
 }  // namespace
