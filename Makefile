@@ -37,14 +37,14 @@ tsan: deps
 # The demo site on http://127.0.0.1:8080/ (Ctrl-C stops it). PORT= and
 # ADDRESS= move it; ROOT=FOLDER serves that site folder alone instead (its
 # page scripts and files) with zorvadel-serve. Installs and builds only what
-# serving needs: no test packages, no tests.
+# serving needs (and zorvadel-run): no test packages, no tests.
 PORT ?= 8080
 ADDRESS ?= 127.0.0.1
 ROOT ?=
 serve:
 	bash scripts/install-deps.sh --serve
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVADEL_TESTS=OFF -DZORVADEL_BENCH=OFF
-	cmake --build $(BUILD) -j $(JOBS) --target $(if $(ROOT),zorvadel-serve,zorvadel-demo)
+	cmake --build $(BUILD) -j $(JOBS) --target zorvadel-demo zorvadel-serve zorvadel-run
 	$(BUILD)/$(if $(ROOT),zorvadel-serve --root $(ROOT),zorvadel-demo) --address $(ADDRESS) --port $(PORT)
 
 bench: build

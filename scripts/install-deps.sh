@@ -24,6 +24,7 @@ packages=(
   # tests reach through it; a private MariaDB server for the MySQL kind.
   libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-mariadb odbc-mdbtools
   mariadb-server
+  sqlite3  # the README's list example makes its database with the shell
   # Thumbnails: the image component over libvips; vipsthumbnail is the
   # benchmark's peer.
   libvips-dev libvips-tools

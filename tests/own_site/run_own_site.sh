@@ -37,6 +37,11 @@ for name in news_page.cc CMakeLists.txt today.json; do
   [ -s "$site/$name" ] || { echo "own_site: the README has no $name"; exit 1; }
 done
 guard_step=$(extract "guard step")
+# The list example: its database made by the README's own command, with the
+# README's folder standing for the test's.
+extract books.json >"$site/books.json"
+extract books.sh | sed "s|~/mysite|$site|g" >"$work/books.sh"
+step "the list example's database" bash "$work/books.sh"
 printf 'p { margin: 0; }\n' >"$site/style.css"
 printf '{"steps": [{"echo": "my own index"}]}\n' >"$site/index.json"
 
@@ -75,6 +80,8 @@ fetch "/today.asp?who=John+Smith" -A "$phone"
 has "the guard is on" "SQL&#x6CE8;&#x5165;"
 lacks "the guard ends the page" "$phone_link"
 fetch /; check "index.json at /" "$body" "my own index"
+fetch "/books.asp?Page=3" -A "$phone"
+has "served list: the last page" 'href="book.asp?Id=5&amp;ListId=5&amp;MyPage=3">Five</a>'
 fetch /style.css; check "static file" "$status $(header Content-Type)" "200 text/css"
 stop_server
 
@@ -93,5 +100,10 @@ sed "/\"create\"/a\\    $guard_step," "$site/guarded.json" >"$site/unguarded.jso
 body=$("$run" "$site/unguarded.json")
 lacks "SQLInjData emptied: no warning" "SQL&#x6CE8;&#x5165;"
 has "SQLInjData emptied: the page" "$phone_link"
+body=$("$run" "$site/books.json")
+check "played list" "$?" 0
+has "played list: total and page" "Total:5;2/3<br/>"
+has "played list: a record" '<a title="Enter" href="book.asp?Id=3&amp;ListId=3&amp;MyPage=2">Three</a>'
+has "played list: the bar" 'href="http://localhost/books.asp?Page=3">Next Page</a>'
 
 finish own_site
