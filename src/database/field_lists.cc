@@ -13,7 +13,6 @@
 #include "database/nav_bars.h"
 #include "database/record_list.h"
 #include "platform/ado/ado.h"
-#include "text/charset_refs.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
@@ -55,21 +54,6 @@ void ClosePage(PageCore& page, std::u16string_view label) {
 
 void WriteSeparator(PageCore& page) {
   if (page.state().EveryPageSize > 1) Step([&] { Write(page, std::u16string(kRecordSeparator)); });
-}
-
-// An address taken from a record, fit for a double-quoted attribute of a
-// deck: the A builder writes addresses as they come, so a stored "&" (a
-// written "&amp;" stays) or quote would otherwise break the page.
-std::u16string AttributeAddress(const std::u16string& url) {
-  std::u16string out = text::RepairAmpersands(url);
-  out = Replace(out, u"\"", u"&quot;");
-  out = Replace(out, u"<", u"&lt;");
-  return Replace(out, u">", u"&gt;");
-}
-
-std::u16string LinkTo(PageCore& page, const std::u16string& url, std::u16string_view text) {
-  return calls::A(page, std::u16string(TextsOf(page).confirm), AttributeAddress(url),
-                  std::u16string(text));
 }
 
 // A text list of the layout, split once for the whole list.
@@ -153,7 +137,9 @@ void RenderSiteList(PageCore& page, const std::u16string& site_title,
     Step([&] { Write(page, Filtered(page, std::u16string(t.site) + name) + u"<br/>"); });
     Step([&] { Write(page, Filtered(page, std::u16string(t.person) + person) + u"<br/>"); });
     // A link to nowhere would only bring the visitor back here.
-    if (!url.empty()) Step([&] { Write(page, LinkTo(page, url, t.visit) + u"<br/>"); });
+    if (!url.empty()) {
+      Step([&] { Write(page, RecordLink(page, url, std::u16string(t.visit)) + u"<br/>"); });
+    }
     WriteSeparator(page);
   });
 }
@@ -173,7 +159,7 @@ void RenderLinkList(PageCore& page) {
       if (!s.DBListSymbol.empty()) Step([&] { calls::WriteOut(page, s.DBListSymbol); });
       if (s.DBListNumber) Step([&] { calls::WriteOut(page, u"[" + n + u"]"); });
       if (s.DBOrderNumber) Step([&] { calls::WriteOut(page, n + u"."); });
-      Step([&] { Write(page, LinkTo(page, url, text) + s.DbListSplitChar); });
+      Step([&] { Write(page, RecordLink(page, url, text) + s.DbListSplitChar); });
     });
     if (s.DbListSplitChar != u"<br/>") Step([&] { Write(page, u"<br/>"); });
   }

@@ -9,7 +9,9 @@
 
 #include "component/group_calls.h"
 #include "database/list_texts.h"
+#include "markup/links.h"
 #include "platform/ado/ado.h"
+#include "text/charset_refs.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
@@ -34,6 +36,29 @@ void Write(PageCore& page, const std::u16string& text) { Need(page.state().Respo
 std::u16string Number(int64_t n) {
   const std::string digits = std::to_string(n);
   return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string AttributeText(std::u16string_view text) {
+  std::u16string out = text::RepairAmpersands(text);
+  out = Replace(out, u"\"", u"&quot;");
+  out = Replace(out, u"<", u"&lt;");
+  return Replace(out, u">", u"&gt;");
+}
+
+std::u16string RecordLink(PageCore& page, const std::u16string& url, const std::u16string& text) {
+  const std::u16string address = AttributeText(url);
+  std::u16string link;
+  // Like A, a link that cannot be built is left out, and what follows it
+  // is written all the same.
+  Step([&] {
+    if (calls::Displayer(page) == markup::kWebTerminal) {
+      const std::u16string shown = calls::Ascii(page, text);
+      link = markup::LinkMarkup(AttributeText(shown), address, shown);
+    } else {
+      link = calls::A(page, std::u16string(TextsOf(page).confirm), address, text);
+    }
+  });
+  return link;
 }
 
 std::optional<int32_t> RunningNumber(const PageCore& page) {

@@ -6,8 +6,8 @@
 // multi-field, site and link lists and the multi-field view on one SQLite
 // file: rows, markers, separators, total lines and bars; the mended faults
 // (Null and missing fields, PreText and LastText left empty, addresses
-// repaired for markup); no records; and the SQL Server kind writing what the
-// Access kind writes.
+// repaired for markup, record text in a link's tip); no records; and the SQL
+// Server kind writing what the Access kind writes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -500,6 +500,52 @@ TEST_F(FieldLists, Table) {
     if (c.set) c.set(q->state());
     q->Call(u"Sql" + c.member.substr(3), c.args);
     EXPECT_EQ(q->Body(), c.expected);
+  }
+}
+
+// Record text that holds a quote, angle brackets and a bare ampersand: in
+// an attribute it is written as entities, on a desktop browser (where the
+// anchor's tip repeats the text) and on a phone; between the tags it stays
+// what the lists write there.
+TEST_F(FieldLists, RecordTextInAttributes) {
+  auto db = Connect(AccessString(scratch_.path() / "f.db"));
+  const std::u16string stored = u"say \"hi\" <b> & co";
+  Execute(*db, u"UPDATE Site SET Title = '" + stored + u"' WHERE Id = 1");
+  Execute(*db, u"UPDATE Zorvadel SET Title = '" + stored + u"' WHERE Id = 1");
+  const std::u16string tip = u"say &quot;hi&quot; &lt;b&gt; &amp; co",
+                       text = u"say \"hi\" <b> &amp; co",
+                       marked = u"say&nbsp;&quot;hi&quot;&nbsp;&lt;b&gt;&nbsp;&amp;&nbsp;co",
+                       row = u"Index.asp?Id=1&amp;ListId=1&amp;MyPage=1";
+  const struct {
+    const char16_t* class_name;
+    const char16_t* member;
+    bool web;
+    std::u16string anchor;
+  } rows[] = {
+      {u"EnXML", u"MdbLinkList", true, Link(tip, kA, text)},
+      {u"WAP", u"MdbLinkList", true, Link(tip, kA, text)},
+      {u"EnXML", u"MdbLinkList", false, En(kA, text)},
+      {u"WAP", u"MdbLinkList", false, Zh(kA, text)},
+      // The record list escapes its titles whole before they become the link.
+      {u"XML", u"MdbList", true, Link(marked, row, marked)},
+      {u"EnWAP", u"MdbList", true, Link(marked, row, marked)},
+      {u"XML", u"MdbList", false, Zh(row, marked)},
+      {u"EnWAP", u"MdbList", false, En(row, marked)},
+  };
+  for (const auto& c : rows) {
+    SCOPED_TRACE(codepage::ToUtf8(std::u16string(c.class_name) + u"." + c.member) +
+                 (c.web ? " web" : " phone"));
+    TestPage p(c.class_name,
+               FactsFor(PageOptions().WithUrl("/news/list.asp").WithAgent(
+                   c.web ? kDesktopAgent : kPhoneAgent)),
+               0, scratch_.path().string());
+    p.state().MdbPath = u"/f.db";
+    p.state().FieldUrl = u"Url";
+    const bool records = c.member == std::u16string_view(u"MdbList");
+    p.state().StrSql = records ? u"SELECT * FROM Zorvadel ORDER BY Id"
+                               : u"SELECT * FROM Site ORDER BY Id";
+    p.Call(c.member, records ? std::vector<Variant>{Variant(int16_t{-1})} : std::vector<Variant>{});
+    EXPECT_NE(p.Body().find(c.anchor), std::u16string::npos) << codepage::ToUtf8(p.Body());
   }
 }
 

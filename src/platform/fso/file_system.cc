@@ -13,6 +13,7 @@
 
 #include "platform/codepage/codepage.h"
 #include "platform/fso/file_errors.h"
+#include "platform/fso/regular_file.h"
 #include "zorvadel/member_table.h"
 
 namespace zorvadel::fso {
@@ -134,10 +135,9 @@ const ClassInfo& TextStream::Class() const {
 }
 
 double File::Size() const {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path_, ec);
-  if (ec) RaiseFileError(kErrFileNotFound);
-  return static_cast<double>(size);
+  const PathFacts facts = Probe(path_);
+  if (facts.kind != PathKind::kRegular) RaiseFileError(kErrFileNotFound);
+  return static_cast<double>(facts.size);
 }
 
 const ClassInfo& File::Class() const {
@@ -175,17 +175,15 @@ void FileSystemObject::CreateFolder(const std::u16string& path) {
   if (!std::filesystem::create_directory(folder, ec) || ec) RaiseFileError(kErrPermissionDenied);
 }
 
+// A device, a FIFO or a folder is no file here: the size of one would be
+// meaningless, and a caller that goes on to read it would wait forever.
 ObjectPtr FileSystemObject::GetFile(const std::u16string& path) const {
-  std::filesystem::path file = DiskPath(path);
-  std::error_code ec;
-  if (file.empty() || !std::filesystem::is_regular_file(file, ec)) RaiseFileError(kErrFileNotFound);
-  return std::make_shared<File>(std::move(file));
+  if (Probe(path).kind != PathKind::kRegular) RaiseFileError(kErrFileNotFound);
+  return std::make_shared<File>(path);
 }
 
 bool FileSystemObject::FileExists(const std::u16string& path) const {
-  const std::filesystem::path file = DiskPath(path);
-  std::error_code ec;
-  return !file.empty() && std::filesystem::is_regular_file(file, ec);
+  return Probe(path).kind == PathKind::kRegular;
 }
 
 const ClassInfo& FileSystemObject::Class() const {

@@ -49,13 +49,14 @@ class TextStream : public Object {
 
 class File : public Object {
  public:
-  explicit File(std::filesystem::path path) : path_(std::move(path)) {}
+  explicit File(std::u16string path) : path_(std::move(path)) {}
   const ClassInfo& Class() const override;
-  // The length in bytes now, as a Double; raises 53 when the file is gone.
+  // The length in bytes now, as a Double; raises 53 when no regular file
+  // of that path is there any more.
   double Size() const;
 
  private:
-  std::filesystem::path path_;
+  std::u16string path_;
 };
 
 class FileSystemObject : public Object {
@@ -70,8 +71,10 @@ class FileSystemObject : public Object {
   // Raises 58 when something of that name exists, 76 when its parent folder
   // is missing, 70 when the folder cannot be made.
   void CreateFolder(const std::u16string& path);
-  // Raises 53 "File not found" when no file of that path exists.
+  // Raises 53 "File not found" when no regular file of that path exists
+  // (a folder, a device or a FIFO is none).
   ObjectPtr GetFile(const std::u16string& path) const;
+  // True for a regular file only.
   bool FileExists(const std::u16string& path) const;
 };
 

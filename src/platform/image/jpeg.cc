@@ -1,5 +1,6 @@
 // The image component over libvips: the header at Open, shrink-on-load
-// thumbnailing at Save.
+// thumbnailing at Save, both from the descriptor that the regular-file test
+// opened.
 #include "platform/image/jpeg.h"
 
 #include <unistd.h>
@@ -8,12 +9,14 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string>
 #include <system_error>
 
 #include "platform/codepage/codepage.h"
+#include "platform/fso/regular_file.h"
 #include "zorvadel/member_table.h"
 
 namespace zorvadel::image {
@@ -23,10 +26,32 @@ namespace {
 // library's own message as its description.
 constexpr int32_t kErrImage = -2147467259;
 
+// The decoders of the formats a site's pictures come in, all the library's
+// own: the family's base class, and the loader of the family that reads a
+// picture from an open file.
+constexpr struct {
+  const char* family;
+  const char* source_loader;
+} kPictureLoaders[] = {
+    {"VipsForeignLoadJpeg", "VipsForeignLoadJpegSource"},
+    {"VipsForeignLoadPng", "VipsForeignLoadPngSource"},
+    {"VipsForeignLoadNsgif", "VipsForeignLoadNsgifSource"},
+    {"VipsForeignLoadWebp", "VipsForeignLoadWebpSource"},
+    {"VipsForeignLoadTiff", "VipsForeignLoadTiffSource"},
+};
+
 void StartVips() {
   static std::once_flag once;
   std::call_once(once, [] {
     if (VIPS_INIT("zorvadel") != 0) vips_error_clear();
+    // The library guesses a file's format from its first bytes, whatever
+    // its name says, and some of its decoders run outside converters or
+    // parse documents (an SVG, a PDF) that can take the server down. Every
+    // decoder but the pictures' own is blocked for the whole process, so
+    // that nothing reaches one even past the test at Open.
+    vips_block_untrusted_set(TRUE);
+    vips_operation_block_set("VipsForeignLoad", TRUE);
+    for (const auto& loader : kPictureLoaders) vips_operation_block_set(loader.family, FALSE);
     // A picture the component cannot read is reported by the error it
     // raises; libvips's own warnings about it would only fill the server's
     // log.
@@ -51,6 +76,14 @@ std::string DiskPath(const std::u16string& path) {
     throw ScriptError(kErrInvalidArgument);
   }
   return codepage::ToUtf8(path);
+}
+
+bool IsPictureLoader(const char* loader) {
+  if (loader == nullptr) return false;
+  for (const auto& allowed : kPictureLoaders) {
+    if (std::strcmp(loader, allowed.source_loader) == 0) return true;
+  }
+  return false;
 }
 
 int32_t Pixels(double side) {
@@ -81,19 +114,48 @@ std::atomic<unsigned> temp_counter{0};
 
 }  // namespace
 
+struct Jpeg::Source {
+  explicit Source(VipsSource* opened) : source(opened) {}
+  ~Source() {
+    if (source != nullptr) g_object_unref(source);
+  }
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+  VipsSource* source;
+};
+
+namespace {
+
+// Asked again before every decoding: the file's bytes may have changed
+// since the last look.
+void RequirePicture(VipsSource* source) {
+  if (!IsPictureLoader(vips_foreign_find_load_source(source))) {
+    vips_error_clear();
+    throw ScriptError(kErrImage, u"The file is no picture of a format the component reads");
+  }
+}
+
+}  // namespace
+
 void Jpeg::Open(const std::u16string& path) {
   StartVips();
-  const std::string file = DiskPath(path);
+  const fso::RegularFile file(path);
+  if (file.kind() == fso::PathKind::kNoName) throw ScriptError(kErrInvalidArgument);
+  if (!file.ok()) throw ScriptError(kErrImage, u"The picture cannot be opened");
+  // The library takes a descriptor of its own; ours closes with `file`.
+  auto source = std::make_shared<Source>(vips_source_new_from_descriptor(file.descriptor()));
+  if (source->source == nullptr) Raise(u"The picture cannot be opened");
+  RequirePicture(source->source);
   ImageRef header;
   // Only the header is read here; the pixels stay on disk until Save.
-  header.image = vips_image_new_from_file(file.c_str(), nullptr);
+  header.image = vips_image_new_from_source(source->source, "", nullptr);
   if (header.image == nullptr) Raise(u"The picture cannot be opened");
   const int64_t width = vips_image_get_width(header.image);
   const int64_t height = vips_image_get_height(header.image);
   if (width <= 0 || height <= 0 || width * height > kMaxPixels) {
     throw ScriptError(kErrImage, u"The picture is larger than the component accepts");
   }
-  source_ = file;
+  source_ = std::move(source);
   width_ = static_cast<int32_t>(width);
   height_ = static_cast<int32_t>(height);
 }
@@ -102,12 +164,13 @@ void Jpeg::SetWidth(double width) { width_ = Pixels(width); }
 void Jpeg::SetHeight(double height) { height_ = Pixels(height); }
 
 void Jpeg::Save(const std::u16string& path) {
-  if (source_.empty()) throw ScriptError(kErrImage, u"No picture is open");
+  if (!source_) throw ScriptError(kErrImage, u"No picture is open");
   StartVips();
   const std::string target = DiskPath(path);
+  RequirePicture(source_->source);
   ImageRef thumbnail;
-  if (vips_thumbnail(source_.c_str(), &thumbnail.image, width_, "height", height_, "size",
-                     VIPS_SIZE_FORCE, nullptr) != 0) {
+  if (vips_thumbnail_source(source_->source, &thumbnail.image, width_, "height", height_, "size",
+                            VIPS_SIZE_FORCE, nullptr) != 0) {
     Raise(u"The picture cannot be read");
   }
   // Written beside the target and renamed over it: a reader never finds

@@ -14,10 +14,19 @@
 // photograph costs little memory. A picture of more than 100 megapixels is
 // refused at Open, so that no request can make the server decode a
 // picture that would exhaust its memory. Every failure raises.
+//
+// Only the formats a site's pictures come in are opened: JPEG, PNG, GIF,
+// WebP and TIFF, each read by the library's own decoder. Anything else (an
+// SVG or a PDF under a picture's name, a format only an outside converter
+// reads) is refused at Open as no picture, and so is whatever is not a
+// regular file: Open reads the file it opened and checked, never the name
+// again, so neither a device, a FIFO nor a file swapped in afterwards can
+// reach the decoder.
 #ifndef ZORVADEL_PLATFORM_IMAGE_JPEG_H_
 #define ZORVADEL_PLATFORM_IMAGE_JPEG_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "zorvadel/variant.h"
@@ -30,7 +39,8 @@ class Jpeg : public Object {
  public:
   const ClassInfo& Class() const override;
 
-  // Raises when the file is missing, no picture it can read, or too large.
+  // Raises when the file is missing, not a regular file, no picture of the
+  // formats above, or too large.
   void Open(const std::u16string& path);
   // 0 before Open.
   int32_t Width() const { return width_; }
@@ -42,7 +52,8 @@ class Jpeg : public Object {
   void Save(const std::u16string& path);
 
  private:
-  std::string source_;  // the opened file, UTF-8
+  struct Source;
+  std::shared_ptr<Source> source_;  // the opened file, read again by Save
   int32_t width_ = 0;
   int32_t height_ = 0;
 };

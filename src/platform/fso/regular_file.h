@@ -1,0 +1,60 @@
+// The one test that every reader of a file a script names goes through:
+// only a regular file is read. A device never ends (/dev/zero) or never
+// answers, a FIFO waits for a writer that may never come, and a folder has
+// no bytes to give; all of them, also behind a symbolic link, are refused
+// at once, as a missing file would be, before a read can wait on them.
+//
+// Probe looks without opening, for the members that only ask (does it
+// exist, how large is it). RegularFile opens for reading and looks at what
+// was opened, so a name that changes hands between the look and the open
+// cannot slip a device or a FIFO past the test.
+#ifndef ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
+#define ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
+
+#include <cstdint>
+#include <string_view>
+
+namespace zorvadel::fso {
+
+enum class PathKind {
+  kRegular,     // a regular file, reached through any links
+  kMissing,     // nothing of that name, or a folder on the way is missing
+  kNotRegular,  // a folder, a device, a FIFO or a socket
+  kNoAccess,    // there, but the system lets nobody look at it or open it
+  kNoName,      // a text no file can have: empty, or holding a NUL
+};
+
+struct PathFacts {
+  PathKind kind = PathKind::kMissing;
+  uint64_t size = 0;  // bytes, for a regular file
+};
+
+// What the disk path `path` (UTF-16) names, following links, without
+// opening it.
+PathFacts Probe(std::u16string_view path);
+
+// A regular file opened read-only, or the reason it is not. Never blocks
+// and never raises; the descriptor is closed when the object goes.
+class RegularFile {
+ public:
+  explicit RegularFile(std::u16string_view path);
+  ~RegularFile();
+  RegularFile(const RegularFile&) = delete;
+  RegularFile& operator=(const RegularFile&) = delete;
+
+  bool ok() const { return facts_.kind == PathKind::kRegular; }
+  PathKind kind() const { return facts_.kind; }
+  // The length when it was opened.
+  uint64_t size() const { return facts_.size; }
+  // The open descriptor (blocking reads, close-on-exec), -1 unless ok().
+  // It stays owned by this object.
+  int descriptor() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+  PathFacts facts_;
+};
+
+}  // namespace zorvadel::fso
+
+#endif  // ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
