@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <type_traits>
 
 namespace zorvadel::engine {
 
@@ -16,16 +17,30 @@ constexpr bool IsAsciiDigit(Char c) {
   return c >= Char('0') && c <= Char('9');
 }
 
-template <typename Char>
-constexpr bool IsHostNameChar(Char c) {
-  return (c >= Char('a') && c <= Char('z')) || (c >= Char('A') && c <= Char('Z')) ||
-         IsAsciiDigit(c) || c == Char('.') || c == Char('-') || c == Char('_');
-}
+// What each ASCII character may be: in a host name or IPv4 address, and
+// between the brackets of an IPv6 address. A table, as page start tests
+// every character of every request's Host.
+enum HostCharKind : unsigned char { kInName = 1, kInBrackets = 2 };
+
+inline constexpr auto kHostCharKinds = [] {
+  struct Table {
+    unsigned char kind[128] = {};
+  } table;
+  for (int c = 0; c < 128; ++c) {
+    const bool digit = c >= '0' && c <= '9';
+    const bool lower = c >= 'a' && c <= 'z';
+    const bool upper = c >= 'A' && c <= 'Z';
+    const bool hex = digit || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (digit || lower || upper || c == '.' || c == '-' || c == '_') table.kind[c] |= kInName;
+    if (hex || c == ':' || c == '.') table.kind[c] |= kInBrackets;
+  }
+  return table;
+}();
 
 template <typename Char>
-constexpr bool IsBracketedAddressChar(Char c) {
-  return IsAsciiDigit(c) || (c >= Char('a') && c <= Char('f')) ||
-         (c >= Char('A') && c <= Char('F')) || c == Char(':') || c == Char('.');
+constexpr bool IsHostChar(Char c, HostCharKind kind) {
+  const auto code = static_cast<std::make_unsigned_t<Char>>(c);
+  return code < 128 && (kHostCharKinds.kind[code] & kind) != 0;
 }
 
 // The size of the name in `host` when `host` is a host name or IPv4
@@ -40,11 +55,11 @@ constexpr size_t PlainHostNameSize(std::basic_string_view<Char> host) {
     const size_t close = host.find(Char(']'));
     if (close == kNot || close == 1) return kNot;
     for (i = 1; i < close; ++i) {
-      if (!IsBracketedAddressChar(host[i])) return kNot;
+      if (!IsHostChar(host[i], kInBrackets)) return kNot;
     }
     i = close + 1;
   } else {
-    while (i < host.size() && IsHostNameChar(host[i])) ++i;
+    while (i < host.size() && IsHostChar(host[i], kInName)) ++i;
     if (i == 0) return kNot;
   }
   const size_t name_size = i;
