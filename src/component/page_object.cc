@@ -23,7 +23,7 @@ namespace {
 // only user and never runs inside another's page start (it creates only
 // ADO objects), so a buffer is never taken while still in use.
 enum class Scratch {
-  kHost, kServerName, kServerPort, kAuthority, kScriptName, kQuery, kLineId, kDeviceId, kCount
+  kHost, kServerName, kServerPort, kScriptName, kQuery, kLineId, kDeviceId, kCount
 };
 
 const std::u16string& ServerVariable(const PageState& state, Scratch slot,
