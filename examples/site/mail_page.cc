@@ -32,7 +32,6 @@ void Mail(Context& context) {
   std::shared_ptr<EnWAP> w = Create<EnWAP>(context, u"Zorvadel.EnWAP");
   PageState& state = w->state();
   state.CardTitle = u"Send a mail";
-  KeepPortInOwnAddress(*w);
   state.MailSmtp = Setting("ZORVADEL_DEMO_SMTP", kDefaultSmtp);
   const std::u16string user = Setting("ZORVADEL_DEMO_SMTP_USER", "");
   if (!user.empty()) {

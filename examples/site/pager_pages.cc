@@ -66,7 +66,6 @@ void More(Context& context) {
 template <typename T>
 void Auto(Context& context, const char16_t* progid, int16_t style_mode) {
   std::shared_ptr<T> x = Create<T>(context, progid);
-  KeepPortInOwnAddress(*x);
   x->state().SiteTitle = u"AutoPage";
   x->XhtmlHeader(u"style.css");
   x->AutoPage(kArticle, 400, true, style_mode);

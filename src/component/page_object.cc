@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "component/page_properties.h"
 #include "platform/ado/ado.h"
+#include "platform/engine/plain_host.h"
 #include "runtime/dates.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/need.h"
@@ -20,7 +22,9 @@ namespace {
 // need not take an allocation of its own on every page. Page start is the
 // only user and never runs inside another's page start (it creates only
 // ADO objects), so a buffer is never taken while still in use.
-enum class Scratch { kServerName, kScriptName, kQuery, kLineId, kDeviceId, kCount };
+enum class Scratch {
+  kHost, kServerName, kServerPort, kScriptName, kQuery, kLineId, kDeviceId, kCount
+};
 
 const std::u16string& ServerVariable(const PageState& state, Scratch slot,
                                      std::u16string_view name) {
@@ -109,6 +113,29 @@ void AppendVisit(std::u16string& trail, std::initializer_list<std::u16string_vie
   trail.erase(0, end + kEnd.size());
 }
 
+// The host and port the page's own address names: the client's Host
+// header when it is a plain name or address with an optional port (so the
+// page's links lead back to the port the client used, also behind a proxy
+// that passes the Host on), else the server's name with its port. Port 80
+// is left out, as a client leaves it out of its own addresses.
+std::u16string_view OwnAuthority(const PageState& state) {
+  const std::u16string& host = ServerVariable(state, Scratch::kHost, u"HTTP_HOST");
+  const std::u16string_view whole = host;
+  const size_t name_size = engine::PlainHostNameSize(whole);
+  if (name_size != std::u16string_view::npos) {
+    return whole.substr(name_size) == u":80" ? whole.substr(0, name_size) : whole;
+  }
+  const std::u16string& name = ServerVariable(state, Scratch::kServerName, u"server_name");
+  const std::u16string& port = ServerVariable(state, Scratch::kServerPort, u"server_port");
+  const bool named_port = !port.empty() && port != u"80" &&
+                          std::all_of(port.begin(), port.end(),
+                                      [](char16_t c) { return engine::IsAsciiDigit(c); });
+  if (!named_port) return name;
+  thread_local std::u16string authority;
+  AssignJoined(authority, {name, u":", port});
+  return authority;
+}
+
 // Runs the hook's steps in order: each with errors suppressed, or (PHPXML)
 // stopping at the first error, which then reaches the page engine.
 template <typename... Steps>
@@ -129,13 +156,13 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
   PageState& s = state();
   const bool suppress = family() != Family::kP;
   const bool has_encoding = family() != Family::kP;
-  // SERVER_NAME makes both ThisFileName and WapHomePage, and cannot change
-  // between them: it is asked once, and again only when the first asking
-  // failed (so that the second step fails the same way).
-  const std::u16string* server_name_text = nullptr;
-  auto server_name = [&]() -> const std::u16string& {
-    if (!server_name_text) server_name_text = &ServerVariable(s, Scratch::kServerName, u"server_name");
-    return *server_name_text;
+  // The host and port make both ThisFileName and WapHomePage, and cannot
+  // change between them: they are asked once, and again only when the first
+  // asking failed (so that the second step fails the same way).
+  std::optional<std::u16string_view> authority_text;
+  auto authority = [&]() -> std::u16string_view {
+    if (!authority_text) authority_text = OwnAuthority(s);
+    return *authority_text;
   };
   RunSteps(suppress,
       [&] { s.Response = context->GetResponse(); },
@@ -149,7 +176,7 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         if (has_encoding) s.WapEnCoding = u"utf-8";
       },
       [&] {
-        const std::u16string& server = server_name();
+        const std::u16string_view server = authority();
         const std::u16string& script = ServerVariable(s, Scratch::kScriptName, u"script_name");
         TakeKeptBuffer<&PageState::ThisFileName>(s);
         AssignJoined(s.ThisFileName, {u"http://", server, script});
@@ -192,7 +219,7 @@ void PageObject::OnStartPage(const std::shared_ptr<Context>& context) {
         AssignJoined(s.PhoneNumber, {query.string(), line, device});
       },
       [&] {
-        const std::u16string& server = server_name();
+        const std::u16string_view server = authority();
         TakeKeptBuffer<&PageState::WapHomePage>(s);
         AssignJoined(s.WapHomePage, {u"http://", server, u"/"});
       },

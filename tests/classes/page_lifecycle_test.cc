@@ -316,6 +316,60 @@ TEST(PageStartTest, PhoneNumberJoinsItsThreeParts) {
   EXPECT_EQ(StartedPage(u"WAP", *page)->state().PhoneNumber, u"123");
 }
 
+// ---- The page's own address ------------------------------------------------------
+
+struct OwnAddressCase {
+  const char* host;
+  const char* server_name;  // overrides the engine's, when not null
+  const char* server_port;  // likewise
+  const char16_t* authority;  // what follows "http://" in ThisFileName
+};
+
+// The client's Host when it is a plain name or address with a port; else
+// the server's name with its port. Port 80 is never written.
+TEST(OwnAddressTest, KeepsThePortTheClientUsed) {
+  const OwnAddressCase cases[] = {
+      {"m.example.com", nullptr, nullptr, u"m.example.com"},
+      {"m.example.com:8080", nullptr, nullptr, u"m.example.com:8080"},
+      {"m.example.com:80", nullptr, nullptr, u"m.example.com"},
+      {"127.0.0.1:8080", nullptr, "8081", u"127.0.0.1:8080"},  // behind a proxy
+      {"[::1]:8081", nullptr, nullptr, u"[::1]:8081"},
+      {"My_Host-2", nullptr, nullptr, u"My_Host-2"},
+      // Not plain: the engine names the address the request came in on.
+      {"x\"><script>", nullptr, nullptr, u"192.0.2.1"},
+      {"x\"><script>:8080", nullptr, nullptr, u"192.0.2.1:8080"},
+      {"a b:8080", nullptr, nullptr, u"192.0.2.1:8080"},
+      {"a/b:81", nullptr, nullptr, u"192.0.2.1:81"},
+      {"a'b", nullptr, nullptr, u"192.0.2.1"},
+      {"[::1", nullptr, nullptr, u"192.0.2.1"},
+      {"host:", nullptr, nullptr, u"host"},
+      {"host:x1", nullptr, nullptr, u"host"},
+      {"host:123456", nullptr, "8080", u"host:8080"},
+      {"", "www.example.com", "8443", u"www.example.com:8443"},
+      {"a b", "www.example.com", "80", u"www.example.com"},
+      {"a b", "www.example.com", "", u"www.example.com"},
+      {"a b", "www.example.com", "8x", u"www.example.com"},
+  };
+  for (const OwnAddressCase& c : cases) {
+    RequestFacts facts;
+    facts.host = c.host;
+    facts.local_addr = "192.0.2.1";
+    if (c.server_name) facts.server_variables.push_back({"SERVER_NAME", c.server_name});
+    if (c.server_port) facts.server_variables.push_back({"SERVER_PORT", c.server_port});
+    auto page = MakePage(facts);
+    auto object = StartedPage(u"XML", *page);
+    const PageState& s = object->state();
+    const std::u16string site = std::u16string(u"http://") + c.authority;
+    EXPECT_EQ(s.ThisFileName, site + u"/news/list.asp") << c.host;
+    EXPECT_EQ(s.ThisFileAllName, site + u"/news/list.asp?") << c.host;
+    EXPECT_EQ(s.WapPath, site + u"/news/") << c.host;
+    EXPECT_EQ(s.RedirectPath, site + u"/news/") << c.host;
+    EXPECT_EQ(s.ErrorPagePath, site + u"/news/") << c.host;
+    EXPECT_EQ(s.WapHomePage, site + u"/") << c.host;
+    EXPECT_EQ(s.FileName, u"list.asp") << c.host;
+  }
+}
+
 // ---- The visit trail of two pages -----------------------------------------------
 
 using Drop = PartialContext::Drop;

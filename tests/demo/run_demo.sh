@@ -84,6 +84,9 @@ well_formed "week answer"
 fetch /week.asp "${as_phone[@]}" -H 'Host: evil"><x'
 lacks "markup in the Host header never reaches the deck" 'evil"'
 well_formed "week with a strange Host header"
+# A Host that is no plain name gives way to the server's address and port.
+fetch "/list.asp?Page=2" "${as_phone[@]}" -H 'Host: a b/c'
+has "list bar on the server's own address" "href=\"$base/list.asp?Page=1\">[1]</a>"
 
 # The news list reads the demo's SQLite file through MdbDo, its records
 # through MdbShow; the file itself is never served.

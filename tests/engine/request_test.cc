@@ -56,6 +56,12 @@ TEST(ServerVariablesHostTest, NameAndPort) {
       {"host:", u"host", u"80"},
       {"host:x1", u"host", u"80"},
       {"", u"", u"80"},
+      // A name that is no plain name gives way to the address the request
+      // came in on; the port stays the Host's.
+      {"x\"><script>:81", u"127.0.0.1", u"81"},
+      {"a b", u"127.0.0.1", u"80"},
+      {"a/b:8080", u"127.0.0.1", u"8080"},
+      {"[::1", u"127.0.0.1", u"80"},
   };
   for (const HostCase& c : cases) {
     RequestFacts facts;
@@ -65,6 +71,13 @@ TEST(ServerVariablesHostTest, NameAndPort) {
     EXPECT_EQ(page->request().ServerVariables(u"SERVER_PORT"), c.port) << c.host;
     EXPECT_EQ(page->request().ServerVariables(u"HTTP_HOST"), codepage::FromUtf8(c.host));
   }
+}
+
+TEST(ServerVariablesHostTest, AnIpv6AddressStandsInBrackets) {
+  RequestFacts facts;
+  facts.host = "<b>";
+  facts.local_addr = "::1";
+  EXPECT_EQ(MakePage(facts)->request().ServerVariables(u"SERVER_NAME"), u"[::1]");
 }
 
 TEST(ServerVariablesTest, DefaultsOfAPlainGet) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/codepage/codepage.h"
+#include "platform/engine/plain_host.h"
 #include "platform/engine/site_paths.h"
 #include "runtime/hex_digits.h"
 #include "zorvadel/runtime.h"
@@ -118,6 +119,17 @@ std::u16string PathTranslated(const RequestFacts& facts, const std::filesystem::
   }
 }
 
+// The Host header's name when it is a plain one (or empty, as a request
+// without a Host names nothing), else the address the request came in on:
+// pages build their own address from this name, and a Host that carries
+// markup, blanks or a path must not become one.
+std::string ServerName(const RequestFacts& facts) {
+  std::string name = HostName(facts.host);
+  if (name.empty() || PlainHostNameSize(std::string_view(name)) == name.size()) return name;
+  if (facts.local_addr.find(':') != std::string::npos) return "[" + facts.local_addr + "]";
+  return facts.local_addr;
+}
+
 std::u16string PhysicalRoot(const std::filesystem::path& root) {
   if (root.empty()) return u"";
   return SiteRootText(root) + u"/";
@@ -143,10 +155,7 @@ constexpr std::array<VariableRule, 21> kVariables = {{
     {"HTTP_URL", [](const RequestFacts& s, std::string&) -> std::string_view { return s.url; }},
     {"HTTP_HOST", [](const RequestFacts& s, std::string&) -> std::string_view { return s.host; }},
     {"QUERY_STRING", [](const RequestFacts& s, std::string&) { return TargetQuery(s.url); }},
-    {"SERVER_NAME",
-     [](const RequestFacts& s, std::string& scratch) -> std::string_view {
-       return scratch = HostName(s.host);
-     }},
+    {"SERVER_NAME", &Made<&ServerName>},
     {"SERVER_PORT",
      [](const RequestFacts& s, std::string& scratch) -> std::string_view {
        return scratch = HostPort(s.host);
