@@ -124,7 +124,7 @@ double TextNumber(std::u16string_view text) {
 
 double CheckedRound(const Variant& v, double low, double high) {
   // The wide subtypes round exactly: through a Double a Decimal such as
-  // 2147483647.5000000001 would land on the half and round the wrong way.
+  // 2.5000000000000000001 would land on the half and round the wrong way.
   if (v.type() == VarType::kLongLong || v.type() == VarType::kDecimal) {
     const Int128 r = v.type() == VarType::kLongLong ? Int128{v.long_long()}
                                                      : RoundDecimal(v.decimal());

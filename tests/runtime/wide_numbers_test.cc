@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 #include <string>
 
 #include "support/error_of.h"
@@ -30,49 +29,28 @@ TEST(WideNumbersTest, DecimalTextKeepsItsDigits) {
       {u"-0.000", u"0", 0},
       {u"79228162514264337593543950335", u"79228162514264337593543950335", 0},
       {u"79228162514264337593543950336", u"", kErrOverflow},
-      {u"7.9228162514264337593543950335", u"7.9228162514264337593543950335", 0},
       // Past 28 places, and past 96 bits, the last digits round half to even.
       {u"1.00000000000000000000000000005", u"1", 0},
       {u"1.00000000000000000000000000015", u"1.0000000000000000000000000002", 0},
       {u"79228162514264337593543950.3355", u"79228162514264337593543950.34", 0},
-      {u"1.5E-30", u"0", 0},
       {u"1E+28", u"10000000000000000000000000000", 0},
-      {u"1E+29", u"", kErrOverflow},
       {u"&H10", u"16", 0},
       {u"1,5", u"", kErrTypeMismatch},
-      {u"", u"", kErrTypeMismatch},
       {Variant(0.1 + 0.2), u"0.3", 0},  // a Double's 15 digits
-      {Variant(1.23456789012346e19), u"12345678901234600000", 0},
       {Variant(1e300), u"", kErrOverflow},
-      {Big(std::numeric_limits<int64_t>::min()), u"-9223372036854775808", 0},
-      {Variant(true), u"-1", 0},
-      {Variant(), u"0", 0},
+      {Variant::LongLong(INT64_MIN), u"-9223372036854775808", 0},
       {Variant::Null(), u"", kErrInvalidNull},
-      {Variant::Nothing(), u"", kErrTypeMismatch},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << static_cast<int>(c.in.type()) << " "
-                                    << std::string(c.text.begin(), c.text.end()));
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
     std::u16string text;
     EXPECT_EQ(ErrorOf([&] { text = CStr(Variant::Decimal(CDec(c.in))); }), c.error);
     EXPECT_EQ(text, c.text);
   }
-}
-
-TEST(WideNumbersTest, TypesAndTextForms) {
-  EXPECT_EQ(Big(-9007199254740993).TypeName(), u"LongLong");
-  EXPECT_EQ(CStr(Big(-9007199254740993)), u"-9007199254740993");
-  EXPECT_EQ(CStr(Big(std::numeric_limits<int64_t>::max())), u"9223372036854775807");
-  EXPECT_EQ(Dec(u"1.5").TypeName(), u"Decimal");
-  for (const Variant& v : {Big(1), Dec(u"1.5")}) {
-    EXPECT_TRUE(v.IsNumber());
-    EXPECT_TRUE(IsNumeric(v));
-    EXPECT_TRUE(CBool(v));
-  }
   EXPECT_EQ(Dec(u"1.0"), Dec(u"1.00"));  // the same value whatever the scale
-  EXPECT_NE(Dec(u"1.0"), Dec(u"1.01"));
+  EXPECT_EQ(Dec(u"1.5").TypeName(), u"Decimal");
+  EXPECT_EQ(Big(1).TypeName(), u"LongLong");
   EXPECT_EQ(CDbl(Big(9007199254740993)), 9007199254740992.0);
-  EXPECT_EQ(CDbl(Dec(u"0.1")), 0.1);
   EXPECT_EQ(CDbl(Dec(u"-12345678901234567890.12")), -12345678901234567890.12);
 }
 
@@ -85,22 +63,18 @@ TEST(WideNumbersTest, WholeNumberCoercionsRoundExactlyAndOverflow) {
   } cases[] = {
       {Big(2147483647), 2147483647, 0, kErrOverflow},
       {Big(2147483648), 0, kErrOverflow, kErrOverflow},
-      {Big(-2147483648), INT32_MIN, 0, kErrOverflow},
       {Big(-2147483649), 0, kErrOverflow, kErrOverflow},
       {Big(-32768), -32768, 0, 0},
       {Dec(u"2147483647.5"), 0, kErrOverflow, kErrOverflow},
-      {Dec(u"2147483646.5"), 2147483646, 0, kErrOverflow},
-      {Dec(u"-32768.5"), -32768, 0, 0},
       {Dec(u"32767.5"), 32768, 0, kErrOverflow},
       // Just past the half: a Double would see 2.5 and round to 2.
       {Dec(u"2.5000000000000000001"), 3, 0, 0},
       {Dec(u"-2.5"), -2, 0, 0},
-      {Dec(u"123456789012345678901234567"), 0, kErrOverflow, kErrOverflow},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(CStr(c.in).size());
+    SCOPED_TRACE(testing::Message() << CDbl(c.in));
     int32_t got = 0;
-    EXPECT_EQ(ErrorOf([&] { got = CLng(c.in); }), c.clng_error) << c.clng;
+    EXPECT_EQ(ErrorOf([&] { got = CLng(c.in); }), c.clng_error);
     if (c.clng_error == 0) {
       EXPECT_EQ(got, c.clng);
       EXPECT_EQ(ErrorOf([&] { got = CInt(c.in); }), c.cint_error);
@@ -114,28 +88,20 @@ TEST(WideNumbersTest, WholeNumberCoercionsRoundExactlyAndOverflow) {
 TEST(WideNumbersTest, ComparisonsAreExactAcrossSubtypes) {
   const struct {
     Variant a, b;
-    int expected;  // or the error's number when error is set
+    int expected;  // when error is 0
     int32_t error = 0;
   } cases[] = {
       {Big(9007199254740993), Variant(9007199254740992.0), 1},
       {Variant(9007199254740992.0), Big(9007199254740993), -1},
-      {Big(9007199254740993), Big(9007199254740992), 1},
       {Big(-9007199254740993), Big(-9007199254740993), 0},
-      {Big(std::numeric_limits<int64_t>::min()), Variant(-9.3e18), 1},
       {Dec(u"0.1"), Variant(0.1), 0},
       {Dec(u"12345678901234567890.12"), Dec(u"12345678901234567890.1200"), 0},
-      {Dec(u"12345678901234567890.12"), Dec(u"12345678901234567890.13"), -1},
       {Dec(u"12345678901234567890.12"), Variant(1.2345678901234567e19), 1},
       {Variant(int32_t{5}), Dec(u"5.0000"), 0},
-      {Dec(u"-0.5"), Variant(int16_t{0}), -1},
-      {Dec(u"79228162514264337593543950335"), Variant(1e30), -1},
+      {Dec(u"-0.5"), Variant(), -1},
       {Variant(true), Big(-1), 0},
-      {Variant(), Dec(u"0"), 0},
-      {Variant(2.5), Variant(2.25), 1},
       {Variant(u"10"), Big(5), 1},  // a number is less than any text
-      {Big(5), Variant(u"10"), -1},
       {Variant(u"b"), Variant(u"a"), 1},
-      {Variant(), Variant(u""), 0},
       {Variant::Null(), Big(1), 0, kErrInvalidNull},
       {Variant::Nothing(), Big(1), 0, kErrTypeMismatch},
   };

@@ -147,12 +147,12 @@ ColumnKind KindOf(SQLSMALLINT type) {
   }
 }
 
-// Some drivers (the SQLite one) report a DECIMAL or NUMERIC column as text
-// or as a float but keep its declared name: the name decides then, so the
-// column's digits reach the page as they do from a driver that reports it
-// as a decimal.
-// An unsigned BIGINT is asked for as one: drivers wrap its top half into
-// negative numbers when asked for a signed one.
+// What the driver's SQL type leaves open. Some drivers (the SQLite one)
+// report a DECIMAL or NUMERIC column as text or as a float but keep its
+// declared name: the name decides then, so its digits reach the page as
+// from a driver that reports a decimal. An unsigned BIGINT is asked for as
+// one: drivers wrap its top half into negative numbers when asked for a
+// signed one.
 ColumnKind KindOf(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT type) {
   const ColumnKind kind = KindOf(type);
   if (type == SQL_BIGINT) {
@@ -244,7 +244,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
   switch (column.kind) {
     case ColumnKind::kInteger: {
       SQLBIGINT value = 0;
-      // An unsigned BIGINT beyond the signed range: its digits, as text.
+      // A value the driver will not give as a signed 64-bit number: its digits.
       if (!Ok(SQLGetData(stmt, number, SQL_C_SBIGINT, &value, 0, &indicator))) {
         return DecimalOfText(ReadTextValue(stmt, number, column));
       }
