@@ -19,14 +19,21 @@ namespace zorvadel {
 // ---- Coercions -----------------------------------------------------------
 
 // Text form: Booleans "True"/"False", Empty "", numbers as the runtime prints
-// them (up to 15 significant digits, "1E+20", "1.5E-05"), dates in the
+// them (a Double with up to 15 significant digits, "1E+20", "1.5E-05"; a
+// LongLong with all its digits; a Decimal with all its digits and its
+// fraction's trailing zeros dropped, never an exponent), dates in the
 // server's short form "yyyy-M-d H:mm:ss" (time or date left out when zero).
 // Null raises 94, an object raises 13.
 std::u16string CStr(const Variant& v);
 // Round half to even; out of range raises 6; text that is not numeric 13.
+// LongLong and Decimal values round exactly, not through a Double.
 int16_t CInt(const Variant& v);
 int32_t CLng(const Variant& v);
 double CDbl(const Variant& v);
+// Decimal text keeps every digit (up to 29, a scale of at most 28; finer
+// digits are rounded off half to even); a Double gives its 15 significant
+// digits; beyond the Decimal range raises 6.
+DecimalValue CDec(const Variant& v);
 // Numbers: non-zero is True; texts "True"/"False" (any case) or numeric.
 bool CBool(const Variant& v);
 // Empty gives 1899-12-30 00:00:00 (serial 0); texts go through ParseDate.
@@ -42,6 +49,13 @@ bool IsNumeric(std::u16string_view text);
 bool IsNumeric(const Variant& v);
 // Parses what IsNumeric accepts; false when it is not numeric.
 bool ParseNumber(std::u16string_view text, double* out);
+
+// The runtime's comparison of two values: -1, 0 or 1. Numbers of every
+// subtype (and Empty, Booleans and dates among them) compare by their
+// exact values, so a LongLong or a Decimal is never rounded to a Double
+// first; two texts compare by code units; a number is less than a text,
+// and Empty against a text is "". Null raises 94, an object 13.
+int Compare(const Variant& a, const Variant& b);
 
 // ---- Dates ---------------------------------------------------------------
 

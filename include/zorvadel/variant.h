@@ -67,6 +67,18 @@ class Object : public std::enable_shared_from_this<Object> {
 
 using ObjectPtr = std::shared_ptr<Object>;
 
+// A Decimal's value: a 96-bit whole number (`high` holds its top 32 bits),
+// its sign and a scale of 0 to 28, the number of its digits that lie after
+// the decimal point. 12.50 is 1250 with scale 2: the scale a value came
+// with is kept, and only its text drops the fraction's trailing zeros.
+struct DecimalValue {
+  uint64_t low = 0;
+  uint32_t high = 0;
+  uint8_t scale = 0;
+  bool negative = false;
+  bool operator==(const DecimalValue&) const = default;  // the same digits and scale
+};
+
 enum class VarType : uint8_t {
   kEmpty,
   kNull,
@@ -78,6 +90,8 @@ enum class VarType : uint8_t {
   kDate,     // days since 1899-12-30, time as the fraction
   kObject,   // may hold no object (Nothing)
   kMissing,  // an omitted optional argument
+  kLongLong,  // 64-bit signed: whole numbers a Long cannot hold
+  kDecimal,   // 96-bit whole number with a decimal scale (DecimalValue)
 };
 
 class Variant {
@@ -104,6 +118,16 @@ class Variant {
     return v;
   }
   static Variant Nothing() { return Variant(ObjectPtr()); }
+  static Variant LongLong(int64_t v) {
+    Variant out(VarType::kLongLong);
+    out.value_ = v;
+    return out;
+  }
+  static Variant Decimal(const DecimalValue& v) {
+    Variant out(VarType::kDecimal);
+    out.value_ = v;
+    return out;
+  }
 
   VarType type() const { return type_; }
   bool IsEmpty() const { return type_ == VarType::kEmpty; }
@@ -111,7 +135,8 @@ class Variant {
   bool IsMissing() const { return type_ == VarType::kMissing; }
   bool IsString() const { return type_ == VarType::kString; }
   bool IsObject() const { return type_ == VarType::kObject; }
-  bool IsNumber() const;  // Integer, Long, Double (not Boolean, not Date)
+  // Integer, Long, LongLong, Decimal, Double (not Boolean, not Date)
+  bool IsNumber() const;
 
   // Raw access; each requires the matching type.
   int16_t integer() const { return static_cast<int16_t>(std::get<int32_t>(value_)); }
@@ -119,6 +144,8 @@ class Variant {
   double double_value() const { return std::get<double>(value_); }
   bool boolean() const { return std::get<int32_t>(value_) != 0; }
   double date() const { return std::get<double>(value_); }
+  int64_t long_long() const { return std::get<int64_t>(value_); }
+  const DecimalValue& decimal() const { return std::get<DecimalValue>(value_); }
   const std::u16string& string() const { return std::get<std::u16string>(value_); }
   std::u16string& mutable_string() { return std::get<std::u16string>(value_); }
   const ObjectPtr& object() const { return std::get<ObjectPtr>(value_); }
@@ -126,14 +153,16 @@ class Variant {
   // Type name as the runtime's TypeName() gives it ("Empty", "String", ...).
   std::u16string_view TypeName() const;
 
-  // Identity for objects, value and type for the rest (for tests).
+  // Identity for objects, value and type for the rest (for tests); two
+  // Decimals are equal when their values are, whatever their scales.
   bool operator==(const Variant& other) const;
 
  private:
   explicit Variant(VarType t) : type_(t) {}
 
   VarType type_ = VarType::kEmpty;
-  std::variant<std::monostate, int32_t, double, std::u16string, ObjectPtr> value_;
+  std::variant<std::monostate, int32_t, double, std::u16string, ObjectPtr, int64_t, DecimalValue>
+      value_;
 };
 
 }  // namespace zorvadel

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "runtime/decimal.h"
 #include "runtime/decimal_text.h"
 #include "runtime/hex_digits.h"
 #include "runtime/runtime_internal.h"
@@ -76,6 +77,10 @@ std::u16string CStr(const Variant& v) {
       return v.string();
     case VarType::kDate:
       return FormatDate(v.date());
+    case VarType::kLongLong:
+      return DecimalText(v.long_long());
+    case VarType::kDecimal:
+      return DecimalToText(v.decimal());
     case VarType::kObject:
     case VarType::kMissing:
       break;

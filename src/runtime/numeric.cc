@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "runtime/decimal.h"
 #include "runtime/hex_digits.h"
 #include "runtime/runtime_internal.h"
 #include "zorvadel/runtime.h"
@@ -122,9 +123,23 @@ double TextNumber(std::u16string_view text) {
 }
 
 double CheckedRound(const Variant& v, double low, double high) {
+  // The wide subtypes round exactly: through a Double a Decimal such as
+  // 2.5000000000000000001 would land on the half and round the wrong way.
+  if (v.type() == VarType::kLongLong || v.type() == VarType::kDecimal) {
+    const Int128 r = v.type() == VarType::kLongLong ? Int128{v.long_long()}
+                                                     : RoundDecimal(v.decimal());
+    if (r < static_cast<Int128>(low) || r > static_cast<Int128>(high)) Raise(kErrOverflow);
+    return static_cast<double>(r);
+  }
   double r = RoundHalfEven(ToDouble(v));
   if (!(r >= low && r <= high)) Raise(kErrOverflow);
   return r;
+}
+
+DecimalValue DecimalOfDouble(double x) {
+  DecimalValue d;
+  if (!DecimalFromDouble(x, &d)) Raise(kErrOverflow);
+  return d;
 }
 
 }  // namespace
@@ -159,6 +174,10 @@ double runtime_detail::ToDouble(const Variant& v) {
       return v.date();
     case VarType::kString:
       return TextNumber(v.string());
+    case VarType::kLongLong:
+      return static_cast<double>(v.long_long());
+    case VarType::kDecimal:
+      return DecimalToDouble(v.decimal());
     case VarType::kObject:
     case VarType::kMissing:
       break;
@@ -185,6 +204,8 @@ bool IsNumeric(const Variant& v) {
     case VarType::kLong:
     case VarType::kDouble:
     case VarType::kBoolean:
+    case VarType::kLongLong:
+    case VarType::kDecimal:
       return true;
     case VarType::kString:
       return IsNumeric(std::u16string_view(v.string()));
@@ -211,6 +232,37 @@ int32_t CLng(const Variant& v) {
 }
 
 double CDbl(const Variant& v) { return ToDouble(v); }
+
+DecimalValue CDec(const Variant& v) {
+  switch (v.type()) {
+    case VarType::kDecimal:
+      return v.decimal();
+    case VarType::kLongLong:
+    case VarType::kInteger:
+    case VarType::kLong:
+    case VarType::kBoolean: {
+      const int64_t n = v.type() == VarType::kLongLong ? v.long_long()
+                        : v.type() == VarType::kBoolean ? (v.boolean() ? -1 : 0)
+                                                        : v.long_value();
+      const ExactNumber exact = ExactOf(n);
+      return MakeDecimal(exact.digits, 0, exact.negative);
+    }
+    case VarType::kString: {
+      DecimalValue d;
+      switch (ParseDecimalText(v.string(), &d)) {
+        case NumberParse::kOk:
+          return d;
+        case NumberParse::kOverflow:
+          Raise(kErrOverflow);
+        case NumberParse::kNotNumeric:
+          break;  // "&H" and "&O" forms are whole numbers a Double holds
+      }
+      return DecimalOfDouble(TextNumber(v.string()));
+    }
+    default:
+      return DecimalOfDouble(ToDouble(v));  // Empty 0; Null 94, objects 13
+  }
+}
 
 bool CBool(const Variant& v) {
   if (v.IsString()) {

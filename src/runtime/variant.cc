@@ -3,8 +3,10 @@
 #include "zorvadel/variant.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
+#include "runtime/decimal.h"
 #include "runtime/utf16.h"
 #include "zorvadel/dispatch.h"
 
@@ -69,10 +71,13 @@ std::string Utf8(std::u16string_view text) {
   return out;
 }
 
+// By VarType. The 64-bit integer takes the name the platform's runtimes
+// give their 8-byte integer subtype.
 constexpr std::u16string_view kTypeNames[] = {
-    u"Empty", u"Null", u"Integer", u"Long",   u"Double",
-    u"Boolean", u"String", u"Date", u"Object", u"Error",
+    u"Empty",  u"Null",   u"Integer", u"Long",  u"Double",   u"Boolean",
+    u"String", u"Date",   u"Object",  u"Error", u"LongLong", u"Decimal",
 };
+static_assert(std::size(kTypeNames) == static_cast<size_t>(VarType::kDecimal) + 1);
 
 }  // namespace
 
@@ -84,7 +89,8 @@ ScriptError::ScriptError(int32_t number) : ScriptError(number, StandardDescripti
 Object::~Object() = default;
 
 bool Variant::IsNumber() const {
-  return type_ == VarType::kInteger || type_ == VarType::kLong || type_ == VarType::kDouble;
+  return type_ == VarType::kInteger || type_ == VarType::kLong || type_ == VarType::kDouble ||
+         type_ == VarType::kLongLong || type_ == VarType::kDecimal;
 }
 
 std::u16string_view Variant::TypeName() const {
@@ -98,6 +104,10 @@ std::u16string_view Variant::TypeName() const {
 }
 
 bool Variant::operator==(const Variant& other) const {
+  if (type_ == VarType::kDecimal && other.type_ == VarType::kDecimal) {
+    return runtime_detail::CompareExact(runtime_detail::ExactOf(decimal()),
+                                        runtime_detail::ExactOf(other.decimal())) == 0;
+  }
   return type_ == other.type_ && value_ == other.value_;
 }
 

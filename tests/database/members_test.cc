@@ -107,7 +107,7 @@ TEST_P(SqliteLayer, ValuesKeepTheirTypesAndTextForms) {
           u"1, '2024-01-02 03:04:05')");
   auto rs = Open(u"SELECT * FROM Kinds");
   for (const auto& [field, type, text] :
-       {std::tuple{u"Big", VarType::kDouble, u"3000000000"},
+       {std::tuple{u"Big", VarType::kLongLong, u"3000000000"},
         {u"T", VarType::kString, u"<b>&amp;\"x\"</b>"}, {u"Flag", VarType::kBoolean, u"True"},
         {u"Stamp", VarType::kDate, u"2024-1-2 3:04:05"}}) {
     const Variant value = rs->FieldValue(rs->FieldIndex(Variant(field)));

@@ -106,7 +106,16 @@ class StatementHandle {
   SQLHSTMT stmt_ = SQL_NULL_HANDLE;
 };
 
-enum class ColumnKind : uint8_t { kText, kInteger, kDouble, kBoolean, kDate, kBinary };
+enum class ColumnKind : uint8_t {
+  kText,
+  kInteger,
+  kUnsignedBig,  // BIGINT UNSIGNED: beyond the signed range it is a Decimal
+  kDouble,
+  kDecimal,
+  kBoolean,
+  kDate,
+  kBinary,
+};
 
 ColumnKind KindOf(SQLSMALLINT type) {
   switch (type) {
@@ -120,9 +129,10 @@ ColumnKind KindOf(SQLSMALLINT type) {
     case SQL_REAL:
     case SQL_FLOAT:
     case SQL_DOUBLE:
+      return ColumnKind::kDouble;
     case SQL_DECIMAL:
     case SQL_NUMERIC:
-      return ColumnKind::kDouble;
+      return ColumnKind::kDecimal;
     case SQL_TYPE_DATE:
     case SQL_TYPE_TIMESTAMP:
     case SQL_DATE:
@@ -135,6 +145,31 @@ ColumnKind KindOf(SQLSMALLINT type) {
     default:
       return ColumnKind::kText;
   }
+}
+
+// What the driver's SQL type leaves open. Some drivers (the SQLite one)
+// report a DECIMAL or NUMERIC column as text or as a float but keep its
+// declared name: the name decides then, so its digits reach the page as
+// from a driver that reports a decimal. An unsigned BIGINT is asked for as
+// one: drivers wrap its top half into negative numbers when asked for a
+// signed one.
+ColumnKind KindOf(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT type) {
+  const ColumnKind kind = KindOf(type);
+  if (type == SQL_BIGINT) {
+    SQLLEN is_unsigned = SQL_FALSE;
+    const bool known = Ok(SQLColAttributeW(stmt, number, SQL_DESC_UNSIGNED, nullptr, 0, nullptr,
+                                           &is_unsigned));
+    return known && is_unsigned == SQL_TRUE ? ColumnKind::kUnsignedBig : kind;
+  }
+  if (kind != ColumnKind::kText && kind != ColumnKind::kDouble) return kind;
+  SQLWCHAR name[64] = {};
+  SQLSMALLINT length = 0;
+  if (!Ok(SQLColAttributeW(stmt, number, SQL_DESC_TYPE_NAME, name, sizeof name, &length,
+                           nullptr))) {
+    return kind;
+  }
+  std::u16string upper = UCase(reinterpret_cast<const char16_t*>(name));
+  return upper.starts_with(u"DEC") || upper.starts_with(u"NUMERIC") ? ColumnKind::kDecimal : kind;
 }
 
 struct Column {
@@ -173,16 +208,63 @@ bool ReadText(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT c_type, std::u16st
   }
 }
 
+// The value as text (Null when it is null): wide text, or UTF-8 bytes from
+// a driver that refuses wide text.
+Variant ReadTextValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
+  std::u16string wide;
+  std::string narrow;
+  bool is_null = false;
+  if (!column.narrow &&
+      ReadText<SQLWCHAR>(stmt, number, SQL_C_WCHAR, wide, narrow, is_null)) {
+    return is_null ? Variant::Null() : Variant(std::move(wide));
+  }
+  column.narrow = true;
+  wide.clear();
+  if (!ReadText<SQLCHAR>(stmt, number, SQL_C_CHAR, wide, narrow, is_null)) {
+    Fail(SQL_HANDLE_STMT, stmt);
+  }
+  return is_null ? Variant::Null() : Variant(codepage::FromUtf8(narrow));
+}
+
+// A numeric column's text as a Decimal: drivers give DECIMAL digits as
+// text without loss, where their own numeric conversions stop at a Double
+// or at 64 bits. Text that is no number, or beyond the Decimal range, stays
+// text rather than losing digits.
+Variant DecimalOfText(Variant text) {
+  if (!text.IsString() || !IsNumeric(std::u16string_view(text.string()))) return text;
+  try {
+    return Variant::Decimal(CDec(text));
+  } catch (const ScriptError&) {
+    return text;
+  }
+}
+
 Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
   SQLLEN indicator = 0;
   switch (column.kind) {
     case ColumnKind::kInteger: {
       SQLBIGINT value = 0;
-      if (!Ok(SQLGetData(stmt, number, SQL_C_SBIGINT, &value, 0, &indicator))) break;
+      // A value the driver will not give as a signed 64-bit number: its digits.
+      if (!Ok(SQLGetData(stmt, number, SQL_C_SBIGINT, &value, 0, &indicator))) {
+        return DecimalOfText(ReadTextValue(stmt, number, column));
+      }
       if (indicator == SQL_NULL_DATA) return Variant::Null();
       if (value >= INT32_MIN && value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
-      return Variant(static_cast<double>(value));
+      return Variant::LongLong(value);
     }
+    case ColumnKind::kUnsignedBig: {
+      SQLUBIGINT value = 0;
+      if (!Ok(SQLGetData(stmt, number, SQL_C_UBIGINT, &value, 0, &indicator))) {
+        return DecimalOfText(ReadTextValue(stmt, number, column));
+      }
+      if (indicator == SQL_NULL_DATA) return Variant::Null();
+      if (value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
+      if (value <= INT64_MAX) return Variant::LongLong(static_cast<int64_t>(value));
+      const std::string digits = std::to_string(value);
+      return Variant::Decimal(CDec(Variant(std::u16string(digits.begin(), digits.end()))));
+    }
+    case ColumnKind::kDecimal:
+      return DecimalOfText(ReadTextValue(stmt, number, column));
     case ColumnKind::kDouble: {
       double value = 0;
       if (!Ok(SQLGetData(stmt, number, SQL_C_DOUBLE, &value, 0, &indicator))) break;
@@ -218,19 +300,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
       break;
   }
   // Text, and any value whose own C type the driver refused.
-  std::u16string wide;
-  std::string narrow;
-  bool is_null = false;
-  if (!column.narrow &&
-      ReadText<SQLWCHAR>(stmt, number, SQL_C_WCHAR, wide, narrow, is_null)) {
-    return is_null ? Variant::Null() : Variant(std::move(wide));
-  }
-  column.narrow = true;
-  wide.clear();
-  if (!ReadText<SQLCHAR>(stmt, number, SQL_C_CHAR, wide, narrow, is_null)) {
-    Fail(SQL_HANDLE_STMT, stmt);
-  }
-  return is_null ? Variant::Null() : Variant(codepage::FromUtf8(narrow));
+  return ReadTextValue(stmt, number, column);
 }
 
 void ReadRow(SQLHSTMT stmt, std::vector<Column>& columns, std::vector<Variant>& row) {
@@ -257,7 +327,7 @@ class OdbcSource : public RowSource {
         Fail(SQL_HANDLE_STMT, stmt_->get());
       }
       names_.emplace_back(reinterpret_cast<const char16_t*>(name));
-      columns_.push_back({KindOf(type), narrow_text});
+      columns_.push_back({KindOf(stmt_->get(), static_cast<SQLUSMALLINT>(i), type), narrow_text});
     }
     if (scrollable) StartScrolling();
   }

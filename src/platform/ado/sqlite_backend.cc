@@ -20,8 +20,10 @@ namespace zorvadel::ado {
 namespace {
 
 // How a column's declared type asks its values to be read: SQLite stores
-// Booleans as integers and dates as text.
-enum class ColumnKind : uint8_t { kPlain, kBoolean, kDate };
+// Booleans as integers, dates as text, and DECIMAL or NUMERIC values as
+// integers, as 8-byte floats (when their first 15 digits survive that) or
+// as text.
+enum class ColumnKind : uint8_t { kPlain, kBoolean, kDate, kDecimal };
 
 ColumnKind KindOf(const char* declared) {
   if (declared == nullptr) return ColumnKind::kPlain;
@@ -34,6 +36,9 @@ ColumnKind KindOf(const char* declared) {
   }
   if (upper.find("DATE") != std::string::npos || upper.find("TIME") != std::string::npos) {
     return ColumnKind::kDate;
+  }
+  if (upper.find("DEC") != std::string::npos || upper.find("NUMERIC") != std::string::npos) {
+    return ColumnKind::kDecimal;
   }
   return ColumnKind::kPlain;
 }
@@ -89,17 +94,35 @@ Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
     case SQLITE_INTEGER: {
       const int64_t value = sqlite3_column_int64(statement, column);
       if (kind == ColumnKind::kBoolean) return Variant(value != 0);
+      if (kind == ColumnKind::kDecimal) return Variant::Decimal(CDec(Variant::LongLong(value)));
       if (value >= INT32_MIN && value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
-      return Variant(static_cast<double>(value));
+      return Variant::LongLong(value);
     }
-    case SQLITE_FLOAT:
-      return Variant(sqlite3_column_double(statement, column));
+    case SQLITE_FLOAT: {
+      const double value = sqlite3_column_double(statement, column);
+      // A float beyond the Decimal range stays what it is.
+      if (kind == ColumnKind::kDecimal) {
+        try {
+          return Variant::Decimal(CDec(Variant(value)));
+        } catch (const ScriptError&) {
+        }
+      }
+      return Variant(value);
+    }
     default: {
       const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
       const int bytes = sqlite3_column_bytes16(statement, column);
       std::u16string value(text == nullptr ? u"" : std::u16string_view(text, bytes / 2));
       double serial = 0;
       if (kind == ColumnKind::kDate && ParseDate(value, &serial)) return Variant::Date(serial);
+      // Digits SQLite kept as text (more than a float holds) are the
+      // column's value; any other text stays text.
+      if (kind == ColumnKind::kDecimal && IsNumeric(std::u16string_view(value))) {
+        try {
+          return Variant::Decimal(CDec(Variant(value)));
+        } catch (const ScriptError&) {
+        }
+      }
       return Variant(std::move(value));
     }
   }
