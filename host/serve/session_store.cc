@@ -145,7 +145,7 @@ bool ServedSession::ExpiredAt(Clock::time_point now) const {
 }
 
 SessionStore::SessionStore(size_t memory_bytes, size_t shards, std::string_view node)
-    : suffix_(node.empty() ? std::string() : "." + std::string(node)),
+    : suffix_(node.empty() ? std::string() : std::string(".").append(node)),
       shard_count_(shards == 0 ? 1 : shards),
       shard_budget_(memory_bytes / shard_count_),
       shards_(new Shard[shard_count_]) {}

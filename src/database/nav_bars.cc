@@ -10,6 +10,7 @@
 #include "component/group_calls.h"
 #include "database/list_texts.h"
 #include "database/record_list.h"
+#include "runtime/joined.h"
 #include "zorvadel/database/database_members.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
@@ -45,7 +46,7 @@ void WriteLink(PageCore& page, int64_t n, LinkForm form, std::u16string_view tex
   });
 }
 
-std::u16string Bracketed(int64_t n) { return u"[" + Number(n) + u"]"; }
+std::u16string Bracketed(int64_t n) { return Joined({u"[", Number(n), u"]"}); }
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "database/list_texts.h"
 #include "markup/links.h"
 #include "platform/ado/ado.h"
+#include "runtime/joined.h"
 #include "text/charset_refs.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
@@ -183,7 +184,7 @@ void RenderRecordList(PageCore& page) {
       if (!s.DBListSymbol.empty()) Step([&] { calls::WriteOut(page, s.DBListSymbol); });
       const std::optional<int32_t> running = RunningNumber(page);
       if (s.DBListNumber && running) {
-        Step([&] { calls::WriteOut(page, u"[" + Number(*running) + u"]"); });
+        Step([&] { calls::WriteOut(page, Joined({u"[", Number(*running), u"]"})); });
       }
       if (s.DBOrderNumber && running) {
         Step([&] { calls::WriteOut(page, Number(*running) + u"."); });

@@ -264,7 +264,7 @@ TEST(VisitTrailTest, KeepsItsRecentEntriesWithinTheLimit) {
   auto page = MakePage();
   std::u16string old_entries;
   for (int i = 0; old_entries.size() < 20000; ++i) {
-    old_entries += u"p" + CStr(Variant(int32_t{i})) + u".asp[2026-1-1]<br/>";
+    old_entries.append(u"p").append(CStr(Variant(int32_t{i}))).append(u".asp[2026-1-1]<br/>");
   }
   page->session().SetValue(u"UserVisitHistory", Variant(old_entries));
   auto object = StartedPage(u"WAP", *page);

@@ -20,6 +20,7 @@
 #include "database/database_test_util.h"
 #include "database/nav_bars.h"
 #include "markup/xml_check.h"
+#include "runtime/joined.h"
 
 namespace zorvadel::test {
 namespace {
@@ -149,7 +150,7 @@ TEST(NavBars, Table) {
   };
   auto Ns = [&](std::initializer_list<int> pages) {  // the numbered links, each followed by a blank
     std::u16string out;
-    for (int n : pages) out += L(n, u"[" + N(n) + u"]") + u" ";
+    for (int n : pages) out.append(L(n, Joined({u"[", N(n), u"]"}))).append(u" ");
     return out;
   };
   auto K = [&](int n, const std::u16string& text) {

@@ -76,8 +76,8 @@ std::string Count(int pages, int page) {
 std::string Row(int from, int step, std::initializer_list<int> pages, const char* title = "Enter") {
   std::string row;
   for (int j : pages) {
-    row += (row.empty() ? "" : " ") +
-           Link("?MyStart=" + std::to_string(from + j * step), std::to_string(j), title);
+    if (!row.empty()) row += ' ';
+    row += Link("?MyStart=" + std::to_string(from + j * step), std::to_string(j), title);
   }
   return row + "<br/>";
 }

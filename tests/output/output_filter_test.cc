@@ -405,8 +405,9 @@ TEST(TransWmlFileTest, BothDirections) {
   for (const char16_t* name : {u"WAP", u"EnWAP"}) {
     OutputPage p(name);
     for (const auto& c : cases) {
-      std::vector<Variant> args = {Variant(std::u16string(c.in))};
-      if (!c.to_utf8.IsMissing()) args.push_back(c.to_utf8);
+      const Variant in(std::u16string(c.in));
+      const std::vector<Variant> args =
+          c.to_utf8.IsMissing() ? std::vector<Variant>{in} : std::vector<Variant>{in, c.to_utf8};
       EXPECT_EQ(Invoke(*p.object, u"TransWmlFile", args), Variant(std::u16string(c.out)))
           << U8(c.in);
     }

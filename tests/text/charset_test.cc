@@ -13,6 +13,7 @@
 
 #include "data/st_table.h"
 #include "platform/codepage/codepage.h"
+#include "runtime/joined.h"
 #include "support/text_cases.h"
 #include "text/charset_forms.h"
 #include "text/charset_refs.h"
@@ -258,7 +259,7 @@ TEST(DelSpecialMarkTest, Table) {
       {u"a    b", u"a  b"},
       {u"a\u3000b", u"a b"},
       {u"a\t\tb", u"a b"},
-      {u"a" + Repeat(u"\r\n", 10) + u"b", u"a<br/>b"},
+      {Joined({u"a", Repeat(u"\r\n", 10), u"b"}), u"a<br/>b"},
       {u"a\nb\rc", u"a\nb\rc"},
       {u"<b>x</b>", u"&lt;b&gt;x&lt;/b&gt;"},
       {u"<br/><br/>", u"<br/><br/>"},
@@ -276,8 +277,8 @@ TEST(EnterHebingTest, BreakRuns) {
   };
   const Run runs[] = {{1, 1}, {2, 1}, {38, 1}, {39, 2}, {100, 2}};
   for (const Run& r : runs) {
-    EXPECT_EQ(EnterHebing(u"x" + Repeat(u"<br/>", r.breaks) + u"y"),
-              u"x" + Repeat(u"<br/>", r.left) + u"y")
+    EXPECT_EQ(EnterHebing(Joined({u"x", Repeat(u"<br/>", r.breaks), u"y"})),
+              Joined({u"x", Repeat(u"<br/>", r.left), u"y"}))
         << r.breaks;
   }
   EXPECT_EQ(EnterHebing(u"a&#xD;&#xA;b\r\nc\nd"), u"a<br/>b<br/>c\nd");
@@ -315,7 +316,7 @@ TEST(FixCodesTest, Repairs) {
       // Inside: ">>" goes before ">>>", so a run of three ">" ends as two.
       {u"a<<<<c", u"a<c"}, {u"a>>>b", u"a>>b"}, {u"a>>>>>b", u"a>b"}, {u"a<br>b", u"a<br/>b"},
       {u"a<BR>b", u"a<br/>b"}, {u"a<Br>b", u"a<Br>b"}, {u"a&lt;br&gt;b", u"a<br/>b"},
-      {u"a\r\nb", u"a<br/>b"}, {u"a" + Repeat(u"<br>", 38) + u"b", u"a<br/>b"},
+      {u"a\r\nb", u"a<br/>b"}, {Joined({u"a", Repeat(u"<br>", 38), u"b"}), u"a<br/>b"},
       {u"<br/>a", u"<br/>a"},
   };
   for (const Case& c : cases) EXPECT_EQ(FixCodes(c.in), c.out) << codepage::ToUtf8(c.in);

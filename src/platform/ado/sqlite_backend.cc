@@ -14,6 +14,7 @@
 
 #include "platform/ado/backend.h"
 #include "platform/codepage/codepage.h"
+#include "runtime/joined.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::ado {
@@ -310,7 +311,7 @@ class SqliteDatabase : public Database {
   std::unique_ptr<RowSource> TryWindow(std::u16string_view sql) {
     sqlite3* db = file_->get();
     // The line break ends a trailing "--" comment inside the parentheses.
-    const std::u16string inner = u"(" + std::u16string(sql) + u"\n)";
+    const std::u16string inner = Joined({u"(", sql, u"\n)"});
     Statement window = TryPrepare(db, u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
     if (!window || sqlite3_column_count(window.get()) == 0) return nullptr;
     Columns columns = ColumnsOf(window.get());
