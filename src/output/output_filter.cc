@@ -1,11 +1,14 @@
 // The text-only steps of the output filter before its escaping pass.
 #include "output/output_filter.h"
 
-#include <bitset>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "text/word_list.h"
 
 namespace zorvadel::output {
 namespace {
@@ -46,45 +49,29 @@ bool IsGb2312Coding(std::u16string_view wap_en_coding) {
 
 void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
                       std::u16string* text) {
-  std::vector<std::u16string_view> words;
-  for (size_t start = 0;;) {
-    const size_t bar = stop_words.find(u'|', start);
-    const std::u16string_view word = stop_words.substr(start, bar == kNone ? kNone : bar - start);
-    if (!word.empty()) words.push_back(word);
-    if (bar == kNone) break;
-    start = bar + 1;
-  }
-  if (words.empty()) return;
-  // The units a word can start with: the pass skips every other one in bulk.
-  std::bitset<65536> starts;
-  for (const std::u16string_view word : words) starts.set(word[0]);
-  // One pass over the text as it came in: pass text that a word put in is
-  // never searched again, so the output is bounded by the input.
+  if (text->empty() || stop_words.find_first_not_of(u'|') == kNone) return;
+  const std::shared_ptr<const text::WordList> words = text::CachedWordList(stop_words);
+  // Which word, if any, the pass would take at each position, found for all
+  // positions at once; the pass then only follows them. It goes over the
+  // text as it came in, so pass text that a word put in is never searched
+  // again and the output is bounded by the input.
+  std::vector<uint32_t> first;
+  words->FirstWordAt(*text, &first);
   const std::u16string_view in = *text;
   std::u16string out;
   out.reserve(in.size());
   bool changed = false;
   for (size_t at = 0; at < in.size();) {
-    if (!starts.test(in[at])) {
+    const uint32_t word = first[at];
+    if (word == text::WordList::kNoWord) {
       const size_t from = at;
-      while (at < in.size() && !starts.test(in[at])) ++at;
+      while (at < in.size() && first[at] == text::WordList::kNoWord) ++at;
+      if (from == 0 && at == in.size()) return;
       out.append(in, from, at - from);
       continue;
     }
-    const std::u16string_view rest = in.substr(at);
-    size_t matched = 0;
-    for (const std::u16string_view word : words) {
-      if (rest.starts_with(word)) {
-        matched = word.size();
-        break;
-      }
-    }
-    if (matched == 0) {
-      out.push_back(in[at++]);
-      continue;
-    }
     out.append(pass_words);
-    at += matched;
+    at += words->word(word).size();
     changed = true;
   }
   if (changed) *text = std::move(out);
