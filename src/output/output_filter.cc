@@ -54,24 +54,30 @@ void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_w
   // Which word, if any, the pass would take at each position, found for all
   // positions at once; the pass then only follows them. It goes over the
   // text as it came in, so pass text that a word put in is never searched
-  // again and the output is bounded by the input.
-  std::vector<uint32_t> first;
+  // again and the output is bounded by the input. The positions' words go
+  // to a buffer that the thread keeps, up to a size, as a page filters text
+  // after text.
+  constexpr size_t kKeptPositions = size_t{1} << 22;
+  thread_local std::vector<uint32_t> kept;
+  std::vector<uint32_t> own;
+  std::vector<uint32_t>& first = text->size() <= kKeptPositions ? kept : own;
   words->FirstWordAt(*text, &first);
   const std::u16string_view in = *text;
+  const uint32_t* word_at = first.data();
   std::u16string out;
-  out.reserve(in.size());
   bool changed = false;
   for (size_t at = 0; at < in.size();) {
-    const uint32_t word = first[at];
-    if (word == text::WordList::kNoWord) {
+    if (word_at[at] == text::WordList::kNoWord) {
       const size_t from = at;
-      while (at < in.size() && first[at] == text::WordList::kNoWord) ++at;
+      while (at < in.size() && word_at[at] == text::WordList::kNoWord) ++at;
       if (from == 0 && at == in.size()) return;
+      if (from == 0) out.reserve(in.size());
       out.append(in, from, at - from);
       continue;
     }
+    if (at == 0) out.reserve(in.size());
     out.append(pass_words);
-    at += words->word(word).size();
+    at += words->word_size(word_at[at]);
     changed = true;
   }
   if (changed) *text = std::move(out);

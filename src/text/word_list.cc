@@ -8,7 +8,7 @@
 
 namespace zorvadel::text {
 
-WordList::WordList(std::u16string_view list) : list_(list), root_next_(65536, 0) {
+WordList::WordList(std::u16string_view list) : list_(list) {
   std::unordered_map<std::u16string_view, uint32_t> ids;
   for (size_t start = 0; start <= list_.size();) {
     size_t bar = list_.find(u'|', start);
@@ -38,6 +38,7 @@ WordList::WordList(std::u16string_view list) : list_(list), root_next_(65536, 0)
       at = it->second;
     }
     nodes_[at].word = id;
+    longest_ = std::max(longest_, w.size());
   }
   std::vector<std::pair<uint64_t, uint32_t>> edges(children.begin(), children.end());
   children.clear();
@@ -47,10 +48,6 @@ WordList::WordList(std::u16string_view list) : list_(list), root_next_(65536, 0)
   for (const auto& [key, target] : edges) {
     const uint32_t from = static_cast<uint32_t>(key >> 16);
     const char16_t c = static_cast<char16_t>(key & 0xFFFF);
-    if (from == 0) {
-      root_next_[c] = target;
-      continue;
-    }
     if (nodes_[from].edge_begin == nodes_[from].edge_end) {
       nodes_[from].edge_begin = static_cast<uint32_t>(edge_units_.size());
     }
@@ -62,12 +59,15 @@ WordList::WordList(std::u16string_view list) : list_(list), root_next_(65536, 0)
   // Fallbacks breadth first, so a node's fallback, which is shallower, is
   // complete before the node itself.
   std::deque<uint32_t> queue;
-  for (const auto& [key, target] : edges) {
-    if ((key >> 16) == 0) queue.push_back(target);
+  for (uint32_t e = nodes_[0].edge_begin; e < nodes_[0].edge_end; ++e) {
+    queue.push_back(edge_targets_[e]);
   }
+  std::vector<uint32_t> order;
+  order.reserve(nodes_.size());
   while (!queue.empty()) {
     const uint32_t at = queue.front();
     queue.pop_front();
+    order.push_back(at);
     Node& node = nodes_[at];
     const Node& fallback = nodes_[node.fallback];
     node.next_word = fallback.word != kNoWord ? node.fallback : fallback.next_word;
@@ -77,6 +77,49 @@ WordList::WordList(std::u16string_view list) : list_(list), root_next_(65536, 0)
       nodes_[edge_targets_[e]].fallback = Step(node.fallback, edge_units_[e]);
       queue.push_back(edge_targets_[e]);
     }
+  }
+  BuildTable(order);
+}
+
+// Every node's next node for every unit, with the unit mapped to its
+// column first, when the table stays small: a step is then one look-up
+// where the fallback chain would take several.
+void WordList::BuildTable(const std::vector<uint32_t>& order) {
+  constexpr size_t kMostColumns = 4096;
+  constexpr size_t kMostEntries = size_t{1} << 22;
+  std::vector<char16_t> held(edge_units_);
+  std::sort(held.begin(), held.end());
+  held.erase(std::unique(held.begin(), held.end()), held.end());
+  const size_t units = held.size();
+  if (units + 3 > kMostColumns || nodes_.size() * (units + 3) > kMostEntries) return;
+  // Units map to columns through blocks of 256, one per high byte in use;
+  // block 0 holds no unit.
+  block_of_.assign(256, 0);
+  columns_.assign(256, 0);
+  uint16_t column = 0;
+  for (const char16_t c : held) {
+    uint32_t& block = block_of_[c >> 8];
+    if (block == 0) {
+      block = static_cast<uint32_t>(columns_.size());
+      columns_.resize(columns_.size() + 256, 0);
+    }
+    columns_[block + (c & 0xFF)] = ++column;
+  }
+  width_ = units + 3;
+  first_column_ = units + 1;
+  total_column_ = units + 2;
+  table_.assign(nodes_.size() * width_, 0);
+  std::vector<uint32_t> rows(1, 0);
+  rows.insert(rows.end(), order.begin(), order.end());
+  for (const uint32_t at : rows) {
+    const Node& node = nodes_[at];
+    uint32_t* row = &table_[at * width_];
+    if (at != 0) std::copy_n(&table_[node.fallback * width_], units + 1, row);
+    for (uint32_t e = node.edge_begin; e < node.edge_end; ++e) {
+      row[Column(edge_units_[e])] = static_cast<uint32_t>(edge_targets_[e] * width_);
+    }
+    row[first_column_] = node.first;
+    row[total_column_] = node.word_total;
   }
 }
 
@@ -91,16 +134,51 @@ uint32_t WordList::Child(uint32_t node, char16_t c) const {
 // The node after reading one more unit (towards the text's start).
 uint32_t WordList::Step(uint32_t node, char16_t c) const {
   if (!held_.test(c)) return 0;
-  while (node != 0) {
+  if (!table_.empty()) return static_cast<uint32_t>(table_[node * width_ + Column(c)] / width_);
+  for (;; node = nodes_[node].fallback) {
     const uint32_t next = Child(node, c);
-    if (next != 0) return next;
-    node = nodes_[node].fallback;
+    if (next != 0 || node == 0) return next;
   }
-  return root_next_[c];
 }
 
 void WordList::FirstWordAt(std::u16string_view text, std::vector<uint32_t>* first) const {
   first->resize(text.size());
+  if (!table_.empty()) {
+    const uint32_t* table = table_.data();
+    const uint32_t* block_of = block_of_.data();
+    const uint16_t* columns = columns_.data();
+    const auto column = [&](char16_t c) { return columns[block_of[c >> 8] + (c & 0xFF)]; };
+    uint32_t* out = first->data();
+    const size_t size = text.size();
+    // Each step waits for the one before, so four stretches of the text go
+    // at once. A node depends only on the next `longest_` units, so a
+    // stretch starts that far into the next one and is exact from its end.
+    constexpr size_t kLanes = 4;
+    const size_t stretch = size / kLanes;
+    size_t tail = 0;
+    if (stretch >= 1024 && longest_ * 8 <= stretch) tail = kLanes * stretch;
+    size_t row = 0;
+    for (size_t i = size; i-- > tail;) {
+      row = table[row + column(text[i])];
+      out[i] = table[row + first_column_];
+    }
+    if (tail == 0) return;
+    size_t rows[kLanes];
+    rows[kLanes - 1] = row;
+    for (size_t lane = 0; lane + 1 < kLanes; ++lane) {
+      const size_t end = (lane + 1) * stretch;
+      rows[lane] = 0;
+      for (size_t i = end + longest_; i-- > end;) rows[lane] = table[rows[lane] + column(text[i])];
+    }
+    for (size_t k = stretch; k-- > 0;) {
+      for (size_t lane = 0; lane < kLanes; ++lane) {
+        const size_t i = lane * stretch + k;
+        rows[lane] = table[rows[lane] + column(text[i])];
+        out[i] = table[rows[lane] + first_column_];
+      }
+    }
+    return;
+  }
   uint32_t node = 0;
   for (size_t i = text.size(); i-- > 0;) {
     node = Step(node, text[i]);

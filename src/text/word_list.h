@@ -34,6 +34,7 @@ class WordList {
   std::u16string_view word(uint32_t id) const {
     return std::u16string_view(list_).substr(words_[id].begin, words_[id].size);
   }
+  size_t word_size(uint32_t id) const { return words_[id].size; }
   // Whether some word holds the unit `c`.
   bool Holds(char16_t c) const { return held_.test(c); }
 
@@ -72,17 +73,28 @@ class WordList {
     uint32_t edge_end = 0;
   };
 
+  void BuildTable(const std::vector<uint32_t>& order);
   uint32_t Child(uint32_t node, char16_t c) const;
   uint32_t Step(uint32_t node, char16_t c) const;
 
   std::u16string list_;
   std::vector<Span> words_;
+  size_t longest_ = 0;
   std::vector<uint32_t> entries_;
   std::vector<Node> nodes_;
   std::vector<char16_t> edge_units_;  // each node's edges sorted by unit
   std::vector<uint32_t> edge_targets_;
-  std::vector<uint32_t> root_next_;  // the root's edges by unit (0: none)
   std::bitset<65536> held_;
+  // The whole transition table, when it is small enough: row `node * width_`
+  // holds the next row for each unit's column (column 0 for the units no
+  // word holds), then the node's first word and its number of words.
+  uint16_t Column(char16_t c) const { return columns_[block_of_[c >> 8] + (c & 0xFF)]; }
+  std::vector<uint32_t> block_of_;
+  std::vector<uint16_t> columns_;
+  std::vector<uint32_t> table_;
+  size_t width_ = 0;
+  size_t first_column_ = 0;
+  size_t total_column_ = 0;
 };
 
 // The list for `list`, shared with the earlier calls of this thread that

@@ -135,5 +135,34 @@ TEST(StopWordsTest, LongListsOnLongTexts) {
   }
 }
 
+TEST(StopWordsTest, ListsOfThousandsOfDifferentCharacters) {
+  // Too many different units for a full table of steps: the list is
+  // walked node by node instead.
+  std::mt19937 random(11);
+  for (int round = 0; round < 5; ++round) {
+    std::vector<std::u16string> words;
+    std::u16string list;
+    for (int w = 0; w < 3000; ++w) {
+      std::u16string word;
+      const size_t size = 1 + random() % 4;
+      for (size_t k = 0; k < size; ++k) word.push_back(static_cast<char16_t>(0x4E00 + random() % 6000));
+      if (w % 3 == 0 && !words.empty()) word = words[random() % words.size()] + word;
+      list += word + u"|";
+      words.push_back(std::move(word));
+    }
+    // Listed words, their pieces and other units, run together.
+    std::u16string text;
+    while (text.size() < 20000) {
+      const std::u16string& word = words[random() % words.size()];
+      text += random() % 2 ? word : word.substr(random() % word.size());
+      if (random() % 3 == 0) text.push_back(static_cast<char16_t>(0x4E00 + random() % 6000));
+    }
+    std::u16string expected = text;
+    ReplaceWordByWord(list, u"*", &expected);
+    ReplaceStopWords(list, u"*", &text);
+    ASSERT_TRUE(text == expected) << round;
+  }
+}
+
 }  // namespace
 }  // namespace zorvadel::output

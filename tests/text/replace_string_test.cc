@@ -106,5 +106,32 @@ TEST(ReplaceStringTest, RepeatedKeywordsRunOutOfSpaceAtTheSameStep) {
   }
 }
 
+TEST(ReplaceStringTest, ListsOfThousandsOfDifferentCharacters) {
+  std::mt19937 random(12);
+  for (int round = 0; round < 10; ++round) {
+    std::vector<std::u16string> words;
+    std::u16string keywords;
+    for (int w = 0; w < 300; ++w) {
+      std::u16string word;
+      for (size_t k = 0, size = 1 + random() % 3; k < size; ++k) {
+        word.push_back(static_cast<char16_t>(0x4E00 + random() % 6000));
+      }
+      if (w % 3 == 0 && !words.empty()) word = words[random() % words.size()] + word;
+      keywords += word + u"|";
+      words.push_back(std::move(word));
+    }
+    // Units enough that the list takes the node-by-node walk.
+    for (char16_t c = 0x3400; c < 0x4600; ++c) keywords += std::u16string(1, c) + u"\u4E00|";
+    std::u16string text;
+    while (text.size() < 20000) {
+      const std::u16string& word = words[random() % words.size()];
+      text += random() % 2 ? word : word.substr(random() % word.size());
+    }
+    ASSERT_TRUE(ReplaceString(keywords, text, u"<", u">") ==
+                ReplaceOneByOne(keywords, text, u"<", u">"))
+        << round;
+  }
+}
+
 }  // namespace
 }  // namespace zorvadel::text
