@@ -2,7 +2,8 @@
 // the output filter Ascii with no stop words, with 1,000 of them on 1 Mi
 // characters and with 1,999 on 200,000; the stop-word pass and keyword
 // highlighting alone. The texts are of Latin words with many stop words
-// among them ("dense") or none ("rare"), and of Chinese words with many.
+// among them ("dense") or none ("rare"), and of Chinese words with many,
+// of few characters ("chinese") or of thousands ("wide").
 //
 // Their peers run in the same process on the same texts and lists: the
 // passes as they were before a list was built into one automaton (at each
@@ -38,10 +39,12 @@ constexpr int64_t kMi = int64_t{1} << 20;
 
 // Pseudo-words of two to four syllables, all different, in a fixed order:
 // Latin ones, or Chinese ones of two to four characters.
-enum Kind { kDense, kRare, kChinese };
-constexpr const char* kKindNames[] = {"dense", "rare", "chinese"};
+enum Kind { kDense, kRare, kChinese, kWide };
+constexpr const char* kKindNames[] = {"dense", "rare", "chinese", "wide"};
 
-std::vector<std::u16string> Vocabulary(bool chinese, size_t count) {
+// `wide`: words of two to four of 3,000 Chinese characters, as real lists
+// of Chinese words have.
+std::vector<std::u16string> Vocabulary(bool chinese, bool wide, size_t count) {
   constexpr std::u16string_view kLatin[] = {
       u"ka", u"to", u"ne", u"ri", u"mo", u"sa", u"lu", u"pe", u"di", u"go", u"ban", u"tor",
       u"el", u"is", u"on", u"ar", u"ve", u"chi", u"que", u"st", u"ow", u"im", u"th", u"er"};
@@ -57,7 +60,13 @@ std::vector<std::u16string> Vocabulary(bool chinese, size_t count) {
     seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
     std::u16string word;
     const size_t syllables = 2 + seed % 3;
-    for (size_t i = 0; i < syllables; ++i) word += syllable[(seed >> (8 + 5 * i)) % kCount];
+    for (size_t i = 0; i < syllables; ++i) {
+      if (wide) {
+        word.push_back(static_cast<char16_t>(0x4E00 + (seed >> (8 + 12 * i)) % 3000));
+      } else {
+        word += syllable[(seed >> (8 + 5 * i)) % kCount];
+      }
+    }
     if (!seen[word]) {
       seen[word] = true;
       words.push_back(std::move(word));
@@ -67,9 +76,10 @@ std::vector<std::u16string> Vocabulary(bool chinese, size_t count) {
 }
 
 const std::vector<std::u16string>& Words(Kind kind) {
-  static const std::vector<std::u16string> latin = Vocabulary(false, 4000);
-  static const std::vector<std::u16string> han = Vocabulary(true, 4000);
-  return kind == kChinese ? han : latin;
+  static const std::vector<std::u16string> latin = Vocabulary(false, false, 4000);
+  static const std::vector<std::u16string> han = Vocabulary(true, false, 4000);
+  static const std::vector<std::u16string> wide = Vocabulary(true, true, 4000);
+  return kind == kChinese ? han : kind == kWide ? wide : latin;
 }
 
 // Words of the vocabulary in a fixed random order, with blanks, commas and
@@ -188,7 +198,7 @@ void Measure(benchmark::State& state, const std::string& name, Work work) {
 // 1,000 words on 1 Mi units and 1,999 on 200,000, for each kind of text.
 void Lists(benchmark::internal::Benchmark* b) {
   b->ArgNames({"text", "words", "size"});
-  for (const int64_t kind : {kDense, kRare, kChinese}) {
+  for (const int64_t kind : {kDense, kRare, kChinese, kWide}) {
     b->Args({kind, 1000, kMi})->Args({kind, 1999, 200000});
   }
   b->Unit(benchmark::kMillisecond);
@@ -196,7 +206,7 @@ void Lists(benchmark::internal::Benchmark* b) {
 // The same, and each without stop words.
 void ListsAndNone(benchmark::internal::Benchmark* b) {
   Lists(b);
-  for (const int64_t kind : {kDense, kRare, kChinese}) {
+  for (const int64_t kind : {kDense, kRare, kChinese, kWide}) {
     b->Args({kind, 0, kMi})->Args({kind, 0, 200000});
   }
 }

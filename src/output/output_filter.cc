@@ -57,7 +57,7 @@ void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_w
   // again and the output is bounded by the input. The positions' words go
   // to a buffer that the thread keeps, up to a size, as a page filters text
   // after text.
-  constexpr size_t kKeptPositions = size_t{1} << 22;
+  constexpr size_t kKeptPositions = size_t{1} << 20;
   thread_local std::vector<uint32_t> kept;
   std::vector<uint32_t> own;
   std::vector<uint32_t>& first = text->size() <= kKeptPositions ? kept : own;

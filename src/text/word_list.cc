@@ -86,12 +86,11 @@ WordList::WordList(std::u16string_view list) : list_(list) {
 // where the fallback chain would take several.
 void WordList::BuildTable(const std::vector<uint32_t>& order) {
   constexpr size_t kMostColumns = 4096;
-  constexpr size_t kMostEntries = size_t{1} << 22;
+  constexpr size_t kMostEntries = size_t{1} << 21;
   std::vector<char16_t> held(edge_units_);
   std::sort(held.begin(), held.end());
   held.erase(std::unique(held.begin(), held.end()), held.end());
   const size_t units = held.size();
-  if (units + 3 > kMostColumns || nodes_.size() * (units + 3) > kMostEntries) return;
   // Units map to columns through blocks of 256, one per high byte in use;
   // block 0 holds no unit.
   block_of_.assign(256, 0);
@@ -104,6 +103,15 @@ void WordList::BuildTable(const std::vector<uint32_t>& order) {
       columns_.resize(columns_.size() + 256, 0);
     }
     columns_[block + (c & 0xFF)] = ++column;
+  }
+  if (units + 3 > kMostColumns || nodes_.size() * (units + 3) > kMostEntries) {
+    // Too large for every node: the root's row alone, where every walk
+    // down the fallback chain ends.
+    root_row_.assign(units + 1, 0);
+    for (uint32_t e = nodes_[0].edge_begin; e < nodes_[0].edge_end; ++e) {
+      root_row_[Column(edge_units_[e])] = edge_targets_[e];
+    }
+    return;
   }
   width_ = units + 3;
   first_column_ = units + 1;
@@ -135,10 +143,11 @@ uint32_t WordList::Child(uint32_t node, char16_t c) const {
 uint32_t WordList::Step(uint32_t node, char16_t c) const {
   if (!held_.test(c)) return 0;
   if (!table_.empty()) return static_cast<uint32_t>(table_[node * width_ + Column(c)] / width_);
-  for (;; node = nodes_[node].fallback) {
+  for (; node != 0; node = nodes_[node].fallback) {
     const uint32_t next = Child(node, c);
-    if (next != 0 || node == 0) return next;
+    if (next != 0) return next;
   }
+  return root_row_.empty() ? Child(0, c) : root_row_[Column(c)];
 }
 
 void WordList::FirstWordAt(std::u16string_view text, std::vector<uint32_t>* first) const {

@@ -92,6 +92,7 @@ class WordList {
   std::vector<uint32_t> block_of_;
   std::vector<uint16_t> columns_;
   std::vector<uint32_t> table_;
+  std::vector<uint32_t> root_row_;  // without the table: the root's next nodes
   size_t width_ = 0;
   size_t first_column_ = 0;
   size_t total_column_ = 0;
