@@ -2,8 +2,8 @@
 // the output filter Ascii with no stop words, with 1,000 of them on 1 Mi
 // characters and with 1,999 on 200,000; the stop-word pass and keyword
 // highlighting alone. The texts are of Latin words with many stop words
-// among them ("dense") or none ("rare"), and of Chinese words with many,
-// of few characters ("chinese") or of thousands ("wide").
+// among them ("dense") or none ("rare", "absent"), and of Chinese words
+// with many, of few characters ("chinese") or of thousands ("wide").
 //
 // Their peers run in the same process on the same texts and lists: the
 // passes as they were before a list was built into one automaton (at each
@@ -39,8 +39,8 @@ constexpr int64_t kMi = int64_t{1} << 20;
 
 // Pseudo-words of two to four syllables, all different, in a fixed order:
 // Latin ones, or Chinese ones of two to four characters.
-enum Kind { kDense, kRare, kChinese, kWide };
-constexpr const char* kKindNames[] = {"dense", "rare", "chinese", "wide"};
+enum Kind { kDense, kRare, kAbsent, kChinese, kWide };
+constexpr const char* kKindNames[] = {"dense", "rare", "absent", "chinese", "wide"};
 
 // `wide`: words of two to four of 3,000 Chinese characters, as real lists
 // of Chinese words have.
@@ -102,12 +102,14 @@ std::u16string Text(Kind kind, size_t size) {
 
 // For "rare" texts the words begin with a capital, which the texts never
 // hold: the list shares all its other letters with the text but never
-// matches.
+// matches. For "absent" texts each word has a "q" after its first two
+// letters: the texts hold their beginnings and ends but never the words.
 std::u16string List(Kind kind, size_t count) {
   std::u16string list;
   for (size_t i = 0; i < count; ++i) {
     std::u16string word = Words(kind)[i];
     if (kind == kRare) word[0] = static_cast<char16_t>(word[0] - u'a' + u'A');
+    if (kind == kAbsent) word.insert(2, 1, u'q');
     list += (i ? u"|" : u"") + word;
   }
   return list;
@@ -198,7 +200,7 @@ void Measure(benchmark::State& state, const std::string& name, Work work) {
 // 1,000 words on 1 Mi units and 1,999 on 200,000, for each kind of text.
 void Lists(benchmark::internal::Benchmark* b) {
   b->ArgNames({"text", "words", "size"});
-  for (const int64_t kind : {kDense, kRare, kChinese, kWide}) {
+  for (const int64_t kind : {kDense, kRare, kAbsent, kChinese, kWide}) {
     b->Args({kind, 1000, kMi})->Args({kind, 1999, 200000});
   }
   b->Unit(benchmark::kMillisecond);
@@ -206,7 +208,7 @@ void Lists(benchmark::internal::Benchmark* b) {
 // The same, and each without stop words.
 void ListsAndNone(benchmark::internal::Benchmark* b) {
   Lists(b);
-  for (const int64_t kind : {kDense, kRare, kChinese, kWide}) {
+  for (const int64_t kind : {kDense, kRare, kAbsent, kChinese, kWide}) {
     b->Args({kind, 0, kMi})->Args({kind, 0, 200000});
   }
 }

@@ -1,6 +1,7 @@
 // The text-only steps of the output filter before its escaping pass.
 #include "output/output_filter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,6 +52,11 @@ void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_w
                       std::u16string* text) {
   if (text->empty() || stop_words.find_first_not_of(u'|') == kNone) return;
   const std::shared_ptr<const text::WordList> words = text::CachedWordList(stop_words);
+  // A text that holds no word's first unit keeps its text, found sooner
+  // than by the full pass.
+  if (std::none_of(text->begin(), text->end(), [&](char16_t c) { return words->Begins(c); })) {
+    return;
+  }
   // Which word, if any, the pass would take at each position, found for all
   // positions at once; the pass then only follows them. It goes over the
   // text as it came in, so pass text that a word put in is never searched

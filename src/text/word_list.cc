@@ -38,6 +38,7 @@ WordList::WordList(std::u16string_view list) : list_(list) {
       at = it->second;
     }
     nodes_[at].word = id;
+    begins_.set(w.front());
     longest_ = std::max(longest_, w.size());
   }
   std::vector<std::pair<uint64_t, uint32_t>> edges(children.begin(), children.end());

@@ -35,8 +35,9 @@ class WordList {
     return std::u16string_view(list_).substr(words_[id].begin, words_[id].size);
   }
   size_t word_size(uint32_t id) const { return words_[id].size; }
-  // Whether some word holds the unit `c`.
+  // Whether some word holds the unit `c`, or begins with it.
   bool Holds(char16_t c) const { return held_.test(c); }
+  bool Begins(char16_t c) const { return begins_.test(c); }
 
   // first[i] becomes the lowest-numbered word that starts at position i of
   // `text` (kNoWord where none does): the word that comes first in the list.
@@ -85,6 +86,7 @@ class WordList {
   std::vector<char16_t> edge_units_;  // each node's edges sorted by unit
   std::vector<uint32_t> edge_targets_;
   std::bitset<65536> held_;
+  std::bitset<65536> begins_;
   // The whole transition table, when it is small enough: row `node * width_`
   // holds the next row for each unit's column (column 0 for the units no
   // word holds), then the node's first word and its number of words.
