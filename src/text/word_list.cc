@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -93,7 +92,7 @@ void WordList::BuildTable(const std::vector<uint32_t>& order) {
   held.erase(std::unique(held.begin(), held.end()), held.end());
   const size_t units = held.size();
   // Units map to columns through blocks of 256, one per high byte in use;
-  // block 0 holds no unit.
+  // block 0 holds no unit. No word holds the bar, so 16 bits number them.
   block_of_.assign(256, 0);
   columns_.assign(256, 0);
   uint16_t column = 0;

@@ -164,5 +164,15 @@ TEST(StopWordsTest, ListsOfThousandsOfDifferentCharacters) {
   }
 }
 
+TEST(StopWordsTest, EveryCharacterAWord) {
+  std::u16string list;
+  for (uint32_t c = 0; c < 65536; ++c) {
+    if (c != u'|') list += std::u16string(1, static_cast<char16_t>(c)) + u"|";
+  }
+  std::u16string text(u"a|\uFFFF\u0000中\u0000", 6);
+  ReplaceStopWords(list, u"*", &text);
+  EXPECT_EQ(text, u"*|****");
+}
+
 }  // namespace
 }  // namespace zorvadel::output
