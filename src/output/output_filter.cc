@@ -1,11 +1,15 @@
 // The text-only steps of the output filter before its escaping pass.
 #include "output/output_filter.h"
 
-#include <bitset>
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "text/word_list.h"
 
 namespace zorvadel::output {
 namespace {
@@ -46,45 +50,40 @@ bool IsGb2312Coding(std::u16string_view wap_en_coding) {
 
 void ReplaceStopWords(std::u16string_view stop_words, std::u16string_view pass_words,
                       std::u16string* text) {
-  std::vector<std::u16string_view> words;
-  for (size_t start = 0;;) {
-    const size_t bar = stop_words.find(u'|', start);
-    const std::u16string_view word = stop_words.substr(start, bar == kNone ? kNone : bar - start);
-    if (!word.empty()) words.push_back(word);
-    if (bar == kNone) break;
-    start = bar + 1;
+  if (text->empty() || stop_words.find_first_not_of(u'|') == kNone) return;
+  const std::shared_ptr<const text::WordList> words = text::CachedWordList(stop_words);
+  // A text that holds no word's first unit keeps its text, found sooner
+  // than by the full pass.
+  if (std::none_of(text->begin(), text->end(), [&](char16_t c) { return words->Begins(c); })) {
+    return;
   }
-  if (words.empty()) return;
-  // The units a word can start with: the pass skips every other one in bulk.
-  std::bitset<65536> starts;
-  for (const std::u16string_view word : words) starts.set(word[0]);
-  // One pass over the text as it came in: pass text that a word put in is
-  // never searched again, so the output is bounded by the input.
+  // Which word, if any, the pass would take at each position, found for all
+  // positions at once; the pass then only follows them. It goes over the
+  // text as it came in, so pass text that a word put in is never searched
+  // again and the output is bounded by the input. The positions' words go
+  // to a buffer that the thread keeps, up to a size, as a page filters text
+  // after text.
+  constexpr size_t kKeptPositions = size_t{1} << 20;
+  thread_local std::vector<uint32_t> kept;
+  std::vector<uint32_t> own;
+  std::vector<uint32_t>& first = text->size() <= kKeptPositions ? kept : own;
+  words->FirstWordAt(*text, &first);
   const std::u16string_view in = *text;
+  const uint32_t* word_at = first.data();
   std::u16string out;
-  out.reserve(in.size());
   bool changed = false;
   for (size_t at = 0; at < in.size();) {
-    if (!starts.test(in[at])) {
+    if (word_at[at] == text::WordList::kNoWord) {
       const size_t from = at;
-      while (at < in.size() && !starts.test(in[at])) ++at;
+      while (at < in.size() && word_at[at] == text::WordList::kNoWord) ++at;
+      if (from == 0 && at == in.size()) return;
+      if (from == 0) out.reserve(in.size());
       out.append(in, from, at - from);
       continue;
     }
-    const std::u16string_view rest = in.substr(at);
-    size_t matched = 0;
-    for (const std::u16string_view word : words) {
-      if (rest.starts_with(word)) {
-        matched = word.size();
-        break;
-      }
-    }
-    if (matched == 0) {
-      out.push_back(in[at++]);
-      continue;
-    }
+    if (at == 0) out.reserve(in.size());
     out.append(pass_words);
-    at += matched;
+    at += words->word_size(word_at[at]);
     changed = true;
   }
   if (changed) *text = std::move(out);
