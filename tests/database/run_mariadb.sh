@@ -11,7 +11,7 @@ for tool in mariadb-install-db mariadbd mariadb; do
   command -v "$tool" >/dev/null || { echo "mariadb: $tool is missing (bash scripts/install-deps.sh)"; exit 1; }
 done
 
-work=$(mktemp -d)
+work=
 pid=
 # The server is stopped however the script ends: on exit, Ctrl-C or SIGTERM;
 # one that does not end within 30 s of its SIGTERM is killed.
@@ -22,12 +22,13 @@ stop() {
     kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   fi
-  rm -rf "$work"
+  [ -z "$work" ] || rm -rf "$work"
 }
 trap stop EXIT
 trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
+work=$(mktemp -d)
 
 # mariadbd refuses to run as root unless told to.
 user=$(id -un)
