@@ -57,7 +57,7 @@ for name in step argument session progid headers over at long; do
   fetch /fine.asp
   check "zorvadel-serve serves on after $name" "$status $body" "200 fine"
 done
-grep -q "/step.asp: malformed page script: $too_deep" "$work/err"
-tally "the server's log names the depth" $? "$(head -3 "$work/err")"
+grep -q "/step.asp: malformed page script: $too_deep" "$server_err"
+tally "the server's log names the depth" $? "$(head -3 "$server_err")"
 stop_server
 finish deep_scripts

@@ -11,9 +11,10 @@ file=$cache/Monitor.mdb
 if [ ! -s "$file" ]; then
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
-  (cd "$work" && apt-get download mrtg-contrib >/dev/null 2>&1) ||
-    { [ "$(id -u)" -eq 0 ] && apt-get update -q >/dev/null 2>&1 &&
-      (cd "$work" && apt-get download mrtg-contrib >/dev/null 2>&1); } ||
+  # The network gets a deadline: a stalled mirror fails the test, not the run.
+  (cd "$work" && timeout 60 apt-get download mrtg-contrib >/dev/null 2>&1) ||
+    { [ "$(id -u)" -eq 0 ] && timeout 120 apt-get update -q >/dev/null 2>&1 &&
+      (cd "$work" && timeout 60 apt-get download mrtg-contrib >/dev/null 2>&1); } ||
     { echo "jet: apt-get download mrtg-contrib failed"; exit 1; }
   dpkg-deb -x "$work"/mrtg-contrib_*.deb "$work/root" || exit 1
   found=$(find "$work/root" -name Monitor.mdb | head -1)

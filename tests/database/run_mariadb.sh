@@ -11,21 +11,28 @@ for tool in mariadb-install-db mariadbd mariadb; do
   command -v "$tool" >/dev/null || { echo "mariadb: $tool is missing (bash scripts/install-deps.sh)"; exit 1; }
 done
 
-work=$(mktemp -d)
+work=
 pid=
+# The server is stopped however the script ends: on exit, Ctrl-C or SIGTERM;
+# one that does not end within 30 s of its SIGTERM is killed.
 stop() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
   fi
-  rm -rf "$work"
+  [ -z "$work" ] || rm -rf "$work"
 }
 trap stop EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+work=$(mktemp -d)
 
 # mariadbd refuses to run as root unless told to.
 user=$(id -un)
-if ! mariadb-install-db --no-defaults --user="$user" --datadir="$work/data" \
+if ! timeout 120 mariadb-install-db --no-defaults --user="$user" --datadir="$work/data" \
      --auth-root-authentication-method=normal --skip-test-db --skip-name-resolve \
      >"$work/install.log" 2>&1; then
   cat "$work/install.log"
@@ -36,12 +43,12 @@ mariadbd --no-defaults --user="$user" --datadir="$work/data" --socket="$socket" 
   --skip-networking --pid-file="$work/mysqld.pid" --log-error="$work/error.log" \
   --innodb-buffer-pool-size=16M --innodb-log-file-size=8M &
 pid=$!
-for _ in $(seq 300); do
-  mariadb --no-defaults -S "$socket" -u root -e "SELECT 1" >/dev/null 2>&1 && break
-  kill -0 "$pid" 2>/dev/null || break
+deadline=$((SECONDS + 60))
+until timeout 10 mariadb --no-defaults -S "$socket" -u root -e "SELECT 1" >/dev/null 2>&1; do
+  if ! kill -0 "$pid" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then break; fi
   sleep 0.1
 done
-if ! mariadb --no-defaults -S "$socket" -u root -e "CREATE DATABASE zorvadel"; then
+if ! timeout 30 mariadb --no-defaults -S "$socket" -u root -e "CREATE DATABASE zorvadel"; then
   echo "mariadb: the server did not start"
   cat "$work/error.log"
   exit 1

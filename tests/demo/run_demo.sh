@@ -18,10 +18,19 @@ done
 
 # The mail page sends to a loopback SMTP sink (tests/mail/smtp_sink.py), which
 # ends when this script does and its standard input closes.
+: >"$work/sink"
 exec {sink_in}> >(exec /usr/bin/python3 "$(dirname "$0")/../mail/smtp_sink.py" \
   --spool "$work/mail" --refuse nobody@example.org --exit-on-eof >"$work/sink")
-for _ in $(seq 100); do [ -s "$work/sink" ] && break; sleep 0.1; done
-ZORVADEL_DEMO_SMTP=127.0.0.1:$(cut -d' ' -f2 "$work/sink") export ZORVADEL_DEMO_SMTP
+sink=$!
+started "$sink"
+deadline=$((SECONDS + 60))
+until sink_port=$(sed -n 's/^ports \([0-9]*\) .*/\1/p' "$work/sink"); [ -n "$sink_port" ]; do
+  if ! kill -0 "$sink" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+    echo "demo: the SMTP sink did not start"; exit 1
+  fi
+  sleep 0.1
+done
+ZORVADEL_DEMO_SMTP=127.0.0.1:$sink_port export ZORVADEL_DEMO_SMTP
 
 start_server "$server" "$site" 4
 

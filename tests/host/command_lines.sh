@@ -13,8 +13,9 @@ source "$(dirname "$0")/../serve/server_lib.sh"
 
 # expect STATUS LINE COMMAND...: the command exits with STATUS and the first
 # line it writes to standard error (to standard output for status 0) is LINE.
+# A server that starts serving after all is stopped (status 124), not waited for.
 expect() {
-  "${@:3}" >"$work/out" 2>"$work/err" </dev/null
+  timeout 30 "${@:3}" >"$work/out" 2>"$work/err" </dev/null
   local status=$? stream=$work/err
   [ "$1" -eq 0 ] && stream=$work/out
   check "${*:3}" "$status $(head -1 "$stream")" "$1 $2"

@@ -1,6 +1,7 @@
 // The real SMTP server of the mail tests, smtp_sink.py (python3-aiosmtpd),
 // started at first use with its standard input held here, so that it ends
-// with the test program.
+// with the test program. The pipe is closed on exec: a process the tests
+// start later must not hold it open and keep the sink alive.
 #ifndef ZORVADEL_TESTS_MAIL_SMTP_SINK_H_
 #define ZORVADEL_TESTS_MAIL_SMTP_SINK_H_
 
@@ -70,7 +71,7 @@ class SmtpSink {
     input_ = popen(("exec /usr/bin/python3 '" + script.string() + "' --spool " + folder +
                     " --auth --exit-on-eof --refuse " + kRefusedMailbox + " '--account=" +
                     kSinkAccount + ":" + kSinkPassword + "' --account=" + kBuiltInAccount +
-                    ":" + kBuiltInPassword + " >" + folder + "/ports").c_str(), "w");
+                    ":" + kBuiltInPassword + " >" + folder + "/ports").c_str(), "we");
     for (int tries = 0; input_ != nullptr && tries < 400; ++tries, usleep(50000)) {  // 20 s
       std::string word, port[4];
       if (std::ifstream(spool_ / "ports") >> word >> port[0] >> port[1] >> port[2] >> port[3]) {

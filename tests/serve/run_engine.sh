@@ -99,10 +99,10 @@ fetch /markup.asp
 check "500 for a script error" "$status" 500
 lacks "no error number in the page" "error 438"; lacks "no member name in the page" "Bogus"
 check "the error logged with the step and the member" \
-  "$(grep -c "^zorvadel-serve-testing: /markup.asp: error 438: Object doesn't support this property or method: 'Response.Bogus<b>' (step 2)$" "$work/err")" 1
+  "$(grep -c "^zorvadel-serve-testing: /markup.asp: error 438: Object doesn't support this property or method: 'Response.Bogus<b>' (step 2)$" "$server_err")" 1
 fetch /cpp/broken.asp
 lacks "a C++ page's error stays out of the page" "Invalid procedure"
-check "a C++ page's error logged" "$(grep -c '/cpp/broken.asp: error 5: Invalid procedure call or argument$' "$work/err")" 1
+check "a C++ page's error logged" "$(grep -c '/cpp/broken.asp: error 5: Invalid procedure call or argument$' "$server_err")" 1
 
 # ---- the access log: one line per request, common log format --------------------------
 fetch "/wap.asp?id=7" -A "$phone"
@@ -135,21 +135,22 @@ has "the buffer limit named" "<pre>error 7: Response buffer limit exceeded</pre>
 # thread; of six more, those on the other thread are set aside (the others
 # wait unread behind the first). Pages of no session on that thread go ahead.
 fetch /cpp/slow.asp?ms=0 -c "$work/jar"
-curl -s -o /dev/null -b "$work/jar" "$base/cpp/slow.asp?ms=2500" & holder=$!
+curl -s --max-time 30 -o /dev/null -b "$work/jar" "$base/cpp/slow.asp?ms=2500" & holder=$!
 sleep 0.3
 urls=(); for _ in $(seq 6); do urls+=(-o /dev/null "$base/cpp/slow.asp?ms=0"); done
-curl -s --parallel --parallel-immediate -b "$work/jar" -H "Accept: $wml_only" \
+curl -s --max-time 30 --parallel --parallel-immediate -b "$work/jar" -H "Accept: $wml_only" \
   -w '%{http_code} %{content_type}\n' "${urls[@]}" >"$work/waited" & waiters=$!
 sleep 0.3
 urls=(); for _ in 1 2 3 4; do urls+=(-o /dev/null "$base/index.asp"); done
-fastest=$(curl -s --parallel --parallel-immediate -w '%{time_total}\n' "${urls[@]}" | sort -n | head -1)
+fastest=$(curl -s --max-time 30 --parallel --parallel-immediate -w '%{time_total}\n' "${urls[@]}" | sort -n | head -1)
 check "pages set aside for their session hold no thread" \
   "$(awk -v t="$fastest" 'BEGIN { print (t < 0.8) }')" 1
 wait "$waiters" "$holder"
 check "503 after the session wait" \
   "$(grep -c '^503 text/vnd.wap.wml; charset=utf-8$' "$work/waited" | awk '{ print ($1 >= 1) }')" 1
-# The port is taken: a second server says so and gives up.
-"$plain" --root "$site" --port "$port" >/dev/null 2>"$work/taken"
+# The port is taken: a second server says so and gives up (and one that
+# listens after all is stopped rather than waited for).
+timeout 30 "$plain" --root "$site" --port "$port" >/dev/null 2>"$work/taken"
 check "port in use: status" "$?" 1
 check "port in use: reason" "$(cat "$work/taken")" \
   "zorvadel-serve: cannot listen on 127.0.0.1 port $port: Address already in use"
@@ -172,9 +173,9 @@ fetch / -A "curl/own"
 check "own index.json at /" "$body" "my own index at /index.asp for curl/own, who="
 fetch /cpp/hello.asp; check "no C++ page of another binary" "$status" 404
 fetch /agent.asp; check "no demo page" "$status" 404
-check "startup names the C++ source it cannot serve" "$(cat "$work/err")" \
+check "startup names the C++ source it cannot serve" "$(cat "$server_err")" \
   "zorvadel-serve: $own/cpp/hello.cc is not served: C++ pages are built into a site binary with the engine's main (see \"Your own site\" in the README)"
-check "startup line" "$(head -1 "$work/out" | sed 's/:[0-9][0-9]*\//:PORT\//')" \
+check "startup line" "$(head -1 "$server_out" | sed 's/:[0-9][0-9]*\//:PORT\//')" \
   "zorvadel-serve: serving $own on http://127.0.0.1:PORT/ with 1 threads, 0 C++ pages (Ctrl-C stops)"
 stop_server
 

@@ -16,25 +16,15 @@ site=$work/site
 mkdir -p "$site"
 cp "$here/site/trail.json" "$site/"
 declare -A node_pid node_port
-stop_all() {
-  local p
-  for p in "${node_pid[@]}" "$(cat "$work/nginx/nginx.pid" 2>/dev/null)"; do
-    [ -n "$p" ] && kill -TERM "$p" 2>/dev/null && wait "$p" 2>/dev/null
-  done
-  cleanup
-}
-trap stop_all EXIT
 
 # start_node NAME: an engine of that node name on a free port.
 start_node() {
+  : >"$work/$1.out"
   "$server" --root "$site" --port 0 --threads 2 --node "$1" >"$work/$1.out" 2>"$work/$1.err" &
   node_pid[$1]=$!
-  for _ in $(seq 100); do
-    node_port[$1]=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/$1.out")
-    [ -n "${node_port[$1]}" ] && return
-    sleep 0.1
-  done
-  echo "engine $1 did not start"; cat "$work/$1.err"; exit 1
+  started "$!"
+  node_port[$1]=$(await_port "$!" "$work/$1.out") ||
+    { echo "engine $1 did not start"; cat "$work/$1.err"; exit 1; }
 }
 start_node a
 start_node b
@@ -53,8 +43,13 @@ sed -e "s|127\.0\.0\.1:8081|127.0.0.1:${node_port[a]}|; s|127\.0\.0\.1:8082|127.
     -e "/^http {/r $work/nginx/paths" "$conf" >"$work/nginx/nginx.conf"
 nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" \
   -g "daemon off; pid $work/nginx/nginx.pid;" 2>"$work/nginx/start.err" &
-for _ in $(seq 100); do
-  [ "$(curl -s -o /dev/null -w '%{http_code}' "$base/trail.asp")" = 200 ] && break
+nginx=$!
+started "$nginx"
+deadline=$((SECONDS + 60))
+until [ "$(curl -s --max-time 10 -o /dev/null -w '%{http_code}' "$base/trail.asp")" = 200 ]; do
+  if ! kill -0 "$nginx" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+    echo "nginx did not start"; cat "$work/nginx/start.err" "$work/nginx/error.log"; exit 1
+  fi
   sleep 0.1
 done
 
@@ -90,7 +85,7 @@ check "the visitors spread over both engines" \
   "$([ -n "${on[a]:-}" ] && [ -n "${on[b]:-}" ] && echo yes)" yes
 
 # Engine a stops: b's visitors go on with their sessions; a's start anew on b.
-kill -TERM "${node_pid[a]}"; wait "${node_pid[a]}"; unset 'node_pid[a]'
+stop_process "${node_pid[a]}"
 kept=0
 for v in ${on[b]:-}; do
   [ "$(visit "$v" "$work/jar.$v")" = "b 11 0" ] && kept=$((kept + 1))

@@ -107,7 +107,7 @@ for row in "${refused_rows[@]}"; do
 done
 fetch /wap.asp -X PUT; check "method not allowed" "$status $(header Allow)" "405 GET, HEAD, POST"
 check "script error logged" \
-  "$(grep -c '/broken.asp: error 5: Invalid procedure call or argument (step 2)$' "$work/err")" 1
+  "$(grep -c '/broken.asp: error 5: Invalid procedure call or argument (step 2)$' "$server_err")" 1
 
 stop_server
 finish serve

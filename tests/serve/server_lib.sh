@@ -1,42 +1,97 @@
 # Shared by the HTTP tests: a temporary folder that is removed on exit with
-# the server, zorvadel-serve on a free loopback port, requests with curl, and
-# the counted checks. Source it first; it sets $work.
+# every server still running, zorvadel-serve on a free loopback port, requests
+# with curl, and the counted checks. Source it first; it sets $work.
+#
+# No test may leave a process behind, whichever way it ends: on exit, on
+# Ctrl-C and on SIGTERM every process handed to `started` and not yet stopped
+# is stopped, and no wait here lasts without a deadline.
 
-work=$(mktemp -d)
+work=
 pid=
+running=()
+servers=0
+
+# started PID: a process of this test, stopped on exit unless stopped before.
+started() { running+=("$1"); }
+
+# stop_process PID [SECONDS]: SIGTERM, then SIGKILL once SECONDS (30) have
+# passed without an end; returns the process's exit status (137 if killed).
+stop_process() {
+  local target=$1 limit=${2:-30} left=() p
+  for p in "${running[@]}"; do [ "$p" = "$target" ] || left+=("$p"); done
+  running=("${left[@]}")
+  local ticks=0
+  kill -TERM "$target" 2>/dev/null
+  while kill -0 "$target" 2>/dev/null; do
+    if [ $((ticks += 1)) -gt $((limit * 20)) ]; then
+      echo "process $target still ran ${limit} s after SIGTERM: killed" >&2
+      kill -KILL "$target" 2>/dev/null
+      break
+    fi
+    sleep 0.05
+  done
+  wait "$target" 2>/dev/null
+}
+
 cleanup() {
-  [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  rm -rf "$work"
+  local p
+  for p in "${running[@]}"; do stop_process "$p" 10; done
+  # A client the test left running (cut short by a signal) may still write
+  # into the folder for a moment, until it finds the server gone.
+  for _ in 1 2 3 4 5; do
+    if [ -z "$work" ] || [ ! -e "$work" ]; then break; fi
+    rm -rf "$work" 2>/dev/null || sleep 0.2
+  done
 }
 trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+work=$(mktemp -d)
 
 phone='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
 desktop='Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36'
 
-# start_server SERVER SITE THREADS [FLAGS...]: sets $pid, $port and $base.
-start_server() {
-  "$1" --root "$2" --port 0 --threads "$3" "${@:4}" >"$work/out" 2>"$work/err" &
-  pid=$!
-  port=
-  for _ in $(seq 100); do
-    port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/out")
-    [ -n "$port" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
+# await_port PID FILE [SECONDS]: prints the port that the server's startup
+# line in FILE names; fails once the server has ended or SECONDS (60) have
+# passed without that line. FILE must be the server's own, fresh output: a
+# file an earlier server wrote would name that server's port.
+await_port() {
+  local deadline=$((SECONDS + ${3:-60})) alive found
+  while :; do
+    alive=0
+    kill -0 "$1" 2>/dev/null && alive=1
+    found=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$2")
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    if [ "$alive" -eq 0 ] || [ "$SECONDS" -ge "$deadline" ]; then return 1; fi
+    sleep 0.05
   done
-  if [ -z "$port" ]; then
-    echo "zorvadel-serve did not start"; cat "$work/err"; exit 1
+}
+
+# start_server SERVER SITE THREADS [FLAGS...]: sets $pid, $port and $base,
+# and $server_out and $server_err, the files its standard output and error
+# go to (new ones for every server).
+start_server() {
+  servers=$((servers + 1))
+  server_out=$work/server$servers.out
+  server_err=$work/server$servers.err
+  : >"$server_out"
+  : >"$server_err"
+  "$1" --root "$2" --port 0 --threads "$3" "${@:4}" >"$server_out" 2>"$server_err" &
+  pid=$!
+  started "$pid"
+  if ! port=$(await_port "$pid" "$server_out"); then
+    echo "$(basename "$1") did not start"; cat "$server_err"; exit 1
   fi
   base=http://127.0.0.1:$port
 }
 
 # stop_server: SIGTERM must end it cleanly.
 stop_server() {
-  kill -TERM "$pid"
-  wait "$pid"
+  stop_process "$pid"
   check "exit status after SIGTERM" "$?" 0
   pid=
-  check "stopped" "$(tail -1 "$work/out" | sed 's/^[^:]*: //')" "stopped"
+  check "stopped" "$(tail -1 "$server_out" | sed 's/^[^:]*: //')" "stopped"
 }
 
 # fetch PATH [CURL ARGS...]: sets $status, $body and the header file.
