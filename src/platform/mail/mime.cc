@@ -240,7 +240,7 @@ std::string ComposeMessage(const MessageText& message) {
   out += "To: ";
   for (size_t i = 0; i < message.recipients.size(); ++i) {
     if (i > 0) out += ",\r\n ";
-    out += "<" + Ascii(message.recipients[i]) + ">";
+    out.append("<").append(Ascii(message.recipients[i])).append(">");
   }
   out += "\r\n";
   out += "Subject: " + HeaderText(message.subject) + "\r\n";
