@@ -39,8 +39,11 @@ TEST(LargeTextTest, MegabyteInputsComplete) {
 
 TEST(CacheTest, OverflowingTheCacheKeepsHeldCompilationsAlive) {
   auto held = Compile(u"held(\\d+)", false);
-  for (int i = 0; i < 2000; ++i) Compile(u"p" + std::u16string(1, char16_t(u'0' + i % 10)) +
-                                             std::u16string(i / 10, u'x'), false);
+  for (int i = 0; i < 2000; ++i) {
+    std::u16string pattern = u"p";
+    pattern.append(1, char16_t(u'0' + i % 10)).append(i / 10, u'x');
+    Compile(pattern, false);
+  }
   EXPECT_EQ(Replace(*held, u"held42", u"$1", false), u"42");
 }
 
