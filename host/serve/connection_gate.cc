@@ -137,6 +137,7 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
   Head head;
   const bool full = received.size() >= limit;
   received = received.substr(0, limit);
+  const FirstLine first = ReadFirstLine(received, limit);
   while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
     received.remove_prefix(1);
   }
@@ -147,7 +148,7 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
     return head;
   }
   head.line = WithoutCr(received.substr(0, end));
-  const bool malformed = !RequestLine(head.line);
+  const bool malformed = first == FirstLine::kMalformed;
   size_t fields = 0;
   for (size_t start = end + 1;;) {
     end = received.find('\n', start);
