@@ -40,16 +40,22 @@ std::string CommonLogLine(const AccessRecord& record) {
   char when[40];
   size_t length = std::strftime(when, sizeof when, "[%d/%b/%Y:%H:%M:%S %z]", &local);
   std::string line;
-  line.reserve(96 + record.target.size());
+  line.reserve(96 + record.target.size() + record.line.size());
   line += record.remote_addr.empty() ? std::string_view("-") : record.remote_addr;
   line += " - - ";
   line.append(when, length);
   line += " \"";
-  AppendQuoted(record.method, &line);
-  line += ' ';
-  AppendQuoted(record.target, &line);
-  line += ' ';
-  AppendQuoted(record.version, &line);
+  if (!record.method.empty()) {
+    AppendQuoted(record.method, &line);
+    line += ' ';
+    AppendQuoted(record.target, &line);
+    line += ' ';
+    AppendQuoted(record.version, &line);
+  } else if (!record.line.empty()) {
+    AppendQuoted(record.line, &line);
+  } else {
+    line += '-';
+  }
   line += "\" ";
   line += std::to_string(record.status);
   line += ' ';

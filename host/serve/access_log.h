@@ -25,6 +25,10 @@ struct AccessRecord {
   int status = 0;
   uint64_t bytes = 0;
   std::chrono::system_clock::time_point time;
+  // A request refused before it was read in parts (no method): its first
+  // line as it came, written in place of method, target and version ("-"
+  // for none).
+  std::string_view line = {};
 };
 
 // The record's line, with its "\n".

@@ -1,6 +1,9 @@
 // Flags of the engine's command line.
 #include "serve/command_line.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <array>
 #include <string_view>
 
@@ -17,6 +20,17 @@ bool ParseNumber(const std::string& text, unsigned long min, unsigned long max,
   }
   *value = std::stoul(text);
   return *value >= min && *value <= max;
+}
+
+// What the server can listen on: an IPv4 or IPv6 address, the latter
+// also in brackets, or "localhost".
+bool ListenAddress(const std::string& address) {
+  in6_addr bytes{};
+  if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
+    return inet_pton(AF_INET6, address.substr(1, address.size() - 2).c_str(), &bytes) == 1;
+  }
+  return address == "localhost" || inet_pton(AF_INET, address.c_str(), &bytes) == 1 ||
+         inet_pton(AF_INET6, address.c_str(), &bytes) == 1;
 }
 
 enum class Flag {
@@ -88,6 +102,10 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
         flags->root = value;
         break;
       case Flag::kAddress:
+        if (!ListenAddress(value)) {
+          *error = "--address takes an IPv4 or IPv6 address, not \"" + value + "\"";
+          return false;
+        }
         flags->server.address = value;
         break;
       case Flag::kPort:

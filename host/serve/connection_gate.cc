@@ -1,4 +1,4 @@
-// Accepting connections and reading their first line.
+// Accepting connections and reading the head of their first request.
 #include "serve/connection_gate.h"
 
 #include <arpa/inet.h>
@@ -9,26 +9,26 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <unordered_map>
 #include <utility>
+#include <vector>
+
+#include "serve/status_page.h"
+#include "zorvadel/response_result.h"
 
 namespace zorvadel::serve {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// The answer to a malformed first line. The connection closes after it, so
-// nothing else the client sent can be misread as a request.
-constexpr std::string_view kBadRequest =
-    "HTTP/1.1 400 Bad Request\r\n"
-    "Content-Type: text/html; charset=utf-8\r\n"
-    "Content-Length: 90\r\n"
-    "Connection: close\r\n"
-    "\r\n"
-    "<html><head><title>400 Bad Request</title></head><body><h1>Bad Request</h1></body></html>\n";
+// A refused connection gets this long for the rest of its head (its
+// Accept header says which markup the answer takes) before it is answered
+// with what came.
+constexpr auto kRefusalGrace = std::chrono::seconds(1);
 
 // The characters of a method name (an HTTP token).
 bool TokenChar(char c) {
@@ -61,6 +61,9 @@ struct Pending {
   sockaddr_storage address{};
   socklen_t size = 0;
   uint64_t serial = 0;
+  // 0 while the connection waits for its head to be handed over; else the
+  // status it is refused with once its head is in.
+  int refusal = 0;
 };
 
 struct Deadline {
@@ -68,6 +71,52 @@ struct Deadline {
   int fd;
   uint64_t serial;
 };
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view head) {
+  if (text.size() < head.size()) return false;
+  for (size_t i = 0; i < head.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != head[i]) return false;
+  }
+  return true;
+}
+
+std::string_view WithoutCr(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+std::string ClientAddress(const sockaddr_storage& address) {
+  char text[INET6_ADDRSTRLEN] = "";
+  if (address.ss_family == AF_INET) {
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(&address)->sin_addr, text,
+              sizeof text);
+  } else if (address.ss_family == AF_INET6) {
+    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr, text,
+              sizeof text);
+  }
+  return text;
+}
+
+// The whole answer to a refused request: the server's status page, after
+// which the connection closes, so that nothing else the client sent can be
+// misread as a request. An answer to HEAD has no body.
+std::string RefusalText(int status, const Head& head, uint64_t* body_bytes) {
+  engine::ResponseResult page = StatusPage(status, AcceptsOnlyWml(head.accept));
+  const bool head_only = head.line.substr(0, head.line.find(' ')) == "HEAD";
+  std::string text = "HTTP/1.1 " + std::to_string(status) + " " +
+                     std::string(engine::StatusText(status)) + "\r\n";
+  for (const auto& [name, value] : page.headers) text += name + ": " + value + "\r\n";
+  text += "Content-Length: " + std::to_string(page.body.size()) + "\r\nConnection: close\r\n\r\n";
+  *body_bytes = head_only ? 0 : page.body.size();
+  if (!head_only) text += page.body;
+  return text;
+}
 
 }  // namespace
 
@@ -84,9 +133,50 @@ FirstLine ReadFirstLine(std::string_view received, size_t limit) {
   return RequestLine(line) ? FirstLine::kRequest : FirstLine::kMalformed;
 }
 
-ConnectionGate::ConnectionGate(HandOver hand_over, std::chrono::seconds idle)
-    : hand_over_(std::move(hand_over)), idle_(idle) {}
+Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
+  Head head;
+  const bool full = received.size() >= limit;
+  received = received.substr(0, limit);
+  const FirstLine first = ReadFirstLine(received, limit);
+  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
+    received.remove_prefix(1);
+  }
+  size_t end = received.find('\n');
+  if (end == std::string_view::npos) {
+    head.line = WithoutCr(received);
+    head.verdict = full ? Head::kLineTooLong : Head::kIncomplete;
+    return head;
+  }
+  head.line = WithoutCr(received.substr(0, end));
+  const bool malformed = first == FirstLine::kMalformed;
+  size_t fields = 0;
+  for (size_t start = end + 1;;) {
+    end = received.find('\n', start);
+    if (end == std::string_view::npos) break;
+    std::string_view field = WithoutCr(received.substr(start, end - start));
+    start = end + 1;
+    if (field.empty()) {
+      head.ended = true;
+      break;
+    }
+    ++fields;
+    if (head.accept.empty() && StartsWithNoCase(field, "accept:")) {
+      head.accept = TrimBlanks(field.substr(7));
+    }
+  }
+  if (malformed) {
+    head.verdict = Head::kMalformed;
+  } else if (fields > most_fields || (full && !head.ended)) {
+    head.verdict = Head::kTooLarge;
+  } else {
+    head.verdict = head.ended ? Head::kRequest : Head::kIncomplete;
+  }
+  return head;
+}
 
+ConnectionGate::ConnectionGate(HandOver hand_over, std::chrono::seconds idle, size_t limit,
+                               const AccessLog* log)
+    : hand_over_(std::move(hand_over)), idle_(idle), limit_(limit), log_(log) {}
 ConnectionGate::~ConnectionGate() { Stop(); }
 
 bool ConnectionGate::Start(const std::string& address, uint16_t port, std::string* error) {
@@ -155,20 +245,34 @@ void ConnectionGate::Stop() {
 
 void ConnectionGate::Loop() {
   std::unordered_map<int, Pending> pending;
-  // Deadlines in the order the connections came, which is their order in
-  // time as every connection gets the same idle time; an entry whose serial
-  // no longer matches is stale (its socket was handed over or closed).
-  std::deque<Deadline> deadlines;
+  // Deadlines in the order they were set, which is their order in time as
+  // the entries of one queue all wait as long; an entry whose serial no
+  // longer matches is stale (its socket was handed over, closed or refused
+  // since).
+  std::deque<Deadline> idle_deadlines;
+  std::deque<Deadline> refusal_deadlines;
   uint64_t serial = 0;
+  std::vector<char> received(kHeadLimit);
 
+  // Stops watching the socket, whose place is free again when it had one.
   auto forget = [&](int fd) {
     epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd, nullptr);
-    pending.erase(fd);
+    auto it = pending.find(fd);
+    if (it == pending.end()) return;
+    if (it->second.refusal == 0) admitted_.fetch_sub(1, std::memory_order_acq_rel);
+    pending.erase(it);
   };
-  auto refuse = [&](int fd) {
+  auto drop = [&](int fd) {
     forget(fd);
+    close(fd);
+  };
+  auto answer = [&](int fd, int status, const Head& head) {
+    const Pending entry = pending[fd];
+    forget(fd);
+    uint64_t bytes = 0;
+    const std::string text = RefusalText(status, head, &bytes);
     [[maybe_unused]] ssize_t sent =
-        send(fd, kBadRequest.data(), kBadRequest.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     // Reading what is left before closing keeps the kernel from answering
     // unread data with a reset, which could destroy the answer in flight.
     shutdown(fd, SHUT_WR);
@@ -176,29 +280,91 @@ void ConnectionGate::Loop() {
     while (recv(fd, sink.data(), sink.size(), MSG_DONTWAIT) > 0) {
     }
     close(fd);
-  };
-  auto inspect = [&](int fd) {
-    std::array<char, 8192> peek;
-    ssize_t n = recv(fd, peek.data(), peek.size(), MSG_PEEK | MSG_DONTWAIT);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
-    if (n <= 0) {  // closed before a request, or failed
-      forget(fd);
-      close(fd);
-      return;
+    if (log_ != nullptr && log_->enabled()) {
+      const std::string client = ClientAddress(entry.address);
+      log_->Write({client, {}, {}, {}, status, bytes, std::chrono::system_clock::now(),
+                   head.line});
     }
-    switch (ReadFirstLine(std::string_view(peek.data(), static_cast<size_t>(n)), peek.size())) {
-      case FirstLine::kIncomplete:
-        return;
-      case FirstLine::kMalformed:
-        refuse(fd);
-        return;
-      case FirstLine::kRequest: {
-        Pending entry = pending[fd];
-        forget(fd);
-        hand_over_(fd, reinterpret_cast<const sockaddr*>(&entry.address), entry.size);
+  };
+  auto hand_over = [&](int fd) {
+    const Pending entry = pending[fd];
+    epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd, nullptr);
+    pending.erase(fd);  // keeps its place until the daemon is done with it
+    if (!hand_over_(fd, reinterpret_cast<const sockaddr*>(&entry.address), entry.size)) {
+      admitted_.fetch_sub(1, std::memory_order_acq_rel);
+    }
+  };
+  // Looks at what the connection has sent. `last` when no more is to be
+  // waited for: the client has stopped sending, or its time is up.
+  auto inspect = [&](int fd, bool last) {
+    auto it = pending.find(fd);
+    if (it == pending.end()) return;
+    ssize_t n = recv(fd, received.data(), received.size(), MSG_PEEK | MSG_DONTWAIT);
+    if (n < 0) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        drop(fd);
         return;
       }
+      if (!last) return;
+      n = 0;
+    } else if (n == 0) {  // closed without a word
+      drop(fd);
+      return;
     }
+    const Head head = ReadHead(std::string_view(received.data(), static_cast<size_t>(n)));
+    int status = it->second.refusal;
+    switch (head.verdict) {
+      case Head::kIncomplete:
+        break;
+      case Head::kRequest:
+        if (status == 0) {
+          hand_over(fd);
+          return;
+        }
+        break;
+      case Head::kMalformed:
+        status = 400;
+        break;
+      case Head::kLineTooLong:
+        answer(fd, 414, head);
+        return;
+      case Head::kTooLarge:
+        answer(fd, 431, head);
+        return;
+    }
+    if (status == 0) {  // a request still coming in
+      if (last) drop(fd);
+      return;
+    }
+    if (head.ended || last) {
+      answer(fd, status, head);
+      return;
+    }
+    Pending& entry = it->second;
+    if (entry.refusal == 0) {
+      admitted_.fetch_sub(1, std::memory_order_acq_rel);
+      entry.serial = ++serial;
+      refusal_deadlines.push_back({SteadyClock::now() + kRefusalGrace, fd, entry.serial});
+    }
+    entry.refusal = status;
+  };
+  // The first deadline of `queue` that still stands, after acting on those
+  // that have passed; -1 when none stands.
+  auto next_deadline = [&](std::deque<Deadline>& queue) -> int {
+    while (!queue.empty()) {
+      const Deadline first = queue.front();
+      auto it = pending.find(first.fd);
+      if (it == pending.end() || it->second.serial != first.serial) {
+        queue.pop_front();
+        continue;
+      }
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(first.when - SteadyClock::now());
+      if (left.count() > 0) return static_cast<int>(left.count()) + 1;
+      queue.pop_front();
+      inspect(first.fd, true);
+    }
+    return -1;
   };
 
   // Out of descriptors, the listening socket stays readable and would wake
@@ -223,36 +389,21 @@ void ConnectionGate::Loop() {
         timeout = 100;
       }
     }
-    while (!deadlines.empty()) {
-      const Deadline& first = deadlines.front();
-      auto it = pending.find(first.fd);
-      if (it == pending.end() || it->second.serial != first.serial) {
-        deadlines.pop_front();
-        continue;
-      }
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first.when -
-                                                                        SteadyClock::now());
-      if (left.count() <= 0) {
-        int fd = first.fd;
-        deadlines.pop_front();
-        forget(fd);
-        close(fd);
-        continue;
-      }
-      const int until_deadline = static_cast<int>(left.count()) + 1;
-      if (timeout < 0 || until_deadline < timeout) timeout = until_deadline;
-      break;
+    for (std::deque<Deadline>* queue : {&idle_deadlines, &refusal_deadlines}) {
+      const int until = next_deadline(*queue);
+      if (until >= 0 && (timeout < 0 || until < timeout)) timeout = until;
     }
     int count = epoll_wait(epoll_fd_, events.data(), static_cast<int>(events.size()), timeout);
     if (count < 0 && errno != EINTR) break;
     for (int i = 0; i < count; ++i) {
-      const int fd = events[static_cast<size_t>(i)].data.fd;
+      const epoll_event& event = events[static_cast<size_t>(i)];
+      const int fd = event.data.fd;
       if (fd == stop_fd_) {
         for (const auto& [open_fd, entry] : pending) close(open_fd);
         return;
       }
       if (fd != listen_fd_) {
-        inspect(fd);
+        inspect(fd, (event.events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) != 0);
         continue;
       }
       for (;;) {
@@ -269,17 +420,23 @@ void ConnectionGate::Loop() {
           break;  // EAGAIN: nothing more to accept now
         }
         entry.serial = ++serial;
-        epoll_event event{};
-        // Edge-triggered: a connection whose line is still coming in wakes
+        epoll_event watch{};
+        // Edge-triggered: a connection whose head is still coming in wakes
         // the gate again only when more of it arrives.
-        event.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
-        event.data.fd = client;
-        if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, client, &event) != 0) {
+        watch.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
+        watch.data.fd = client;
+        if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, client, &watch) != 0) {
           close(client);
           continue;
         }
+        if (admitted_.load(std::memory_order_acquire) < limit_) {
+          admitted_.fetch_add(1, std::memory_order_acq_rel);
+          idle_deadlines.push_back({SteadyClock::now() + idle_, client, entry.serial});
+        } else {
+          entry.refusal = 503;
+          refusal_deadlines.push_back({SteadyClock::now() + kRefusalGrace, client, entry.serial});
+        }
         pending[client] = entry;
-        deadlines.push_back({SteadyClock::now() + idle_, client, entry.serial});
       }
     }
   }

@@ -2,26 +2,40 @@
 // connection, before libmicrohttpd takes it over.
 //
 // libmicrohttpd closes a connection whose first line is not a request line
-// ("garbage", "GET" alone) without a word, so the client cannot tell a
-// refused request from a lost connection. The gate accepts the connections
-// itself, waits (without blocking anyone) until the first line has come in
-// whole, and hands the connection over when that line has the form
-// "METHOD TARGET HTTP/x.y"; otherwise it answers "400 Bad Request" and
-// closes. Only the first request of a connection is looked at: later ones
-// are libmicrohttpd's, which answers malformed ones with 400 itself once
-// a connection is under way. A connection that sends no complete line
-// within the idle time is closed.
+// ("garbage", "GET" alone) without a word, answers a head too large for its
+// memory with an HTML page of its own, and neither reaches the engine, so
+// such a client could not be told in WML and the access log never saw it.
+// The gate accepts the connections itself, waits (without blocking anyone)
+// until the head of the first request has come in whole, and hands the
+// connection over only when that head is one the daemon takes: a request
+// line of the form "METHOD TARGET HTTP/x.y", at most kHeadLimit bytes and
+// kMostFields header lines. Otherwise it answers itself (400, 414 or 431)
+// with the server's status page and closes. Only the first request of a
+// connection is looked at: later ones are libmicrohttpd's.
+//
+// The gate also keeps the daemon from ever being handed more connections
+// than it holds: libmicrohttpd 0.9.75 leaves a mutex locked when a
+// connection handed to it finds the daemon full, and the next thing that
+// daemon thread does locks it again and never returns. At most `limit`
+// connections are let in at once (those waiting for their head and those
+// handed over); one past that gets "503 Service Unavailable" from the gate.
+//
+// A connection that sends no complete head within the idle time is closed.
 #ifndef ZORVADEL_HOST_SERVE_CONNECTION_GATE_H_
 #define ZORVADEL_HOST_SERVE_CONNECTION_GATE_H_
 
 #include <sys/socket.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
+
+#include "serve/access_log.h"
 
 namespace zorvadel::serve {
 
@@ -30,15 +44,48 @@ enum class FirstLine { kIncomplete, kRequest, kMalformed };
 
 // Reads the start of a connection: leading empty lines are skipped (a
 // client may send one after a POST body); a line longer than `limit` bytes
-// counts as a request, so that libmicrohttpd answers it as too long.
+// counts as a request (ReadHead tells it too long).
 FirstLine ReadFirstLine(std::string_view received, size_t limit = 8192);
+
+// The most a first request's head may take, request line and blank line
+// included, and the most header lines it may have: libmicrohttpd's memory
+// for a connection holds both with room to spare.
+inline constexpr size_t kHeadLimit = 16384;
+inline constexpr size_t kMostFields = 100;
+
+// What the head of a connection's first request says.
+struct Head {
+  enum Verdict {
+    kIncomplete,   // more is to come
+    kRequest,      // a whole head the daemon takes
+    kMalformed,    // the first line is no request line: 400
+    kLineTooLong,  // no end of the request line within the limit: 414
+    kTooLarge,     // too many bytes or header lines: 431
+  };
+  Verdict verdict = kIncomplete;
+  // The blank line that ends the head has come.
+  bool ended = false;
+  // The request line without its end (as much as came, when too long).
+  std::string_view line;
+  // The value of the first Accept header seen.
+  std::string_view accept;
+};
+
+// Reads the head at the start of `received`, of which only the first
+// `limit` bytes count.
+Head ReadHead(std::string_view received, size_t limit = kHeadLimit,
+              size_t most_fields = kMostFields);
 
 class ConnectionGate {
  public:
-  // Takes over the accepted socket; the gate forgets it afterwards.
-  using HandOver = std::function<void(int socket, const sockaddr* address, socklen_t size)>;
+  // Takes over the accepted socket; false when it could not, the socket
+  // then being closed.
+  using HandOver = std::function<bool(int socket, const sockaddr* address, socklen_t size)>;
 
-  ConnectionGate(HandOver hand_over, std::chrono::seconds idle);
+  // `log` (which may be null or not enabled) gets a line for every answer
+  // the gate gives itself.
+  ConnectionGate(HandOver hand_over, std::chrono::seconds idle, size_t limit,
+                 const AccessLog* log);
   ~ConnectionGate();
   ConnectionGate(const ConnectionGate&) = delete;
   ConnectionGate& operator=(const ConnectionGate&) = delete;
@@ -49,6 +96,9 @@ class ConnectionGate {
   // Closes the listening socket and every connection not yet handed over,
   // and joins the thread.
   void Stop();
+  // A connection handed over has closed, and its place is free: called
+  // from any thread, once for each connection handed over.
+  void Released() { admitted_.fetch_sub(1, std::memory_order_acq_rel); }
   uint16_t port() const { return port_; }
 
  private:
@@ -56,6 +106,10 @@ class ConnectionGate {
 
   HandOver hand_over_;
   std::chrono::seconds idle_;
+  size_t limit_;
+  const AccessLog* log_;
+  // Connections let in and not yet closed: waiting here, or handed over.
+  std::atomic<size_t> admitted_{0};
   int listen_fd_ = -1;
   int epoll_fd_ = -1;
   int stop_fd_ = -1;

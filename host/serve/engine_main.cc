@@ -82,8 +82,10 @@ void NoteCppSources(const std::string& program, const fs::path& root) {
 
 int Serve(const std::string& program, const EngineFlags& flags) {
   std::error_code error;
-  if (!fs::is_directory(flags.root, error)) {
-    std::cerr << program << ": no such folder: " << flags.root.string() << "\n";
+  const fs::file_status root = fs::status(flags.root, error);
+  if (!fs::is_directory(root)) {
+    std::cerr << program << ": " << (fs::exists(root) ? "not a folder: " : "no such folder: ")
+              << flags.root.string() << "\n";
     return 2;
   }
   if (SitePages().size() == 0) NoteCppSources(program, flags.root);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -236,6 +237,21 @@ MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, con
   return MHD_YES;
 }
 
+// The most connections open at once: libmicrohttpd's own default, which
+// the engine always had, or fewer when the process may not open that many
+// files. Some files are kept for the pages, the log and each thread's
+// event descriptors.
+size_t ConnectionLimit(unsigned threads) {
+  constexpr size_t kMostConnections = 1020;
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) {
+    return kMostConnections;
+  }
+  const size_t spare = 64 + size_t{2} * threads;
+  const auto open = static_cast<size_t>(files.rlim_cur);
+  return open > spare ? std::min(kMostConnections, open - spare) : 1;
+}
+
 }  // namespace
 
 struct HttpServer::Waits {
@@ -316,13 +332,14 @@ struct Callbacks {
   static MHD_Result SetAside(HttpServer& server, MHD_Connection* connection, Exchange& exchange,
                              std::shared_ptr<PageWait> wait);
 
-  static void Connected(void* /*cls*/, MHD_Connection* connection, void** socket_context,
+  static void Connected(void* cls, MHD_Connection* connection, void** socket_context,
                         MHD_ConnectionNotificationCode code) {
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
       *socket_context = new Ends(ReadEnds(connection));
     } else {
       delete static_cast<Ends*>(*socket_context);
       *socket_context = nullptr;
+      static_cast<HttpServer*>(cls)->gate_->Released();
     }
   }
 
@@ -582,8 +599,10 @@ bool HttpServer::Start(std::string* error) {
   if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
     address = address.substr(1, address.size() - 2);
   }
-  // The gate listens and hands each connection over once its first line
-  // is in; the daemon itself listens on nothing.
+  const unsigned threads = std::max(1u, options_.threads);
+  const size_t limit = ConnectionLimit(threads);
+  // The gate listens and hands each connection over once its head is in;
+  // the daemon itself listens on nothing.
   const unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_TURBO |
                          MHD_USE_ERROR_LOG | MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC |
                          MHD_ALLOW_SUSPEND_RESUME;
@@ -591,14 +610,19 @@ bool HttpServer::Start(std::string* error) {
   std::vector<MHD_OptionItem> settings = {
       {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::UriLog), nullptr},
       {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Callbacks::Completed), this},
-      {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::Connected), nullptr},
+      {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::Connected), this},
       {MHD_OPTION_CONNECTION_TIMEOUT, options_.idle_timeout_seconds, nullptr},
+      // libmicrohttpd splits its limit evenly among its threads and picks
+      // the thread for a new connection by the count of the connections
+      // each has taken in, which lags behind those handed to it: a thread
+      // may be handed more than its share. A daemon that finds itself full
+      // deadlocks, so every thread may hold all the connections the gate
+      // ever lets in.
+      {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(limit * threads), nullptr},
   };
   // One thread is the daemon's own polling thread: libmicrohttpd warns of a
   // pool of one.
-  if (options_.threads > 1) {
-    settings.push_back({MHD_OPTION_THREAD_POOL_SIZE, options_.threads, nullptr});
-  }
+  if (threads > 1) settings.push_back({MHD_OPTION_THREAD_POOL_SIZE, threads, nullptr});
   settings.push_back({MHD_OPTION_END, 0, nullptr});
   daemon_ = MHD_start_daemon(flags, 0, nullptr, nullptr, &Callbacks::Access, this,
                              MHD_OPTION_ARRAY, settings.data(), MHD_OPTION_END);
@@ -610,13 +634,13 @@ bool HttpServer::Start(std::string* error) {
   gate_ = std::make_unique<ConnectionGate>(
       [daemon](int socket, const sockaddr* address, socklen_t size) {
         // The daemon closes the socket itself when it cannot take it.
-        MHD_add_connection(daemon, socket, address, size);
+        return MHD_add_connection(daemon, socket, address, size) == MHD_YES;
       },
-      std::chrono::seconds(options_.idle_timeout_seconds));
+      std::chrono::seconds(options_.idle_timeout_seconds), limit, &access_log_);
   if (!gate_->Start(address, options_.port, error)) {
-    gate_.reset();
     MHD_stop_daemon(daemon_);
     daemon_ = nullptr;
+    gate_.reset();
     return false;
   }
   bound_port_.store(gate_->port(), std::memory_order_release);
@@ -626,11 +650,13 @@ bool HttpServer::Start(std::string* error) {
 
 void HttpServer::Stop() {
   if (gate_) gate_->Stop();
+  if (daemon_ != nullptr) {
+    waits_->Release();
+    MHD_stop_daemon(daemon_);
+    daemon_ = nullptr;
+  }
+  // Only now: the daemon tells the gate of every connection it closes.
   gate_.reset();
-  if (daemon_ == nullptr) return;
-  waits_->Release();
-  MHD_stop_daemon(daemon_);
-  daemon_ = nullptr;
 }
 
 }  // namespace zorvadel::serve

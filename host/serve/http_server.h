@@ -21,9 +21,11 @@
 // Pages answer GET, HEAD and POST; files GET and HEAD; other methods get 405.
 // A malformed request gets 400: a first line that is no request line (see
 // connection_gate.h), a method that is no token, an HTTP/1.1 request
-// without a Host header. The statuses the server gives of its own come as
-// short pages (status_page.h): WML for a client that accepts only WML.
-// With an access log, every answered request is one line of it.
+// without a Host header. The gate also answers a first head too large (414,
+// 431) and a connection past the limit (503). The statuses the server gives
+// of its own come as short pages (status_page.h): WML for a client that
+// accepts only WML. With an access log, every answered request is one line
+// of it, the gate's answers included.
 //
 // A page whose session has a page running waits for its turn without
 // holding a thread: its connection is set aside (suspended) and taken up

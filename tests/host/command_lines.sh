@@ -79,9 +79,21 @@ expect 2 "zorvadel-serve: --node takes a name of 1 to 32 letters, digits, \"-\" 
   "$serve" --node a.b
 expect 2 "zorvadel-serve: --show-errors takes no value" "$serve" --show-errors=yes
 expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
-expect 2 "zorvadel-serve: no such folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0
+expect 2 "zorvadel-serve: not a folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0
+expect 2 "zorvadel-serve: no such folder: $work/fine.json/x" "$serve" --root "$work/fine.json/x" --port 0
 expect 1 "zorvadel-serve: cannot open the access log $work/none/log: No such file or directory" \
   "$serve" --root "$work" --port 0 --access-log "$work/none/log"
-expect 1 "zorvadel-serve: not an IP address: example.org" "$serve" --root "$work" --address example.org
+for address in example.org nonsense 127.0.0.256 "[127.0.0.1]" "::1]" ""; do
+  expect 2 "zorvadel-serve: --address takes an IPv4 or IPv6 address, not \"$address\"" \
+    timeout 10 "$serve" --root "$work" --port 0 --address "$address"
+done
+# Every form of address the server takes still starts it.
+for row in "localhost|localhost" "::1|[::1]" "[::1]|[::1]"; do
+  "$serve" --root "$work" --port 0 --address "${row%|*}" >"$work/out" 2>"$work/err" &
+  server=$!
+  for _ in $(seq 50); do grep -q serving "$work/out" && break; sleep 0.1; done
+  kill -TERM "$server"; wait "$server"
+  check "--address ${row%|*}" "$(sed -n 's|.* on http://\(.*\):[0-9]*/ .*|\1|p' "$work/out")" "${row#*|}"
+done
 
 finish command_lines

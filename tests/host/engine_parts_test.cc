@@ -1,5 +1,6 @@
 // The engine's small readers and writers: which clients get WML status
-// pages, which first lines the gate lets through, and the access log line.
+// pages, which first lines and heads the gate lets through, and the access
+// log line.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -63,6 +64,47 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"GET / HTTP/11\r\n", FirstLine::kMalformed},
                     LineCase{"GE(T / HTTP/1.1\r\n", FirstLine::kMalformed}));
 
+struct HeadCase {
+  const char* received;
+  Head::Verdict verdict;
+  const char* line;
+  const char* accept;
+};
+
+class HeadTest : public testing::TestWithParam<HeadCase> {};
+
+// A head of at most 48 bytes and 2 header lines.
+TEST_P(HeadTest, Reads) {
+  const Head head = ReadHead(GetParam().received, 48, 2);
+  EXPECT_EQ(head.verdict, GetParam().verdict) << GetParam().received;
+  EXPECT_EQ(head.line, GetParam().line) << GetParam().received;
+  EXPECT_EQ(head.accept, GetParam().accept) << GetParam().received;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gate, HeadTest,
+    testing::Values(
+        HeadCase{"GET / HTTP/1.1\r\nHost: a\r\n\r\n", Head::kRequest, "GET / HTTP/1.1", ""},
+        HeadCase{"\r\nGET / HTTP/1.0\n\n", Head::kRequest, "GET / HTTP/1.0", ""},
+        HeadCase{"GET / HTTP/1.1\r\nACCEPT:  text/vnd.wap.wml \r\n", Head::kIncomplete,
+                 "GET / HTTP/1.1", "text/vnd.wap.wml"},
+        HeadCase{"GET / HTTP/1.1\r\nAccept: a\r\nAccept: b\r\n\r\n", Head::kRequest,
+                 "GET / HTTP/1.1", "a"},
+        // A malformed line is refused whether or not the head has ended;
+        // its Accept header still chooses the markup.
+        HeadCase{"garbage\r\nAccept: x\r\n", Head::kMalformed, "garbage", "x"},
+        HeadCase{"GET / HTTP/1.1 x\r\n\r\n", Head::kMalformed, "GET / HTTP/1.1 x", ""},
+        // The request line, the bytes and the header lines are bounded.
+        HeadCase{"GET /aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa HTTP/1.1\r\n",
+                 Head::kLineTooLong, "GET /aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", ""},
+        HeadCase{"GET / HTTP/1.1\r\nX-A: bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb", Head::kTooLarge,
+                 "GET / HTTP/1.1", ""},
+        HeadCase{"GET / HTTP/1.1\r\nA: 1\r\nB: 2\r\nC: 3\r\n", Head::kTooLarge,
+                 "GET / HTTP/1.1", ""},
+        HeadCase{"GET / HTTP/1.1\r\nA: 1\r\nB: 2\r\n\r\n", Head::kRequest, "GET / HTTP/1.1",
+                 ""},
+        HeadCase{"", Head::kIncomplete, "", ""}));
+
 TEST(AccessLogTest, CommonLogFormat) {
   setenv("TZ", "UTC", 1);
   tzset();
@@ -74,6 +116,12 @@ TEST(AccessLogTest, CommonLogFormat) {
             "\"GET /index.asp?x=\\\"1\\\"\\\\\\x01 HTTP/1.1\" 200 2326\n");
   EXPECT_EQ(CommonLogLine({"", "HEAD", "/", "HTTP/1.0", 304, 0, when}),
             "- - - [10/Oct/2000:13:55:36 +0000] \"HEAD / HTTP/1.0\" 304 -\n");
+  // A request refused before it was read in parts is logged with its line
+  // as it came.
+  EXPECT_EQ(CommonLogLine({"::1", {}, {}, {}, 400, 90, when, "garbage \"x\""}),
+            "::1 - - [10/Oct/2000:13:55:36 +0000] \"garbage \\\"x\\\"\" 400 90\n");
+  EXPECT_EQ(CommonLogLine({"::1", {}, {}, {}, 503, 0, when}),
+            "::1 - - [10/Oct/2000:13:55:36 +0000] \"-\" 503 -\n");
 }
 
 }  // namespace

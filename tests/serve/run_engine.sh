@@ -50,6 +50,25 @@ for request in "${bad_requests[@]}"; do
   raw "$request"
   check "400 for $request" "${answer%%$'\n'*}" "HTTP/1.1 400 Bad Request"
 done
+# The gate's own refusals come in the markup the client reads: a WML-only
+# phone gets a deck, as for every other status page; a head too large for
+# the daemon is refused by the gate (a request line past its limit, too
+# many header lines, too many bytes).
+raw "garbage\\r\\nAccept: $wml_only\\r\\n\\r\\n"
+check "400 deck for a WML-only phone" "$(grep -c '<card id="status" title="400 Bad Request"><p>Bad Request</p>' <<<"$answer")" 1
+long_target=$(head -c 17000 /dev/zero | tr '\0' a)
+many_fields=$(for _ in $(seq 101); do printf 'X-A: 1\\r\\n'; done)
+big_field=$(head -c 16500 /dev/zero | tr '\0' b)
+too_large=(
+  "GET /$long_target HTTP/1.1\\r\\nHost: a\\r\\n\\r\\n|414 URI Too Long|<html>"
+  "GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nAccept: $wml_only\\r\\n$many_fields\\r\\n|431 Request Header Fields Too Large|<wml>"
+  "GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nX-B: $big_field\\r\\n\\r\\n|431 Request Header Fields Too Large|<html>"
+)
+for row in "${too_large[@]}"; do
+  IFS='|' read -r request want markup <<<"$row"
+  raw "$request"
+  check "${want%% *} for a head too large" "${answer%%$'\n'*} $(grep -c "$markup" <<<"$answer")" "HTTP/1.1 $want 1"
+done
 raw 'GET /index.asp HTTP/1.0\r\n\r\n'
 check "HTTP/1.0 without Host is served" "${answer%%$'\n'*}" "HTTP/1.1 200 OK"
 raw 'GET /index.asp HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n'
@@ -116,9 +135,14 @@ for logged in '"GET /wap.asp\?id=7 HTTP/1.1" 200 [0-9]+$' '"POST /form.asp HTTP/
   check "access log: $logged" "$(grep -cE "$line$logged" "$work/access.log")" 1
 done
 requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
-# Refusals of the gate and of libmicrohttpd itself (a header without a
-# colon) never reach the engine and are not logged.
-check "access log: every request the engine answered, once" "$requests" 19
+# The gate's refusals are logged with the line as it came; a refusal of
+# libmicrohttpd itself (a header without a colon) never reaches the engine
+# and is not.
+for row in '"garbage" 400 [0-9]+$|2' '"G\\x01T / HTTP/1.1" 400 [0-9]+$|1' '"GET /a+" 414 [0-9]+$|1' \
+    '"GET /index.asp HTTP/1.1" 431 [0-9]+$|2'; do
+  check "access log: ${row%|*}" "$(grep -cE "$line${row%|*}" "$work/access.log")" "${row##*|}"
+done
+check "access log: every request answered, once" "$requests" 22
 
 # ---- the message in the page, for development --------------------------------------------
 start_server "$testing" "$site" 2 --show-errors --session-wait 1 --buffer-limit 1

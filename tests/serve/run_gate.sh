@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The connection gate under more connections than the server holds, on one
+# and on eight threads: 1,100 connections that stall (in the middle of their
+# head, or idle after a request), after which requests are answered again;
+# connections that stall halfway closed at the idle timeout; and SIGTERM
+# stopping the server within a few seconds while the connections are held.
+#
+#   run_gate.sh PATH/TO/zorvadel-serve-testing
+set -u
+testing=$1
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=server_lib.sh
+source "$here/server_lib.sh"
+site=$work/site
+cp -a "$here/site" "$site"
+
+# The server and the client each hold every connection.
+hard=$(ulimit -Hn)
+if [ "$hard" != unlimited ] && [ "$hard" -lt 2048 ]; then
+  echo "the open-file limit ($hard) is too low for 1,100 connections"; exit 77
+fi
+ulimit -Sn 4096 2>/dev/null || ulimit -Sn "$hard"
+connections=1100
+held=1020  # the most the server lets in at once
+
+# flood.py PORT COUNT HOLD MODE: opens COUNT connections, each sending the
+# start of a head ("stall") or a whole request ("request"), holds them HOLD
+# seconds, then prints how many got which status line ("none": nothing yet).
+cat >"$work/flood.py" <<'PY'
+import collections, resource, socket, sys, time
+port, count, hold, mode = int(sys.argv[1]), int(sys.argv[2]), float(sys.argv[3]), sys.argv[4]
+hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
+resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, count + 256), hard))
+start = b"GET / HTTP/1.1\r\nHost: x\r\n"
+sent = start if mode == "stall" else start + b"\r\n"
+held = []
+for _ in range(count):
+    s = socket.create_connection(("127.0.0.1", port))
+    s.sendall(sent)
+    held.append(s)
+time.sleep(hold)
+seen = collections.Counter()
+for s in held:
+    s.setblocking(False)
+    try:
+        line = s.recv(256).split(b"\r\n")[0].decode()
+        seen[line.split(" ")[1] if line else "closed"] += 1
+    except BlockingIOError:
+        seen["none"] += 1
+    except OSError:
+        seen["reset"] += 1
+    s.close()
+print(" ".join(f"{k}={seen[k]}" for k in sorted(seen)))
+PY
+# stalled.py PORT: two connections that stop halfway, one in its head (the
+# gate's), one in its body (the daemon's); prints after how many whole
+# seconds the server closed each.
+cat >"$work/stalled.py" <<'PY'
+import socket, sys, time
+port = int(sys.argv[1])
+heads = [b"GET / HTTP/1.1\r\nHost: x\r\n",
+         b"POST /form.asp HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\nabc"]
+began = time.monotonic()
+out = []
+socks = [socket.create_connection(("127.0.0.1", port)) for _ in heads]
+for s, head in zip(socks, heads):
+    s.sendall(head)
+for s in socks:
+    s.settimeout(60)
+    try:
+        while s.recv(4096):
+            pass
+    except OSError:
+        pass
+    out.append(str(int(time.monotonic() - began)))
+print(" ".join(out))
+PY
+
+# answered: three rounds of eight requests at once; prints the statuses.
+answered() {
+  local urls=() round
+  for _ in $(seq 8); do urls+=(-o /dev/null "$base/index.asp"); done
+  for round in 1 2 3; do
+    curl -s --no-progress-meter --max-time 5 --parallel --parallel-immediate -w '%{http_code}\n' "${urls[@]}"
+  done | sort | uniq -c | awk '{ printf "%s=%s ", $2, $1 }'
+}
+
+refusals=0
+for threads in 1 8; do
+  start_server "$testing" "$site" "$threads" --access-log "$work/access.log"
+  idle=0
+  if [ "$threads" -eq 1 ]; then
+    python3 "$work/stalled.py" "$port" >"$work/stalled" & stalled=$!
+    idle=2
+    sleep 0.3
+  fi
+  let_in=$((held - idle))
+  refused=$((connections - let_in))
+  check "$threads threads: stalled heads" "$(python3 "$work/flood.py" "$port" $connections 2 stall)" \
+    "503=$refused none=$let_in"
+  check "$threads threads: answered after stalled heads" "$(answered)" "200=24 "
+  check "$threads threads: idle requests" "$(python3 "$work/flood.py" "$port" $connections 2 request)" \
+    "200=$let_in 503=$refused"
+  check "$threads threads: answered after idle requests" "$(answered)" "200=24 "
+  sleep 0.5
+  check "$threads threads: no socket left unclosed" \
+    "$(ss -Htan state close-wait "( sport = :$port )" | wc -l)" 0
+  if [ "$threads" -eq 1 ]; then
+    wait "$stalled"
+    check "halfway connections closed at the idle timeout (30 s)" \
+      "$(awk '{ print ($1 >= 29 && $1 <= 35) && ($2 >= 29 && $2 <= 35) }' "$work/stalled")" 1
+  fi
+  # SIGTERM while all the connections are held (once those past the limit
+  # have had their answer).
+  python3 "$work/flood.py" "$port" $connections 5 stall >/dev/null & flood=$!
+  sleep 2.5
+  refusals=$((refusals + refused * 2 + connections - held))
+  began=$(date +%s%N)
+  kill -TERM "$pid"
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  stopped_in=$((($(date +%s%N) - began) / 1000000))
+  kill -0 "$pid" 2>/dev/null && kill -KILL "$pid"
+  wait "$pid"
+  check "$threads threads: exit status after SIGTERM" "$?" 0
+  pid=
+  check "$threads threads: stopped within 3 s" "$((stopped_in < 3000))" 1
+  wait "$flood"
+  check "$threads threads: never full" "$(grep -c 'connection limit' "$work/err")" 0
+done
+check "every refusal logged" "$(grep -cE '"GET / HTTP/1\.1" 503 [0-9]+$' "$work/access.log")" \
+  "$refusals"
+
+finish gate
