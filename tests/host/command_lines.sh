@@ -91,8 +91,9 @@ done
 for row in "localhost|localhost" "::1|[::1]" "[::1]|[::1]"; do
   "$serve" --root "$work" --port 0 --address "${row%|*}" >"$work/out" 2>"$work/err" &
   server=$!
+  started "$server"
   for _ in $(seq 50); do grep -q serving "$work/out" && break; sleep 0.1; done
-  kill -TERM "$server"; wait "$server"
+  stop_process "$server"
   check "--address ${row%|*}" "$(sed -n 's|.* on http://\(.*\):[0-9]*/ .*|\1|p' "$work/out")" "${row#*|}"
 done
 

@@ -91,6 +91,7 @@ for threads in 1 8; do
   idle=0
   if [ "$threads" -eq 1 ]; then
     python3 "$work/stalled.py" "$port" >"$work/stalled" & stalled=$!
+    started "$stalled"
     idle=2
     sleep 0.3
   fi
@@ -113,19 +114,20 @@ for threads in 1 8; do
   # SIGTERM while all the connections are held (once those past the limit
   # have had their answer).
   python3 "$work/flood.py" "$port" $connections 5 stall >/dev/null & flood=$!
+  started "$flood"
   sleep 2.5
   refusals=$((refusals + refused * 2 + connections - held))
   began=$(date +%s%N)
   kill -TERM "$pid"
   for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   stopped_in=$((($(date +%s%N) - began) / 1000000))
-  kill -0 "$pid" 2>/dev/null && kill -KILL "$pid"
-  wait "$pid"
+  # Collects it, killing it first if it still runs.
+  stop_process "$pid" 1
   check "$threads threads: exit status after SIGTERM" "$?" 0
   pid=
   check "$threads threads: stopped within 3 s" "$((stopped_in < 3000))" 1
   wait "$flood"
-  check "$threads threads: never full" "$(grep -c 'connection limit' "$work/err")" 0
+  check "$threads threads: never full" "$(grep -c 'connection limit' "$server_err")" 0
 done
 check "every refusal logged" "$(grep -cE '"GET / HTTP/1\.1" 503 [0-9]+$' "$work/access.log")" \
   "$refusals"
