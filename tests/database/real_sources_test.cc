@@ -4,9 +4,13 @@
 // driver through MySqlOtherConnInfo; a dead server is one row of the member
 // tests), and a real Jet file read through MDBTools with the Access kind,
 // which run_jet.sh names in ZORVADEL_JET_FILE. The Jet file is read-only: a
-// write raises in the layer and is suppressed by the members.
+// write raises in the layer and is suppressed by the members. A server that
+// stops answering, and Jet files with one byte changed, end in the failure
+// path within their bounds.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -74,6 +78,30 @@ TEST(MariaDb, StatementMembersShowAndAPagedListRunThroughTheServer) {
   show->state().StrSql = u"SELECT * FROM News WHERE Id = 2";
   EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Title")}), Variant(u"<b>Two & \"2\"</b>"));
   EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Content")}), Variant(u""));
+}
+
+// A server stopped after the connect: the statement ends within the bound
+// of a statement and fails, which the members suppress.
+TEST(MariaDb, AServerThatStopsAnsweringEndsTheStatement) {
+  const char* socket = std::getenv("ZORVADEL_MARIADB_SOCKET");
+  const char* pid_text = std::getenv("ZORVADEL_MARIADB_PID");
+  if (socket == nullptr || pid_text == nullptr) {
+    GTEST_SKIP() << "needs the server that run_mariadb.sh starts";
+  }
+  auto connection = Connect(u"driver={myodbd driver};uid=root;database=zorvadel;socket=" +
+                            codepage::FromUtf8(socket));
+  const pid_t server = static_cast<pid_t>(std::atoi(pid_text));
+  ASSERT_EQ(kill(server, SIGSTOP), 0);
+  struct Resume {
+    pid_t pid;
+    ~Resume() { kill(pid, SIGCONT); }
+  } resume{server};
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorOf([&] { OpenRecordset(connection, u"SELECT 1", ado::kOpenStatic); }),
+            ado::kErrProvider);
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_GE(took, std::chrono::seconds(25));
+  EXPECT_LE(took, std::chrono::seconds(60));
 }
 
 TEST(JetFile, TheAccessKindReadsItsOneRowAndRefusesWrites) {

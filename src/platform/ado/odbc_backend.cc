@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ado/backend.h"
+#include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
 #include "zorvadel/runtime.h"
 
@@ -69,8 +70,12 @@ class OdbcLink {
   OdbcLink& operator=(const OdbcLink&) = delete;
 
   void Connect(std::u16string text) {
-    // A server that does not answer fails the open instead of hanging it.
-    SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
+    // A server that does not answer fails the open instead of hanging it:
+    // the attribute for the drivers that honour it, keys of their own for
+    // those that do not.
+    SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kConnectSeconds)), 0);
+    text = WithWaitBounds(text, DriverFileOf(env_, text));
     // No completed string is asked for: for an ANSI driver the driver
     // manager would read its converted copy past the end.
     const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, Wide(text), SQL_NTS, nullptr, 0,
@@ -94,6 +99,10 @@ class StatementHandle {
       stmt_ = SQL_NULL_HANDLE;
       Fail(SQL_HANDLE_DBC, dbc);
     }
+    // A server that stops answering fails the statement; a driver that
+    // cannot time statements refuses this and is bounded by its keys.
+    SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT,
+                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kStatementSeconds)), 0);
   }
   ~StatementHandle() {
     if (stmt_ != SQL_NULL_HANDLE) SQLFreeHandle(SQL_HANDLE_STMT, stmt_);

@@ -1,0 +1,38 @@
+// The keys that bound a driver's waits, added to a connection string only
+// where the script has not set them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/ado/wait_bounds.h"
+
+namespace zorvadel::test {
+namespace {
+
+struct BoundsCase {
+  const char* driver_file;
+  const char16_t* text;
+  const char16_t* want;
+};
+
+TEST(WaitBounds, EachDriverGetsTheKeysItHonoursUnlessTheStringSetsThem) {
+  const BoundsCase cases[] = {
+      {"/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so", u"driver={myodbd driver};server=db",
+       u"driver={myodbd driver};server=db;CONN_TIMEOUT=5;READ_TIMEOUT=30;WRITE_TIMEOUT=30"},
+      // The script's own value stays, in any case of the key.
+      {"libmaodbc.so", u"server=db;read_timeout=300;",
+       u"server=db;read_timeout=300;CONN_TIMEOUT=5;WRITE_TIMEOUT=30"},
+      {"libtdsodbc.so", u"Driver={SQL server};Server=db", u"Driver={SQL server};Server=db;TDS_Version=7.4"},
+      {"libtdsodbc.so", u"Server=db;tds_version=7.1", u"Server=db;tds_version=7.1"},
+      {"libsqlite3odbc.so", u"Database=/x.db", u"Database=/x.db;Timeout=30000"},
+      // Another driver's keys could mean anything to it.
+      {"/opt/oracle/libsqora.so.21.1", u"server=o;uid=u", u"server=o;uid=u"},
+      {"", u"Driver={SQL server};Server=db", u"Driver={SQL server};Server=db"},
+  };
+  for (const BoundsCase& c : cases) {
+    EXPECT_EQ(ado::WithWaitBounds(c.text, c.driver_file), c.want) << c.driver_file;
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel::test
