@@ -1,9 +1,12 @@
 // The keys that bound a driver's waits, added to a connection string only
-// where the script has not set them.
+// where the script has not set them, and the values that carry a Jet
+// reader's rows back to the server.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/ado/variant_codec.h"
 #include "platform/ado/wait_bounds.h"
 
 namespace zorvadel::test {
@@ -31,6 +34,30 @@ TEST(WaitBounds, EachDriverGetsTheKeysItHonoursUnlessTheStringSetsThem) {
   };
   for (const BoundsCase& c : cases) {
     EXPECT_EQ(ado::WithWaitBounds(c.text, c.driver_file), c.want) << c.driver_file;
+  }
+}
+
+TEST(VariantCodec, EveryValueTypeComesBackAsItWent) {
+  const std::vector<Variant> values = {
+      Variant(), Variant::Null(), Variant(int16_t{-7}), Variant(int32_t{1234567890}),
+      Variant(2.5), Variant(true), Variant(false), Variant(u"Ünïcode"),
+      Variant::Date(36694.8586111111), Variant(u"")};
+  std::string bytes;
+  for (const Variant& value : values) ado::EncodeVariant(value, bytes);
+  ado::Decoder decoder(bytes);
+  for (const Variant& value : values) {
+    Variant back;
+    ASSERT_TRUE(decoder.ReadVariant(back));
+    EXPECT_EQ(back, value);
+    EXPECT_EQ(back.type(), value.type());
+  }
+  EXPECT_TRUE(decoder.AtEnd());
+  // Cut short anywhere, a value never reads.
+  std::string text;
+  ado::EncodeVariant(Variant(u"abc"), text);
+  for (size_t size = 0; size < text.size(); ++size) {
+    Variant value;
+    EXPECT_FALSE(ado::Decoder(std::string_view(text).substr(0, size)).ReadVariant(value)) << size;
   }
 }
 
