@@ -3,7 +3,8 @@
 # kinds (the driver names as pages spell them, mapped here to MariaDB
 # Connector/ODBC and FreeTDS) must take their failure path within the
 # connect bound, through the player and through an engine of two threads
-# that goes on serving other pages meanwhile.
+# that goes on serving other pages meanwhile; and a SQL Server that logs the
+# page in and then never answers its statement, within the statement bound.
 #
 #   run_silent_servers.sh PATH/TO/zorvadel-run PATH/TO/zorvadel-serve
 set -u
@@ -17,13 +18,17 @@ for driver in libmaodbc.so libtdsodbc.so; do
     { echo "silent servers: $driver is missing (bash scripts/install-deps.sh)"; exit 1; }
 done
 
-listener=
-stop_listener() { [ -n "$listener" ] && kill "$listener" 2>/dev/null; cleanup; }
-trap stop_listener EXIT
-python3 "$here/silent_server.py" "$work/port" &
-listener=$!
-for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
-silent=$(cat "$work/port")
+listeners=()
+stop_listeners() { kill "${listeners[@]}" 2>/dev/null; cleanup; }
+trap stop_listeners EXIT
+listen() {  # NAME [--tds]: sets the variable NAME to the port
+  python3 "$here/silent_server.py" "$work/$1" "${@:2}" &
+  listeners+=($!)
+  for _ in $(seq 100); do [ -s "$work/$1" ] && break; sleep 0.1; done
+  printf -v "$1" '%s' "$(cat "$work/$1")"
+}
+listen silent
+listen after_login --tds
 
 printf '[SQL server]\nDriver=libtdsodbc.so\n\n[myodbd driver]\nDriver=libmaodbc.so\n' \
   >"$work/odbcinst.ini"
@@ -47,7 +52,15 @@ page mysql MySqlDo '{"let": "w.MySqlServerName", "value": "127.0.0.1"},
 page sqlserver SqlDo '{"let": "w.SqlServerName", "value": "127.0.0.1"},
   {"let": "w.SqlUserId", "value": "sa"},
   {"let": "w.SqlOtherConnInfo", "value": ";Port='"$silent"'"}'
+page statement SqlDo '{"let": "w.SqlServerName", "value": "127.0.0.1"},
+  {"let": "w.SqlUserId", "value": "sa"},
+  {"let": "w.SqlOtherConnInfo", "value": ";Port='"$after_login"'"}'
 echo '{"steps": [{"echo": "other page"}]}' >"$site/other.json"
+
+# The statement bound is about 30 s: it runs while the rest is tested.
+started_statement=$SECONDS
+timeout 120 "$run" "$site/statement.json" >"$work/statement.out" 2>"$work/statement.err" &
+statement=$!
 
 # The connect bound is about 5 s; twice that is the most a page may take.
 for kind in mysql sqlserver; do
@@ -87,4 +100,12 @@ done
 fetch /other.asp
 check "the engine still answers at once" "$body" "other page"
 stop_server
+
+wait "$statement"
+check "a statement never answered: exit status" "$?" 0
+took=$((SECONDS - started_statement))
+check "a statement never answered: the page goes on" "$(cat "$work/statement.out")" \
+  "statement went on 0"
+[ "$took" -ge 20 ] && [ "$took" -le 45 ]
+tally "a statement never answered ends in 20 to 45 s" $? "took ${took} s"
 finish "silent servers"

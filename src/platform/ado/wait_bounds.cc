@@ -99,6 +99,13 @@ std::u16string WithWaitBounds(const std::u16string& text, std::string_view drive
   return out;
 }
 
+int QueryTimeoutSeconds(std::string_view driver_file) {
+  // FreeTDS, when the timeout strikes, sends a cancel and waits as long
+  // again for the server to confirm it.
+  return BaseName(driver_file).starts_with("libtdsodbc") ? kStatementSeconds / 2
+                                                         : kStatementSeconds;
+}
+
 std::string DriverFileOf(void* env, const std::u16string& text) {
   const std::vector<ConnectionPair> pairs = ParseConnectionString(text);
   // The driver manager takes a data source before a driver.

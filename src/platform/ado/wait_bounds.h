@@ -21,6 +21,10 @@ inline constexpr int kStatementSeconds = 30;
 // its end, each only where `text` does not name that key itself.
 std::u16string WithWaitBounds(const std::u16string& text, std::string_view driver_file);
 
+// The query timeout to ask of every statement of that driver, so that the
+// statement ends within about kStatementSeconds.
+int QueryTimeoutSeconds(std::string_view driver_file);
+
 // The file of the driver that `text` reaches through the driver manager
 // `env` (an ODBC environment handle): its DRIVER, a name registered in the
 // driver list or a path, or the driver of its DSN. "" when not found.
