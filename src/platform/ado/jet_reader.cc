@@ -239,6 +239,8 @@ std::string RunReader(const std::u16string& path, const char* mode, std::u16stri
   posix_spawn_file_actions_adddup2(&actions, message_write.get(), STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, message_write.get(), STDERR_FILENO);
   posix_spawn_file_actions_adddup2(&actions, result_write.get(), kResultFd);
+  // The server's own sockets and files stay with the server.
+  posix_spawn_file_actions_addclosefrom_np(&actions, kResultFd + 1);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // The server blocks and ignores signals that a reader must not.
