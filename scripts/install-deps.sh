@@ -23,6 +23,7 @@ packages=(
   # Data access: SQLite files, the ODBC driver manager and the drivers the
   # tests reach through it; a private MariaDB server for the MySQL kind.
   libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-mariadb odbc-mdbtools
+  tdsodbc  # FreeTDS: the SQL Server kind against a server that never answers
   mariadb-server
   sqlite3  # the README's list example makes its database with the shell
   # Thumbnails: the image component over libvips; vipsthumbnail is the
@@ -38,7 +39,7 @@ test_only_packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev libopencc-dev curl libxml2-utils w3c-sgml-lib chromium
   python3-aiosmtpd openssl libwbxml2-utils
-  libsqliteodbc odbc-mariadb mariadb-server libvips-tools nginx-light
+  libsqliteodbc odbc-mariadb tdsodbc mariadb-server libvips-tools nginx-light
 )
 case "${1:-}" in
   --bench) packages=("${bench_packages[@]}") ;;

@@ -4,11 +4,18 @@
 // driver through MySqlOtherConnInfo; a dead server is one row of the member
 // tests), and a real Jet file read through MDBTools with the Access kind,
 // which run_jet.sh names in ZORVADEL_JET_FILE. The Jet file is read-only: a
-// write raises in the layer and is suppressed by the members.
+// write raises in the layer and is suppressed by the members. A server that
+// stops answering, and Jet files with one byte changed, end in the failure
+// path within their bounds.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -76,6 +83,30 @@ TEST(MariaDb, StatementMembersShowAndAPagedListRunThroughTheServer) {
   EXPECT_EQ(show->Call(u"MySqlShow", {Variant(u"Content")}), Variant(u""));
 }
 
+// A server stopped after the connect: the statement ends within the bound
+// of a statement and fails, which the members suppress.
+TEST(MariaDb, AServerThatStopsAnsweringEndsTheStatement) {
+  const char* socket = std::getenv("ZORVADEL_MARIADB_SOCKET");
+  const char* pid_text = std::getenv("ZORVADEL_MARIADB_PID");
+  if (socket == nullptr || pid_text == nullptr) {
+    GTEST_SKIP() << "needs the server that run_mariadb.sh starts";
+  }
+  auto connection = Connect(u"driver={myodbd driver};uid=root;database=zorvadel;socket=" +
+                            codepage::FromUtf8(socket));
+  const pid_t server = static_cast<pid_t>(std::atoi(pid_text));
+  ASSERT_EQ(kill(server, SIGSTOP), 0);
+  struct Resume {
+    pid_t pid;
+    ~Resume() { kill(pid, SIGCONT); }
+  } resume{server};
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorOf([&] { OpenRecordset(connection, u"SELECT 1", ado::kOpenStatic); }),
+            ado::kErrProvider);
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_GE(took, std::chrono::seconds(25));
+  EXPECT_LE(took, std::chrono::seconds(60));
+}
+
 TEST(JetFile, TheAccessKindReadsItsOneRowAndRefusesWrites) {
   const char* file = std::getenv("ZORVADEL_JET_FILE");
   if (file == nullptr) GTEST_SKIP() << "needs the file that run_jet.sh fetches";
@@ -117,6 +148,50 @@ TEST(JetFile, TheAccessKindReadsItsOneRowAndRefusesWrites) {
   EXPECT_EQ(ErrorOf([&] { Execute(*s.Conn, u"UPDATE Monitor_Authenticate SET Comment = 'x'"); }),
             ado::kErrProvider);
   EXPECT_EQ(RowCount(scratch.path() / "monitor.mdb", u"Monitor_Authenticate"), 1);
+}
+
+// One changed byte can send MDBTools into a loop that allocates without
+// end and prints without end; offsets 108582 to 109478 do, in the pages of
+// the table's rows. Whatever a byte does, the page gets its answer within
+// the reader's bounds and the log a few lines.
+TEST(JetFile, FilesWithOneByteChangedEndWithinBoundsAndFewLogLines) {
+  const char* file = std::getenv("ZORVADEL_JET_FILE");
+  if (file == nullptr) GTEST_SKIP() << "needs the file that run_jet.sh fetches";
+  std::ifstream in(file, std::ios::binary);
+  const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(original.size(), 110592u);
+  struct Mutation {
+    size_t offset;
+    char byte;
+    int16_t records;  // 0: the statement fails (RecordCount keeps 0)
+  };
+  const Mutation mutations[] = {
+      {109041, 0x00, 0},  // loops, allocating
+      {108582, 0x00, 0},  // loops on the CPU
+      {108883, 0x00, 0}, {109310, 0x00, 0}, {109478, 0x00, 0},
+      {106517, 0x00, 1},  // read, with 160 lines of dump on stderr
+      {108764, 0x00, 1}, {0, 0x00, 1}, {60000, 0x7f, 1}, {110591, 0x01, 1},
+  };
+  ScratchFolder scratch;
+  for (const Mutation& m : mutations) {
+    std::string bytes = original;
+    bytes[m.offset] = m.byte;
+    std::ofstream(scratch.path() / "monitor.mdb", std::ios::binary | std::ios::trunc) << bytes;
+    DbPage page(scratch.path(), u"WAP", "/list.asp");
+    page.state().MdbPath = u"monitor.mdb";
+    page.state().StrSql = u"Select * From Monitor_Authenticate";
+    testing::internal::CaptureStderr();
+    const auto started = std::chrono::steady_clock::now();
+    page.Call(u"MdbDo", {});
+    const auto took = std::chrono::steady_clock::now() - started;
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_LE(took, std::chrono::seconds(20)) << m.offset;
+    // Two readers (the open and the statement), four lines each at most.
+    EXPECT_LE(std::count(log.begin(), log.end(), '\n'), 8) << m.offset << ": " << log;
+    EXPECT_EQ(page.state().RecordCount, m.records) << m.offset;
+    EXPECT_EQ(page.state().Rs->State(), m.records ? ado::kStateOpen : ado::kStateClosed)
+        << m.offset;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # Runs the MySQL-kind tests of the database test binary against a private
 # MariaDB server: a fresh data folder in a temporary directory, the server on
 # a Unix socket there (no network), a database "zorvadel" for the tests,
-# and everything stopped and removed on exit.
+# and everything stopped and removed on exit. The tests get the server's
+# process id too, to stop it (SIGSTOP) under an open connection.
 #
 #   run_mariadb.sh PATH/TO/test_database
 set -u
@@ -17,6 +18,7 @@ pid=
 # one that does not end within 30 s of its SIGTERM is killed.
 stop() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill -CONT "$pid"  # a test may have stopped it
     kill "$pid"
     for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -9 "$pid" 2>/dev/null
@@ -54,4 +56,4 @@ if ! timeout 30 mariadb --no-defaults -S "$socket" -u root -e "CREATE DATABASE z
   exit 1
 fi
 
-ZORVADEL_MARIADB_SOCKET=$socket "$binary" --gtest_filter='MariaDb*'
+ZORVADEL_MARIADB_SOCKET=$socket ZORVADEL_MARIADB_PID=$pid "$binary" --gtest_filter='MariaDb*'

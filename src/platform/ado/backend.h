@@ -71,6 +71,12 @@ struct OdbcOptions {
 std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
                                    const OdbcOptions& options);
 
+// A Jet file, read-only, through the MDBTools driver in a reader process
+// of its own, bounded in time and memory: a file that the driver cannot
+// read sanely, or that it cannot open, raises kErrProvider. The rows of a
+// statement are held, scrollable or read once in order as asked.
+std::shared_ptr<Database> OpenJetFile(const std::u16string& path);
+
 // Whether a statement starts as a query does ("select", "with", "(" ...),
 // for back ends that must refuse writes.
 bool LooksLikeQuery(std::u16string_view sql);

@@ -15,9 +15,6 @@ namespace {
 
 constexpr std::u16string_view kAccessDriver = u"Microsoft Access Driver (*.mdb)";
 
-// Debian registers the MDBTools driver under this name.
-constexpr std::u16string_view kJetDriver = u"MDBTools";
-
 // A Jet 3/4 or ACE file names its engine at byte 4.
 bool IsJetHeader(std::string_view head) {
   if (head.size() < 19) return false;
@@ -40,9 +37,9 @@ std::shared_ptr<Database> OpenAccessFile(const std::u16string& path) {
   in.read(head, sizeof(head));
   if (IsJetHeader(std::string_view(head, static_cast<size_t>(in.gcount())))) {
     // MDBTools reads Jet files but cannot write them, nor scroll (the
-    // layer holds the rows of a paging cursor: Jet files are small).
-    return OpenOdbc(u"DRIVER={" + std::u16string(kJetDriver) + u"};DBQ=" + path,
-                    {.read_only = true, .narrow_text = true});
+    // rows are held: Jet files are small), nor be trusted with a damaged
+    // file, hence a reader process of its own.
+    return OpenJetFile(path);
   }
   return OpenSqliteFile(path);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ado/backend.h"
+#include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
 #include "zorvadel/runtime.h"
 
@@ -69,8 +70,14 @@ class OdbcLink {
   OdbcLink& operator=(const OdbcLink&) = delete;
 
   void Connect(std::u16string text) {
-    // A server that does not answer fails the open instead of hanging it.
-    SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
+    // A server that does not answer fails the open instead of hanging it:
+    // the attribute for the drivers that honour it, keys of their own for
+    // those that do not.
+    SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kConnectSeconds)), 0);
+    const std::string driver_file = DriverFileOf(env_, text);
+    text = WithWaitBounds(text, driver_file);
+    query_timeout_ = static_cast<SQLULEN>(QueryTimeoutSeconds(driver_file));
     // No completed string is asked for: for an ANSI driver the driver
     // manager would read its converted copy past the end.
     const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, Wide(text), SQL_NTS, nullptr, 0,
@@ -79,9 +86,11 @@ class OdbcLink {
     connected_ = true;
   }
   SQLHDBC dbc() const { return dbc_; }
+  SQLULEN query_timeout() const { return query_timeout_; }
 
  private:
   SQLHENV env_ = SQL_NULL_HANDLE;
+  SQLULEN query_timeout_ = kStatementSeconds;
   SQLHDBC dbc_ = SQL_NULL_HANDLE;
   bool connected_ = false;
 };
@@ -89,11 +98,14 @@ using SharedLink = std::shared_ptr<OdbcLink>;
 
 class StatementHandle {
  public:
-  explicit StatementHandle(SQLHDBC dbc) {
+  StatementHandle(SQLHDBC dbc, SQLULEN query_timeout) {
     if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt_))) {
       stmt_ = SQL_NULL_HANDLE;
       Fail(SQL_HANDLE_DBC, dbc);
     }
+    // A server that stops answering fails the statement; a driver that
+    // cannot time statements refuses this and is bounded by its keys.
+    SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(query_timeout), 0);
   }
   ~StatementHandle() {
     if (stmt_ != SQL_NULL_HANDLE) SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
@@ -442,7 +454,7 @@ class OdbcDatabase : public Database {
       throw ScriptError(kErrProvider,
                         u"Operation must use an updateable query: the database is open read-only.");
     }
-    StatementHandle stmt(link_->dbc());
+    StatementHandle stmt(link_->dbc(), link_->query_timeout());
     std::u16string text(sql);
     if (!Ok(SQLPrepareW(stmt.get(), Wide(text), SQL_NTS))) Fail(SQL_HANDLE_STMT, stmt.get());
     // The values stay where they are until the statement has run.
@@ -466,7 +478,7 @@ class OdbcDatabase : public Database {
       throw ScriptError(kErrProvider,
                         u"Operation must use an updateable query: the database is open read-only.");
     }
-    auto stmt = std::make_unique<StatementHandle>(link_->dbc());
+    auto stmt = std::make_unique<StatementHandle>(link_->dbc(), link_->query_timeout());
     if (scrollable) {
       SQLSetStmtAttr(stmt->get(), SQL_ATTR_CURSOR_TYPE,
                      reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
