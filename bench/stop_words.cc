@@ -13,7 +13,6 @@
 // over its peer.
 #include <benchmark/benchmark.h>
 
-#include <bitset>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "../tests/support/stop_words_reference.h"
 #include "output/output_filter.h"
 #include "text/joining.h"
 #include "zorvadel/classes.h"
@@ -117,49 +117,7 @@ std::u16string List(Kind kind, size_t count) {
 
 // ---- The passes as they were ----------------------------------------------------
 
-void StopWordsWordByWord(std::u16string_view stop_words, std::u16string_view pass_words,
-                         std::u16string* text) {
-  std::vector<std::u16string_view> words;
-  for (size_t start = 0;;) {
-    const size_t bar = stop_words.find(u'|', start);
-    const std::u16string_view word =
-        stop_words.substr(start, bar == std::u16string_view::npos ? bar : bar - start);
-    if (!word.empty()) words.push_back(word);
-    if (bar == std::u16string_view::npos) break;
-    start = bar + 1;
-  }
-  if (words.empty()) return;
-  std::bitset<65536> starts;
-  for (const std::u16string_view word : words) starts.set(word[0]);
-  const std::u16string_view in = *text;
-  std::u16string out;
-  out.reserve(in.size());
-  bool changed = false;
-  for (size_t at = 0; at < in.size();) {
-    if (!starts.test(in[at])) {
-      const size_t from = at;
-      while (at < in.size() && !starts.test(in[at])) ++at;
-      out.append(in, from, at - from);
-      continue;
-    }
-    const std::u16string_view rest = in.substr(at);
-    size_t matched = 0;
-    for (const std::u16string_view word : words) {
-      if (rest.starts_with(word)) {
-        matched = word.size();
-        break;
-      }
-    }
-    if (matched == 0) {
-      out.push_back(in[at++]);
-      continue;
-    }
-    out.append(pass_words);
-    at += matched;
-    changed = true;
-  }
-  if (changed) *text = std::move(out);
-}
+using z::test::ReplaceWordByWord;
 
 std::u16string HighlightKeywordByKeyword(std::u16string_view keywords, std::u16string_view text,
                                          std::u16string_view pre, std::u16string_view last) {
@@ -237,7 +195,7 @@ void BM_StopWordsWordByWord(benchmark::State& state) {
   const std::u16string list = List(KindOf(state), WordsOf(state));
   Measure(state, "stop-peer", [&](const std::u16string& text) {
     std::u16string work = text;
-    StopWordsWordByWord(list, u"**", &work);
+    ReplaceWordByWord(list, u"**", &work);
     benchmark::DoNotOptimize(work);
   });
 }
