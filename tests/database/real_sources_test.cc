@@ -18,6 +18,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "database/database_test_util.h"
 #include "zorvadel/runtime.h"
@@ -85,6 +87,27 @@ TEST(MariaDb, StatementMembersShowAndAPagedListRunThroughTheServer) {
 
 // A server stopped after the connect: the statement ends within the bound
 // of a statement and fails, which the members suppress.
+// SIGSTOP is delivered to each thread as it next passes through the kernel:
+// a thread that is running may still answer a statement after kill()
+// returns. True once every thread of `pid` is stopped.
+bool AwaitStopped(pid_t pid) {
+  const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+  for (int tries = 0; tries < 5000; ++tries) {
+    bool all = true;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+      std::ifstream status(task.path() / "status");
+      std::string line;
+      while (std::getline(status, line) && !line.starts_with("State:")) {
+      }
+      if (line.find("(stopped)") == std::string::npos) all = false;
+    }
+    if (!error && all) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
 TEST(MariaDb, AServerThatStopsAnsweringEndsTheStatement) {
   const char* socket = std::getenv("ZORVADEL_MARIADB_SOCKET");
   const char* pid_text = std::getenv("ZORVADEL_MARIADB_PID");
@@ -99,6 +122,7 @@ TEST(MariaDb, AServerThatStopsAnsweringEndsTheStatement) {
     pid_t pid;
     ~Resume() { kill(pid, SIGCONT); }
   } resume{server};
+  ASSERT_TRUE(AwaitStopped(server));
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(ErrorOf([&] { OpenRecordset(connection, u"SELECT 1", ado::kOpenStatic); }),
             ado::kErrProvider);
