@@ -19,6 +19,8 @@
 namespace zorvadel::text {
 namespace {
 
+using test::RandomText;
+
 std::u16string ReplaceOneByOne(std::u16string_view keywords, std::u16string_view text,
                                std::u16string_view pre, std::u16string_view last) {
   std::u16string out(text);
@@ -50,12 +52,6 @@ std::optional<std::u16string> Outcome(F call) {
     EXPECT_EQ(e.number(), 14);
     return std::nullopt;
   }
-}
-
-std::u16string RandomText(std::mt19937& random, std::u16string_view units, size_t size) {
-  std::u16string text;
-  for (size_t i = 0; i < size; ++i) text.push_back(units[random() % units.size()]);
-  return text;
 }
 
 TEST(ReplaceStringTest, SameAsKeywordByKeyword) {
