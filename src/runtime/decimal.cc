@@ -12,6 +12,7 @@ namespace zorvadel::runtime_detail {
 namespace {
 
 constexpr int kMaxWideDigits = 38;  // 10^38 < 2^128
+constexpr int64_t kExponentCap = int64_t{1} << 40;
 
 Uint128 Pow10(int n) {
   Uint128 p = 1;
@@ -27,44 +28,6 @@ int DigitCount(Uint128 n) {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-// A number in decimal notation taken apart: its significant digits (no
-// leading zeros, trailing ones kept) and the power of ten of the last one.
-struct DigitsForm {
-  bool negative = false;
-  std::string digits;
-  int64_t exponent = 0;
-};
-
-bool SplitDecimal(std::u16string_view s, DigitsForm* out) {
-  size_t i = 0;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) out->negative = s[i++] == u'-';
-  size_t mantissa_digits = 0;
-  for (; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
-    if (s[i] != u'0' || !out->digits.empty()) out->digits += static_cast<char>(s[i]);
-  }
-  if (i < s.size() && s[i] == u'.') {
-    for (++i; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
-      if (s[i] != u'0' || !out->digits.empty()) out->digits += static_cast<char>(s[i]);
-      --out->exponent;
-    }
-  }
-  if (mantissa_digits == 0) return false;
-  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-    ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
-    int64_t exponent = 0;
-    size_t exponent_digits = 0;
-    for (; i < s.size() && IsDigit(s[i]); ++i, ++exponent_digits) {
-      // Beyond any range either way; the cap keeps the sum from wrapping.
-      if (exponent < 100000) exponent = exponent * 10 + (s[i] - u'0');
-    }
-    if (exponent_digits == 0) return false;
-    out->exponent += negative ? -exponent : exponent;
-  }
-  return i == s.size();
-}
 
 // The first `keep` digits of `form` as a whole number (zeros added when it
 // has fewer), rounded half to even on the digits after them. `keep` is at
@@ -104,6 +67,37 @@ std::string AsciiDigits(Uint128 n) {
 }
 
 }  // namespace
+
+bool SplitDecimal(std::u16string_view s, DigitsForm* out) {
+  size_t i = 0;
+  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) out->negative = s[i++] == u'-';
+  size_t mantissa_digits = 0;
+  for (; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
+    if (s[i] != u'0' || !out->digits.empty()) out->digits += static_cast<char>(s[i]);
+  }
+  if (i < s.size() && s[i] == u'.') {
+    for (++i; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
+      if (s[i] != u'0' || !out->digits.empty()) out->digits += static_cast<char>(s[i]);
+      --out->exponent;
+    }
+  }
+  if (mantissa_digits == 0) return false;
+  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+    ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
+    int64_t exponent = 0;
+    size_t exponent_digits = 0;
+    for (; i < s.size() && IsDigit(s[i]); ++i, ++exponent_digits) {
+      // Beyond any range either way, whatever number of digits the text
+      // has; the cap keeps the sum from wrapping.
+      if (exponent < kExponentCap) exponent = exponent * 10 + (s[i] - u'0');
+    }
+    if (exponent_digits == 0) return false;
+    out->exponent += negative ? -exponent : exponent;
+  }
+  return i == s.size();
+}
 
 DecimalValue MakeDecimal(Uint128 magnitude, int scale, bool negative) {
   DecimalValue d;

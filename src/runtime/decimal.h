@@ -26,6 +26,17 @@ inline Uint128 Magnitude(const DecimalValue& d) {
 // never negative.
 DecimalValue MakeDecimal(Uint128 magnitude, int scale, bool negative);
 
+// A number in decimal notation taken apart: its significant digits (no
+// leading zeros, trailing ones kept) and the power of ten of the last one.
+struct DigitsForm {
+  bool negative = false;
+  std::string digits;
+  int64_t exponent = 0;
+};
+// Sign, digits with an optional point, optional exponent, and nothing else
+// (no blanks). False when `s` is not of that form.
+bool SplitDecimal(std::u16string_view s, DigitsForm* out);
+
 // Text in the decimal forms IsNumeric accepts (blanks around, sign, point,
 // exponent). Digits past a scale of 28, or past what 96 bits hold, are
 // rounded off, half to even; a whole part beyond 96 bits is an overflow.

@@ -17,7 +17,6 @@ using namespace runtime_detail;
 namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // "&H..." and "&O...": a value that fits 16 bits is a 16-bit two's
 // complement number ("&HFFFF" is -1) and one that fits 32 bits a 32-bit one,
@@ -40,62 +39,24 @@ NumberParse ParseRadix(std::u16string_view body, int radix, double* out) {
 }
 
 NumberParse ParseDecimal(std::u16string_view s, double* out) {
-  // Check the shape first and copy it to narrow text for from_chars, which
-  // refuses a leading '+'.
-  std::string narrow;
-  narrow.reserve(s.size());
-  size_t i = 0;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-    if (s[i] == u'-') narrow += '-';
-    ++i;
-  }
-  size_t mantissa_digits = 0;
-  int int_digits = 0;  // significant digits before the point
-  bool seen_nonzero = false;
-  int leading_fraction_zeros = 0;
-  for (; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
-    if (s[i] != u'0') seen_nonzero = true;
-    if (seen_nonzero) ++int_digits;
-    narrow += static_cast<char>(s[i]);
-  }
-  if (i < s.size() && s[i] == u'.') {
-    narrow += '.';
-    for (++i; i < s.size() && IsDigit(s[i]); ++i, ++mantissa_digits) {
-      if (s[i] != u'0') seen_nonzero = true;
-      if (!seen_nonzero) ++leading_fraction_zeros;
-      narrow += static_cast<char>(s[i]);
-    }
-  }
-  if (mantissa_digits == 0) return NumberParse::kNotNumeric;
-  int64_t exponent = 0;
-  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-    narrow += 'e';
-    ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-      negative = s[i] == u'-';
-      narrow += static_cast<char>(s[i]);
-      ++i;
-    }
-    size_t exponent_digits = 0;
-    for (; i < s.size() && IsDigit(s[i]); ++i, ++exponent_digits) {
-      if (exponent < 100000) exponent = exponent * 10 + (s[i] - u'0');
-      narrow += static_cast<char>(s[i]);
-    }
-    if (exponent_digits == 0) return NumberParse::kNotNumeric;
-    if (negative) exponent = -exponent;
-  }
-  if (i != s.size()) return NumberParse::kNotNumeric;
-  if (!seen_nonzero) {
+  DigitsForm form;
+  if (!SplitDecimal(s, &form)) return NumberParse::kNotNumeric;
+  if (form.digits.empty()) {
     *out = 0.0;
     return NumberParse::kOk;
   }
+  // Narrow text for from_chars, which rounds correctly.
+  std::string narrow = form.negative ? "-" : "";
+  narrow += form.digits;
+  narrow += 'e';
+  narrow += std::to_string(form.exponent);
   double value = 0.0;
   auto [end, ec] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Too small rounds to zero; too large is an overflow.
-    int64_t magnitude = (int_digits > 0 ? int_digits : -leading_fraction_zeros) + exponent;
-    if (magnitude > 0) return NumberParse::kOverflow;
+    if (static_cast<int64_t>(form.digits.size()) + form.exponent > 0) {
+      return NumberParse::kOverflow;
+    }
     *out = 0.0;
     return NumberParse::kOk;
   }

@@ -17,6 +17,7 @@
 namespace zorvadel::output {
 namespace {
 
+using test::RandomText;
 using test::ReplaceWordByWord;
 
 // Words over a few units, so that they overlap, nest and repeat; some are
@@ -45,12 +46,6 @@ std::u16string RandomList(std::mt19937& random, std::u16string_view units) {
   for (size_t i = 0; i < words.size(); ++i) list += (i ? u"|" : u"") + words[i];
   if (random() % 5 == 0) list += u"|";
   return list;
-}
-
-std::u16string RandomText(std::mt19937& random, std::u16string_view units, size_t size) {
-  std::u16string text;
-  for (size_t i = 0; i < size; ++i) text.push_back(units[random() % units.size()]);
-  return text;
 }
 
 TEST(StopWordsTest, SameAsWordByWord) {

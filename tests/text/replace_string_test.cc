@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/codepage/codepage.h"
+#include "support/replace_string_reference.h"
 #include "support/text_cases.h"
 #include "text/joining.h"
 #include "zorvadel/runtime.h"
@@ -19,27 +20,8 @@
 namespace zorvadel::text {
 namespace {
 
-std::u16string ReplaceOneByOne(std::u16string_view keywords, std::u16string_view text,
-                               std::u16string_view pre, std::u16string_view last) {
-  std::u16string out(text);
-  const size_t growth = pre.size() + last.size();
-  const size_t most = std::max(kReplacedTextFloor, kReplacedTextGrowth * text.size());
-  for (const std::u16string& keyword : Split(keywords, u"|")) {
-    if (keyword.empty()) continue;
-    size_t count = 0;
-    for (size_t at = out.find(keyword); at != std::u16string::npos;
-         at = out.find(keyword, at + keyword.size())) {
-      ++count;
-    }
-    if (count == 0) continue;
-    const size_t room = out.size() < most ? most - out.size() : 0;
-    if (growth != 0 && count > room / growth) throw ScriptError(14, u"Out of string space");
-    std::u16string framed(pre);
-    framed.append(keyword).append(last);
-    out = Replace(out, keyword, framed);
-  }
-  return out;
-}
+using test::RandomText;
+using test::ReplaceOneByOne;
 
 // The text, or nothing when the call ran out of string space.
 template <typename F>
@@ -50,12 +32,6 @@ std::optional<std::u16string> Outcome(F call) {
     EXPECT_EQ(e.number(), 14);
     return std::nullopt;
   }
-}
-
-std::u16string RandomText(std::mt19937& random, std::u16string_view units, size_t size) {
-  std::u16string text;
-  for (size_t i = 0; i < size; ++i) text.push_back(units[random() % units.size()]);
-  return text;
 }
 
 TEST(ReplaceStringTest, SameAsKeywordByKeyword) {
