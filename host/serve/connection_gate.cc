@@ -63,6 +63,15 @@ struct Deadline {
   uint64_t serial;
 };
 
+// Without the empty lines a client may send before a request (one after a
+// POST body).
+std::string_view WithoutLeadingEnds(std::string_view received) {
+  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
+    received.remove_prefix(1);
+  }
+  return received;
+}
+
 std::string_view WithoutCr(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
@@ -86,26 +95,19 @@ std::string RefusalText(int status, const Head& head, uint64_t* body_bytes) {
 }  // namespace
 
 FirstLine ReadFirstLine(std::string_view received, size_t limit) {
-  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
-    received.remove_prefix(1);
-  }
+  received = WithoutLeadingEnds(received);
   size_t end = received.find('\n');
   if (end == std::string_view::npos) {
     return received.size() >= limit ? FirstLine::kRequest : FirstLine::kIncomplete;
   }
-  std::string_view line = received.substr(0, end);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return RequestLine(line) ? FirstLine::kRequest : FirstLine::kMalformed;
+  return RequestLine(WithoutCr(received.substr(0, end))) ? FirstLine::kRequest
+                                                         : FirstLine::kMalformed;
 }
 
 Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
   Head head;
   const bool full = received.size() >= limit;
-  received = received.substr(0, limit);
-  const FirstLine first = ReadFirstLine(received, limit);
-  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
-    received.remove_prefix(1);
-  }
+  received = WithoutLeadingEnds(received.substr(0, limit));
   size_t end = received.find('\n');
   if (end == std::string_view::npos) {
     head.line = WithoutCr(received);
@@ -113,7 +115,7 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
     return head;
   }
   head.line = WithoutCr(received.substr(0, end));
-  const bool malformed = first == FirstLine::kMalformed;
+  const bool malformed = !RequestLine(head.line);
   size_t fields = 0;
   for (size_t start = end + 1;;) {
     end = received.find('\n', start);
