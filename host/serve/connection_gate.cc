@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -17,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "serve/http_text.h"
 #include "serve/status_page.h"
 #include "zorvadel/response_result.h"
 
@@ -30,22 +30,13 @@ using SteadyClock = std::chrono::steady_clock;
 // with what came.
 constexpr auto kRefusalGrace = std::chrono::seconds(1);
 
-// The characters of a method name (an HTTP token).
-bool TokenChar(char c) {
-  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
-}
-
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 
 // "METHOD TARGET HTTP/d.d", one blank apart, with no control characters in
 // the target.
 bool RequestLine(std::string_view line) {
   size_t first = line.find(' ');
-  if (first == 0 || first == std::string_view::npos) return false;
-  for (size_t i = 0; i < first; ++i) {
-    if (!TokenChar(line[i])) return false;
-  }
+  if (first == std::string_view::npos || !IsToken(line.substr(0, first))) return false;
   size_t second = line.find(' ', first + 1);
   if (second == std::string_view::npos || second == first + 1) return false;
   for (size_t i = first + 1; i < second; ++i) {
@@ -72,35 +63,18 @@ struct Deadline {
   uint64_t serial;
 };
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view head) {
-  if (text.size() < head.size()) return false;
-  for (size_t i = 0; i < head.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != head[i]) return false;
+// Without the empty lines a client may send before a request (one after a
+// POST body).
+std::string_view WithoutLeadingEnds(std::string_view received) {
+  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
+    received.remove_prefix(1);
   }
-  return true;
+  return received;
 }
 
 std::string_view WithoutCr(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
-}
-
-std::string ClientAddress(const sockaddr_storage& address) {
-  char text[INET6_ADDRSTRLEN] = "";
-  if (address.ss_family == AF_INET) {
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(&address)->sin_addr, text,
-              sizeof text);
-  } else if (address.ss_family == AF_INET6) {
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr, text,
-              sizeof text);
-  }
-  return text;
 }
 
 // The whole answer to a refused request: the server's status page, after
@@ -121,26 +95,19 @@ std::string RefusalText(int status, const Head& head, uint64_t* body_bytes) {
 }  // namespace
 
 FirstLine ReadFirstLine(std::string_view received, size_t limit) {
-  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
-    received.remove_prefix(1);
-  }
+  received = WithoutLeadingEnds(received);
   size_t end = received.find('\n');
   if (end == std::string_view::npos) {
     return received.size() >= limit ? FirstLine::kRequest : FirstLine::kIncomplete;
   }
-  std::string_view line = received.substr(0, end);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return RequestLine(line) ? FirstLine::kRequest : FirstLine::kMalformed;
+  return RequestLine(WithoutCr(received.substr(0, end))) ? FirstLine::kRequest
+                                                         : FirstLine::kMalformed;
 }
 
 Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
   Head head;
   const bool full = received.size() >= limit;
-  received = received.substr(0, limit);
-  const FirstLine first = ReadFirstLine(received, limit);
-  while (!received.empty() && (received.front() == '\r' || received.front() == '\n')) {
-    received.remove_prefix(1);
-  }
+  received = WithoutLeadingEnds(received.substr(0, limit));
   size_t end = received.find('\n');
   if (end == std::string_view::npos) {
     head.line = WithoutCr(received);
@@ -148,7 +115,7 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
     return head;
   }
   head.line = WithoutCr(received.substr(0, end));
-  const bool malformed = first == FirstLine::kMalformed;
+  const bool malformed = !RequestLine(head.line);
   size_t fields = 0;
   for (size_t start = end + 1;;) {
     end = received.find('\n', start);
@@ -281,7 +248,8 @@ void ConnectionGate::Loop() {
     }
     close(fd);
     if (log_ != nullptr && log_->enabled()) {
-      const std::string client = ClientAddress(entry.address);
+      const std::string client =
+          AddressText(reinterpret_cast<const sockaddr*>(&entry.address)).first;
       log_->Write({client, {}, {}, {}, status, bytes, std::chrono::system_clock::now(),
                    head.line});
     }

@@ -1,10 +1,8 @@
 // Requests off the wire into pages and files, responses back.
 #include "serve/http_server.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <microhttpd.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,7 +10,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
@@ -28,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "serve/http_text.h"
 #include "serve/status_page.h"
 #include "zorvadel/request_facts.h"
 #include "zorvadel/response_result.h"
@@ -66,32 +64,12 @@ struct Exchange {
   std::shared_ptr<PageWait> wait;
 };
 
-bool StartsWithNoCase(std::string_view text, std::string_view head) {
-  if (text.size() < head.size()) return false;
-  for (size_t i = 0; i < head.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != head[i]) return false;
-  }
-  return true;
-}
-
-// A method name is an HTTP token: letters, digits and a few marks.
-bool IsToken(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                 std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
-    if (!plain) return false;
-  }
-  return true;
-}
-
 // A Content-Length value: digits and nothing else, bar the blanks allowed
 // around any field value. False for "12abc", "-1", "+5" or "": taking the
 // number such a value starts with would misplace the end of the body. A
 // number past 64 bits reads as the largest they hold, over any body limit.
 bool ReadContentLength(std::string_view text, uint64_t* length) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  text = TrimBlanks(text);
   if (text.empty()) return false;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
@@ -100,23 +78,6 @@ bool ReadContentLength(std::string_view text, uint64_t* length) {
     *length = std::numeric_limits<uint64_t>::max();
   }
   return true;
-}
-
-// Address and port of a socket address as text.
-std::pair<std::string, std::string> AddressText(const sockaddr* address) {
-  char text[INET6_ADDRSTRLEN] = "";
-  if (address == nullptr) return {"", ""};
-  if (address->sa_family == AF_INET) {
-    const auto* v4 = reinterpret_cast<const sockaddr_in*>(address);
-    inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
-    return {text, std::to_string(ntohs(v4->sin_port))};
-  }
-  if (address->sa_family == AF_INET6) {
-    const auto* v6 = reinterpret_cast<const sockaddr_in6*>(address);
-    inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
-    return {text, std::to_string(ntohs(v6->sin6_port))};
-  }
-  return {"", ""};
 }
 
 // The two ends of a connection as text, read once when it opens rather

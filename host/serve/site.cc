@@ -187,11 +187,7 @@ std::optional<Route> Site::PageAt(const std::string& path) const {
 }
 
 Route Site::Resolve(std::string_view raw_target_path) const {
-  return *ResolveShared(raw_target_path);
-}
-
-std::shared_ptr<const Route> Site::ResolveShared(std::string_view raw_target_path) const {
-  return RouteAt(raw_target_path, std::chrono::steady_clock::now()).first;
+  return *RouteAt(raw_target_path, std::chrono::steady_clock::now()).first;
 }
 
 const std::shared_ptr<const Route>& Site::ResolveHere(std::string_view raw_target_path) const {
@@ -264,10 +260,6 @@ Route Site::Find(std::string_view raw_target_path) const {
     route.location = std::string(raw_path) + "/";
   }
   return route;
-}
-
-std::shared_ptr<const host::PreparedSteps> Site::Script(const fs::path& file) const {
-  return ScriptAt(file, std::chrono::steady_clock::now()).first;
 }
 
 const std::shared_ptr<const host::PreparedSteps>& Site::ScriptHere(const fs::path& file) const {

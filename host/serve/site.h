@@ -61,20 +61,17 @@ class Site {
   // once it is a second old, so files added, changed or removed are seen
   // within a second.
   Route Resolve(std::string_view raw_path) const;
-  // The same route as the site keeps it, which its next finding replaces
-  // and this pointer keeps alive: no copy of the route per request.
-  std::shared_ptr<const Route> ResolveShared(std::string_view raw_path) const;
-  // The same again, from the calling thread's own memory of this site's
-  // recent routes: no lock and no count of owners, which every thread
-  // shares. Valid on this thread until its next call; copy it to keep it.
+  // The same route as the site keeps it (no copy per request), from the
+  // calling thread's own memory of this site's recent routes: no lock and
+  // no count of owners, which every thread shares. Valid on this thread
+  // until its next call; copy it to keep it.
   const std::shared_ptr<const Route>& ResolveHere(std::string_view raw_path) const;
 
   // The steps of the page script at `file`, prepared to play, read again
   // when the file's time or size changed (which is looked at no more than
   // once a second). Throws ScriptFormatError when it cannot be read or is
-  // not a script.
-  std::shared_ptr<const host::PreparedSteps> Script(const std::filesystem::path& file) const;
-  // The same, from the calling thread's own memory as ResolveHere.
+  // not a script. Taken from the calling thread's own memory, as
+  // ResolveHere.
   const std::shared_ptr<const host::PreparedSteps>& ScriptHere(
       const std::filesystem::path& file) const;
 

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "serve/http_text.h"
+
 namespace zorvadel::serve {
 namespace {
 
@@ -11,12 +13,6 @@ std::string Lower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return lower;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 // Text for an element's content or an attribute value of either markup.
@@ -46,7 +42,7 @@ bool AcceptsOnlyWml(std::string_view accept) {
     size_t comma = accept.find(',');
     std::string_view item = accept.substr(0, comma);
     accept = comma == std::string_view::npos ? std::string_view() : accept.substr(comma + 1);
-    std::string type = Lower(Trim(item.substr(0, item.find(';'))));
+    std::string type = Lower(TrimBlanks(item.substr(0, item.find(';'))));
     if (type == "text/html" || type == "application/xhtml+xml") return false;
     if (type == "text/vnd.wap.wml") wml = true;
   }
