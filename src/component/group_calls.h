@@ -35,7 +35,6 @@ void WriteOutStep(PageCore& page, F&& build) {
 }
 std::u16string Displayer(PageCore& page);
 void SetUtf8Response(PageCore& page);
-void PutWmlContentType(PageCore& page);
 // For a header that has just asked Displayer (`web`: it answered "Web").
 void PutWmlContentType(PageCore& page, bool web);
 

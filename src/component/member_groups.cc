@@ -71,7 +71,6 @@ void WriteRow(PageCore& page, const std::u16string& text) {
 }
 std::u16string Displayer(PageCore& page) { return page.As<PageRequestMembers>().Displayer(); }
 void SetUtf8Response(PageCore& page) { page.As<PageOutputMembers>().SetUtf8Response(); }
-void PutWmlContentType(PageCore& page) { page.As<PageOutputMembers>().PutWmlContentType(); }
 void PutWmlContentType(PageCore& page, bool web) {
   page.As<PageOutputMembers>().PutWmlContentType(web);
 }

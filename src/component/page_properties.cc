@@ -286,14 +286,12 @@ struct ResolvedDefaults {
 
 ResolvedDefaults Resolve(Family family, PageLanguage language) {
   const PageTexts& texts = TextsFor(language);
-  const auto& kept = KeptFields();
   ResolvedDefaults resolved;
   for (const PageProperty& row : kPageProperties) {
     if (!row.In(family)) continue;
     const PageDefault& initial = row.initial;
     auto text = [&](std::u16string_view value, bool wap_path) {
-      const size_t slot = std::find(kept.begin(), kept.end(), row.field.text) - kept.begin();
-      resolved.texts.push_back({row.field.text, slot, value, wap_path});
+      resolved.texts.push_back({row.field.text, KeptSlot(row.field.text), value, wap_path});
     };
     switch (initial.kind) {
       case DefaultKind::kNone:

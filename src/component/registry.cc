@@ -80,13 +80,23 @@ struct FoldedEqual {
 
 using Factories = std::unordered_map<std::u16string, Factory, FoldedHash, FoldedEqual>;
 
+// The library's own factory for `progid`, or null. Page start creates three
+// objects on every page: the fourteen names are compared in place, most of
+// them rejected by their length, with no hashing and no copy of a
+// std::function.
+Maker LibraryFactory(std::u16string_view progid) {
+  for (const ClassRegistration& entry : kLibraryClasses) {
+    if (FoldedEqual()(entry.progid, progid)) return entry.create;
+  }
+  return nullptr;
+}
+
 class Registry {
  public:
   Registry() {
     for (const ClassRegistration& entry : kLibraryClasses) {
-      library_.insert_or_assign(std::u16string(entry.progid), entry.create);
+      factories_.insert_or_assign(std::u16string(entry.progid), entry.create);
     }
-    factories_ = library_;
   }
 
   void Register(std::u16string_view progid, Factory factory) {
@@ -95,38 +105,23 @@ class Registry {
     registered_.store(true, std::memory_order_release);
   }
 
-  // The library's own factory for `progid` while no program has registered a
-  // class (which may replace one of them); null otherwise. Page start creates
-  // three objects on every page: the fourteen names are compared in place,
-  // most of them rejected by their length, with no hashing and no copy of a
-  // std::function.
-  Maker LibraryFactory(std::u16string_view progid) const {
-    if (registered_.load(std::memory_order_acquire)) return nullptr;
-    for (const ClassRegistration& entry : kLibraryClasses) {
-      if (FoldedEqual()(entry.progid, progid)) return entry.create;
-    }
-    return nullptr;
-  }
+  // Until a program registers a class of its own (which may replace one of
+  // the library's), the library's classes are all there is and never
+  // change: they are then found without the lock, as every page creates
+  // objects and the lock's shared count would pass between the serving
+  // threads' caches.
+  bool Registered() const { return registered_.load(std::memory_order_acquire); }
 
   // A copy, so that the factory runs outside the lock (it may itself create
   // objects by ProgID).
   Factory Lookup(std::u16string_view progid) const {
-    // Until a program registers a class of its own, the library's classes
-    // are all there is and never change: every page creates objects, and
-    // the lock's shared count would pass between the serving threads' caches.
-    if (!registered_.load(std::memory_order_acquire)) return Find(library_, progid);
     std::shared_lock lock(mutex_);
-    return Find(factories_, progid);
+    auto it = factories_.find(progid);
+    return it == factories_.end() ? Factory() : it->second;
   }
 
  private:
-  static Factory Find(const Factories& factories, std::u16string_view progid) {
-    auto it = factories.find(progid);
-    return it == factories.end() ? Factory() : it->second;
-  }
-
   mutable std::shared_mutex mutex_;
-  Factories library_;    // never changes after construction
   Factories factories_;  // the library's and the registered ones, under the lock
   std::atomic<bool> registered_{false};
 };
@@ -143,19 +138,23 @@ void RegisterProgId(std::u16string_view progid, Factory factory) {
 }
 
 ObjectPtr CreateByProgId(std::u16string_view progid) {
-  if (Maker create = TheRegistry().LibraryFactory(progid)) {
-    ObjectPtr object = create();
-    if (!object) throw ScriptError(kErrCannotCreate);
-    return object;
+  const Registry& registry = TheRegistry();
+  ObjectPtr object;
+  if (!registry.Registered()) {
+    Maker create = LibraryFactory(progid);
+    object = create ? create() : nullptr;
+  } else {
+    Factory factory = registry.Lookup(progid);
+    object = factory ? factory() : nullptr;
   }
-  Factory factory = TheRegistry().Lookup(progid);
-  ObjectPtr object = factory ? factory() : nullptr;
   if (!object) throw ScriptError(kErrCannotCreate);
   return object;
 }
 
 bool IsProgIdRegistered(std::u16string_view progid) {
-  return static_cast<bool>(TheRegistry().Lookup(progid));
+  const Registry& registry = TheRegistry();
+  if (!registry.Registered()) return LibraryFactory(progid) != nullptr;
+  return static_cast<bool>(registry.Lookup(progid));
 }
 
 }  // namespace zorvadel

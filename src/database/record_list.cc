@@ -13,6 +13,7 @@
 #include "platform/ado/ado.h"
 #include "runtime/joined.h"
 #include "text/charset_refs.h"
+#include "text/html_escape.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
@@ -40,10 +41,9 @@ std::u16string Number(int64_t n) {
 }
 
 std::u16string AttributeText(std::u16string_view text) {
-  std::u16string out = text::RepairAmpersands(text);
-  out = Replace(out, u"\"", u"&quot;");
-  out = Replace(out, u"<", u"&lt;");
-  return Replace(out, u">", u"&gt;");
+  static constexpr text::Replacement kMarks[] = {
+      {u"\"", u"&quot;"}, {u"<", u"&lt;"}, {u">", u"&gt;"}};
+  return text::ApplyReplacements(text::RepairAmpersands(text), kMarks);
 }
 
 std::u16string RecordLink(PageCore& page, const std::u16string& url, const std::u16string& text) {

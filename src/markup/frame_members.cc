@@ -132,17 +132,13 @@ void PageFrameMembers::PutPageHeader(const std::u16string& cache_control, bool f
 
 void PageFrameMembers::PageHeader(const std::u16string& cache_control, bool forua,
                                   const std::u16string& other_att) {
-  WriteDeckStart(cache_control, forua, other_att, /*asked_not_web=*/false);
+  WriteDeckStart(cache_control, forua, other_att, IsWeb());
 }
 
 void PageFrameMembers::WriteDeckStart(std::u16string_view cache_control, bool forua,
-                                      std::u16string_view other_att, bool asked_not_web) {
+                                      std::u16string_view other_att, bool web) {
   PageCore& page = self();
-  if (asked_not_web) {
-    calls::PutWmlContentType(page, /*web=*/false);
-  } else {
-    calls::PutWmlContentType(page);
-  }
+  calls::PutWmlContentType(page, web);
   output::ScratchText title;
   Step([&] { calls::AppendAscii(page, page.state().CardTitle, &*title); });
   output::ScratchText deck;
@@ -175,7 +171,7 @@ void PageFrameMembers::AutoHeader(const std::u16string& html_css_file_name) {
   if (IsWeb()) {
     HtmlHeader(html_css_file_name);
   } else {
-    WriteDeckStart(kDefaultCacheControl, true, u"", /*asked_not_web=*/true);
+    WriteDeckStart(kDefaultCacheControl, true, u"", /*web=*/false);
   }
 }
 

@@ -122,10 +122,10 @@ class PageFrameMembers : public MemberGroup<PageFrameMembers, PageCore> {
   void FinishMainBodyHeader(const std::u16string& xhtml_css_file_name,
                             const std::u16string& bg_sound_path, const std::u16string& other_att,
                             std::u16string_view warning);
-  // PageHeader's work, for AutoHeader too; `asked_not_web` when the caller
-  // has just had Displayer answer something other than "Web".
+  // PageHeader's work, for AutoHeader too; `web` is Displayer's answer
+  // ("Web" or not), which the caller has just asked.
   void WriteDeckStart(std::u16string_view cache_control, bool forua,
-                      std::u16string_view other_att, bool asked_not_web);
+                      std::u16string_view other_att, bool web);
   // The guard's test, without ending the response.
   bool GuardFinds() const;
   // After a hit: the warning through WriteOut, then the end of the response.

@@ -187,14 +187,14 @@ constexpr std::array<VariableRule, 21> kVariables = {{
 // a name is compared only with the few of its own length (page start asks
 // a dozen names per page, and a walk of the whole table mispredicted its
 // way through every row).
-constexpr size_t kLongestName = 18;
-
 constexpr std::array<VariableRule, kVariables.size()> kByLength = [] {
   std::array<VariableRule, kVariables.size()> rules = kVariables;
   std::sort(rules.begin(), rules.end(),
             [](const VariableRule& a, const VariableRule& b) { return a.name.size() < b.name.size(); });
   return rules;
 }();
+
+constexpr size_t kLongestName = kByLength.back().name.size();
 
 // kByLength[kLengthStart[n]] up to kByLength[kLengthStart[n + 1]] have names of n units.
 constexpr std::array<uint8_t, kLongestName + 2> kLengthStart = [] {
@@ -206,7 +206,6 @@ constexpr std::array<uint8_t, kLongestName + 2> kLengthStart = [] {
   }
   return start;
 }();
-static_assert(kByLength.back().name.size() <= kLongestName);
 
 // UTF-8 as text into `out`; ASCII, which nearly every variable is, is
 // simply widened.
