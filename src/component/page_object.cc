@@ -10,6 +10,7 @@
 #include "platform/ado/ado.h"
 #include "platform/engine/plain_host.h"
 #include "runtime/dates.h"
+#include "runtime/joined.h"
 #include "zorvadel/classes.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
@@ -39,17 +40,6 @@ std::shared_ptr<T> Create(const PageState& state, std::u16string_view progid) {
   auto object = std::dynamic_pointer_cast<T>(Need(state.Server).CreateObject(progid));
   if (!object) throw ScriptError(kErrTypeMismatch);
   return object;
-}
-
-// `out` becomes the pieces joined, in its own buffer (with room for them all
-// before the first is copied): page start's texts go into the buffers the
-// last page object on this thread left them.
-void AssignJoined(std::u16string& out, std::initializer_list<std::u16string_view> pieces) {
-  size_t size = 0;
-  for (std::u16string_view piece : pieces) size += piece.size();
-  out.clear();
-  out.reserve(size);
-  for (std::u16string_view piece : pieces) out.append(piece);
 }
 
 // Fills `Field` with the server variable `name`, in its kept buffer.
