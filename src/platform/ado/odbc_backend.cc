@@ -272,8 +272,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
       if (indicator == SQL_NULL_DATA) return Variant::Null();
       if (value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
       if (value <= INT64_MAX) return Variant::LongLong(static_cast<int64_t>(value));
-      const std::string digits = std::to_string(value);
-      return Variant::Decimal(CDec(Variant(std::u16string(digits.begin(), digits.end()))));
+      return Variant::Decimal(DecimalValue{.low = value});
     }
     case ColumnKind::kDecimal:
       return DecimalOfText(ReadTextValue(stmt, number, column));
