@@ -81,6 +81,11 @@ std::shared_ptr<Database> OpenJetFile(const std::u16string& path);
 // for back ends that must refuse writes.
 bool LooksLikeQuery(std::u16string_view sql);
 
+// A DECIMAL or NUMERIC column's value, which drivers give as text or as a
+// float, as a Decimal; text that is no number, Null, and a value beyond the
+// Decimal range stay as they are rather than lose digits.
+Variant DecimalWhereItFits(Variant value);
+
 }  // namespace zorvadel::ado
 
 #endif  // ZORVADEL_PLATFORM_ADO_BACKEND_H_

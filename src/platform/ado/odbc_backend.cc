@@ -238,19 +238,6 @@ Variant ReadTextValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
   return is_null ? Variant::Null() : Variant(codepage::FromUtf8(narrow));
 }
 
-// A numeric column's text as a Decimal: drivers give DECIMAL digits as
-// text without loss, where their own numeric conversions stop at a Double
-// or at 64 bits. Text that is no number, or beyond the Decimal range, stays
-// text rather than losing digits.
-Variant DecimalOfText(Variant text) {
-  if (!text.IsString() || !IsNumeric(std::u16string_view(text.string()))) return text;
-  try {
-    return Variant::Decimal(CDec(text));
-  } catch (const ScriptError&) {
-    return text;
-  }
-}
-
 Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
   SQLLEN indicator = 0;
   switch (column.kind) {
@@ -258,7 +245,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
       SQLBIGINT value = 0;
       // A value the driver will not give as a signed 64-bit number: its digits.
       if (!Ok(SQLGetData(stmt, number, SQL_C_SBIGINT, &value, 0, &indicator))) {
-        return DecimalOfText(ReadTextValue(stmt, number, column));
+        return DecimalWhereItFits(ReadTextValue(stmt, number, column));
       }
       if (indicator == SQL_NULL_DATA) return Variant::Null();
       if (value >= INT32_MIN && value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
@@ -267,7 +254,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
     case ColumnKind::kUnsignedBig: {
       SQLUBIGINT value = 0;
       if (!Ok(SQLGetData(stmt, number, SQL_C_UBIGINT, &value, 0, &indicator))) {
-        return DecimalOfText(ReadTextValue(stmt, number, column));
+        return DecimalWhereItFits(ReadTextValue(stmt, number, column));
       }
       if (indicator == SQL_NULL_DATA) return Variant::Null();
       if (value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
@@ -275,7 +262,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
       return Variant::Decimal(DecimalValue{.low = value});
     }
     case ColumnKind::kDecimal:
-      return DecimalOfText(ReadTextValue(stmt, number, column));
+      return DecimalWhereItFits(ReadTextValue(stmt, number, column));
     case ColumnKind::kDouble: {
       double value = 0;
       if (!Ok(SQLGetData(stmt, number, SQL_C_DOUBLE, &value, 0, &indicator))) break;
@@ -512,6 +499,17 @@ bool LooksLikeQuery(std::u16string_view sql) {
     ++i;
   }
   return word == u"select";
+}
+
+// Drivers give DECIMAL digits as text without loss, where their own
+// numeric conversions stop at a Double or at 64 bits.
+Variant DecimalWhereItFits(Variant value) {
+  if (!IsNumeric(value)) return value;
+  try {
+    return Variant::Decimal(CDec(value));
+  } catch (const ScriptError&) {
+    return value;
+  }
 }
 
 std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,

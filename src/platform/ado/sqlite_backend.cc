@@ -100,15 +100,8 @@ Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
       return Variant::LongLong(value);
     }
     case SQLITE_FLOAT: {
-      const double value = sqlite3_column_double(statement, column);
-      // A float beyond the Decimal range stays what it is.
-      if (kind == ColumnKind::kDecimal) {
-        try {
-          return Variant::Decimal(CDec(Variant(value)));
-        } catch (const ScriptError&) {
-        }
-      }
-      return Variant(value);
+      const Variant value(sqlite3_column_double(statement, column));
+      return kind == ColumnKind::kDecimal ? DecimalWhereItFits(value) : value;
     }
     default: {
       const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
@@ -118,12 +111,7 @@ Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
       if (kind == ColumnKind::kDate && ParseDate(value, &serial)) return Variant::Date(serial);
       // Digits SQLite kept as text (more than a float holds) are the
       // column's value; any other text stays text.
-      if (kind == ColumnKind::kDecimal && IsNumeric(std::u16string_view(value))) {
-        try {
-          return Variant::Decimal(CDec(Variant(value)));
-        } catch (const ScriptError&) {
-        }
-      }
+      if (kind == ColumnKind::kDecimal) return DecimalWhereItFits(Variant(std::move(value)));
       return Variant(std::move(value));
     }
   }
