@@ -80,6 +80,8 @@ std::shared_ptr<Database> OpenJetFile(const std::u16string& path);
 // Whether a statement starts as a query does ("select", "with", "(" ...),
 // for back ends that must refuse writes.
 bool LooksLikeQuery(std::u16string_view sql);
+// The error of a write to a database open read-only (kErrProvider).
+[[noreturn]] void RaiseReadOnly();
 
 // A DECIMAL or NUMERIC column's value, which drivers give as text or as a
 // float, as a Decimal; text that is no number, Null, and a value beyond the

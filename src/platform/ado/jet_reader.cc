@@ -65,11 +65,6 @@ constexpr char kRow = 'r';
 constexpr char kEnd = 'e';
 constexpr char kFailed = 'E';
 
-[[noreturn]] void ReadOnly() {
-  throw ScriptError(kErrProvider,
-                    u"Operation must use an updateable query: the database is open read-only.");
-}
-
 // ---- the reader's side -------------------------------------------------------------
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -378,7 +373,7 @@ class JetDatabase : public Database {
   explicit JetDatabase(std::u16string path) : path_(std::move(path)) {}
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
-    if (!LooksLikeQuery(sql)) ReadOnly();
+    if (!LooksLikeQuery(sql)) RaiseReadOnly();
     const std::string answer = RunReader(path_, "rows", sql);
     Decoder decoder(answer);
     const char tag = TagOf(decoder);
@@ -407,7 +402,7 @@ class JetDatabase : public Database {
 
   void RunWithTexts(std::u16string_view /*sql*/,
                     const std::vector<std::u16string>& /*texts*/) override {
-    ReadOnly();
+    RaiseReadOnly();
   }
 
  private:

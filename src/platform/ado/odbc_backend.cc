@@ -436,10 +436,7 @@ class OdbcDatabase : public Database {
       : link_(std::move(link)), options_(options) {}
 
   void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
-    if (options_.read_only) {
-      throw ScriptError(kErrProvider,
-                        u"Operation must use an updateable query: the database is open read-only.");
-    }
+    if (options_.read_only) RaiseReadOnly();
     StatementHandle stmt(link_->dbc(), link_->query_timeout());
     std::u16string text(sql);
     if (!Ok(SQLPrepareW(stmt.get(), Wide(text), SQL_NTS))) Fail(SQL_HANDLE_STMT, stmt.get());
@@ -460,10 +457,7 @@ class OdbcDatabase : public Database {
   }
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
-    if (options_.read_only && !LooksLikeQuery(sql)) {
-      throw ScriptError(kErrProvider,
-                        u"Operation must use an updateable query: the database is open read-only.");
-    }
+    if (options_.read_only && !LooksLikeQuery(sql)) RaiseReadOnly();
     auto stmt = std::make_unique<StatementHandle>(link_->dbc(), link_->query_timeout());
     if (scrollable) {
       SQLSetStmtAttr(stmt->get(), SQL_ATTR_CURSOR_TYPE,
@@ -499,6 +493,11 @@ bool LooksLikeQuery(std::u16string_view sql) {
     ++i;
   }
   return word == u"select";
+}
+
+void RaiseReadOnly() {
+  throw ScriptError(kErrProvider,
+                    u"Operation must use an updateable query: the database is open read-only.");
 }
 
 // Drivers give DECIMAL digits as text without loss, where their own
