@@ -218,25 +218,6 @@ class WindowSource : public RowSource {
   int64_t next_ = -1;  // the row the next step gives; -1 before any read
 };
 
-// For a query the wrapping does not fit (a PRAGMA, say): its rows, held.
-class HeldSource : public RowSource {
- public:
-  HeldSource(std::vector<std::u16string> names, std::vector<std::vector<Variant>> rows)
-      : rows_(std::move(rows)) {
-    names_ = std::move(names);
-    scrollable_ = true;
-  }
-  int64_t Count() override { return static_cast<int64_t>(rows_.size()); }
-  bool Read(int64_t index, std::vector<Variant>& row) override {
-    if (index < 0 || index >= Count()) return false;
-    row = rows_[static_cast<size_t>(index)];
-    return true;
-  }
-
- private:
-  std::vector<std::vector<Variant>> rows_;
-};
-
 // The statement without the blanks and semicolons that end it, so that it
 // can stand inside parentheses.
 std::u16string_view Unterminated(std::u16string_view sql) {
@@ -283,12 +264,13 @@ class SqliteDatabase : public Database {
     if (!scrollable) {
       return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
     }
+    // A query the wrapping does not fit (a PRAGMA, say): its rows, held.
     std::vector<std::vector<Variant>> rows;
     while (StepRow(db, statement.get())) {
       rows.emplace_back();
       ReadRow(statement.get(), columns.kinds, rows.back());
     }
-    return std::make_unique<HeldSource>(std::move(columns.names), std::move(rows));
+    return std::make_unique<HeldRows>(std::move(columns.names), std::move(rows), true);
   }
 
  private:
