@@ -18,6 +18,7 @@
 #include <fstream>
 #include <future>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -103,6 +104,9 @@ TEST_F(RegularFiles, WhatTheTestSays) {
       EXPECT_EQ(file.descriptor() >= 0, kind == fso::PathKind::kRegular);
       if (file.ok()) {
         EXPECT_EQ(file.size(), 3u);
+        char bytes[8] = {};
+        EXPECT_EQ(file.Read(bytes, sizeof bytes), 3);
+        EXPECT_EQ(std::string_view(bytes, 3), "abc");
       }
     });
   }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ado/ado.h"
@@ -37,6 +38,30 @@ class RowSource {
  protected:
   std::vector<std::u16string> names_;
   bool scrollable_ = false;
+};
+
+// Rows held as a client cursor holds them; a forward cursor reads them once,
+// in order, and cannot count them.
+class HeldRows : public RowSource {
+ public:
+  HeldRows(std::vector<std::u16string> names, std::vector<std::vector<Variant>> rows,
+           bool scrollable)
+      : rows_(std::move(rows)) {
+    names_ = std::move(names);
+    scrollable_ = scrollable;
+  }
+  int64_t Count() override { return scrollable_ ? static_cast<int64_t>(rows_.size()) : -1; }
+  bool Read(int64_t index, std::vector<Variant>& row) override {
+    if (!scrollable_ && index != last_ + 1) return false;
+    if (index < 0 || index >= static_cast<int64_t>(rows_.size())) return false;
+    last_ = index;
+    row = rows_[static_cast<size_t>(index)];
+    return true;
+  }
+
+ private:
+  std::vector<std::vector<Variant>> rows_;
+  int64_t last_ = -1;
 };
 
 class Database {
@@ -80,6 +105,13 @@ std::shared_ptr<Database> OpenJetFile(const std::u16string& path);
 // Whether a statement starts as a query does ("select", "with", "(" ...),
 // for back ends that must refuse writes.
 bool LooksLikeQuery(std::u16string_view sql);
+// The error of a write to a database open read-only (kErrProvider).
+[[noreturn]] void RaiseReadOnly();
+
+// A DECIMAL or NUMERIC column's value, which drivers give as text or as a
+// float, as a Decimal; text that is no number, Null, and a value beyond the
+// Decimal range stay as they are rather than lose digits.
+Variant DecimalWhereItFits(Variant value);
 
 }  // namespace zorvadel::ado
 

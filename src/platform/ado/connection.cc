@@ -1,6 +1,4 @@
 // Connection.Open: which back end a connection string reaches.
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -8,7 +6,7 @@
 #include "platform/ado/ado.h"
 #include "platform/ado/backend.h"
 #include "platform/ado/connection_string.h"
-#include "platform/codepage/codepage.h"
+#include "platform/fso/regular_file.h"
 
 namespace zorvadel::ado {
 namespace {
@@ -27,15 +25,11 @@ bool IsJetHeader(std::string_view head) {
 }
 
 std::shared_ptr<Database> OpenAccessFile(const std::u16string& path) {
-  if (path.empty()) FileMissing(path);
-  const std::filesystem::path file(codepage::ToUtf8(path));
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) FileMissing(path);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) FileMissing(path);
+  const fso::RegularFile file(path);
+  if (!file.ok()) FileMissing(path);
   char head[20] = {};
-  in.read(head, sizeof(head));
-  if (IsJetHeader(std::string_view(head, static_cast<size_t>(in.gcount())))) {
+  const ptrdiff_t got = file.Read(head, sizeof(head));
+  if (IsJetHeader(std::string_view(head, got > 0 ? static_cast<size_t>(got) : 0))) {
     // MDBTools reads Jet files but cannot write them, nor scroll (the
     // rows are held: Jet files are small), nor be trusted with a damaged
     // file, hence a reader process of its own.

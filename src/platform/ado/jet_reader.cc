@@ -65,11 +65,6 @@ constexpr char kRow = 'r';
 constexpr char kEnd = 'e';
 constexpr char kFailed = 'E';
 
-[[noreturn]] void ReadOnly() {
-  throw ScriptError(kErrProvider,
-                    u"Operation must use an updateable query: the database is open read-only.");
-}
-
 // ---- the reader's side -------------------------------------------------------------
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -335,30 +330,6 @@ std::string RunReader(const std::u16string& path, const char* mode, std::u16stri
   return answer;
 }
 
-// Rows held as a client cursor holds them; a forward cursor reads them once,
-// in order, and cannot count them.
-class HeldRows : public RowSource {
- public:
-  HeldRows(std::vector<std::u16string> names, std::vector<std::vector<Variant>> rows,
-           bool scrollable)
-      : rows_(std::move(rows)) {
-    names_ = std::move(names);
-    scrollable_ = scrollable;
-  }
-  int64_t Count() override { return scrollable_ ? static_cast<int64_t>(rows_.size()) : -1; }
-  bool Read(int64_t index, std::vector<Variant>& row) override {
-    if (!scrollable_ && index != last_ + 1) return false;
-    if (index < 0 || index >= static_cast<int64_t>(rows_.size())) return false;
-    last_ = index;
-    row = rows_[static_cast<size_t>(index)];
-    return true;
-  }
-
- private:
-  std::vector<std::vector<Variant>> rows_;
-  int64_t last_ = -1;
-};
-
 [[noreturn]] void Garbled() { ReaderFailed(u"its answer is garbled."); }
 
 // Raises the reader's own failure; otherwise leaves `decoder` after the tag.
@@ -378,7 +349,7 @@ class JetDatabase : public Database {
   explicit JetDatabase(std::u16string path) : path_(std::move(path)) {}
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
-    if (!LooksLikeQuery(sql)) ReadOnly();
+    if (!LooksLikeQuery(sql)) RaiseReadOnly();
     const std::string answer = RunReader(path_, "rows", sql);
     Decoder decoder(answer);
     const char tag = TagOf(decoder);
@@ -407,7 +378,7 @@ class JetDatabase : public Database {
 
   void RunWithTexts(std::u16string_view /*sql*/,
                     const std::vector<std::u16string>& /*texts*/) override {
-    ReadOnly();
+    RaiseReadOnly();
   }
 
  private:

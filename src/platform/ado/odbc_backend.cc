@@ -238,19 +238,6 @@ Variant ReadTextValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
   return is_null ? Variant::Null() : Variant(codepage::FromUtf8(narrow));
 }
 
-// A numeric column's text as a Decimal: drivers give DECIMAL digits as
-// text without loss, where their own numeric conversions stop at a Double
-// or at 64 bits. Text that is no number, or beyond the Decimal range, stays
-// text rather than losing digits.
-Variant DecimalOfText(Variant text) {
-  if (!text.IsString() || !IsNumeric(std::u16string_view(text.string()))) return text;
-  try {
-    return Variant::Decimal(CDec(text));
-  } catch (const ScriptError&) {
-    return text;
-  }
-}
-
 Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
   SQLLEN indicator = 0;
   switch (column.kind) {
@@ -258,7 +245,7 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
       SQLBIGINT value = 0;
       // A value the driver will not give as a signed 64-bit number: its digits.
       if (!Ok(SQLGetData(stmt, number, SQL_C_SBIGINT, &value, 0, &indicator))) {
-        return DecimalOfText(ReadTextValue(stmt, number, column));
+        return DecimalWhereItFits(ReadTextValue(stmt, number, column));
       }
       if (indicator == SQL_NULL_DATA) return Variant::Null();
       if (value >= INT32_MIN && value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
@@ -267,16 +254,15 @@ Variant ReadValue(SQLHSTMT stmt, SQLUSMALLINT number, Column& column) {
     case ColumnKind::kUnsignedBig: {
       SQLUBIGINT value = 0;
       if (!Ok(SQLGetData(stmt, number, SQL_C_UBIGINT, &value, 0, &indicator))) {
-        return DecimalOfText(ReadTextValue(stmt, number, column));
+        return DecimalWhereItFits(ReadTextValue(stmt, number, column));
       }
       if (indicator == SQL_NULL_DATA) return Variant::Null();
       if (value <= INT32_MAX) return Variant(static_cast<int32_t>(value));
       if (value <= INT64_MAX) return Variant::LongLong(static_cast<int64_t>(value));
-      const std::string digits = std::to_string(value);
-      return Variant::Decimal(CDec(Variant(std::u16string(digits.begin(), digits.end()))));
+      return Variant::Decimal(DecimalValue{.low = value});
     }
     case ColumnKind::kDecimal:
-      return DecimalOfText(ReadTextValue(stmt, number, column));
+      return DecimalWhereItFits(ReadTextValue(stmt, number, column));
     case ColumnKind::kDouble: {
       double value = 0;
       if (!Ok(SQLGetData(stmt, number, SQL_C_DOUBLE, &value, 0, &indicator))) break;
@@ -450,10 +436,7 @@ class OdbcDatabase : public Database {
       : link_(std::move(link)), options_(options) {}
 
   void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
-    if (options_.read_only) {
-      throw ScriptError(kErrProvider,
-                        u"Operation must use an updateable query: the database is open read-only.");
-    }
+    if (options_.read_only) RaiseReadOnly();
     StatementHandle stmt(link_->dbc(), link_->query_timeout());
     std::u16string text(sql);
     if (!Ok(SQLPrepareW(stmt.get(), Wide(text), SQL_NTS))) Fail(SQL_HANDLE_STMT, stmt.get());
@@ -474,10 +457,7 @@ class OdbcDatabase : public Database {
   }
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
-    if (options_.read_only && !LooksLikeQuery(sql)) {
-      throw ScriptError(kErrProvider,
-                        u"Operation must use an updateable query: the database is open read-only.");
-    }
+    if (options_.read_only && !LooksLikeQuery(sql)) RaiseReadOnly();
     auto stmt = std::make_unique<StatementHandle>(link_->dbc(), link_->query_timeout());
     if (scrollable) {
       SQLSetStmtAttr(stmt->get(), SQL_ATTR_CURSOR_TYPE,
@@ -513,6 +493,22 @@ bool LooksLikeQuery(std::u16string_view sql) {
     ++i;
   }
   return word == u"select";
+}
+
+void RaiseReadOnly() {
+  throw ScriptError(kErrProvider,
+                    u"Operation must use an updateable query: the database is open read-only.");
+}
+
+// Drivers give DECIMAL digits as text without loss, where their own
+// numeric conversions stop at a Double or at 64 bits.
+Variant DecimalWhereItFits(Variant value) {
+  if (!IsNumeric(value)) return value;
+  try {
+    return Variant::Decimal(CDec(value));
+  } catch (const ScriptError&) {
+    return value;
+  }
 }
 
 std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,

@@ -100,15 +100,8 @@ Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
       return Variant::LongLong(value);
     }
     case SQLITE_FLOAT: {
-      const double value = sqlite3_column_double(statement, column);
-      // A float beyond the Decimal range stays what it is.
-      if (kind == ColumnKind::kDecimal) {
-        try {
-          return Variant::Decimal(CDec(Variant(value)));
-        } catch (const ScriptError&) {
-        }
-      }
-      return Variant(value);
+      const Variant value(sqlite3_column_double(statement, column));
+      return kind == ColumnKind::kDecimal ? DecimalWhereItFits(value) : value;
     }
     default: {
       const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
@@ -118,12 +111,7 @@ Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
       if (kind == ColumnKind::kDate && ParseDate(value, &serial)) return Variant::Date(serial);
       // Digits SQLite kept as text (more than a float holds) are the
       // column's value; any other text stays text.
-      if (kind == ColumnKind::kDecimal && IsNumeric(std::u16string_view(value))) {
-        try {
-          return Variant::Decimal(CDec(Variant(value)));
-        } catch (const ScriptError&) {
-        }
-      }
+      if (kind == ColumnKind::kDecimal) return DecimalWhereItFits(Variant(std::move(value)));
       return Variant(std::move(value));
     }
   }
@@ -230,25 +218,6 @@ class WindowSource : public RowSource {
   int64_t next_ = -1;  // the row the next step gives; -1 before any read
 };
 
-// For a query the wrapping does not fit (a PRAGMA, say): its rows, held.
-class HeldSource : public RowSource {
- public:
-  HeldSource(std::vector<std::u16string> names, std::vector<std::vector<Variant>> rows)
-      : rows_(std::move(rows)) {
-    names_ = std::move(names);
-    scrollable_ = true;
-  }
-  int64_t Count() override { return static_cast<int64_t>(rows_.size()); }
-  bool Read(int64_t index, std::vector<Variant>& row) override {
-    if (index < 0 || index >= Count()) return false;
-    row = rows_[static_cast<size_t>(index)];
-    return true;
-  }
-
- private:
-  std::vector<std::vector<Variant>> rows_;
-};
-
 // The statement without the blanks and semicolons that end it, so that it
 // can stand inside parentheses.
 std::u16string_view Unterminated(std::u16string_view sql) {
@@ -295,12 +264,13 @@ class SqliteDatabase : public Database {
     if (!scrollable) {
       return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
     }
+    // A query the wrapping does not fit (a PRAGMA, say): its rows, held.
     std::vector<std::vector<Variant>> rows;
     while (StepRow(db, statement.get())) {
       rows.emplace_back();
       ReadRow(statement.get(), columns.kinds, rows.back());
     }
-    return std::make_unique<HeldSource>(std::move(columns.names), std::move(rows));
+    return std::make_unique<HeldRows>(std::move(columns.names), std::move(rows), true);
   }
 
  private:

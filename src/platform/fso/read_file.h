@@ -5,8 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
+
+#include "platform/fso/regular_file.h"
 
 namespace zorvadel::fso {
 
@@ -20,17 +21,13 @@ class InputFile {
   // error" for anything but a regular file (a directory, a device, a FIFO)
   // or a path the system cannot name (empty, or holding a NUL character).
   explicit InputFile(std::u16string_view path);
-  ~InputFile();
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
 
   // Reads up to `size` bytes into `out`; returns how many were read, 0 at the
   // end of the file. A read failure raises 57 "Device I/O error".
   size_t Read(uint8_t* out, size_t size);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  RegularFile file_;
 };
 
 }  // namespace zorvadel::fso

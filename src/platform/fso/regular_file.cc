@@ -63,6 +63,21 @@ RegularFile::RegularFile(std::u16string_view path) {
   }
 }
 
+ptrdiff_t RegularFile::Read(void* out, size_t size) const {
+  auto* bytes = static_cast<char*>(out);
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd_, bytes + got, size - got);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    got += static_cast<size_t>(n);
+  }
+  return static_cast<ptrdiff_t>(got);
+}
+
 RegularFile::~RegularFile() {
   if (fd_ >= 0) ::close(fd_);
 }

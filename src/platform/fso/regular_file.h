@@ -11,6 +11,7 @@
 #ifndef ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
 #define ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -49,6 +50,9 @@ class RegularFile {
   // The open descriptor (blocking reads, close-on-exec), -1 unless ok().
   // It stays owned by this object.
   int descriptor() const { return fd_; }
+  // Reads up to `size` bytes into `out`, fewer only at the end of the
+  // file; -1 when a read fails.
+  ptrdiff_t Read(void* out, size_t size) const;
 
  private:
   int fd_ = -1;
