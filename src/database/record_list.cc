@@ -9,11 +9,8 @@
 
 #include "component/group_calls.h"
 #include "database/list_texts.h"
-#include "markup/links.h"
 #include "platform/ado/ado.h"
 #include "runtime/joined.h"
-#include "text/charset_refs.h"
-#include "text/html_escape.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
@@ -40,25 +37,11 @@ std::u16string Number(int64_t n) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-std::u16string AttributeText(std::u16string_view text) {
-  static constexpr text::Replacement kMarks[] = {
-      {u"\"", u"&quot;"}, {u"<", u"&lt;"}, {u">", u"&gt;"}};
-  return text::ApplyReplacements(text::RepairAmpersands(text), kMarks);
-}
-
 std::u16string RecordLink(PageCore& page, const std::u16string& url, const std::u16string& text) {
-  const std::u16string address = AttributeText(url);
   std::u16string link;
   // Like A, a link that cannot be built is left out, and what follows it
   // is written all the same.
-  Step([&] {
-    if (calls::Displayer(page) == markup::kWebTerminal) {
-      const std::u16string shown = calls::Ascii(page, text);
-      link = markup::LinkMarkup(AttributeText(shown), address, shown);
-    } else {
-      link = calls::A(page, std::u16string(TextsOf(page).confirm), address, text);
-    }
-  });
+  Step([&] { link = calls::A(page, std::u16string(TextsOf(page).confirm), url, text); });
   return link;
 }
 

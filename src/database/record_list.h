@@ -48,15 +48,8 @@ std::u16string TotalLine(PageCore& page, std::u16string_view label);
 // Decimal text of a number, minus sign when negative.
 std::u16string Number(int64_t n);
 
-// Text fit for a double-quoted attribute: a bare "&" (a written "&amp;" or
-// character reference stays), a quote and the angle brackets become
-// entities, so that text taken from a record cannot end the attribute.
-std::u16string AttributeText(std::u16string_view text);
-
-// A list's link to an address and with a text taken from a record: what
-// the class's A writes for them with its link title, except that the
-// address, and the tip in which a desktop browser repeats the text, are
-// made fit for their attributes. The text between the tags is A's.
+// A list's link to an address and with a text taken from a record: the
+// class's A with the list's link title, left out when it cannot be built.
 std::u16string RecordLink(PageCore& page, const std::u16string& url, const std::u16string& text);
 
 }  // namespace zorvadel::listing

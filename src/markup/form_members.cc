@@ -10,6 +10,7 @@
 
 #include "markup/forms.h"
 #include "markup/tables.h"
+#include "markup/wml_tasks.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
 #include "zorvadel/page_core.h"
@@ -64,9 +65,8 @@ std::u16string PageFormMembers::TextPost(const std::u16string& post_name,
 std::u16string PageFormMembers::PostField(const std::u16string& names,
                                           const std::u16string& values,
                                           const std::u16string& split_mark) {
-  return calls::SplitRichText(self(), 
-      names, values, split_mark, std::u16string(markup::kPostFieldPre),
-      std::u16string(markup::kPostFieldMid), std::u16string(markup::kPostFieldLast));
+  return markup::AttributePairs(names, values, split_mark, markup::kPostFieldPre,
+                                markup::kPostFieldMid, markup::kPostFieldLast);
 }
 
 std::u16string PageFormMembers::TextMorePost(const std::u16string& names,

@@ -3,9 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "text/attribute_escape.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
+
+using text::AppendAttributeText;
+
 namespace {
 
 constexpr FormTexts kChineseTexts = {
@@ -33,7 +37,9 @@ OptionForm ChooseOptionForm(size_t value_count, size_t href_count) {
 }
 
 void AppendAttribute(std::u16string& out, std::u16string_view name, std::u16string_view value) {
-  out.append(name).append(u"=\"").append(value).append(u"\" ");
+  out.append(name).append(u"=\"");
+  AppendAttributeText(value, &out);
+  out.append(u"\" ");
 }
 
 }  // namespace
@@ -44,7 +50,8 @@ const FormTexts& FormTextsOf(PageLanguage language) {
 
 std::u16string HtmlFormStart(std::u16string_view action) {
   std::u16string out = u"<form name=\"FirstForm\" method=\"post\" action=\"";
-  out.append(action).append(u"\">");
+  AppendAttributeText(action, &out);
+  out.append(u"\">");
   return out;
 }
 
@@ -64,16 +71,24 @@ std::u16string PostTaskStart(std::u16string_view do_type, const std::u16string& 
                              std::u16string_view go_url, std::u16string_view charset,
                              const TextFilter& filter) {
   std::u16string out = u"<do type=\"";
-  out.append(do_type).append(u"\" label=\"").append(filter(label));
-  out.append(u"\" optional=\"false\"><go href=\"").append(go_url);
-  out.append(u"\" method=\"post\" accept-charset=\"").append(charset).append(u"\">");
+  AppendAttributeText(do_type, &out);
+  out.append(u"\" label=\"");
+  AppendAttributeText(filter(label), &out);
+  out.append(u"\" optional=\"false\"><go href=\"");
+  AppendAttributeText(go_url, &out);
+  out.append(u"\" method=\"post\" accept-charset=\"");
+  AppendAttributeText(charset, &out);
+  out.append(u"\">");
   return out;
 }
 
 std::u16string PostVariable(const std::u16string& name, const std::u16string& variable,
                             const TextFilter& filter) {
   std::u16string out(kPostFieldPre);
-  out.append(filter(name)).append(kPostFieldMid).append(filter(variable)).append(kPostFieldLast);
+  AppendAttributeText(filter(name), &out);
+  out.append(kPostFieldMid);
+  AppendAttributeText(filter(variable), &out);
+  out.append(kPostFieldLast);
   return out;
 }
 
@@ -113,16 +128,24 @@ std::u16string OptionElements(const OptionList& list, const TextFilter& filter) 
     // An item whose piece is missing is left out; the rest go on.
     if ((needs_value && i >= values.size()) || (needs_href && i >= hrefs.size())) continue;
     const std::u16string title = filter(titles[i]);
-    items.append(u"<option title=\"").append(title).append(u"\" value=\"");
-    if (needs_value) items += values[i];
+    items.append(u"<option title=\"");
+    AppendAttributeText(title, &items);
+    items.append(u"\" value=\"");
+    if (needs_value) AppendAttributeText(values[i], &items);
     items += u"\"";
-    if (needs_href) items.append(u" onpick=\"").append(hrefs[i]).append(u"\"");
+    if (needs_href) {
+      items.append(u" onpick=\"");
+      AppendAttributeText(hrefs[i], &items);
+      items.append(u"\"");
+    }
+    // Between the tags the title is the reader's text, as filtered.
     items.append(u">").append(title).append(u"</option>");
   }
 
   if (list.group_name.empty()) return items + u"</select>";
   std::u16string out = u"<optgroup title=\"";
-  out.append(filter(list.group_name)).append(u"\">").append(items);
+  AppendAttributeText(filter(list.group_name), &out);
+  out.append(u"\">").append(items);
   out += list.is_last_group ? u"</optgroup></select>" : u"</optgroup>";
   return out;
 }

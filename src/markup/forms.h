@@ -1,8 +1,9 @@
 // WML form pieces: input fields, the posting task and its postfields,
 // selection lists and their options, and the HTML form that opens them on a
 // desktop browser. Pure text work; the caller hands in its output filter,
-// through which every text shown to the reader passes. Addresses, OtherAtt
-// and the name/value pieces of postfields and options are written as given.
+// through which every text shown to the reader passes. Every attribute value
+// is escaped as it is written (addresses, names and values included);
+// OtherAtt is markup and written as given.
 #ifndef ZORVADEL_MARKUP_FORMS_H_
 #define ZORVADEL_MARKUP_FORMS_H_
 

@@ -1,12 +1,17 @@
 #include "markup/fragments.h"
 
+#include "text/attribute_escape.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
 namespace {
 
-// An attribute value the builders write lower-cased.
-std::u16string Keyword(std::u16string_view value) { return LCase(value); }
+// An attribute value the builders write lower-cased, escaped like any other.
+std::u16string Keyword(std::u16string_view value) { return text::AttributeText(LCase(value)); }
+
+void AppendValue(std::u16string& out, std::u16string_view value) {
+  text::AppendAttributeText(value, &out);
+}
 
 }  // namespace
 
@@ -14,9 +19,9 @@ std::u16string CardMarkup(const CardParts& parts) {
   std::u16string out;
   if (!parts.is_first_card) out += u"</p></card>";
   out += u"<card id=\"";
-  out += parts.card_id;
+  AppendValue(out, parts.card_id);
   out += u"\" title=\"";
-  out += parts.title;
+  AppendValue(out, parts.title);
   out += u"\" newcontext=\"";
   out += parts.new_context ? u"true" : u"false";
   out += u"\" ";
@@ -24,7 +29,7 @@ std::u16string CardMarkup(const CardParts& parts) {
   // Only a timer the card's own attributes ask for; the search is exact.
   if (parts.other_att.find(u"ontimer") != std::u16string_view::npos) {
     out += u"><timer value=\"";
-    out += parts.time_long;
+    AppendValue(out, parts.time_long);
     out += u"\"/>";
   } else {
     out += u">";

@@ -13,15 +13,15 @@
 namespace zorvadel::markup {
 
 struct CardParts {
-  std::u16string_view card_id;       // written as given
-  std::u16string_view title;         // already filtered
+  std::u16string_view card_id;       // escaped
+  std::u16string_view title;         // already filtered, escaped here
   std::u16string_view p_align;       // lower-cased here
   std::u16string_view wrap_mode;     // lower-cased here
   bool new_context = false;
   bool is_first_card = false;
-  std::u16string_view other_att;     // written as given
-  std::u16string_view time_long;     // written as given
-  std::u16string_view mid_card_p;    // written as given
+  std::u16string_view other_att;     // markup, written as given
+  std::u16string_view time_long;     // escaped
+  std::u16string_view mid_card_p;    // markup, written as given
 };
 
 // "</p></card>" (unless the first card) + the card start + its paragraph.

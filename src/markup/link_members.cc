@@ -1,6 +1,7 @@
 // Links, phone links and images of the page classes, and the group's member
-// table. Texts a user reads pass the class's output filter; addresses and
-// extra markup are written as given.
+// table. Texts a user reads pass the class's output filter; every attribute
+// value is escaped on its way into the markup; extra markup is written as
+// given.
 #include "component/group_calls.h"
 #include "zorvadel/markup/link_members.h"
 
@@ -10,6 +11,7 @@
 #include "markup/links.h"
 #include "markup/wml_tasks.h"
 #include "output/scratch_text.h"
+#include "text/attribute_escape.h"
 #include "zorvadel/markup/wml_task_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -93,16 +95,19 @@ Variant PageLinkMembers::AnchorGo(const std::u16string& display_text, const std:
     if (IsWeb()) {
       // Closes the form that the page's first TextIn opened.
       result = u"<input type=\"submit\" name=\"Submit\" value=\"";
-      result.append(Filtered(page, display_text)).append(u"\"></form>");
+      text::AppendAttributeText(Filtered(page, display_text), &result);
+      result.append(u"\"></form>");
       return;
     }
     result = u"<anchor title=\"";
     result.append(markup::kSubmitAnchorTitle).append(u"\">").append(Filtered(page, display_text));
-    result.append(u"<go href=\"").append(url).append(u"\" method=\"").append(method);
+    result.append(u"<go href=\"");
+    text::AppendAttributeText(url, &result);
+    result.append(u"\" method=\"");
+    text::AppendAttributeText(method, &result);
     result.append(u"\">");
-    result.append(calls::SplitRichText(page, 
-        names, values, split_mark, std::u16string(markup::kPostVarPre),
-        std::u16string(markup::kPostVarMid), std::u16string(markup::kPostVarLast)));
+    result.append(markup::AttributePairs(names, values, split_mark, markup::kPostVarPre,
+                                         markup::kPostVarMid, markup::kPostVarLast));
     result.append(u"</go></anchor>");
   });
   return Variant(std::move(result));

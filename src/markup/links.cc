@@ -5,10 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/joined.h"
+#include "text/attribute_escape.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
+
+using text::AppendAttributeText;
+
 namespace {
 
 struct AcceptSuffix {
@@ -36,22 +39,38 @@ constexpr std::array<std::u16string_view, 6> kPictureSuffixes = {
 
 std::u16string LinkMarkup(std::u16string_view title, std::u16string_view url,
                           std::u16string_view text) {
-  return Joined({u"<a title=\"", title, u"\" href=\"", url, u"\">", text, u"</a>"});
+  std::u16string out = LinkOpenMarkup(title, url);
+  out.append(text).append(u"</a>");
+  return out;
 }
 
 std::u16string LinkOpenMarkup(std::u16string_view title, std::u16string_view url) {
-  return Joined({u"<a title=\"", title, u"\" href=\"", url, u"\">"});
+  // Room for the usual value that needs no escape, and the text after it.
+  std::u16string out;
+  out.reserve(32 + 2 * (title.size() + url.size()));
+  out.append(u"<a title=\"");
+  AppendAttributeText(title, &out);
+  out.append(u"\" href=\"");
+  AppendAttributeText(url, &out);
+  out.append(u"\">");
+  return out;
 }
 
 std::u16string LinkWithIdMarkup(std::u16string_view id, std::u16string_view title,
                                 std::u16string_view url, std::u16string_view text) {
-  return Joined({u"<a id=\"", id, u"\"  title=\"", title, u"\" href=\"", url, u"\">", text,
-                 u"</a>"});
+  std::u16string out(u"<a id=\"");
+  AppendAttributeText(id, &out);
+  out.append(u"\"  title=\"");
+  AppendAttributeText(title, &out);
+  out.append(u"\" href=\"");
+  AppendAttributeText(url, &out);
+  out.append(u"\">").append(text).append(u"</a>");
+  return out;
 }
 
 std::u16string NamedAnchorMarkup(std::u16string_view text, std::u16string_view id) {
   std::u16string out(u"<a id=\"");
-  out.append(id);
+  AppendAttributeText(id, &out);
   if (text.empty()) {
     out.append(u"\" />");
   } else {
@@ -63,7 +82,9 @@ std::u16string NamedAnchorMarkup(std::u16string_view text, std::u16string_view i
 std::u16string WmlAnchorMarkup(std::u16string_view title, std::u16string_view url,
                                std::u16string_view text, std::u16string_view inner) {
   std::u16string out(u"<anchor title=\"");
-  out.append(title).append(u"\">").append(text).append(u"<go href=\"").append(url);
+  AppendAttributeText(title, &out);
+  out.append(u"\">").append(text).append(u"<go href=\"");
+  AppendAttributeText(url, &out);
   out.append(u"\">").append(inner).append(u"</go></anchor>");
   return out;
 }
@@ -71,7 +92,10 @@ std::u16string WmlAnchorMarkup(std::u16string_view title, std::u16string_view ur
 std::u16string ImgMarkup(std::u16string_view path, std::u16string_view tip,
                          std::u16string_view other) {
   std::u16string out(u"<img src=\"");
-  out.append(path).append(u"\" alt=\"").append(tip).append(u"\" ").append(other).append(u"/>");
+  AppendAttributeText(path, &out);
+  out.append(u"\" alt=\"");
+  AppendAttributeText(tip, &out);
+  out.append(u"\" ").append(other).append(u"/>");
   return out;
 }
 

@@ -2,7 +2,9 @@
 // task builders in each language. The page classes' builders (link
 // members and WML tasks) fill these shapes with values that have already
 // passed the output filter; nothing here filters, lower-cases or asks the
-// terminal kind.
+// terminal kind. Every value that lands inside an attribute is escaped
+// here (text/attribute_escape.h), so no caller can break one open; texts
+// between tags and the extra markup ({other}, {inner}) go as given.
 #ifndef ZORVADEL_MARKUP_LINKS_H_
 #define ZORVADEL_MARKUP_LINKS_H_
 

@@ -14,6 +14,7 @@
 #include "markup/page_cut.h"
 #include "markup/pager_texts.h"
 #include "runtime/decimal_text.h"
+#include "text/attribute_escape.h"
 #include "zorvadel/markup/link_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -358,7 +359,8 @@ void PagePagerMembers::AutoPage(const std::u16string& to_show_content, int16_t t
       write_numbers(u"(", u"/", u")<br/>");
       Step([&] {
         std::u16string form(markup::kGoFormStart);
-        form.append(state.ThisFileName).append(t.go_form_middle).append(DecimalText(at.now_page));
+        text::AppendAttributeText(state.ThisFileName, &form, text::AttributeQuote::kSingle);
+        form.append(t.go_form_middle).append(DecimalText(at.now_page));
         calls::WriteRow(page, form.append(t.go_form_end));
       });
       break;

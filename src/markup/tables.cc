@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "text/attribute_escape.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -21,10 +22,10 @@ std::u16string TableHead(int16_t columns, std::u16string_view align, const std::
   std::u16string out = u"<table columns=\"";
   out += CStr(Variant(columns));
   out += u"\" align=\"";
-  out += UCase(letters);
+  text::AppendAttributeText(UCase(letters), &out);
   if (!title.empty()) {
     out += u"\" title=\"";
-    out += filter(title);
+    text::AppendAttributeText(filter(title), &out);
   }
   out += u"\">";
   return out;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/regexp/regexp.h"
+#include "text/attribute_escape.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -114,21 +115,6 @@ const CompiledRules& Compiled() {
   return compiled;
 }
 
-void AppendAttributeSafe(std::u16string_view value, std::u16string& out) {
-  for (char16_t c : value) {
-    switch (c) {
-      case u'"':
-        out += u"&quot;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      default:
-        out += c;
-    }
-  }
-}
-
 // Writes `replacement` for one match, its group references expanded.
 void Expand(std::u16string_view replacement, const regexp::MatchView& match,
             std::u16string& out) {
@@ -144,7 +130,7 @@ void Expand(std::u16string_view replacement, const regexp::MatchView& match,
     if (c == u'$') {
       out += group;
     } else {
-      AppendAttributeSafe(group, out);
+      text::AppendAttributeText(group, &out);
     }
     ++i;
   }

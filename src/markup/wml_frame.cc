@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/attribute_escape.h"
+
 namespace zorvadel::markup {
 namespace {
 
@@ -37,7 +39,7 @@ constexpr size_t kDeckStartRoom = kDeckHeadRoom + 96;
 
 void AppendQuoted(std::u16string& out, std::u16string_view value) {
   out += u'"';
-  out += value;
+  text::AppendAttributeText(value, &out);
   out += u'"';
 }
 

@@ -1,15 +1,19 @@
 // WML tasks, events and variables: their shapes, and the WML classes'
 // builders that fill them. Labels and task names pass the output filter;
-// task, event, method and character-set keywords are lower-cased;
-// addresses, extra markup and variable lists are written unchanged.
+// task, event, method and character-set keywords are lower-cased; every
+// attribute value is escaped as the shape writes it; extra markup is
+// written unchanged.
 #include "component/group_calls.h"
 #include "zorvadel/markup/wml_task_members.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/links.h"
 #include "markup/wml_tasks.h"
+#include "text/attribute_escape.h"
 #include "zorvadel/markup/link_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -22,12 +26,38 @@ namespace zorvadel {
 
 namespace markup {
 
+using text::AppendAttributeText;
+
+std::u16string AttributePairs(std::u16string_view names, std::u16string_view values,
+                              std::u16string_view mark, std::u16string_view pre,
+                              std::u16string_view mid, std::u16string_view last) {
+  const std::vector<std::u16string> name_pieces = Split(names, mark);
+  const std::vector<std::u16string> value_pieces = Split(values, mark);
+  const size_t pairs = std::min(name_pieces.size(), value_pieces.size());
+  std::u16string out;
+  for (size_t i = 0; i < pairs; ++i) {
+    out.append(pre);
+    AppendAttributeText(name_pieces[i], &out);
+    out.append(mid);
+    AppendAttributeText(value_pieces[i], &out);
+    out.append(last);
+  }
+  return out;
+}
+
 std::u16string DoOpenMarkup(std::u16string_view type, std::u16string_view name,
                             std::u16string_view label, bool optional) {
   std::u16string out(u"<do type=\"");
-  out.append(type).append(u"\"");
-  if (!name.empty()) out.append(u" name=\"").append(name).append(u"\"");
-  out.append(u" label=\"").append(label).append(u"\"");
+  AppendAttributeText(type, &out);
+  out.append(u"\"");
+  if (!name.empty()) {
+    out.append(u" name=\"");
+    AppendAttributeText(name, &out);
+    out.append(u"\"");
+  }
+  out.append(u" label=\"");
+  AppendAttributeText(label, &out);
+  out.append(u"\"");
   if (optional) out.append(u" optional=\"true\"");
   out.append(u">");
   return out;
@@ -36,16 +66,23 @@ std::u16string DoOpenMarkup(std::u16string_view type, std::u16string_view name,
 std::u16string GoTaskMarkup(std::u16string_view url, std::u16string_view charset,
                             std::u16string_view method, std::u16string_view other) {
   std::u16string out(u"<go href=\"");
-  out.append(url).append(u"\"");
-  if (!method.empty()) out.append(u" method=\"").append(method).append(u"\"");
-  out.append(u" accept-charset=\"").append(charset).append(u"\"");
+  AppendAttributeText(url, &out);
+  out.append(u"\"");
+  if (!method.empty()) {
+    out.append(u" method=\"");
+    AppendAttributeText(method, &out);
+    out.append(u"\"");
+  }
+  out.append(u" accept-charset=\"");
+  AppendAttributeText(charset, &out);
+  out.append(u"\"");
   out.append(method.empty() ? u" " : u"  ").append(other).append(u"/>");
   return out;
 }
 
 std::u16string GoHrefMarkup(std::u16string_view url, std::u16string_view inner) {
   std::u16string out(u"<go href=\"");
-  out.append(url);
+  AppendAttributeText(url, &out);
   if (inner.empty()) {
     out.append(u"\"/>");
   } else {
@@ -56,7 +93,8 @@ std::u16string GoHrefMarkup(std::u16string_view url, std::u16string_view inner) 
 
 std::u16string EventMarkup(std::u16string_view type, std::u16string_view task) {
   std::u16string out(u"<onevent type=\"");
-  out.append(type).append(u"\">").append(task).append(u"</onevent>");
+  AppendAttributeText(type, &out);
+  out.append(u"\">").append(task).append(u"</onevent>");
   return out;
 }
 
@@ -69,7 +107,11 @@ std::u16string RefreshMarkup(std::u16string_view content) {
 std::u16string TemplateBackMarkup(std::u16string_view type, std::u16string_view name,
                                   std::u16string_view label) {
   std::u16string out(u"<template><do type=\"");
-  out.append(type).append(u"\" name=\"").append(name).append(u"\" label=\"").append(label);
+  AppendAttributeText(type, &out);
+  out.append(u"\" name=\"");
+  AppendAttributeText(name, &out);
+  out.append(u"\" label=\"");
+  AppendAttributeText(label, &out);
   out.append(u"\">").append(kPrevTask).append(kDoClose).append(u"</template>");
   return out;
 }
@@ -183,9 +225,8 @@ std::u16string PageWmlTaskMembers::IncSetVar(const std::u16string& names,
                                              const std::u16string& split_mark) {
   std::u16string result;
   Step([&] {
-    result = calls::SplitRichText(self(), 
-        names, values, split_mark, std::u16string(markup::kSetVarPre),
-        std::u16string(markup::kSetVarMid), std::u16string(markup::kSetVarLast));
+    result = markup::AttributePairs(names, values, split_mark, markup::kSetVarPre,
+                                    markup::kSetVarMid, markup::kSetVarLast);
   });
   return result;
 }

@@ -2,6 +2,8 @@
 // noop, refresh, onevent, setvar and the back template. The WML classes'
 // task builders fill them with values already filtered and lower-cased as
 // each attribute needs; nothing here filters or asks the terminal kind.
+// The shapes escape every attribute value they write; {other}, {inner},
+// {task} and {content} are markup and go as given.
 #ifndef ZORVADEL_MARKUP_WML_TASKS_H_
 #define ZORVADEL_MARKUP_WML_TASKS_H_
 
@@ -10,7 +12,15 @@
 
 namespace zorvadel::markup {
 
-// The three texts that SplitRichText puts around each name and value:
+// For each pair of a name and a value piece (`names` and `values` split at
+// `mark`, as many pairs as the shorter list has pieces): pre + name + mid +
+// value + last, both pieces escaped for the attribute that holds them. The
+// frames are written as given.
+std::u16string AttributePairs(std::u16string_view names, std::u16string_view values,
+                              std::u16string_view mark, std::u16string_view pre,
+                              std::u16string_view mid, std::u16string_view last);
+
+// The three texts that AttributePairs puts around each name and value:
 // <setvar name="{name}" value="{value}"/>.
 inline constexpr std::u16string_view kSetVarPre = u"<setvar name=\"";
 inline constexpr std::u16string_view kSetVarMid = u"\" value=\"";

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "text/attribute_escape.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -33,7 +34,7 @@ constexpr XhtmlWarningRow kWarnings[] = {
 
 std::u16string Prolog(std::u16string_view encoding) {
   std::u16string out = u"<?xml version=\"1.0\" encoding=\"";
-  out += encoding;
+  text::AppendAttributeText(encoding, &out);
   out += u"\"?>";
   return out;
 }
@@ -51,7 +52,7 @@ std::u16string ContentTypeMeta(std::u16string_view separator, std::u16string_vie
   std::u16string out = u"<meta http-equiv=\"Content-Type\" content=\"text/html;";
   out += separator;
   out += u"charset=";
-  out += encoding;
+  text::AppendAttributeText(encoding, &out);
   out += u"\"/>";
   return out;
 }
@@ -62,7 +63,7 @@ bool IsStyleSheetName(std::u16string_view name) { return LCase(Right(name, 4)) =
 
 std::u16string StyleSheetLink(std::u16string_view href, MarkupDialect dialect) {
   std::u16string out = u"<link href=\"";
-  out += href;
+  text::AppendAttributeText(href, &out);
   out += u"\" rel=\"stylesheet\" type=\"text/css\"";
   out += dialect == MarkupDialect::kXhtml ? u"/>" : u">";
   return out;
@@ -70,7 +71,7 @@ std::u16string StyleSheetLink(std::u16string_view href, MarkupDialect dialect) {
 
 std::u16string BackgroundSound(std::u16string_view path) {
   std::u16string out = u"<bgsound src=\"";
-  out += path;
+  text::AppendAttributeText(path, &out);
   out += u"\" loop=\"infinite\"/>";
   out += kCrLf;
   return out;

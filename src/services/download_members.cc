@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/attribute_escape.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
@@ -94,7 +95,9 @@ Variant PageDownloadMembers::PEPhotoShow(const std::u16string& photo_url,
                  Step([&] { image = calls::Img(page, thumb, text, u""); });
         }
         if (!made) Step([&] { image = calls::Img(page, path, text, width_att); });
-        markup += u"<a title=\"" + path + u"\" href=\"" + path + u"\">" + image + u"</a><br/>";
+        const std::u16string escaped = text::AttributeText(path);
+        markup += u"<a title=\"" + escaped + u"\" href=\"" + escaped + u"\">" + image +
+                  u"</a><br/>";
         any = true;
       });
   return Result(markup, any);

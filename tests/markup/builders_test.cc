@@ -57,9 +57,10 @@ const std::vector<Golden> kLinkCases = {
     {u"XML", P, u"A", {u"T", u"u", u"D", u"中"}, "<a id=\"&#x4E2D;\"  title=\"T\" href=\"u\">D</a>"},
     {u"PHPXML", P, u"A", {kOmit, u"u", u"D"}, "<a title=\"" CONFIRM "\" href=\"u\">D</a>"},
 
-    // Anchor: XHTML named anchors are never filtered; WML anchors carry a go.
+    // Anchor: XHTML named anchors are never filtered (the id is escaped for
+    // its attribute); WML anchors carry a go.
     {u"XML", P, u"Anchor", {}, "<a id=\"mardon\" />"},
-    {u"EnXML", W, u"Anchor", {u"<b>中</b>", u"x&y"}, "<a id=\"x&y\"><b>中</b></a>"},
+    {u"EnXML", W, u"Anchor", {u"<b>中</b>", u"x&y"}, "<a id=\"x&amp;y\"><b>中</b></a>"},
     {u"WAP", P, u"Anchor", {},
      "<anchor title=\"" CONFIRM "\">" BACK_TOP "<go href=\"Index.asp\"></go></anchor>"},
 
@@ -71,10 +72,11 @@ const std::vector<Golden> kLinkCases = {
      "<anchor title=\"" CONFIRM "\">S<go href=\"u\" method=\"POST\">"
      "<postfield name=\"a\" value=\"$(x)\"/></go></anchor>"},
 
-    // Phone links: the number is written as given.
+    // Phone links: the number is written as given but for its attribute
+    // escape.
     {u"EnWAP", P, u"PhoneA", {}, "<a title=\"Call\" href=\"wtai://wp/mc;133\">Call Phone</a>"},
     {u"WAP", P, u"PhoneA", {u"", u"+86 10&1", u"D"},
-     "<a title=\"" CONFIRM "\" href=\"wtai://wp/mc;+86 10&1\">D</a>"},
+     "<a title=\"" CONFIRM "\" href=\"wtai://wp/mc;+86 10&amp;1\">D</a>"},
     {u"EnWAP", P, u"PhoneDo", {},
      "<do type=\"option\" label=\"Call\"><go href=\"wtai://wp/mc;133\"/></do>"},
 };
@@ -153,12 +155,12 @@ const std::vector<Golden> kTaskCases = {
     {u"EnWAP", P, u"IncTaskGo", {u"u", u"UTF-8", u"GET"},
      "<go href=\"u\" method=\"get\" accept-charset=\"utf-8\"  />"},
     {u"WAP", P, u"IncTaskGo", {u"a?x=1&y=2", u"utf-8", u"get", u"id=\"g\" "},
-     "<go href=\"a?x=1&y=2\" accept-charset=\"utf-8\" id=\"g\" />"},
+     "<go href=\"a?x=1&amp;y=2\" accept-charset=\"utf-8\" id=\"g\" />"},
 
     // DoGo with markup inside its go (on "Web" it is a link: link_web).
     {u"EnWAP", P, u"DoGo",
      {u"a.asp?x=1&y=2", u"Options", u"Go", u"", false, u"<setvar name=\"a\" value=\"1\"/>"},
-     "<do type=\"options\" label=\"Go\"><go href=\"a.asp?x=1&y=2\">"
+     "<do type=\"options\" label=\"Go\"><go href=\"a.asp?x=1&amp;y=2\">"
      "<setvar name=\"a\" value=\"1\"/></go></do>"},
 
     // Events: the type lower-cased, the extra markup after the go.
@@ -168,9 +170,9 @@ const std::vector<Golden> kTaskCases = {
     {u"WAP", P, u"EventNoop", {u"OnEnterBackward"},
      "<onevent type=\"onenterbackward\"><noop/></onevent>"},
 
-    // Variables: pairs as in SplitRichText, values written as given.
+    // Variables: pairs as in SplitRichText, values unfiltered but escaped.
     {u"EnWAP", P, u"IncSetVar", {u"a,b", u"1 1,&2", u","},
-     "<setvar name=\"a\" value=\"1 1\"/><setvar name=\"b\" value=\"&2\"/>"},
+     "<setvar name=\"a\" value=\"1 1\"/><setvar name=\"b\" value=\"&amp;2\"/>"},
     {u"WAP", P, u"Fresh", {u"<setvar name=\"a\" value=\"\"/>"},
      "<refresh><setvar name=\"a\" value=\"\"/></refresh>"},
     // DoSetVar stays a task on "Web", its label Chinese in EnWAP too; Ignore
@@ -200,7 +202,7 @@ TEST(WmlTasks, BackFooterWritesAndReturnsNothing) {
   EXPECT_TRUE(Invoke(*phone.object, u"BackFooter", {u"Options", u"Home", u"i.asp?a=1&b=2"})
                   .IsEmpty());
   EXPECT_EQ(phone.page.Body(),
-            "<do type=\"options\" label=\"Home\"><go href=\"i.asp?a=1&b=2\"/></do>");
+            "<do type=\"options\" label=\"Home\"><go href=\"i.asp?a=1&amp;b=2\"/></do>");
 }
 
 // ---- Forms ----------------------------------------------------------------------
@@ -258,9 +260,11 @@ TEST(TextIn, SameFieldOnEveryTerminalAndOneFormOnTheDesktop) {
 
 TEST(Post, FieldsTaskAndVariable) {
   FormPage page;
-  // Names and values pair up as in SplitRichText; neither is filtered here.
+  // Names and values pair up as in SplitRichText; neither is filtered here,
+  // both are escaped for their attributes.
   EXPECT_EQ(page.object->PostField(u"名,a&b,c", u"v1,v2", u","),
-            u"<postfield name=\"名\" value=\"$(v1)\"/><postfield name=\"a&b\" value=\"$(v2)\"/>");
+            u"<postfield name=\"名\" value=\"$(v1)\"/><postfield name=\"a&amp;b\" "
+            u"value=\"$(v2)\"/>");
   EXPECT_EQ(page.object->TextMorePost(u"a", u"x", u" "),
             u"<postfield name=\"a\" value=\"$(x)\"/></go></do><br/>");
   // The method is always post; only the label is filtered.
@@ -305,9 +309,10 @@ TEST(Options, ItemFormsAndClosing) {
       {u"", u"", u"", u"G", false, u"<optgroup title=\"G\"></optgroup>"},
       {u"a b", u"", u"", u"", false, u"</select>"},  // titles alone give no items
       {u"a b", u"1", u"", u"", false, u"<option title=\"a\" value=\"1\">a</option></select>"},
-      // The title is filtered, the value not.
+      // The title is filtered, the value only escaped.
       {u"红 b", u"r&g b", u"", u"组", true,
-       u"<optgroup title=\"&#x7EC4;\"><option title=\"&#x7EA2;\" value=\"r&g\">&#x7EA2;</option>"
+       u"<optgroup title=\"&#x7EC4;\"><option title=\"&#x7EA2;\" value=\"r&amp;g\">&#x7EA2;"
+       u"</option>"
        u"<option title=\"b\" value=\"b\">b</option></optgroup></select>"},
   };
   FormPage page;
@@ -331,7 +336,7 @@ TEST(Tables, HeadAndRows) {
       {0, u"LLLL", u"", u"<table columns=\"0\" align=\"\">"},
       // A negative count cannot cut: the letters stay, upper-cased.
       {-1, u"llll", u"", u"<table columns=\"-1\" align=\"LLLL\">"},
-      {1, u"r", u"价<b>", u"<table columns=\"1\" align=\"R\" title=\"&#x4EF7;<b>\">"},
+      {1, u"r", u"价<b>", u"<table columns=\"1\" align=\"R\" title=\"&#x4EF7;&lt;b&gt;\">"},
   };
   const test::Case rows[] = {
       {u"a  b", u"<tr><td>a</td><td></td><td>b</td></tr>"},
