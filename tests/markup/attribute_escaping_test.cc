@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "database/database_test_util.h"
 #include "markup/xml_check.h"
 #include "platform/codepage/codepage.h"
 #include "support/page_fixture.h"
@@ -365,6 +366,72 @@ TEST(HostileTexts, CompanionPieces) {
     pieces += CStr(Invoke(*wml, u"UbbWML", FillUbb({V(u"[img=\x1H]\x1H[/img]")}, hostile)));
     pieces += u"</r>";
     ExpectSound(pieces, /*phone=*/true);
+  }
+}
+
+// ---- Record fields through the lists ----------------------------------------------
+
+// The demo's news list over a record titled to break out of A's tip, and an
+// address holding a NUL, quotes and brackets: every list that writes a
+// record into an attribute, on a phone and on a desktop, from a SQLite file.
+class RecordFields : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::MakeDatabase(scratch_.path() / "f.db",
+                       {u"CREATE TABLE Zorvadel (Id INTEGER PRIMARY KEY, Title TEXT, "
+                        u"Content TEXT, Url TEXT)",
+                        u"INSERT INTO Zorvadel VALUES (1, 'Plain', 'c', 'a.asp?x=1&amp;y=2')",
+                        u"INSERT INTO Zorvadel VALUES (2, 'x\" onmouseover=\"alert(1)\" y=\"', "
+                        u"'c', 'a' || char(0) || 'b\"<c>&d' || char(31))"});
+  }
+  test::ScratchFolder scratch_;
+};
+
+TEST_F(RecordFields, TheIssuesTitleInADesktopsTip) {
+  auto rs = test::OpenRecordset(test::Connect(test::AccessString(scratch_.path() / "f.db")),
+                                u"SELECT Title FROM Zorvadel WHERE Id = 2", 1);
+  const std::u16string title = CStr(rs->FieldValue(0));
+  test::TestPage page(u"WAP", test::PageOptions().WithAgent(test::kDesktopAgent));
+  EXPECT_EQ(page.CallUtf8(u"A", {u"", u"news.asp?Id=2", title}),
+            "<a title=\"x&quot; onmouseover=&quot;alert(1)&quot; y=&quot;\" "
+            "href=\"news.asp?Id=2\">x\" onmouseover=\"alert(1)\" y=\"</a>");
+}
+
+TEST_F(RecordFields, EveryListKeepsItsAttributesWhole) {
+  const std::pair<const char16_t*, std::vector<Variant>> lists[] = {
+      {u"MdbList", {Variant(int16_t{0})}},
+      {u"MdbLinkList", {}},
+      {u"MdbSiteList", {Variant(u"Title"), Variant(u"Content"), Variant(u"Url")}},
+  };
+  for (const char16_t* class_name : {u"WAP", u"EnWAP", u"XML", u"EnXML"}) {
+    const bool wml = std::u16string_view(class_name).ends_with(u"WAP");
+    for (const Agent agent : {Agent::kPhone, Agent::kWeb}) {
+      for (const auto& [member, args] : lists) {
+        SCOPED_TRACE(U8(class_name) + "." + U8(member) +
+                     (agent == Agent::kWeb ? " on Web" : " on a phone"));
+        test::TestPage page(class_name,
+                            test::FactsFor(test::PageOptions()
+                                               .WithUrl("/news/list.asp")
+                                               .WithAgent(test::AgentText(agent))),
+                            0, scratch_.path().string());
+        PageState& s = page.state();
+        s.MdbPath = u"/f.db";
+        s.StrSql = u"SELECT * FROM Zorvadel ORDER BY Id";
+        s.FieldShow = u"Title";
+        s.FieldUrl = u"Url";
+        page.Call(wml ? u"PageHeader" : u"XhtmlHeader", {});
+        page.Call(member, args);
+        page.Call(wml ? u"PageFooter" : u"XhtmlFooter", {});
+        const std::u16string body = page.Body();
+        ASSERT_NE(body.find(u"alert(1)"), std::u16string::npos) << U8(body);
+        if (member != std::u16string_view(u"MdbList")) {
+          // The NUL and the unit 31 dropped, the rest as entities.
+          EXPECT_NE(body.find(u"href=\"ab&quot;&lt;c&gt;&amp;d\""), std::u16string::npos)
+              << U8(body);
+        }
+        ExpectSound(body, agent == Agent::kPhone);
+      }
+    }
   }
 }
 
