@@ -2,6 +2,7 @@
 #include "markup/links.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -35,24 +36,34 @@ constexpr std::array<std::u16string_view, 6> kPictureSuffixes = {
     u".png", u".gif", u".jpg", u".bmp", u".jpeg", u".wbmp",
 };
 
+// The fixed units of <a title="" href=""></a>.
+constexpr size_t kLinkFrameSize = 24;
+
+void AppendLinkOpen(std::u16string_view title, std::u16string_view url, std::u16string* out) {
+  out->append(u"<a title=\"");
+  AppendAttributeText(title, out);
+  out->append(u"\" href=\"");
+  AppendAttributeText(url, out);
+  out->append(u"\">");
+}
+
 }  // namespace
 
 std::u16string LinkMarkup(std::u16string_view title, std::u16string_view url,
                           std::u16string_view text) {
-  std::u16string out = LinkOpenMarkup(title, url);
+  std::u16string out;
+  // A link is the text most pages write most: one allocation for the usual
+  // values, which need no escape.
+  out.reserve(kLinkFrameSize + title.size() + url.size() + text.size());
+  AppendLinkOpen(title, url, &out);
   out.append(text).append(u"</a>");
   return out;
 }
 
 std::u16string LinkOpenMarkup(std::u16string_view title, std::u16string_view url) {
-  // Room for the usual value that needs no escape, and the text after it.
   std::u16string out;
-  out.reserve(32 + 2 * (title.size() + url.size()));
-  out.append(u"<a title=\"");
-  AppendAttributeText(title, &out);
-  out.append(u"\" href=\"");
-  AppendAttributeText(url, &out);
-  out.append(u"\">");
+  out.reserve(kLinkFrameSize + title.size() + url.size());
+  AppendLinkOpen(title, url, &out);
   return out;
 }
 
