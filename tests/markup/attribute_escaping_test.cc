@@ -48,8 +48,9 @@ TEST(AttributeText, EscapesBreakersKeepsReferencesDropsWhatXmlCannotCarry) {
       // The issue's title, tags and bare ampersands.
       {u"x\" onmouseover=\"alert(1)\" y=\"", u"x&quot; onmouseover=&quot;alert(1)&quot; y=&quot;"},
       {u"<script>", u"&lt;script&gt;"},
-      {u"a&b & &; &#; &#x; &# 1; &#x 41; &amp &LT;", u"a&amp;b &amp; &amp;; &amp;#; &amp;#x; "
-                                                     u"&amp;# 1; &amp;#x 41; &amp;amp &amp;LT;"},
+      {u"a&b & &; &#; &#x; &# 1; &#x 41; &amp &LT;",
+       u"a&amp;b &amp; &amp;; &amp;#; &amp;#x; "
+       u"&amp;# 1; &amp;#x 41; &amp;amp &amp;LT;"},
       // No DTD the page loads declares other names.
       {u"&copy; &X;", u"&amp;copy; &amp;X;"},
       // References to what XML cannot carry, or written as XML does not
@@ -75,13 +76,14 @@ TEST(AttributeText, EscapesBreakersKeepsReferencesDropsWhatXmlCannotCarry) {
 
 // The attribute names the classes write; a broken value shows as another.
 const std::vector<std::u16string_view> kKnownAttributes = {
-    u"accept-charset", u"action", u"align",     u"alt",       u"class",       u"columns",
-    u"content",        u"emptyok", u"format",   u"forua",     u"href",        u"http-equiv",
-    u"id",             u"iname",  u"ivalue",    u"label",     u"leftmargin",  u"loop",
-    u"marginheight",   u"marginwidth", u"maxlength", u"method", u"mode",      u"multiple",
-    u"name",           u"newcontext", u"onpick", u"ontimer", u"optional", u"rel", u"size",
-    u"src",            u"style",  u"title",     u"topmargin", u"type",        u"value",
-    u"width",          u"xmlns",
+    u"accept-charset", u"action",     u"align",   u"alt",          u"class",
+    u"columns",        u"content",    u"emptyok", u"format",       u"forua",
+    u"href",           u"http-equiv", u"id",      u"iname",        u"ivalue",
+    u"label",          u"leftmargin", u"loop",    u"marginheight", u"marginwidth",
+    u"maxlength",      u"method",     u"mode",    u"multiple",     u"name",
+    u"newcontext",     u"onpick",     u"ontimer", u"optional",     u"rel",
+    u"size",           u"src",        u"style",   u"title",        u"topmargin",
+    u"type",           u"value",      u"width",   u"xmlns",
 };
 
 bool IsNameUnit(char16_t c) {
@@ -183,8 +185,8 @@ const std::vector<Hostile> kHostile = {
     {u"$(name) $$ 100% \"", true},
 };
 
-const Variant kH(u"\x1" u"H");  // an attribute-only argument
-const Variant kT(u"\x1" u"T");  // a text also written as a tip
+const Variant kH(u"\x1H");  // an attribute-only argument
+const Variant kT(u"\x1T");  // a text also written as a tip
 
 std::vector<Variant> Fill(std::vector<Variant> args, const Hostile& hostile) {
   for (Variant& arg : args) {
@@ -243,8 +245,8 @@ std::vector<Step> WmlSteps() {
       {u"Table", {Variant(int16_t{2}), kH, kH}},
       {u"RowOne", {V(u"a b"), V(u" ")}},
       {u"PESoftDown", {Variant(u"soft|x"), kH}},
-      {u"PEPhotoShow", {Variant(u"photo|x"), kH, no, Variant(int16_t{80}),
-                        Variant(int16_t{60}), none}},
+      {u"PEPhotoShow",
+       {Variant(u"photo|x"), kH, no, Variant(int16_t{80}), Variant(int16_t{60}), none}},
   };
 }
 
@@ -261,9 +263,10 @@ std::vector<Step> XhtmlSteps(bool php) {
     steps.push_back({u"IA", {kH, kH, kH}});
     steps.push_back({u"ImgA", {kH, kH, kT}});
     steps.push_back({u"PESoftDown", {Variant(u"soft|x"), kH}});
-    steps.push_back({u"AutoPage", {V(u"0123456789abcdefghij"), Variant(int16_t{5}),
-                                   Variant(false), Variant(int16_t{1})},
-                     true});
+    steps.push_back(
+        {u"AutoPage",
+         {V(u"0123456789abcdefghij"), Variant(int16_t{5}), Variant(false), Variant(int16_t{1})},
+         true});
   }
   return steps;
 }
@@ -280,9 +283,8 @@ std::vector<Variant> FillUbb(std::vector<Variant> args, const Hostile& hostile) 
 
 struct HostilePage : test::TestPage {
   HostilePage(const char16_t* class_name, Agent agent, const Hostile& hostile)
-      : TestPage(class_name, test::PageOptions()
-                                 .WithAgent(test::AgentText(agent))
-                                 .WithAccept("image/gif")) {
+      : TestPage(class_name,
+                 test::PageOptions().WithAgent(test::AgentText(agent)).WithAccept("image/gif")) {
     // A WML card's title is an attribute; a page's title element holds text.
     state().CardTitle = hostile.text;
     state().SiteTitle = hostile.shown ? hostile.text : u"T";
@@ -348,6 +350,11 @@ TEST(HostileTexts, XhtmlPagesStayWellFormedAndHtmlKeepsItsAttributes) {
         } else {
           page.Call(u"XhtmlFooter");
         }
+        // The pager's own form quotes its address with apostrophes.
+        if (!php && hostile.text.starts_with(u"it's")) {
+          EXPECT_NE(page.Body().find(u"action='it&#39;s a &#39;quote&#39; &#39;&gt;'"),
+                    std::u16string::npos);
+        }
         ExpectSound(page.Body(), agent == Agent::kPhone);
       }
     }
@@ -409,11 +416,11 @@ TEST_F(RecordFields, EveryListKeepsItsAttributesWhole) {
       for (const auto& [member, args] : lists) {
         SCOPED_TRACE(U8(class_name) + "." + U8(member) +
                      (agent == Agent::kWeb ? " on Web" : " on a phone"));
-        test::TestPage page(class_name,
-                            test::FactsFor(test::PageOptions()
-                                               .WithUrl("/news/list.asp")
-                                               .WithAgent(test::AgentText(agent))),
-                            0, scratch_.path().string());
+        test::TestPage page(
+            class_name,
+            test::FactsFor(
+                test::PageOptions().WithUrl("/news/list.asp").WithAgent(test::AgentText(agent))),
+            0, scratch_.path().string());
         PageState& s = page.state();
         s.MdbPath = u"/f.db";
         s.StrSql = u"SELECT * FROM Zorvadel ORDER BY Id";
