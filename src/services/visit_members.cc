@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "component/failure_line.h"
 #include "platform/ado/ado.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -30,6 +31,7 @@ constexpr int16_t kConnectionOnly = -1;
 
 void PageVisitMembers::VisitCount(const std::u16string& which_displayer,
                                   const std::u16string& which_database) {
+  const failure::MemberScope named("VisitCount");
   PageCore& page = self();
   PageState& s = page.state();
   const std::u16string database = LCase(which_database);
