@@ -58,7 +58,20 @@ void PageVisitMembers::VisitCount(const std::u16string& which_displayer,
     Step([&] { again = LCase(calls::Displayer(page)); });
     write = write || again != u"web";
   }
-  if (write) Step([&] { Need(s.Conn).ExecuteWithTexts(kVisitStatement, row); });
+  if (write) {
+    auto insert = [&] { Need(s.Conn).ExecuteWithTexts(kVisitStatement, row); };
+    // On a connection that did not open, the opener's line has told why.
+    bool open = false;
+    Step([&] { open = Need(s.Conn).State() == ado::kStateOpen; });
+    if (open) {
+      failure::TellingStep(s, insert, [&] {
+        const std::u16string place = database == u"mdb" ? s.MdbPath : failure::WhereTo(s.SqlStrConn);
+        return u"statement failed on " + place + u": " + kVisitStatement;
+      });
+    } else {
+      Step(insert);
+    }
+  }
   calls::CloseData(page);
 }
 
