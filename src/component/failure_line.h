@@ -5,7 +5,7 @@
 // page, the member the script called, what failed and the driver's or
 // server's own reason:
 //
-//   zorvadel: /news/list.asp: MdbList: cannot open MyDatabase/#X.mdb (/srv/site/MyDatabase/#X.mdb): ...
+//   zorvadel: /news/list.asp: MdbList: cannot open #X.mdb (/srv/site/news/#X.mdb): ...
 //
 // It goes through the error log, which keeps a flood of the same line down
 // to one a second.

@@ -55,29 +55,32 @@ bool PageDatabaseMembers::OpenData(DatabaseKind kind, int16_t rsx) {
   if (kind != DatabaseKind::kAccess && s.SqlStrConn.empty()) {
     s.SqlStrConn = database::ServerConnectionString(kind, s);
   }
-  // The database as a failure line names it: the file as the page gives it
-  // (and, once mapped, where that is), or where the connection string goes.
-  std::u16string source =
-      kind == DatabaseKind::kAccess ? s.MdbPath : failure::WhereTo(s.SqlStrConn);
-  auto cannot_open = [&] { return u"cannot open " + source; };
-  bool created = failure::TellingStep(
+  // The database as a failure line names it, composed only on a failure:
+  // the file as the page gives it and, once mapped, where that led; or
+  // where the connection string goes.
+  std::u16string mapped;
+  auto source = [&] {
+    if (kind != DatabaseKind::kAccess) return failure::WhereTo(s.SqlStrConn);
+    return mapped.empty() ? s.MdbPath : s.MdbPath + u" (" + mapped + u")";
+  };
+  auto cannot_open = [&] { return u"cannot open " + source(); };
+  const bool created = failure::TellingStep(
       s, [&] { s.Conn = CreateAs<ado::Connection>(s, database::ConnectionProgId(kind)); },
       cannot_open);
   if (kind == DatabaseKind::kMySql) {
     Step([&] { Need(s.Conn).SetCursorLocation(ado::kUseClient); });
   }
-  // A connection that was not created has told already.
   auto open = [&] {
     if (kind == DatabaseKind::kAccess) {
       // The path is mapped first: when that fails, no open is attempted.
-      const std::u16string path = Need(s.Server).MapPath(s.MdbPath);
-      source = s.MdbPath + u" (" + path + u")";
-      Need(s.Conn).Open(std::u16string(database::kAccessPrefix) + path, u"", u"", -1);
+      mapped = Need(s.Server).MapPath(s.MdbPath);
+      Need(s.Conn).Open(std::u16string(database::kAccessPrefix) + mapped, u"", u"", -1);
     } else {
       Need(s.Conn).Open(s.SqlStrConn, u"", u"", -1);
     }
     opened = true;
   };
+  // A connection that could not be created has told its line already.
   if (created) {
     failure::TellingStep(s, open, cannot_open);
   } else {
@@ -96,7 +99,7 @@ bool PageDatabaseMembers::OpenData(DatabaseKind kind, int16_t rsx) {
   // alone, which the open's line has told.
   if (opened) {
     failure::TellingStep(s, run, [&] {
-      return u"statement failed on " + source + u": " + failure::Shortened(s.StrSql);
+      return u"statement failed on " + source() + u": " + failure::Shortened(s.StrSql);
     });
   } else {
     Step(run);

@@ -65,7 +65,8 @@ void PageVisitMembers::VisitCount(const std::u16string& which_displayer,
     Step([&] { open = Need(s.Conn).State() == ado::kStateOpen; });
     if (open) {
       failure::TellingStep(s, insert, [&] {
-        const std::u16string place = database == u"mdb" ? s.MdbPath : failure::WhereTo(s.SqlStrConn);
+        const std::u16string place =
+            database == u"mdb" ? s.MdbPath : failure::WhereTo(s.SqlStrConn);
         return u"statement failed on " + place + u": " + kVisitStatement;
       });
     } else {

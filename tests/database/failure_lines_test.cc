@@ -75,7 +75,9 @@ struct LineCase {
   const char* name;
   const char16_t* member;
   std::function<void(PageState&)> set_up;
-  const char* want;  // "{}" stands for the scratch folder, "{port}" for the dead port; "" for no line
+  // "{}" stands for the scratch folder, "{port}" for the dead port; "" for
+  // no line.
+  const char* want;
   std::vector<Variant> args = {};
 };
 
@@ -155,8 +157,7 @@ TEST_F(FailureLines, EachKindTellsItsFailureOnce) {
       continue;
     }
     ASSERT_EQ(lines.size(), 1u);
-    const std::string want =
-        Fill(Fill(c.want, "{}", Utf8(folder)), "{port}", Utf8(dead_port));
+    const std::string want = Fill(Fill(c.want, "{}", Utf8(folder)), "{port}", Utf8(dead_port));
     // A driver's message may go on with details of its version.
     EXPECT_EQ(lines[0].substr(0, want.size()), want) << lines[0];
     EXPECT_EQ(lines[0].find("tiger"), std::string::npos);

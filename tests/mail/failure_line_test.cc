@@ -34,8 +34,7 @@ TEST(MailFailureLines, AMailNotSentTellsWhy) {
       {"dead port", u"SendMail", "bob@example.org", sink.DeadPort(), test::kBuiltInAccount,
        "zorvadel: /mail/form.asp: SendMail: mail to " + dead +
            " not sent: The message was not sent: "},
-      {"refused recipient", u"MailSend", test::kRefusedMailbox, sink.Plain(),
-       test::kBuiltInAccount,
+      {"refused recipient", u"MailSend", test::kRefusedMailbox, sink.Plain(), test::kBuiltInAccount,
        "zorvadel: /mail/form.asp: MailSend: mail to " + plain +
            " not sent: The message was not sent: "},
       {"refused login", u"SendOneMail", "bob@example.org", sink.Auth(), "stranger@example.net",
