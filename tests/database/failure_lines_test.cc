@@ -14,8 +14,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "component/failure_line.h"
@@ -49,14 +50,14 @@ std::string Fill(std::string pattern, const std::string& key, const std::string&
   return pattern;
 }
 
-class FailureLines : public ::testing::Test {
- protected:
-  void SetUp() override {
+// The error log's lines while it lives, instead of stderr.
+class CapturedLines {
+ public:
+  CapturedLines() {
     log::ResetForTesting();
     log::SetSinkForTesting([this](std::string_view line) { lines_.emplace_back(line); });
-    MakeDatabase(scratch_.path() / "news.db", NewsTable(3));
   }
-  void TearDown() override {
+  ~CapturedLines() {
     log::SetSinkForTesting({});
     log::ResetForTesting();
   }
@@ -66,9 +67,18 @@ class FailureLines : public ::testing::Test {
     log::ResetForTesting();
     return std::exchange(lines_, {});
   }
+  size_t count() const { return lines_.size(); }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+class FailureLines : public ::testing::Test {
+ protected:
+  void SetUp() override { MakeDatabase(scratch_.path() / "news.db", NewsTable(3)); }
 
   ScratchFolder scratch_;
-  std::vector<std::string> lines_;
+  CapturedLines lines_;
 };
 
 struct LineCase {
@@ -151,7 +161,7 @@ TEST_F(FailureLines, EachKindTellsItsFailureOnce) {
     DbPage page(scratch_.path(), u"WAP");
     c.set_up(page.state());
     page.Call(c.member, c.args);
-    const std::vector<std::string> lines = Take();
+    const std::vector<std::string> lines = lines_.Take();
     if (*c.want == '\0') {
       EXPECT_TRUE(lines.empty()) << lines[0];
       continue;
@@ -170,7 +180,7 @@ TEST_F(FailureLines, AFloodOfTheSameFailureIsOneLine) {
     page.state().MdbPath = u"/gone.mdb";
     page.Call(u"MdbDo", {});
   }
-  EXPECT_EQ(lines_.size(), 1u);
+  EXPECT_EQ(lines_.count(), 1u);
 }
 
 TEST(FailureLineParts, WhereAConnectionGoesNeverShowsItsPassword) {
@@ -191,22 +201,19 @@ TEST(FailureLineParts, WhereAConnectionGoesNeverShowsItsPassword) {
 TEST(MariaDb, FailuresTellTheServersMessage) {
   const char* socket = std::getenv("ZORVADEL_MARIADB_SOCKET");
   if (socket == nullptr) GTEST_SKIP() << "needs the server that run_mariadb.sh starts";
-  std::vector<std::string> lines;
-  log::ResetForTesting();
-  log::SetSinkForTesting([&](std::string_view line) { lines.emplace_back(line); });
+  CapturedLines lines;
   ScratchFolder scratch;
   const std::string where =
       "driver={myodbd driver};database=zorvadel;socket=" + std::string(socket);
   const struct {
     const char16_t* password;
-    const char16_t* database;
     const char16_t* sql;
     std::string want;
   } cases[] = {
-      {u"", u"zorvadel", u"Select * From Missing",
+      {u"", u"Select * From Missing",
        "zorvadel: /news/list.asp: MySqlList: statement failed on " + where +
            ": Select * From Missing: [42S02] [ma-"},
-      {u"wrong", u"zorvadel", u"Select 1",
+      {u"wrong", u"Select 1",
        "zorvadel: /news/list.asp: MySqlList: cannot open " + where + ": [28000] [ma-"},
   };
   for (const auto& c : cases) {
@@ -214,37 +221,33 @@ TEST(MariaDb, FailuresTellTheServersMessage) {
     PageState& s = page.state();
     s.MySqlUserId = u"root";
     s.MySqlUserPwd = c.password;
-    s.MySqlDBName = c.database;
+    s.MySqlDBName = u"zorvadel";
     s.MySqlOtherConnInfo = u";socket=" + codepage::FromUtf8(socket);
     s.StrSql = c.sql;
     page.Call(u"MySqlList", {});
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].substr(0, c.want.size()), c.want);
-    EXPECT_EQ(lines[0].find("wrong"), std::string::npos);
-    lines.clear();
-    log::ResetForTesting();
+    const std::vector<std::string> got = lines.Take();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].substr(0, c.want.size()), c.want) << got[0];
+    EXPECT_EQ(got[0].find("wrong"), std::string::npos);
   }
-  log::SetSinkForTesting({});
 }
 
 TEST(JetFile, ABadTableTellsTheReadersMessage) {
   const char* file = std::getenv("ZORVADEL_JET_FILE");
   if (file == nullptr) GTEST_SKIP() << "needs the file that run_jet.sh fetches";
-  std::vector<std::string> lines;
-  log::ResetForTesting();
-  log::SetSinkForTesting([&](std::string_view line) { lines.emplace_back(line); });
+  CapturedLines lines;
   ScratchFolder scratch;
   std::filesystem::copy_file(file, scratch.path() / "monitor.mdb");
   DbPage page(scratch.path(), u"WAP", "/list.asp");
   page.state().MdbPath = u"monitor.mdb";
   page.state().StrSql = u"Select * From Monitor_Missing";
   page.Call(u"MdbList", {});
-  log::SetSinkForTesting({});
-  ASSERT_EQ(lines.size(), 1u);
+  const std::vector<std::string> got = lines.Take();
+  ASSERT_EQ(got.size(), 1u);
   const std::string want = "zorvadel: /list.asp: MdbList: statement failed on monitor.mdb (" +
                            (scratch.path() / "monitor.mdb").string() +
                            "): Select * From Monitor_Missing: [] Couldn't parse SQL";
-  EXPECT_EQ(lines[0].substr(0, want.size()), want) << lines[0];
+  EXPECT_EQ(got[0].substr(0, want.size()), want) << got[0];
 }
 
 }  // namespace
