@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "component/failure_line.h"
 #include "database/connection_strings.h"
 #include "platform/ado/ado.h"
 #include "zorvadel/member_table.h"
@@ -54,29 +55,55 @@ bool PageDatabaseMembers::OpenData(DatabaseKind kind, int16_t rsx) {
   if (kind != DatabaseKind::kAccess && s.SqlStrConn.empty()) {
     s.SqlStrConn = database::ServerConnectionString(kind, s);
   }
-  Step([&] { s.Conn = CreateAs<ado::Connection>(s, database::ConnectionProgId(kind)); });
+  // The database as a failure line names it, composed only on a failure:
+  // the file as the page gives it and, once mapped, where that led; or
+  // where the connection string goes.
+  std::u16string mapped;
+  auto source = [&] {
+    if (kind != DatabaseKind::kAccess) return failure::WhereTo(s.SqlStrConn);
+    return mapped.empty() ? s.MdbPath : s.MdbPath + u" (" + mapped + u")";
+  };
+  auto cannot_open = [&] { return u"cannot open " + source(); };
+  const bool created = failure::TellingStep(
+      s, [&] { s.Conn = CreateAs<ado::Connection>(s, database::ConnectionProgId(kind)); },
+      cannot_open);
   if (kind == DatabaseKind::kMySql) {
     Step([&] { Need(s.Conn).SetCursorLocation(ado::kUseClient); });
   }
-  Step([&] {
+  auto open = [&] {
     if (kind == DatabaseKind::kAccess) {
       // The path is mapped first: when that fails, no open is attempted.
-      const std::u16string path = Need(s.Server).MapPath(s.MdbPath);
-      Need(s.Conn).Open(std::u16string(database::kAccessPrefix) + path, u"", u"", -1);
+      mapped = Need(s.Server).MapPath(s.MdbPath);
+      Need(s.Conn).Open(std::u16string(database::kAccessPrefix) + mapped, u"", u"", -1);
     } else {
       Need(s.Conn).Open(s.SqlStrConn, u"", u"", -1);
     }
     opened = true;
-  });
+  };
+  // A connection that could not be created has told its line already.
+  if (created) {
+    failure::TellingStep(s, open, cannot_open);
+  } else {
+    Step(open);
+  }
 
   std::shared_ptr<ado::Recordset>* slot = SlotOf(s, rsx);
   if (slot == nullptr) return false;
   bool ran = false;
   Step([&] { *slot = CreateAs<ado::Recordset>(s, database::kRecordsetProgId); });
-  Step([&] {
+  auto run = [&] {
     Need(*slot).Open(Variant(s.StrSql), Variant(s.Conn), s.DbCursorType, s.DbLockType, -1);
     ran = true;
-  });
+  };
+  // On a connection that did not open the statement fails for that reason
+  // alone, which the open's line has told.
+  if (opened) {
+    failure::TellingStep(s, run, [&] {
+      return u"statement failed on " + source() + u": " + failure::Shortened(s.StrSql);
+    });
+  } else {
+    Step(run);
+  }
   // A closed recordset (an action statement, a failed open) has no count:
   // RecordCount keeps its value.
   if (rsx == 0) Step([&] { s.RecordCount = Need(s.Rs).RecordCount(); });
@@ -150,36 +177,92 @@ void PageDatabaseMembers::DeleteRequest(DatabaseKind kind, int16_t rsx) {
   });
 }
 
-void PageDatabaseMembers::MdbDo(int16_t rsx) { OpenData(DatabaseKind::kAccess, rsx); }
-void PageDatabaseMembers::SqlDo(int16_t rsx) { OpenData(DatabaseKind::kSqlServer, rsx); }
-void PageDatabaseMembers::MySqlDo(int16_t rsx) { OpenData(DatabaseKind::kMySql, rsx); }
-void PageDatabaseMembers::OracleDo(int16_t rsx) { OpenData(DatabaseKind::kOracle, rsx); }
-void PageDatabaseMembers::MdbUpdate(int16_t rsx) { MdbDo(rsx); }
-void PageDatabaseMembers::SqlUpdate(int16_t rsx) { SqlDo(rsx); }
-void PageDatabaseMembers::MySqlUpdate(int16_t rsx) { MySqlDo(rsx); }
-void PageDatabaseMembers::OracleUpdate(int16_t rsx) { OracleDo(rsx); }
-void PageDatabaseMembers::MdbDelete(int16_t rsx) { MdbDo(rsx); }
-void PageDatabaseMembers::SqlDelete(int16_t rsx) { SqlDo(rsx); }
-void PageDatabaseMembers::MySqlDelete(int16_t rsx) { MySqlDo(rsx); }
-void PageDatabaseMembers::OracleDelete(int16_t rsx) { OracleDo(rsx); }
-void PageDatabaseMembers::MdbInsert(int16_t rsx) { Insert(DatabaseKind::kAccess, rsx); }
-void PageDatabaseMembers::SqlInsert(int16_t rsx) { Insert(DatabaseKind::kSqlServer, rsx); }
-void PageDatabaseMembers::MySqlInsert(int16_t rsx) { Insert(DatabaseKind::kMySql, rsx); }
-void PageDatabaseMembers::OracleInsert(int16_t rsx) { Insert(DatabaseKind::kOracle, rsx); }
-void PageDatabaseMembers::MdbDeleteData(int16_t rsx) { DeleteRequest(DatabaseKind::kAccess, rsx); }
+void PageDatabaseMembers::MdbDo(int16_t rsx) {
+  const failure::MemberScope named("MdbDo");
+  OpenData(DatabaseKind::kAccess, rsx);
+}
+void PageDatabaseMembers::SqlDo(int16_t rsx) {
+  const failure::MemberScope named("SqlDo");
+  OpenData(DatabaseKind::kSqlServer, rsx);
+}
+void PageDatabaseMembers::MySqlDo(int16_t rsx) {
+  const failure::MemberScope named("MySqlDo");
+  OpenData(DatabaseKind::kMySql, rsx);
+}
+void PageDatabaseMembers::OracleDo(int16_t rsx) {
+  const failure::MemberScope named("OracleDo");
+  OpenData(DatabaseKind::kOracle, rsx);
+}
+void PageDatabaseMembers::MdbUpdate(int16_t rsx) {
+  const failure::MemberScope named("MdbUpdate");
+  MdbDo(rsx);
+}
+void PageDatabaseMembers::SqlUpdate(int16_t rsx) {
+  const failure::MemberScope named("SqlUpdate");
+  SqlDo(rsx);
+}
+void PageDatabaseMembers::MySqlUpdate(int16_t rsx) {
+  const failure::MemberScope named("MySqlUpdate");
+  MySqlDo(rsx);
+}
+void PageDatabaseMembers::OracleUpdate(int16_t rsx) {
+  const failure::MemberScope named("OracleUpdate");
+  OracleDo(rsx);
+}
+void PageDatabaseMembers::MdbDelete(int16_t rsx) {
+  const failure::MemberScope named("MdbDelete");
+  MdbDo(rsx);
+}
+void PageDatabaseMembers::SqlDelete(int16_t rsx) {
+  const failure::MemberScope named("SqlDelete");
+  SqlDo(rsx);
+}
+void PageDatabaseMembers::MySqlDelete(int16_t rsx) {
+  const failure::MemberScope named("MySqlDelete");
+  MySqlDo(rsx);
+}
+void PageDatabaseMembers::OracleDelete(int16_t rsx) {
+  const failure::MemberScope named("OracleDelete");
+  OracleDo(rsx);
+}
+void PageDatabaseMembers::MdbInsert(int16_t rsx) {
+  const failure::MemberScope named("MdbInsert");
+  Insert(DatabaseKind::kAccess, rsx);
+}
+void PageDatabaseMembers::SqlInsert(int16_t rsx) {
+  const failure::MemberScope named("SqlInsert");
+  Insert(DatabaseKind::kSqlServer, rsx);
+}
+void PageDatabaseMembers::MySqlInsert(int16_t rsx) {
+  const failure::MemberScope named("MySqlInsert");
+  Insert(DatabaseKind::kMySql, rsx);
+}
+void PageDatabaseMembers::OracleInsert(int16_t rsx) {
+  const failure::MemberScope named("OracleInsert");
+  Insert(DatabaseKind::kOracle, rsx);
+}
+void PageDatabaseMembers::MdbDeleteData(int16_t rsx) {
+  const failure::MemberScope named("MdbDeleteData");
+  DeleteRequest(DatabaseKind::kAccess, rsx);
+}
 void PageDatabaseMembers::SqlDeleteData(int16_t rsx) {
+  const failure::MemberScope named("SqlDeleteData");
   DeleteRequest(DatabaseKind::kSqlServer, rsx);
 }
 std::u16string PageDatabaseMembers::MdbShow(const std::u16string& field_name) {
+  const failure::MemberScope named("MdbShow");
   return Show(DatabaseKind::kAccess, field_name);
 }
 std::u16string PageDatabaseMembers::SqlShow(const std::u16string& field_name) {
+  const failure::MemberScope named("SqlShow");
   return Show(DatabaseKind::kSqlServer, field_name);
 }
 std::u16string PageDatabaseMembers::MySqlShow(const std::u16string& field_name) {
+  const failure::MemberScope named("MySqlShow");
   return Show(DatabaseKind::kMySql, field_name);
 }
 std::u16string PageDatabaseMembers::OracleShow(const std::u16string& field_name) {
+  const failure::MemberScope named("OracleShow");
   return Show(DatabaseKind::kOracle, field_name);
 }
 

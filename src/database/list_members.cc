@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "component/failure_line.h"
 #include "database/field_lists.h"
 #include "database/nav_bars.h"
 #include "database/record_list.h"
@@ -95,85 +96,105 @@ void PageListMembers::ListPages(DatabaseKind kind, int variant,
 }
 
 void PageListMembers::MdbList(int16_t style_mode) {
+  const failure::MemberScope named("MdbList");
   ListCore(DatabaseKind::kAccess);
   BarOfStyle(self(), style_mode);
 }
 void PageListMembers::SqlList(int16_t style_mode) {
+  const failure::MemberScope named("SqlList");
   ListCore(DatabaseKind::kSqlServer);
   BarOfStyle(self(), style_mode);
 }
 void PageListMembers::MySqlList(int16_t style_mode) {
+  const failure::MemberScope named("MySqlList");
   ListCore(DatabaseKind::kMySql);
   BarOfStyle(self(), style_mode);
 }
 void PageListMembers::OracleList(int16_t style_mode) {
+  const failure::MemberScope named("OracleList");
   ListCore(DatabaseKind::kOracle);
   BarOfStyle(self(), style_mode);
 }
 void PageListMembers::MDbListPages(const std::u16string& go_page_type) {
+  const failure::MemberScope named("MDbListPages");
   ListPages(DatabaseKind::kAccess, 0, go_page_type);
 }
 void PageListMembers::MDbListPagesTwo(const std::u16string& go_page_type) {
+  const failure::MemberScope named("MDbListPagesTwo");
   ListPages(DatabaseKind::kAccess, 1, go_page_type);
 }
 void PageListMembers::MDbListPagesThree(const std::u16string& go_page_type) {
+  const failure::MemberScope named("MDbListPagesThree");
   ListPages(DatabaseKind::kAccess, 2, go_page_type);
 }
 void PageListMembers::SqlListPages(const std::u16string& go_page_type) {
+  const failure::MemberScope named("SqlListPages");
   ListPages(DatabaseKind::kSqlServer, 0, go_page_type);
 }
 void PageListMembers::SqlListPagesTwo(const std::u16string& go_page_type) {
+  const failure::MemberScope named("SqlListPagesTwo");
   ListPages(DatabaseKind::kSqlServer, 1, go_page_type);
 }
 void PageListMembers::SqlListPagesThree(const std::u16string& go_page_type) {
+  const failure::MemberScope named("SqlListPagesThree");
   ListPages(DatabaseKind::kSqlServer, 2, go_page_type);
 }
 void PageListMembers::MdbListShow(const std::u16string& field_title, const std::u16string&,
                                   const std::u16string& field_content) {
+  const failure::MemberScope named("MdbListShow");
   ListShow(self(), DatabaseKind::kAccess, field_title, field_content);
 }
 void PageListMembers::SqlListShow(const std::u16string& field_title, const std::u16string&,
                                   const std::u16string& field_content) {
+  const failure::MemberScope named("SqlListShow");
   ListShow(self(), DatabaseKind::kSqlServer, field_title, field_content);
 }
 void PageListMembers::MdbMultiList(const std::u16string& show_content,
                                    const std::u16string& split_mark,
                                    const std::u16string& pre_text,
                                    const std::u16string& last_text) {
+  const failure::MemberScope named("MdbMultiList");
   MultiList(self(), DatabaseKind::kAccess, {show_content, split_mark, pre_text, last_text});
 }
 void PageListMembers::SqlMultiList(const std::u16string& show_content,
                                    const std::u16string& split_mark,
                                    const std::u16string& pre_text,
                                    const std::u16string& last_text) {
+  const failure::MemberScope named("SqlMultiList");
   MultiList(self(), DatabaseKind::kSqlServer, {show_content, split_mark, pre_text, last_text});
 }
 void PageListMembers::MdbMultiShow(const std::u16string& show_content,
                                    const std::u16string& split_mark,
                                    const std::u16string& pre_text,
                                    const std::u16string& last_text) {
+  const failure::MemberScope named("MdbMultiShow");
   MultiShow(self(), DatabaseKind::kAccess, {show_content, split_mark, pre_text, last_text});
 }
 void PageListMembers::SqlMultiShow(const std::u16string& show_content,
                                    const std::u16string& split_mark,
                                    const std::u16string& pre_text,
                                    const std::u16string& last_text) {
+  const failure::MemberScope named("SqlMultiShow");
   MultiShow(self(), DatabaseKind::kSqlServer, {show_content, split_mark, pre_text, last_text});
 }
 void PageListMembers::MdbSiteList(const std::u16string& site_title,
                                   const std::u16string& site_person_name,
                                   const std::u16string& site_url) {
+  const failure::MemberScope named("MdbSiteList");
   SiteList(self(), DatabaseKind::kAccess, site_title, site_person_name, site_url);
 }
 void PageListMembers::SqlSiteList(const std::u16string& site_title,
                                   const std::u16string& site_person_name,
                                   const std::u16string& site_url) {
+  const failure::MemberScope named("SqlSiteList");
   SiteList(self(), DatabaseKind::kSqlServer, site_title, site_person_name, site_url);
 }
 void PageListMembers::MdbLinkList() {
+  const failure::MemberScope named("MdbLinkList");
   WithPrevNextBar(self(), DatabaseKind::kAccess, [&] { listing::RenderLinkList(self()); });
 }
 void PageListMembers::SqlLinkList() {
+  const failure::MemberScope named("SqlLinkList");
   WithPrevNextBar(self(), DatabaseKind::kSqlServer, [&] { listing::RenderLinkList(self()); });
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "component/failure_line.h"
 #include "component/page_properties.h"
 #include "services/mail_texts.h"
 #include "zorvadel/member_table.h"
@@ -54,7 +55,10 @@ bool SendThroughComponent(PageState& state, const Letter& letter) {
   let(u"Subject", letter.subject);
   let(u"Body", letter.body);
   let(u"ReturnReceipt", true);
-  step([&] { Invoke(Need(state.Mail), u"Send", {state.MailSmtp}); });
+  const bool sent = failure::TellingStep(
+      state, [&] { Invoke(Need(state.Mail), u"Send", {state.MailSmtp}); },
+      [&] { return u"mail to " + state.MailSmtp + u" not sent"; });
+  ok = sent && ok;
   state.Mail = nullptr;
   return ok;
 }
@@ -111,12 +115,14 @@ using calls::WriteRowStep;
 void PageMailMembers::SendOneMail(const std::u16string& receive_mail,
                                   const std::u16string& mail_subject,
                                   const std::u16string& from_name) {
+  const failure::MemberScope named("SendOneMail");
   PageState& state = self().state();
   SendThroughComponent(state, {from_name, receive_mail, mail_subject, state.MailContent});
   state.MailServerPassword.clear();
 }
 
 void PageMailMembers::MailSend(const std::u16string& send_over_to_path) {
+  const failure::MemberScope named("MailSend");
   PageCore& page = self();
   PageState& state = page.state();
   const MailTexts& t = services::MailTextsOf(page.language());
@@ -175,6 +181,7 @@ void PageMailMembers::MailWrite() {
 }
 
 void PageMailMembers::SendMail(const std::u16string& send_over_to_path) {
+  const failure::MemberScope named("SendMail");
   const std::u16string copy = send_over_to_path;
   MailSend(copy);
   MailWrite();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "component/failure_line.h"
 #include "platform/ado/ado.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -30,6 +31,7 @@ constexpr int16_t kConnectionOnly = -1;
 
 void PageVisitMembers::VisitCount(const std::u16string& which_displayer,
                                   const std::u16string& which_database) {
+  const failure::MemberScope named("VisitCount");
   PageCore& page = self();
   PageState& s = page.state();
   const std::u16string database = LCase(which_database);
@@ -56,7 +58,21 @@ void PageVisitMembers::VisitCount(const std::u16string& which_displayer,
     Step([&] { again = LCase(calls::Displayer(page)); });
     write = write || again != u"web";
   }
-  if (write) Step([&] { Need(s.Conn).ExecuteWithTexts(kVisitStatement, row); });
+  if (write) {
+    auto insert = [&] { Need(s.Conn).ExecuteWithTexts(kVisitStatement, row); };
+    // On a connection that did not open, the opener's line has told why.
+    bool open = false;
+    Step([&] { open = Need(s.Conn).State() == ado::kStateOpen; });
+    if (open) {
+      failure::TellingStep(s, insert, [&] {
+        const std::u16string place =
+            database == u"mdb" ? s.MdbPath : failure::WhereTo(s.SqlStrConn);
+        return u"statement failed on " + place + u": " + kVisitStatement;
+      });
+    } else {
+      Step(insert);
+    }
+  }
   calls::CloseData(page);
 }
 

@@ -56,6 +56,20 @@ page statement SqlDo '{"let": "w.SqlServerName", "value": "127.0.0.1"},
   {"let": "w.SqlUserId", "value": "sa"},
   {"let": "w.SqlOtherConnInfo", "value": ";Port='"$after_login"'"}'
 echo '{"steps": [{"echo": "other page"}]}' >"$site/other.json"
+# What each page's failure line starts with, up to the driver's own message.
+tds="Driver={SQL server};Server=127.0.0.1;Database=Zorvadel"
+declare -A failure_of=(
+  [mysql]="MySqlDo: cannot open driver={myodbd driver};server=127.0.0.1;port=$silent: ["
+  [sqlserver]="SqlDo: cannot open $tds;Port=$silent: ["
+  [statement]="SqlDo: statement failed on $tds;Port=$after_login: SELECT 1: ["
+)
+# told NAME FILE PAGE KIND: FILE holds the failure line of KIND's page at
+# PAGE (and with "once", no other line of ours).
+told() {
+  local want="zorvadel: $3: ${failure_of[$4]}"
+  check "$1: the failure line" "$(grep -F -- "$want" "$2" | head -1 | cut -c1-${#want})" "$want"
+  [ "${5:-}" != once ] || check "$1: one line" "$(grep -c '^zorvadel: ' "$2")" 1
+}
 
 # The statement bound is about 30 s: it runs while the rest is tested.
 started_statement=$SECONDS
@@ -69,6 +83,7 @@ for kind in mysql sqlserver; do
   status=$?
   check "$kind through the player: the page goes on" "$got" "$kind went on 0"
   check "$kind through the player: exit status" "$status" 0
+  told "$kind through the player" "$work/$kind.err" /index.asp "$kind" once
   took=$((SECONDS - started))
   [ "$took" -le 10 ]; tally "$kind through the player: within 10 s" $? "took ${took} s"
 done
@@ -100,12 +115,16 @@ done
 fetch /other.asp
 check "the engine still answers at once" "$body" "other page"
 stop_server
+for kind in mysql sqlserver; do
+  told "$kind through the engine" "$server_err" "/$kind.asp" "$kind"
+done
 
 wait "$statement"
 check "a statement never answered: exit status" "$?" 0
 took=$((SECONDS - started_statement))
 check "a statement never answered: the page goes on" "$(cat "$work/statement.out")" \
   "statement went on 0"
+told "a statement never answered" "$work/statement.err" /index.asp statement once
 [ "$took" -ge 20 ] && [ "$took" -le 45 ]
 tally "a statement never answered ends in 20 to 45 s" $? "took ${took} s"
 finish "silent servers"

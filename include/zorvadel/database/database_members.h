@@ -22,6 +22,9 @@
 // first of them to find it empty builds from its own properties and keeps.
 //
 // No member raises: each step that fails is skipped and the next one runs.
+// A connection that does not open, or a statement that fails on one that
+// did, writes one line to the error output naming the page, the member the
+// script called, the file or server and the driver's message.
 #ifndef ZORVADEL_DATABASE_MEMBERS_H_
 #define ZORVADEL_DATABASE_MEMBERS_H_
 
