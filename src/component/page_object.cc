@@ -113,7 +113,9 @@ std::u16string_view WithPort(std::u16string_view name, int32_t port,
   if (port <= 0 || port == 80) return name;
   char16_t digits[5];
   size_t count = 0;
-  for (int32_t rest = port; rest > 0; rest /= 10) digits[count++] = char16_t(u'0' + rest % 10);
+  for (int32_t rest = port; rest > 0; rest /= 10) {
+    digits[count++] = static_cast<char16_t>(u'0' + rest % 10);
+  }
   std::reverse(digits, digits + count);
   const std::u16string_view port_text(digits, count);
   if (written.size() == name.size() + 1 + count && written.substr(name.size() + 1) == port_text) {

@@ -44,11 +44,10 @@ constexpr bool IsHostChar(Char c, HostCharKind kind) {
   return code < 128 && (kHostCharKinds.kind[code] & kind) != 0;
 }
 
-// The port named by the text after a Host's ":". A link written with the
-// port must lead somewhere a client can reach, so only 1 to 65535 is a
-// port; leading zeros are read away ("080" is 80, and a link then names
-// it as "80" would be named). An empty text names no port ("host:" is
-// "host"); anything else, "0", "99999" and "8o" among them, is no port.
+// The port named by the text after a Host's ":": 1 to 65535, leading
+// zeros read away ("080" is 80), as only such a port leads anywhere a
+// client can reach; kNoPort for an empty text ("host:" names no port),
+// kBadPort for anything else ("0", "99999", "8o").
 inline constexpr int32_t kNoPort = 0;
 inline constexpr int32_t kBadPort = -1;
 
