@@ -1,6 +1,7 @@
 // Page start and page end of the five page classes, and their companions.
 
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -103,27 +104,45 @@ void AppendVisit(std::u16string& trail, std::initializer_list<std::u16string_vie
   trail.erase(0, end + kEnd.size());
 }
 
+// `name`, and ":" with `port` unless that names no port or port 80 (a
+// client leaves 80 out of its own addresses). `written`, when it holds
+// exactly that text, is returned as it is, so that the common Host takes
+// no joining.
+std::u16string_view WithPort(std::u16string_view name, int32_t port,
+                             std::u16string_view written = {}) {
+  if (port <= 0 || port == 80) return name;
+  char16_t digits[5];
+  size_t count = 0;
+  for (int32_t rest = port; rest > 0; rest /= 10) {
+    digits[count++] = static_cast<char16_t>(u'0' + rest % 10);
+  }
+  std::reverse(digits, digits + count);
+  const std::u16string_view port_text(digits, count);
+  if (written.size() == name.size() + 1 + count && written.substr(name.size() + 1) == port_text) {
+    return written;
+  }
+  thread_local std::u16string authority;
+  AssignJoined(authority, {name, u":", port_text});
+  return authority;
+}
+
 // The host and port the page's own address names: the client's Host
-// header when it is a plain name or address with an optional port (so the
-// page's links lead back to the port the client used, also behind a proxy
-// that passes the Host on), else the server's name with its port. Port 80
-// is left out, as a client leaves it out of its own addresses.
+// header when it is a plain name or address with a port a client can use
+// (so the page's links lead back to the port the client used, also behind
+// a proxy that passes the Host on), else the server's name with its port.
+// The port is written without leading zeros.
 std::u16string_view OwnAuthority(const PageState& state) {
   const std::u16string& host = ServerVariable(state, Scratch::kHost, u"HTTP_HOST");
   const std::u16string_view whole = host;
   const size_t name_size = engine::PlainHostNameSize(whole);
   if (name_size != std::u16string_view::npos) {
-    return whole.substr(name_size) == u":80" ? whole.substr(0, name_size) : whole;
+    const std::u16string_view port =
+        whole.size() > name_size ? whole.substr(name_size + 1) : std::u16string_view();
+    return WithPort(whole.substr(0, name_size), engine::HostPortNumber(port), whole);
   }
   const std::u16string& name = ServerVariable(state, Scratch::kServerName, u"server_name");
   const std::u16string& port = ServerVariable(state, Scratch::kServerPort, u"server_port");
-  const bool named_port = !port.empty() && port != u"80" &&
-                          std::all_of(port.begin(), port.end(),
-                                      [](char16_t c) { return engine::IsAsciiDigit(c); });
-  if (!named_port) return name;
-  thread_local std::u16string authority;
-  AssignJoined(authority, {name, u":", port});
-  return authority;
+  return WithPort(name, engine::HostPortNumber(std::u16string_view(port)));
 }
 
 // Runs the hook's steps in order: each with errors suppressed, or (PHPXML)

@@ -114,6 +114,8 @@ NumberParse ParseDecimalText(std::u16string_view text, DecimalValue* out) {
   while (e > b && IsBlank(text[e - 1])) --e;
   DigitsForm form;
   if (!SplitDecimal(text.substr(b, e - b), &form)) return NumberParse::kNotNumeric;
+  // Zero is zero whatever its power of ten ("0E50").
+  if (form.digits.empty() && form.exponent > 0) form.exponent = 0;
   const int64_t whole_digits = static_cast<int64_t>(form.digits.size()) + form.exponent;
   // The finest scale the text asks for, then coarser ones until the
   // rounded digits fit in 96 bits.

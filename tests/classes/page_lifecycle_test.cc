@@ -325,8 +325,9 @@ struct OwnAddressCase {
   const char16_t* authority;  // what follows "http://" in ThisFileName
 };
 
-// The client's Host when it is a plain name or address with a port; else
-// the server's name with its port. Port 80 is never written.
+// The client's Host when it is a plain name or address with a port a
+// client can use; else the server's name with its port. Port 80 is never
+// written.
 TEST(OwnAddressTest, KeepsThePortTheClientUsed) {
   const OwnAddressCase cases[] = {
       {"m.example.com", nullptr, nullptr, u"m.example.com"},
@@ -343,8 +344,26 @@ TEST(OwnAddressTest, KeepsThePortTheClientUsed) {
       {"a'b", nullptr, nullptr, u"192.0.2.1"},
       {"[::1", nullptr, nullptr, u"192.0.2.1"},
       {"host:", nullptr, nullptr, u"host"},
-      {"host:x1", nullptr, nullptr, u"host"},
-      {"host:123456", nullptr, "8080", u"host:8080"},
+      // A port is 1 to 65535 and is written without leading zeros.
+      {"m.example.com:080", nullptr, "8123", u"m.example.com"},
+      {"m.example.com:08080", nullptr, "8123", u"m.example.com:8080"},
+      {"[::1]:0443", nullptr, nullptr, u"[::1]:443"},
+      {"m.example.com:65535", nullptr, nullptr, u"m.example.com:65535"},
+      // An empty or blank Host, or one with a port no client can use, names
+      // the address the request came in on, with the engine's port.
+      {"", nullptr, nullptr, u"192.0.2.1"},
+      {"", nullptr, "8123", u"192.0.2.1:8123"},
+      {" ", nullptr, "8123", u"192.0.2.1:8123"},
+      {"\t", nullptr, nullptr, u"192.0.2.1"},
+      {"m.example.com:0", nullptr, "8123", u"192.0.2.1:8123"},
+      {"m.example.com:99999", nullptr, "8123", u"192.0.2.1:8123"},
+      {"m.example.com:99999", nullptr, nullptr, u"192.0.2.1"},
+      {"m.example.com:8o", nullptr, "8123", u"192.0.2.1:8123"},
+      {"host:x1", nullptr, nullptr, u"192.0.2.1"},
+      {"host:123456", nullptr, "8080", u"192.0.2.1:8080"},
+      {"a b", nullptr, "08123", u"192.0.2.1:8123"},
+      {"a b", nullptr, "0", u"192.0.2.1"},
+      {"a b", nullptr, "99999", u"192.0.2.1"},
       {"", "www.example.com", "8443", u"www.example.com:8443"},
       {"a b", "www.example.com", "80", u"www.example.com"},
       {"a b", "www.example.com", "", u"www.example.com"},

@@ -54,8 +54,27 @@ TEST(ServerVariablesHostTest, NameAndPort) {
       {"[::1]:8080", u"[::1]", u"8080"},
       {"[::1]", u"[::1]", u"80"},
       {"host:", u"host", u"80"},
-      {"host:x1", u"host", u"80"},
-      {"", u"", u"80"},
+      // A port is 1 to 65535, its leading zeros read away.
+      {"host:080", u"host", u"80"},
+      {"host:08080", u"host", u"8080"},
+      {"host:1", u"host", u"1"},
+      {"host:65535", u"host", u"65535"},
+      // An empty or blank Host names nothing, as if none had come.
+      {"", u"127.0.0.1", u"80"},
+      {" ", u"127.0.0.1", u"80"},
+      {"\t \t", u"127.0.0.1", u"80"},
+      // Nor does one with a port no client can use.
+      {"host:0", u"127.0.0.1", u"80"},
+      {"host:00", u"127.0.0.1", u"80"},
+      {"host:65536", u"127.0.0.1", u"80"},
+      {"host:99999", u"127.0.0.1", u"80"},
+      {"host:4294967377", u"127.0.0.1", u"80"},
+      {"host:8o", u"127.0.0.1", u"80"},
+      {"host:x1", u"127.0.0.1", u"80"},
+      {"host:-1", u"127.0.0.1", u"80"},
+      {"host:+81", u"127.0.0.1", u"80"},
+      {"[::1]:0", u"127.0.0.1", u"80"},
+      {"[::1]x", u"127.0.0.1", u"80"},
       // A name that is no plain name gives way to the address the request
       // came in on; the port stays the Host's.
       {"x\"><script>:81", u"127.0.0.1", u"81"},

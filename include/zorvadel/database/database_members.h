@@ -16,6 +16,8 @@
 // RecordCount), 1 to 5 are Rs1 to Rs5, any other value opens the
 // connection alone. The connection and the slot stay open for the script
 // until CloseData (a list, show or visit-counter member) or page end.
+// By name, every Do, Insert, Update, Delete and DeleteData member takes
+// RsX alone, and it defaults to 0.
 //
 // Connection strings, built from the page state: Access from MdbPath on
 // every call; SQL Server, MySQL and Oracle share SqlStrConn, which the

@@ -18,6 +18,7 @@
 // previous/next, 2 numbered, 3 keyword, any other value none. GoPageType
 // ("top" or "bottom", any letter case, not trimmed) places the WML
 // page-jump line before or after the bar; any other value writes none.
+// By name, StyleMode defaults to 0 and GoPageType to "".
 //
 // The ListShow members write each record as its title and its content,
 // each on a line, and "------<br/>" after it when EveryPageSize is above 1
@@ -30,7 +31,9 @@
 // request's record id and list page in the session as the show members do.
 // A PreText or LastText left empty puts nothing around the fields; one
 // with fewer pieces than ShowContent leaves out the fields past its end,
-// and so does a field name the records lack.
+// and so does a field name the records lack. By name, the MultiList and
+// MultiShow members take ShowContent (required), SplitMark (default one
+// blank), PreText and LastText (both default "").
 //
 // The SiteList members write each record as the site's name, the person
 // who added it and a link to the site's address (none when the record has

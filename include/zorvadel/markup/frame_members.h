@@ -35,6 +35,11 @@
 //
 // Every member suppresses its errors step by step: a failing step (a write
 // without a page context, say) is skipped and the member goes on.
+//
+// By name, every argument may be left out and gets the C++ default below:
+// CacheControl "max-age=300", Forua True, OtherAtt, EnCodeType and the
+// style-sheet and sound names "". The XhtmlHeader of WAP, EnWAP and PHPXML
+// takes XhtmlCssFileName alone.
 #ifndef ZORVADEL_FRAME_MEMBERS_H_
 #define ZORVADEL_FRAME_MEMBERS_H_
 

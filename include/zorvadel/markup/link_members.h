@@ -99,7 +99,7 @@ class PageLinkMembers : public MemberGroup<PageLinkMembers, PageCore> {
   // "Index.asp", DisplayText "返回上级" / "Back to the Top".
   std::u16string ImgA(const std::u16string& img_path, const std::u16string& url,
                       const std::u16string& display_text);
-  // ImgA with Image in place of Img.
+  // ImgA with Image in place of Img. By name as ImgA.
   std::u16string ImageA(const std::u16string& img_path, const std::u16string& url,
                         const std::u16string& display_text);
   // ImageA, then Image of the second path. By name: ImgPathOne "", Url

@@ -45,7 +45,8 @@ class PagePagerMembers : public MemberGroup<PagePagerMembers, PageCore> {
   // IsUbb True (EnWAP names it IsUseUbbWml).
   void EasyMorePage(const std::u16string& to_show_content, int16_t text_long, bool is_ubb);
   // PHPXML's EasyMorePage: reads toshow and mystart from every request
-  // collection and returns the markup as a String; writes nothing.
+  // collection and returns the markup as a String; writes nothing. By
+  // name: TextLong 1000, IsUbb True.
   Variant EasyMorePageText(const std::u16string& to_show_content, int16_t text_long, bool is_ubb);
 
   // The page at the query's MyStart (a whole number; unreadable gives the

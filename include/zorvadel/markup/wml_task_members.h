@@ -52,7 +52,7 @@ class PageWmlTaskMembers : public MemberGroup<PageWmlTaskMembers, PageCore> {
   std::u16string DoPrev(const std::u16string& do_type, const std::u16string& do_label,
                         const std::u16string& do_name, bool ignore);
   // A do with a noop task, on every terminal. By name: DoType "accept",
-  // the rest empty / False.
+  // DoLabel "", DoName "", Ignore False.
   std::u16string DoNoop(const std::u16string& do_type, const std::u16string& do_label,
                         const std::u16string& do_name, bool ignore);
   // A do with a go to url holding other_att (on "Web", a link). By name:
@@ -62,7 +62,8 @@ class PageWmlTaskMembers : public MemberGroup<PageWmlTaskMembers, PageCore> {
                       const std::u16string& do_label, const std::u16string& do_name, bool ignore,
                       const std::u16string& other_att);
   // onevent elements; other_att stands after the go of EventGo. By name:
-  // Url "Index.asp", OneEventType "onenterforward", OtherAtt "".
+  // Url "Index.asp", OneEventType "onenterforward", OtherAtt "" (here and
+  // in EventPrev, EventNoop and IncEvent alike).
   std::u16string EventGo(const std::u16string& url, const std::u16string& one_event_type,
                          const std::u16string& other_att) const;
   std::u16string EventPrev(const std::u16string& one_event_type) const;
@@ -81,8 +82,10 @@ class PageWmlTaskMembers : public MemberGroup<PageWmlTaskMembers, PageCore> {
   // "onenterforward", Names "", Values "", SplitMark " ".
   std::u16string EventSetVar(const std::u16string& one_event_type, const std::u16string& names,
                              const std::u16string& values, const std::u16string& split_mark);
+  // By name: Content "".
   std::u16string Fresh(const std::u16string& content) const;
-  // One setvar per name piece that has a value piece.
+  // One setvar per name piece that has a value piece. By name: Names "",
+  // Values "", SplitMark " ".
   std::u16string IncSetVar(const std::u16string& names, const std::u16string& values,
                            const std::u16string& split_mark);
   // A card template with a back task. By name: DoType "prev", DoName

@@ -32,13 +32,14 @@ class PageOutputMembers : public MemberGroup<PageOutputMembers, PageCore> {
  public:
   // The output filter; never raises. XML, EnXML, WAP, EnWAP: the
   // simplified/traditional conversion that ChineseType picks ("complex",
-  // "simple"), the first occurrence of each of TheStopWords replaced by
-  // ThePassWords, FontKeyWords wrapped in PreFontText/LastFontText, and
-  // unless WapEnCoding is "gb2312" bare "&" as "&amp;" and every unit
-  // outside 32-255 as "&#xHEX;" (U+0000 dropped; in XML and EnXML with
-  // IsShowPinYin, a Chinese character's reference is followed by
-  // "(syllable )"). PHPXML: its own JToF for "complex", else its own FToJ,
-  // both of which escape.
+  // "simple"), every occurrence of each of TheStopWords replaced by
+  // ThePassWords (in one pass from left to right, taking at each place the
+  // first listed word that starts there), FontKeyWords wrapped in
+  // PreFontText/LastFontText, and unless WapEnCoding is "gb2312" bare "&"
+  // as "&amp;" and every unit outside 32-255 as "&#xHEX;" (U+0000
+  // dropped; in XML and EnXML with IsShowPinYin, a Chinese character's
+  // reference is followed by "(syllable )"). PHPXML: its own JToF for
+  // "complex", else its own FToJ, both of which escape.
   std::u16string Ascii(const std::u16string& to_do_string);
   // Ascii(to_do_string) appended to `out` (which must not hold the text),
   // for a caller that writes the result into a larger text. C++ only.
@@ -71,7 +72,8 @@ class PageOutputMembers : public MemberGroup<PageOutputMembers, PageCore> {
   // A whole WML text between its forms: with `gb2312_to_utf8`, Ascii of it
   // with "&#x9;" removed, "&#xD;&#xA;" as CR LF and encoding="gb2312" as
   // encoding="utf-8"; without, UtfToGb of it with the XML prolog declaring
-  // encoding="gb2312". Never raises.
+  // encoding="gb2312". Never raises. By name: Gb2312ToUtf8 defaults to
+  // True.
   Variant TransWmlFile(const std::u16string& wml_code, bool gb2312_to_utf8 = true);
 
   static std::vector<MemberInfo> MemberTable(const PageClassTraits& traits);

@@ -13,6 +13,10 @@
 //
 // No member raises: a failing step is skipped and the member returns what it
 // has ("" for a text, 0 for RndNumber).
+//
+// By name, every argument may be left out: ToDoString and GoUrl default to
+// "", UpperBound to 100 and LowerBound to 1 (taken by reference, never
+// changed).
 #ifndef ZORVADEL_REQUEST_MEMBERS_H_
 #define ZORVADEL_REQUEST_MEMBERS_H_
 

@@ -39,7 +39,8 @@ class CharsetMembers : public MemberGroup<CharsetMembers<Core>, Core> {
   // the result, since its output filter expects references.
   std::u16string JToF(const std::u16string& to_do_string);
   std::u16string FToJ(const std::u16string& to_do_string);
-  // GB2312 zone/position codes: "中:5448," per character; and back.
+  // GB2312 zone/position codes: "中:5448," per character; and back. By
+  // name: SplitMark defaults to ",", and QWMDeCode's ToDoString to 1614.
   std::u16string QWMEnCode(const std::u16string& to_do_string,
                            const std::u16string& split_mark = u",");
   std::u16string QWMDeCode(int16_t to_do_string = 1614);

@@ -7,6 +7,7 @@
 #define ZORVADEL_PLATFORM_ENGINE_PLAIN_HOST_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <type_traits>
 
@@ -43,10 +44,30 @@ constexpr bool IsHostChar(Char c, HostCharKind kind) {
   return code < 128 && (kHostCharKinds.kind[code] & kind) != 0;
 }
 
+// The port named by the text after a Host's ":": 1 to 65535, leading
+// zeros read away ("080" is 80), as only such a port leads anywhere a
+// client can reach; kNoPort for an empty text ("host:" names no port),
+// kBadPort for anything else ("0", "99999", "8o").
+inline constexpr int32_t kNoPort = 0;
+inline constexpr int32_t kBadPort = -1;
+
+template <typename Char>
+constexpr int32_t HostPortNumber(std::basic_string_view<Char> digits) {
+  if (digits.empty()) return kNoPort;
+  int32_t value = 0;
+  for (const Char c : digits) {
+    if (!IsAsciiDigit(c)) return kBadPort;
+    value = value * 10 + static_cast<int32_t>(c - Char('0'));
+    if (value > 65535) return kBadPort;
+  }
+  return value == 0 ? kBadPort : value;
+}
+
 // The size of the name in `host` when `host` is a host name or IPv4
 // address ("m.example.com", "127.0.0.1") or a bracketed IPv6 address
-// ("[::1]"), followed by nothing or by ":" and one to five digits;
-// std::string_view::npos for any other text, the empty one included.
+// ("[::1]"), followed by nothing or by ":" and a port as HostPortNumber
+// reads it (or nothing); std::string_view::npos for any other text, the
+// empty one and one of blanks included.
 template <typename Char>
 constexpr size_t PlainHostNameSize(std::basic_string_view<Char> host) {
   constexpr size_t kNot = std::basic_string_view<Char>::npos;
@@ -62,14 +83,9 @@ constexpr size_t PlainHostNameSize(std::basic_string_view<Char> host) {
     while (i < host.size() && IsHostChar(host[i], kInName)) ++i;
     if (i == 0) return kNot;
   }
-  const size_t name_size = i;
-  if (i == host.size()) return name_size;
-  const size_t digits = host.size() - i - 1;
-  if (host[i] != Char(':') || digits == 0 || digits > 5) return kNot;
-  for (++i; i < host.size(); ++i) {
-    if (!IsAsciiDigit(host[i])) return kNot;
-  }
-  return name_size;
+  if (i == host.size()) return i;
+  if (host[i] != Char(':') || HostPortNumber(host.substr(i + 1)) == kBadPort) return kNot;
+  return i;
 }
 
 }  // namespace zorvadel::engine

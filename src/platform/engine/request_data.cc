@@ -119,13 +119,14 @@ std::u16string PathTranslated(const RequestFacts& facts, const std::filesystem::
   }
 }
 
-// The Host header's name when it is a plain one (or empty, as a request
-// without a Host names nothing), else the address the request came in on:
-// pages build their own address from this name, and a Host that carries
-// markup, blanks or a path must not become one.
+// The Host header's name when the Host is a plain name or address with
+// at most a port, else the address the request came in on: pages build
+// their own address from this name, and a Host that is empty or blank, or
+// carries markup, a path or a port no client can use, must not become one.
 std::string ServerName(const RequestFacts& facts) {
-  std::string name = HostName(facts.host);
-  if (name.empty() || PlainHostNameSize(std::string_view(name)) == name.size()) return name;
+  const std::string_view host = facts.host;
+  const size_t name_size = PlainHostNameSize(host);
+  if (name_size != std::string_view::npos) return std::string(host.substr(0, name_size));
   if (facts.local_addr.find(':') != std::string::npos) return "[" + facts.local_addr + "]";
   return facts.local_addr;
 }
@@ -367,11 +368,8 @@ std::string HostPort(std::string_view host) {
   const std::string name = HostName(host);
   std::string_view rest = host.substr(std::min(name.size(), host.size()));
   if (rest.size() < 2 || rest.front() != ':') return "80";
-  rest.remove_prefix(1);
-  for (char c : rest) {
-    if (c < '0' || c > '9') return "80";
-  }
-  return std::string(rest);
+  const int32_t port = HostPortNumber(rest.substr(1));
+  return port > 0 ? std::to_string(port) : "80";
 }
 
 void ServerVariableInto(const RequestFacts& facts, std::u16string_view name, std::u16string& out,

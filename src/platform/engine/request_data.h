@@ -34,7 +34,8 @@ RawPairs ParseUrlEncoded(std::string_view text);
 Variant LookupPair(const RawPairs& pairs, std::u16string_view key, uint32_t code_page);
 
 // Host header without a port ("[::1]:8080" gives "[::1]"), and the port
-// ("80" when the header names none).
+// without leading zeros ("80" when the header names none, or names one
+// outside 1 to 65535).
 std::string HostName(std::string_view host);
 std::string HostPort(std::string_view host);
 
