@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ado/backend.h"
+#include "platform/ado/sqlite_idle.h"
 #include "platform/codepage/codepage.h"
 #include "runtime/joined.h"
 #include "zorvadel/runtime.h"
@@ -50,17 +51,53 @@ struct StatementCloser {
 using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
 // The open file, shared by the connection and every row source on it, so
-// that a recordset outlives the Close of its connection safely.
+// that a recordset outlives the Close of its connection safely. When the
+// last of them lets go, a handle opened on a full path goes to the thread's
+// idle handles, unless a statement may have changed the handle itself.
 class SqliteFile {
  public:
   explicit SqliteFile(sqlite3* db) : db_(db) {}
-  ~SqliteFile() { sqlite3_close_v2(db_); }
+  // An idle handle taken again, opened on `path`.
+  SqliteFile(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  ~SqliteFile() {
+    if (path_.empty()) {
+      sqlite3_close_v2(db_);
+    } else {
+      KeepIdleSqlite(path_, db_);
+    }
+  }
   SqliteFile(const SqliteFile&) = delete;
   SqliteFile& operator=(const SqliteFile&) = delete;
   sqlite3* get() const { return db_; }
+  // Hands the handle, opened on `path`, to the idle ones when released;
+  // an empty path closes it.
+  void KeepWhenReleased(std::string path) { path_ = std::move(path); }
+  // After `sql` runs, the handle is as a new one only when the statement
+  // touched rows and nothing else: a PRAGMA, an ATTACH, a temporary table
+  // or an open transaction would reach the next page that took it.
+  void Running(std::u16string_view sql) {
+    if (!path_.empty() && !TouchesOnlyRows(sql)) path_.clear();
+  }
 
  private:
+  static bool TouchesOnlyRows(std::u16string_view sql) {
+    size_t i = 0;
+    while (i < sql.size() && (sql[i] == u' ' || sql[i] == u'\t' || sql[i] == u'\r' ||
+                              sql[i] == u'\n' || sql[i] == u'(')) {
+      ++i;
+    }
+    std::u16string word;
+    while (i < sql.size() && word.size() < 8 &&
+           ((sql[i] >= u'a' && sql[i] <= u'z') || (sql[i] >= u'A' && sql[i] <= u'Z'))) {
+      word += static_cast<char16_t>(sql[i] | 0x20);
+      ++i;
+    }
+    return word == u"select" || word == u"with" || word == u"values" || word == u"insert" ||
+           word == u"update" || word == u"delete" || word == u"replace";
+  }
+
   sqlite3* db_;
+  std::string path_;
 };
 using SharedFile = std::shared_ptr<SqliteFile>;
 
@@ -235,6 +272,7 @@ class SqliteDatabase : public Database {
 
   void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
     sqlite3* db = file_->get();
+    file_->Running(sql);
     Statement statement = Prepare(db, Unterminated(sql));
     if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -249,6 +287,7 @@ class SqliteDatabase : public Database {
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     sqlite3* db = file_->get();
+    file_->Running(sql);
     sql = Unterminated(sql);
     if (scrollable) {
       if (auto source = TryWindow(sql)) return source;
@@ -303,9 +342,28 @@ class SqliteDatabase : public Database {
   SharedFile file_;
 };
 
+// SQLite counts every allocation under one process-wide mutex unless told
+// not to, and then the threads of a busy server queue on that lock more
+// than they work. The switch holds only before SQLite starts: where the
+// program has started it already, it refuses, and SQLite runs as that
+// program set it up.
+void SqliteReady() {
+  static const bool kConfigured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+  (void)kConfigured;
+}
+
 }  // namespace
 
 std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
+  SqliteReady();
+  std::string name = codepage::ToUtf8(path);
+  // A relative path names another file once the working folder changes.
+  if (name.empty() || name[0] != '/') name.clear();
+  if (!name.empty()) {
+    if (sqlite3* idle = TakeIdleSqlite(name)) {
+      return std::make_shared<SqliteDatabase>(std::make_shared<SqliteFile>(idle, std::move(name)));
+    }
+  }
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(codepage::ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE,
                                  nullptr);
@@ -316,6 +374,8 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   // Opening reads nothing; a file that is no database fails here, at Open.
   Statement probe = Prepare(raw, u"SELECT COUNT(*) FROM sqlite_master");
   StepRow(raw, probe.get());
+  // Only a handle on a database is worth keeping.
+  file->KeepWhenReleased(std::move(name));
   return std::make_shared<SqliteDatabase>(std::move(file));
 }
 
