@@ -57,8 +57,6 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 class SqliteFile {
  public:
   explicit SqliteFile(sqlite3* db) : db_(db) {}
-  // An idle handle taken again, opened on `path`.
-  SqliteFile(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
   ~SqliteFile() {
     if (path_.empty()) {
       sqlite3_close_v2(db_);
@@ -342,6 +340,17 @@ class SqliteDatabase : public Database {
   SharedFile file_;
 };
 
+constexpr std::u16string_view kProbe = u"SELECT COUNT(*) FROM sqlite_master";
+
+// Whether the schema table of `db` reads.
+bool Probe(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  const int rc = sqlite3_prepare16_v2(db, kProbe.data(), static_cast<int>(kProbe.size() * 2), &raw,
+                                      nullptr);
+  const Statement probe(raw);
+  return rc == SQLITE_OK && sqlite3_step(raw) == SQLITE_ROW;
+}
+
 // SQLite counts every allocation under one process-wide mutex unless told
 // not to, and then the threads of a busy server queue on that lock more
 // than they work. The switch holds only before SQLite starts: where the
@@ -361,7 +370,14 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   if (name.empty() || name[0] != '/') name.clear();
   if (!name.empty()) {
     if (sqlite3* idle = TakeIdleSqlite(name)) {
-      return std::make_shared<SqliteDatabase>(std::make_shared<SqliteFile>(idle, std::move(name)));
+      auto file = std::make_shared<SqliteFile>(idle);
+      // A kept handle prepares on the schema it read last; reading the
+      // schema table compares that with the file's and reads it anew when
+      // another process has changed it since.
+      if (Probe(idle)) {
+        file->KeepWhenReleased(std::move(name));
+        return std::make_shared<SqliteDatabase>(std::move(file));
+      }
     }
   }
   sqlite3* raw = nullptr;
@@ -372,7 +388,7 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   // A locked file waits a little, never for ever.
   sqlite3_busy_timeout(raw, 2000);
   // Opening reads nothing; a file that is no database fails here, at Open.
-  Statement probe = Prepare(raw, u"SELECT COUNT(*) FROM sqlite_master");
+  Statement probe = Prepare(raw, kProbe);
   StepRow(raw, probe.get());
   // Only a handle on a database is worth keeping.
   file->KeepWhenReleased(std::move(name));

@@ -1,6 +1,7 @@
 #include "platform/ado/sqlite_idle.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstddef>
 #include <string>
@@ -14,9 +15,38 @@ namespace {
 // times within one page; each costs an open descriptor and its page cache.
 constexpr size_t kIdlePerThread = 8;
 
+// What the path showed when the handle went idle. A file written in place
+// behind SQLite's back (a copy over it) is no change SQLite looks for: its
+// cache of pages and schema would take the new file for the old one when
+// both have seen as many changes.
+struct Seen {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+};
+
+bool Look(const std::string& path, Seen& seen) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return false;
+  seen = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+  return true;
+}
+
+bool operator==(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool Unchanged(const Seen& a, const Seen& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+         a.modified == b.modified && a.changed == b.changed;
+}
+
 struct Idle {
   std::string path;
   sqlite3* db;
+  Seen seen;
 };
 
 // Whether the handles of this thread can still be kept: a handle released
@@ -61,19 +91,25 @@ sqlite3* TakeIdleSqlite(const std::string& path) {
   ThreadHandles* mine = Mine();
   if (mine == nullptr) return nullptr;
   std::vector<Idle>& idle = mine->idle();
+  Seen now;
+  bool looked = false;
   for (size_t i = idle.size(); i-- > 0;) {
     if (idle[i].path != path) continue;
-    sqlite3* db = idle[i].db;
+    if (!looked && !Look(path, now)) now = Seen{};
+    looked = true;
+    const Idle taken = idle[i];
     idle.erase(idle.begin() + static_cast<ptrdiff_t>(i));
-    if (StillThatFile(db)) return db;
-    sqlite3_close_v2(db);
+    if (Unchanged(taken.seen, now) && StillThatFile(taken.db)) return taken.db;
+    sqlite3_close_v2(taken.db);
   }
   return nullptr;
 }
 
 void KeepIdleSqlite(const std::string& path, sqlite3* db) {
   ThreadHandles* mine = Mine();
-  if (mine == nullptr || sqlite3_get_autocommit(db) == 0 || sqlite3_next_stmt(db, nullptr) != nullptr) {
+  Seen seen;
+  if (mine == nullptr || sqlite3_get_autocommit(db) == 0 ||
+      sqlite3_next_stmt(db, nullptr) != nullptr || !Look(path, seen)) {
     sqlite3_close_v2(db);
     return;
   }
@@ -84,7 +120,7 @@ void KeepIdleSqlite(const std::string& path, sqlite3* db) {
     sqlite3_close_v2(idle.front().db);
     idle.erase(idle.begin());
   }
-  idle.push_back({path, db});
+  idle.push_back({path, db, seen});
 }
 
 }  // namespace zorvadel::ado

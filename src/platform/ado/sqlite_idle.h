@@ -6,7 +6,9 @@
 // A kept handle reads as fresh as a new one: each statement begins its own
 // read and SQLite checks the file's change counter then. What a new handle
 // would not share is the file itself: a file renamed over, or deleted and
-// made anew, is another file, and its kept handles are closed, not taken.
+// made anew, is another file, and one written since the handle went idle
+// may be another file in the same place; such handles are closed, not
+// taken.
 #ifndef ZORVADEL_PLATFORM_ADO_SQLITE_IDLE_H_
 #define ZORVADEL_PLATFORM_ADO_SQLITE_IDLE_H_
 
@@ -17,7 +19,8 @@
 namespace zorvadel::ado {
 
 // An idle handle of the calling thread on the file at `path` (as the handle
-// was opened with it), still that file; null when there is none.
+// was opened with it), still that file and untouched since it went idle;
+// null when there is none.
 sqlite3* TakeIdleSqlite(const std::string& path);
 
 // Keeps `db`, opened on `path`, for the calling thread's next page on that
