@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -14,6 +16,9 @@ namespace {
 // Enough for the files a site's pages use together, each opened a few
 // times within one page; each costs an open descriptor and its page cache.
 constexpr size_t kIdlePerThread = 8;
+// Enough for the statements of the pages on one file: the wrapped forms a
+// paged query is run in count as statements of their own.
+constexpr size_t kStatementsPerHandle = 24;
 
 // What the path showed when the handle went idle. A file written in place
 // behind SQLite's back (a copy over it) is no change SQLite looks for: its
@@ -45,7 +50,7 @@ bool Unchanged(const Seen& a, const Seen& b) {
 
 struct Idle {
   std::string path;
-  sqlite3* db;
+  std::unique_ptr<SqliteHandle> handle;
   Seen seen;
 };
 
@@ -59,7 +64,7 @@ class ThreadHandles {
   ThreadHandles() { t_stage = Stage::kKeeping; }
   ~ThreadHandles() {
     t_stage = Stage::kEnded;
-    for (const Idle& idle : idle_) sqlite3_close_v2(idle.db);
+    idle_.clear();
   }
   ThreadHandles(const ThreadHandles&) = delete;
   ThreadHandles& operator=(const ThreadHandles&) = delete;
@@ -87,7 +92,73 @@ bool StillThatFile(sqlite3* db) {
 
 }  // namespace
 
-sqlite3* TakeIdleSqlite(const std::string& path) {
+SqliteHandle::~SqliteHandle() {
+  for (const Prepared& p : prepared_) sqlite3_finalize(p.statement);
+  sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* SqliteHandle::TakeStatement(std::u16string_view sql) {
+  for (Prepared& p : prepared_) {
+    if (!p.taken && p.sql == sql) {
+      p.taken = true;
+      return p.statement;
+    }
+  }
+  return nullptr;
+}
+
+bool SqliteHandle::Remember(std::u16string_view sql, sqlite3_stmt* statement) {
+  if (!remembering_) return false;
+  if (prepared_.size() >= kStatementsPerHandle) {
+    // The longest unused goes: statements are remembered in the order
+    // they were last given back.
+    size_t i = 0;
+    while (i < prepared_.size() && prepared_[i].taken) ++i;
+    if (i == prepared_.size()) return false;
+    sqlite3_finalize(prepared_[i].statement);
+    prepared_.erase(prepared_.begin() + static_cast<ptrdiff_t>(i));
+  }
+  prepared_.push_back({std::u16string(sql), statement, true});
+  return true;
+}
+
+void SqliteHandle::GiveBack(sqlite3_stmt* statement) {
+  for (size_t i = 0; i < prepared_.size(); ++i) {
+    if (prepared_[i].statement != statement) continue;
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    Prepared p = std::move(prepared_[i]);
+    p.taken = false;
+    prepared_.erase(prepared_.begin() + static_cast<ptrdiff_t>(i));
+    prepared_.push_back(std::move(p));
+    return;
+  }
+  sqlite3_finalize(statement);
+}
+
+void SqliteHandle::Forget() {
+  remembering_ = false;
+  for (const Prepared& p : prepared_) {
+    if (!p.taken) sqlite3_finalize(p.statement);
+  }
+  prepared_.clear();
+}
+
+bool SqliteHandle::AtRest() const {
+  if (!remembering_ || sqlite3_get_autocommit(db_) == 0) return false;
+  for (const Prepared& p : prepared_) {
+    if (p.taken) return false;
+  }
+  // Every statement on the handle is one of those remembered.
+  size_t statements = 0;
+  for (sqlite3_stmt* s = sqlite3_next_stmt(db_, nullptr); s != nullptr;
+       s = sqlite3_next_stmt(db_, s)) {
+    ++statements;
+  }
+  return statements == prepared_.size();
+}
+
+std::unique_ptr<SqliteHandle> TakeIdleSqlite(const std::string& path) {
   ThreadHandles* mine = Mine();
   if (mine == nullptr) return nullptr;
   std::vector<Idle>& idle = mine->idle();
@@ -97,30 +168,24 @@ sqlite3* TakeIdleSqlite(const std::string& path) {
     if (idle[i].path != path) continue;
     if (!looked && !Look(path, now)) now = Seen{};
     looked = true;
-    const Idle taken = idle[i];
+    Idle taken = std::move(idle[i]);
     idle.erase(idle.begin() + static_cast<ptrdiff_t>(i));
-    if (Unchanged(taken.seen, now) && StillThatFile(taken.db)) return taken.db;
-    sqlite3_close_v2(taken.db);
+    if (Unchanged(taken.seen, now) && StillThatFile(taken.handle->db())) {
+      return std::move(taken.handle);
+    }
   }
   return nullptr;
 }
 
-void KeepIdleSqlite(const std::string& path, sqlite3* db) {
+void KeepIdleSqlite(const std::string& path, std::unique_ptr<SqliteHandle> handle) {
   ThreadHandles* mine = Mine();
   Seen seen;
-  if (mine == nullptr || sqlite3_get_autocommit(db) == 0 ||
-      sqlite3_next_stmt(db, nullptr) != nullptr || !Look(path, seen)) {
-    sqlite3_close_v2(db);
-    return;
-  }
+  if (mine == nullptr || !handle->AtRest() || !Look(path, seen)) return;
   // The next page starts as on a new handle, which knows no inserted row.
-  sqlite3_set_last_insert_rowid(db, 0);
+  sqlite3_set_last_insert_rowid(handle->db(), 0);
   std::vector<Idle>& idle = mine->idle();
-  if (idle.size() >= kIdlePerThread) {
-    sqlite3_close_v2(idle.front().db);
-    idle.erase(idle.begin());
-  }
-  idle.push_back({path, db, seen});
+  if (idle.size() >= kIdlePerThread) idle.erase(idle.begin());
+  idle.push_back({path, std::move(handle), seen});
 }
 
 }  // namespace zorvadel::ado
