@@ -401,17 +401,19 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   if (rc != SQLITE_OK) Fail(raw);
   // A locked file waits a little, never for ever.
   sqlite3_busy_timeout(raw, 2000);
-  // Read before the schema itself, so that a change between the two makes
-  // the handle look older than it is, never newer.
   const int64_t version = SchemaVersion(file->handle());
   // Opening reads nothing; a file that is no database fails here, at Open.
   {
     const Statement probe = Prepare(file->handle(), u"SELECT COUNT(*) FROM sqlite_master");
     StepRow(raw, probe.get());
   }
-  file->handle().set_schema_version(version);
-  // Only a handle on a database is worth keeping.
-  if (version >= 0) file->KeepWhenReleased(std::move(name));
+  // The schema was read between two reads of its version (which each change
+  // of the schema raises): when they agree, it is the schema of that version. A handle on
+  // a database whose schema changed meanwhile is not worth keeping either.
+  if (version >= 0 && SchemaVersion(file->handle()) == version) {
+    file->handle().set_schema_version(version);
+    file->KeepWhenReleased(std::move(name));
+  }
   return std::make_shared<SqliteDatabase>(std::move(file));
 }
 

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -16,6 +17,14 @@ namespace {
 // Enough for the files a site's pages use together, each opened a few
 // times within one page; each costs an open descriptor and its page cache.
 constexpr size_t kIdlePerThread = 8;
+// A handle idle for longer is closed when its thread next opens a file: so
+// a file deleted or replaced is not held open for good by threads that no
+// longer read it.
+constexpr std::chrono::seconds kIdleFor{30};
+// The page cache a kept handle may hold on to; a handle that read more
+// lets the rest go, so that idle handles cost little memory however large
+// the files.
+constexpr int kKeptCacheBytes = 256 * 1024;
 // Enough for the statements of the pages on one file: the wrapped forms a
 // paged query is run in count as statements of their own.
 constexpr size_t kStatementsPerHandle = 24;
@@ -52,31 +61,38 @@ struct Idle {
   std::string path;
   std::unique_ptr<SqliteHandle> handle;
   Seen seen;
+  std::chrono::steady_clock::time_point since;
 };
 
-// Whether the handles of this thread can still be kept: a handle released
-// while the thread's own objects are being destroyed is closed at once.
-enum class Stage : unsigned char { kUnused, kKeeping, kEnded };
-thread_local Stage t_stage = Stage::kUnused;
+// Set once the thread's handles are gone: a handle released while the
+// thread's own objects are being destroyed is closed at once.
+thread_local bool t_ended = false;
 
 class ThreadHandles {
  public:
-  ThreadHandles() { t_stage = Stage::kKeeping; }
+  ThreadHandles() = default;
   ~ThreadHandles() {
-    t_stage = Stage::kEnded;
+    t_ended = true;
     idle_.clear();
   }
   ThreadHandles(const ThreadHandles&) = delete;
   ThreadHandles& operator=(const ThreadHandles&) = delete;
 
-  std::vector<Idle>& idle() { return idle_; }
+  // The idle handles, less those idle for too long.
+  std::vector<Idle>& idle() {
+    const auto now = std::chrono::steady_clock::now();
+    size_t stale = 0;
+    while (stale < idle_.size() && now - idle_[stale].since > kIdleFor) ++stale;
+    if (stale > 0) idle_.erase(idle_.begin(), idle_.begin() + static_cast<ptrdiff_t>(stale));
+    return idle_;
+  }
 
  private:
   std::vector<Idle> idle_;  // the longest idle first
 };
 
 ThreadHandles* Mine() {
-  if (t_stage == Stage::kEnded) return nullptr;
+  if (t_ended) return nullptr;
   thread_local ThreadHandles handles;
   return &handles;
 }
@@ -183,9 +199,15 @@ void KeepIdleSqlite(const std::string& path, std::unique_ptr<SqliteHandle> handl
   if (mine == nullptr || !handle->AtRest() || !Look(path, seen)) return;
   // The next page starts as on a new handle, which knows no inserted row.
   sqlite3_set_last_insert_rowid(handle->db(), 0);
+  int cache = 0, highest = 0;
+  if (sqlite3_db_status(handle->db(), SQLITE_DBSTATUS_CACHE_USED, &cache, &highest, 0) ==
+          SQLITE_OK &&
+      cache > kKeptCacheBytes) {
+    sqlite3_db_release_memory(handle->db());
+  }
   std::vector<Idle>& idle = mine->idle();
   if (idle.size() >= kIdlePerThread) idle.erase(idle.begin());
-  idle.push_back({path, std::move(handle), seen});
+  idle.push_back({path, std::move(handle), seen, std::chrono::steady_clock::now()});
 }
 
 }  // namespace zorvadel::ado

@@ -33,8 +33,8 @@ class SqliteHandle {
   SqliteHandle& operator=(const SqliteHandle&) = delete;
 
   sqlite3* db() const { return db_; }
-  // The file's schema version when the handle was opened, read before its
-  // schema was: a kept handle is taken only while the file's is the same.
+  // The version of the schema the handle read when it was opened: a kept
+  // handle is taken only while the file's is the same. -1 until known.
   int64_t schema_version() const { return schema_version_; }
   void set_schema_version(int64_t version) { schema_version_ = version; }
 
