@@ -407,9 +407,9 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
     const Statement probe = Prepare(file->handle(), u"SELECT COUNT(*) FROM sqlite_master");
     StepRow(raw, probe.get());
   }
-  // The schema was read between two reads of its version (which each change
-  // of the schema raises): when they agree, it is the schema of that version. A handle on
-  // a database whose schema changed meanwhile is not worth keeping either.
+  // The schema was read between two reads of its version, which each
+  // change of the schema raises: when they agree, it is the schema of that
+  // version. A handle on a file whose schema changed meanwhile is not kept.
   if (version >= 0 && SchemaVersion(file->handle()) == version) {
     file->handle().set_schema_version(version);
     file->KeepWhenReleased(std::move(name));
