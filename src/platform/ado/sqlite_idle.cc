@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -207,7 +208,12 @@ void KeepIdleSqlite(const std::string& path, std::unique_ptr<SqliteHandle> handl
   }
   std::vector<Idle>& idle = mine->idle();
   if (idle.size() >= kIdlePerThread) idle.erase(idle.begin());
-  idle.push_back({path, std::move(handle), seen, std::chrono::steady_clock::now()});
+  // Released from a destructor: a handle that cannot be kept for want of
+  // memory is closed instead.
+  try {
+    idle.push_back({path, std::move(handle), seen, std::chrono::steady_clock::now()});
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 }  // namespace zorvadel::ado
