@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ado/backend.h"
+#include "platform/ado/sqlite_idle.h"
 #include "platform/codepage/codepage.h"
 #include "runtime/joined.h"
 #include "zorvadel/runtime.h"
@@ -44,23 +45,67 @@ ColumnKind KindOf(const char* declared) {
   return ColumnKind::kPlain;
 }
 
+// A statement that its handle remembers goes back to it, any other is
+// finalized.
 struct StatementCloser {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+  SqliteHandle* handle = nullptr;
+  void operator()(sqlite3_stmt* statement) const {
+    if (handle != nullptr) {
+      handle->GiveBack(statement);
+    } else {
+      sqlite3_finalize(statement);
+    }
+  }
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
 // The open file, shared by the connection and every row source on it, so
-// that a recordset outlives the Close of its connection safely.
+// that a recordset outlives the Close of its connection safely. When the
+// last of them lets go, a handle opened on a full path goes to the thread's
+// idle handles, unless a statement may have changed the handle itself.
 class SqliteFile {
  public:
-  explicit SqliteFile(sqlite3* db) : db_(db) {}
-  ~SqliteFile() { sqlite3_close_v2(db_); }
+  explicit SqliteFile(std::unique_ptr<SqliteHandle> handle) : handle_(std::move(handle)) {}
+  ~SqliteFile() {
+    if (!path_.empty()) KeepIdleSqlite(path_, std::move(handle_));
+  }
   SqliteFile(const SqliteFile&) = delete;
   SqliteFile& operator=(const SqliteFile&) = delete;
-  sqlite3* get() const { return db_; }
+  sqlite3* get() const { return handle_->db(); }
+  SqliteHandle& handle() const { return *handle_; }
+  // Hands the handle, opened on `path`, to the idle ones when released;
+  // an empty path closes it.
+  void KeepWhenReleased(std::string path) { path_ = std::move(path); }
+  // After `sql` runs, the handle is as a new one only when the statement
+  // touched rows and nothing else: a PRAGMA, an ATTACH, a temporary table
+  // or an open transaction would reach the next page that took it. Such a
+  // statement may change the schema too, which the statements prepared
+  // before would describe as it was until they next run.
+  void Running(std::u16string_view sql) {
+    if (TouchesOnlyRows(sql)) return;
+    path_.clear();
+    handle_->Forget();
+  }
 
  private:
-  sqlite3* db_;
+  static bool TouchesOnlyRows(std::u16string_view sql) {
+    size_t i = 0;
+    while (i < sql.size() && (sql[i] == u' ' || sql[i] == u'\t' || sql[i] == u'\r' ||
+                              sql[i] == u'\n' || sql[i] == u'(')) {
+      ++i;
+    }
+    std::u16string word;
+    while (i < sql.size() && word.size() < 8 &&
+           ((sql[i] >= u'a' && sql[i] <= u'z') || (sql[i] >= u'A' && sql[i] <= u'Z'))) {
+      word += static_cast<char16_t>(sql[i] | 0x20);
+      ++i;
+    }
+    return word == u"select" || word == u"with" || word == u"values" || word == u"insert" ||
+           word == u"update" || word == u"delete" || word == u"replace";
+  }
+
+  std::unique_ptr<SqliteHandle> handle_;
+  std::string path_;
 };
 using SharedFile = std::shared_ptr<SqliteFile>;
 
@@ -68,24 +113,32 @@ using SharedFile = std::shared_ptr<SqliteFile>;
   throw ScriptError(kErrProvider, u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db)));
 }
 
-Statement Prepare(sqlite3* db, std::u16string_view sql) {
+// A statement on `handle`, prepared before when it can be; null for text
+// without one. SQLite prepares a kept statement anew when the schema it was
+// made on has changed since.
+Statement Prepare(SqliteHandle& handle, std::u16string_view sql) {
+  if (sqlite3_stmt* kept = handle.TakeStatement(sql)) return Statement(kept, {&handle});
   sqlite3_stmt* raw = nullptr;
-  const int rc = sqlite3_prepare16_v2(db, sql.data(), static_cast<int>(sql.size() * 2), &raw,
-                                      nullptr);
+  const int rc = sqlite3_prepare16_v2(handle.db(), sql.data(), static_cast<int>(sql.size() * 2),
+                                      &raw, nullptr);
   Statement statement(raw);
-  if (rc != SQLITE_OK) Fail(db);
+  if (rc != SQLITE_OK) Fail(handle.db());
+  if (raw != nullptr && handle.Remember(sql, raw)) statement.get_deleter().handle = &handle;
   return statement;
 }
 
 // Like Prepare, but a statement the wrapping does not fit gives null.
-Statement TryPrepare(sqlite3* db, std::u16string_view sql) {
+Statement TryPrepare(SqliteHandle& handle, std::u16string_view sql) {
+  if (sqlite3_stmt* kept = handle.TakeStatement(sql)) return Statement(kept, {&handle});
   sqlite3_stmt* raw = nullptr;
-  if (sqlite3_prepare16_v2(db, sql.data(), static_cast<int>(sql.size() * 2), &raw, nullptr) !=
-      SQLITE_OK) {
+  if (sqlite3_prepare16_v2(handle.db(), sql.data(), static_cast<int>(sql.size() * 2), &raw,
+                           nullptr) != SQLITE_OK) {
     sqlite3_finalize(raw);
     return nullptr;
   }
-  return Statement(raw);
+  Statement statement(raw);
+  if (raw != nullptr && handle.Remember(sql, raw)) statement.get_deleter().handle = &handle;
+  return statement;
 }
 
 Variant ColumnValue(sqlite3_stmt* statement, int column, ColumnKind kind) {
@@ -187,7 +240,7 @@ class WindowSource : public RowSource {
   }
   int64_t Count() override {
     if (count_ < 0) {
-      Statement count = Prepare(file_->get(), count_sql_);
+      Statement count = Prepare(file_->handle(), count_sql_);
       count_ = StepRow(file_->get(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
     }
     return count_;
@@ -235,7 +288,8 @@ class SqliteDatabase : public Database {
 
   void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
     sqlite3* db = file_->get();
-    Statement statement = Prepare(db, Unterminated(sql));
+    file_->Running(sql);
+    Statement statement = Prepare(file_->handle(), Unterminated(sql));
     if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
     for (size_t i = 0; i < texts.size(); ++i) {
       if (sqlite3_bind_text16(statement.get(), static_cast<int>(i + 1), texts[i].data(),
@@ -249,11 +303,12 @@ class SqliteDatabase : public Database {
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     sqlite3* db = file_->get();
+    file_->Running(sql);
     sql = Unterminated(sql);
     if (scrollable) {
       if (auto source = TryWindow(sql)) return source;
     }
-    Statement statement = Prepare(db, sql);
+    Statement statement = Prepare(file_->handle(), sql);
     if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
     if (sqlite3_column_count(statement.get()) == 0) {
       while (StepRow(db, statement.get())) {
@@ -279,17 +334,17 @@ class SqliteDatabase : public Database {
   // which the plain prepare then reports). The count is prepared when first
   // asked for.
   std::unique_ptr<RowSource> TryWindow(std::u16string_view sql) {
-    sqlite3* db = file_->get();
     // The line break ends a trailing "--" comment inside the parentheses.
     const std::u16string inner = Joined({u"(", sql, u"\n)"});
-    Statement window = TryPrepare(db, u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
+    Statement window =
+        TryPrepare(file_->handle(), u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
     if (!window || sqlite3_column_count(window.get()) == 0) return nullptr;
     Columns columns = ColumnsOf(window.get());
     // Columns that share a name come out of the parentheses renamed
     // ("Id:1"): their names are taken from the statement itself.
     for (const std::u16string& name : columns.names) {
       if (name.find(u':') == std::u16string::npos) continue;
-      Statement plain = TryPrepare(db, sql);
+      Statement plain = TryPrepare(file_->handle(), sql);
       if (!plain || sqlite3_column_count(plain.get()) != sqlite3_column_count(window.get())) {
         return nullptr;
       }
@@ -303,19 +358,62 @@ class SqliteDatabase : public Database {
   SharedFile file_;
 };
 
+// The file's schema version as it reads now, or -1 when it does not read.
+int64_t SchemaVersion(SqliteHandle& handle) {
+  const Statement statement = TryPrepare(handle, u"PRAGMA schema_version");
+  if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) return -1;
+  return sqlite3_column_int64(statement.get(), 0);
+}
+
+// SQLite counts every allocation under one process-wide mutex unless told
+// not to, and then the threads of a busy server queue on that lock more
+// than they work. The switch holds only before SQLite starts: where the
+// program has started it already, it refuses, and SQLite runs as that
+// program set it up.
+void SqliteReady() {
+  static const bool kConfigured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+  (void)kConfigured;
+}
+
 }  // namespace
 
 std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
+  SqliteReady();
+  std::string name = codepage::ToUtf8(path);
+  // A relative path names another file once the working folder changes.
+  if (name.empty() || name[0] != '/') name.clear();
+  if (!name.empty()) {
+    if (std::unique_ptr<SqliteHandle> idle = TakeIdleSqlite(name)) {
+      // A kept handle prepares on the schema it read last, which another
+      // process may have changed since, even while the handle was in use.
+      const int64_t version = SchemaVersion(*idle);
+      if (version >= 0 && version == idle->schema_version()) {
+        auto file = std::make_shared<SqliteFile>(std::move(idle));
+        file->KeepWhenReleased(std::move(name));
+        return std::make_shared<SqliteDatabase>(std::move(file));
+      }
+    }
+  }
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(codepage::ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE,
                                  nullptr);
-  auto file = std::make_shared<SqliteFile>(raw);
+  auto file = std::make_shared<SqliteFile>(std::make_unique<SqliteHandle>(raw));
   if (rc != SQLITE_OK) Fail(raw);
   // A locked file waits a little, never for ever.
   sqlite3_busy_timeout(raw, 2000);
+  const int64_t version = SchemaVersion(file->handle());
   // Opening reads nothing; a file that is no database fails here, at Open.
-  Statement probe = Prepare(raw, u"SELECT COUNT(*) FROM sqlite_master");
-  StepRow(raw, probe.get());
+  {
+    const Statement probe = Prepare(file->handle(), u"SELECT COUNT(*) FROM sqlite_master");
+    StepRow(raw, probe.get());
+  }
+  // The schema was read between two reads of its version, which each
+  // change of the schema raises: when they agree, it is the schema of that
+  // version. A handle on a file whose schema changed meanwhile is not kept.
+  if (version >= 0 && SchemaVersion(file->handle()) == version) {
+    file->handle().set_schema_version(version);
+    file->KeepWhenReleased(std::move(name));
+  }
   return std::make_shared<SqliteDatabase>(std::move(file));
 }
 
