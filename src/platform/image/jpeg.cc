@@ -125,12 +125,13 @@ std::atomic<unsigned> temp_counter{0};
 }  // namespace
 
 // The opened file as the library reads it: a descriptor of our own, read
-// with pread at the offset the library last asked for. While Save decodes,
-// every read first looks at the clock: past the deadline it fails, and a
-// decoder that works on without asking for more (a JPEG decoder taking in
-// scan after scan) is stopped where its next read would be, since it takes
-// the failed read for the end of the file. The evaluation's own progress
-// reports stop whatever runs between reads, from one tile to the next.
+// with pread at the offset the library last asked for. Every read first
+// looks at the clock, started when Open reads the header and again when
+// Save decodes: past the deadline the read fails. A decoder that works on
+// and on between reads (a JPEG decoder taking in scan after scan) is
+// stopped at its next one, which it takes for the end of the file; the
+// evaluation's progress reports stop whatever runs from one tile to the
+// next.
 struct Jpeg::Source {
   explicit Source(int own_descriptor)
       : descriptor(own_descriptor), source(vips_source_custom_new()) {
@@ -168,17 +169,18 @@ struct Jpeg::Source {
   static gint64 OnRead(VipsSourceCustom*, void* buffer, gint64 length, Source* self) {
     if (length <= 0) return 0;
     if (self->Expired()) return -1;
+    const off_t at = self->offset.load();
     ssize_t got;
     do {
-      got = pread(self->descriptor, buffer, static_cast<size_t>(length), self->offset);
+      got = pread(self->descriptor, buffer, static_cast<size_t>(length), at);
     } while (got < 0 && errno == EINTR);
-    if (got > 0) self->offset += got;
+    if (got > 0) self->offset.store(at + got);
     return got;
   }
   static gint64 OnSeek(VipsSourceCustom*, gint64 offset, int whence, Source* self) {
     gint64 base = 0;
     if (whence == SEEK_CUR) {
-      base = self->offset;
+      base = self->offset.load();
     } else if (whence == SEEK_END) {
       struct stat facts;
       if (fstat(self->descriptor, &facts) != 0) return -1;
@@ -186,9 +188,9 @@ struct Jpeg::Source {
     } else if (whence != SEEK_SET) {
       return -1;
     }
-    if (offset < -base) return -1;
-    self->offset = base + offset;
-    return self->offset;
+    if (offset < -base || offset > std::numeric_limits<gint64>::max() - base) return -1;
+    self->offset.store(base + offset);
+    return base + offset;
   }
   static void OnEval(VipsImage* image, VipsProgress*, Source* self) {
     if (self->Expired()) vips_image_set_kill(image, TRUE);
@@ -196,8 +198,9 @@ struct Jpeg::Source {
 
   const int descriptor;
   VipsSourceCustom* const source;
-  // The library reads a source from one thread at a time.
-  off_t offset = 0;
+  // The library reads a source from one thread at a time, though not
+  // always the same one.
+  std::atomic<off_t> offset{0};
   std::atomic<int64_t> deadline_ns{std::numeric_limits<int64_t>::max()};
   std::atomic<bool> too_slow{false};
 };
@@ -226,6 +229,8 @@ void Jpeg::Open(const std::u16string& path) {
   const int own = fcntl(file.descriptor(), F_DUPFD_CLOEXEC, 0);
   if (own < 0) throw ScriptError(kErrImage, u"The picture cannot be opened");
   auto source = std::make_shared<Source>(own);
+  // Reading a header is quick, but some formats let a file make it long.
+  source->StartClock();
   if (IsJpegLoader(RequirePicture(source->vips())) &&
       CountJpegScans(file.descriptor(), file.size(), kMaxScans) > kMaxScans) {
     throw ScriptError(kErrImage, u"The picture has more scans than the component decodes");

@@ -17,7 +17,8 @@
 // than encoders write, whose decoding would cost a pass over every pixel
 // for each scan. Whatever else makes a decoding slow, Save gives up on it
 // after kMaxDecodeTime and raises kErrTooSlow, so that no picture holds a
-// page's thread for long. Every failure raises.
+// page's thread for long (Open gives up on a header the same way). Every
+// failure raises.
 //
 // Only the formats a site's pictures come in are opened: JPEG, PNG, GIF,
 // WebP and TIFF, each read by the library's own decoder. Anything else (an
@@ -44,8 +45,9 @@ inline constexpr int64_t kMaxPixels = 100'000'000;
 // dozen; a hundred refuses nothing an encoder made, and keeps the scans'
 // work on the largest picture accepted to well under a second.
 inline constexpr int64_t kMaxScans = 100;
-// The longest that Save decodes and resizes a picture for. A thumbnail of
-// the largest picture accepted takes a second or two on a loaded server.
+// The longest that Open reads a header for, and that Save decodes, resizes
+// and writes a picture for: a thumbnail of the largest picture accepted
+// takes a second or so unless the machine is overloaded.
 inline constexpr std::chrono::seconds kMaxDecodeTime{5};
 // Raised by Save for a picture it gave up on after kMaxDecodeTime: the
 // number of an operation that timed out.
