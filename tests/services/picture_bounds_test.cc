@@ -104,9 +104,9 @@ std::string ScanBomb(int w, int h, int ac_scans) {
   ac += std::string(12, '\0');
   for (int n = 0; n < 15; ++n) ac += static_cast<char>(n << 4);
   jpeg += Segment(0xC4, dc) + Segment(0xC4, ac);
-  Bits dc_data;
-  for (int b = 0; b < blocks; ++b) dc_data.Put(0, 1);
-  jpeg += Segment(0xDA, {1, 1, 0x00, 0, 0, 0}) + dc_data.Finish();
+  // One 0 bit a block, the last byte filled up with ones.
+  jpeg += Segment(0xDA, {1, 1, 0x00, 0, 0, 0}) + std::string(blocks / 8, '\0');
+  if (blocks % 8 != 0) jpeg += static_cast<char>(0xFF >> (blocks % 8));
   Bits ac_data;
   for (int left = blocks; left > 0;) {
     const int run = std::min(left, 32767);
