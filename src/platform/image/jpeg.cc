@@ -126,7 +126,7 @@ std::atomic<unsigned> temp_counter{0};
 
 // The opened file as the library reads it: a descriptor of our own, read
 // with pread at the offset the library last asked for. Every read first
-// looks at the clock, started when Open reads the header and again when
+// looks at the clock, which runs while Open reads the header and while
 // Save decodes: past the deadline the read fails. A decoder that works on
 // and on between reads (a JPEG decoder taking in scan after scan) is
 // stopped at its next one, which it takes for the end of the file; the
@@ -149,19 +149,30 @@ struct Jpeg::Source {
 
   VipsSource* vips() const { return VIPS_SOURCE(source); }
 
-  void StartClock() {
-    too_slow.store(false);
-    const auto deadline = std::chrono::steady_clock::now() + kMaxDecodeTime;
-    deadline_ns.store(deadline.time_since_epoch().count());
-  }
-  // Whether a read or a progress report met the deadline since StartClock.
-  bool CutShort() const { return too_slow.load(); }
-  // True once the deadline has passed; it stays passed.
-  bool Expired() {
-    if (too_slow.load()) return true;
-    if (std::chrono::steady_clock::now().time_since_epoch().count() <= deadline_ns.load()) {
-      return false;
+  // The deadline for the reading of one Open or Save, for as long as it
+  // lives: reads at other times are never refused.
+  class Clock {
+   public:
+    explicit Clock(Source& source) : source_(source) {
+      source_.too_slow.store(false);
+      const auto deadline = std::chrono::steady_clock::now() + kMaxDecodeTime;
+      source_.deadline_ns.store(deadline.time_since_epoch().count());
     }
+    ~Clock() { source_.deadline_ns.store(kNoDeadline); }
+    Clock(const Clock&) = delete;
+    Clock& operator=(const Clock&) = delete;
+
+   private:
+    Source& source_;
+  };
+  // Whether a read or a progress report met the deadline of the last Clock.
+  bool CutShort() const { return too_slow.load(); }
+  // True once the running clock's deadline has passed; it stays passed.
+  bool Expired() {
+    const int64_t deadline = deadline_ns.load();
+    if (deadline == kNoDeadline) return false;
+    if (too_slow.load()) return true;
+    if (std::chrono::steady_clock::now().time_since_epoch().count() <= deadline) return false;
     too_slow.store(true);
     return true;
   }
@@ -201,7 +212,8 @@ struct Jpeg::Source {
   // The library reads a source from one thread at a time, though not
   // always the same one.
   std::atomic<off_t> offset{0};
-  std::atomic<int64_t> deadline_ns{std::numeric_limits<int64_t>::max()};
+  static constexpr int64_t kNoDeadline = std::numeric_limits<int64_t>::max();
+  std::atomic<int64_t> deadline_ns{kNoDeadline};
   std::atomic<bool> too_slow{false};
 };
 
@@ -230,7 +242,7 @@ void Jpeg::Open(const std::u16string& path) {
   if (own < 0) throw ScriptError(kErrImage, u"The picture cannot be opened");
   auto source = std::make_shared<Source>(own);
   // Reading a header is quick, but some formats let a file make it long.
-  source->StartClock();
+  const Source::Clock clock(*source);
   if (IsJpegLoader(RequirePicture(source->vips())) &&
       CountJpegScans(file.descriptor(), file.size(), kMaxScans) > kMaxScans) {
     throw ScriptError(kErrImage, u"The picture has more scans than the component decodes");
@@ -256,8 +268,8 @@ void Jpeg::Save(const std::u16string& path) {
   if (!source_) throw ScriptError(kErrImage, u"No picture is open");
   StartVips();
   const std::string target = DiskPath(path);
+  const Source::Clock clock(*source_);
   RequirePicture(source_->vips());
-  source_->StartClock();
   ImageRef thumbnail;
   int rc = vips_thumbnail_source(source_->vips(), &thumbnail.image, width_, "height", height_,
                                  "size", VIPS_SIZE_FORCE, nullptr);
