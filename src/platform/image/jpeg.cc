@@ -9,9 +9,9 @@
 #include <vips/vips.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
