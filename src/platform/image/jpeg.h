@@ -43,7 +43,8 @@ inline constexpr int64_t kMaxPixels = 100'000'000;
 // Encoders write a handful of scans (ten for a colour photograph with the
 // usual progression), and those that search for the smallest file a few
 // dozen; a hundred refuses nothing an encoder made, and keeps the scans'
-// work on the largest picture accepted to well under a second.
+// work on the largest picture accepted to well under a second. The TIFF
+// decoder holds the JPEG strips inside a TIFF to the same number.
 inline constexpr int64_t kMaxScans = 100;
 // The longest that Open reads a header for, and that Save decodes, resizes
 // and writes a picture for: a thumbnail of the largest picture accepted
