@@ -105,7 +105,14 @@ std::u16string PagePictureMembers::BuildSmallPic(const std::u16string& original_
     return std::u16string(kCannotSaveMessage);
   }
   if (page.As<PageFilesMembers>().IsFileExist(site_path)) return site_path;
-  if (!Step([&] { jpeg->Save(disk_path); })) return std::u16string(kCannotSaveMessage);
+  try {
+    jpeg->Save(disk_path);
+  } catch (const ScriptError& error) {
+    // A picture the component gave up decoding is one the page cannot
+    // show, not a folder that cannot be written.
+    return std::u16string(error.number() == image::kErrTooSlow ? kMissingPictureMessage
+                                                                : kCannotSaveMessage);
+  }
   return site_path;
 }
 

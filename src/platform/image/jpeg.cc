@@ -3,20 +3,26 @@
 // opened.
 #include "platform/image/jpeg.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vips/vips.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <system_error>
 
 #include "platform/codepage/codepage.h"
 #include "platform/fso/regular_file.h"
+#include "platform/image/jpeg_scans.h"
 #include "zorvadel/member_table.h"
 
 namespace zorvadel::image {
@@ -28,7 +34,7 @@ constexpr int32_t kErrImage = -2147467259;
 
 // The decoders of the formats a site's pictures come in, all the library's
 // own: the family's base class, and the loader of the family that reads a
-// picture from an open file.
+// picture from an open file. The first is the JPEG one.
 constexpr struct {
   const char* family;
   const char* source_loader;
@@ -86,6 +92,10 @@ bool IsPictureLoader(const char* loader) {
   return false;
 }
 
+bool IsJpegLoader(const char* loader) {
+  return std::strcmp(loader, kPictureLoaders[0].source_loader) == 0;
+}
+
 int32_t Pixels(double side) {
   // Half up; NaN and values that round to 0 are refused, as are sides no
   // picture under the pixel limit can have.
@@ -114,25 +124,110 @@ std::atomic<unsigned> temp_counter{0};
 
 }  // namespace
 
+// The opened file as the library reads it: a descriptor of our own, read
+// with pread at the offset the library last asked for. Every read first
+// looks at the clock, which runs while Open reads the header and while
+// Save decodes: past the deadline the read fails. A decoder that works on
+// and on between reads (a JPEG decoder taking in scan after scan) is
+// stopped at its next one, which it takes for the end of the file; the
+// evaluation's progress reports stop whatever runs from one tile to the
+// next.
 struct Jpeg::Source {
-  explicit Source(VipsSource* opened) : source(opened) {}
+  explicit Source(int own_descriptor)
+      : descriptor(own_descriptor), source(vips_source_custom_new()) {
+    g_signal_connect(source, "read", G_CALLBACK(&Source::OnRead), this);
+    g_signal_connect(source, "seek", G_CALLBACK(&Source::OnSeek), this);
+  }
   ~Source() {
-    if (source != nullptr) g_object_unref(source);
+    // A pipeline that outlives us finds a source that reads nothing.
+    g_signal_handlers_disconnect_by_data(source, this);
+    g_object_unref(source);
+    close(descriptor);
   }
   Source(const Source&) = delete;
   Source& operator=(const Source&) = delete;
-  VipsSource* source;
+
+  VipsSource* vips() const { return VIPS_SOURCE(source); }
+
+  // The deadline for the reading of one Open or Save, for as long as it
+  // lives: reads at other times are never refused.
+  class Clock {
+   public:
+    explicit Clock(Source& source) : source_(source) {
+      source_.too_slow.store(false);
+      const auto deadline = std::chrono::steady_clock::now() + kMaxDecodeTime;
+      source_.deadline_ns.store(deadline.time_since_epoch().count());
+    }
+    ~Clock() { source_.deadline_ns.store(kNoDeadline); }
+    Clock(const Clock&) = delete;
+    Clock& operator=(const Clock&) = delete;
+
+   private:
+    Source& source_;
+  };
+  // Whether a read or a progress report met the deadline of the last Clock.
+  bool CutShort() const { return too_slow.load(); }
+  // True once the running clock's deadline has passed; it stays passed.
+  bool Expired() {
+    const int64_t deadline = deadline_ns.load();
+    if (deadline == kNoDeadline) return false;
+    if (too_slow.load()) return true;
+    if (std::chrono::steady_clock::now().time_since_epoch().count() <= deadline) return false;
+    too_slow.store(true);
+    return true;
+  }
+
+  static gint64 OnRead(VipsSourceCustom*, void* buffer, gint64 length, Source* self) {
+    if (length <= 0) return 0;
+    if (self->Expired()) return -1;
+    const off_t at = self->offset.load();
+    ssize_t got;
+    do {
+      got = pread(self->descriptor, buffer, static_cast<size_t>(length), at);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0) self->offset.store(at + got);
+    return got;
+  }
+  static gint64 OnSeek(VipsSourceCustom*, gint64 offset, int whence, Source* self) {
+    gint64 base = 0;
+    if (whence == SEEK_CUR) {
+      base = self->offset.load();
+    } else if (whence == SEEK_END) {
+      struct stat facts;
+      if (fstat(self->descriptor, &facts) != 0) return -1;
+      base = facts.st_size;
+    } else if (whence != SEEK_SET) {
+      return -1;
+    }
+    if (offset < -base || offset > std::numeric_limits<gint64>::max() - base) return -1;
+    self->offset.store(base + offset);
+    return base + offset;
+  }
+  static void OnEval(VipsImage* image, VipsProgress*, Source* self) {
+    if (self->Expired()) vips_image_set_kill(image, TRUE);
+  }
+
+  const int descriptor;
+  VipsSourceCustom* const source;
+  // The library reads a source from one thread at a time, though not
+  // always the same one.
+  std::atomic<off_t> offset{0};
+  static constexpr int64_t kNoDeadline = std::numeric_limits<int64_t>::max();
+  std::atomic<int64_t> deadline_ns{kNoDeadline};
+  std::atomic<bool> too_slow{false};
 };
 
 namespace {
 
 // Asked again before every decoding: the file's bytes may have changed
-// since the last look.
-void RequirePicture(VipsSource* source) {
-  if (!IsPictureLoader(vips_foreign_find_load_source(source))) {
+// since the last look. Returns the loader that reads them.
+const char* RequirePicture(VipsSource* source) {
+  const char* loader = vips_foreign_find_load_source(source);
+  if (!IsPictureLoader(loader)) {
     vips_error_clear();
     throw ScriptError(kErrImage, u"The file is no picture of a format the component reads");
   }
+  return loader;
 }
 
 }  // namespace
@@ -142,13 +237,19 @@ void Jpeg::Open(const std::u16string& path) {
   const fso::RegularFile file(path);
   if (file.kind() == fso::PathKind::kNoName) throw ScriptError(kErrInvalidArgument);
   if (!file.ok()) throw ScriptError(kErrImage, u"The picture cannot be opened");
-  // The library takes a descriptor of its own; ours closes with `file`.
-  auto source = std::make_shared<Source>(vips_source_new_from_descriptor(file.descriptor()));
-  if (source->source == nullptr) Raise(u"The picture cannot be opened");
-  RequirePicture(source->source);
+  // The library reads a descriptor of its own; ours closes with `file`.
+  const int own = fcntl(file.descriptor(), F_DUPFD_CLOEXEC, 0);
+  if (own < 0) throw ScriptError(kErrImage, u"The picture cannot be opened");
+  auto source = std::make_shared<Source>(own);
+  // Reading a header is quick, but some formats let a file make it long.
+  const Source::Clock clock(*source);
+  if (IsJpegLoader(RequirePicture(source->vips())) &&
+      CountJpegScans(file.descriptor(), file.size(), kMaxScans) > kMaxScans) {
+    throw ScriptError(kErrImage, u"The picture has more scans than the component decodes");
+  }
   ImageRef header;
   // Only the header is read here; the pixels stay on disk until Save.
-  header.image = vips_image_new_from_source(source->source, "", nullptr);
+  header.image = vips_image_new_from_source(source->vips(), "", nullptr);
   if (header.image == nullptr) Raise(u"The picture cannot be opened");
   const int64_t width = vips_image_get_width(header.image);
   const int64_t height = vips_image_get_height(header.image);
@@ -167,29 +268,39 @@ void Jpeg::Save(const std::u16string& path) {
   if (!source_) throw ScriptError(kErrImage, u"No picture is open");
   StartVips();
   const std::string target = DiskPath(path);
-  RequirePicture(source_->source);
+  const Source::Clock clock(*source_);
+  RequirePicture(source_->vips());
   ImageRef thumbnail;
-  if (vips_thumbnail_source(source_->source, &thumbnail.image, width_, "height", height_, "size",
-                            VIPS_SIZE_FORCE, nullptr) != 0) {
-    Raise(u"The picture cannot be read");
-  }
+  int rc = vips_thumbnail_source(source_->vips(), &thumbnail.image, width_, "height", height_,
+                                 "size", VIPS_SIZE_FORCE, nullptr);
+  if (rc != 0 && !source_->CutShort()) Raise(u"The picture cannot be read");
   // Written beside the target and renamed over it: a reader never finds
   // half a thumbnail, and a failed save leaves no file behind.
   const std::string temp = target + ".tmp-" + std::to_string(getpid()) + "-" +
                            std::to_string(temp_counter++);
-  const std::string extension = LowerExtension(target);
-  int rc;
-  if (extension == ".png") {
-    rc = vips_pngsave(thumbnail.image, temp.c_str(), nullptr);
-  } else if (extension == ".gif") {
-    rc = vips_gifsave(thumbnail.image, temp.c_str(), nullptr);
-  } else {
-    rc = vips_jpegsave(thumbnail.image, temp.c_str(), "Q", 85, "strip", TRUE, nullptr);
+  if (rc == 0) {
+    vips_image_set_progress(thumbnail.image, TRUE);
+    g_signal_connect(thumbnail.image, "eval", G_CALLBACK(&Source::OnEval), source_.get());
+    const std::string extension = LowerExtension(target);
+    if (extension == ".png") {
+      rc = vips_pngsave(thumbnail.image, temp.c_str(), nullptr);
+    } else if (extension == ".gif") {
+      rc = vips_gifsave(thumbnail.image, temp.c_str(), nullptr);
+    } else {
+      rc = vips_jpegsave(thumbnail.image, temp.c_str(), "Q", 85, "strip", TRUE, nullptr);
+    }
   }
+  // A decoder cut short by the deadline may still have finished its
+  // picture from what it had read; nothing of it is kept.
+  const bool too_slow = source_->CutShort();
   std::error_code ec;
-  if (rc == 0) std::filesystem::rename(temp, target, ec);
-  if (rc != 0 || ec) {
+  if (rc == 0 && !too_slow) std::filesystem::rename(temp, target, ec);
+  if (rc != 0 || too_slow || ec) {
     std::filesystem::remove(temp, ec);
+    if (too_slow) {
+      vips_error_clear();
+      throw ScriptError(kErrTooSlow, u"The picture takes too long to decode");
+    }
     Raise(u"The thumbnail cannot be saved");
   }
 }

@@ -13,7 +13,12 @@
 // (a JPEG is decoded at a fraction of its size), so a thumbnail of a large
 // photograph costs little memory. A picture of more than 100 megapixels is
 // refused at Open, so that no request can make the server decode a
-// picture that would exhaust its memory. Every failure raises.
+// picture that would exhaust its memory, and so is a JPEG of more scans
+// than encoders write, whose decoding would cost a pass over every pixel
+// for each scan. Whatever else makes a decoding slow, Save gives up on it
+// after kMaxDecodeTime and raises kErrTooSlow, so that no picture holds a
+// page's thread for long (Open gives up on a header the same way). Every
+// failure raises.
 //
 // Only the formats a site's pictures come in are opened: JPEG, PNG, GIF,
 // WebP and TIFF, each read by the library's own decoder. Anything else (an
@@ -25,6 +30,7 @@
 #ifndef ZORVADEL_PLATFORM_IMAGE_JPEG_H_
 #define ZORVADEL_PLATFORM_IMAGE_JPEG_H_
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,13 +40,26 @@
 namespace zorvadel::image {
 
 inline constexpr int64_t kMaxPixels = 100'000'000;
+// Encoders write a handful of scans (ten for a colour photograph with the
+// usual progression), and those that search for the smallest file a few
+// dozen; a hundred refuses nothing an encoder made, and keeps the scans'
+// work on the largest picture accepted to well under a second. The TIFF
+// decoder holds the JPEG strips inside a TIFF to the same number.
+inline constexpr int64_t kMaxScans = 100;
+// The longest that Open reads a header for, and that Save decodes, resizes
+// and writes a picture for: a thumbnail of the largest picture accepted
+// takes a second or so unless the machine is overloaded.
+inline constexpr std::chrono::seconds kMaxDecodeTime{5};
+// Raised by Save for a picture it gave up on after kMaxDecodeTime: the
+// number of an operation that timed out.
+inline constexpr int32_t kErrTooSlow = -2147023436;
 
 class Jpeg : public Object {
  public:
   const ClassInfo& Class() const override;
 
   // Raises when the file is missing, not a regular file, no picture of the
-  // formats above, or too large.
+  // formats above, too large, or a JPEG of more than kMaxScans scans.
   void Open(const std::u16string& path);
   // 0 before Open.
   int32_t Width() const { return width_; }
@@ -48,7 +67,9 @@ class Jpeg : public Object {
   // Raises 5 for a value below 0.5 or beyond 100 megapixels' side, or NaN.
   void SetWidth(double width);
   void SetHeight(double height);
-  // Raises when nothing is open or the file cannot be written.
+  // Raises when nothing is open or the file cannot be written, and
+  // kErrTooSlow when decoding and writing the thumbnail would take longer
+  // than kMaxDecodeTime; no file is left behind then either.
   void Save(const std::u16string& path);
 
  private:
