@@ -131,12 +131,13 @@ int Serve(const std::string& program, const EngineFlags& flags) {
             << " C++ pages (Ctrl-C stops)" << std::endl;
   int received = 0;
   sigwait(&stop_signals, &received);
-  if (!server.Drain(std::chrono::seconds(flags.drain_seconds))) {
+  if (const size_t left = server.Drain(std::chrono::seconds(flags.drain_seconds))) {
     // The pages still running use the site, the sessions and the runner:
     // none of them may be destroyed under them, so the process ends here.
     // The access log is written line by line and has nothing held back.
-    log::Line(program + ": pages still ran after the drain time (" +
-              std::to_string(flags.drain_seconds) + " s): stopped without them");
+    log::Line(program + ": stopped with " + std::to_string(left) +
+              (left == 1 ? " page" : " pages") + " still running after the drain time (" +
+              std::to_string(flags.drain_seconds) + " s)");
     log::Flush();
     std::cout << program << ": stopped" << std::endl;
     std::_Exit(0);

@@ -453,7 +453,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
     const LogName log{&server.options_.name, wait->route->script_name};
     engine::ResponseResult result =
         wait->outcome.load() == kTurnCame
-            ? server.runner_.RunVisit(*wait->route, std::move(wait->facts), std::move(wait->visit))
+            ? server.Run(*wait->route, std::move(wait->facts), std::move(wait->visit))
             : server.runner_.Busy(wait->facts);
     return Reply(connection, exchange, std::move(result), log);
   }
@@ -539,7 +539,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
     return SetAside(server, connection, exchange, std::move(wait));
   }
   engine::ResponseResult result =
-      server.runner_.RunVisit(route, std::move(facts), std::move(visit));
+      server.Run(route, std::move(facts), std::move(visit));
   return Reply(connection, exchange, std::move(result),
                LogName{&server.options_.name, route.script_name});
 }
@@ -674,17 +674,28 @@ bool HttpServer::Start(std::string* error) {
   return true;
 }
 
-bool HttpServer::Drain(std::chrono::milliseconds drain) {
-  if (daemon_ == nullptr) return true;
+engine::ResponseResult HttpServer::Run(const Route& route, engine::RequestFacts facts,
+                                       PageRunner::Visit visit) {
+  pages_running_.fetch_add(1, std::memory_order_acq_rel);
+  struct Done {
+    std::atomic<size_t>& running;
+    ~Done() { running.fetch_sub(1, std::memory_order_acq_rel); }
+  } done{pages_running_};
+  return runner_.RunVisit(route, std::move(facts), std::move(visit));
+}
+
+size_t HttpServer::Drain(std::chrono::milliseconds drain) {
+  if (daemon_ == nullptr) return 0;
   if (gate_) gate_->Stop();
   draining_.store(true, std::memory_order_release);
   waits_->Release();
   const auto deadline = WatchClock::now() + drain;
-  for (;;) {
-    if (watch_.Quiet()) return true;
-    if (WatchClock::now() >= deadline) return false;
+  while (!watch_.Quiet() && WatchClock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  // What else is left (a body still coming in, a response still going
+  // out) holds no thread: the daemon stops with it.
+  return pages_running_.load(std::memory_order_acquire);
 }
 
 void HttpServer::Stop() {

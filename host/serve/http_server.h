@@ -86,9 +86,10 @@ class HttpServer {
   // Closes the listening socket, answers 503 to every request not yet
   // started (those waiting for their session's turn, those that come on
   // kept-alive connections from now on) and waits up to `drain` for the
-  // requests under way to be answered. True when they all were; false when
-  // some page still runs, and then only the end of the process ends it.
-  bool Drain(std::chrono::milliseconds drain);
+  // requests under way to be answered. Returns the number of pages still
+  // running then: while there is one, Stop would wait for it, and only
+  // the end of the process ends it.
+  size_t Drain(std::chrono::milliseconds drain);
   // Closes the listening socket and the connections and joins the threads.
   void Stop();
   // The port bound (the chosen one when the options asked for 0).
@@ -102,6 +103,10 @@ class HttpServer {
   // The pages set aside until their session's turn, by deadline.
   struct Waits;
 
+  // Runs a page, counted while it runs.
+  engine::ResponseResult Run(const Route& route, engine::RequestFacts facts,
+                             PageRunner::Visit visit);
+
   const Site& site_;
   PageRunner& runner_;
   ServerOptions options_;
@@ -110,6 +115,7 @@ class HttpServer {
   std::unique_ptr<Waits> waits_;
   ConnectionWatch watch_;
   std::atomic<bool> draining_{false};
+  std::atomic<size_t> pages_running_{0};
   // Once a second: slow connections cut, held error lines written.
   std::mutex tick_mutex_;
   std::condition_variable tick_;

@@ -59,7 +59,7 @@ check "pages on a silent database: exit status 0" "$stop_status" 0
 tally "pages on a silent database: stopped after the 10 s drain, within 15 s" $? "${stop_ms} ms"
 check "pages on a silent database: stopped" "$(tail -1 "$server_out" | sed 's/^[^:]*: //')" stopped
 check "pages on a silent database: told" \
-  "$(grep -c 'pages still ran after the drain time (10 s): stopped without them' "$server_err")" 1
+  "$(grep -c ': stopped with 2 pages still running after the drain time (10 s)$' "$server_err")" 1
 for p in "${asked[@]}"; do stop_process "$p" 5; done
 check "pages on a silent database: their connections closed" "$(cat "$work"/status?)" 000000000000
 check "pages on a silent database: the access log written" \
@@ -133,7 +133,7 @@ check "drained: a page queued for its session's turn gets 503" \
   "503 Content-Type: text/vnd.wap.wml; charset=utf-8"
 check "drained: a request on a held connection gets 503" "$(cat "$work/held")" \
   "200 503 text/vnd.wap.wml; charset=utf-8"
-check "drained: no page error told" "$(grep -c 'took too long\|still ran' "$server_err")" 0
+check "drained: no page error told" "$(grep -c 'took too long\|still running' "$server_err")" 0
 check "drained: every answer in the access log" \
   "$(awk '{ print $(NF - 1) }' "$work/access2.log" | sort | uniq -c | awk '{ printf "%s=%s ", $2, $1 }')" \
   "200=3 503=2 "
