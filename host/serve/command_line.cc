@@ -34,7 +34,8 @@ bool ListenAddress(const std::string& address) {
 }
 
 enum class Flag {
-  kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit, kNode,
+  kRoot, kAddress, kPort, kThreads, kAccessLog, kSessionMemory, kSessionWait, kBufferLimit,
+  kDrain, kNode,
   kShowErrors, kHelp
 };
 
@@ -44,7 +45,7 @@ struct FlagRow {
   bool takes_value;
 };
 
-constexpr std::array<FlagRow, 12> kFlags = {{
+constexpr std::array<FlagRow, 13> kFlags = {{
     {"--root", Flag::kRoot, true},
     {"--address", Flag::kAddress, true},
     {"--port", Flag::kPort, true},
@@ -53,6 +54,7 @@ constexpr std::array<FlagRow, 12> kFlags = {{
     {"--session-memory", Flag::kSessionMemory, true},
     {"--session-wait", Flag::kSessionWait, true},
     {"--buffer-limit", Flag::kBufferLimit, true},
+    {"--drain", Flag::kDrain, true},
     {"--node", Flag::kNode, true},
     {"--show-errors", Flag::kShowErrors, false},
     {"--help", Flag::kHelp, false},
@@ -153,6 +155,13 @@ bool ParseEngineFlags(const std::vector<std::string>& args, EngineFlags* flags,
         }
         flags->buffer_limit_mb = number;
         break;
+      case Flag::kDrain:
+        if (!ParseNumber(value, 0, 3600, &number)) {
+          *error = "--drain takes a number of seconds from 0 to 3600, not \"" + value + "\"";
+          return false;
+        }
+        flags->drain_seconds = static_cast<unsigned>(number);
+        break;
       case Flag::kNode:
         if (!SessionStore::ValidNodeName(value)) {
           *error = "--node takes a name of 1 to 32 letters, digits, \"-\" or \"_\", not \"" +
@@ -201,6 +210,9 @@ std::string EngineHelp(const std::string& program, const EngineFlags& defaults, 
   text += "  --buffer-limit MB    the most a page may write; a page that writes more\n"
           "                       fails with a 500 page (default: " +
           std::to_string(defaults.buffer_limit_mb) + ")\n";
+  text += "  --drain S            how long a stop waits for the pages that run; a page\n"
+          "                       still running then is cut off (default: " +
+          std::to_string(defaults.drain_seconds) + ")\n";
   text += "  --node NAME          this engine's name among several behind a load\n"
           "                       balancer: session ids end in \".NAME\", and a cookie\n"
           "                       of another node names no session here (default: none)\n";
@@ -209,9 +221,11 @@ std::string EngineHelp(const std::string& program, const EngineFlags& defaults, 
           "                       page and the message goes to standard error only)\n";
   text += "  --help               this text\n\n";
   text += "A flag's value may also follow an \"=\" (--port=8081).\n"
-          "Ctrl-C (SIGINT) or SIGTERM stops the server. Exit status: 0 after a stop,\n"
-          "1 when it cannot listen or open the access log, 2 for a bad command line\n"
-          "or a site folder that does not exist.\n";
+          "Ctrl-C (SIGINT) or SIGTERM stops the server: it takes no new connection,\n"
+          "answers 503 to requests not yet started and gives the pages that run the\n"
+          "drain time to end. Exit status: 0 after a stop, 1 when it cannot listen\n"
+          "or open the access log, 2 for a bad command line or a site folder that\n"
+          "does not exist.\n";
   return text;
 }
 

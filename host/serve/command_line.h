@@ -18,6 +18,8 @@ struct EngineFlags {
   std::filesystem::path root;
   size_t session_memory_mb = 0;  // 0: the store's default
   unsigned session_wait_seconds = 30;
+  // How long a stop waits for the pages that run.
+  unsigned drain_seconds = 10;
   size_t buffer_limit_mb = 64;
   std::string node;  // "": an engine on its own
   bool show_errors = false;

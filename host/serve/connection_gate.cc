@@ -30,6 +30,10 @@ using SteadyClock = std::chrono::steady_clock;
 // with what came.
 constexpr auto kRefusalGrace = std::chrono::seconds(1);
 
+// How much of a request whose line is too long is looked at for the Accept
+// header after the line, which tells the markup of its refusal.
+constexpr size_t kLongLook = 4 * kHeadLimit;
+
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 
 // "METHOD TARGET HTTP/d.d", one blank apart, with no control characters in
@@ -75,6 +79,32 @@ std::string_view WithoutLeadingEnds(std::string_view received) {
 std::string_view WithoutCr(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
+}
+
+// What follows a request line too long: the Accept header of the head
+// after it, and whether that head has ended.
+struct HeadAfterLine {
+  std::string_view accept;
+  bool ended = false;
+};
+
+HeadAfterLine ReadHeadAfterLine(std::string_view received) {
+  HeadAfterLine rest;
+  size_t start = received.find('\n');
+  if (start == std::string_view::npos) return rest;
+  for (++start;;) {
+    const size_t end = received.find('\n', start);
+    if (end == std::string_view::npos) return rest;
+    std::string_view field = WithoutCr(received.substr(start, end - start));
+    start = end + 1;
+    if (field.empty()) {
+      rest.ended = true;
+      return rest;
+    }
+    if (rest.accept.empty() && StartsWithNoCase(field, "accept:")) {
+      rest.accept = TrimBlanks(field.substr(7));
+    }
+  }
 }
 
 // The whole answer to a refused request: the server's status page, after
@@ -220,6 +250,7 @@ void ConnectionGate::Loop() {
   std::deque<Deadline> refusal_deadlines;
   uint64_t serial = 0;
   std::vector<char> received(kHeadLimit);
+  std::vector<char> wide;  // for the rare request line too long
 
   // Stops watching the socket, whose place is free again when it had one.
   auto forget = [&](int fd) {
@@ -293,9 +324,25 @@ void ConnectionGate::Loop() {
       case Head::kMalformed:
         status = 400;
         break;
-      case Head::kLineTooLong:
-        answer(fd, 414, head);
-        return;
+      case Head::kLineTooLong: {
+        // Which markup the phone reads comes after the line: the rest of
+        // the head is waited for, within the refusal's grace and as much
+        // as the wider look holds.
+        if (wide.empty()) wide.resize(kLongLook);
+        const ssize_t m = recv(fd, wide.data(), wide.size(), MSG_PEEK | MSG_DONTWAIT);
+        const HeadAfterLine rest =
+            m > 0 ? ReadHeadAfterLine(WithoutLeadingEnds(
+                        std::string_view(wide.data(), static_cast<size_t>(m))))
+                  : HeadAfterLine{};
+        if (rest.ended || last || m >= static_cast<ssize_t>(wide.size())) {
+          Head refused = head;
+          refused.accept = rest.accept;
+          answer(fd, 414, refused);
+          return;
+        }
+        status = 414;
+        break;
+      }
       case Head::kTooLarge:
         answer(fd, 431, head);
         return;

@@ -10,7 +10,10 @@
 // connection over only when that head is one the daemon takes: a request
 // line of the form "METHOD TARGET HTTP/x.y", at most kHeadLimit bytes and
 // kMostFields header lines. Otherwise it answers itself (400, 414 or 431)
-// with the server's status page and closes. Only the first request of a
+// with the server's status page and closes. A 414's page is a WML deck to
+// a WML phone when the phone's Accept header comes within the first
+// 64 KiB of the request, the request line included; past that, or when the
+// rest of the head is more than a second in coming, it is HTML. Only the first request of a
 // connection is looked at: later ones are libmicrohttpd's.
 //
 // The gate also keeps the daemon from ever being handed more connections

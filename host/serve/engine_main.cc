@@ -2,7 +2,10 @@
 //
 // The first line on standard output names the address served, so that a
 // script that asked for port 0 can read the port chosen. SIGINT or SIGTERM
-// stops the server cleanly: no new connections, the threads joined.
+// stops the server: no new connections, 503 for requests not yet started,
+// and the pages that run given the drain time to end. A page still running
+// after it (one that waits on a database that never answers) does not keep
+// the process: it ends without the page, whose connection simply closes.
 #include "serve/engine_main.h"
 
 #include <pthread.h>
@@ -10,6 +13,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -18,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/log/error_log.h"
 #include "serve/command_line.h"
 #include "serve/http_server.h"
 #include "serve/page_registry.h"
@@ -126,6 +131,17 @@ int Serve(const std::string& program, const EngineFlags& flags) {
             << " C++ pages (Ctrl-C stops)" << std::endl;
   int received = 0;
   sigwait(&stop_signals, &received);
+  if (const size_t left = server.Drain(std::chrono::seconds(flags.drain_seconds))) {
+    // The pages still running use the site, the sessions and the runner:
+    // none of them may be destroyed under them, so the process ends here.
+    // The access log is written line by line and has nothing held back.
+    log::Line(program + ": stopped with " + std::to_string(left) +
+              (left == 1 ? " page" : " pages") + " still running after the drain time (" +
+              std::to_string(flags.drain_seconds) + " s)");
+    log::Flush();
+    std::cout << program << ": stopped" << std::endl;
+    std::_Exit(0);
+  }
   server.Stop();
   std::cout << program << ": stopped" << std::endl;
   return 0;

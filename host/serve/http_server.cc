@@ -13,7 +13,9 @@
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <limits>
@@ -25,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/log/error_log.h"
 #include "serve/http_text.h"
 #include "serve/status_page.h"
 #include "zorvadel/request_facts.h"
@@ -34,7 +37,7 @@ namespace zorvadel::serve {
 
 namespace {
 
-enum WaitOutcome : int { kWaiting, kTurnCame, kGaveUp };
+enum WaitOutcome : int { kWaiting, kTurnCame, kGaveUp, kStopping };
 
 // A page set aside until the turn of its session, with what it runs on.
 struct PageWait {
@@ -62,6 +65,8 @@ struct Exchange {
   std::string version;
   // Set while the page waits for its session's turn.
   std::shared_ptr<PageWait> wait;
+  // The connection's place in the watch for slow clients.
+  ConnectionWatch::Entry* watch = nullptr;
 };
 
 // A Content-Length value: digits and nothing else, bar the blanks allowed
@@ -109,14 +114,23 @@ Ends ReadEnds(MHD_Connection* connection) {
   return ends;
 }
 
+// What is kept for a connection while it is open.
+struct Tracked {
+  Tracked(MHD_Connection* connection, int fd) : ends(ReadEnds(connection)), watch(fd) {}
+  Ends ends;
+  ConnectionWatch::Entry watch;
+};
+
+Tracked* TrackedOf(MHD_Connection* connection) {
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  return info == nullptr ? nullptr : static_cast<Tracked*>(info->socket_context);
+}
+
 // The connection's ends as read when it opened, where they lie; read now
 // into `spare` when they were not.
 const Ends& EndsOf(MHD_Connection* connection, Ends& spare) {
-  const MHD_ConnectionInfo* info =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-  if (info != nullptr && info->socket_context != nullptr) {
-    return *static_cast<const Ends*>(info->socket_context);
-  }
+  if (const Tracked* tracked = TrackedOf(connection)) return tracked->ends;
   spare = ReadEnds(connection);
   return spare;
 }
@@ -182,8 +196,10 @@ MHD_Result QueueStatus(MHD_Connection* connection, Exchange& exchange, unsigned 
       StatusPage(static_cast<int32_t>(status), ClientAcceptsOnlyWml(connection));
   for (const auto& [name, value] : headers) result.headers.emplace_back(name, value);
   // After a malformed request the rest of what the client sent cannot be
-  // trusted to be framed as requests.
-  if (status == MHD_HTTP_BAD_REQUEST) result.headers.emplace_back("Connection", "close");
+  // trusted to be framed as requests; a server that stops takes no more.
+  if (status == MHD_HTTP_BAD_REQUEST || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
+    result.headers.emplace_back("Connection", "close");
+  }
   return Reply(connection, exchange, std::move(result), LogName{nullptr, exchange.raw_target});
 }
 
@@ -268,7 +284,8 @@ struct HttpServer::Waits {
   }
 
   // Answers every waiting page 503 and waits until no connection is set
-  // aside: libmicrohttpd cannot stop with one.
+  // aside: libmicrohttpd cannot stop with one. Pages set aside from now on
+  // are answered 503 at once.
   void Release() {
     std::vector<std::shared_ptr<PageWait>> all;
     {
@@ -279,7 +296,7 @@ struct HttpServer::Waits {
     changed.notify_all();
     if (timer.joinable()) timer.join();
     for (const std::shared_ptr<PageWait>& wait : all) {
-      if (wait->visit.session->Withdraw(*wait->waiter)) Resume(*wait, kGaveUp);
+      if (wait->visit.session->Withdraw(*wait->waiter)) Resume(*wait, kStopping);
     }
     std::unique_lock lock(mutex);
     changed.wait(lock, [this] { return suspended == 0; });
@@ -295,25 +312,50 @@ struct Callbacks {
 
   static void Connected(void* cls, MHD_Connection* connection, void** socket_context,
                         MHD_ConnectionNotificationCode code) {
+    auto* server = static_cast<HttpServer*>(cls);
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-      *socket_context = new Ends(ReadEnds(connection));
+      const MHD_ConnectionInfo* socket =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      auto* tracked = new Tracked(connection, socket == nullptr ? -1 : socket->connect_fd);
+      if (socket != nullptr) server->watch_.Add(&tracked->watch);
+      *socket_context = tracked;
     } else {
-      delete static_cast<Ends*>(*socket_context);
+      // The daemon closes the socket only after this: out of the watch
+      // first, so that it never shuts down a number given to another.
+      auto* tracked = static_cast<Tracked*>(*socket_context);
+      if (tracked != nullptr) server->watch_.Remove(&tracked->watch);
+      delete tracked;
       *socket_context = nullptr;
-      static_cast<HttpServer*>(cls)->gate_->Released();
+      server->gate_->Released();
     }
   }
 
-  static void* UriLog(void* /*cls*/, const char* uri, MHD_Connection* /*connection*/) {
+  static void* UriLog(void* /*cls*/, const char* uri, MHD_Connection* connection) {
     auto* exchange = new Exchange;
     exchange->raw_target = uri == nullptr ? "" : uri;
+    if (Tracked* tracked = TrackedOf(connection)) exchange->watch = &tracked->watch;
     return exchange;
+  }
+
+  // libmicrohttpd's messages: one comes for every connection that ends
+  // badly, which a crowd of broken clients turns into a flood.
+  static void Logger(void* cls, const char* format, va_list args) {
+    char text[1024];
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    if (length < 0) return;
+    std::string_view message(text, std::min(sizeof text - 1, static_cast<size_t>(length)));
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+      message.remove_suffix(1);
+    }
+    log::Line(static_cast<const HttpServer*>(cls)->options_.name + ": " + std::string(message));
   }
 
   static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
                         MHD_RequestTerminationCode /*code*/) {
     auto* exchange = static_cast<Exchange*>(*con_cls);
     *con_cls = nullptr;
+    // The next head is measured from here: no one sees its first byte.
+    if (Tracked* tracked = TrackedOf(connection)) tracked->watch.Enter(Stage::kHead);
     if (exchange == nullptr) return;
     // A page given its turn whose connection closed before it ran passes
     // the turn on.
@@ -349,6 +391,7 @@ struct Callbacks {
     const size_t limit = server->options_.max_body;
     if (!exchange->started) {
       exchange->started = true;
+      if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBody);
       exchange->method = method;
       exchange->version = version;
       const char* length =
@@ -365,6 +408,7 @@ struct Callbacks {
       return MHD_YES;
     }
     if (*upload_data_size != 0) {
+      if (exchange->watch != nullptr) exchange->watch->Took(*upload_data_size);
       if (exchange->too_large || exchange->body.size() + *upload_data_size > limit) {
         exchange->too_large = true;
         exchange->body.clear();
@@ -374,8 +418,13 @@ struct Callbacks {
       *upload_data_size = 0;
       return MHD_YES;
     }
+    if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBusy);
     if (exchange->too_large) {
       return QueueStatus(connection, *exchange, MHD_HTTP_CONTENT_TOO_LARGE);
+    }
+    // A request that comes while the server stops is not started.
+    if (exchange->wait == nullptr && server->draining_.load(std::memory_order_acquire)) {
+      return QueueStatus(connection, *exchange, MHD_HTTP_SERVICE_UNAVAILABLE);
     }
     try {
       return Answer(*server, connection, *exchange, method, version);
@@ -398,10 +447,13 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
                              const char* method, const char* version) {
   if (exchange.wait != nullptr) {  // taken up again: the turn came, or the wait ran out
     std::shared_ptr<PageWait> wait = std::move(exchange.wait);
+    if (wait->outcome.load() == kStopping) {
+      return QueueStatus(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE);
+    }
     const LogName log{&server.options_.name, wait->route->script_name};
     engine::ResponseResult result =
         wait->outcome.load() == kTurnCame
-            ? server.runner_.RunVisit(*wait->route, std::move(wait->facts), std::move(wait->visit))
+            ? server.Run(*wait->route, std::move(wait->facts), std::move(wait->visit))
             : server.runner_.Busy(wait->facts);
     return Reply(connection, exchange, std::move(result), log);
   }
@@ -487,7 +539,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
     return SetAside(server, connection, exchange, std::move(wait));
   }
   engine::ResponseResult result =
-      server.runner_.RunVisit(route, std::move(facts), std::move(visit));
+      server.Run(route, std::move(facts), std::move(visit));
   return Reply(connection, exchange, std::move(result),
                LogName{&server.options_.name, route.script_name});
 }
@@ -526,8 +578,7 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
     }
   }
   if (exchange.wait == nullptr) {  // the server is stopping
-    return Reply(connection, exchange, server.runner_.Busy(wait->facts),
-                 LogName{&server.options_.name, wait->route->script_name});
+    return QueueStatus(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE);
   }
   if (wake_timer) waits.changed.notify_all();
   if (turn_now) waits.Resume(*wait, kTurnCame);
@@ -569,6 +620,7 @@ bool HttpServer::Start(std::string* error) {
                          MHD_ALLOW_SUSPEND_RESUME;
   waits_ = std::make_unique<Waits>();
   std::vector<MHD_OptionItem> settings = {
+      {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&Callbacks::Logger), this},
       {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Callbacks::UriLog), nullptr},
       {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Callbacks::Completed), this},
       {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Callbacks::Connected), this},
@@ -606,7 +658,44 @@ bool HttpServer::Start(std::string* error) {
   }
   bound_port_.store(gate_->port(), std::memory_order_release);
   waits_->timer = std::thread([waits = waits_.get()] { waits->TimerLoop(); });
+  ticking_ = true;
+  ticker_ = std::thread([this] {
+    std::unique_lock lock(tick_mutex_);
+    while (!tick_.wait_for(lock, std::chrono::seconds(1), [this] { return !ticking_; })) {
+      lock.unlock();
+      const size_t cut = watch_.Reap(WatchClock::now());
+      for (size_t i = 0; i < cut; ++i) {
+        log::Line(options_.name + ": a connection too slow to send its request was closed");
+      }
+      log::Flush();
+      lock.lock();
+    }
+  });
   return true;
+}
+
+engine::ResponseResult HttpServer::Run(const Route& route, engine::RequestFacts facts,
+                                       PageRunner::Visit visit) {
+  pages_running_.fetch_add(1, std::memory_order_acq_rel);
+  struct Done {
+    std::atomic<size_t>& running;
+    ~Done() { running.fetch_sub(1, std::memory_order_acq_rel); }
+  } done{pages_running_};
+  return runner_.RunVisit(route, std::move(facts), std::move(visit));
+}
+
+size_t HttpServer::Drain(std::chrono::milliseconds drain) {
+  if (daemon_ == nullptr) return 0;
+  if (gate_) gate_->Stop();
+  draining_.store(true, std::memory_order_release);
+  waits_->Release();
+  const auto deadline = WatchClock::now() + drain;
+  while (!watch_.Quiet() && WatchClock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  // What else is left (a body still coming in, a response still going
+  // out) holds no thread: the daemon stops with it.
+  return pages_running_.load(std::memory_order_acquire);
 }
 
 void HttpServer::Stop() {
@@ -618,6 +707,15 @@ void HttpServer::Stop() {
   }
   // Only now: the daemon tells the gate of every connection it closes.
   gate_.reset();
+  if (ticker_.joinable()) {
+    {
+      std::lock_guard lock(tick_mutex_);
+      ticking_ = false;
+    }
+    tick_.notify_all();
+    ticker_.join();
+  }
+  log::Flush();
 }
 
 }  // namespace zorvadel::serve

@@ -31,17 +31,32 @@
 // holding a thread: its connection is set aside (suspended) and taken up
 // again when the turn comes, or answered 503 when the session wait runs
 // out first, so the requests of other visitors go on meanwhile.
+//
+// Clients too slow to send their requests are cut off (connection_watch.h),
+// so that a crowd of them cannot hold every connection the server has.
+// libmicrohttpd's own messages go through the error log (one line a second
+// for each kind, with a count), as one comes for every connection that ends
+// badly.
+//
+// A stop comes in two steps: Drain, which takes no more connections,
+// answers 503 to requests not yet started and waits a while for those
+// under way; then Stop, which must not be called while a page still runs.
 #ifndef ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 #define ZORVADEL_HOST_SERVE_HTTP_SERVER_H_
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "serve/access_log.h"
 #include "serve/connection_gate.h"
+#include "serve/connection_watch.h"
 #include "serve/page_runner.h"
 #include "serve/site.h"
 
@@ -68,6 +83,13 @@ class HttpServer {
 
   // Binds and starts the threads; false with `error` set when it cannot.
   bool Start(std::string* error);
+  // Closes the listening socket, answers 503 to every request not yet
+  // started (those waiting for their session's turn, those that come on
+  // kept-alive connections from now on) and waits up to `drain` for the
+  // requests under way to be answered. Returns the number of pages still
+  // running then: while there is one, Stop would wait for it, and only
+  // the end of the process ends it.
+  size_t Drain(std::chrono::milliseconds drain);
   // Closes the listening socket and the connections and joins the threads.
   void Stop();
   // The port bound (the chosen one when the options asked for 0).
@@ -81,12 +103,24 @@ class HttpServer {
   // The pages set aside until their session's turn, by deadline.
   struct Waits;
 
+  // Runs a page, counted while it runs.
+  engine::ResponseResult Run(const Route& route, engine::RequestFacts facts,
+                             PageRunner::Visit visit);
+
   const Site& site_;
   PageRunner& runner_;
   ServerOptions options_;
   MHD_Daemon* daemon_ = nullptr;
   std::unique_ptr<ConnectionGate> gate_;
   std::unique_ptr<Waits> waits_;
+  ConnectionWatch watch_;
+  std::atomic<bool> draining_{false};
+  std::atomic<size_t> pages_running_{0};
+  // Once a second: slow connections cut, held error lines written.
+  std::mutex tick_mutex_;
+  std::condition_variable tick_;
+  bool ticking_ = false;
+  std::thread ticker_;
   AccessLog access_log_;
   // Known only once the gate has bound, when the threads already run and
   // may ask for it.

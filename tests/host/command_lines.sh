@@ -57,6 +57,7 @@ for line in \
   "  --access-log FILE    append one line per request to FILE in the common" \
   "                       recently used of them first (default: 128)" \
   "  --show-errors        put a failing page's error message into its 500 page," \
+  "  --drain S            how long a stop waits for the pages that run; a page" \
   "binary (0 here)."; do
   holds "$line"
 done
@@ -78,6 +79,8 @@ expect 2 "zorvadel-serve: --buffer-limit takes a number of megabytes from 1 to 4
 expect 2 "zorvadel-serve: --node takes a name of 1 to 32 letters, digits, \"-\" or \"_\", not \"a.b\"" \
   "$serve" --node a.b
 expect 2 "zorvadel-serve: --show-errors takes no value" "$serve" --show-errors=yes
+expect 2 "zorvadel-serve: --drain takes a number of seconds from 0 to 3600, not \"10s\"" \
+  "$serve" --drain 10s
 expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
 expect 2 "zorvadel-serve: not a folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0
 expect 2 "zorvadel-serve: no such folder: $work/fine.json/x" "$serve" --root "$work/fine.json/x" --port 0

@@ -61,6 +61,7 @@ many_fields=$(for _ in $(seq 101); do printf 'X-A: 1\\r\\n'; done)
 big_field=$(head -c 16500 /dev/zero | tr '\0' b)
 too_large=(
   "GET /$long_target HTTP/1.1\\r\\nHost: a\\r\\n\\r\\n|414 URI Too Long|<html>"
+  "GET /$long_target HTTP/1.1\\r\\nHost: a\\r\\nAccept: $wml_only\\r\\n\\r\\n|414 URI Too Long|<wml>"
   "GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nAccept: $wml_only\\r\\n$many_fields\\r\\n|431 Request Header Fields Too Large|<wml>"
   "GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nX-B: $big_field\\r\\n\\r\\n|431 Request Header Fields Too Large|<html>"
 )
@@ -138,7 +139,7 @@ requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
 # The gate's refusals are logged with the line as it came; a refusal of
 # libmicrohttpd itself (a header without a colon) never reaches the engine
 # and is not.
-for row in '"garbage" 400 [0-9]+$|2' '"G\\x01T / HTTP/1.1" 400 [0-9]+$|1' '"GET /a+" 414 [0-9]+$|1' \
+for row in '"garbage" 400 [0-9]+$|2' '"G\\x01T / HTTP/1.1" 400 [0-9]+$|1' '"GET /a+" 414 [0-9]+$|2' \
     '"GET /index.asp HTTP/1.1" 431 [0-9]+$|2'; do
   check "access log: ${row%|*}" "$(grep -cE "$line${row%|*}" "$work/access.log")" "${row##*|}"
 done
