@@ -89,7 +89,7 @@ std::shared_ptr<Database> OpenJetFile(const std::u16string& path) {
     const std::string answer = jet::RunJob(jet::kOpen, file, u"");
     Decoder decoder(answer);
     if (TagOf(decoder) != jet::kOpened) Garbled();
-    if (seen) jet::NoteOpened(identity);
+    if (seen && jet::Settled(identity.seconds, identity.nanoseconds)) jet::NoteOpened(identity);
   }
   return std::make_shared<JetDatabase>(std::move(file));
 }

@@ -12,6 +12,8 @@
 #ifndef ZORVADEL_PLATFORM_ADO_JET_JOB_H_
 #define ZORVADEL_PLATFORM_ADO_JET_JOB_H_
 
+#include <time.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -38,6 +40,8 @@ inline constexpr int kReaders = 4;
 inline constexpr size_t kMemoryBytes = size_t{352} << 20;
 inline constexpr size_t kMaxResultBytes = size_t{256} << 20;
 inline constexpr size_t kMaxJobBytes = size_t{16} << 20;
+// What a reader keeps of the answers it gave from the file it holds open.
+inline constexpr size_t kKeptAnswerBytes = size_t{16} << 20;
 // A reader that prints this much in one job is looping: it is stopped.
 inline constexpr size_t kMaxMessageBytes = size_t{1} << 20;
 
@@ -57,6 +61,18 @@ inline constexpr char kRows = 'R';
 inline constexpr char kRow = 'r';
 inline constexpr char kEnd = 'e';
 inline constexpr char kFailed = 'E';
+
+// Whether a file last changed at that time (its modification time) has
+// stayed unchanged long enough for its inode, size and modification time to
+// tell it apart from any later content: a change within the same clock tick
+// as the one before leaves all three as they were.
+inline bool Settled(int64_t seconds, int64_t nanoseconds) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const int64_t age_ms = (static_cast<int64_t>(now.tv_sec) - seconds) * 1000 +
+                         (static_cast<int64_t>(now.tv_nsec) - nanoseconds) / 1000000;
+  return age_ms >= 1000;
+}
 
 // Appends `bytes` to `out` as one frame; `marks` are kLastFrame and
 // kFailedFrame or none.

@@ -8,8 +8,8 @@
 // constructor in this file before main() runs, so it works in every binary
 // that links the data-access layer, and no lock held by the server's other
 // threads can reach it (a fork of a threaded server could inherit one
-// locked). Between jobs it keeps the last file open while that file stays
-// the same, which spares MDBTools reading the file's catalogue again.
+// locked). Between jobs it keeps the last file open, and the answers it gave
+// from it, while that file stays the same.
 #include <errno.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -25,6 +25,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/ado/backend.h"
@@ -73,56 +75,44 @@ void CpuBound(int seconds) {
   setitimer(ITIMER_PROF, &timer, nullptr);
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
 class Reader {
  public:
-  // Sends `out` as frames that are not the last, once it has grown.
-  void Flush(std::string& out) {
-    if (out.size() < kFrameBytes) return;
-    Send(out, 0);
-    out.clear();
-  }
-
-  void Send(std::string_view bytes, uint32_t marks) {
-    std::string frame;
-    do {
-      const std::string_view piece = bytes.substr(0, kFrameBytes);
-      bytes.remove_prefix(piece.size());
-      frame.clear();
-      AppendFrame(piece, bytes.empty() ? marks : 0, frame);
-      if (!WriteAll(kChannelFd, frame)) _exit(3);
-    } while (!bytes.empty());
-  }
-
-  // Opens `path`, or keeps the connection that the last job opened while
-  // the file is the same one.
-  Database& Open(const std::string& path) {
+  void Run(char kind, const std::string& path, std::string_view sql) {
     struct stat now {};
     const bool known = stat(path.c_str(), &now) == 0;
-    if (database_ != nullptr && known && path == path_ && now.st_dev == kept_.st_dev &&
-        now.st_ino == kept_.st_ino && now.st_size == kept_.st_size &&
-        now.st_mtim.tv_sec == kept_.st_mtim.tv_sec &&
-        now.st_mtim.tv_nsec == kept_.st_mtim.tv_nsec) {
-      return *database_;
+    if (database_ != nullptr && (!known || path != path_ || !SameFile(now, kept_))) Forget();
+    // The same statement on the same file gives the same rows: MDBTools,
+    // whose statements cost far more than the exchange, is spared them.
+    if (kind == kRead && database_ != nullptr) {
+      if (auto answer = answers_.find(std::string(sql)); answer != answers_.end()) {
+        if (!WriteAll(kChannelFd, answer->second)) _exit(3);
+        return;
+      }
     }
-    database_.reset();
-    path_.clear();
-    database_ = OpenOdbc(u"DRIVER={MDBTools};DBQ=" + codepage::FromUtf8(path),
-                         {.read_only = true, .narrow_text = true});
-    if (known) {
-      path_ = path;
-      kept_ = now;
-    }
-    return *database_;
-  }
-
-  void Run(char kind, const std::string& path, std::string_view sql) {
+    recording_ = kind == kRead && known && Settled(now.st_mtim.tv_sec, now.st_mtim.tv_nsec);
+    recorded_.clear();
     std::string out;
     uint32_t marks = kLastFrame;
+    CpuBound(kCpuSeconds);
     try {
-      Database& database = Open(path);
+      if (database_ == nullptr) {
+        database_ = OpenOdbc(u"DRIVER={MDBTools};DBQ=" + codepage::FromUtf8(path),
+                             {.read_only = true, .narrow_text = true});
+        // A file changed moments ago may change again within the same
+        // clock tick, keeping its modification time: it is opened afresh.
+        if (known && Settled(now.st_mtim.tv_sec, now.st_mtim.tv_nsec)) {
+          path_ = path;
+          kept_ = now;
+        }
+      }
       if (kind != kRead) {
         out += kOpened;
-      } else if (std::unique_ptr<RowSource> rows = database.Run(codepage::FromUtf8(sql), false)) {
+      } else if (std::unique_ptr<RowSource> rows = database_->Run(codepage::FromUtf8(sql), false)) {
         out += kRows;
         EncodeCount(rows->names().size(), out);
         for (const std::u16string& name : rows->names()) EncodeText(name, out);
@@ -130,7 +120,10 @@ class Reader {
         for (int64_t index = 0; rows->Read(index, row); ++index) {
           out += kRow;
           for (const Variant& value : row) EncodeVariant(value, out);
-          Flush(out);
+          if (out.size() >= kFrameBytes) {
+            Send(out, 0);
+            out.clear();
+          }
         }
         out += kEnd;
       } else {
@@ -140,21 +133,61 @@ class Reader {
       // The server replaces a reader whose MDBTools failed: what the failure
       // left behind is not to be trusted with the next job. Rows already
       // sent are followed by the failure where the next row would be.
-      database_.reset();
+      Forget();
+      recording_ = false;
       marks |= kFailedFrame;
       out.assign(1, kFailed);
       EncodeText(error.description(), out);
     }
+    CpuBound(0);
     // What MDBTools printed reaches the server before the answer ends.
     fflush(stdout);
     fflush(stderr);
     Send(out, marks);
+    if (recording_ && path_ == path) {
+      if (answer_bytes_ + recorded_.size() > kKeptAnswerBytes) {
+        answers_.clear();
+        answer_bytes_ = 0;
+      }
+      answer_bytes_ += recorded_.size();
+      answers_.emplace(std::string(sql), std::move(recorded_));
+    }
   }
 
  private:
+  void Send(std::string_view bytes, uint32_t marks) {
+    std::string frame;
+    do {
+      const std::string_view piece = bytes.substr(0, kFrameBytes);
+      bytes.remove_prefix(piece.size());
+      frame.clear();
+      AppendFrame(piece, bytes.empty() ? marks : 0, frame);
+      if (!WriteAll(kChannelFd, frame)) _exit(3);
+      if (recording_) {
+        recorded_ += frame;
+        recording_ = recorded_.size() <= kKeptAnswerBytes / 8;
+      }
+    } while (!bytes.empty());
+  }
+
+  // Closes the file and drops what was read from it.
+  void Forget() {
+    database_.reset();
+    path_.clear();
+    answers_.clear();
+    answer_bytes_ = 0;
+  }
+
+  // The file held open, and the answers given from it, while it stays the
+  // same: its path and identity.
   std::shared_ptr<Database> database_;
   std::string path_;
   struct stat kept_ {};
+  std::unordered_map<std::string, std::string> answers_;
+  size_t answer_bytes_ = 0;
+  // The frames of the answer being sent, while it may be kept.
+  bool recording_ = false;
+  std::string recorded_;
 };
 
 [[noreturn]] void Serve(pid_t server) {
@@ -183,13 +216,11 @@ class Reader {
     if (path_size > size - 1 - sizeof(path_size)) _exit(4);
     const std::string path = job.substr(1 + sizeof(path_size), path_size);
     const std::string_view sql = std::string_view(job).substr(1 + sizeof(path_size) + path_size);
-    CpuBound(kCpuSeconds);
     try {
       reader.Run(job[0], path, sql);
     } catch (...) {
       _exit(4);
     }
-    CpuBound(0);
   }
 }
 
