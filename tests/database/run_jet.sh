@@ -8,4 +8,4 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=jet_file.sh
 source "$here/jet_file.sh"
 jet_file "$2" || exit 1
-ZORVADEL_JET_FILE=$jet_file "$1" --gtest_filter='JetFile*'
+ZORVADEL_JET_FILE=$jet_file "$1" --gtest_filter='JetFile*:JetReaders*'
