@@ -34,8 +34,8 @@ inline constexpr int kChannelFd = 3;
 inline constexpr int kCpuSeconds = 5;
 inline constexpr int kWallSeconds = 15;
 // The readers' memory together stays under 1.5 GB however many Jet pages
-// run at once: a fresh reader of the largest binary maps about 100 MB of
-// address space, which leaves each well over 200 MB for MDBTools.
+// run at once: a fresh reader of the largest binary maps about 125 MB of
+// address space, which leaves each over 200 MB for MDBTools.
 inline constexpr int kReaders = 4;
 inline constexpr size_t kMemoryBytes = size_t{352} << 20;
 inline constexpr size_t kMaxResultBytes = size_t{256} << 20;
