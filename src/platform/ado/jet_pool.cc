@@ -5,8 +5,8 @@
 // kReaders, each taking one job at a time. Whatever a job does, the server
 // keeps it within its bounds: past the wall clock, too large an answer, too
 // much printed or too much memory, the reader is killed and the page gets
-// its failure; a reader that died or whose MDBTools failed is replaced by
-// the next job that needs one. Readers end with the server: each asks the
+// its failure; a reader that died, or whose MDBTools failed or printed, is
+// replaced by the next job that needs one. Readers end with the server: each asks the
 // kernel for that, and its channel reads its end when the server is gone.
 #include "platform/ado/jet_pool.h"
 
@@ -523,7 +523,9 @@ std::string RunJob(char kind, const std::string& path, std::u16string_view sql) 
   }
   exchange.messages().Forward();
   if (answer.empty()) ReaderFailed(u"the reader gave no answer.");
-  if (!failed) lease.Keep();
+  // MDBTools tells of trouble by failing or by printing: either way, what
+  // it holds may be astray, and the next job gets a fresh reader.
+  if (!failed && exchange.messages().bytes == 0) lease.Keep();
   return answer;
 }
 
