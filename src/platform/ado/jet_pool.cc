@@ -48,7 +48,7 @@ namespace {
 constexpr size_t kKeptMessageBytes = 4096;
 constexpr int kForwardedLines = 3;
 // How often a job that runs long has its reader's memory looked at.
-constexpr int kWatchMilliseconds = 10;
+constexpr int kWatchMilliseconds = 5;
 
 class Fd {
  public:
