@@ -25,6 +25,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -172,6 +173,9 @@ struct Reader {
 };
 
 std::unique_ptr<Reader> StartReader() {
+  // A reader that ran the program's main() (its binary lacking the reader's
+  // entry) would start readers of its own, each running main() again.
+  if (getenv(kJobVariable) != nullptr) return nullptr;
   int channel[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0) return nullptr;
   Fd ours(channel[0]), theirs(channel[1]);
