@@ -33,11 +33,11 @@ inline constexpr int kChannelFd = 3;
 // few megabytes; the bounds are far above that and far below harm.
 inline constexpr int kCpuSeconds = 5;
 inline constexpr int kWallSeconds = 15;
-// The readers' memory together stays under 1.5 GB however many Jet pages
-// run at once: a fresh reader of the largest binary maps about 125 MB of
-// address space, which leaves each over 200 MB for MDBTools.
+// The readers' memory together stays well under 1.5 GB however many Jet
+// pages run at once: a fresh reader of the largest binary maps about 125 MB
+// of address space, which leaves each nearly 200 MB for MDBTools.
 inline constexpr int kReaders = 4;
-inline constexpr size_t kMemoryBytes = size_t{352} << 20;
+inline constexpr size_t kMemoryBytes = size_t{320} << 20;
 inline constexpr size_t kMaxResultBytes = size_t{256} << 20;
 inline constexpr size_t kMaxJobBytes = size_t{16} << 20;
 // What a reader keeps of the answers it gave from the file it holds open.
