@@ -1,8 +1,8 @@
-// What reading a Jet file in a reader process of its own costs: a
+// What reading a Jet file through the standing reader processes costs: a
 // connection opened and its one table read through the data-access layer
-// (two readers: the open and the statement), beside the same open and read
-// through the MDBTools driver in the benchmark's own process, as the layer
-// did before. The file is the one run_jet.sh fetches, named by
+// (after the first iteration, a round trip to a reader that kept the
+// answer), beside the same open and read through the MDBTools driver in the
+// benchmark's own process, as the layer did before readers. The file is the one run_jet.sh fetches, named by
 // ZORVADEL_JET_FILE (build/jet/Monitor.mdb after `ctest -R jet`).
 #include <benchmark/benchmark.h>
 
