@@ -27,6 +27,7 @@
 #include "database/database_test_util.h"
 #include "platform/image/jpeg.h"
 #include "platform/image/jpeg_scans.h"
+#include "support/bounded.h"
 #include "support/error_of.h"
 #include "zorvadel/runtime.h"
 
@@ -38,22 +39,6 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 using Pic = PagePictureMembers;
 
-// Runs `work` while a watchdog waits for it, so that a decoding that is not
-// stopped ends the program instead of letting the test run on.
-template <typename Work>
-void Bounded(const std::string& what, Work work) {
-  std::promise<void> done;
-  std::future<void> finished = done.get_future();
-  std::thread watchdog([&] {
-    if (finished.wait_for(90s) == std::future_status::timeout) {
-      std::fprintf(stderr, "%s did not come back\n", what.c_str());
-      std::abort();
-    }
-  });
-  work();
-  done.set_value();
-  watchdog.join();
-}
 
 // Huffman-coded bits, most significant first, with a 0x00 after each data
 // byte of 0xFF; the last byte is filled up with ones.
@@ -214,7 +199,7 @@ class PictureBounds : public ::testing::Test {
     std::u16string result;
     Bounded(picture, [&] {
       result = CStr(page.Call(u"BuildSmallPic", {codepage::FromUtf8("pics/" + picture)}));
-    });
+    }, 90s);
     return result;
   }
   fs::path Disk(const std::string& site_path) const { return scratch_.path() / site_path; }
@@ -265,7 +250,7 @@ TEST_F(PictureBounds, ASlowDecodingIsGivenUp) {
   const auto start = std::chrono::steady_clock::now();
   Bounded("Save", [&] {
     EXPECT_EQ(ErrorOf([&] { jpeg.Save(U16(Disk("pics/a_small.jpg"))); }), image::kErrTooSlow);
-  });
+  }, 90s);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GE(took, image::kMaxDecodeTime);
   EXPECT_LT(took, 20s);

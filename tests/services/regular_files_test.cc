@@ -24,6 +24,7 @@
 
 #include "database/database_test_util.h"
 #include "platform/fso/regular_file.h"
+#include "support/bounded.h"
 #include "support/error_of.h"
 #include "zorvadel/runtime.h"
 
@@ -33,23 +34,6 @@ namespace {
 namespace fs = std::filesystem;
 using Pic = PagePictureMembers;
 
-// Runs `work` on this thread while a watchdog waits for it: a read stuck on
-// a FIFO or spinning on a device cannot be interrupted, so the watchdog
-// ends the program instead of letting the test hang.
-template <typename Work>
-void Bounded(const std::string& what, Work work) {
-  std::promise<void> done;
-  std::future<void> finished = done.get_future();
-  std::thread watchdog([&] {
-    if (finished.wait_for(std::chrono::seconds(60)) == std::future_status::timeout) {
-      std::fprintf(stderr, "%s did not come back\n", what.c_str());
-      std::abort();
-    }
-  });
-  work();
-  done.set_value();
-  watchdog.join();
-}
 
 // A 300 × 200 picture in the format `format` names (".png", ".webp", ...),
 // stored at `file` whatever its name says.
