@@ -15,11 +15,7 @@ site=$work/site
 cp -a "$here/site" "$site"
 
 # The server and the client each hold every connection.
-hard=$(ulimit -Hn)
-if [ "$hard" != unlimited ] && [ "$hard" -lt 2048 ]; then
-  echo "the open-file limit ($hard) is too low for 1,100 connections"; exit 77
-fi
-ulimit -Sn 4096 2>/dev/null || ulimit -Sn "$hard"
+many_files 1,100
 connections=1100
 held=1020  # the most the server lets in at once
 

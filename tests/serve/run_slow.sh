@@ -16,11 +16,7 @@ source "$here/server_lib.sh"
 site=$work/site
 cp -a "$here/site" "$site"
 
-hard=$(ulimit -Hn)
-if [ "$hard" != unlimited ] && [ "$hard" -lt 2048 ]; then
-  echo "the open-file limit ($hard) is too low for 1,200 connections"; exit 77
-fi
-ulimit -Sn 4096 2>/dev/null || ulimit -Sn "$hard"
+many_files 1,200
 
 # trickle.py PORT: the 1,200 connections, in one process, and a probe a
 # second; prints "key=value" facts about what happened (times in whole

@@ -104,6 +104,18 @@ header() {  # NAME: the header's value in the last response
   grep -i "^$1:" "$work/head" | head -1 | cut -d: -f2- | sed 's/^ //; s/\r$//'
 }
 
+# many_files COUNT: raises the open-file limit for COUNT connections held
+# by the server and the client each, or skips the test (77) where the hard
+# limit is too low.
+many_files() {
+  local hard
+  hard=$(ulimit -Hn)
+  if [ "$hard" != unlimited ] && [ "$hard" -lt 2048 ]; then
+    echo "the open-file limit ($hard) is too low for $1 connections"; exit 77
+  fi
+  ulimit -Sn 4096 2>/dev/null || ulimit -Sn "$hard"
+}
+
 passed=0
 failed=0
 tally() {  # NAME STATUS WHY: counts a check that passed when STATUS is 0
