@@ -45,7 +45,8 @@ TEST(AttributeText, EscapesBreakersKeepsReferencesDropsWhatXmlCannotCarry) {
        u"&#x786E;&#x5B9A; &#123; &nbsp;&lt;&gt;&apos;&quot;&amp;"},
       {u"$(name) $$ it's\ttab\nlf\rcr", u"$(name) $$ it's\ttab\nlf\rcr"},
       {u"中文 \U0001F600", u"中文 \U0001F600"},
-      // The title, tags and bare ampersands.
+      // A title that would open an attribute of its own, tags and bare
+      // ampersands.
       {u"x\" onmouseover=\"alert(1)\" y=\"", u"x&quot; onmouseover=&quot;alert(1)&quot; y=&quot;"},
       {u"<script>", u"&lt;script&gt;"},
       {u"a&b & &; &#; &#x; &# 1; &#x 41; &amp &LT;",
