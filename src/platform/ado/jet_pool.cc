@@ -40,6 +40,7 @@
 #include "platform/ado/ado.h"
 #include "platform/ado/jet_job.h"
 #include "platform/codepage/codepage.h"
+#include "platform/log/error_log.h"
 
 extern char** environ;
 
@@ -93,10 +94,11 @@ struct Messages {
     const size_t room = kKeptMessageBytes - std::min(kKeptMessageBytes, kept.size());
     kept.append(piece.substr(0, room));
   }
-  // A few lines to the server's stderr, with the count of the rest.
+  // A few lines to the server's stderr, with the count of the rest. They
+  // go through the error log: a flood of pages over one damaged file
+  // prints the same lines for every page.
   void Forward() const {
     if (kept.empty()) return;
-    std::string out;
     const std::string prefix = std::string(program_invocation_short_name) + ": Jet reader: ";
     size_t at = 0;
     int forwarded = 0;
@@ -106,22 +108,13 @@ struct Messages {
       std::string_view line(kept.data() + at, std::min<size_t>(end - at, 300));
       at = end + 1;
       if (line.empty()) continue;
-      out += prefix;
-      out += line;
-      out += '\n';
+      log::Line(prefix + std::string(line));
       ++forwarded;
     }
     const size_t total = std::max(lines + !at_line_start, static_cast<size_t>(forwarded));
     if (total > static_cast<size_t>(forwarded)) {
-      out += prefix + "(" + std::to_string(total - forwarded) + " more lines, " +
-             std::to_string(bytes) + " bytes in all)\n";
-    }
-    std::string_view left = out;
-    while (!left.empty()) {
-      const ssize_t written = write(STDERR_FILENO, left.data(), left.size());
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) break;
-      left.remove_prefix(static_cast<size_t>(written));
+      log::Line(prefix + "(" + std::to_string(total - forwarded) + " more lines, " +
+                std::to_string(bytes) + " bytes in all)");
     }
   }
 };
