@@ -9,6 +9,7 @@
 namespace zorvadel::markup {
 
 using text::AppendAttributeText;
+using text::AppendTag;
 
 namespace {
 
@@ -49,9 +50,8 @@ const FormTexts& FormTextsOf(PageLanguage language) {
 }
 
 std::u16string HtmlFormStart(std::u16string_view action) {
-  std::u16string out = u"<form name=\"FirstForm\" method=\"post\" action=\"";
-  AppendAttributeText(action, &out);
-  out.append(u"\">");
+  std::u16string out;
+  AppendTag({u"<form name=\"FirstForm\" method=\"post\" action=\"", action, u"\">"}, &out);
   return out;
 }
 
@@ -70,25 +70,18 @@ std::u16string InputElement(const InputField& field, const TextFilter& filter) {
 std::u16string PostTaskStart(std::u16string_view do_type, const std::u16string& label,
                              std::u16string_view go_url, std::u16string_view charset,
                              const TextFilter& filter) {
-  std::u16string out = u"<do type=\"";
-  AppendAttributeText(do_type, &out);
-  out.append(u"\" label=\"");
-  AppendAttributeText(filter(label), &out);
-  out.append(u"\" optional=\"false\"><go href=\"");
-  AppendAttributeText(go_url, &out);
-  out.append(u"\" method=\"post\" accept-charset=\"");
-  AppendAttributeText(charset, &out);
-  out.append(u"\">");
+  std::u16string out;
+  AppendTag(
+      {u"<do type=\"", do_type, u"\" label=\"", filter(label), u"\" optional=\"false\"><go href=\"",
+       go_url, u"\" method=\"post\" accept-charset=\"", charset, u"\">"},
+      &out);
   return out;
 }
 
 std::u16string PostVariable(const std::u16string& name, const std::u16string& variable,
                             const TextFilter& filter) {
-  std::u16string out(kPostFieldPre);
-  AppendAttributeText(filter(name), &out);
-  out.append(kPostFieldMid);
-  AppendAttributeText(filter(variable), &out);
-  out.append(kPostFieldLast);
+  std::u16string out;
+  AppendTag({kPostFieldPre, filter(name), kPostFieldMid, filter(variable), kPostFieldLast}, &out);
   return out;
 }
 
@@ -128,24 +121,18 @@ std::u16string OptionElements(const OptionList& list, const TextFilter& filter) 
     // An item whose piece is missing is left out; the rest go on.
     if ((needs_value && i >= values.size()) || (needs_href && i >= hrefs.size())) continue;
     const std::u16string title = filter(titles[i]);
-    items.append(u"<option title=\"");
-    AppendAttributeText(title, &items);
-    items.append(u"\" value=\"");
-    if (needs_value) AppendAttributeText(values[i], &items);
-    items += u"\"";
-    if (needs_href) {
-      items.append(u" onpick=\"");
-      AppendAttributeText(hrefs[i], &items);
-      items.append(u"\"");
-    }
+    AppendTag({u"<option title=\"", title, u"\" value=\"",
+               needs_value ? std::u16string_view(values[i]) : std::u16string_view(), u"\""},
+              &items);
+    if (needs_href) AppendTag({u" onpick=\"", hrefs[i], u"\""}, &items);
     // Between the tags the title is the reader's text, as filtered.
     items.append(u">").append(title).append(u"</option>");
   }
 
   if (list.group_name.empty()) return items + u"</select>";
-  std::u16string out = u"<optgroup title=\"";
-  AppendAttributeText(filter(list.group_name), &out);
-  out.append(u"\">").append(items);
+  std::u16string out;
+  AppendTag({u"<optgroup title=\"", filter(list.group_name), u"\">"}, &out);
+  out.append(items);
   out += list.is_last_group ? u"</optgroup></select>" : u"</optgroup>";
   return out;
 }

@@ -12,6 +12,7 @@
 namespace zorvadel::markup {
 
 using text::AppendAttributeText;
+using text::AppendTag;
 
 namespace {
 
@@ -40,11 +41,7 @@ constexpr std::array<std::u16string_view, 6> kPictureSuffixes = {
 constexpr size_t kLinkFrameSize = 24;
 
 void AppendLinkOpen(std::u16string_view title, std::u16string_view url, std::u16string* out) {
-  out->append(u"<a title=\"");
-  AppendAttributeText(title, out);
-  out->append(u"\" href=\"");
-  AppendAttributeText(url, out);
-  out->append(u"\">");
+  AppendTag({u"<a title=\"", title, u"\" href=\"", url, u"\">"}, out);
 }
 
 }  // namespace
@@ -69,13 +66,9 @@ std::u16string LinkOpenMarkup(std::u16string_view title, std::u16string_view url
 
 std::u16string LinkWithIdMarkup(std::u16string_view id, std::u16string_view title,
                                 std::u16string_view url, std::u16string_view text) {
-  std::u16string out(u"<a id=\"");
-  AppendAttributeText(id, &out);
-  out.append(u"\"  title=\"");
-  AppendAttributeText(title, &out);
-  out.append(u"\" href=\"");
-  AppendAttributeText(url, &out);
-  out.append(u"\">").append(text).append(u"</a>");
+  std::u16string out;
+  AppendTag({u"<a id=\"", id, u"\"  title=\"", title, u"\" href=\"", url, u"\">"}, &out);
+  out.append(text).append(u"</a>");
   return out;
 }
 
@@ -92,21 +85,19 @@ std::u16string NamedAnchorMarkup(std::u16string_view text, std::u16string_view i
 
 std::u16string WmlAnchorMarkup(std::u16string_view title, std::u16string_view url,
                                std::u16string_view text, std::u16string_view inner) {
-  std::u16string out(u"<anchor title=\"");
-  AppendAttributeText(title, &out);
-  out.append(u"\">").append(text).append(u"<go href=\"");
-  AppendAttributeText(url, &out);
-  out.append(u"\">").append(inner).append(u"</go></anchor>");
+  std::u16string out;
+  AppendTag({u"<anchor title=\"", title, u"\">"}, &out);
+  out.append(text);
+  AppendTag({u"<go href=\"", url, u"\">"}, &out);
+  out.append(inner).append(u"</go></anchor>");
   return out;
 }
 
 std::u16string ImgMarkup(std::u16string_view path, std::u16string_view tip,
                          std::u16string_view other) {
-  std::u16string out(u"<img src=\"");
-  AppendAttributeText(path, &out);
-  out.append(u"\" alt=\"");
-  AppendAttributeText(tip, &out);
-  out.append(u"\" ").append(other).append(u"/>");
+  std::u16string out;
+  AppendTag({u"<img src=\"", path, u"\" alt=\"", tip, u"\" "}, &out);
+  out.append(other).append(u"/>");
   return out;
 }
 

@@ -27,6 +27,7 @@ namespace zorvadel {
 namespace markup {
 
 using text::AppendAttributeText;
+using text::AppendTag;
 
 std::u16string AttributePairs(std::u16string_view names, std::u16string_view values,
                               std::u16string_view mark, std::u16string_view pre,
@@ -36,28 +37,17 @@ std::u16string AttributePairs(std::u16string_view names, std::u16string_view val
   const size_t pairs = std::min(name_pieces.size(), value_pieces.size());
   std::u16string out;
   for (size_t i = 0; i < pairs; ++i) {
-    out.append(pre);
-    AppendAttributeText(name_pieces[i], &out);
-    out.append(mid);
-    AppendAttributeText(value_pieces[i], &out);
-    out.append(last);
+    AppendTag({pre, name_pieces[i], mid, value_pieces[i], last}, &out);
   }
   return out;
 }
 
 std::u16string DoOpenMarkup(std::u16string_view type, std::u16string_view name,
                             std::u16string_view label, bool optional) {
-  std::u16string out(u"<do type=\"");
-  AppendAttributeText(type, &out);
-  out.append(u"\"");
-  if (!name.empty()) {
-    out.append(u" name=\"");
-    AppendAttributeText(name, &out);
-    out.append(u"\"");
-  }
-  out.append(u" label=\"");
-  AppendAttributeText(label, &out);
-  out.append(u"\"");
+  std::u16string out;
+  AppendTag({u"<do type=\"", type, u"\""}, &out);
+  if (!name.empty()) AppendTag({u" name=\"", name, u"\""}, &out);
+  AppendTag({u" label=\"", label, u"\""}, &out);
   if (optional) out.append(u" optional=\"true\"");
   out.append(u">");
   return out;
@@ -65,17 +55,10 @@ std::u16string DoOpenMarkup(std::u16string_view type, std::u16string_view name,
 
 std::u16string GoTaskMarkup(std::u16string_view url, std::u16string_view charset,
                             std::u16string_view method, std::u16string_view other) {
-  std::u16string out(u"<go href=\"");
-  AppendAttributeText(url, &out);
-  out.append(u"\"");
-  if (!method.empty()) {
-    out.append(u" method=\"");
-    AppendAttributeText(method, &out);
-    out.append(u"\"");
-  }
-  out.append(u" accept-charset=\"");
-  AppendAttributeText(charset, &out);
-  out.append(u"\"");
+  std::u16string out;
+  AppendTag({u"<go href=\"", url, u"\""}, &out);
+  if (!method.empty()) AppendTag({u" method=\"", method, u"\""}, &out);
+  AppendTag({u" accept-charset=\"", charset, u"\""}, &out);
   out.append(method.empty() ? u" " : u"  ").append(other).append(u"/>");
   return out;
 }
@@ -92,9 +75,9 @@ std::u16string GoHrefMarkup(std::u16string_view url, std::u16string_view inner) 
 }
 
 std::u16string EventMarkup(std::u16string_view type, std::u16string_view task) {
-  std::u16string out(u"<onevent type=\"");
-  AppendAttributeText(type, &out);
-  out.append(u"\">").append(task).append(u"</onevent>");
+  std::u16string out;
+  AppendTag({u"<onevent type=\"", type, u"\">"}, &out);
+  out.append(task).append(u"</onevent>");
   return out;
 }
 
@@ -106,13 +89,10 @@ std::u16string RefreshMarkup(std::u16string_view content) {
 
 std::u16string TemplateBackMarkup(std::u16string_view type, std::u16string_view name,
                                   std::u16string_view label) {
-  std::u16string out(u"<template><do type=\"");
-  AppendAttributeText(type, &out);
-  out.append(u"\" name=\"");
-  AppendAttributeText(name, &out);
-  out.append(u"\" label=\"");
-  AppendAttributeText(label, &out);
-  out.append(u"\">").append(kPrevTask).append(kDoClose).append(u"</template>");
+  std::u16string out;
+  AppendTag({u"<template><do type=\"", type, u"\" name=\"", name, u"\" label=\"", label, u"\">"},
+            &out);
+  out.append(kPrevTask).append(kDoClose).append(u"</template>");
   return out;
 }
 

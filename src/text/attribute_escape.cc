@@ -126,4 +126,16 @@ std::u16string AttributeText(std::u16string_view text, AttributeQuote quote) {
   return out;
 }
 
+void AppendTag(std::initializer_list<std::u16string_view> parts, std::u16string* out) {
+  bool value = false;
+  for (std::u16string_view part : parts) {
+    if (value) {
+      AppendAttributeText(part, out);
+    } else {
+      out->append(part);
+    }
+    value = !value;
+  }
+}
+
 }  // namespace zorvadel::text

@@ -6,6 +6,7 @@
 #ifndef ZORVADEL_TEXT_ATTRIBUTE_ESCAPE_H_
 #define ZORVADEL_TEXT_ATTRIBUTE_ESCAPE_H_
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,11 @@ void AppendAttributeText(std::u16string_view text, std::u16string* out,
                          AttributeQuote quote = AttributeQuote::kDouble);
 std::u16string AttributeText(std::u16string_view text,
                              AttributeQuote quote = AttributeQuote::kDouble);
+
+// A tag as the builders write it: `parts` in turn markup, written as it is,
+// and a double-quoted attribute's value, escaped; so {u"<go href=\"", url,
+// u"\">"} writes the address escaped between its quotes.
+void AppendTag(std::initializer_list<std::u16string_view> parts, std::u16string* out);
 
 }  // namespace zorvadel::text
 
