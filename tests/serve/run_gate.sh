@@ -96,7 +96,7 @@ for threads in 1 8; do
   check "$threads threads: stalled heads" "$(python3 "$work/flood.py" "$port" $connections 2 stall)" \
     "503=$refused none=$let_in"
   check "$threads threads: answered after stalled heads" "$(answered)" "200=24 "
-  check "$threads threads: idle requests" "$(python3 "$work/flood.py" "$port" $connections 2 request)" \
+  check "$threads threads: idle requests" "$(python3 "$work/flood.py" "$port" $connections 5 request)" \
     "200=$let_in 503=$refused"
   check "$threads threads: answered after idle requests" "$(answered)" "200=24 "
   sleep 0.5
