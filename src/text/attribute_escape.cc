@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/charset_refs.h"
+
 namespace zorvadel::text {
 namespace {
 
@@ -18,9 +20,6 @@ bool IsXmlChar(char32_t v) {
   return v != 0xFFFE && v != 0xFFFF && v <= kLastCodePoint;
 }
 
-// The named entities a page may hold without a DTD that declares more: the
-// ones the output filter keeps too.
-constexpr std::u16string_view kKeptNames[] = {u"lt", u"gt", u"apos", u"quot", u"amp", u"nbsp"};
 
 int DigitValue(char16_t c, bool hex) {
   if (c >= u'0' && c <= u'9') return c - u'0';
@@ -51,10 +50,10 @@ size_t ReferenceLength(std::u16string_view text, size_t at) {
     if (i == first_digit || i == n || text[i] != u';' || !IsXmlChar(value)) return 0;
     return i + 1 - at;
   }
-  for (std::u16string_view name : kKeptNames) {
-    const std::u16string_view rest = text.substr(i);
+  for (std::u16string_view name : kKeptEntities) {
+    const std::u16string_view rest = text.substr(at);
     if (rest.size() > name.size() && rest.starts_with(name) && rest[name.size()] == u';') {
-      return name.size() + 2;
+      return name.size() + 1;
     }
   }
   return 0;

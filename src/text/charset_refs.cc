@@ -13,9 +13,6 @@
 namespace zorvadel::text {
 namespace {
 
-// The named entities whose ampersand stays; case matters.
-constexpr std::u16string_view kKeptNames[] = {u"&lt",   u"&gt",  u"&apos",
-                                              u"&quot", u"&amp", u"&nbsp"};
 constexpr size_t kLongestName = 5;
 
 constexpr std::u16string_view kRefOpen = u"&#x";
@@ -56,7 +53,7 @@ bool KeepsEntity(std::u16string_view segment) {
   if (segment[1] != u'#') {
     // Long pieces (every "&" before one far ";" brings one) are no name.
     if (segment.size() > kLongestName) return false;
-    for (std::u16string_view name : kKeptNames) {
+    for (std::u16string_view name : kKeptEntities) {
       if (segment == name) return true;
     }
     return false;

@@ -11,6 +11,12 @@
 
 namespace zorvadel::text {
 
+// The named entities whose ampersand the output filter keeps (case
+// matters), and the only names a page may hold without a DTD that declares
+// more.
+inline constexpr std::u16string_view kKeptEntities[] = {u"&lt",   u"&gt",  u"&apos",
+                                                        u"&quot", u"&amp", u"&nbsp"};
+
 // Whether an "&" may stay as it is. `segment` is the text from the "&" up to
 // (not including) the next ";". Kept are "&#x" (any case of the x) followed
 // by a hexadecimal number, "&#" followed by a decimal number (both tested
