@@ -39,11 +39,16 @@ PathFacts Probe(std::u16string_view path) {
 RegularFile::RegularFile(std::u16string_view path) {
   // Looked at before opening too, because opening some devices does
   // something of its own (a tape rewinds, a modem line hangs up).
+  errno = 0;
   facts_ = Probe(path);
-  if (facts_.kind != PathKind::kRegular) return;
+  if (facts_.kind != PathKind::kRegular) {
+    if (facts_.kind == PathKind::kMissing || facts_.kind == PathKind::kNoAccess) error_ = errno;
+    return;
+  }
   const std::string disk_path = codepage::ToUtf8(path);
   fd_ = ::open(disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd_ < 0) {
+    error_ = errno;
     facts_ = {KindOfError(errno), 0};
     return;
   }

@@ -47,6 +47,9 @@ class RegularFile {
   PathKind kind() const { return facts_.kind; }
   // The length when it was opened.
   uint64_t size() const { return facts_.size; }
+  // The system's reason (an errno value) when the file could not be looked
+  // at or opened; 0 when it opened, or was no regular file.
+  int error() const { return error_; }
   // The open descriptor (blocking reads, close-on-exec), -1 unless ok().
   // It stays owned by this object.
   int descriptor() const { return fd_; }
@@ -56,6 +59,7 @@ class RegularFile {
 
  private:
   int fd_ = -1;
+  int error_ = 0;
   PathFacts facts_;
 };
 
