@@ -20,6 +20,7 @@
 #include <iostream>
 #include <limits>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <thread>
@@ -27,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fso/regular_file.h"
 #include "platform/log/error_log.h"
 #include "serve/http_text.h"
 #include "serve/status_page.h"
@@ -585,21 +587,40 @@ MHD_Result Callbacks::SetAside(HttpServer& server, MHD_Connection* connection,
   return MHD_YES;
 }
 
+namespace {
+
+// A static file's response reads this much at a time.
+constexpr size_t kStaticBlock = 64 * 1024;
+
+// A static file is read with pread into the connection's buffer rather
+// than handed to the library, which would close the descriptor itself: the
+// file may be a database that SQLite holds locked in this process, and only
+// RegularFile closes beside SQLite without dropping those locks.
+ssize_t ReadStaticFile(void* cls, uint64_t position, char* buffer, size_t most) {
+  const auto* file = static_cast<const fso::RegularFile*>(cls);
+  if (position >= file->size()) return MHD_CONTENT_READER_END_OF_STREAM;
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(most, file->size() - position));
+  ssize_t got;
+  do {
+    got = pread(file->descriptor(), buffer, want, static_cast<off_t>(position));
+  } while (got < 0 && errno == EINTR);
+  // A file cut shorter while it is sent ends the response short.
+  return got > 0 ? got : MHD_CONTENT_READER_END_WITH_ERROR;
+}
+
+void CloseStaticFile(void* cls) { delete static_cast<fso::RegularFile*>(cls); }
+
+}  // namespace
+
 MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
                                const Route& route) {
-  int fd = open(route.file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
-  }
-  const auto size = static_cast<uint64_t>(info.st_size);
-  MHD_Response* response = MHD_create_response_from_fd64(size, fd);
-  if (response == nullptr) {
-    close(fd);
-    return MHD_NO;
-  }
+  auto file = std::make_unique<fso::RegularFile>(route.file);
+  if (!file->ok()) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
+  const uint64_t size = file->size();
+  MHD_Response* response = MHD_create_response_from_callback(size, kStaticBlock, &ReadStaticFile,
+                                                             file.get(), &CloseStaticFile);
+  if (response == nullptr) return MHD_NO;
+  file.release();  // the response's now
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, route.content_type.c_str());
   return Queue(connection, exchange, response, MHD_HTTP_OK, size);
 }

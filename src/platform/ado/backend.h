@@ -76,6 +76,10 @@ class Database {
   virtual void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) = 0;
 };
 
+// Sets SQLite up for this process, once, before it first opens a file:
+// every path into SQLite (the ODBC driver's too) calls it first.
+void SqliteReady();
+
 // A SQLite 3 file, read-write, never created: a missing file or one that is
 // no SQLite database raises kErrProvider.
 std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path);

@@ -1,11 +1,16 @@
 // Connection.Open: which back end a connection string reaches.
+#include <sqlite3.h>
+
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ado/ado.h"
 #include "platform/ado/backend.h"
 #include "platform/ado/connection_string.h"
+#include "platform/codepage/codepage.h"
 #include "platform/fso/regular_file.h"
 
 namespace zorvadel::ado {
@@ -24,12 +29,38 @@ bool IsJetHeader(std::string_view head) {
   throw ScriptError(kErrProvider, u"[Microsoft Access Driver] Could not find file '" + path + u"'.");
 }
 
+// The first bytes of the file at `path`, read through SQLite's own file
+// layer: a descriptor of ours, opened and closed beside SQLite's, would
+// drop the locks that other pages hold on the same file, where SQLite's
+// own close waits until they are released. False when the file does not
+// open.
+bool ReadHead(const std::u16string& path, char (&head)[20]) {
+  SqliteReady();
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (vfs == nullptr) return false;
+  const std::string name = codepage::ToUtf8(path);
+  std::vector<max_align_t> storage((static_cast<size_t>(vfs->szOsFile) + sizeof(max_align_t) - 1) /
+                                   sizeof(max_align_t));
+  auto* file = reinterpret_cast<sqlite3_file*>(storage.data());
+  int opened = 0;
+  const int rc = vfs->xOpen(vfs, name.c_str(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB,
+                            &opened);
+  if (rc != SQLITE_OK) {
+    if (file->pMethods != nullptr) file->pMethods->xClose(file);
+    return false;
+  }
+  // A shorter file reads as zeros past its end, which no header has.
+  const int read = file->pMethods->xRead(file, head, sizeof(head), 0);
+  file->pMethods->xClose(file);
+  return read == SQLITE_OK || read == SQLITE_IOERR_SHORT_READ;
+}
+
 std::shared_ptr<Database> OpenAccessFile(const std::u16string& path) {
-  const fso::RegularFile file(path);
-  if (!file.ok()) FileMissing(path);
+  // Only a regular file is opened: a FIFO's open would wait for a writer.
+  if (fso::Probe(path).kind != fso::PathKind::kRegular) FileMissing(path);
   char head[20] = {};
-  const ptrdiff_t got = file.Read(head, sizeof(head));
-  if (IsJetHeader(std::string_view(head, got > 0 ? static_cast<size_t>(got) : 0))) {
+  if (!ReadHead(path, head)) FileMissing(path);
+  if (IsJetHeader(std::string_view(head, sizeof(head)))) {
     // MDBTools reads Jet files but cannot write them, nor scroll (the
     // rows are held: Jet files are small), nor be trusted with a damaged
     // file, hence a reader process of its own.

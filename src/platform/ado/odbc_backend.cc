@@ -513,6 +513,8 @@ Variant DecimalWhereItFits(Variant value) {
 
 std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
                                    const OdbcOptions& options) {
+  // The SQLite driver runs the process's own SQLite.
+  SqliteReady();
   auto link = std::make_shared<OdbcLink>();
   link->Connect(connection_string);
   return std::make_shared<OdbcDatabase>(std::move(link), options);

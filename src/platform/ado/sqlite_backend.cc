@@ -4,17 +4,24 @@
 // the reads go in order. So page N of a large table costs one count and
 // one positioned query, and memory holds one row at a time.
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/ado/backend.h"
 #include "platform/ado/sqlite_idle.h"
+#include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
+#include "platform/fso/sqlite_neighbours.h"
 #include "runtime/joined.h"
 #include "zorvadel/runtime.h"
 
@@ -59,6 +66,22 @@ struct StatementCloser {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
+// The first keyword of a statement, in lower case (9 letters at most).
+std::u16string FirstWord(std::u16string_view sql) {
+  size_t i = 0;
+  while (i < sql.size() && (sql[i] == u' ' || sql[i] == u'\t' || sql[i] == u'\r' ||
+                            sql[i] == u'\n' || sql[i] == u'(')) {
+    ++i;
+  }
+  std::u16string word;
+  while (i < sql.size() && word.size() < 9 &&
+         ((sql[i] >= u'a' && sql[i] <= u'z') || (sql[i] >= u'A' && sql[i] <= u'Z'))) {
+    word += static_cast<char16_t>(sql[i] | 0x20);
+    ++i;
+  }
+  return word;
+}
+
 // The open file, shared by the connection and every row source on it, so
 // that a recordset outlives the Close of its connection safely. When the
 // last of them lets go, a handle opened on a full path goes to the thread's
@@ -89,17 +112,7 @@ class SqliteFile {
 
  private:
   static bool TouchesOnlyRows(std::u16string_view sql) {
-    size_t i = 0;
-    while (i < sql.size() && (sql[i] == u' ' || sql[i] == u'\t' || sql[i] == u'\r' ||
-                              sql[i] == u'\n' || sql[i] == u'(')) {
-      ++i;
-    }
-    std::u16string word;
-    while (i < sql.size() && word.size() < 8 &&
-           ((sql[i] >= u'a' && sql[i] <= u'z') || (sql[i] >= u'A' && sql[i] <= u'Z'))) {
-      word += static_cast<char16_t>(sql[i] | 0x20);
-      ++i;
-    }
+    const std::u16string word = FirstWord(sql);
     return word == u"select" || word == u"with" || word == u"values" || word == u"insert" ||
            word == u"update" || word == u"delete" || word == u"replace";
   }
@@ -202,6 +215,84 @@ bool StepRow(sqlite3* db, sqlite3_stmt* statement) {
   Fail(db);
 }
 
+// Holds the file's writers' turn for a statement that writes, or that
+// opens a transaction (which may write later, and would otherwise hold
+// SQLite's lock while it queued behind writers waiting for that lock), and
+// gives it back once the statement has ended and no transaction is open.
+// A writer that cannot have its turn within the statement bound fails as
+// SQLite's own wait would.
+class StatementTurn {
+ public:
+  StatementTurn(SqliteHandle& handle, sqlite3_stmt* statement, std::u16string_view sql)
+      : handle_(handle) {
+    if (statement == nullptr || handle.writers().holding()) return;
+    const std::u16string word = FirstWord(sql);
+    const bool opens = sqlite3_get_autocommit(handle.db()) != 0 &&
+                       (word == u"begin" || word == u"savepoint");
+    if (sqlite3_stmt_readonly(statement) != 0 && !opens) return;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(kStatementSeconds);
+    if (!handle.writers().Enter(deadline)) {
+      throw ScriptError(kErrProvider, u"[SQLite] database is locked");
+    }
+    handle.write_deadline = deadline;
+  }
+  ~StatementTurn() {
+    if (!handle_.writers().holding() || sqlite3_get_autocommit(handle_.db()) == 0) return;
+    handle_.write_deadline = {};
+    handle_.writers().Leave();
+  }
+  StatementTurn(const StatementTurn&) = delete;
+  StatementTurn& operator=(const StatementTurn&) = delete;
+
+ private:
+  SqliteHandle& handle_;
+};
+
+// SQLite's wait for a lock that another handle holds: a writer waits no
+// later than its turn's deadline, a reader for one statement bound, in
+// SQLite's own steps.
+int WaitWhileBusy(void* data, int count) {
+  auto& handle = *static_cast<SqliteHandle*>(data);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) handle.busy_since = now;
+  auto limit = handle.busy_since + std::chrono::seconds(kStatementSeconds);
+  if (handle.write_deadline != std::chrono::steady_clock::time_point{}) {
+    limit = std::min(limit, handle.write_deadline);
+  }
+  if (now >= limit) return 0;
+  static constexpr int kStepsMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  const auto step = std::chrono::milliseconds(
+      count < static_cast<int>(std::size(kStepsMs)) ? kStepsMs[count] : 100);
+  std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(step, limit - now));
+  return 1;
+}
+
+// changes() and total_changes() as a handle new to the page would answer:
+// a kept handle still counts what the pages before changed.
+void ChangesOnThisPage(sqlite3_context* context, int /*argc*/, sqlite3_value** /*argv*/) {
+  const auto& handle = *static_cast<const SqliteHandle*>(sqlite3_user_data(context));
+  const bool changed = sqlite3_total_changes64(handle.db()) != handle.changes_before;
+  sqlite3_result_int64(context, changed ? sqlite3_changes64(handle.db()) : 0);
+}
+void TotalChangesOnThisPage(sqlite3_context* context, int /*argc*/, sqlite3_value** /*argv*/) {
+  const auto& handle = *static_cast<const SqliteHandle*>(sqlite3_user_data(context));
+  sqlite3_result_int64(context, sqlite3_total_changes64(handle.db()) - handle.changes_before);
+}
+
+// A new handle on the file at `name`, opened: set up to wait, to queue its
+// writes and to count changes as the page that has it sees them.
+void SetUp(SqliteHandle& handle, const std::string& name) {
+  sqlite3* db = handle.db();
+  sqlite3_busy_handler(db, &WaitWhileBusy, &handle);
+  struct stat info {};
+  if (stat(name.c_str(), &info) == 0) handle.writers().SetFile(info.st_dev, info.st_ino);
+  sqlite3_create_function_v2(db, "changes", 0, SQLITE_UTF8, &handle, &ChangesOnThisPage, nullptr,
+                             nullptr, nullptr);
+  sqlite3_create_function_v2(db, "total_changes", 0, SQLITE_UTF8, &handle,
+                             &TotalChangesOnThisPage, nullptr, nullptr, nullptr);
+}
+
 class ForwardSource : public RowSource {
  public:
   ForwardSource(SharedFile file, Statement statement, Columns columns)
@@ -297,6 +388,7 @@ class SqliteDatabase : public Database {
         Fail(db);
       }
     }
+    const StatementTurn turn(file_->handle(), statement.get(), sql);
     while (StepRow(db, statement.get())) {
     }
   }
@@ -310,16 +402,20 @@ class SqliteDatabase : public Database {
     }
     Statement statement = Prepare(file_->handle(), sql);
     if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
+    const bool reads = sqlite3_stmt_readonly(statement.get()) != 0;
+    const StatementTurn turn(file_->handle(), statement.get(), sql);
     if (sqlite3_column_count(statement.get()) == 0) {
       while (StepRow(db, statement.get())) {
       }
       return nullptr;
     }
     Columns columns = ColumnsOf(statement.get());
-    if (!scrollable) {
+    if (!scrollable && reads) {
       return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
     }
-    // A query the wrapping does not fit (a PRAGMA, say): its rows, held.
+    // A query the wrapping does not fit (a PRAGMA, say), or a statement
+    // that writes and returns rows, which ends before its turn does: its
+    // rows, held.
     std::vector<std::vector<Variant>> rows;
     while (StepRow(db, statement.get())) {
       rows.emplace_back();
@@ -365,17 +461,22 @@ int64_t SchemaVersion(SqliteHandle& handle) {
   return sqlite3_column_int64(statement.get(), 0);
 }
 
+}  // namespace
+
 // SQLite counts every allocation under one process-wide mutex unless told
 // not to, and then the threads of a busy server queue on that lock more
 // than they work. The switch holds only before SQLite starts: where the
 // program has started it already, it refuses, and SQLite runs as that
-// program set it up.
+// program set it up. Its file layer is then hooked, so that the server's
+// own descriptors never drop SQLite's locks.
 void SqliteReady() {
-  static const bool kConfigured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+  static const bool kConfigured = [] {
+    const bool counted_off = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    fso::WatchSqliteFiles();
+    return counted_off;
+  }();
   (void)kConfigured;
 }
-
-}  // namespace
 
 std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   SqliteReady();
@@ -399,8 +500,7 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
                                  nullptr);
   auto file = std::make_shared<SqliteFile>(std::make_unique<SqliteHandle>(raw));
   if (rc != SQLITE_OK) Fail(raw);
-  // A locked file waits a little, never for ever.
-  sqlite3_busy_timeout(raw, 2000);
+  SetUp(file->handle(), name.empty() ? codepage::ToUtf8(path) : name);
   const int64_t version = SchemaVersion(file->handle());
   // Opening reads nothing; a file that is no database fails here, at Open.
   {

@@ -198,8 +198,10 @@ void KeepIdleSqlite(const std::string& path, std::unique_ptr<SqliteHandle> handl
   ThreadHandles* mine = Mine();
   Seen seen;
   if (mine == nullptr || !handle->AtRest() || !Look(path, seen)) return;
-  // The next page starts as on a new handle, which knows no inserted row.
+  // The next page starts as on a new handle, which knows no inserted row
+  // and has changed nothing.
   sqlite3_set_last_insert_rowid(handle->db(), 0);
+  handle->changes_before = sqlite3_total_changes64(handle->db());
   int cache = 0, highest = 0;
   if (sqlite3_db_status(handle->db(), SQLITE_DBSTATUS_CACHE_USED, &cache, &highest, 0) ==
           SQLITE_OK &&

@@ -16,11 +16,14 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/ado/sqlite_turns.h"
 
 namespace zorvadel::ado {
 
@@ -37,6 +40,17 @@ class SqliteHandle {
   // handle is taken only while the file's is the same. -1 until known.
   int64_t schema_version() const { return schema_version_; }
   void set_schema_version(int64_t version) { schema_version_ = version; }
+
+  // The turn of the process's writers of the file.
+  WriterQueue& writers() { return writers_; }
+  // When the statement that holds the writers' turn must have ended; the
+  // epoch while no statement holds it.
+  std::chrono::steady_clock::time_point write_deadline{};
+  // When SQLite began to wait for a lock the last time.
+  std::chrono::steady_clock::time_point busy_since{};
+  // What the handle's changes counted before the page that holds it now:
+  // its page sees them as a new handle would, as none.
+  int64_t changes_before = 0;
 
   // A statement prepared before with this very text and given back since,
   // ready to run; null when there is none.
@@ -63,6 +77,7 @@ class SqliteHandle {
   int64_t schema_version_ = -1;
   bool remembering_ = true;
   std::vector<Prepared> prepared_;
+  WriterQueue writers_;
 };
 
 // An idle handle of the calling thread on the file at `path` (as the handle

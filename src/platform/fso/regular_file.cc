@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/codepage/codepage.h"
+#include "platform/fso/sqlite_neighbours.h"
 
 namespace zorvadel::fso {
 namespace {
@@ -37,22 +38,45 @@ PathFacts Probe(std::u16string_view path) {
 }
 
 RegularFile::RegularFile(std::u16string_view path) {
-  // Looked at before opening too, because opening some devices does
-  // something of its own (a tape rewinds, a modem line hangs up).
-  errno = 0;
-  facts_ = Probe(path);
-  if (facts_.kind != PathKind::kRegular) {
-    if (facts_.kind == PathKind::kMissing || facts_.kind == PathKind::kNoAccess) error_ = errno;
+  if (!Nameable(path)) {
+    facts_ = {PathKind::kNoName, 0};
     return;
   }
-  const std::string disk_path = codepage::ToUtf8(path);
-  fd_ = ::open(disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  Open(codepage::ToUtf8(path));
+}
+
+RegularFile::RegularFile(const std::string& disk_path) {
+  if (disk_path.empty() || disk_path.find('\0') != std::string::npos) {
+    facts_ = {PathKind::kNoName, 0};
+    return;
+  }
+  Open(disk_path);
+}
+
+void RegularFile::Open(const std::string& disk_path) {
+  // Looked at before opening too, because opening some devices does
+  // something of its own (a tape rewinds, a modem line hangs up).
+  struct stat info {};
+  if (::stat(disk_path.c_str(), &info) != 0) {
+    error_ = errno;
+    facts_ = {KindOfError(errno), 0};
+    return;
+  }
+  facts_ = FactsOf(info);
+  if (facts_.kind != PathKind::kRegular) return;
+  // A descriptor kept open beside SQLite is that very file, and reading it
+  // again costs no descriptor more.
+  fd_ = TakeKeptDescriptor(info.st_dev, info.st_ino);
+  if (fd_ >= 0 && ::lseek(fd_, 0, SEEK_SET) != 0) {
+    CloseBesideSqlite(fd_);
+    fd_ = -1;
+  }
+  if (fd_ < 0) fd_ = ::open(disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd_ < 0) {
     error_ = errno;
     facts_ = {KindOfError(errno), 0};
     return;
   }
-  struct stat info {};
   facts_ = ::fstat(fd_, &info) == 0 ? FactsOf(info) : PathFacts{PathKind::kNoAccess, 0};
   // A regular file ignores O_NONBLOCK; cleared all the same, so that a
   // reader handed the descriptor gets the reads it expects.
@@ -63,7 +87,7 @@ RegularFile::RegularFile(std::u16string_view path) {
     }
   }
   if (facts_.kind != PathKind::kRegular) {
-    ::close(fd_);
+    CloseBesideSqlite(fd_);
     fd_ = -1;
   }
 }
@@ -83,8 +107,6 @@ ptrdiff_t RegularFile::Read(void* out, size_t size) const {
   return static_cast<ptrdiff_t>(got);
 }
 
-RegularFile::~RegularFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
+RegularFile::~RegularFile() { CloseBesideSqlite(fd_); }
 
 }  // namespace zorvadel::fso

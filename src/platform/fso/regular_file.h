@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace zorvadel::fso {
@@ -39,6 +40,10 @@ PathFacts Probe(std::u16string_view path);
 class RegularFile {
  public:
   explicit RegularFile(std::u16string_view path);
+  // The same for a disk path already in the system's bytes.
+  explicit RegularFile(const std::string& disk_path);
+  // Closed beside SQLite (platform/fso/sqlite_neighbours.h): a file that a
+  // SQLite handle of the process has open keeps the descriptor until then.
   ~RegularFile();
   RegularFile(const RegularFile&) = delete;
   RegularFile& operator=(const RegularFile&) = delete;
@@ -58,6 +63,8 @@ class RegularFile {
   ptrdiff_t Read(void* out, size_t size) const;
 
  private:
+  void Open(const std::string& disk_path);
+
   int fd_ = -1;
   int error_ = 0;
   PathFacts facts_;

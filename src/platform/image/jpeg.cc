@@ -22,6 +22,7 @@
 
 #include "platform/codepage/codepage.h"
 #include "platform/fso/regular_file.h"
+#include "platform/fso/sqlite_neighbours.h"
 #include "platform/image/jpeg_scans.h"
 #include "zorvadel/member_table.h"
 
@@ -142,7 +143,7 @@ struct Jpeg::Source {
     // A pipeline that outlives us finds a source that reads nothing.
     g_signal_handlers_disconnect_by_data(source, this);
     g_object_unref(source);
-    close(descriptor);
+    fso::CloseBesideSqlite(descriptor);
   }
   Source(const Source&) = delete;
   Source& operator=(const Source&) = delete;
