@@ -167,6 +167,10 @@ TEST(SqliteKeptHandles, WhatAPageDidToItsHandleStaysWithThatPage) {
       {"the id of an inserted row",
        {u"INSERT INTO Zorvadel VALUES (11, 'Title 11', 'Content 11')"},
        u"SELECT last_insert_rowid()", u"0"},
+      {"the rows its last statement changed",
+       {u"UPDATE Zorvadel SET Title = Title WHERE Id <= 5"}, u"SELECT changes()", u"0"},
+      {"the rows all its statements changed",
+       {u"UPDATE Zorvadel SET Title = Title WHERE Id <= 5"}, u"SELECT total_changes()", u"0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,0 +1,160 @@
+// A SQLite file that pages write while other pages, the file members, the
+// picture component or the static files open it too: SQLite's locks must
+// hold throughout, or writers of other processes get in mid-transaction and
+// the file is corrupted.
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "database/database_test_util.h"
+#include "platform/fso/read_file.h"
+#include "platform/fso/regular_file.h"
+#include "platform/image/jpeg.h"
+#include "zorvadel/runtime.h"
+
+namespace zorvadel::test {
+namespace {
+
+// What the sqlite3 shell, another process, prints running `sql`, with its
+// exit status at the end ("exit 0").
+std::string Shell(const std::filesystem::path& file, const std::string& sql) {
+  const std::string command = "sqlite3 '" + file.string() + "' \"" + sql + "\" 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[256];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0) out.append(buffer, got);
+  const int status = pclose(pipe);
+  return out + "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+}
+
+// Whether a writer of another process is kept out, as the lock of a
+// transaction in progress must keep it.
+bool OutsideWriterRefused(const std::filesystem::path& file) {
+  return Shell(file, "BEGIN IMMEDIATE; ROLLBACK;").find("database is locked") != std::string::npos;
+}
+
+void ReadThrough(fso::InputFile file) {
+  uint8_t block[4096];
+  while (file.Read(block, sizeof(block)) > 0) {
+  }
+}
+
+TEST(SqliteLocks, NothingElseThatOpensTheFileDropsAWritersLock) {
+  using Neighbour = std::function<void(const std::filesystem::path&)>;
+  struct Case {
+    const char* what;
+    bool wal;
+    Neighbour neighbour;
+  };
+  const Neighbour second_page = [](const std::filesystem::path& file) {
+    EXPECT_EQ(RowCount(file, u"T"), 0);
+  };
+  const Case cases[] = {
+      {"another page's connection", false, second_page},
+      {"another page's connection, WAL", true, second_page},
+      {"a file member", false, [](auto& file) { ReadThrough(fso::InputFile(U16(file))); }},
+      {"a file member on the shared memory, WAL", true,
+       [](auto& file) { ReadThrough(fso::InputFile(U16(file) + u"-shm")); }},
+      {"a picture", false,
+       [](auto& file) {
+         auto picture = std::make_shared<image::Jpeg>();
+         EXPECT_NE(ErrorOf([&] { picture->Open(U16(file)); }), 0);
+       }},
+      {"a static file", false,
+       [](auto& file) {
+         const fso::RegularFile served(file.string());
+         char head[16];
+         EXPECT_EQ(served.Read(head, sizeof(head)), 16);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder scratch;
+    const std::filesystem::path file = scratch.path() / "busy.db";
+    MakeDatabase(file, {u"CREATE TABLE T (n INTEGER)"});
+    if (c.wal) ASSERT_EQ(Shell(file, "PRAGMA journal_mode=WAL;"), "wal\nexit 0");
+    auto writer = Connect(AccessString(file));
+    Execute(*writer, u"BEGIN");
+    Execute(*writer, u"INSERT INTO T VALUES (1)");
+    ASSERT_TRUE(OutsideWriterRefused(file));
+    // From another thread: a thread's kept handles are its own.
+    std::thread([&] { c.neighbour(file); }).join();
+    EXPECT_TRUE(OutsideWriterRefused(file));
+    Execute(*writer, u"COMMIT");
+    writer->Close();
+    EXPECT_EQ(Shell(file, "PRAGMA integrity_check; SELECT COUNT(*) FROM T;"), "ok\n1\nexit 0");
+  }
+}
+
+TEST(SqliteLocks, PagesAndAnOutsideWriterLoseNoRow) {
+  constexpr int kThreads = 8;
+  constexpr int kPagesEach = 150;
+  constexpr int kOutside = 200;
+  ScratchFolder scratch;
+  const std::filesystem::path file = scratch.path() / "visits.db";
+  MakeDatabase(file, {u"CREATE TABLE T (who TEXT, n INTEGER)"});
+  // The shell's rows, each printed once SQLite has acknowledged it.
+  const std::string outside =
+      "for i in $(seq " + std::to_string(kOutside) + "); do sqlite3 -cmd '.timeout 30000' '" +
+      file.string() + "' \"INSERT INTO T VALUES ('shell', $i)\" && echo $i; done";
+  FILE* shell = popen(outside.c_str(), "r");
+  std::atomic<int> failed{0};
+  std::vector<std::thread> pages;
+  for (int t = 0; t < kThreads; ++t) {
+    pages.emplace_back([&, t] {
+      for (int i = 0; i < kPagesEach; ++i) {
+        const int n = t * kPagesEach + i;
+        const int32_t error = ErrorOf([&] {
+          auto connection = Connect(AccessString(file));
+          Execute(*connection, u"INSERT INTO T VALUES ('page', " +
+                                   codepage::FromUtf8(std::to_string(n)) + u")");
+          connection->Close();
+          // A member reading the file beside the writers.
+          if (i % 10 == 0) ReadThrough(fso::InputFile(U16(file)));
+        });
+        if (error != 0) ++failed;
+      }
+    });
+  }
+  for (std::thread& page : pages) page.join();
+  std::set<int> acknowledged;
+  int n = 0;
+  while (fscanf(shell, "%d", &n) == 1) acknowledged.insert(n);
+  pclose(shell);
+  EXPECT_EQ(failed.load(), 0);
+  EXPECT_EQ(Shell(file, "PRAGMA integrity_check;"), "ok\nexit 0");
+  EXPECT_EQ(Shell(file, "SELECT COUNT(*), COUNT(DISTINCT n) FROM T WHERE who = 'page';"),
+            std::to_string(kThreads * kPagesEach) + "|" + std::to_string(kThreads * kPagesEach) +
+                "\nexit 0");
+  EXPECT_EQ(Shell(file, "SELECT COUNT(*) FROM T WHERE who = 'shell';"),
+            std::to_string(acknowledged.size()) + "\nexit 0");
+  EXPECT_GT(acknowledged.size(), 0u);
+}
+
+TEST(SqliteLocks, APageCountsTheChangesItMadeItself) {
+  ScratchFolder scratch;
+  const std::filesystem::path file = scratch.path() / "news.db";
+  MakeDatabase(file, NewsTable(10));
+  // The second page runs on the handle the first kept.
+  for (const int rows : {5, 2}) {
+    auto connection = Connect(AccessString(file));
+    Execute(*connection, u"UPDATE Zorvadel SET Title = Title WHERE Id <= " +
+                             codepage::FromUtf8(std::to_string(rows)));
+    auto counts = OpenRecordset(connection, u"SELECT changes(), total_changes()", 0);
+    EXPECT_EQ(CStr(counts->FieldValue(0)), codepage::FromUtf8(std::to_string(rows)));
+    EXPECT_EQ(CStr(counts->FieldValue(1)), codepage::FromUtf8(std::to_string(rows)));
+    connection->Close();
+  }
+}
+
+}  // namespace
+}  // namespace zorvadel::test
