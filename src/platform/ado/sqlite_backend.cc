@@ -250,8 +250,10 @@ class StatementTurn {
 };
 
 // SQLite's wait for a lock that another handle holds: a writer waits no
-// later than its turn's deadline, a reader for one statement bound, in
-// SQLite's own steps.
+// later than its turn's deadline, a reader for one statement bound. It
+// tries again every millisecond: the writers of the process follow one
+// another closely, and a reader that slept longer and longer between tries,
+// as SQLite's own wait does, would find the file taken at every try.
 int WaitWhileBusy(void* data, int count) {
   auto& handle = *static_cast<SqliteHandle*>(data);
   const auto now = std::chrono::steady_clock::now();
@@ -261,10 +263,8 @@ int WaitWhileBusy(void* data, int count) {
     limit = std::min(limit, handle.write_deadline);
   }
   if (now >= limit) return 0;
-  static constexpr int kStepsMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
-  const auto step = std::chrono::milliseconds(
-      count < static_cast<int>(std::size(kStepsMs)) ? kStepsMs[count] : 100);
-  std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(step, limit - now));
+  std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+      std::chrono::milliseconds(1), limit - now));
   return 1;
 }
 
