@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# A busy site's SQLite file: 32 visitors at once on a page that records each
+# visit (VisitCount), while a program of its own writes to the same file
+# and the file itself is fetched as a static file. Every visit answered 200
+# has its row, every row the other program was told was written is there,
+# no page failed, and the file is whole.
+#
+#   run_visits.sh PATH/TO/zorvadel-serve-testing
+set -u
+testing=$1
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=server_lib.sh
+source "$here/server_lib.sh"
+site=$work/site
+mkdir -p "$site"
+sqlite3 "$site/visits.db" "CREATE TABLE VisitCount (Id INTEGER PRIMARY KEY, PhoneNumber TEXT,
+  PhoneIp TEXT, PhoneUserAgent TEXT, PhoneAccept TEXT, VisitFile TEXT);"
+ln "$site/visits.db" "$site/visits.txt"  # the same file under a served name
+cat >"$site/visit.json" <<'JSON'
+{"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
+           {"let": "w.MdbPath", "value": "visits.db"},
+           {"call": "w.VisitCount", "args": ["All", "Mdb"]},
+           {"echo": "counted"}]}
+JSON
+
+start_server "$testing" "$site" 8 --access-log "$work/access.log"
+seconds=4
+# Without the session cookie every request is a new visitor.
+visitor() {
+  local end=$((SECONDS + seconds))
+  while [ "$SECONDS" -lt "$end" ]; do
+    curl -s -o /dev/null --max-time 60 -A "$phone" "$base/visit.asp"
+  done
+}
+for _ in $(seq 32); do visitor & done
+(
+  end=$((SECONDS + seconds))
+  i=0
+  while [ "$SECONDS" -lt "$end" ]; do
+    i=$((i + 1))
+    sqlite3 -cmd '.timeout 30000' "$site/visits.db" \
+      "INSERT INTO VisitCount (PhoneNumber) VALUES ('outside $i')" >/dev/null 2>&1 && echo "$i"
+  done >"$work/outside.acknowledged"
+) &
+(
+  end=$((SECONDS + seconds))
+  while [ "$SECONDS" -lt "$end" ]; do curl -s -o /dev/null --max-time 60 "$base/visits.txt"; done
+) &
+wait_for_clients() {
+  local p
+  for p in $(jobs -p); do
+    [[ " ${running[*]} " == *" $p "* ]] || wait "$p"
+  done
+}
+wait_for_clients
+stop_server
+
+answered=$(awk '$7 == "/visit.asp" && $9 == 200' "$work/access.log" | wc -l)
+db() { sqlite3 "$site/visits.db" "$1"; }
+check "the file is whole" "$(db 'PRAGMA integrity_check')" ok
+check "every visit answered 200 has its row" \
+  "$(db "SELECT COUNT(*) FROM VisitCount WHERE PhoneNumber NOT LIKE 'outside %'")" "$answered"
+check "every row the other program wrote is there" \
+  "$(db "SELECT COUNT(*) FROM VisitCount WHERE PhoneNumber LIKE 'outside %'")" \
+  "$(wc -l <"$work/outside.acknowledged")"
+[ "$answered" -gt 100 ]
+tally "visits were served ($answered)" $? "too few to tell"
+served=$(awk '$7 == "/visits.txt" && $9 == 200' "$work/access.log" | wc -l)
+[ "$served" -gt 0 ]
+tally "the file was served as a static file ($served)" $? "never"
+check "no page failed" "$(grep -c . "$server_err")" 0
+finish visits
