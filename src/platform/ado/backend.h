@@ -83,6 +83,9 @@ void SqliteReady();
 // A SQLite 3 file, read-write, never created: a missing file or one that is
 // no SQLite database raises kErrProvider.
 std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path);
+// The same, only when the calling thread keeps a handle on that very file
+// from an earlier page; null otherwise.
+std::shared_ptr<Database> OpenKeptSqliteFile(const std::u16string& path);
 
 struct OdbcOptions {
   // Refuses every statement but a query before it reaches the driver.

@@ -215,6 +215,14 @@ bool StepRow(sqlite3* db, sqlite3_stmt* statement) {
   Fail(db);
 }
 
+// Whether `sql`, a statement that writes nothing itself, begins a
+// transaction.
+bool OpensTransaction(sqlite3* db, std::u16string_view sql) {
+  if (sqlite3_get_autocommit(db) == 0) return false;
+  const std::u16string word = FirstWord(sql);
+  return word == u"begin" || word == u"savepoint";
+}
+
 // Holds the file's writers' turn for a statement that writes, or that
 // opens a transaction (which may write later, and would otherwise hold
 // SQLite's lock while it queued behind writers waiting for that lock), and
@@ -226,10 +234,7 @@ class StatementTurn {
   StatementTurn(SqliteHandle& handle, sqlite3_stmt* statement, std::u16string_view sql)
       : handle_(handle) {
     if (statement == nullptr || handle.writers().holding()) return;
-    const std::u16string word = FirstWord(sql);
-    const bool opens = sqlite3_get_autocommit(handle.db()) != 0 &&
-                       (word == u"begin" || word == u"savepoint");
-    if (sqlite3_stmt_readonly(statement) != 0 && !opens) return;
+    if (sqlite3_stmt_readonly(statement) != 0 && !OpensTransaction(handle.db(), sql)) return;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(kStatementSeconds);
     if (!handle.writers().Enter(deadline)) {
@@ -478,23 +483,26 @@ void SqliteReady() {
   (void)kConfigured;
 }
 
-std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
-  SqliteReady();
+std::shared_ptr<Database> OpenKeptSqliteFile(const std::u16string& path) {
   std::string name = codepage::ToUtf8(path);
   // A relative path names another file once the working folder changes.
+  if (name.empty() || name[0] != '/') return nullptr;
+  std::unique_ptr<SqliteHandle> idle = TakeIdleSqlite(name);
+  if (!idle) return nullptr;
+  // A kept handle prepares on the schema it read last, which another
+  // process may have changed since, even while the handle was in use.
+  const int64_t version = SchemaVersion(*idle);
+  if (version < 0 || version != idle->schema_version()) return nullptr;
+  auto file = std::make_shared<SqliteFile>(std::move(idle));
+  file->KeepWhenReleased(std::move(name));
+  return std::make_shared<SqliteDatabase>(std::move(file));
+}
+
+std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
+  SqliteReady();
+  if (std::shared_ptr<Database> kept = OpenKeptSqliteFile(path)) return kept;
+  std::string name = codepage::ToUtf8(path);
   if (name.empty() || name[0] != '/') name.clear();
-  if (!name.empty()) {
-    if (std::unique_ptr<SqliteHandle> idle = TakeIdleSqlite(name)) {
-      // A kept handle prepares on the schema it read last, which another
-      // process may have changed since, even while the handle was in use.
-      const int64_t version = SchemaVersion(*idle);
-      if (version >= 0 && version == idle->schema_version()) {
-        auto file = std::make_shared<SqliteFile>(std::move(idle));
-        file->KeepWhenReleased(std::move(name));
-        return std::make_shared<SqliteDatabase>(std::move(file));
-      }
-    }
-  }
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(codepage::ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE,
                                  nullptr);
