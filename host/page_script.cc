@@ -139,7 +139,8 @@ void Convert(const Json& step, Step& out) {
 Step Prepare(const Json& step) {
   Step out;
   // The "not found" errors name what was not found, as the scripting
-  // runtime does ("...: 'w.Foo'"), so that a typing mistake shows.
+  // runtime does ("...: 'w.Foo'"), and a wrong count of arguments names
+  // the member it was given to, so that a typing mistake shows.
   if (step.is_object()) {
     if (step.contains("progid") && step["progid"].is_string()) {
       out.progid_named = U16(step["progid"].get<std::string>());
@@ -281,7 +282,10 @@ void RunNamedStep(const Step& step, Scope& scope, engine::MemoryPage& page) {
   } catch (const ScriptError& error) {
     const std::optional<std::u16string>* named = nullptr;
     if (error.number() == kErrCannotCreate && step.progid_named) named = &step.progid_named;
-    if (error.number() == kErrNoMember && step.member_named) named = &step.member_named;
+    if ((error.number() == kErrNoMember || error.number() == kErrWrongArgs) &&
+        step.member_named) {
+      named = &step.member_named;
+    }
     if (named == nullptr) throw;
     throw ScriptError(error.number(), error.description() + u": '" + **named + u"'");
   }
@@ -316,6 +320,22 @@ std::string Scalar(const Json& value) {
 
 Json ParseScript(const std::string& text) { return ParseLimited(text); }
 Json ParseScript(std::istream& in) { return ParseLimited(in); }
+
+const Json& ScriptSteps(const Json& script) {
+  if (!script.is_object()) throw ScriptFormatError{"a script needs \"steps\""};
+  for (const auto& [key, value] : script.items()) {
+    if (key != "steps" && key != "request" && key != "session" && key != "root") {
+      throw ScriptFormatError{"unknown key " + Scalar(Json(key)) +
+                              " (a script holds \"steps\", \"request\", \"session\" and "
+                              "\"root\")"};
+    }
+  }
+  const auto steps = script.find("steps");
+  if (steps == script.end() || !steps->is_array()) {
+    throw ScriptFormatError{"a script needs \"steps\""};
+  }
+  return *steps;
+}
 
 std::string Excerpt(const Json& value, size_t limit) {
   // An explicit stack of the open containers, each with its next member.

@@ -49,6 +49,13 @@ inline constexpr int kMaxScriptDepth = 32;
 Json ParseScript(const std::string& text);
 Json ParseScript(std::istream& in);
 
+// The top-level keys a page script may hold: its "steps", and the
+// "request", "session" and "root" that zorvadel-run plays them with.
+// Checks a parsed script and gives its steps. A script that is no object,
+// has no "steps" array, or holds any other key throws ScriptFormatError:
+// a misspelt key ("requst") would otherwise play as if it were absent.
+const Json& ScriptSteps(const Json& script);
+
 // At most about `limit` bytes of the value as compact JSON, "..." marking a
 // cut, for error messages: the value may be large or deeply nested, and the
 // message is built without recursion.
@@ -103,7 +110,8 @@ class PreparedSteps {
 // Plays `steps` (a JSON array) against the page. A run-time error ends the
 // play and is returned; a malformed step throws ScriptFormatError. Page end
 // (OnEndPage) is left to the caller. An unknown ProgID (429) or member
-// (438) is named at the end of the error's description, as in
+// (438), and the member given the wrong number of arguments (450), is
+// named at the end of the error's description, as in
 // "Object doesn't support this property or method: 'w.Foo'".
 StepsOutcome PlaySteps(const Json& steps, engine::MemoryPage& page);
 StepsOutcome PlaySteps(const PreparedSteps& steps, engine::MemoryPage& page);

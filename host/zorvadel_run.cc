@@ -102,12 +102,9 @@ int Run(bool head, const std::filesystem::path& file) {
   Json script;
   try {
     script = host::ParseScript(text);
+    host::ScriptSteps(script);
   } catch (const ScriptFormatError& e) {
     std::cerr << "zorvadel-run: " << file.string() << ": " << e.message << "\n";
-    return 2;
-  }
-  if (!script.is_object() || !script.contains("steps") || !script["steps"].is_array()) {
-    std::cerr << "zorvadel-run: " << file.string() << ": a script needs \"steps\"\n";
     return 2;
   }
 

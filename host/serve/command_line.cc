@@ -225,7 +225,7 @@ std::string EngineHelp(const std::string& program, const EngineFlags& defaults, 
           "answers 503 to requests not yet started and gives the pages that run the\n"
           "drain time to end. Exit status: 0 after a stop, 1 when it cannot listen\n"
           "or open the access log, 2 for a bad command line or a site folder that\n"
-          "does not exist.\n";
+          "does not exist or cannot be read.\n";
   return text;
 }
 

@@ -10,10 +10,13 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -85,12 +88,26 @@ void NoteCppSources(const std::string& program, const fs::path& root) {
   }
 }
 
+// Why the server cannot look up names in the site folder, "" when it can.
+// Such a folder would answer every request 404 without a word; listing it
+// is not needed, so a folder that may be searched but not read serves.
+std::string Unsearchable(const fs::path& root) {
+  struct stat info {};
+  if (::stat((root / ".").c_str(), &info) != 0) return std::strerror(errno);
+  return {};
+}
+
 int Serve(const std::string& program, const EngineFlags& flags) {
   std::error_code error;
   const fs::file_status root = fs::status(flags.root, error);
   if (!fs::is_directory(root)) {
     std::cerr << program << ": " << (fs::exists(root) ? "not a folder: " : "no such folder: ")
               << flags.root.string() << "\n";
+    return 2;
+  }
+  if (const std::string why = Unsearchable(flags.root); !why.empty()) {
+    std::cerr << program << ": cannot read the site folder " << flags.root.string() << ": " << why
+              << "\n";
     return 2;
   }
   if (SitePages().size() == 0) NoteCppSources(program, flags.root);

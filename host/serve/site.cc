@@ -5,12 +5,15 @@
 #include <atomic>
 #include <chrono>
 #include <cctype>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <shared_mutex>
 #include <system_error>
 #include <utility>
 
+#include "platform/codepage/codepage.h"
+#include "platform/fso/regular_file.h"
 #include "runtime/hex_digits.h"
 
 namespace zorvadel::serve {
@@ -123,6 +126,30 @@ const std::shared_ptr<const T>& Recall(uint64_t site, std::string_view key, cons
   slot.checked = checked;
   slot.site = site;
   return slot.value;
+}
+
+// The whole page script at `file`. Opened as every file the server opens
+// by name is, so that a FIFO or a device put in its place cannot hold a
+// thread; throws with the system's reason when it cannot be read.
+std::string ReadScript(const fs::path& file) {
+  fso::RegularFile in(codepage::FromUtf8(file.string()));
+  if (!in.ok()) {
+    throw host::ScriptFormatError{
+        "cannot read the page script: " +
+        std::string(in.error() != 0 ? std::strerror(in.error()) : "not a regular file")};
+  }
+  std::string text;
+  char buffer[16384];
+  for (;;) {
+    // A short read is the end of the file.
+    const ptrdiff_t got = in.Read(buffer, sizeof buffer);
+    if (got < 0) {
+      throw host::ScriptFormatError{"cannot read the page script: " +
+                                    std::string(std::strerror(errno))};
+    }
+    text.append(buffer, static_cast<size_t>(got));
+    if (static_cast<size_t>(got) < sizeof buffer) return text;
+  }
 }
 
 }  // namespace
@@ -281,7 +308,7 @@ Site::ScriptAt(const fs::path& file, std::chrono::steady_clock::time_point now) 
   std::error_code error;
   fs::file_time_type time = fs::last_write_time(file, error);
   uintmax_t size = error ? 0 : fs::file_size(file, error);
-  if (error) throw host::ScriptFormatError{"cannot read the page script"};
+  if (error) throw host::ScriptFormatError{"cannot read the page script: " + error.message()};
   {
     std::lock_guard lock(cache_mutex_);
     auto it = cache_.find(file.native());
@@ -290,18 +317,13 @@ Site::ScriptAt(const fs::path& file, std::chrono::steady_clock::time_point now) 
       return {it->second.script, now};
     }
   }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw host::ScriptFormatError{"cannot read the page script"};
   host::Json json;
   try {
-    json = host::ParseScript(in);
+    json = host::ParseScript(ReadScript(file));
   } catch (const host::Json::exception& e) {
     throw host::ScriptFormatError{e.what()};
   }
-  if (!json.is_object() || !json.contains("steps") || !json["steps"].is_array()) {
-    throw host::ScriptFormatError{"a script needs \"steps\""};
-  }
-  auto script = std::make_shared<const host::PreparedSteps>(json["steps"]);
+  auto script = std::make_shared<const host::PreparedSteps>(host::ScriptSteps(json));
   std::lock_guard lock(cache_mutex_);
   cache_[file.native()] = CachedScript{time, size, now, script};
   return {script, now};

@@ -312,7 +312,17 @@ TEST_F(DatabaseMembers, SqlStrConnIsBuiltOnceAndSharedByTheServerKinds) {
 
 // A failed open leaves a closed slot and the count; the show members give
 // "" and still store the request; nothing is written and no file made.
+// Runs in the scratch folder: the SQL Server kind's default string names
+// the database "Zorvadel", and the SQLite ODBC driver that stands in for the
+// server here makes that name a file in the working folder, which must not
+// be the build's or the sources'.
 TEST_F(DatabaseMembers, ADeadDatabase) {
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(scratch_.path());
+  struct Back {
+    const std::filesystem::path& to;
+    ~Back() { std::filesystem::current_path(to); }
+  } back{was};
   for (const char16_t* member : {u"MdbDo", u"SqlDo", u"MySqlDo", u"OracleDo"}) {
     SCOPED_TRACE(codepage::ToUtf8(member));
     auto page = Page();

@@ -188,6 +188,8 @@ TEST(JetFile, FilesWithOneByteChangedEndWithinBoundsAndFewLogLines) {
     size_t offset;
     char byte;
     int16_t records;  // 0: the statement fails (RecordCount keeps 0)
+    // What the failure line ends with, when it is checked.
+    const char* failure = nullptr;
   };
   const Mutation mutations[] = {
       {109041, 0x00, 0},  // loops, allocating
@@ -195,6 +197,11 @@ TEST(JetFile, FilesWithOneByteChangedEndWithinBoundsAndFewLogLines) {
       {108883, 0x00, 0}, {109310, 0x00, 0}, {109478, 0x00, 0},
       {106517, 0x00, 1},  // read, with 160 lines of dump on stderr
       {108764, 0x00, 1}, {0, 0x00, 1}, {60000, 0x7f, 1}, {110591, 0x01, 1},
+      // The catalog's page: the driver's message says nothing of it.
+      {8192, '\xff', 0,
+       "Select * From Monitor_Authenticate: [] Couldn't parse SQL (MDBTools: mdb_read_table: "
+       "Page 2 [size=4096] is not a valid table definition page (First byte = 0xFF, expected "
+       "0x02))\n"},
   };
   ScratchFolder scratch;
   for (const Mutation& m : mutations) {
@@ -215,6 +222,9 @@ TEST(JetFile, FilesWithOneByteChangedEndWithinBoundsAndFewLogLines) {
     EXPECT_EQ(page.state().RecordCount, m.records) << m.offset;
     EXPECT_EQ(page.state().Rs->State(), m.records ? ado::kStateOpen : ado::kStateClosed)
         << m.offset;
+    if (m.failure != nullptr) {
+      EXPECT_TRUE(log.ends_with(m.failure)) << m.offset << ": " << log;
+    }
   }
 }
 

@@ -30,6 +30,9 @@ printf '{"request": {}}' >"$work/nosteps.json"
 printf '{"steps": [{"echo": "a"}, {"jump": "b"}]}' >"$work/badstep.json"
 printf '{"steps": [{"echo": "a"}], "request": {"agent": "x"}}' >"$work/badkey.json"
 printf '{"steps": [{"echo": "fine"}]}' >"$work/fine.json"
+printf '{"requst": {"url": "/a.asp"}, "steps": [{"echo": "a"}]}' >"$work/typo.json"
+printf '{"steps": [{"create": "w", "progid": "Zorvadel.WAP"}, {"call": "w.A", "args": [1, 2, 3, 4, 5]}]}' \
+  >"$work/args.json"
 
 expect 0 "usage: zorvadel-run [--head] FILE.json" "$run" --help
 holds "  --head   print the status line and the headers before the body"
@@ -43,6 +46,10 @@ expect 2 "zorvadel-run: one script at a time: $work/fine.json" "$run" "$work/fin
 expect 2 "zorvadel-run: $work/nosteps.json: a script needs \"steps\"" "$run" "$work/nosteps.json"
 expect 2 "zorvadel-run: $work/badstep.json: step 2: unknown step {\"jump\":\"b\"}" "$run" "$work/badstep.json"
 expect 2 "zorvadel-run: $work/badkey.json: unknown request key \"agent\"" "$run" "$work/badkey.json"
+expect 2 "zorvadel-run: $work/typo.json: unknown key \"requst\" (a script holds \"steps\", \"request\", \"session\" and \"root\")" \
+  "$run" "$work/typo.json"
+expect 1 "error 450: Wrong number of arguments or invalid property assignment: 'w.A' (step 2)" \
+  "$run" "$work/args.json"
 "$run" "$work/broken.json" >/dev/null 2>"$work/err"; status=$?
 grep -q "^zorvadel-run: $work/broken.json: .*parse error" "$work/err"
 check "malformed JSON: $(cat "$work/err")" "$status $?" "2 0"
@@ -84,6 +91,15 @@ expect 2 "zorvadel-serve: --drain takes a number of seconds from 0 to 3600, not 
 expect 2 "zorvadel-serve: no such folder: $work/none" "$serve" --root "$work/none" --port 0
 expect 2 "zorvadel-serve: not a folder: $work/fine.json" "$serve" --root "$work/fine.json" --port 0
 expect 2 "zorvadel-serve: no such folder: $work/fine.json/x" "$serve" --root "$work/fine.json/x" --port 0
+# A folder the server may not search would answer every request 404. Root
+# reads it all the same unless it gives up its power to override file modes.
+mkdir "$work/locked"
+chmod 000 "$work/locked"
+unprivileged=()
+[ "$(id -u)" -eq 0 ] && unprivileged=(setpriv --bounding-set -dac_override,-dac_read_search)
+expect 2 "zorvadel-serve: cannot read the site folder $work/locked: Permission denied" \
+  "${unprivileged[@]}" "$serve" --root "$work/locked" --port 0
+chmod 700 "$work/locked"
 expect 1 "zorvadel-serve: cannot open the access log $work/none/log: No such file or directory" \
   "$serve" --root "$work" --port 0 --access-log "$work/none/log"
 for address in example.org nonsense 127.0.0.256 "[127.0.0.1]" "::1]" ""; do

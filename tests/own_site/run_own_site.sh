@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# A site of one's own, as the README tells a new user to make it: installs
-# the build into a scratch prefix, takes the README's C++ page, CMakeLists.txt
-# and page script out of the README, builds the site binary out of the tree
-# with find_package(Zorvadel) and again with pkg-config, serves the site and
-# asks for its pages as a phone and as a desktop browser, and plays the page
+# A site of one's own, as the README tells a new user to make it, in a
+# scratch home: installs the build into a scratch prefix, takes the README's
+# C++ page, CMakeLists.txt and page scripts out of the README into the
+# folders it names (the sources beside the site folder), builds the site
+# binary with the README's own commands through find_package(Zorvadel), and
+# again with pkg-config, serves the site folder as the README does and asks
+# for its pages as a phone and as a desktop browser, and plays the page
 # script with the installed zorvadel-run, the SQL-injection guard's switch
-# included.
+# included. Nothing of the build is served, and the server starts without a
+# word on its error output.
 #
 #   run_own_site.sh BUILD_DIR SOURCE_DIR [ZORVADEL_SANITIZE]
 set -u
@@ -15,8 +18,10 @@ sanitize=${3:-OFF}
 # shellcheck source=../serve/server_lib.sh
 source "$source_dir/tests/serve/server_lib.sh"
 prefix=$work/prefix
-site=$work/site
-mkdir -p "$site"
+export HOME=$work/home
+site=$HOME/mysite
+sources=$HOME/mysite-src
+mkdir -p "$site" "$sources"
 
 step() {  # NAME COMMAND...: runs a build step; its output only on failure
   if ! "${@:2}" >"$work/step.log" 2>&1; then
@@ -32,34 +37,42 @@ extract() {
 }
 
 step "install" cmake --install "$build" --prefix "$prefix"
-for name in news_page.cc CMakeLists.txt today.json; do
-  extract "$name" >"$site/$name"
-  [ -s "$site/$name" ] || { echo "own_site: the README has no $name"; exit 1; }
+for file in "$sources/news_page.cc" "$sources/CMakeLists.txt" "$site/today.json"; do
+  extract "$(basename "$file")" >"$file"
+  [ -s "$file" ] || { echo "own_site: the README has no $(basename "$file")"; exit 1; }
 done
 guard_step=$(extract "guard step")
-# The list example: its database made by the README's own command, with the
-# README's folder standing for the test's.
+build_recipe=$(extract build)
+[ "$(echo "$build_recipe" | wc -l)" -eq 2 ] || { echo "own_site: the README has no build recipe"; exit 1; }
+# The list example: its database made by the README's own command.
 extract books.json >"$site/books.json"
-extract books.sh | sed "s|~/mysite|$site|g" >"$work/books.sh"
+extract books.sh >"$work/books.sh"
 step "the list example's database" bash "$work/books.sh"
 printf 'p { margin: 0; }\n' >"$site/style.css"
 printf '{"steps": [{"echo": "my own index"}]}\n' >"$site/index.json"
 
 # The installed libraries carry the sanitizers of the build they came from.
+# The README's build line as it stands: CMake takes the prefix and the flags
+# from the environment.
 flags=()
 [ "$sanitize" = ON ] && flags=(-fsanitize=address,undefined -fno-omit-frame-pointer)
-step "configure" cmake -S "$site" -B "$site/build" -DCMAKE_PREFIX_PATH="$prefix" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="${flags[*]}" \
-  -DCMAKE_EXE_LINKER_FLAGS="${flags[*]}"
-step "build with CMake" cmake --build "$site/build"
+step "build with CMake" env CMAKE_PREFIX_PATH="$prefix" CXXFLAGS="${flags[*]}" \
+  LDFLAGS="${flags[*]}" bash -ec "$(echo "$build_recipe" | head -1)"
 # shellcheck disable=SC2046
-step "build with pkg-config" g++ -std=c++20 "${flags[@]}" "$site/news_page.cc" -o "$work/mysite-pc" \
+step "build with pkg-config" g++ -std=c++20 "${flags[@]}" "$sources/news_page.cc" -o "$work/mysite-pc" \
   $(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs zorvadel-engine)
 "$work/mysite-pc" --help >"$work/help"
 check "pkg-config build: the page is in" "$(sed -n 5p "$work/help")" "binary (1 here)."
 
 # ---- the site binary serves the C++ page, the page script and the files ---------------
-start_server "$site/build/mysite" "$site" 2
+# The README's start line: the binary, then the site folder after --root.
+eval "set -- $(echo "$build_recipe" | tail -1)"
+check "the start line names the site folder" "$2 $3" "--root $site"
+start_server "$1" "$3" 2
+check "nothing on the error output at start" "$(cat "$server_err")" ""
+for path in /CMakeLists.txt /build/CMakeCache.txt /news_page.cc /books.db; do
+  fetch "$path"; check "$path is not served" "$status" 404
+done
 phone_link='<a title="&#x786E;&#x5B9A;" href="list.asp?id=1">Today</a><br/>'
 desktop_link='<a title="Today" href="list.asp?id=1">Today</a><br/>'
 for path in /news.asp /today.asp; do
@@ -90,14 +103,14 @@ run=$prefix/bin/zorvadel-run
 body=$("$run" "$site/today.json")
 check "played as a phone" "$?" 0
 has "played phone link" "$phone_link"
-sed "s|Nokia6600/1.0|$desktop|" "$site/today.json" >"$site/desktop.json"
-body=$("$run" "$site/desktop.json")
+sed "s|Nokia6600/1.0|$desktop|" "$site/today.json" >"$work/desktop.json"
+body=$("$run" "$work/desktop.json")
 has "played desktop link" "$desktop_link"
-sed 's|/today.asp?Page=2|/today.asp?who=John+Smith|' "$site/today.json" >"$site/guarded.json"
-body=$("$run" "$site/guarded.json")
+sed 's|/today.asp?Page=2|/today.asp?who=John+Smith|' "$site/today.json" >"$work/guarded.json"
+body=$("$run" "$work/guarded.json")
 has "played with the guard on" "SQL&#x6CE8;&#x5165;"
-sed "/\"create\"/a\\    $guard_step," "$site/guarded.json" >"$site/unguarded.json"
-body=$("$run" "$site/unguarded.json")
+sed "/\"create\"/a\\    $guard_step," "$work/guarded.json" >"$work/unguarded.json"
+body=$("$run" "$work/unguarded.json")
 lacks "SQLInjData emptied: no warning" "SQL&#x6CE8;&#x5165;"
 has "SQLInjData emptied: the page" "$phone_link"
 body=$("$run" "$site/books.json")

@@ -19,19 +19,20 @@ namespace {
 
 [[noreturn]] void Garbled() { jet::ReaderFailed(u"its answer is garbled."); }
 
-// Raises the reader's own failure when `mark` is one; it tells what
-// MDBTools said.
-void RaiseIfFailed(uint8_t mark, Decoder& decoder) {
+// Raises the reader's own failure when `mark` is one: the driver's message
+// and what MDBTools printed, which often holds the cause the message lacks
+// ("[] Couldn't parse SQL (MDBTools: Monitor_Missing is not a table)").
+void RaiseIfFailed(uint8_t mark, Decoder& decoder, std::u16string_view said) {
   if (mark != static_cast<uint8_t>(jet::kFailed)) return;
   std::u16string why;
   if (!decoder.ReadText(why)) Garbled();
-  throw ScriptError(kErrProvider, why);
+  throw ScriptError(kErrProvider, jet::WithWhatItSaid(why, said));
 }
 
-char TagOf(Decoder& decoder) {
+char TagOf(Decoder& decoder, std::u16string_view said) {
   uint8_t tag = 0;
   if (!decoder.ReadByte(tag)) Garbled();
-  RaiseIfFailed(tag, decoder);
+  RaiseIfFailed(tag, decoder, said);
   return static_cast<char>(tag);
 }
 
@@ -41,9 +42,10 @@ class JetDatabase : public Database {
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     if (!LooksLikeQuery(sql)) RaiseReadOnly();
-    const std::string answer = jet::RunJob(jet::kRead, path_, sql);
+    const jet::JobAnswer job = jet::RunJob(jet::kRead, path_, sql);
+    const std::string& answer = job.bytes;
     Decoder decoder(answer);
-    const char tag = TagOf(decoder);
+    const char tag = TagOf(decoder, job.said);
     if (tag == jet::kAction) return nullptr;
     if (tag != jet::kRows) Garbled();
     uint64_t columns = 0;
@@ -57,7 +59,7 @@ class JetDatabase : public Database {
       uint8_t mark = 0;
       if (!decoder.ReadByte(mark)) Garbled();
       if (mark == static_cast<uint8_t>(jet::kEnd)) break;
-      RaiseIfFailed(mark, decoder);
+      RaiseIfFailed(mark, decoder, job.said);
       if (mark != static_cast<uint8_t>(jet::kRow)) Garbled();
       std::vector<Variant>& row = rows.emplace_back(names.size());
       for (Variant& value : row) {
@@ -86,9 +88,9 @@ std::shared_ptr<Database> OpenJetFile(const std::u16string& path) {
   jet::FileIdentity identity;
   const bool seen = jet::IdentityOf(file, identity);
   if (!seen || !jet::OpenedBefore(identity)) {
-    const std::string answer = jet::RunJob(jet::kOpen, file, u"");
-    Decoder decoder(answer);
-    if (TagOf(decoder) != jet::kOpened) Garbled();
+    const jet::JobAnswer job = jet::RunJob(jet::kOpen, file, u"");
+    Decoder decoder(job.bytes);
+    if (TagOf(decoder, job.said) != jet::kOpened) Garbled();
     if (seen && jet::Settled(identity.seconds, identity.nanoseconds)) jet::NoteOpened(identity);
   }
   return std::make_shared<JetDatabase>(std::move(file));

@@ -49,6 +49,8 @@ namespace {
 
 constexpr size_t kKeptMessageBytes = 4096;
 constexpr int kForwardedLines = 3;
+// The most of one printed line that is told.
+constexpr size_t kLineBytes = 300;
 // How often a job that runs long has its reader's memory looked at.
 constexpr int kWatchMilliseconds = 5;
 
@@ -94,6 +96,18 @@ struct Messages {
     const size_t room = kKeptMessageBytes - std::min(kKeptMessageBytes, kept.size());
     kept.append(piece.substr(0, room));
   }
+  // The first line printed, as a failure carries it.
+  std::u16string FirstLine() const {
+    for (size_t at = 0; at < kept.size();) {
+      size_t end = kept.find('\n', at);
+      if (end == std::string::npos) end = kept.size();
+      std::string_view line(kept.data() + at, std::min<size_t>(end - at, kLineBytes));
+      at = end + 1;
+      while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') line.remove_suffix(1);
+      if (!line.empty()) return codepage::FromUtf8(line);
+    }
+    return {};
+  }
   // A few lines to the server's stderr, with the count of the rest. They
   // go through the error log: a flood of pages over one damaged file
   // prints the same lines for every page.
@@ -105,7 +119,7 @@ struct Messages {
     while (at < kept.size() && forwarded < kForwardedLines) {
       size_t end = kept.find('\n', at);
       if (end == std::string::npos) end = kept.size();
-      std::string_view line(kept.data() + at, std::min<size_t>(end - at, 300));
+      std::string_view line(kept.data() + at, std::min<size_t>(end - at, kLineBytes));
       at = end + 1;
       if (line.empty()) continue;
       log::Line(prefix + std::string(line));
@@ -475,12 +489,20 @@ class Lease {
 
 }  // namespace
 
+std::u16string WithWhatItSaid(std::u16string_view why, std::u16string_view said) {
+  std::u16string text(why);
+  if (said.empty()) return text;
+  // The driver's messages end in a line break.
+  while (!text.empty() && text.back() <= u' ') text.pop_back();
+  return text.append(u" (MDBTools: ").append(said).append(u")");
+}
+
 void ReaderFailed(std::u16string_view why) {
   throw ScriptError(kErrProvider,
                     u"[MDBTools] The Jet file cannot be read: " + std::u16string(why));
 }
 
-std::string RunJob(char kind, const std::string& path, std::u16string_view sql) {
+JobAnswer RunJob(char kind, const std::string& path, std::u16string_view sql) {
   std::string job(1, kind);
   const uint32_t path_size = static_cast<uint32_t>(path.size());
   job.append(reinterpret_cast<const char*>(&path_size), sizeof(path_size));
@@ -495,31 +517,39 @@ std::string RunJob(char kind, const std::string& path, std::u16string_view sql) 
   Reader& reader = lease.reader();
   reader.file = path;
   Exchange exchange(reader);
-  std::string answer;
+  JobAnswer answer;
   bool failed = false, ended = false;
-  const std::u16string stopped = exchange.Run(framed, answer, failed, ended);
+  const std::u16string stopped = exchange.Run(framed, answer.bytes, failed, ended);
   if (!stopped.empty()) {
     Reap(reader, true);
     exchange.messages().Forward();
-    ReaderFailed(stopped);
+    ReaderFailed(WithWhatItSaid(stopped, exchange.messages().FirstLine()));
   }
   if (ended) {
     // Gone before its answer ended: what it printed last tells why.
     exchange.ReadMessages();
     const int status = Reap(reader, false);
     exchange.messages().Forward();
+    const std::u16string said = exchange.messages().FirstLine();
     if (WIFSIGNALED(status)) {
       const int signal_number = WTERMSIG(status);
-      ReaderFailed(signal_number == SIGPROF || signal_number == SIGXCPU ||
-                           signal_number == SIGKILL
-                       ? u"it used too much time."
-                       : u"the reader stopped on signal " + Number(signal_number) + u".");
+      ReaderFailed(WithWhatItSaid(signal_number == SIGPROF || signal_number == SIGXCPU ||
+                                          signal_number == SIGKILL
+                                      ? u"it used too much time."
+                                      : u"the reader stopped on signal " + Number(signal_number) +
+                                            u".",
+                                  said));
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) != 0) ReaderFailed(u"the reader failed.");
-    ReaderFailed(u"the reader gave no answer.");
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+      ReaderFailed(WithWhatItSaid(u"the reader failed.", said));
+    }
+    ReaderFailed(WithWhatItSaid(u"the reader gave no answer.", said));
   }
   exchange.messages().Forward();
-  if (answer.empty()) ReaderFailed(u"the reader gave no answer.");
+  answer.said = exchange.messages().FirstLine();
+  if (answer.bytes.empty()) {
+    ReaderFailed(WithWhatItSaid(u"the reader gave no answer.", answer.said));
+  }
   // MDBTools tells of trouble by failing or by printing: either way, what
   // it holds may be astray, and the next job gets a fresh reader.
   if (!failed && exchange.messages().bytes == 0) lease.Keep();

@@ -14,10 +14,23 @@ namespace zorvadel::ado::jet {
 // Raises the provider error that every failure of a reader gives a page.
 [[noreturn]] void ReaderFailed(std::u16string_view why);
 
-// Runs a job of `kind` on the file `path` (UTF-8) and returns the bytes of
-// its answer, whose tag may still be kFailed. Raises when no reader was
-// free in time or the reader broke a bound or died.
-std::string RunJob(char kind, const std::string& path, std::u16string_view sql);
+// What a job gave back: the bytes of its answer, whose tag may still be
+// kFailed, and the first line MDBTools printed during the job ("" when it
+// printed nothing), which often holds the cause that the driver's own
+// failure ("[] Couldn't parse SQL") leaves out.
+struct JobAnswer {
+  std::string bytes;
+  std::u16string said;
+};
+
+// Runs a job of `kind` on the file `path` (UTF-8). Raises when no reader
+// was free in time or the reader broke a bound or died, with what MDBTools
+// printed.
+JobAnswer RunJob(char kind, const std::string& path, std::u16string_view sql);
+
+// `why` with what MDBTools printed after it, as a failure carries it:
+// "WHY (MDBTools: SAID)"; `why` alone when it printed nothing.
+std::u16string WithWhatItSaid(std::u16string_view why, std::u16string_view said);
 
 // A file as it is now. A file that opened in a reader before and is still
 // the same (its inode, size and modification time) can only open again.
