@@ -146,7 +146,9 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
     } catch (const ScriptError& e) {
       error = ErrorText(e);
     } catch (const host::ScriptFormatError& e) {
-      error = "malformed page script: " + e.message;
+      // A script that cannot be read is not malformed: its reason stands alone.
+      const bool unread = e.message.rfind("cannot read the page script", 0) == 0;
+      error = unread ? e.message : "malformed page script: " + e.message;
       if (e.step != 0) error = *error + " (step " + std::to_string(e.step) + ")";
     } catch (const std::exception& e) {
       error = std::string("internal error: ") + e.what();

@@ -12,7 +12,6 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/codepage/codepage.h"
 #include "platform/fso/regular_file.h"
 #include "runtime/hex_digits.h"
 
@@ -132,7 +131,7 @@ const std::shared_ptr<const T>& Recall(uint64_t site, std::string_view key, cons
 // by name is, so that a FIFO or a device put in its place cannot hold a
 // thread; throws with the system's reason when it cannot be read.
 std::string ReadScript(const fs::path& file) {
-  fso::RegularFile in(codepage::FromUtf8(file.string()));
+  fso::RegularFile in(file.string());
   if (!in.ok()) {
     throw host::ScriptFormatError{
         "cannot read the page script: " +

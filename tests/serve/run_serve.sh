@@ -127,7 +127,7 @@ chmod +x "$work/unprivileged"
 chmod 000 "$site/wap.json"
 start_server "$work/unprivileged" "$site" 1
 fetch /wap.asp; check "unreadable page script" "$status" 500
-logged "zorvadel-serve-testing: /wap.asp: malformed page script: cannot read the page script: Permission denied"
+logged "zorvadel-serve-testing: /wap.asp: cannot read the page script: Permission denied"
 stop_server
 chmod 644 "$site/wap.json"
 finish serve
