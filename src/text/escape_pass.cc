@@ -98,7 +98,7 @@ size_t PlainPrefix(const char16_t* s) {
 // lane by lane, from U+1000 up but for the surrogates, U+FFFE and U+FFFF.
 bool AllFourDigits(const char16_t* s) {
   const Units x = Load(s);
-  const Units four = Units(x >= 0x1000) & Units((x & 0xF800) != 0xD800) & Units(x < 0xFFFE);
+  const Units four = Units(Units(x - 0x1000) < 0xFFFE - 0x1000) & Units((x & 0xF800) != 0xD800);
   uint64_t half[2];
   std::memcpy(half, &four, sizeof half);
   return (half[0] & half[1]) == ~uint64_t{0};
@@ -267,10 +267,13 @@ void Escape(std::u16string_view text, std::u16string& out) {
       continue;
     }
     char32_t v = c;
-    if (IsHighSurrogate(c) && i < n && IsLowSurrogate(s[i])) v = CombineSurrogates(c, s[i++]);
-    // The C0 controls but tab, line feed and carriage return, U+FFFE, U+FFFF
-    // and a surrogate without its partner.
-    if (!IsXmlChar(v)) continue;
+    if (!IsXmlChar(c)) {
+      // Dropped but for a surrogate that has its partner: the C0 controls
+      // but tab, line feed and carriage return, U+FFFE, U+FFFF and a lone
+      // surrogate.
+      if (!IsHighSurrogate(c) || i == n || !IsLowSurrogate(s[i])) continue;
+      v = CombineSurrogates(c, s[i++]);
+    }
     p = WriteRef(v, p);
     if constexpr (kPinyin) p = AnnotatePinyin(v, p);
   }
