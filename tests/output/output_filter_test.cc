@@ -124,7 +124,7 @@ const SettingsCase kSettingsCases[] = {
     {u"WAP", u"\tsimple", u"", u"", u"utf-8", false, u"國", u"&#x570B;"},  // blanks alone trimmed
     // Pinyin in the XHTML classes only; skip marks get none, and neither does
     // a character without a syllable (level 2, a control character, one with
-    // no code page 936 form, a lone surrogate).
+    // no code page 936 form); a lone surrogate is dropped, note and all.
     {u"XML", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;(zhong )&#xFF0C;"},
     {u"EnXML", u"", u"", u"", u"utf-8", true, u"a中。国\u3000",
      u"a&#x4E2D;(zhong )&#x3002;&#x56FD;(guo )&#x3000;"},
