@@ -5,6 +5,9 @@
 // character reference, is text::RepairAndEscape (text/charset_refs.h), the
 // same as Uni. The steps that go through the page object's own members
 // (JToF, FToJ, ReplaceString) are run by Ascii itself in output_members.cc.
+// Whatever the settings, what no WML or XHTML page can carry does not pass:
+// the escaping drops it, and at the GB2312 stop the raw text passes
+// text::AppendXmlCarried (text/xml_chars.h).
 #ifndef ZORVADEL_OUTPUT_OUTPUT_FILTER_H_
 #define ZORVADEL_OUTPUT_OUTPUT_FILTER_H_
 

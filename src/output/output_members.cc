@@ -17,6 +17,7 @@
 #include "output/output_filter.h"
 #include "output/scratch_text.h"
 #include "text/charset_refs.h"
+#include "text/xml_chars.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
 #include "zorvadel/output/request_members.h"
@@ -102,11 +103,8 @@ void PageOutputMembers::AppendAscii(const std::u16string& to_do_string, std::u16
     });
   }
   if (output::IsGb2312Coding(state.WapEnCoding)) {
-    if (text == &work) {
-      put(std::move(work));
-    } else {
-      out->append(*text);
-    }
+    // Raw, but for what no page can carry.
+    text::AppendXmlCarried(*text, out);
     return;
   }
   const bool pinyin = page.family() == Family::kX && state.IsShowPinYin;

@@ -23,8 +23,10 @@ enum class AttributeQuote { kDouble, kSingle };
 //   ill-formed); every other "&" becomes "&amp;";
 // - '"', "<" and ">" become "&quot;", "&lt;" and "&gt;" (with kSingle, "'"
 //   becomes "&#39;" too, which HTML and XML both read);
-// - what XML 1.0 cannot carry is dropped: the C0 controls but tab, line feed
-//   and carriage return, U+FFFE, U+FFFF and a surrogate without its partner;
+// - what XML 1.0 cannot carry (text::IsXmlChar) is dropped: the C0 controls
+//   but tab, line feed and carriage return, U+FFFE, U+FFFF and a surrogate
+//   without its partner, and a reference to such a character ("&#0;",
+//   "&#xFFFE;", "&#x110000;") whole;
 // - everything else, "$" of a WML variable included, is copied.
 // Escaping an escaped text again changes nothing.
 void AppendAttributeText(std::u16string_view text, std::u16string* out,

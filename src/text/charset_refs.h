@@ -34,13 +34,16 @@ struct AmpersandCursor {
 bool KeepsAmpersand(std::u16string_view text, size_t amp, AmpersandCursor* cursor);
 
 // The escaping of markup text, in one pass:
-// - a bare "&" (one that KeepsAmpersand rejects) becomes "&amp;";
+// - a bare "&" (one that KeepsAmpersand rejects) becomes "&amp;"; a kept one
+//   that opens a reference in XML's syntax to a character XML cannot carry
+//   ("&#0;", "&#xFFFE;", "&#x110000;"; text/xml_chars.h) is dropped with the
+//   whole reference;
 // - units 32-255 are copied;
 // - tab, line feed and carriage return become "&#x9;", "&#xA;", "&#xD;";
-//   every other unit below 32 is dropped, since XML admits no reference to
-//   it (U+0000 included);
-// - a surrogate pair becomes one reference of its character, a surrogate
-//   without its partner "&#xFFFD;";
+// - what else XML cannot carry is dropped, since XML admits no reference to
+//   it: the other units below 32 (U+0000 included), U+FFFE, U+FFFF and a
+//   surrogate without its partner;
+// - a surrogate pair becomes one reference of its character;
 // - every other unit becomes "&#x", its code point in upper-case
 //   hexadecimal without leading zeros, ";" (U+4E2D gives "&#x4E2D;").
 // With `pinyin` (the XHTML pages' annotation), each reference of a character

@@ -14,11 +14,10 @@
 #include "runtime/hex_digits.h"
 #include "runtime/utf16.h"
 #include "text/charset_refs.h"
+#include "text/xml_chars.h"
 
 namespace zorvadel::text {
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
 
 // ---- The pinyin annotation -------------------------------------------------
 
@@ -56,10 +55,6 @@ char16_t* AnnotatePinyin(char32_t code_point, char16_t* out) {
 
 // ---- The escaping pass -----------------------------------------------------
 
-// The control characters that XML admits, as a bit per unit below 32: tab,
-// line feed and carriage return. The others are dropped.
-constexpr uint32_t kAdmittedControls = (1u << 0x9) | (1u << 0xA) | (1u << 0xD);
-
 // The most that one step of the pass writes: a pair's reference of ten units
 // and its annotation, and the unit that WriteRef4 writes beyond its end.
 constexpr size_t kMostPerStep = 10 + kMaxAnnotation + 1;
@@ -68,8 +63,8 @@ constexpr size_t kMostPerStep = 10 + kMaxAnnotation + 1;
 constexpr bool IsPlain(char16_t c) { return c >= 32 && c <= 255 && c != u'&'; }
 
 // The common escaped unit: a character of the basic plane from U+1000 up
-// (every Chinese one), whose reference has four digits.
-constexpr bool HasFourDigits(char16_t c) { return c >= 0x1000 && !IsSurrogate(c); }
+// (every Chinese one) that XML carries, whose reference has four digits.
+constexpr bool HasFourDigits(char16_t c) { return c >= 0x1000 && IsXmlChar(c); }
 
 // Eight units in one vector register: plain text is scanned and copied, and
 // the size of the result counted, eight units at a time.
@@ -99,10 +94,11 @@ size_t PlainPrefix(const char16_t* s) {
   return kLanes;
 }
 
-// Whether all eight units at `s` have four-digit references.
+// Whether all eight units at `s` have four-digit references: HasFourDigits
+// lane by lane, from U+1000 up but for the surrogates, U+FFFE and U+FFFF.
 bool AllFourDigits(const char16_t* s) {
   const Units x = Load(s);
-  const Units four = Units(x >= 0x1000) & Units((x & 0xF800) != 0xD800);
+  const Units four = Units(Units(x - 0x1000) < 0xFFFE - 0x1000) & Units((x & 0xF800) != 0xD800);
   uint64_t half[2];
   std::memcpy(half, &four, sizeof half);
   return (half[0] & half[1]) == ~uint64_t{0};
@@ -255,17 +251,28 @@ void Escape(std::u16string_view text, std::u16string& out) {
     }
     ++i;
     if (c == u'&') {
-      std::memcpy(p, u"&amp;", 5 * sizeof(char16_t));
-      p += KeepsAmpersand(text, i - 1, &cursor) ? 1 : 5;
+      if (!KeepsAmpersand(text, i - 1, &cursor)) {
+        std::memcpy(p, u"&amp;", 5 * sizeof(char16_t));
+        p += 5;
+        continue;
+      }
+      // A kept reference to a character XML cannot carry goes as the
+      // character itself would.
+      const XmlReference ref = ReadXmlReference(text, i - 1);
+      if (ref.length != 0 && !IsXmlChar(ref.value)) {
+        i += ref.length - 1;
+      } else {
+        *p++ = u'&';
+      }
       continue;
     }
     char32_t v = c;
-    if (c < 32) {
-      if (((kAdmittedControls >> c) & 1) == 0) continue;
-    } else if (IsHighSurrogate(c) && i < n && IsLowSurrogate(s[i])) {
+    if (!IsXmlChar(c)) {
+      // Dropped but for a surrogate that has its partner: the C0 controls
+      // but tab, line feed and carriage return, U+FFFE, U+FFFF and a lone
+      // surrogate.
+      if (!IsHighSurrogate(c) || i == n || !IsLowSurrogate(s[i])) continue;
       v = CombineSurrogates(c, s[i++]);
-    } else if (IsSurrogate(c)) {
-      v = kReplacement;
     }
     p = WriteRef(v, p);
     if constexpr (kPinyin) p = AnnotatePinyin(v, p);

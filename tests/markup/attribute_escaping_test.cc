@@ -54,10 +54,11 @@ TEST(AttributeText, EscapesBreakersKeepsReferencesDropsWhatXmlCannotCarry) {
        u"&amp;# 1; &amp;#x 41; &amp;amp &amp;LT;"},
       // No DTD the page loads declares other names.
       {u"&copy; &X;", u"&amp;copy; &amp;X;"},
-      // References to what XML cannot carry, or written as XML does not
-      // read them, are no references.
-      {u"&#0;&#x1F;&#xD800;&#xFFFE;&#x110000;&#99999999999;&#X41;&#9;",
-       u"&amp;#0;&amp;#x1F;&amp;#xD800;&amp;#xFFFE;&amp;#x110000;&amp;#99999999999;&amp;#X41;&#9;"},
+      // References to what XML cannot carry go as the characters would; one
+      // written as XML does not read it is no reference.
+      {u"a&#0;&#x1F;&#xD800;&#xFFFE;&#65535;&#x110000;&#99999999999;b&#X41;&#9;",
+       u"ab&amp;#X41;&#9;"},
+      {u"&&#0;amp; &#1&#xFFFF;2;", u"&amp;amp; &amp;#12;"},
       // C0 controls, noncharacters and lone surrogates are dropped; a pair stays.
       {Units({u'a', 0, 1, 0x1F, 0x0B, 0x0C, 0x7F, u'b'}), Units({u'a', 0x7F, u'b'})},
       {Units({0xD800, u'x', 0xDC00, 0xFFFE, 0xFFFF, 0xD83D, 0xDE00, 0xD83D}),
@@ -168,23 +169,34 @@ TEST(AttributeScan, FindsWhatBreaksOpen) {
 
 // Each goes into every argument that lands in an attribute. An argument shown
 // between the tags as well (A's text, which a desktop's tip repeats, a card's
-// title) gets it only where `shown`: text between tags is the filter's, and
-// markup by design.
+// title, a written row) gets it only where `shown`: text between tags is the
+// filter's, and markup by design. What is `raw` as well holds nothing but
+// text and what no page can carry, so it goes between the tags also with
+// WapEnCoding "gb2312", where the filter writes text as it is.
 struct Hostile {
   std::u16string text;
   bool shown;
+  bool raw = false;
 };
 const std::vector<Hostile> kHostile = {
     {u"x\" onmouseover=\"alert(1)\" y=\"", true},
     {u"<script>alert(1)</script>", false},
     {u"a&b &amp; &#x26; &copy &X;", true},
     {u"&#0; &#x1F; &#xD800; &#X41;", false},
-    {Units({u'n', 0, u'u', 1, 0x1F, 0x0B, u'l', u'\t', u'\n', u'\r'}), true},
+    {Units({u'n', 0, u'u', 1, 0x1F, 0x0B, u'l', u'\t', u'\n', u'\r'}), true, true},
     {u"it's a 'quote' '>", true},
-    {Units({u'h', 0xD800, u'i', 0xDFFF}), true},
-    {Units({0xFFFE, 0xFFFF}), false},
+    {Units({u'h', 0xD800, u'i', 0xDFFF}), true, true},
+    {Units({0xFFFE, 0xFFFF}), true, true},
     {u"$(name) $$ 100% \"", true},
+    {u"&#0; &#x1F; &#xD800; &#xdfff; &#xFFFE; &#65535; &#x110000;", true, true},
+    {Units({u'v', 0xFFFE, u'&', u'#', u'0', u';', 0x0B, u'w', 0xDC00, 0xD800}), true, true},
 };
+
+// The page encodings: "gb2312" only for the raw texts.
+constexpr const char16_t* kCodings[] = {u"utf-8", u"gb2312"};
+bool Skips(const char16_t* coding, const Hostile& hostile) {
+  return coding == std::u16string_view(u"gb2312") && !hostile.raw;
+}
 
 const Variant kH(u"\x1H");  // an attribute-only argument
 const Variant kT(u"\x1T");  // a text also written as a tip
@@ -213,6 +225,7 @@ std::vector<Step> WmlSteps() {
   return {
       {u"Card", {kH, kH, kH, kH, no, no, V(u"ontimer=\"t.asp\""), kH, none}},
       {u"P", {kH, kH}},
+      {u"WriteRow", {kT}},
       {u"A", {kH, kH, kT}},
       {u"Anchor", {kH, kH, kT, none}},
       {u"AnchorGo", {kT, kH, kH, kH, V(u","), kH}},
@@ -254,6 +267,7 @@ std::vector<Step> WmlSteps() {
 std::vector<Step> XhtmlSteps(bool php) {
   const Variant none(u"");
   std::vector<Step> steps = {
+      {u"WriteRow", {kT}},
       {u"A", {kH, kH, kT, kH}},
       {u"Anchor", {V(u"named"), kH}},
       {u"P", {V(u"[img]\x1H[/img][url=\x1H]u[/url]"), kH, kH}},
@@ -283,13 +297,15 @@ std::vector<Variant> FillUbb(std::vector<Variant> args, const Hostile& hostile) 
 }
 
 struct HostilePage : test::TestPage {
-  HostilePage(const char16_t* class_name, Agent agent, const Hostile& hostile)
+  HostilePage(const char16_t* class_name, Agent agent, const Hostile& hostile,
+              const char16_t* coding = u"utf-8")
       : TestPage(class_name,
                  test::PageOptions().WithAgent(test::AgentText(agent)).WithAccept("image/gif")) {
     // A WML card's title is an attribute; a page's title element holds text.
     state().CardTitle = hostile.text;
     state().SiteTitle = hostile.shown ? hostile.text : u"T";
     state().ThisFileName = hostile.text;
+    state().WapEnCoding = coding;
   }
 
   // The steps' results and writes in page order; a step named by markup is
@@ -307,24 +323,29 @@ struct HostilePage : test::TestPage {
   }
 };
 
-void ExpectSound(const std::u16string& page, bool phone) {
+// A page that declares "gb2312" is linted in the bytes it declares.
+void ExpectSound(const std::u16string& page, bool phone, const char16_t* coding = u"utf-8") {
   EXPECT_EQ(AttributeFault(page), "") << U8(page);
   if (phone && xml_check::HaveXmllint()) {
-    EXPECT_EQ(xml_check::Lint(U8(page)), 0) << U8(page);
+    const bool gbk = coding == std::u16string_view(u"gb2312");
+    EXPECT_EQ(xml_check::Lint(gbk ? codepage::ToGbk(page) : U8(page)), 0) << U8(page);
   }
 }
 
 TEST(HostileTexts, WmlDecksStayWellFormedAndHtmlKeepsItsAttributes) {
   for (const char16_t* class_name : {u"WAP", u"EnWAP"}) {
     for (const Agent agent : {Agent::kPhone, Agent::kWeb}) {
-      for (const Hostile& hostile : kHostile) {
-        SCOPED_TRACE(U8(class_name) + (agent == Agent::kWeb ? " on Web, " : " on a phone, ") +
-                     U8(hostile.text));
-        HostilePage page(class_name, agent, hostile);
-        page.Call(u"PageHeader", {Variant(hostile.text)});
-        page.Run(WmlSteps(), hostile);
-        page.Call(u"PageFooter");
-        ExpectSound(page.Body(), agent == Agent::kPhone);
+      for (const char16_t* coding : kCodings) {
+        for (const Hostile& hostile : kHostile) {
+          if (Skips(coding, hostile)) continue;
+          SCOPED_TRACE(U8(class_name) + (agent == Agent::kWeb ? " on Web, " : " on a phone, ") +
+                       U8(coding) + ", " + U8(hostile.text));
+          HostilePage page(class_name, agent, hostile, coding);
+          page.Call(u"PageHeader", {Variant(hostile.text)});
+          page.Run(WmlSteps(), hostile);
+          page.Call(u"PageFooter");
+          ExpectSound(page.Body(), agent == Agent::kPhone, coding);
+        }
       }
     }
   }
@@ -334,29 +355,32 @@ TEST(HostileTexts, XhtmlPagesStayWellFormedAndHtmlKeepsItsAttributes) {
   for (const char16_t* class_name : {u"XML", u"EnXML", u"PHPXML"}) {
     const bool php = class_name == std::u16string_view(u"PHPXML");
     for (const Agent agent : {Agent::kPhone, Agent::kWeb}) {
-      for (const Hostile& hostile : kHostile) {
-        SCOPED_TRACE(U8(class_name) + (agent == Agent::kWeb ? " on Web, " : " on a phone, ") +
-                     U8(hostile.text));
-        HostilePage page(class_name, agent, hostile);
-        Response& response = *page.page.context().GetResponse();
-        const std::u16string sheet = hostile.text + u".css";
-        if (php) {
-          response.Write(page.Call(u"XhtmlHeader", {Variant(sheet)}).string());
-        } else {
-          page.Call(u"XhtmlHeader", {Variant(sheet), Variant(hostile.text)});
+      for (const char16_t* coding : kCodings) {
+        for (const Hostile& hostile : kHostile) {
+          if (Skips(coding, hostile)) continue;
+          SCOPED_TRACE(U8(class_name) + (agent == Agent::kWeb ? " on Web, " : " on a phone, ") +
+                       U8(coding) + ", " + U8(hostile.text));
+          HostilePage page(class_name, agent, hostile, coding);
+          Response& response = *page.page.context().GetResponse();
+          const std::u16string sheet = hostile.text + u".css";
+          if (php) {
+            response.Write(page.Call(u"XhtmlHeader", {Variant(sheet)}).string());
+          } else {
+            page.Call(u"XhtmlHeader", {Variant(sheet), Variant(hostile.text)});
+          }
+          page.Run(XhtmlSteps(php), hostile);
+          if (php) {
+            response.Write(page.Call(u"XhtmlFooter").string());
+          } else {
+            page.Call(u"XhtmlFooter");
+          }
+          // The pager's own form quotes its address with apostrophes.
+          if (!php && hostile.text.starts_with(u"it's")) {
+            EXPECT_NE(page.Body().find(u"action='it&#39;s a &#39;quote&#39; &#39;&gt;'"),
+                      std::u16string::npos);
+          }
+          ExpectSound(page.Body(), agent == Agent::kPhone, coding);
         }
-        page.Run(XhtmlSteps(php), hostile);
-        if (php) {
-          response.Write(page.Call(u"XhtmlFooter").string());
-        } else {
-          page.Call(u"XhtmlFooter");
-        }
-        // The pager's own form quotes its address with apostrophes.
-        if (!php && hostile.text.starts_with(u"it's")) {
-          EXPECT_NE(page.Body().find(u"action='it&#39;s a &#39;quote&#39; &#39;&gt;'"),
-                    std::u16string::npos);
-        }
-        ExpectSound(page.Body(), agent == Agent::kPhone);
       }
     }
   }
@@ -379,18 +403,27 @@ TEST(HostileTexts, CompanionPieces) {
 
 // ---- Record fields through the lists ----------------------------------------------
 
-// The demo's news list over a record titled to break out of A's tip, and an
-// address holding a NUL, quotes and brackets: every list that writes a
-// record into an attribute, on a phone and on a desktop, from a SQLite file.
+// The demo's news list over a record titled to break out of A's tip, an
+// address holding a NUL, quotes and brackets, and a record whose every field
+// holds what no page can carry, as characters and as references: every list
+// that writes a record into an attribute or between tags, on a phone and on
+// a desktop, in UTF-8 and in raw "gb2312", from a SQLite file.
 class RecordFields : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Stored as UTF-16, a text keeps U+FFFE, U+FFFF and a lone surrogate,
+    // which SQLite's own UTF-8 reading would turn into U+FFFD.
     test::MakeDatabase(scratch_.path() / "f.db",
-                       {u"CREATE TABLE Zorvadel (Id INTEGER PRIMARY KEY, Title TEXT, "
+                       {u"PRAGMA encoding = 'UTF-16le'",
+                        u"CREATE TABLE Zorvadel (Id INTEGER PRIMARY KEY, Title TEXT, "
                         u"Content TEXT, Url TEXT)",
                         u"INSERT INTO Zorvadel VALUES (1, 'Plain', 'c', 'a.asp?x=1&amp;y=2')",
                         u"INSERT INTO Zorvadel VALUES (2, 'x\" onmouseover=\"alert(1)\" y=\"', "
-                        u"'c', 'a' || char(0) || 'b\"<c>&d' || char(31))"});
+                        u"'c', 'a' || char(0) || 'b\"<c>&d' || char(31))",
+                        u"INSERT INTO Zorvadel VALUES (3, 'v' || char(11) || "
+                        u"CAST(X'FEFF00D8' AS TEXT) || '&#xFFFE;&#0;' || char(1) || 'w', "
+                        u"'c' || CAST(X'FFFF' AS TEXT) || '&#xD800;', "
+                        u"'u' || CAST(X'FEFF' AS TEXT) || '&#x1F;.asp')"});
   }
   test::ScratchFolder scratch_;
 };
@@ -414,9 +447,10 @@ TEST_F(RecordFields, EveryListKeepsItsAttributesWhole) {
   for (const char16_t* class_name : {u"WAP", u"EnWAP", u"XML", u"EnXML"}) {
     const bool wml = std::u16string_view(class_name).ends_with(u"WAP");
     for (const Agent agent : {Agent::kPhone, Agent::kWeb}) {
+      for (const char16_t* coding : kCodings) {
       for (const auto& [member, args] : lists) {
         SCOPED_TRACE(U8(class_name) + "." + U8(member) +
-                     (agent == Agent::kWeb ? " on Web" : " on a phone"));
+                     (agent == Agent::kWeb ? " on Web, " : " on a phone, ") + U8(coding));
         test::TestPage page(
             class_name,
             test::FactsFor(
@@ -427,17 +461,25 @@ TEST_F(RecordFields, EveryListKeepsItsAttributesWhole) {
         s.StrSql = u"SELECT * FROM Zorvadel ORDER BY Id";
         s.FieldShow = u"Title";
         s.FieldUrl = u"Url";
+        s.WapEnCoding = coding;
         page.Call(wml ? u"PageHeader" : u"XhtmlHeader", {});
         page.Call(member, args);
         page.Call(wml ? u"PageFooter" : u"XhtmlFooter", {});
         const std::u16string body = page.Body();
         ASSERT_NE(body.find(u"alert(1)"), std::u16string::npos) << U8(body);
-        if (member != std::u16string_view(u"MdbList")) {
+        // The third title without its characters; MdbList encodes its titles
+        // as HTML, so there the references show as text.
+        const bool encoded = member == std::u16string_view(u"MdbList");
+        EXPECT_NE(body.find(encoded ? u"v&amp;#xFFFE;&amp;#0;w<" : u"vw<"), std::u16string::npos)
+            << U8(body);
+        if (!encoded) {
           // The NUL and the unit 31 dropped, the rest as entities.
           EXPECT_NE(body.find(u"href=\"ab&quot;&lt;c&gt;&amp;d\""), std::u16string::npos)
               << U8(body);
+          EXPECT_NE(body.find(u"href=\"u.asp\""), std::u16string::npos) << U8(body);
         }
-        ExpectSound(body, agent == Agent::kPhone);
+        ExpectSound(body, agent == Agent::kPhone, coding);
+      }
       }
     }
   }

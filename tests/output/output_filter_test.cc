@@ -47,12 +47,18 @@ const test::Case kDefaultCases[] = {
     {u"\x01\x08\x0B\x0C\x0E\x1B\x7F", u"\x7F"},
     {u"\u00e9\u00ff\u0100", u"\u00e9\u00ff&#x100;"},
     // One reference per character; a surrogate without its partner is no
-    // character at all.
+    // character at all, and XML carries neither it nor U+FFFE and U+FFFF.
     {u"\U00010000\U0010FFFF", u"&#x10000;&#x10FFFF;"},
-    {u"a\xD83D!", u"a&#xFFFD;!"},
-    {u"\xDE00\xD83D", u"&#xFFFD;&#xFFFD;"},
-    {u"\xD83D", u"&#xFFFD;"},
-    {u"\xD83D\xD83D\xDE00", u"&#xFFFD;&#x1F600;"},
+    {u"a\xD83D!", u"a!"},
+    {u"\xDE00\xD83D", u""},
+    {u"\xD83D", u""},
+    {u"\xD83D\xD83D\xDE00", u"&#x1F600;"},
+    {u"\uFFFD\uFFFE\uFFFF\u4E2D\uFFFE", u"&#xFFFD;&#x4E2D;"},
+    // A kept reference to what XML cannot carry goes whole, as the character
+    // would; one the keep rule rejects stays text.
+    {u"a&#0;&#x1F;&#xD800;&#xdfff;&#xFFFE;&#65535;&#x110000;&#0000;b",  u"ab"},
+    {u"&#9;&#xD7FF;&#xE000;&#xFFFD;&#x10FFFF;", u"&#9;&#xD7FF;&#xE000;&#xFFFD;&#x10FFFF;"},
+    {u"&#1&#0;2; &#x1F", u"&amp;#12; &amp;#x1F"},
 };
 
 TEST(AsciiTest, DefaultSettings) {
@@ -106,6 +112,11 @@ const SettingsCase kSettingsCases[] = {
     {u"XML", u"", u"", u"", u" gb2312", false, u"& 中", u"&amp; &#x4E2D;"},
     // The conversion still runs before the GB2312 stop.
     {u"WAP", u" Complex ", u"bad|bad", u"", u"GB2312", false, u"国 & bad", u"國 & **过滤词汇**"},
+    // Past the stop, what XML cannot carry is dropped all the same.
+    {u"EnWAP", u"", u"", u"", u"gb2312", false,
+     u"\x0B\x01" u"a\uFFFE\uFFFF\xD800 & 中\U0001F600&#xFFFE;&#0;&#x41;&#X0;\t\r\n",
+     u"a & 中\U0001F600&#x41;&#X0;\t\r\n"},
+    {u"XML", u"simple", u"", u"", u"GB2312", true, u"國\x1F\xDFFF", u"国"},
     // The conversion that ChineseType selects.
     {u"XML", u" Complex ", u"", u"", u"utf-8", false, u"国", u"&#x570B;"},
     {u"WAP", u"SIMPLE", u"", u"", u"utf-8", false, u"國", u"&#x56FD;"},
@@ -113,14 +124,14 @@ const SettingsCase kSettingsCases[] = {
     {u"WAP", u"\tsimple", u"", u"", u"utf-8", false, u"國", u"&#x570B;"},  // blanks alone trimmed
     // Pinyin in the XHTML classes only; skip marks get none, and neither does
     // a character without a syllable (level 2, a control character, one with
-    // no code page 936 form, a lone surrogate).
+    // no code page 936 form); a lone surrogate is dropped, note and all.
     {u"XML", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;(zhong )&#xFF0C;"},
     {u"EnXML", u"", u"", u"", u"utf-8", true, u"a中。国\u3000",
      u"a&#x4E2D;(zhong )&#x3002;&#x56FD;(guo )&#x3000;"},
     {u"XML", u"", u"", u"", u"utf-8", true, u"\u9F98\t\u00A4\u20AC",
      u"&#x9F98;&#x9;\u00A4&#x20AC;"},
     {u"XML", u"", u"", u"", u"utf-8", true, u"\U0001F600\xD800\u0E01\uFF21",
-     u"&#x1F600;&#xFFFD;&#xE01;&#xFF21;"},
+     u"&#x1F600;&#xE01;&#xFF21;"},
     {u"XML", u"", u"", u"", u"utf-8", true, std::u16string_view(u"\0\u00e9", 2), u"\u00e9"},
     {u"WAP", u"", u"", u"", u"utf-8", true, u"中，", u"&#x4E2D;&#xFF0C;"},
     // PHPXML: its own conversion, simplified by default, always escaping;
@@ -177,11 +188,55 @@ std::u16string EscapeSlowly(std::u16string_view text, bool pinyin = false) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
+    } else if ((c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE) {
+      continue;
     }
     out += Ref(c);
     if (pinyin) out += PinyinNote(c);
+  }
+  return out;
+}
+
+// The repair of ampersands the plain way: each "&" of the text as it came in
+// stays when the keep rule keeps it, but goes with its whole reference when
+// that is "&#" digits ";" or "&#x" hexadecimal digits ";" naming no
+// character XML carries; any other becomes "&amp;".
+std::u16string RepairSlowly(std::u16string_view text) {
+  std::u16string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'&') {
+      out.push_back(text[i]);
+      continue;
+    }
+    const size_t semicolon = text.find(u';', i);
+    if (semicolon == std::u16string_view::npos ||
+        !text::KeepsEntity(text.substr(i, semicolon - i))) {
+      out += u"&amp;";
+      continue;
+    }
+    const std::u16string_view body = text.substr(i + 1, semicolon - i - 1);
+    const bool hex = body.starts_with(u"#x");
+    const std::u16string digits(body.substr(hex ? 2 : 1));
+    const bool xml_syntax =
+        body.starts_with(u"#") && !digits.empty() &&
+        digits.find_first_not_of(hex ? u"0123456789abcdefABCDEF" : u"0123456789") ==
+            std::u16string::npos;
+    if (!xml_syntax) {
+      out.push_back(u'&');
+      continue;
+    }
+    const std::string narrow(digits.begin(), digits.end());
+    const size_t significant = narrow.find_first_not_of('0');
+    const bool too_long =
+        significant != std::string::npos && narrow.size() - significant > (hex ? 6 : 7);
+    const unsigned long v = too_long ? 0x110000 : std::stoul(narrow, nullptr, hex ? 16 : 10);
+    const bool carried = v == 9 || v == 10 || v == 13 || (v >= 0x20 && v <= 0xD7FF) ||
+                         (v >= 0xE000 && v <= 0xFFFD) || (v >= 0x10000 && v <= 0x10FFFF);
+    if (carried) {
+      out.push_back(u'&');
+    } else {
+      i = semicolon;
+    }
   }
   return out;
 }
@@ -192,7 +247,8 @@ std::u16string EscapeSlowly(std::u16string_view text, bool pinyin = false) {
 // and on texts that end at any point of the loop's blocks of units.
 TEST(OutputFilterTest, AgreesWithTwoPasses) {
   constexpr std::u16string_view kAlphabet =
-      u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\u4E2D\u4E2D\t\x01\r\xD83D\xDE00\xDBFF\xDC00";
+      u"&&&;;#xXHhOo019AFfgz .-+e\u4E2D\u4E2D\u4E2D\t\x01\r\xD83D\xDE00\xDBFF\xDC00"
+      u"#xD#&#\uFFFE\uFFFF";
   std::mt19937 random(20240611);
   std::uniform_int_distribution<size_t> pick(0, kAlphabet.size());  // size: a NUL
   for (int n = 0; n < 20000; ++n) {
@@ -205,7 +261,7 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
       const char16_t unit = k == kAlphabet.size() ? u'\0' : kAlphabet[k];
       text.append(random() % 4 == 0 ? random() % 30 : 1, unit);
     }
-    const std::u16string repaired = text::RepairAmpersands(text);
+    const std::u16string repaired = RepairSlowly(text);
     const std::u16string expected = EscapeSlowly(repaired);
     ASSERT_EQ(text::RepairAndEscape(text, false), expected) << U8(text);
     ASSERT_EQ(text::Uni(text), expected) << U8(text);
@@ -215,7 +271,7 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
   // the pieces in which the loop writes its result.
   constexpr std::u16string_view kRuns[] = {
       u"a", u"plain text ", u"中文字", u"一二三四五六七八九十", u"&", u"&amp;", u"\U0001F600",
-      u"\r\n", u"\x02", u"\xD800"};
+      u"\r\n", u"\x02", u"\xD800", u"\uFFFF", u"&#xFFFE;"};
   for (int n = 0; n < 20; ++n) {
     std::u16string text;
     while (text.size() < 50000) {
@@ -223,8 +279,7 @@ TEST(OutputFilterTest, AgreesWithTwoPasses) {
       for (size_t repeat = random() % 80; repeat > 0; --repeat) text += run;
     }
     const bool pinyin = n % 2 == 1;
-    ASSERT_EQ(text::RepairAndEscape(text, pinyin),
-              EscapeSlowly(text::RepairAmpersands(text), pinyin));
+    ASSERT_EQ(text::RepairAndEscape(text, pinyin), EscapeSlowly(RepairSlowly(text), pinyin));
   }
 }
 
@@ -238,7 +293,8 @@ TEST(OutputFilterTest, PinyinIsNeedPinYinModeOne) {
     if ((v >= 0xD800 && v <= 0xDFFF) || langdata::IsPinyinSkipMark(c)) continue;
     const std::u16string note = PinyinNote(c);
     annotated += !note.empty();
-    ASSERT_EQ(text::RepairAndEscape(std::u16string(1, c), true), Ref(c) + note) << v;
+    const std::u16string expected = v >= 0xFFFE ? u"" : Ref(c) + note;
+    ASSERT_EQ(text::RepairAndEscape(std::u16string(1, c), true), expected) << v;
   }
   EXPECT_GE(annotated, 3755);  // at least the level-1 characters of GB2312
 }
