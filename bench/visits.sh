@@ -59,13 +59,8 @@ EOF
 "$server" --root "$site" --port 0 --threads "$threads" --access-log "$work/access.log" \
   >"$work/serve.out" 2>"$work/serve.err" &
 serve_pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$work/serve.out")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
-[ -n "$port" ] || { echo "the server did not start" >&2; cat "$work/serve.err" >&2; exit 1; }
+port=$(served_port "$work/serve.out") ||
+  { echo "the server did not start" >&2; cat "$work/serve.err" >&2; exit 1; }
 
 agent='Nokia6600/1.0 (4.09.1) SymbianOS/7.0s Series60/2.0 Profile/MIDP-2.0 Configuration/CLDC-1.0'
 url=http://127.0.0.1:$port/visit.asp

@@ -15,6 +15,19 @@ free_port() {
   return 1
 }
 
+# served_port FILE: the port named by the startup line that zorvadel-serve
+# (started with --port 0) writes to FILE, once it is there; fails after 10 s
+# without it.
+served_port() {
+  local port
+  for _ in $(seq 100); do
+    port=$(sed -n 's|.*http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$1")
+    [ -n "$port" ] && { echo "$port"; return; }
+    sleep 0.1
+  done
+  return 1
+}
+
 # cpu_ticks PID...: user and system time of the processes, in clock ticks.
 cpu_ticks() {
   local total=0 pid

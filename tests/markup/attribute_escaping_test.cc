@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -332,58 +333,60 @@ void ExpectSound(const std::u16string& page, bool phone, const char16_t* coding 
   }
 }
 
-TEST(HostileTexts, WmlDecksStayWellFormedAndHtmlKeepsItsAttributes) {
-  for (const char16_t* class_name : {u"WAP", u"EnWAP"}) {
+// Runs `check` on every class of `classes`, terminal, coding and hostile
+// text, naming the case.
+template <typename Check>
+void ForEveryCase(std::initializer_list<const char16_t*> classes, Check check) {
+  for (const char16_t* class_name : classes) {
     for (const Agent agent : {Agent::kPhone, Agent::kWeb}) {
       for (const char16_t* coding : kCodings) {
         for (const Hostile& hostile : kHostile) {
           if (Skips(coding, hostile)) continue;
           SCOPED_TRACE(U8(class_name) + (agent == Agent::kWeb ? " on Web, " : " on a phone, ") +
                        U8(coding) + ", " + U8(hostile.text));
-          HostilePage page(class_name, agent, hostile, coding);
-          page.Call(u"PageHeader", {Variant(hostile.text)});
-          page.Run(WmlSteps(), hostile);
-          page.Call(u"PageFooter");
-          ExpectSound(page.Body(), agent == Agent::kPhone, coding);
+          check(class_name, agent, coding, hostile);
         }
       }
     }
   }
 }
 
+TEST(HostileTexts, WmlDecksStayWellFormedAndHtmlKeepsItsAttributes) {
+  ForEveryCase({u"WAP", u"EnWAP"}, [](const char16_t* class_name, Agent agent,
+                                      const char16_t* coding, const Hostile& hostile) {
+    HostilePage page(class_name, agent, hostile, coding);
+    page.Call(u"PageHeader", {Variant(hostile.text)});
+    page.Run(WmlSteps(), hostile);
+    page.Call(u"PageFooter");
+    ExpectSound(page.Body(), agent == Agent::kPhone, coding);
+  });
+}
+
 TEST(HostileTexts, XhtmlPagesStayWellFormedAndHtmlKeepsItsAttributes) {
-  for (const char16_t* class_name : {u"XML", u"EnXML", u"PHPXML"}) {
+  ForEveryCase({u"XML", u"EnXML", u"PHPXML"}, [](const char16_t* class_name, Agent agent,
+                                                 const char16_t* coding, const Hostile& hostile) {
     const bool php = class_name == std::u16string_view(u"PHPXML");
-    for (const Agent agent : {Agent::kPhone, Agent::kWeb}) {
-      for (const char16_t* coding : kCodings) {
-        for (const Hostile& hostile : kHostile) {
-          if (Skips(coding, hostile)) continue;
-          SCOPED_TRACE(U8(class_name) + (agent == Agent::kWeb ? " on Web, " : " on a phone, ") +
-                       U8(coding) + ", " + U8(hostile.text));
-          HostilePage page(class_name, agent, hostile, coding);
-          Response& response = *page.page.context().GetResponse();
-          const std::u16string sheet = hostile.text + u".css";
-          if (php) {
-            response.Write(page.Call(u"XhtmlHeader", {Variant(sheet)}).string());
-          } else {
-            page.Call(u"XhtmlHeader", {Variant(sheet), Variant(hostile.text)});
-          }
-          page.Run(XhtmlSteps(php), hostile);
-          if (php) {
-            response.Write(page.Call(u"XhtmlFooter").string());
-          } else {
-            page.Call(u"XhtmlFooter");
-          }
-          // The pager's own form quotes its address with apostrophes.
-          if (!php && hostile.text.starts_with(u"it's")) {
-            EXPECT_NE(page.Body().find(u"action='it&#39;s a &#39;quote&#39; &#39;&gt;'"),
-                      std::u16string::npos);
-          }
-          ExpectSound(page.Body(), agent == Agent::kPhone, coding);
-        }
-      }
+    HostilePage page(class_name, agent, hostile, coding);
+    Response& response = *page.page.context().GetResponse();
+    const std::u16string sheet = hostile.text + u".css";
+    if (php) {
+      response.Write(page.Call(u"XhtmlHeader", {Variant(sheet)}).string());
+    } else {
+      page.Call(u"XhtmlHeader", {Variant(sheet), Variant(hostile.text)});
     }
-  }
+    page.Run(XhtmlSteps(php), hostile);
+    if (php) {
+      response.Write(page.Call(u"XhtmlFooter").string());
+    } else {
+      page.Call(u"XhtmlFooter");
+    }
+    // The pager's own form quotes its address with apostrophes.
+    if (!php && hostile.text.starts_with(u"it's")) {
+      EXPECT_NE(page.Body().find(u"action='it&#39;s a &#39;quote&#39; &#39;&gt;'"),
+                std::u16string::npos);
+    }
+    ExpectSound(page.Body(), agent == Agent::kPhone, coding);
+  });
 }
 
 // The companions' builders, each result a piece of a page.
