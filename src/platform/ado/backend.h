@@ -109,6 +109,10 @@ std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
 // statement are held, scrollable or read once in order as asked.
 std::shared_ptr<Database> OpenJetFile(const std::u16string& path);
 
+// The first keyword of a statement, past blanks and opening parentheses,
+// in lower case; at most 9 letters, so that a longer word matches none.
+std::u16string FirstWord(std::u16string_view sql);
+
 // Whether a statement starts as a query does ("select", "with", "(" ...),
 // for back ends that must refuse writes.
 bool LooksLikeQuery(std::u16string_view sql);

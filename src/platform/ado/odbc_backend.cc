@@ -480,20 +480,22 @@ class OdbcDatabase : public Database {
 
 }  // namespace
 
-bool LooksLikeQuery(std::u16string_view sql) {
+std::u16string FirstWord(std::u16string_view sql) {
   size_t i = 0;
   while (i < sql.size() && (sql[i] == u' ' || sql[i] == u'\t' || sql[i] == u'\r' ||
                             sql[i] == u'\n' || sql[i] == u'(')) {
     ++i;
   }
   std::u16string word;
-  while (i < sql.size() && word.size() < 7 &&
+  while (i < sql.size() && word.size() < 9 &&
          ((sql[i] >= u'a' && sql[i] <= u'z') || (sql[i] >= u'A' && sql[i] <= u'Z'))) {
     word += static_cast<char16_t>(sql[i] | 0x20);
     ++i;
   }
-  return word == u"select";
+  return word;
 }
+
+bool LooksLikeQuery(std::u16string_view sql) { return FirstWord(sql) == u"select"; }
 
 void RaiseReadOnly() {
   throw ScriptError(kErrProvider,

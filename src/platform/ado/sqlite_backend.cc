@@ -66,22 +66,6 @@ struct StatementCloser {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
-// The first keyword of a statement, in lower case (9 letters at most).
-std::u16string FirstWord(std::u16string_view sql) {
-  size_t i = 0;
-  while (i < sql.size() && (sql[i] == u' ' || sql[i] == u'\t' || sql[i] == u'\r' ||
-                            sql[i] == u'\n' || sql[i] == u'(')) {
-    ++i;
-  }
-  std::u16string word;
-  while (i < sql.size() && word.size() < 9 &&
-         ((sql[i] >= u'a' && sql[i] <= u'z') || (sql[i] >= u'A' && sql[i] <= u'Z'))) {
-    word += static_cast<char16_t>(sql[i] | 0x20);
-    ++i;
-  }
-  return word;
-}
-
 // The open file, shared by the connection and every row source on it, so
 // that a recordset outlives the Close of its connection safely. When the
 // last of them lets go, a handle opened on a full path goes to the thread's
