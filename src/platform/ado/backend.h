@@ -108,6 +108,9 @@ std::shared_ptr<Database> OpenOdbc(const std::u16string& connection_string,
 // read sanely, or that it cannot open, raises kErrProvider. The rows of a
 // statement are held, scrollable or read once in order as asked.
 std::shared_ptr<Database> OpenJetFile(const std::u16string& path);
+// The same, only when that very file, unchanged, opened fine before as a
+// Jet file; null otherwise.
+std::shared_ptr<Database> OpenKnownJetFile(const std::u16string& path);
 
 // The first keyword of a statement, past blanks and opening parentheses,
 // in lower case; at most 9 letters, so that a longer word matches none.

@@ -58,6 +58,8 @@ bool ReadHead(const std::u16string& path, char (&head)[20]) {
 std::shared_ptr<Database> OpenAccessFile(const std::u16string& path) {
   // A file the thread's last pages read as SQLite, unchanged since.
   if (std::shared_ptr<Database> kept = OpenKeptSqliteFile(path)) return kept;
+  // A Jet file opened before and unchanged since.
+  if (std::shared_ptr<Database> jet = OpenKnownJetFile(path)) return jet;
   // Only a regular file is opened: a FIFO's open would wait for a writer.
   if (fso::Probe(path).kind != fso::PathKind::kRegular) FileMissing(path);
   char head[20] = {};

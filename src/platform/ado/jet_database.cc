@@ -81,6 +81,13 @@ class JetDatabase : public Database {
 
 }  // namespace
 
+std::shared_ptr<Database> OpenKnownJetFile(const std::u16string& path) {
+  std::string file = codepage::ToUtf8(path);
+  jet::FileIdentity identity;
+  if (!jet::IdentityOf(file, identity) || !jet::OpenedBefore(identity)) return nullptr;
+  return std::make_shared<JetDatabase>(std::move(file));
+}
+
 std::shared_ptr<Database> OpenJetFile(const std::u16string& path) {
   std::string file = codepage::ToUtf8(path);
   // An open tells only whether the file can be read: the same file, opened
