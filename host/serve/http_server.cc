@@ -16,6 +16,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <limits>
@@ -592,10 +593,25 @@ namespace {
 // A static file's response reads this much at a time.
 constexpr size_t kStaticBlock = 64 * 1024;
 
-// A static file is read with pread into the connection's buffer rather
-// than handed to the library, which would close the descriptor itself: the
-// file may be a database that SQLite holds locked in this process, and only
-// RegularFile closes beside SQLite without dropping those locks.
+// A static file that may be a SQLite database (it starts as one, or is
+// empty, as a database not yet written is) is read with pread into the
+// connection's buffer rather than handed to the library, which would close
+// the descriptor itself: SQLite may hold the file locked in this process,
+// and only RegularFile closes beside SQLite without dropping those locks.
+// Any other file goes to the library whole, to be sent from the kernel's
+// cache: SQLite finds no database in it, and never keeps a lock on it.
+bool MayBeSqlite(const fso::RegularFile& file) {
+  static constexpr char kHeader[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                       'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+  if (file.size() < sizeof(kHeader)) return true;
+  char head[sizeof(kHeader)];
+  ssize_t got;
+  do {
+    got = pread(file.descriptor(), head, sizeof(head), 0);
+  } while (got < 0 && errno == EINTR);
+  return got != static_cast<ssize_t>(sizeof(head)) || std::memcmp(head, kHeader, sizeof(head)) == 0;
+}
+
 ssize_t ReadStaticFile(void* cls, uint64_t position, char* buffer, size_t most) {
   const auto* file = static_cast<const fso::RegularFile*>(cls);
   if (position >= file->size()) return MHD_CONTENT_READER_END_OF_STREAM;
@@ -617,10 +633,20 @@ MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
   auto file = std::make_unique<fso::RegularFile>(route.file);
   if (!file->ok()) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   const uint64_t size = file->size();
-  MHD_Response* response = MHD_create_response_from_callback(size, kStaticBlock, &ReadStaticFile,
-                                                             file.get(), &CloseStaticFile);
-  if (response == nullptr) return MHD_NO;
-  file.release();  // the response's now
+  MHD_Response* response = nullptr;
+  if (!MayBeSqlite(*file)) {
+    response = MHD_create_response_from_fd64(size, file->descriptor());
+    if (response == nullptr) return MHD_NO;
+    file->Release();  // the response's now, closed by the library
+  } else {
+    // The buffer is as large as the file when that is smaller: it is
+    // allocated and cleared for every response.
+    const size_t block = static_cast<size_t>(std::clamp<uint64_t>(size, 1024, kStaticBlock));
+    response = MHD_create_response_from_callback(size, block, &ReadStaticFile, file.get(),
+                                                 &CloseStaticFile);
+    if (response == nullptr) return MHD_NO;
+    file.release();  // the response's now
+  }
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, route.content_type.c_str());
   return Queue(connection, exchange, response, MHD_HTTP_OK, size);
 }

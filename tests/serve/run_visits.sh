@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# A busy site's SQLite file: 32 visitors at once on a page that records each
-# visit (VisitCount), while a program of its own writes to the same file
-# and the file itself is fetched as a static file. Every visit answered 200
-# has its row, every row the other program was told was written is there,
-# no page failed, and the file is whole.
+# A busy site's SQLite file. First a page's long write holds its lock while
+# another page opens the file and the file is fetched as a static file: a
+# writer of another process stays out throughout. Then 32 visitors at once
+# on a page that records each visit (VisitCount), while a program of its
+# own writes to the same file and the file is fetched again. Every visit
+# answered 200 has its row, every row the other program was told was
+# written is there, no page failed, and the file is whole.
 #
 #   run_visits.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -23,7 +25,42 @@ cat >"$site/visit.json" <<'JSON'
            {"echo": "counted"}]}
 JSON
 
+cat >"$site/long.json" <<'JSON'
+{"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
+           {"let": "w.MdbPath", "value": "visits.db"},
+           {"let": "w.StrSql", "value": "INSERT INTO VisitCount (PhoneNumber) WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 1500000) SELECT 'long' FROM n"},
+           {"call": "w.MdbDo"},
+           {"echo": "written"}]}
+JSON
+cat >"$site/count.json" <<'JSON'
+{"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
+           {"let": "w.MdbPath", "value": "visits.db"},
+           {"let": "w.StrSql", "value": "SELECT COUNT(*) AS n FROM VisitCount"},
+           {"call": "w.MdbDo"}, {"write": "w.MdbShow", "args": ["n"]}]}
+JSON
+
 start_server "$testing" "$site" 8 --access-log "$work/access.log"
+
+# A long write holds the file's lock: neither another page opening the
+# file nor the file sent as a static file may let a writer of another
+# process in meanwhile.
+outside_refused() {
+  sqlite3 "$site/visits.db" "BEGIN IMMEDIATE; ROLLBACK;" 2>&1 | grep -q "database is locked"
+}
+curl -s -o "$work/long.out" --max-time 120 "$base/long.asp" &
+long=$!
+for _ in $(seq 200); do outside_refused && break; sleep 0.05; done
+outside_refused
+tally "a long write keeps other writers out" $? "the outside writer got in, or the write ended first"
+curl -s -o /dev/null --max-time 120 "$base/count.asp" &
+count=$!
+curl -s -o /dev/null --max-time 60 "$base/visits.txt"
+sleep 0.2
+outside_refused
+tally "still, with the file sent and another page opening it" $? "the outside writer got in"
+wait "$long" "$count"
+check "the long write ended" "$(cat "$work/long.out")" written
+check "the file is whole after it" "$(sqlite3 "$site/visits.db" 'PRAGMA integrity_check')" ok
 seconds=4
 # Without the session cookie every request is a new visitor.
 visitor() {
@@ -59,7 +96,8 @@ answered=$(awk '$7 == "/visit.asp" && $9 == 200' "$work/access.log" | wc -l)
 db() { sqlite3 "$site/visits.db" "$1"; }
 check "the file is whole" "$(db 'PRAGMA integrity_check')" ok
 check "every visit answered 200 has its row" \
-  "$(db "SELECT COUNT(*) FROM VisitCount WHERE PhoneNumber NOT LIKE 'outside %'")" "$answered"
+  "$(db "SELECT COUNT(*) FROM VisitCount
+         WHERE PhoneNumber IS NOT 'long' AND PhoneNumber NOT LIKE 'outside %'")" "$answered"
 check "every row the other program wrote is there" \
   "$(db "SELECT COUNT(*) FROM VisitCount WHERE PhoneNumber LIKE 'outside %'")" \
   "$(wc -l <"$work/outside.acknowledged")"
@@ -69,4 +107,5 @@ served=$(awk '$7 == "/visits.txt" && $9 == 200' "$work/access.log" | wc -l)
 [ "$served" -gt 0 ]
 tally "the file was served as a static file ($served)" $? "never"
 check "no page failed" "$(grep -c . "$server_err")" 0
+[ -s "$server_err" ] && head -5 "$server_err"
 finish visits

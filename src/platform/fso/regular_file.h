@@ -61,6 +61,14 @@ class RegularFile {
   // Reads up to `size` bytes into `out`, fewer only at the end of the
   // file; -1 when a read fails.
   ptrdiff_t Read(void* out, size_t size) const;
+  // Gives the descriptor up to a caller that closes it some other way: only
+  // for a file that SQLite cannot be holding locked, since a plain close
+  // would drop its locks.
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
  private:
   void Open(const std::string& disk_path);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -24,6 +25,8 @@ struct Files {
   std::map<int, FileId> sqlite_descriptors;
   std::map<FileId, int> sqlite_opens;  // SQLite's open descriptors per file
   std::multimap<FileId, int> kept;     // ours, waiting for SQLite to let go
+  // kept.size(), read without the lock: most opens find none to take.
+  std::atomic<size_t> kept_count{0};
   // Set when a descriptor of SQLite's could not be counted for want of
   // memory: from then on nothing of ours is closed, since no count is sure.
   bool blind = false;
@@ -86,6 +89,7 @@ int CloseForSqlite(int descriptor) {
       const auto [first, last] = files.kept.equal_range(id);
       for (auto k = first; k != last; ++k) ::close(k->second);
       files.kept.erase(first, last);
+      files.kept_count.store(files.kept.size(), std::memory_order_relaxed);
     }
   }
   errno = saved;
@@ -124,6 +128,7 @@ void CloseBesideSqlite(int descriptor) {
   }
   try {
     files.kept.emplace(id, descriptor);
+    files.kept_count.store(files.kept.size(), std::memory_order_relaxed);
   } catch (...) {
     // Left open: a descriptor lost beats a database corrupted.
   }
@@ -131,11 +136,14 @@ void CloseBesideSqlite(int descriptor) {
 
 int TakeKeptDescriptor(dev_t device, ino_t inode) {
   Files& files = State();
+  // Missing one kept a moment ago costs only a descriptor more.
+  if (files.kept_count.load(std::memory_order_relaxed) == 0) return -1;
   const std::lock_guard lock(files.mutex);
   const auto it = files.kept.find({device, inode});
   if (it == files.kept.end()) return -1;
   const int descriptor = it->second;
   files.kept.erase(it);
+  files.kept_count.store(files.kept.size(), std::memory_order_relaxed);
   return descriptor;
 }
 
