@@ -36,13 +36,7 @@ done
 source "$here/scripts/loopback_lib.sh"
 load_run_ready
 
-work=$(mktemp -d)
-serve_pid=
-cleanup() {
-  [ -n "$serve_pid" ] && kill -TERM "$serve_pid" 2>/dev/null && wait "$serve_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+load_scratch
 
 # The Jet sample, in the cache the jet test keeps in the build folder: its
 # fetch script runs a test binary once it has the file, here one that does

@@ -15,6 +15,18 @@ free_port() {
   return 1
 }
 
+# load_scratch: a scratch folder, $work, removed on exit after the server
+# whose process is $serve_pid (when set) has stopped.
+load_scratch() {
+  work=$(mktemp -d)
+  serve_pid=
+  trap load_cleanup EXIT
+}
+load_cleanup() {
+  [ -n "$serve_pid" ] && kill -TERM "$serve_pid" 2>/dev/null && wait "$serve_pid" 2>/dev/null
+  rm -rf "$work"
+}
+
 # served_port FILE: the port named by the startup line that zorvadel-serve
 # (started with --port 0) writes to FILE, once it is there; fails after 10 s
 # without it.
