@@ -159,7 +159,7 @@ if busy=$(busy_reader 30); then
   [ "$(echo "$left" | wc -w)" -ge 2 ]; tally "an idle reader and a busy one" $? "readers: $left"
   kill -KILL "$pid"
   wait "$pid" 2>/dev/null
-  stop_process "$pid" 1
+  forget "$pid"
   sleep 1
   for r in $left; do
     ended "$r"; tally "reader $r ends with the server's SIGKILL" $? "still running"

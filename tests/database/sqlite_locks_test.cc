@@ -102,10 +102,12 @@ TEST(SqliteLocks, PagesAndAnOutsideWriterLoseNoRow) {
   ScratchFolder scratch;
   const std::filesystem::path file = scratch.path() / "visits.db";
   MakeDatabase(file, {u"CREATE TABLE T (who TEXT, n INTEGER)"});
-  // The shell's rows, each printed once SQLite has acknowledged it.
+  // The shell's rows, each printed once SQLite has acknowledged it; the
+  // first that fails ends the list.
   const std::string outside =
-      "for i in $(seq " + std::to_string(kOutside) + "); do sqlite3 -cmd '.timeout 30000' '" +
-      file.string() + "' \"INSERT INTO T VALUES ('shell', $i)\" && echo $i; done";
+      "for i in $(seq " + std::to_string(kOutside) +
+      "); do echo \"INSERT INTO T VALUES ('shell', $i); SELECT $i;\"; done | "
+      "sqlite3 -bail -cmd '.timeout 30000' '" + file.string() + "' 2>/dev/null";
   FILE* shell = popen(outside.c_str(), "r");
   std::atomic<int> failed{0};
   std::vector<std::thread> pages;

@@ -14,12 +14,20 @@ servers=0
 # started PID: a process of this test, stopped on exit unless stopped before.
 started() { running+=("$1"); }
 
+# forget PID: a process of this test that has ended and been waited for is
+# not stopped on exit: its number may belong to another process by then,
+# even another test's.
+forget() {
+  local left=() p
+  for p in "${running[@]}"; do [ "$p" = "$1" ] || left+=("$p"); done
+  running=("${left[@]}")
+}
+
 # stop_process PID [SECONDS]: SIGTERM, then SIGKILL once SECONDS (30) have
 # passed without an end; returns the process's exit status (137 if killed).
 stop_process() {
-  local target=$1 limit=${2:-30} left=() p
-  for p in "${running[@]}"; do [ "$p" = "$target" ] || left+=("$p"); done
-  running=("${left[@]}")
+  local target=$1 limit=${2:-30}
+  forget "$target"
   local ticks=0
   kill -TERM "$target" 2>/dev/null
   while kill -0 "$target" 2>/dev/null; do
