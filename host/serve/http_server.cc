@@ -605,21 +605,15 @@ bool MayBeSqlite(const fso::RegularFile& file) {
                                        'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
   if (file.size() < sizeof(kHeader)) return true;
   char head[sizeof(kHeader)];
-  ssize_t got;
-  do {
-    got = pread(file.descriptor(), head, sizeof(head), 0);
-  } while (got < 0 && errno == EINTR);
-  return got != static_cast<ssize_t>(sizeof(head)) || std::memcmp(head, kHeader, sizeof(head)) == 0;
+  return file.ReadAt(head, sizeof(head), 0) != static_cast<ptrdiff_t>(sizeof(head)) ||
+         std::memcmp(head, kHeader, sizeof(head)) == 0;
 }
 
 ssize_t ReadStaticFile(void* cls, uint64_t position, char* buffer, size_t most) {
   const auto* file = static_cast<const fso::RegularFile*>(cls);
   if (position >= file->size()) return MHD_CONTENT_READER_END_OF_STREAM;
   const size_t want = static_cast<size_t>(std::min<uint64_t>(most, file->size() - position));
-  ssize_t got;
-  do {
-    got = pread(file->descriptor(), buffer, want, static_cast<off_t>(position));
-  } while (got < 0 && errno == EINTR);
+  const ptrdiff_t got = file->ReadAt(buffer, want, position);
   // A file cut shorter while it is sent ends the response short.
   return got > 0 ? got : MHD_CONTENT_READER_END_WITH_ERROR;
 }

@@ -81,7 +81,9 @@ TEST(SqliteLocks, NothingElseThatOpensTheFileDropsAWritersLock) {
     ScratchFolder scratch;
     const std::filesystem::path file = scratch.path() / "busy.db";
     MakeDatabase(file, {u"CREATE TABLE T (n INTEGER)"});
-    if (c.wal) ASSERT_EQ(Shell(file, "PRAGMA journal_mode=WAL;"), "wal\nexit 0");
+    if (c.wal) {
+      ASSERT_EQ(Shell(file, "PRAGMA journal_mode=WAL;"), "wal\nexit 0");
+    }
     auto writer = Connect(AccessString(file));
     Execute(*writer, u"BEGIN");
     Execute(*writer, u"INSERT INTO T VALUES (1)");

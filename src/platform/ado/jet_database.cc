@@ -89,16 +89,16 @@ std::shared_ptr<Database> OpenKnownJetFile(const std::u16string& path) {
 }
 
 std::shared_ptr<Database> OpenJetFile(const std::u16string& path) {
-  std::string file = codepage::ToUtf8(path);
   // An open tells only whether the file can be read: the same file, opened
   // fine before, needs no reader to say so again.
+  if (std::shared_ptr<Database> known = OpenKnownJetFile(path)) return known;
+  std::string file = codepage::ToUtf8(path);
+  const jet::JobAnswer job = jet::RunJob(jet::kOpen, file, u"");
+  Decoder decoder(job.bytes);
+  if (TagOf(decoder, job.said) != jet::kOpened) Garbled();
   jet::FileIdentity identity;
-  const bool seen = jet::IdentityOf(file, identity);
-  if (!seen || !jet::OpenedBefore(identity)) {
-    const jet::JobAnswer job = jet::RunJob(jet::kOpen, file, u"");
-    Decoder decoder(job.bytes);
-    if (TagOf(decoder, job.said) != jet::kOpened) Garbled();
-    if (seen && jet::Settled(identity.seconds, identity.nanoseconds)) jet::NoteOpened(identity);
+  if (jet::IdentityOf(file, identity) && jet::Settled(identity.seconds, identity.nanoseconds)) {
+    jet::NoteOpened(identity);
   }
   return std::make_shared<JetDatabase>(std::move(file));
 }

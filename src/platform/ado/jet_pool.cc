@@ -96,13 +96,19 @@ struct Messages {
     const size_t room = kKeptMessageBytes - std::min(kKeptMessageBytes, kept.size());
     kept.append(piece.substr(0, room));
   }
+  // The kept line that starts at `at` (at most kLineBytes of it), moving
+  // `at` past its end.
+  std::string_view NextLine(size_t& at) const {
+    size_t end = kept.find('\n', at);
+    if (end == std::string::npos) end = kept.size();
+    const std::string_view line(kept.data() + at, std::min<size_t>(end - at, kLineBytes));
+    at = end + 1;
+    return line;
+  }
   // The first line printed, as a failure carries it.
   std::u16string FirstLine() const {
     for (size_t at = 0; at < kept.size();) {
-      size_t end = kept.find('\n', at);
-      if (end == std::string::npos) end = kept.size();
-      std::string_view line(kept.data() + at, std::min<size_t>(end - at, kLineBytes));
-      at = end + 1;
+      std::string_view line = NextLine(at);
       while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') line.remove_suffix(1);
       if (!line.empty()) return codepage::FromUtf8(line);
     }
@@ -117,10 +123,7 @@ struct Messages {
     size_t at = 0;
     int forwarded = 0;
     while (at < kept.size() && forwarded < kForwardedLines) {
-      size_t end = kept.find('\n', at);
-      if (end == std::string::npos) end = kept.size();
-      std::string_view line(kept.data() + at, std::min<size_t>(end - at, kLineBytes));
-      at = end + 1;
+      const std::string_view line = NextLine(at);
       if (line.empty()) continue;
       log::Line(prefix + std::string(line));
       ++forwarded;

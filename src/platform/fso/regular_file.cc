@@ -107,6 +107,14 @@ ptrdiff_t RegularFile::Read(void* out, size_t size) const {
   return static_cast<ptrdiff_t>(got);
 }
 
+ptrdiff_t RegularFile::ReadAt(void* out, size_t size, uint64_t offset) const {
+  ssize_t got;
+  do {
+    got = ::pread(fd_, out, size, static_cast<off_t>(offset));
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
 RegularFile::~RegularFile() { CloseBesideSqlite(fd_); }
 
 }  // namespace zorvadel::fso

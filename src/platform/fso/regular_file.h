@@ -61,6 +61,9 @@ class RegularFile {
   // Reads up to `size` bytes into `out`, fewer only at the end of the
   // file; -1 when a read fails.
   ptrdiff_t Read(void* out, size_t size) const;
+  // Reads up to `size` bytes at `offset` into `out`, without moving the
+  // file's position: fewer at the end of the file, -1 when the read fails.
+  ptrdiff_t ReadAt(void* out, size_t size, uint64_t offset) const;
   // Gives the descriptor up to a caller that closes it some other way: only
   // for a file that SQLite cannot be holding locked, since a plain close
   // would drop its locks.
