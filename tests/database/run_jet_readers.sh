@@ -160,7 +160,11 @@ if busy=$(busy_reader 30); then
   kill -KILL "$pid"
   wait "$pid" 2>/dev/null
   forget "$pid"
-  sleep 1
+  # A reader learns of its server's end from the kernel; a loaded machine
+  # may take a while to run it to its end.
+  for r in $left $busy; do
+    for _ in $(seq 100); do ended "$r" && break; sleep 0.1; done
+  done
   for r in $left; do
     ended "$r"; tally "reader $r ends with the server's SIGKILL" $? "still running"
   done
