@@ -5,7 +5,9 @@
 # on a page that records each visit (VisitCount), while a program of its
 # own writes to the same file and the file is fetched again. Every visit
 # answered 200 has its row, every row the other program was told was
-# written is there, no page failed, and the file is whole.
+# written is there, no page failed, and the file is whole. Last, visitors
+# at once on a page that reads an article and then counts its hit, on a
+# file in each journal mode: every page is answered and every hit counted.
 #
 #   run_visits.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -38,6 +40,23 @@ cat >"$site/count.json" <<'JSON'
            {"let": "w.StrSql", "value": "SELECT COUNT(*) AS n FROM VisitCount"},
            {"call": "w.MdbDo"}, {"write": "w.MdbShow", "args": ["n"]}]}
 JSON
+
+# Each statement runs on a connection of its own, as each opener makes one:
+# the query still open on slot 1 while the hit is counted on slot 2.
+for journal in delete wal; do
+  sqlite3 "$site/news-$journal.db" "PRAGMA journal_mode=$journal;
+    CREATE TABLE news (Id INTEGER PRIMARY KEY, Title TEXT, Hits INTEGER);
+    INSERT INTO news VALUES (1, 'one', 0), (2, 'two', 0);" >/dev/null
+  cat >"$site/hit-$journal.json" <<JSON
+{"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
+           {"let": "w.MdbPath", "value": "news-$journal.db"},
+           {"let": "w.StrSql", "value": "SELECT Title, Hits FROM news"},
+           {"call": "w.MdbDo", "args": [1]},
+           {"let": "w.StrSql", "value": "UPDATE news SET Hits = Hits + 1 WHERE Id = 1"},
+           {"call": "w.MdbDo", "args": [2]},
+           {"echo": "counted"}]}
+JSON
+done
 
 start_server "$testing" "$site" 8 --access-log "$work/access.log"
 
@@ -81,7 +100,21 @@ wait_for_clients() {
   done
 }
 wait_for_clients
+for journal in delete wal; do
+  for _ in $(seq 16); do
+    curl -s --max-time 120 "$base/hit-$journal.asp?n=[1-10]" >>"$work/hits-$journal.out" &
+  done
+done
+wait_for_clients
 stop_server
+for journal in delete wal; do
+  check "every read-then-write page answered ($journal journal)" \
+    "$(awk -v p="/hit-$journal.asp" 'index($7, p) == 1 && $9 == 200' "$work/access.log" | wc -l)" 160
+  check "every hit counted ($journal journal)" \
+    "$(sqlite3 "$site/news-$journal.db" 'SELECT Hits FROM news WHERE Id = 1')" 160
+  check "every page wrote all of itself ($journal journal)" \
+    "$(grep -o counted "$work/hits-$journal.out" | wc -l)" 160
+done
 
 answered=$(awk '$7 ~ /^\/visit\.asp/ && $9 == 200' "$work/access.log" | wc -l)
 db() { sqlite3 "$site/visits.db" "$1"; }

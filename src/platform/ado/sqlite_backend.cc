@@ -19,6 +19,8 @@
 
 #include "platform/ado/backend.h"
 #include "platform/ado/sqlite_idle.h"
+#include "platform/ado/sqlite_open_reads.h"
+#include "platform/ado/sqlite_turns.h"
 #include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
 #include "platform/fso/sqlite_neighbours.h"
@@ -110,6 +112,62 @@ using SharedFile = std::shared_ptr<SqliteFile>;
   throw ScriptError(kErrProvider, u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db)));
 }
 
+// The waits that are refused, each with the reason its failure line gives.
+constexpr std::u16string_view kLockedByOwnTransaction =
+    u"[SQLite] database is locked by a transaction of this page on another connection";
+constexpr std::u16string_view kLockedByWaitingPage =
+    u"[SQLite] database is locked by a page that waits for this one: this page's transaction "
+    u"was rolled back";
+constexpr std::u16string_view kRolledBack =
+    u"[SQLite] This page's transaction was rolled back: it would have waited for a page that "
+    u"waits for it";
+
+[[noreturn]] void Refuse(WaitVerdict verdict) {
+  if (verdict == WaitVerdict::kOwnTurn) {
+    throw ScriptError(kErrProvider, std::u16string(kLockedByOwnTransaction));
+  }
+  if (verdict == WaitVerdict::kDeadlock) {
+    throw ScriptError(kErrProvider, std::u16string(kLockedByWaitingPage));
+  }
+  throw ScriptError(kErrProvider, u"[SQLite] database is locked");
+}
+
+// Rolls back the handle's transaction, if one is open, and gives back its
+// turn: its later statements fail until the page ends that transaction.
+void RollBack(SqliteHandle& handle) {
+  if (sqlite3_get_autocommit(handle.db()) == 0) {
+    sqlite3_exec(handle.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+    handle.rolled_back = true;
+  }
+  handle.writers().Leave();
+}
+
+// Ends the cycle of waits that the calling page's wait would close: every
+// transaction it holds a turn for is rolled back, so that the pages
+// waiting for it go on. The waiting handle's own, if any, follows once its
+// statement has failed.
+void RollBackPage(const SqliteHandle* waiting) {
+  for (void* owner : TurnsHeldHere()) {
+    auto* held = static_cast<SqliteHandle*>(owner);
+    if (held != waiting) RollBack(*held);
+  }
+}
+
+// After a rollback that ended a cycle of waits, the page's statements on
+// the handle fail until it ends the transaction it believes open: each
+// page stays all or nothing. True for a ROLLBACK, which then has nothing
+// left to do.
+bool AfterRollBack(SqliteHandle& handle, std::u16string_view sql) {
+  if (!handle.rolled_back) return false;
+  const std::u16string word = FirstWord(sql);
+  if (word == u"rollback") {
+    handle.rolled_back = false;
+    return true;
+  }
+  if (word == u"commit" || word == u"end") handle.rolled_back = false;
+  throw ScriptError(kErrProvider, std::u16string(kRolledBack));
+}
+
 // A statement on `handle`, prepared before when it can be; null for text
 // without one. SQLite prepares a kept statement anew when the schema it was
 // made on has changed since.
@@ -192,11 +250,17 @@ void ReadRow(sqlite3_stmt* statement, const std::vector<ColumnKind>& kinds,
 }
 
 // Steps once: true on a row, false at the end.
-bool StepRow(sqlite3* db, sqlite3_stmt* statement) {
+bool StepRow(SqliteHandle& handle, sqlite3_stmt* statement) {
   const int rc = sqlite3_step(statement);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  Fail(db);
+  const WaitVerdict refused = std::exchange(handle.refused, WaitVerdict::kMayEnd);
+  if (rc != SQLITE_BUSY || refused == WaitVerdict::kMayEnd) Fail(handle.db());
+  if (refused == WaitVerdict::kDeadlock) {
+    sqlite3_reset(statement);
+    RollBack(handle);
+  }
+  Refuse(refused);
 }
 
 // Whether `sql`, a statement that writes nothing itself, begins a
@@ -217,12 +281,24 @@ class StatementTurn {
  public:
   StatementTurn(SqliteHandle& handle, sqlite3_stmt* statement, std::u16string_view sql)
       : handle_(handle) {
-    if (statement == nullptr || handle.writers().holding()) return;
+    if (statement == nullptr) return;
     if (sqlite3_stmt_readonly(statement) != 0 && !OpensTransaction(handle.db(), sql)) return;
+    WriterQueue& writers = handle.writers();
+    // The page's queries on the file through its other connections would
+    // keep the write out until they ended, which only the page could do.
+    LetGoOfReads(writers.file(), &handle);
+    if (writers.holding()) return;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(kStatementSeconds);
-    if (!handle.writers().Enter(deadline)) {
-      throw ScriptError(kErrProvider, u"[SQLite] database is locked");
+    if (!writers.TryEnter()) {
+      // A page that waits holds no read lock it could let go of, this
+      // connection's neither: the page it waits for may be waiting for it.
+      LetGoOfReads(nullptr, nullptr);
+      WaitVerdict refused = WaitVerdict::kMayEnd;
+      if (!writers.Enter(deadline, &refused)) {
+        if (refused == WaitVerdict::kDeadlock) RollBackPage(&handle);
+        Refuse(refused);
+      }
     }
     handle.write_deadline = deadline;
   }
@@ -246,14 +322,27 @@ class StatementTurn {
 int WaitWhileBusy(void* data, int count) {
   auto& handle = *static_cast<SqliteHandle*>(data);
   const auto now = std::chrono::steady_clock::now();
-  if (count == 0) handle.busy_since = now;
+  if (count == 0) {
+    handle.busy_since = now;
+    handle.refused = WaitVerdict::kMayEnd;
+    // As before a wait for a turn; SQLite's handle that waits is left
+    // alone while it steps.
+    LetGoOfReads(nullptr, &handle);
+  }
+  // The holder of the file's turn may be this page, or wait for it.
+  const WaitVerdict verdict = handle.writers().CanWaitForHolder();
+  if (verdict != WaitVerdict::kMayEnd) {
+    if (verdict == WaitVerdict::kDeadlock) RollBackPage(&handle);
+    handle.refused = verdict;
+    return 0;
+  }
   auto limit = handle.busy_since + std::chrono::seconds(kStatementSeconds);
   if (handle.write_deadline != std::chrono::steady_clock::time_point{}) {
     limit = std::min(limit, handle.write_deadline);
   }
   if (now >= limit) return 0;
-  std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-      std::chrono::milliseconds(1), limit - now));
+  std::this_thread::sleep_for(
+      std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(1), limit - now));
   return 1;
 }
 
@@ -278,20 +367,35 @@ void SetUp(SqliteHandle& handle, const std::string& name) {
   if (stat(name.c_str(), &info) == 0) handle.writers().SetFile(info.st_dev, info.st_ino);
   sqlite3_create_function_v2(db, "changes", 0, SQLITE_UTF8, &handle, &ChangesOnThisPage, nullptr,
                              nullptr, nullptr);
-  sqlite3_create_function_v2(db, "total_changes", 0, SQLITE_UTF8, &handle,
-                             &TotalChangesOnThisPage, nullptr, nullptr, nullptr);
+  sqlite3_create_function_v2(db, "total_changes", 0, SQLITE_UTF8, &handle, &TotalChangesOnThisPage,
+                             nullptr, nullptr, nullptr);
 }
 
-class ForwardSource : public RowSource {
+// The text that reads a query from a position: the query in parentheses,
+// where the line break ends a trailing "--" comment, with "?1" the offset.
+std::u16string Windowed(std::u16string_view sql) {
+  return Joined({u"SELECT * FROM (", sql, u"\n) LIMIT -1 OFFSET ?1"});
+}
+
+// Reads a query's rows once, in order. When the page lets go of the file
+// in between, the next read takes up the query at the same position, read
+// through its windowed form when it fits one, or else past the rows read
+// again.
+class ForwardSource : public RowSource, public OpenRead {
  public:
-  ForwardSource(SharedFile file, Statement statement, Columns columns)
-      : file_(std::move(file)), statement_(std::move(statement)), kinds_(std::move(columns.kinds)) {
+  ForwardSource(SharedFile file, Statement statement, Columns columns, std::u16string_view sql)
+      : file_(std::move(file)),
+        statement_(std::move(statement)),
+        sql_(sql),
+        kinds_(std::move(columns.kinds)),
+        entry_(this, &file_->handle(), file_->handle().writers().file()) {
     names_ = std::move(columns.names);
   }
   int64_t Count() override { return -1; }
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (done_ || index != next_) return false;
-    if (!StepRow(file_->get(), statement_.get())) {
+    if (let_go_) TakeUp();
+    if (done_ || !StepRow(file_->handle(), statement_.get())) {
       done_ = true;
       return false;
     }
@@ -299,41 +403,64 @@ class ForwardSource : public RowSource {
     ++next_;
     return true;
   }
+  void LetGo() override {
+    if (done_ || next_ == 0) return;
+    sqlite3_reset(statement_.get());
+    let_go_ = true;
+  }
 
  private:
+  void TakeUp() {
+    let_go_ = false;
+    SqliteHandle& handle = file_->handle();
+    Statement window = TryPrepare(handle, Windowed(sql_));
+    if (window && sqlite3_column_count(window.get()) == static_cast<int>(kinds_.size()) &&
+        sqlite3_bind_int64(window.get(), 1, next_) == SQLITE_OK) {
+      statement_ = std::move(window);
+      return;
+    }
+    for (int64_t i = 0; i < next_ && !done_; ++i) done_ = !StepRow(handle, statement_.get());
+  }
+
   SharedFile file_;
   Statement statement_;
+  std::u16string sql_;
   std::vector<ColumnKind> kinds_;
   int64_t next_ = 0;
   bool done_ = false;
+  bool let_go_ = false;
+  OpenReadEntry entry_;  // last: listed only while the rest lives
 };
 
 // Reads from any position through "SELECT * FROM (...) LIMIT -1 OFFSET ?",
 // and counts with COUNT(*) when first asked: reading a page needs no count.
-class WindowSource : public RowSource {
+// Letting go of the file costs it only a positioned read.
+class WindowSource : public RowSource, public OpenRead {
  public:
   WindowSource(SharedFile file, Statement window, std::u16string count_sql, Columns columns)
-      : file_(std::move(file)), window_(std::move(window)), count_sql_(std::move(count_sql)),
-        kinds_(std::move(columns.kinds)) {
+      : file_(std::move(file)),
+        window_(std::move(window)),
+        count_sql_(std::move(count_sql)),
+        kinds_(std::move(columns.kinds)),
+        entry_(this, &file_->handle(), file_->handle().writers().file()) {
     names_ = std::move(columns.names);
     scrollable_ = true;
   }
   int64_t Count() override {
     if (count_ < 0) {
       Statement count = Prepare(file_->handle(), count_sql_);
-      count_ = StepRow(file_->get(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
+      count_ = StepRow(file_->handle(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
     }
     return count_;
   }
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (index < 0) return false;
-    sqlite3* db = file_->get();
     if (index != next_) {
       sqlite3_reset(window_.get());
-      if (sqlite3_bind_int64(window_.get(), 1, index) != SQLITE_OK) Fail(db);
+      if (sqlite3_bind_int64(window_.get(), 1, index) != SQLITE_OK) Fail(file_->get());
       next_ = index;
     }
-    if (!StepRow(db, window_.get())) {
+    if (!StepRow(file_->handle(), window_.get())) {
       next_ = -1;
       return false;
     }
@@ -341,14 +468,20 @@ class WindowSource : public RowSource {
     ++next_;
     return true;
   }
+  void LetGo() override {
+    if (next_ < 0) return;
+    sqlite3_reset(window_.get());
+    next_ = -1;
+  }
 
  private:
   SharedFile file_;
   Statement window_;
   std::u16string count_sql_;
   std::vector<ColumnKind> kinds_;
-  int64_t count_ = -1;  // not counted yet
-  int64_t next_ = -1;  // the row the next step gives; -1 before any read
+  int64_t count_ = -1;   // not counted yet
+  int64_t next_ = -1;    // the row the next step gives; -1 before any read
+  OpenReadEntry entry_;  // last: listed only while the rest lives
 };
 
 // The statement without the blanks and semicolons that end it, so that it
@@ -368,22 +501,24 @@ class SqliteDatabase : public Database {
 
   void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
     sqlite3* db = file_->get();
+    if (AfterRollBack(file_->handle(), sql)) return;
     file_->Running(sql);
     Statement statement = Prepare(file_->handle(), Unterminated(sql));
     if (!statement) throw ScriptError(kErrProvider, u"[SQLite] The statement is empty.");
     for (size_t i = 0; i < texts.size(); ++i) {
       if (sqlite3_bind_text16(statement.get(), static_cast<int>(i + 1), texts[i].data(),
-                              static_cast<int>(texts[i].size() * 2), SQLITE_TRANSIENT) != SQLITE_OK) {
+                              static_cast<int>(texts[i].size() * 2),
+                              SQLITE_TRANSIENT) != SQLITE_OK) {
         Fail(db);
       }
     }
     const StatementTurn turn(file_->handle(), statement.get(), sql);
-    while (StepRow(db, statement.get())) {
+    while (StepRow(file_->handle(), statement.get())) {
     }
   }
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
-    sqlite3* db = file_->get();
+    if (AfterRollBack(file_->handle(), sql)) return nullptr;
     file_->Running(sql);
     sql = Unterminated(sql);
     if (scrollable) {
@@ -394,19 +529,19 @@ class SqliteDatabase : public Database {
     const bool reads = sqlite3_stmt_readonly(statement.get()) != 0;
     const StatementTurn turn(file_->handle(), statement.get(), sql);
     if (sqlite3_column_count(statement.get()) == 0) {
-      while (StepRow(db, statement.get())) {
+      while (StepRow(file_->handle(), statement.get())) {
       }
       return nullptr;
     }
     Columns columns = ColumnsOf(statement.get());
     if (!scrollable && reads) {
-      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
+      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns), sql);
     }
     // A query the wrapping does not fit (a PRAGMA, say), or a statement
     // that writes and returns rows, which ends before its turn does: its
     // rows, held.
     std::vector<std::vector<Variant>> rows;
-    while (StepRow(db, statement.get())) {
+    while (StepRow(file_->handle(), statement.get())) {
       rows.emplace_back();
       ReadRow(statement.get(), columns.kinds, rows.back());
     }
@@ -419,10 +554,7 @@ class SqliteDatabase : public Database {
   // which the plain prepare then reports). The count is prepared when first
   // asked for.
   std::unique_ptr<RowSource> TryWindow(std::u16string_view sql) {
-    // The line break ends a trailing "--" comment inside the parentheses.
-    const std::u16string inner = Joined({u"(", sql, u"\n)"});
-    Statement window =
-        TryPrepare(file_->handle(), u"SELECT * FROM " + inner + u" LIMIT -1 OFFSET ?1");
+    Statement window = TryPrepare(file_->handle(), Windowed(sql));
     if (!window || sqlite3_column_count(window.get()) == 0) return nullptr;
     Columns columns = ColumnsOf(window.get());
     // Columns that share a name come out of the parentheses renamed
@@ -436,7 +568,8 @@ class SqliteDatabase : public Database {
       columns.names = ColumnsOf(plain.get()).names;
       break;
     }
-    return std::make_unique<WindowSource>(file_, std::move(window), u"SELECT COUNT(*) FROM " + inner,
+    return std::make_unique<WindowSource>(file_, std::move(window),
+                                          Joined({u"SELECT COUNT(*) FROM (", sql, u"\n)"}),
                                           std::move(columns));
   }
 
@@ -488,8 +621,8 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   std::string name = codepage::ToUtf8(path);
   if (name.empty() || name[0] != '/') name.clear();
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(codepage::ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(codepage::ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
   auto file = std::make_shared<SqliteFile>(std::make_unique<SqliteHandle>(raw));
   if (rc != SQLITE_OK) Fail(raw);
   SetUp(file->handle(), name.empty() ? codepage::ToUtf8(path) : name);
@@ -497,7 +630,7 @@ std::shared_ptr<Database> OpenSqliteFile(const std::u16string& path) {
   // Opening reads nothing; a file that is no database fails here, at Open.
   {
     const Statement probe = Prepare(file->handle(), u"SELECT COUNT(*) FROM sqlite_master");
-    StepRow(raw, probe.get());
+    StepRow(file->handle(), probe.get());
   }
   // The schema was read between two reads of its version, which each
   // change of the schema raises: when they agree, it is the schema of that

@@ -30,7 +30,7 @@ namespace zorvadel::ado {
 // An open SQLite file and the statements prepared on it, each by its text.
 class SqliteHandle {
  public:
-  explicit SqliteHandle(sqlite3* db) : db_(db) {}
+  explicit SqliteHandle(sqlite3* db) : db_(db), writers_(this) {}
   ~SqliteHandle();
   SqliteHandle(const SqliteHandle&) = delete;
   SqliteHandle& operator=(const SqliteHandle&) = delete;
@@ -48,6 +48,12 @@ class SqliteHandle {
   std::chrono::steady_clock::time_point write_deadline{};
   // When SQLite began to wait for a lock the last time.
   std::chrono::steady_clock::time_point busy_since{};
+  // Why SQLite's wait for a lock was given up at once: a wait that could
+  // never end. kMayEnd when it was not.
+  WaitVerdict refused = WaitVerdict::kMayEnd;
+  // The handle's transaction was rolled back to end a cycle of waits: its
+  // statements fail until the page ends the transaction it believes open.
+  bool rolled_back = false;
   // What the handle's changes counted before the page that holds it now:
   // its page sees them as a new handle would, as none.
   int64_t changes_before = 0;

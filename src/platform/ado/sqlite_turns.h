@@ -6,6 +6,13 @@
 // wait runs out, and its row is lost. Within the process they queue
 // instead, one writer per file, for as long as one statement may wait;
 // only writers in other processes still meet SQLite's polling.
+//
+// A page runs on one thread, so the thread stands for the page: a turn
+// knows the thread that holds it, and a thread that waits, the turn it
+// waits for. A wait that could never end is refused rather than begun:
+// one for a turn that the same page holds through another connection (its
+// transaction ends only after the wait would), and one whose holder waits,
+// directly or through other pages, for a turn that the waiting page holds.
 #ifndef ZORVADEL_PLATFORM_ADO_SQLITE_TURNS_H_
 #define ZORVADEL_PLATFORM_ADO_SQLITE_TURNS_H_
 
@@ -13,35 +20,63 @@
 
 #include <chrono>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace zorvadel::ado {
 
 struct WriterTurn;
+using FileId = std::pair<dev_t, ino_t>;
+
+// Whether a wait for the holder of a file's turn can end.
+enum class WaitVerdict {
+  kMayEnd,
+  // The turn is the calling page's own, through another connection.
+  kOwnTurn,
+  // The holder waits, directly or through other pages, for the caller.
+  kDeadlock,
+};
 
 // The turn to write one file (by device and inode), held from the first
 // statement that writes until its transaction has ended.
 class WriterQueue {
  public:
-  WriterQueue() = default;
+  // `owner` is what the queue belongs to, as TurnsHeldHere gives it back.
+  explicit WriterQueue(void* owner) : owner_(owner) {}
   ~WriterQueue() { Leave(); }
   WriterQueue(const WriterQueue&) = delete;
   WriterQueue& operator=(const WriterQueue&) = delete;
 
   // Queues on the file (by device and inode) from now on.
   void SetFile(dev_t device, ino_t inode);
+  // The file queued on; null when it could not be looked at.
+  const FileId* file() const { return turn_ ? &file_ : nullptr; }
+  // Takes the turn when nobody holds it or waits for it; true once the
+  // turn is this queue's (also when it was already).
+  bool TryEnter();
   // Waits until no other writer of the process holds the file's turn,
-  // until `deadline` at most; true once the turn is this handle's (also
-  // when it was already). Without a file to queue on (it could not be
-  // looked at), always true.
-  bool Enter(std::chrono::steady_clock::time_point deadline);
+  // until `deadline` at most; true once the turn is this queue's (also
+  // when it was already). A wait that could never end is not begun:
+  // false, with `refused` telling why (kMayEnd when the time ran out).
+  // Without a file to queue on (it could not be looked at), always true.
+  bool Enter(std::chrono::steady_clock::time_point deadline, WaitVerdict* refused);
+  // Whether the calling thread could wait for the current holder of the
+  // file's turn, as it is about to wait for SQLite's lock on the file.
+  WaitVerdict CanWaitForHolder() const;
   // Gives the turn back, if held.
   void Leave();
   bool holding() const { return holding_; }
+  void* owner() const { return owner_; }
 
  private:
+  void* owner_;
   std::shared_ptr<WriterTurn> turn_;
+  FileId file_{};
   bool holding_ = false;
 };
+
+// The owners of the queues whose turn the calling thread holds.
+std::vector<void*> TurnsHeldHere();
 
 }  // namespace zorvadel::ado
 
