@@ -4,7 +4,9 @@
 #define ZORVADEL_TESTS_DATABASE_DATABASE_TEST_UTIL_H_
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +71,21 @@ inline void MakeDatabase(const std::filesystem::path& file,
   auto connection = Connect(AccessString(file));
   for (const std::u16string& sql : statements) Execute(*connection, sql);
   connection->Close();
+}
+
+// What the sqlite3 shell, another process, prints running `sql` on
+// `file`, its errors included; its exit status in `status` when asked.
+inline std::string SqliteShell(const std::filesystem::path& file, const std::string& sql,
+                               int* status = nullptr) {
+  const std::string command = "sqlite3 '" + file.string() + "' \"" + sql + "\" 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[256];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0) out.append(buffer, got);
+  const int ended = pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
+  return out;
 }
 
 // The demo's shape: a table Zorvadel(Id, Title, Content) with `rows` rows

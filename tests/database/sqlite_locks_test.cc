@@ -26,14 +26,9 @@ namespace {
 // What the sqlite3 shell, another process, prints running `sql`, with its
 // exit status at the end ("exit 0").
 std::string Shell(const std::filesystem::path& file, const std::string& sql) {
-  const std::string command = "sqlite3 '" + file.string() + "' \"" + sql + "\" 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[256];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0) out.append(buffer, got);
-  const int status = pclose(pipe);
-  return out + "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  int status = 0;
+  std::string out = SqliteShell(file, sql, &status);
+  return out + "exit " + std::to_string(status);
 }
 
 // Whether a writer of another process is kept out, as the lock of a

@@ -22,17 +22,6 @@ using Clock = std::chrono::steady_clock;
 // Far below the 30 s a statement may wait: a wait that is not begun.
 constexpr auto kAtOnce = std::chrono::seconds(10);
 
-std::string Shell(const std::filesystem::path& file, const std::string& sql) {
-  const std::string command = "sqlite3 '" + file.string() + "' \"" + sql + "\" 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[256];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0) out.append(buffer, got);
-  pclose(pipe);
-  return out;
-}
-
 // The description of what `call` raises; "" when it raises nothing.
 std::string Raised(const std::function<void()>& call) {
   try {
@@ -65,7 +54,7 @@ class Rendezvous {
 void MakeNews(const std::filesystem::path& file, bool wal) {
   MakeDatabase(file, {u"CREATE TABLE news (Id INTEGER PRIMARY KEY, Title TEXT, Hits INTEGER)",
                       u"INSERT INTO news VALUES (1, 'one', 0), (2, 'two', 0), (3, 'three', 0)"});
-  if (wal) Shell(file, "PRAGMA journal_mode=WAL;");
+  if (wal) SqliteShell(file, "PRAGMA journal_mode=WAL;");
 }
 
 TEST(SqliteWaits, APageWritesTheFileItHasAQueryOpenOn) {
@@ -106,7 +95,7 @@ TEST(SqliteWaits, APageWritesTheFileItHasAQueryOpenOn) {
     EXPECT_EQ(CStr(reads->FieldValue(1)), u"three");
     reads->MoveNext();
     EXPECT_TRUE(reads->AtEOF());
-    EXPECT_EQ(Shell(file, "SELECT Hits FROM news WHERE Id = 1;"), std::to_string(c.updates) + "\n");
+    EXPECT_EQ(SqliteShell(file, "SELECT Hits FROM news WHERE Id = 1;"), std::to_string(c.updates) + "\n");
   }
 }
 
@@ -133,7 +122,7 @@ TEST(SqliteWaits, TwoPagesReadingAFileBothWriteIt) {
   EXPECT_EQ(raised[0], "");
   EXPECT_EQ(raised[1], "");
   EXPECT_LT(Clock::now() - start, kAtOnce);
-  EXPECT_EQ(Shell(file, "SELECT Hits FROM news WHERE Id = 1;"), "2\n");
+  EXPECT_EQ(SqliteShell(file, "SELECT Hits FROM news WHERE Id = 1;"), "2\n");
 }
 
 TEST(SqliteWaits, AWriteBehindThePagesOwnTransactionFailsAtOnce) {
@@ -150,7 +139,7 @@ TEST(SqliteWaits, AWriteBehindThePagesOwnTransactionFailsAtOnce) {
   EXPECT_LT(Clock::now() - start, kAtOnce);
   Execute(*first, u"COMMIT");
   EXPECT_EQ(Raised([&] { Execute(*second, u"UPDATE news SET Hits = 2 WHERE Id = 2"); }), "");
-  EXPECT_EQ(Shell(file, "SELECT SUM(Hits) FROM news;"), "3\n");
+  EXPECT_EQ(SqliteShell(file, "SELECT SUM(Hits) FROM news;"), "3\n");
 }
 
 TEST(SqliteWaits, PagesThatWaitForEachOtherEndAtOnceAllOrNothing) {
@@ -184,7 +173,7 @@ TEST(SqliteWaits, PagesThatWaitForEachOtherEndAtOnceAllOrNothing) {
   EXPECT_NE(raised[failed], "");
   const std::string who = failed == 0 ? "second" : "first";
   for (const auto& file : files) {
-    EXPECT_EQ(Shell(file, "SELECT group_concat(who) FROM T;"), who + "\n");
+    EXPECT_EQ(SqliteShell(file, "SELECT group_concat(who) FROM T;"), who + "\n");
   }
 }
 
