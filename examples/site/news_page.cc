@@ -5,7 +5,11 @@
 //   news.asp         MdbDo opens StrSql on Rs; the page walks Rs and links
 //                    each title to its record
 //   news.asp?Id=N    MdbShow reads the title and the content of record N
-//                    (and stores the request in the session)
+//                    (and stores the request in the session), and the page
+//                    counts the record's reads as a news site does: the
+//                    count is read on one slot, left open, and raised on
+//                    another, each on a connection of its own, in the
+//                    site's file MyDatabase/Visits.db
 //
 // The file is never served: the server sends only files of the types it
 // knows, and a .mdb is none of them.
@@ -44,6 +48,31 @@ void WriteList(Context& context, WAP& w) {
   w.CloseData();
 }
 
+// The reads of record `id` before this one, and this one counted.
+void CountRead(WAP& w, int32_t id) {
+  PageState& s = w.state();
+  const std::u16string record = CStr(Variant(id));
+  const std::u16string kept = s.MdbPath;
+  s.MdbPath = u"MyDatabase/Visits.db";
+  if (!w.IsFileExist(s.MdbPath)) w.FsoWriteFile(s.MdbPath, u"");
+  s.StrSql = u"Create Table If Not Exists NewsReads (Id Integer Primary Key, Reads Integer)";
+  w.MdbDo(1);
+  s.StrSql = u"Insert Or Ignore Into NewsReads Values (" + record + u", 0)";
+  w.MdbDo(1);
+  s.StrSql = u"Select Reads From NewsReads Where Id=" + record;
+  w.MdbDo(1);
+  int32_t before = 0;
+  Step([&] {
+    Object& rs = *Invoke(w, u"Rs1", {}).object();
+    before = CLng(Invoke(*Invoke(rs, u"", {Variant(u"Reads")}).object(), u"Value", {}));
+  });
+  s.StrSql = u"Update NewsReads Set Reads=Reads+1 Where Id=" + record;
+  w.MdbDo(2);
+  w.WriteRow(u"Reads: " + CStr(Variant(before + 1)));
+  w.CloseData();
+  s.MdbPath = kept;
+}
+
 void WriteRecord(WAP& w, int32_t id) {
   w.state().StrSql =
       u"Select Id,Title,Content From Zorvadel Where Id=" + CStr(Variant(id));
@@ -57,6 +86,7 @@ void WriteRecord(WAP& w, int32_t id) {
   w.WriteRow(u"<b>" + title + u"</b>");
   const std::u16string content = w.MdbShow(u"Content");
   w.WriteRow(content.empty() ? u"(no content)" : content);
+  CountRead(w, id);
 }
 
 void News(Context& context) {

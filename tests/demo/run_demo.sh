@@ -104,6 +104,10 @@ has "news list links a record" '3. <a title="&#x786E;&#x5B9A;" href="news.asp?Id
 fetch "/news.asp?Id=2" "${as_phone[@]}"
 has "news record title" '<b>&#x65B0;&#x95FB;: &#x624B;&#x673A;&#x7F51;&#x7AD9;</b><br/>'
 well_formed "news record"
+# Each read is counted while the count read before it is still open.
+reads=$(sed -n 's/.*Reads: \([0-9]*\)<br\/>.*/\1/p' <<<"$body")
+fetch "/news.asp?Id=2" "${as_phone[@]}"
+has "news record counts each read" "Reads: $((${reads:-0} + 1))<br/>"
 fetch "/news.asp?Id=4" "${as_phone[@]}"
 has "news record mends a bare ampersand" 'a bare &amp; becomes &amp;.<br/>'
 fetch "/news.asp?Id=1%20or%201=1" "${as_phone[@]}"
