@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "platform/fso/regular_file.h"
+#include "platform/fso/sqlite_neighbours.h"
 #include "platform/log/error_log.h"
 #include "serve/http_text.h"
 #include "serve/status_page.h"
@@ -54,6 +55,22 @@ struct PageWait {
   std::atomic<int> outcome{kWaiting};
 };
 
+// A static file's descriptor lent to libmicrohttpd, which closes it with
+// the response. The exchange holds a reference of its own to the response,
+// so that the descriptor is still open when the exchange ends and the loan
+// ends first (platform/fso/sqlite_neighbours.h).
+struct LentFile {
+  int descriptor = -1;
+  MHD_Response* response = nullptr;
+  LentFile() = default;
+  LentFile(const LentFile&) = delete;
+  LentFile& operator=(const LentFile&) = delete;
+  ~LentFile() {
+    fso::EndLoan(descriptor);
+    if (response != nullptr) MHD_destroy_response(response);
+  }
+};
+
 // One request's state between the calls of the access handler, and what
 // the access log needs when it is over.
 struct Exchange {
@@ -70,6 +87,8 @@ struct Exchange {
   std::shared_ptr<PageWait> wait;
   // The connection's place in the watch for slow clients.
   ConnectionWatch::Entry* watch = nullptr;
+  // Set when the answer is a static file sent from its descriptor.
+  std::unique_ptr<LentFile> lent;
 };
 
 // A Content-Length value: digits and nothing else, bar the blanks allowed
@@ -593,22 +612,6 @@ namespace {
 // A static file's response reads this much at a time.
 constexpr size_t kStaticBlock = 64 * 1024;
 
-// A static file that may be a SQLite database (it starts as one, or is
-// empty, as a database not yet written is) is read with pread into the
-// connection's buffer rather than handed to the library, which would close
-// the descriptor itself: SQLite may hold the file locked in this process,
-// and only RegularFile closes beside SQLite without dropping those locks.
-// Any other file goes to the library whole, to be sent from the kernel's
-// cache: SQLite finds no database in it, and never keeps a lock on it.
-bool MayBeSqlite(const fso::RegularFile& file) {
-  static constexpr char kHeader[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
-                                       'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
-  if (file.size() < sizeof(kHeader)) return true;
-  char head[sizeof(kHeader)];
-  return file.ReadAt(head, sizeof(head), 0) != static_cast<ptrdiff_t>(sizeof(head)) ||
-         std::memcmp(head, kHeader, sizeof(head)) == 0;
-}
-
 ssize_t ReadStaticFile(void* cls, uint64_t position, char* buffer, size_t most) {
   const auto* file = static_cast<const fso::RegularFile*>(cls);
   if (position >= file->size()) return MHD_CONTENT_READER_END_OF_STREAM;
@@ -622,25 +625,49 @@ void CloseStaticFile(void* cls) { delete static_cast<fso::RegularFile*>(cls); }
 
 }  // namespace
 
+// A file of SQLite's, whatever its name, is refused as one named ".db" is;
+// its first bytes are read through the descriptor that closes beside
+// SQLite. Any other file goes to the library whole, to be sent from the
+// kernel's cache, on loan (platform/fso/sqlite_neighbours.h): the library
+// closes the descriptor itself, which would drop every lock SQLite holds on
+// the file in this process, so a file that SQLite has open is never lent,
+// and a loan whose file SQLite opens meanwhile ends there. A file not lent,
+// and an empty one (a database not yet written), is read with pread into
+// the connection's buffer.
 MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
                                const Route& route) {
   auto file = std::make_unique<fso::RegularFile>(route.file);
   if (!file->ok()) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   const uint64_t size = file->size();
-  MHD_Response* response = nullptr;
-  if (!MayBeSqlite(*file)) {
-    response = MHD_create_response_from_fd64(size, file->descriptor());
-    if (response == nullptr) return MHD_NO;
-    file->Release();  // the response's now, closed by the library
-  } else {
-    // The buffer is as large as the file when that is smaller: it is
-    // allocated and cleared for every response.
-    const size_t block = static_cast<size_t>(std::clamp<uint64_t>(size, 1024, kStaticBlock));
-    response = MHD_create_response_from_callback(size, block, &ReadStaticFile, file.get(),
-                                                 &CloseStaticFile);
-    if (response == nullptr) return MHD_NO;
-    file.release();  // the response's now
+  unsigned char head[fso::kSqliteHeadSize];
+  const ptrdiff_t got =
+      size == 0 ? 0 : file->ReadAt(head, std::min<uint64_t>(size, sizeof(head)), 0);
+  if (got < 0) return QueueStatus(connection, exchange, MHD_HTTP_INTERNAL_SERVER_ERROR);
+  if (fso::StartsAsSqliteFile(head, static_cast<size_t>(got))) {
+    return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   }
+  auto lent = std::make_unique<LentFile>();
+  if (size > 0 && fso::LendDescriptor(file->descriptor())) {
+    lent->descriptor = file->descriptor();
+    lent->response = MHD_create_response_from_fd64(size, lent->descriptor);
+    if (lent->response == nullptr) return MHD_NO;  // the loan ends, the file closes
+    file->Release();  // the response's now, closed by the library
+    MHD_add_response_header(lent->response, MHD_HTTP_HEADER_CONTENT_TYPE,
+                            route.content_type.c_str());
+    MHD_Response* response = lent->response;
+    exchange.lent = std::move(lent);
+    if (MHD_queue_response(connection, MHD_HTTP_OK, response) != MHD_YES) return MHD_NO;
+    exchange.status = MHD_HTTP_OK;
+    exchange.bytes = size;
+    return MHD_YES;
+  }
+  // The buffer is as large as the file when that is smaller: it is
+  // allocated and cleared for every response.
+  const size_t block = static_cast<size_t>(std::clamp<uint64_t>(size, 1024, kStaticBlock));
+  MHD_Response* response = MHD_create_response_from_callback(
+      size, block, &ReadStaticFile, file.get(), &CloseStaticFile);
+  if (response == nullptr) return MHD_NO;
+  file.release();  // the response's now
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, route.content_type.c_str());
   return Queue(connection, exchange, response, MHD_HTTP_OK, size);
 }

@@ -3,6 +3,7 @@
 // hold throughout, or writers of other processes get in mid-transaction and
 // the file is corrupted.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "database/database_test_util.h"
 #include "platform/fso/read_file.h"
 #include "platform/fso/regular_file.h"
+#include "platform/fso/sqlite_neighbours.h"
 #include "platform/image/jpeg.h"
 #include "zorvadel/runtime.h"
 
@@ -43,6 +45,16 @@ void ReadThrough(fso::InputFile file) {
   }
 }
 
+// The static files' look at a file of SQLite's: told by its first bytes,
+// and never lent to a library that would close it.
+void LookAsStaticFile(const std::string& path) {
+  const fso::RegularFile served(path);
+  char head[fso::kSqliteHeadSize];
+  const ptrdiff_t got = served.ReadAt(head, sizeof(head), 0);
+  EXPECT_TRUE(got > 0 && fso::StartsAsSqliteFile(head, static_cast<size_t>(got)));
+  EXPECT_FALSE(fso::LendDescriptor(served.descriptor()));
+}
+
 TEST(SqliteLocks, NothingElseThatOpensTheFileDropsAWritersLock) {
   using Neighbour = std::function<void(const std::filesystem::path&)>;
   struct Case {
@@ -64,12 +76,9 @@ TEST(SqliteLocks, NothingElseThatOpensTheFileDropsAWritersLock) {
          auto picture = std::make_shared<image::Jpeg>();
          EXPECT_NE(ErrorOf([&] { picture->Open(U16(file)); }), 0);
        }},
-      {"a static file", false,
-       [](auto& file) {
-         const fso::RegularFile served(file.string());
-         char head[16];
-         EXPECT_EQ(served.Read(head, sizeof(head)), 16);
-       }},
+      {"a static file", false, [](auto& file) { LookAsStaticFile(file.string()); }},
+      {"a static file on the shared memory, WAL", true,
+       [](auto& file) { LookAsStaticFile(file.string() + "-shm"); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -90,6 +99,29 @@ TEST(SqliteLocks, NothingElseThatOpensTheFileDropsAWritersLock) {
     writer->Close();
     EXPECT_EQ(Shell(file, "PRAGMA integrity_check; SELECT COUNT(*) FROM T;"), "ok\n1\nexit 0");
   }
+}
+
+// A descriptor lent to a library that closes it itself, on a file that
+// SQLite opens only afterwards: the library's close, midway through a
+// write, must drop no lock.
+TEST(SqliteLocks, ALoanEndsWhenSqliteOpensTheFile) {
+  ScratchFolder scratch;
+  const std::filesystem::path file = scratch.path() / "late.db";
+  ASSERT_EQ(Shell(file, "CREATE TABLE T (n INTEGER);"), "exit 0");
+  fso::RegularFile served(file.string());
+  ASSERT_TRUE(fso::LendDescriptor(served.descriptor()));
+  const int lent = served.Release();
+  auto writer = Connect(AccessString(file));
+  Execute(*writer, u"BEGIN");
+  Execute(*writer, u"INSERT INTO T VALUES (1)");
+  ASSERT_TRUE(OutsideWriterRefused(file));
+  char byte;
+  EXPECT_EQ(::pread(lent, &byte, 1, 0), 0);  // what it was sending ends
+  ::close(lent);
+  EXPECT_TRUE(OutsideWriterRefused(file));
+  Execute(*writer, u"COMMIT");
+  writer->Close();
+  EXPECT_EQ(Shell(file, "PRAGMA integrity_check; SELECT COUNT(*) FROM T;"), "ok\n1\nexit 0");
 }
 
 TEST(SqliteLocks, PagesAndAnOutsideWriterLoseNoRow) {

@@ -15,6 +15,8 @@ printf 'secret\n' > "$work/secret.txt"
 ln -s "$work/secret.txt" "$site/leak.txt"
 ln -s /etc "$site/etc"
 echo 'int main() {}' > "$site/page.cc"  # a page's source lies beside it
+: >"$site/empty.txt"  # a database not yet written, say
+sqlite3 "$site/data.xml" "CREATE TABLE T (n INTEGER);"  # a database by another name
 printf '{"requst": {"url": "/a.asp"}, "steps": [{"echo": "a"}]}' >"$site/typo.json"
 printf '{"steps": [{"create": "w", "progid": "Zorvadel.WAP"}, {"call": "w.A", "args": [1, 2, 3, 4, 5]}]}' \
   >"$site/args.json"
@@ -101,7 +103,7 @@ refused_rows=(
   "/form.asp|--data-binary|@$work/big|-H|Transfer-Encoding: chunked|413"
   "/form.asp|--data-binary|Send_A=1|-H|Content-Length: 12abc|400"
   "/broken.asp|500" "/cpp/broken.asp|500" "/malformed.asp|500" "/wap.asp|200"
-  "/typo.asp|500" "/args.asp|500"
+  "/typo.asp|500" "/args.asp|500" "/data.xml|404" "/empty.txt|200"
 )
 for row in "${refused_rows[@]}"; do
   IFS='|' read -r -a cells <<<"$row"

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# A busy site's SQLite file. First a page's long write holds its lock while
-# another page opens the file and the file is fetched as a static file: a
-# writer of another process stays out throughout. Then 32 visitors at once
-# on a page that records each visit (VisitCount), while a program of its
-# own writes to the same file and the file is fetched again. Every visit
-# answered 200 has its row, every row the other program was told was
-# written is there, no page failed, and the file is whole. Last, visitors
-# at once on a page that reads an article and then counts its hit, on a
-# file in each journal mode: every page is answered and every hit counted.
+# A busy site's SQLite files. First a page's long write holds a file's lock
+# while another page opens the file and it is fetched under served names (a
+# hard link, a copy, and for a WAL database links to its log and to the
+# log's index): a writer of another process stays out throughout, and none
+# of them is sent. Then 32 visitors at once on a page that records each
+# visit (VisitCount), while a program of its own writes to the same file and
+# the file is fetched again. Every visit answered 200 has its row, every row
+# the other program was told was written is there, no page failed, and the
+# file is whole. Last, visitors at once on a page that reads an article and
+# then counts its hit, on a file in each journal mode: every page is
+# answered and every hit counted.
 #
 #   run_visits.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -20,26 +22,36 @@ mkdir -p "$site"
 sqlite3 "$site/visits.db" "CREATE TABLE VisitCount (Id INTEGER PRIMARY KEY, PhoneNumber TEXT,
   PhoneIp TEXT, PhoneUserAgent TEXT, PhoneAccept TEXT, VisitFile TEXT);"
 ln "$site/visits.db" "$site/visits.txt"  # the same file under a served name
+cp "$site/visits.db" "$site/db.txt"       # a copy of it
+sqlite3 "$site/wal.db" "PRAGMA journal_mode=WAL; CREATE TABLE VisitCount (PhoneNumber TEXT);" \
+  >/dev/null
 cat >"$site/visit.json" <<'JSON'
 {"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
            {"let": "w.MdbPath", "value": "visits.db"},
            {"call": "w.VisitCount", "args": ["All", "Mdb"]},
            {"echo": "counted"}]}
 JSON
-
-cat >"$site/long.json" <<'JSON'
+# On each database: a long write (after a short one, which starts a WAL
+# database's log), and a page that opens the file too. A WAL database is
+# written faster, so its write is longer.
+for db in visits wal; do
+  rows=$([ "$db" = wal ] && echo 4000000 || echo 1500000)
+  cat >"$site/long_$db.json" <<JSON
 {"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
-           {"let": "w.MdbPath", "value": "visits.db"},
-           {"let": "w.StrSql", "value": "INSERT INTO VisitCount (PhoneNumber) WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 1500000) SELECT 'long' FROM n"},
+           {"let": "w.MdbPath", "value": "$db.db"},
+           {"let": "w.StrSql", "value": "INSERT INTO VisitCount (PhoneNumber) VALUES ('long')"},
+           {"call": "w.MdbDo"},
+           {"let": "w.StrSql", "value": "INSERT INTO VisitCount (PhoneNumber) WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < $rows) SELECT 'long' FROM n"},
            {"call": "w.MdbDo"},
            {"echo": "written"}]}
 JSON
-cat >"$site/count.json" <<'JSON'
+  cat >"$site/count_$db.json" <<JSON
 {"steps": [{"create": "w", "progid": "Zorvadel.WAP"},
-           {"let": "w.MdbPath", "value": "visits.db"},
+           {"let": "w.MdbPath", "value": "$db.db"},
            {"let": "w.StrSql", "value": "SELECT COUNT(*) AS n FROM VisitCount"},
            {"call": "w.MdbDo"}, {"write": "w.MdbShow", "args": ["n"]}]}
 JSON
+done
 
 # Each statement runs on a connection of its own, as each opener makes one:
 # the query still open on slot 1 while the hit is counted on slot 2.
@@ -61,25 +73,42 @@ done
 start_server "$testing" "$site" 8 --access-log "$work/access.log"
 
 # A long write holds the file's lock: neither another page opening the
-# file nor the file sent as a static file may let a writer of another
+# file nor its files fetched under served names may let a writer of another
 # process in meanwhile.
-outside_refused() {
-  sqlite3 "$site/visits.db" "BEGIN IMMEDIATE; ROLLBACK;" 2>&1 | grep -q "database is locked"
+outside_refused() {  # DATABASE
+  sqlite3 "$site/$1" "BEGIN IMMEDIATE; ROLLBACK;" 2>&1 | grep -q "database is locked"
 }
-curl -s -o "$work/long.out" --max-time 120 "$base/long.asp" &
-long=$!
-for _ in $(seq 200); do outside_refused && break; sleep 0.05; done
-outside_refused
-tally "a long write keeps other writers out" $? "the outside writer got in, or the write ended first"
-curl -s -o /dev/null --max-time 120 "$base/count.asp" &
-count=$!
-curl -s -o /dev/null --max-time 60 "$base/visits.txt"
-sleep 0.2
-outside_refused
-tally "still, with the file sent and another page opening it" $? "the outside writer got in"
-wait "$long" "$count"
-check "the long write ended" "$(cat "$work/long.out")" written
-check "the file is whole after it" "$(sqlite3 "$site/visits.db" 'PRAGMA integrity_check')" ok
+# long_write DATABASE NAME...: each NAME is there and answered 404.
+long_write() {
+  local db=$1 name long count f
+  shift
+  curl -s -o "$work/long.out" --max-time 120 "$base/long_${db%.db}.asp" &
+  long=$!
+  for _ in $(seq 200); do outside_refused "$db" && break; sleep 0.05; done
+  outside_refused "$db"
+  tally "a long write on $db keeps other writers out" $? \
+    "the outside writer got in, or the write ended first"
+  for f in "$site/$db"-shm "$site/$db"-wal; do
+    if [ -e "$f" ]; then ln -f "$f" "$site/${f##*-}.txt"; fi
+  done
+  curl -s -o /dev/null --max-time 120 "$base/count_${db%.db}.asp" &
+  count=$!
+  for name in "$@"; do
+    check "$name is there, not sent" \
+      "$([ -s "$site/$name" ] && echo there) $(curl -s -o /dev/null -w '%{http_code}' \
+        --max-time 60 "$base/$name")" "there 404"
+  done
+  sleep 0.2
+  # On a loaded machine the write may have ended meanwhile: only a writer
+  # that got in while it still ran tells of a lock dropped.
+  outside_refused "$db" || ! kill -0 "$long" 2>/dev/null
+  tally "still, with $* fetched and another page opening $db" $? "the outside writer got in"
+  wait "$long" "$count"
+  check "the long write on $db ended" "$(cat "$work/long.out")" written
+  check "$db is whole after it" "$(sqlite3 "$site/$db" 'PRAGMA integrity_check')" ok
+}
+long_write visits.db visits.txt db.txt
+long_write wal.db shm.txt wal.txt
 # Without the session cookie every request is a new visitor. Each visitor,
 # the other program and the static fetches are one process apiece: a test
 # that started a process per request would run through the system's process
@@ -127,9 +156,9 @@ check "every row the other program wrote is there" \
   "$(wc -l <"$work/outside.acknowledged")"
 [ "$answered" -eq 1280 ]
 tally "every visit was answered 200 ($answered)" $? "some were not"
-served=$(awk '$7 ~ /^\/visits\.txt/ && $9 == 200' "$work/access.log" | wc -l)
-[ "$served" -gt 0 ]
-tally "the file was served as a static file ($served)" $? "never"
+check "the file under a served name was never sent" \
+  "$(awk '$7 ~ /^\/visits\.txt\?/ { print $9 }' "$work/access.log" | sort | uniq -c | xargs)" \
+  "100 404"
 check "no page failed" "$(grep -c . "$server_err")" 0
 [ -s "$server_err" ] && head -5 "$server_err"
 finish visits

@@ -66,7 +66,8 @@ class RegularFile {
   ptrdiff_t ReadAt(void* out, size_t size, uint64_t offset) const;
   // Gives the descriptor up to a caller that closes it some other way: only
   // for a file that SQLite cannot be holding locked, since a plain close
-  // would drop its locks.
+  // would drop its locks (a descriptor lent by LendDescriptor, in
+  // platform/fso/sqlite_neighbours.h).
   int Release() {
     const int fd = fd_;
     fd_ = -1;

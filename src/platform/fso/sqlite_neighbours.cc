@@ -1,11 +1,15 @@
 #include "platform/fso/sqlite_neighbours.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -27,6 +31,12 @@ struct Files {
   std::multimap<FileId, int> kept;     // ours, waiting for SQLite to let go
   // kept.size(), read without the lock: most opens find none to take.
   std::atomic<size_t> kept_count{0};
+  // Ours, lent to a library that closes them itself; never on a file in
+  // sqlite_opens, since SQLite's first open of a file turns those of it to
+  // /dev/null.
+  std::map<int, FileId> lent;
+  std::map<FileId, size_t> lent_files;  // how many of lent are on each file
+  int null_descriptor = -1;             // /dev/null, opened at the first loan
   // Set when a descriptor of SQLite's could not be counted for want of
   // memory: from then on nothing of ours is closed, since no count is sure.
   bool blind = false;
@@ -50,6 +60,41 @@ bool IdOf(int descriptor, FileId& id) {
   return true;
 }
 
+void ForgetLoan(Files& files, std::map<int, FileId>::iterator loan) {
+  const auto count = files.lent_files.find(loan->second);
+  if (count != files.lent_files.end() && --count->second == 0) files.lent_files.erase(count);
+  files.lent.erase(loan);
+}
+
+// Points `descriptor` at /dev/null: its file is closed now, the number
+// stays open.
+bool TurnToNull(const Files& files, int descriptor) {
+  int rc;
+  do {
+    rc = ::dup3(files.null_descriptor, descriptor, O_CLOEXEC);
+  } while (rc < 0 && (errno == EINTR || errno == EBUSY));
+  return rc >= 0;
+}
+
+// Turns to /dev/null every lent descriptor on `id`, or every one when
+// `all`; false when one could not be, which stays lent.
+bool EndLoansOf(Files& files, const FileId& id, bool all) {
+  if (files.lent_files.empty() || (!all && files.lent_files.count(id) == 0)) return true;
+  bool turned = true;
+  for (auto loan = files.lent.begin(); loan != files.lent.end();) {
+    const auto next = std::next(loan);
+    if (all || loan->second == id) {
+      if (TurnToNull(files, loan->first)) {
+        ForgetLoan(files, loan);
+      } else {
+        turned = false;
+      }
+    }
+    loan = next;
+  }
+  return turned;
+}
+
 int OpenForSqlite(const char* path, int flags, int mode) {
   const int descriptor = real_open(path, flags, mode);
   if (descriptor < 0) return descriptor;
@@ -58,6 +103,14 @@ int OpenForSqlite(const char* path, int flags, int mode) {
   const bool known = IdOf(descriptor, id);
   Files& files = State();
   const std::lock_guard lock(files.mutex);
+  // A descriptor lent out on the file would drop SQLite's locks when the
+  // library closes it: it goes first, while SQLite holds none of them yet,
+  // or SQLite does not have the file.
+  if (!EndLoansOf(files, id, !known)) {
+    real_close(descriptor);
+    errno = EBUSY;
+    return -1;
+  }
   try {
     if (known) {
       files.sqlite_descriptors[descriptor] = id;
@@ -145,6 +198,75 @@ int TakeKeptDescriptor(dev_t device, ino_t inode) {
   files.kept.erase(it);
   files.kept_count.store(files.kept.size(), std::memory_order_relaxed);
   return descriptor;
+}
+
+bool LendDescriptor(int descriptor) {
+  FileId id;
+  if (descriptor < 0 || !IdOf(descriptor, id)) return false;
+  Files& files = State();
+  const std::lock_guard lock(files.mutex);
+  if (files.blind || files.sqlite_opens.count(id) != 0) return false;
+  if (files.null_descriptor < 0) {
+    files.null_descriptor = ::open("/dev/null", O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (files.null_descriptor < 0) return false;
+  }
+  // One of that number lent before was closed without the loan ending.
+  if (const auto stale = files.lent.find(descriptor); stale != files.lent.end()) {
+    ForgetLoan(files, stale);
+  }
+  try {
+    const auto loan = files.lent.emplace(descriptor, id).first;
+    try {
+      ++files.lent_files[id];
+    } catch (...) {
+      files.lent.erase(loan);
+      return false;
+    }
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+void EndLoan(int descriptor) {
+  Files& files = State();
+  const std::lock_guard lock(files.mutex);
+  const auto loan = files.lent.find(descriptor);
+  if (loan == files.lent.end()) return;
+  // Should this fail, the library's close is left to a file that SQLite
+  // does not have open now, as when the descriptor was lent.
+  TurnToNull(files, descriptor);
+  ForgetLoan(files, loan);
+}
+
+bool StartsAsSqliteFile(const void* data, size_t size) {
+  const auto* head = static_cast<const unsigned char*>(data);
+  static constexpr char kDatabase[] = "SQLite format 3";  // with its NUL
+  if (size >= sizeof(kDatabase) && std::memcmp(head, kDatabase, sizeof(kDatabase)) == 0) {
+    return true;
+  }
+  // A rollback journal holds the pages a transaction changed, as they were
+  // before it. SQLite writes its magic only once the journal is synced, so
+  // one still being written has none and is told by its name alone ("-journal",
+  // a type the server never sends).
+  static constexpr unsigned char kJournal[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+  if (size >= sizeof(kJournal) && std::memcmp(head, kJournal, sizeof(kJournal)) == 0) return true;
+  // A write-ahead log opens with a big-endian magic number whose last bit
+  // tells the byte order of its checksums.
+  if (size >= 4) {
+    const uint32_t magic = (uint32_t{head[0]} << 24) | (uint32_t{head[1]} << 16) |
+                           (uint32_t{head[2]} << 8) | uint32_t{head[3]};
+    if ((magic | 1) == 0x377f0683) return true;
+  }
+  // The index of a log opens with two copies of its header, 48 bytes each,
+  // written one after the other: each starts with the index's version in
+  // the machine's own byte order, and has a byte at 12 that is 0 or 1.
+  for (size_t copy = 0; copy <= 48 && copy + 13 <= size; copy += 48) {
+    uint32_t version;
+    std::memcpy(&version, head + copy, sizeof(version));
+    if (version == 3007000 && head[copy + 12] <= 1) return true;
+  }
+  return false;
 }
 
 }  // namespace zorvadel::fso

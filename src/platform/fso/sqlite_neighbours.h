@@ -20,6 +20,8 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+
 namespace zorvadel::fso {
 
 // Hooks SQLite's file layer. It must run before SQLite first opens a file
@@ -35,6 +37,30 @@ void CloseBesideSqlite(int descriptor);
 // A descriptor on the file (device, inode) that CloseBesideSqlite kept,
 // now the caller's, at whatever offset it was left; -1 when there is none.
 int TakeKeptDescriptor(dev_t device, ino_t inode);
+
+// Lends `descriptor`, one of the server's own, to a library that closes it
+// with a plain close (libmicrohttpd, which sends a file from the kernel's
+// cache): only while SQLite does not have its file open, so false, and
+// nothing lent, when it has (or when this layer cannot tell). Should SQLite
+// open the file before EndLoan, the lent descriptor is first turned to
+// /dev/null, where it reads as ended: the library's close then drops
+// nothing of SQLite's, and what it was sending ends short.
+bool LendDescriptor(int descriptor);
+
+// Ends the loan of `descriptor`, which must still be open: its file is
+// closed here, beside SQLite, and the number stays the library's, on
+// /dev/null, to close whenever it will. Nothing for a descriptor not lent,
+// or turned to /dev/null already.
+void EndLoan(int descriptor);
+
+// The first bytes of a file that StartsAsSqliteFile needs.
+constexpr size_t kSqliteHeadSize = 64;
+
+// Whether `head`, the first `size` bytes of a file (all of it when it is
+// shorter than kSqliteHeadSize), are those of a file of SQLite's: a
+// database, a rollback journal ("-journal"), a write-ahead log ("-wal") or
+// the index of one ("-shm").
+bool StartsAsSqliteFile(const void* head, size_t size);
 
 }  // namespace zorvadel::fso
 
