@@ -251,13 +251,23 @@ void ReadRow(sqlite3_stmt* statement, const std::vector<ColumnKind>& kinds,
 
 // Steps once: true on a row, false at the end.
 bool StepRow(SqliteHandle& handle, sqlite3_stmt* statement) {
-  const int rc = sqlite3_step(statement);
+  handle.let_go_first = false;
+  int rc = sqlite3_step(statement);
+  if (rc == SQLITE_BUSY && handle.let_go_first) {
+    // Only a statement that has not begun waits: one that is busy has
+    // ended (rolled back, when it wrote), and steps again from its start.
+    LetGoOfReads(nullptr, &handle);
+    handle.reads_let_go = true;
+    rc = sqlite3_step(statement);
+    handle.reads_let_go = false;
+  }
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
   const WaitVerdict refused = std::exchange(handle.refused, WaitVerdict::kMayEnd);
   if (rc != SQLITE_BUSY || refused == WaitVerdict::kMayEnd) Fail(handle.db());
   if (refused == WaitVerdict::kDeadlock) {
     sqlite3_reset(statement);
+    RollBackPage(&handle);
     RollBack(handle);
   }
   Refuse(refused);
@@ -325,14 +335,18 @@ int WaitWhileBusy(void* data, int count) {
   if (count == 0) {
     handle.busy_since = now;
     handle.refused = WaitVerdict::kMayEnd;
-    // As before a wait for a turn; SQLite's handle that waits is left
-    // alone while it steps.
-    LetGoOfReads(nullptr, &handle);
+    // The page's queries on its other connections may hold what is waited
+    // for, as before a wait for a turn: the wait is given up at once, and
+    // they let go before the statement starts again (StepRow), outside
+    // SQLite's wait.
+    if (!handle.reads_let_go && HasOpenReads(&handle)) {
+      handle.let_go_first = true;
+      return 0;
+    }
   }
   // The holder of the file's turn may be this page, or wait for it.
   const WaitVerdict verdict = handle.writers().CanWaitForHolder();
   if (verdict != WaitVerdict::kMayEnd) {
-    if (verdict == WaitVerdict::kDeadlock) RollBackPage(&handle);
     handle.refused = verdict;
     return 0;
   }
@@ -394,6 +408,7 @@ class ForwardSource : public RowSource, public OpenRead {
   int64_t Count() override { return -1; }
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (done_ || index != next_) return false;
+    entry_.ReadHere();
     if (let_go_) TakeUp();
     if (done_ || !StepRow(file_->handle(), statement_.get())) {
       done_ = true;
@@ -455,6 +470,7 @@ class WindowSource : public RowSource, public OpenRead {
   }
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (index < 0) return false;
+    entry_.ReadHere();
     if (index != next_) {
       sqlite3_reset(window_.get());
       if (sqlite3_bind_int64(window_.get(), 1, index) != SQLITE_OK) Fail(file_->get());

@@ -1,63 +1,85 @@
 #include "platform/ado/sqlite_open_reads.h"
 
+#include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace zorvadel::ado {
-namespace {
-
-struct Entry {
-  OpenRead* read;
-  const SqliteHandle* handle;
-  std::thread::id thread;
-  bool has_file;
-  FileId file;
-};
 
 // Every thread's open queries, under one lock rather than per thread: a
 // query is dropped from the list by whichever thread destroys it.
-struct Reads {
+struct OpenReads {
   std::mutex mutex;
-  std::vector<Entry> open;
+  std::condition_variable unpinned;
+  std::vector<OpenReadEntry*> open;
+
+  static OpenReads& All() {
+    static OpenReads* reads = new OpenReads;  // queries may still end while the process exits
+    return *reads;
+  }
 };
 
-Reads& AllReads() {
-  static Reads* reads = new Reads;  // queries may still end while the process exits
-  return *reads;
-}
-
-}  // namespace
-
 OpenReadEntry::OpenReadEntry(OpenRead* read, const SqliteHandle* handle, const FileId* file)
-    : read_(read) {
-  Reads& reads = AllReads();
+    : read_(read),
+      handle_(handle),
+      has_file_(file != nullptr),
+      file_(file ? *file : FileId{}),
+      thread_(std::this_thread::get_id()) {
+  OpenReads& reads = OpenReads::All();
   const std::lock_guard lock(reads.mutex);
-  reads.open.push_back(
-      {read, handle, std::this_thread::get_id(), file != nullptr, file ? *file : FileId{}});
+  reads.open.push_back(this);
 }
 
 OpenReadEntry::~OpenReadEntry() {
-  Reads& reads = AllReads();
-  const std::lock_guard lock(reads.mutex);
-  for (size_t i = 0; i < reads.open.size(); ++i) {
-    if (reads.open[i].read != read_) continue;
-    reads.open[i] = reads.open.back();
+  OpenReads& reads = OpenReads::All();
+  std::unique_lock lock(reads.mutex);
+  reads.unpinned.wait(lock, [&] { return pinned_ == 0; });
+  for (OpenReadEntry*& entry : reads.open) {
+    if (entry != this) continue;
+    entry = reads.open.back();
     reads.open.pop_back();
     return;
   }
 }
 
-void LetGoOfReads(const FileId* file, const SqliteHandle* keep) {
-  Reads& reads = AllReads();
-  const std::thread::id me = std::this_thread::get_id();
-  // Held throughout, so that no query is destroyed while it lets go.
+void OpenReadEntry::Move() {
+  OpenReads& reads = OpenReads::All();
   const std::lock_guard lock(reads.mutex);
-  for (const Entry& entry : reads.open) {
-    if (entry.thread != me || entry.handle == keep) continue;
-    if (file != nullptr && (!entry.has_file || entry.file != *file)) continue;
-    entry.read->LetGo();
+  thread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+}
+
+void LetGoOfReads(const FileId* file, const SqliteHandle* keep) {
+  OpenReads& reads = OpenReads::All();
+  const std::thread::id me = std::this_thread::get_id();
+  std::vector<OpenReadEntry*> mine;
+  {
+    const std::lock_guard lock(reads.mutex);
+    for (OpenReadEntry* entry : reads.open) {
+      if (entry->thread_.load(std::memory_order_relaxed) != me || entry->handle_ == keep) continue;
+      if (file != nullptr && (!entry->has_file_ || entry->file_ != *file)) continue;
+      ++entry->pinned_;
+      mine.push_back(entry);
+    }
   }
+  if (mine.empty()) return;
+  for (OpenReadEntry* entry : mine) entry->read_->LetGo();
+  {
+    const std::lock_guard lock(reads.mutex);
+    for (OpenReadEntry* entry : mine) --entry->pinned_;
+  }
+  reads.unpinned.notify_all();
+}
+
+bool HasOpenReads(const SqliteHandle* keep) {
+  OpenReads& reads = OpenReads::All();
+  const std::thread::id me = std::this_thread::get_id();
+  const std::lock_guard lock(reads.mutex);
+  for (const OpenReadEntry* entry : reads.open) {
+    if (entry->thread_.load(std::memory_order_relaxed) == me && entry->handle_ != keep) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace zorvadel::ado

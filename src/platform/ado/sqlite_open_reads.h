@@ -6,8 +6,15 @@
 // that file through other connections let go of it, and before it waits
 // for any file, all its queries do; each reads on from its position when
 // next read.
+//
+// Nothing here calls SQLite while it holds its lock, and nothing lets go of
+// a query from inside SQLite's wait: SQLite's own locks are then only ever
+// taken one at a time.
 #ifndef ZORVADEL_PLATFORM_ADO_SQLITE_OPEN_READS_H_
 #define ZORVADEL_PLATFORM_ADO_SQLITE_OPEN_READS_H_
+
+#include <atomic>
+#include <thread>
 
 #include "platform/ado/sqlite_turns.h"
 
@@ -33,14 +40,32 @@ class OpenReadEntry {
   ~OpenReadEntry();
   OpenReadEntry(const OpenReadEntry&) = delete;
   OpenReadEntry& operator=(const OpenReadEntry&) = delete;
+  // The query is read on the calling thread, which is its page's from now
+  // on (a query kept in a session reaches the session's next page).
+  void ReadHere() {
+    if (thread_.load(std::memory_order_relaxed) != std::this_thread::get_id()) Move();
+  }
 
  private:
+  friend struct OpenReads;
+  friend void LetGoOfReads(const FileId* file, const SqliteHandle* keep);
+  friend bool HasOpenReads(const SqliteHandle* keep);
+  void Move();
+
   OpenRead* read_;
+  const SqliteHandle* handle_;
+  bool has_file_;
+  FileId file_;
+  std::atomic<std::thread::id> thread_;
+  // Letting go now, on the thread that found it: not to be destroyed yet.
+  int pinned_ = 0;
 };
 
 // Lets go of the calling thread's open queries on `file` (on every file
 // when null), but those on `keep` (none when null).
 void LetGoOfReads(const FileId* file, const SqliteHandle* keep);
+// Whether the calling thread has open queries but those on `keep`.
+bool HasOpenReads(const SqliteHandle* keep);
 
 }  // namespace zorvadel::ado
 
