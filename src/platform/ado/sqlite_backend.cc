@@ -168,14 +168,43 @@ bool AfterRollBack(SqliteHandle& handle, std::u16string_view sql) {
   throw ScriptError(kErrProvider, std::u16string(kRolledBack));
 }
 
+// Runs `attempt`, a call into SQLite that may wait for a lock (a step, or
+// a prepare, which may read the schema). A wait that the page's queries on
+// its other connections may be holding up is given up at once (the busy
+// handler), and the call made again once they have let go of their files,
+// outside SQLite's wait: a statement that is busy has not begun, or has
+// ended (rolled back, when it wrote), and starts again.
+template <typename Attempt>
+int LettingGoFirst(SqliteHandle& handle, Attempt attempt) {
+  handle.let_go_first = false;
+  handle.may_let_go = true;
+  int rc = attempt();
+  if (rc == SQLITE_BUSY && handle.let_go_first) {
+    LetGoOfReads(nullptr, &handle);
+    handle.may_let_go = false;
+    rc = attempt();
+  }
+  handle.may_let_go = false;
+  return rc;
+}
+
+// Prepares `sql` on `handle`: SQLite's result, and the statement in `raw`.
+int PrepareOn(SqliteHandle& handle, std::u16string_view sql, sqlite3_stmt** raw) {
+  return LettingGoFirst(handle, [&] {
+    sqlite3_finalize(*raw);
+    *raw = nullptr;
+    return sqlite3_prepare16_v2(handle.db(), sql.data(), static_cast<int>(sql.size() * 2), raw,
+                                nullptr);
+  });
+}
+
 // A statement on `handle`, prepared before when it can be; null for text
 // without one. SQLite prepares a kept statement anew when the schema it was
 // made on has changed since.
 Statement Prepare(SqliteHandle& handle, std::u16string_view sql) {
   if (sqlite3_stmt* kept = handle.TakeStatement(sql)) return Statement(kept, {&handle});
   sqlite3_stmt* raw = nullptr;
-  const int rc = sqlite3_prepare16_v2(handle.db(), sql.data(), static_cast<int>(sql.size() * 2),
-                                      &raw, nullptr);
+  const int rc = PrepareOn(handle, sql, &raw);
   Statement statement(raw);
   if (rc != SQLITE_OK) Fail(handle.db());
   if (raw != nullptr && handle.Remember(sql, raw)) statement.get_deleter().handle = &handle;
@@ -186,8 +215,7 @@ Statement Prepare(SqliteHandle& handle, std::u16string_view sql) {
 Statement TryPrepare(SqliteHandle& handle, std::u16string_view sql) {
   if (sqlite3_stmt* kept = handle.TakeStatement(sql)) return Statement(kept, {&handle});
   sqlite3_stmt* raw = nullptr;
-  if (sqlite3_prepare16_v2(handle.db(), sql.data(), static_cast<int>(sql.size() * 2), &raw,
-                           nullptr) != SQLITE_OK) {
+  if (PrepareOn(handle, sql, &raw) != SQLITE_OK) {
     sqlite3_finalize(raw);
     return nullptr;
   }
@@ -251,16 +279,7 @@ void ReadRow(sqlite3_stmt* statement, const std::vector<ColumnKind>& kinds,
 
 // Steps once: true on a row, false at the end.
 bool StepRow(SqliteHandle& handle, sqlite3_stmt* statement) {
-  handle.let_go_first = false;
-  int rc = sqlite3_step(statement);
-  if (rc == SQLITE_BUSY && handle.let_go_first) {
-    // Only a statement that has not begun waits: one that is busy has
-    // ended (rolled back, when it wrote), and steps again from its start.
-    LetGoOfReads(nullptr, &handle);
-    handle.reads_let_go = true;
-    rc = sqlite3_step(statement);
-    handle.reads_let_go = false;
-  }
+  const int rc = LettingGoFirst(handle, [&] { return sqlite3_step(statement); });
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
   const WaitVerdict refused = std::exchange(handle.refused, WaitVerdict::kMayEnd);
@@ -339,7 +358,7 @@ int WaitWhileBusy(void* data, int count) {
     // for, as before a wait for a turn: the wait is given up at once, and
     // they let go before the statement starts again (StepRow), outside
     // SQLite's wait.
-    if (!handle.reads_let_go && HasOpenReads(&handle)) {
+    if (handle.may_let_go && HasOpenReads(&handle)) {
       handle.let_go_first = true;
       return 0;
     }
@@ -595,7 +614,9 @@ class SqliteDatabase : public Database {
 // The file's schema version as it reads now, or -1 when it does not read.
 int64_t SchemaVersion(SqliteHandle& handle) {
   const Statement statement = TryPrepare(handle, u"PRAGMA schema_version");
-  if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) return -1;
+  if (!statement) return -1;
+  if (LettingGoFirst(handle, [&] { return sqlite3_step(statement.get()); }) != SQLITE_ROW)
+    return -1;
   return sqlite3_column_int64(statement.get(), 0);
 }
 

@@ -51,10 +51,11 @@ class SqliteHandle {
   // Why SQLite's wait for a lock was given up at once: a wait that could
   // never end. kMayEnd when it was not.
   WaitVerdict refused = WaitVerdict::kMayEnd;
-  // SQLite's wait was given up for the page's open queries to let go of
-  // their files first; and they have, for the statement's second start.
+  // Whether SQLite's wait may be given up for the page's open queries to
+  // let go of their files first (a call that is then made again), and
+  // whether it was.
+  bool may_let_go = false;
   bool let_go_first = false;
-  bool reads_let_go = false;
   // The handle's transaction was rolled back to end a cycle of waits: its
   // statements fail until the page ends the transaction it believes open.
   bool rolled_back = false;
