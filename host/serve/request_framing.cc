@@ -2,6 +2,7 @@
 #include "serve/request_framing.h"
 
 #include <charconv>
+#include <initializer_list>
 
 #include "serve/http_text.h"
 
@@ -31,6 +32,15 @@ void RequestFraming::Field(std::string_view name, std::string_view value) {
   if (name.find_first_of(" \t") != std::string_view::npos) {
     malformed_ = true;
     return;
+  }
+  // libmicrohttpd 0.9.75 joins a line folded onto a field to the field's
+  // name ("Content-Length: 3" and " 4" come as "Content-Length4": 3) and
+  // would frame the body as if the field were not there.
+  for (std::string_view framing : {"content-length", "transfer-encoding"}) {
+    if (name.size() > framing.size() && StartsWithNoCase(name, framing)) {
+      malformed_ = true;
+      return;
+    }
   }
   if (IsNoCase(name, "content-length")) {
     last_read_ = true;

@@ -16,7 +16,8 @@
 //     which site was asked for;
 //   - blanks in a field name, such as "Content-Length : 3", which a reader
 //     that trims the name would take for a length (RFC 9112, 5.1): 400;
-//   - a framing field continued on a folded line: 400.
+//   - a framing field continued on a folded line, which libmicrohttpd
+//     hands on with the name and the folded text run together: 400.
 // The gate reads the fields of a connection's first head off the wire and
 // the access handler those of every head libmicrohttpd parsed; both judge
 // them here.

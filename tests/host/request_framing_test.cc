@@ -57,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
         FramingCase{"two hosts", {{"Host", "a"}, {"host", "a"}}, 400},
         FramingCase{"a blank before the colon", {{"Content-Length ", "3"}}, 400},
         FramingCase{"a length folded", {{"Content-Length", "3"}, {nullptr, "4"}}, 400},
-        FramingCase{"another field folded", {{"X-A", "3"}, {nullptr, "4"}}, 0}),
+        FramingCase{"another field folded", {{"X-A", "3"}, {nullptr, "4"}}, 0},
+        FramingCase{"a length folded as parsed", {{"Content-Length4", "3"}}, 400},
+        FramingCase{"a coding folded as parsed", {{"transfer-encodingx", "chunked"}}, 400}),
     [](const testing::TestParamInfo<FramingCase>& info) {
       std::string name;
       for (char c : std::string(info.param.name)) name += std::isalnum(c) ? c : '_';

@@ -67,6 +67,7 @@ rows=(
   "same-length-twice|${post}Content-Length: 3\\r\\nContent-Length: 3\\r\\n\\r\\nabc|400|="
   "two-hosts|GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nHost: b\\r\\n\\r\\n|400|="
   "blank-before-colon|${post}Content-Length : 3\\r\\n\\r\\nabc|400|="
+  "folded-length|${post}Content-Length: 3\\r\\n 4\\r\\n\\r\\nabc|400|="
   "negative-length|${post}Content-Length: -1\\r\\n\\r\\n|400|mhd"
   "signed-length|${post}Content-Length: +3\\r\\n\\r\\nabc|400|mhd"
   "length-list|${post}Content-Length: 3, 3\\r\\n\\r\\nabc|400|mhd"
