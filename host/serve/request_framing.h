@@ -9,8 +9,10 @@
 // and 6.3):
 //   - Content-Length with Transfer-Encoding, in either order: 400;
 //   - Content-Length more than once, even twice the same, and any value
-//     that is not plain digits ("-1", "+3", "3, 3"): 400; a declared
-//     length past the body limit: 413;
+//     that is not plain digits ("-1", "+3", "3, 3"): 400. The same length
+//     twice frames one way, but libmicrohttpd reads the list "3, 3" as
+//     malformed, and the two spellings of one fault get one answer;
+//   - a declared length past the body limit: 413;
 //   - a Transfer-Encoding other than a single "chunked": 501;
 //   - Host more than once (RFC 9112, 3.2): 400, as the page could not tell
 //     which site was asked for;
