@@ -32,7 +32,7 @@ tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVADEL_TSAN=ON -DZORVADEL_TESTS=ON -DZORVADEL_BENCH=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target zorvadel-serve zorvadel-serve-testing test_host
 	TSAN_OPTIONS="log_path=$(abspath $(TSAN_BUILD))/tsan exitcode=66" \
-	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R '^(host|serve|engine_http|nodes|drain|visits)$$'
+	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R '^(host|serve|engine_http|framing|nodes|drain|visits)$$'
 
 # The demo site on http://127.0.0.1:8080/ (Ctrl-C stops it). PORT= and
 # ADDRESS= move it; ROOT=FOLDER serves that site folder alone instead (its

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "serve/http_text.h"
+#include "serve/request_framing.h"
 #include "serve/status_page.h"
 #include "zorvadel/response_result.h"
 
@@ -147,7 +148,9 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
   head.line = WithoutCr(received.substr(0, end));
   const bool malformed = !RequestLine(head.line);
   size_t fields = 0;
-  for (size_t start = end + 1;;) {
+  RequestFraming framing;
+  size_t start = end + 1;
+  for (;;) {
     end = received.find('\n', start);
     if (end == std::string_view::npos) break;
     std::string_view field = WithoutCr(received.substr(start, end - start));
@@ -160,13 +163,32 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
     if (head.accept.empty() && StartsWithNoCase(field, "accept:")) {
       head.accept = TrimBlanks(field.substr(7));
     }
+    // A field without a colon is libmicrohttpd's to refuse.
+    if (field.front() == ' ' || field.front() == '\t') {
+      framing.Folded();
+    } else if (const size_t colon = field.find(':'); colon != std::string_view::npos) {
+      framing.Field(field.substr(0, colon), TrimBlanks(field.substr(colon + 1)));
+    }
   }
   if (malformed) {
     head.verdict = Head::kMalformed;
   } else if (fields > most_fields || (full && !head.ended)) {
     head.verdict = Head::kTooLarge;
+  } else if (!head.ended) {
+    head.verdict = Head::kIncomplete;
+  } else if ((head.refusal = framing.Refusal()) != 0) {
+    head.verdict = Head::kRefused;
   } else {
-    head.verdict = head.ended ? Head::kRequest : Head::kIncomplete;
+    // A chunk-size line too long for the daemon's memory would get its
+    // "internal error" page: one as long as this, seen behind the head,
+    // is the client's fault.
+    const std::string_view body = received.substr(start);
+    head.verdict = Head::kRequest;
+    if (framing.chunked() && body.size() >= kMostChunkLine &&
+        body.substr(0, kMostChunkLine).find('\n') == std::string_view::npos) {
+      head.refusal = 400;
+      head.verdict = Head::kRefused;
+    }
   }
   return head;
 }
@@ -345,6 +367,9 @@ void ConnectionGate::Loop() {
       }
       case Head::kTooLarge:
         answer(fd, 431, head);
+        return;
+      case Head::kRefused:
+        answer(fd, head.refusal, head);
         return;
     }
     if (status == 0) {  // a request still coming in

@@ -9,12 +9,14 @@
 // until the head of the first request has come in whole, and hands the
 // connection over only when that head is one the daemon takes: a request
 // line of the form "METHOD TARGET HTTP/x.y", at most kHeadLimit bytes and
-// kMostFields header lines. Otherwise it answers itself (400, 414 or 431)
-// with the server's status page and closes. A 414's page is a WML deck to
+// kMostFields header lines, whose body is framed one way (request_framing.h).
+// Otherwise it answers itself (400, 413, 414, 431 or 501) with the server's
+// status page and closes. A 414's page is a WML deck to
 // a WML phone when the phone's Accept header comes within the first
 // 64 KiB of the request, the request line included; past that, or when the
 // rest of the head is more than a second in coming, it is HTML. Only the first request of a
-// connection is looked at: later ones are libmicrohttpd's.
+// connection is looked at: later ones are libmicrohttpd's, whose framing
+// the access handler judges the same way once libmicrohttpd has parsed it.
 //
 // The gate also keeps the daemon from ever being handed more connections
 // than it holds: libmicrohttpd 0.9.75 leaves a mutex locked when a
@@ -64,6 +66,7 @@ struct Head {
     kMalformed,    // the first line is no request line: 400
     kLineTooLong,  // no end of the request line within the limit: 414
     kTooLarge,     // too many bytes or header lines: 431
+    kRefused,      // a body framed more than one way or not read: `refusal`
   };
   Verdict verdict = kIncomplete;
   // The blank line that ends the head has come.
@@ -72,6 +75,8 @@ struct Head {
   std::string_view line;
   // The value of the first Accept header seen.
   std::string_view accept;
+  // The status of a kRefused head (see request_framing.h).
+  int refusal = 0;
 };
 
 // Reads the head at the start of `received`, of which only the first

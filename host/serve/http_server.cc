@@ -33,6 +33,7 @@
 #include "platform/fso/sqlite_neighbours.h"
 #include "platform/log/error_log.h"
 #include "serve/http_text.h"
+#include "serve/request_framing.h"
 #include "serve/status_page.h"
 #include "zorvadel/request_facts.h"
 #include "zorvadel/response_result.h"
@@ -90,22 +91,6 @@ struct Exchange {
   // Set when the answer is a static file sent from its descriptor.
   std::unique_ptr<LentFile> lent;
 };
-
-// A Content-Length value: digits and nothing else, bar the blanks allowed
-// around any field value. False for "12abc", "-1", "+5" or "": taking the
-// number such a value starts with would misplace the end of the body. A
-// number past 64 bits reads as the largest they hold, over any body limit.
-bool ReadContentLength(std::string_view text, uint64_t* length) {
-  text = TrimBlanks(text);
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  if (std::from_chars(text.data(), text.data() + text.size(), *length).ec != std::errc()) {
-    *length = std::numeric_limits<uint64_t>::max();
-  }
-  return true;
-}
 
 // The two ends of a connection as text, read once when it opens rather
 // than at every request it carries.
@@ -217,9 +202,11 @@ MHD_Result QueueStatus(MHD_Connection* connection, Exchange& exchange, unsigned 
   engine::ResponseResult result =
       StatusPage(static_cast<int32_t>(status), ClientAcceptsOnlyWml(connection));
   for (const auto& [name, value] : headers) result.headers.emplace_back(name, value);
-  // After a malformed request the rest of what the client sent cannot be
-  // trusted to be framed as requests; a server that stops takes no more.
-  if (status == MHD_HTTP_BAD_REQUEST || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
+  // After a malformed request, or one whose body is refused unread, the
+  // rest of what the client sent cannot be trusted to be framed as
+  // requests; a server that stops takes no more.
+  if (status == MHD_HTTP_BAD_REQUEST || status == MHD_HTTP_CONTENT_TOO_LARGE ||
+      status == MHD_HTTP_NOT_IMPLEMENTED || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
     result.headers.emplace_back("Connection", "close");
   }
   return Reply(connection, exchange, std::move(result), LogName{nullptr, exchange.raw_target});
@@ -233,6 +220,12 @@ MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, con
   // Room for every header was made beforehand.
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(cls);
   headers->emplace_back(key, value == nullptr ? "" : value);
+  return MHD_YES;
+}
+
+MHD_Result ReadFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
+  static_cast<RequestFraming*>(cls)->Field(key == nullptr ? "" : key,
+                                           TrimBlanks(value == nullptr ? "" : value));
   return MHD_YES;
 }
 
@@ -416,16 +409,14 @@ struct Callbacks {
       if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBody);
       exchange->method = method;
       exchange->version = version;
-      const char* length =
-          MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
-      if (length != nullptr) {
-        uint64_t declared = 0;
-        if (!ReadContentLength(length, &declared)) {
-          return QueueStatus(connection, *exchange, MHD_HTTP_BAD_REQUEST);
-        }
-        if (declared > limit) {
-          return QueueStatus(connection, *exchange, MHD_HTTP_CONTENT_TOO_LARGE);
-        }
+      // Every request of the connection, not only its first, which the
+      // gate has looked at: refused before its body is read, and the
+      // connection closed after, as what follows cannot be told apart
+      // from the body.
+      RequestFraming framing;
+      MHD_get_connection_values(connection, MHD_HEADER_KIND, &ReadFraming, &framing);
+      if (const int refusal = framing.Refusal(limit)) {
+        return QueueStatus(connection, *exchange, static_cast<unsigned>(refusal));
       }
       return MHD_YES;
     }

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Every request frames its body one way: a head that says where its body
+# ends in two ways, or in a way the server does not read, gets one answer
+# (400, 413 or 501) and its connection closes, whether it is the first
+# request of the connection or a later one kept alive; the request sent
+# behind its body is never served. Ordinary kept-alive traffic, chunked
+# forms included, goes on as before.
+#
+#   run_framing.sh PATH/TO/zorvadel-serve-testing
+set -u
+testing=$1
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=server_lib.sh
+source "$here/server_lib.sh"
+site=$work/site
+cp -a "$here/site" "$site"
+
+# framing.py PORT NAME HEAD... : for each NAME (a row below) sends on a
+# fresh connection the shape, then a hidden request for /style.css, first
+# alone and then after an ordinary request on the same connection; prints
+# "NAME first|later STATUSES closed|open" per connection, STATUSES being
+# every status line that came back, joined by commas.
+cat >"$work/framing.py" <<'PY'
+import re, socket, sys, time
+port = int(sys.argv[1])
+ordinary = b"GET /index.asp HTTP/1.1\r\nHost: a\r\n\r\n"
+for name, shape in zip(sys.argv[2::2], sys.argv[3::2]):
+    shape = shape.encode().decode("unicode_escape").encode("latin-1")
+    hidden = b"GET /style.css?hidden-" + name.encode() + b" HTTP/1.1\r\nHost: a\r\n\r\n"
+    for where, before in (("first", b""), ("later", ordinary)):
+        s = socket.create_connection(("127.0.0.1", port))
+        s.settimeout(10)
+        try:
+            s.sendall(before + shape + hidden)
+        except OSError:
+            pass  # refused before all was read: what came back says more
+        got, closed, deadline = b"", "open", time.monotonic() + 10
+        try:
+            while time.monotonic() < deadline:
+                piece = s.recv(65536)
+                if not piece:
+                    closed = "closed"
+                    break
+                got += piece
+        except ConnectionResetError:
+            closed = "closed"
+        except socket.timeout:
+            pass
+        s.close()
+        statuses = re.findall(rb"HTTP/1\.[01] (\d\d\d) ", got)
+        print(name, where, ",".join(s.decode() for s in statuses) or "-", closed, flush=True)
+PY
+
+start_server "$testing" "$site" 2 --access-log "$work/access.log"
+
+post='POST /form.asp HTTP/1.1\r\nHost: a\r\n'
+long_extension=$(head -c 100000 /dev/zero | tr '\0' x)
+# NAME|SHAPE|STATUS|LATER: LATER is the status of the same shape after an
+# ordinary request, "=" when it is STATUS. libmicrohttpd reads a later
+# request's Content-Length and chunk-size lines itself and refuses what it
+# cannot read before the engine sees the head ("mhd": that answer is not
+# looked at, only that the connection closes and nothing behind is served).
+rows=(
+  "length-then-chunks|${post}Content-Length: 4\\r\\nTransfer-Encoding: chunked\\r\\n\\r\\n0\\r\\n\\r\\n|400|="
+  "chunks-then-length|${post}Transfer-Encoding: chunked\\r\\nContent-Length: 4\\r\\n\\r\\n0\\r\\n\\r\\n|400|="
+  "two-lengths|${post}Content-Length: 0\\r\\nContent-Length: 4\\r\\n\\r\\nabcd|400|="
+  "same-length-twice|${post}Content-Length: 3\\r\\nContent-Length: 3\\r\\n\\r\\nabc|400|="
+  "two-hosts|GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nHost: b\\r\\n\\r\\n|400|="
+  "blank-before-colon|${post}Content-Length : 3\\r\\n\\r\\nabc|400|="
+  "folded-length|${post}Content-Length: 3\\r\\n 4\\r\\n\\r\\nabc|400|="
+  "negative-length|${post}Content-Length: -1\\r\\n\\r\\n|400|mhd"
+  "signed-length|${post}Content-Length: +3\\r\\n\\r\\nabc|400|mhd"
+  "length-list|${post}Content-Length: 3, 3\\r\\n\\r\\nabc|400|mhd"
+  "length-past-64-bits|${post}Content-Length: 12345678901234567890123\\r\\n\\r\\n|413|mhd"
+  "length-past-limit|${post}Content-Length: 1048577\\r\\n\\r\\n|413|="
+  "xchunked|${post}Transfer-Encoding: xchunked\\r\\n\\r\\n0\\r\\n\\r\\n|501|="
+  "gzip-chunked|${post}Transfer-Encoding: gzip, chunked\\r\\n\\r\\n0\\r\\n\\r\\n|501|="
+  "long-chunk-extension|${post}Transfer-Encoding: chunked\\r\\n\\r\\n3;${long_extension}\\r\\nabc\\r\\n0\\r\\n\\r\\n|400|mhd"
+)
+args=()
+declare -A want
+for row in "${rows[@]}"; do
+  IFS='|' read -r name shape first later <<<"$row"
+  args+=("$name" "$shape")
+  want[$name first]=$first
+  want[$name later]=200,$([ "$later" = = ] && echo "$first" || echo "$later")
+done
+timeout 600 python3 "$work/framing.py" "$port" "${args[@]}" >"$work/framed"
+check "every connection reported" "$(wc -l <"$work/framed")" $((2 * ${#rows[@]}))
+while read -r name where statuses closed; do
+  expected=${want[$name $where]}
+  if [[ "$expected" == *mhd ]]; then
+    check "$name $where: answered first" "${statuses%%,*}" 200
+  else
+    check "$name $where: one answer" "$statuses" "$expected"
+  fi
+  check "$name $where: closed" "$closed" closed
+done <"$work/framed"
+
+# ---- kept-alive traffic as before: several requests, chunked forms -----------------
+# Each request's options: curl's --next starts them afresh.
+each=(-s --max-time 10 -w ' %{http_code} %{num_connects}\n')
+form=("${each[@]}" -H 'Content-Type: application/x-www-form-urlencoded')
+kept=$(curl "${each[@]}" "$base/index.asp" \
+  --next "${form[@]}" -H 'Transfer-Encoding: chunked' --data-binary 'Send_A=first' "$base/form.asp" \
+  --next "${form[@]}" --data-binary 'Send_A=second' "$base/form.asp" \
+  --next "${each[@]}" "$base/style.css")
+check "kept alive: every request on one connection" "$(grep -oE ' [0-9]{3} [0-9]+$' <<<"$kept" | tr '\n' ' ')" \
+  " 200 1  200 0  200 0  200 0 "
+body=$kept
+has "a chunked form read" "first|"
+has "a sized form after it" "second|"
+stop_server
+check "nothing hidden behind a body served" "$(grep -c 'hidden-' "$work/access.log")" 0
+
+finish framing
