@@ -283,7 +283,11 @@ Route Site::Find(std::string_view raw_target_path) const {
     route.file = std::move(*file);
   } else if (fs::is_directory(*file, error)) {
     route.kind = Route::Kind::kRedirect;
-    route.location = std::string(raw_path) + "/";
+    // "//Images" names the folder "/Images", but as a Location a browser
+    // reads it as the host "Images": the path goes out with one slash.
+    std::string_view own = raw_path;
+    while (own.size() > 1 && own[1] == '/') own.remove_prefix(1);
+    route.location = std::string(own) + "/";
   }
   return route;
 }
