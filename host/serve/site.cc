@@ -132,6 +132,10 @@ const std::shared_ptr<const T>& Recall(uint64_t site, std::string_view key, cons
 // thread; throws with the system's reason when it cannot be read.
 std::string ReadScript(const fs::path& file) {
   fso::RegularFile in(file.string());
+  if (in.error() == EMFILE || in.error() == ENFILE) {
+    throw ScriptOutOfFiles{
+        {"cannot open the page script: " + std::string(std::strerror(in.error()))}};
+  }
   if (!in.ok()) {
     throw host::ScriptFormatError{
         "cannot read the page script: " +
