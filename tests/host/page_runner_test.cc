@@ -53,6 +53,11 @@ class Starved {
 };
 
 TEST(PageRunnerTest, AScriptThatCannotBeOpenedForWantOfFilesIsAnswered503) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The undefined-behaviour checks that come with it test memory through a
+  // pipe: with no descriptor left they take sound objects for broken ones.
+  GTEST_SKIP() << "the sanitizers' own checks need file descriptors";
+#endif
   const std::filesystem::path root = std::filesystem::temp_directory_path() /
                                      ("zorvadel-runner-" + std::to_string(::getpid()));
   std::filesystem::create_directories(root);
