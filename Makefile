@@ -45,7 +45,13 @@ serve:
 	bash scripts/install-deps.sh --serve
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVADEL_TESTS=OFF -DZORVADEL_BENCH=OFF
 	cmake --build $(BUILD) -j $(JOBS) --target zorvadel-demo zorvadel-serve zorvadel-run
-	$(BUILD)/$(if $(ROOT),zorvadel-serve --root $(ROOT),zorvadel-demo) --address $(ADDRESS) --port $(PORT)
+	$(if $(ROOT),$(SERVE_ROOT),$(BUILD)/zorvadel-demo --address $(ADDRESS) --port $(PORT))
+
+# The site folder as one word, whatever blanks or quotes it holds; a "~/"
+# that the calling shell left as it was still means the home folder.
+SERVE_ROOT = root='$(subst ','\'',$(ROOT))'; \
+	case "$$root" in "~/"*) root="$$HOME/$${root\#"~/"}" ;; esac; \
+	$(BUILD)/zorvadel-serve --root "$$root" --address $(ADDRESS) --port $(PORT)
 
 bench: build
 	for b in $(BUILD)/bench_*; do $$b; done

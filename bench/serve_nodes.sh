@@ -72,7 +72,7 @@ for kind in client_body proxy fastcgi uwsgi scgi; do
 done >"$work/nginx/paths"
 printf '  access_log off;\n  keepalive_requests 1000000;\n' >>"$work/nginx/paths"
 sed -e "s|127\.0\.0\.1:8081|127.0.0.1:$a_port|; s|127\.0\.0\.1:8082|127.0.0.1:$b_port|" \
-    -e "s|^\( *\)listen 8080;|\1listen 127.0.0.1:$front_port;|" \
+    -e "s|^\( *\)listen 127.0.0.1:8080;|\1listen 127.0.0.1:$front_port;|" \
     -e "s|^worker_processes auto;|worker_processes 2;|; /^http {/r $work/nginx/paths" \
     "$here/examples/deploy/nginx.conf" >"$work/nginx/nginx.conf"
 nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" \

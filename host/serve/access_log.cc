@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <iostream>
 
 #include "runtime/hex_digits.h"
 
@@ -72,6 +73,7 @@ bool AccessLog::Open(const std::string& path, std::string* error) {
   if (path == "-") {
     fd_ = STDOUT_FILENO;
     owned_ = false;
+    path_ = "on standard output";
     return true;
   }
   int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -82,19 +84,43 @@ bool AccessLog::Open(const std::string& path, std::string* error) {
   if (owned_) close(fd_);
   fd_ = fd;
   owned_ = true;
+  path_ = path;
   return true;
 }
 
 void AccessLog::Write(const AccessRecord& record) const {
   if (fd_ < 0) return;
-  const std::string line = CommonLogLine(record);
+  std::string line = CommonLogLine(record);
+  std::lock_guard lock(mutex_);
+  // The line before was cut short: this one ends it, so that it starts on
+  // a line of its own.
+  const size_t ending = cut_ ? 1 : 0;
+  if (cut_) line.insert(line.begin(), '\n');
   size_t done = 0;
+  int reason = 0;
   while (done < line.size()) {
     ssize_t n = write(fd_, line.data() + done, line.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a full disk loses log lines, never requests
+    if (n <= 0) {
+      reason = n < 0 ? errno : ENOSPC;
+      break;
+    }
     done += static_cast<size_t>(n);
   }
+  if (done == line.size()) {
+    cut_ = false;
+    return;
+  }
+  // A full disk loses log lines, never requests. When nothing of the line
+  // went out, the file ends as it did before.
+  if (done > 0) cut_ = done > ending;
+  if (told_) return;
+  told_ = true;
+  const std::string text = std::string(program_invocation_short_name) + ": the access log " +
+                           path_ + " is failing (" + std::strerror(reason) +
+                           "): requests are still answered, their lines are lost\n";
+  // Standard error is unbuffered: the text goes out in this one write.
+  std::cerr << text << std::flush;
 }
 
 }  // namespace zorvadel::serve

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -47,11 +48,21 @@ class AccessLog {
   bool enabled() const { return fd_ >= 0; }
   // Writes the record's line in one write, so that lines of requests
   // answered at once do not interleave. Does nothing when not enabled.
+  //
+  // A write that fails (a full disk) loses the line, or its end, never the
+  // request: the line after a cut one starts on a line of its own, and the
+  // first failure is told on standard error, once.
   void Write(const AccessRecord& record) const;
 
  private:
   int fd_ = -1;
   bool owned_ = false;
+  std::string path_;
+  // Held across a line's writes, so that the line after a cut one knows
+  // it was cut, and no other line lands in the middle of one.
+  mutable std::mutex mutex_;
+  mutable bool cut_ = false;
+  mutable bool told_ = false;
 };
 
 }  // namespace zorvadel::serve

@@ -131,6 +131,7 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
     engine::MemoryPage page(std::move(facts), std::cref(site_.root()), session, application_);
     page.response().SetBufferLimit(options_.buffer_limit);
     std::optional<std::string> error;
+    int status = 500;
     std::vector<ObjectPtr> objects;  // kept until after page end
     try {
       if (route.kind == Route::Kind::kPage) {
@@ -145,6 +146,11 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
       }
     } catch (const ScriptError& e) {
       error = ErrorText(e);
+    } catch (const ScriptOutOfFiles& e) {
+      // The server is short of descriptors, which closing connections give
+      // back: the page may work when asked again.
+      error = e.message + "; answered 503";
+      status = 503;
     } catch (const host::ScriptFormatError& e) {
       // A script that cannot be read is not malformed: its reason stands alone.
       const bool unread = e.message.rfind("cannot read the page script", 0) == 0;
@@ -177,7 +183,7 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
       Log(options_.name, request, *error);
       // The message names steps, members and files of the site: it is the
       // site's business, not the visitor's.
-      result = StatusPage(500, AcceptsOnlyWml(engine::HeaderValue(request, "Accept")),
+      result = StatusPage(status, AcceptsOnlyWml(engine::HeaderValue(request, "Accept")),
                           options_.show_errors ? *error : std::string());
     }
   }

@@ -18,7 +18,9 @@
 // the page wrote before the error is not sent: it is cut off mid-markup. The error goes to standard error
 // with the page's path and the step at fault
 // ("zorvadel-serve: /news.asp: error 5: ... (step 3)"); the client sees the
-// message only when the runner was made to show errors.
+// message only when the runner was made to show errors. A page script that
+// cannot be opened for want of a file descriptor is the server's lack, not
+// the page's fault: 503, logged the same way.
 #ifndef ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
 #define ZORVADEL_HOST_SERVE_PAGE_RUNNER_H_
 

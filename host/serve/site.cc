@@ -132,6 +132,10 @@ const std::shared_ptr<const T>& Recall(uint64_t site, std::string_view key, cons
 // thread; throws with the system's reason when it cannot be read.
 std::string ReadScript(const fs::path& file) {
   fso::RegularFile in(file.string());
+  if (in.error() == EMFILE || in.error() == ENFILE) {
+    throw ScriptOutOfFiles{
+        {"cannot open the page script: " + std::string(std::strerror(in.error()))}};
+  }
   if (!in.ok()) {
     throw host::ScriptFormatError{
         "cannot read the page script: " +
@@ -283,7 +287,11 @@ Route Site::Find(std::string_view raw_target_path) const {
     route.file = std::move(*file);
   } else if (fs::is_directory(*file, error)) {
     route.kind = Route::Kind::kRedirect;
-    route.location = std::string(raw_path) + "/";
+    // "//Images" names the folder "/Images", but as a Location a browser
+    // reads it as the host "Images": the path goes out with one slash.
+    std::string_view own = raw_path;
+    while (own.size() > 1 && own[1] == '/') own.remove_prefix(1);
+    route.location = std::string(own) + "/";
   }
   return route;
 }

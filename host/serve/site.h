@@ -34,6 +34,11 @@
 
 namespace zorvadel::serve {
 
+// A page script that could not be opened because the process or the
+// system had no file descriptor left: the server's lack, not the page's
+// fault, and gone once connections close.
+struct ScriptOutOfFiles : host::ScriptFormatError {};
+
 struct Route {
   enum class Kind { kPage, kScript, kFile, kRedirect, kBadRequest, kNotFound };
   Kind kind = Kind::kNotFound;
@@ -70,7 +75,8 @@ class Site {
   // The steps of the page script at `file`, prepared to play, read again
   // when the file's time or size changed (which is looked at no more than
   // once a second). Throws ScriptFormatError when it cannot be read or is
-  // not a script. Taken from the calling thread's own memory, as
+  // not a script, ScriptOutOfFiles when it could not be opened for want of
+  // a file descriptor. Taken from the calling thread's own memory, as
   // ResolveHere.
   const std::shared_ptr<const host::PreparedSteps>& ScriptHere(
       const std::filesystem::path& file) const;

@@ -1,11 +1,19 @@
 // The engine's small readers and writers: which clients get WML status
 // pages, which first lines and heads the gate lets through, and the access
-// log line.
+// log line and its file when writes to it fail.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "serve/access_log.h"
@@ -123,6 +131,85 @@ TEST(AccessLogTest, CommonLogFormat) {
   EXPECT_EQ(CommonLogLine({"::1", {}, {}, {}, 503, 0, when}),
             "::1 - - [10/Oct/2000:13:55:36 +0000] \"-\" 503 -\n");
 }
+
+// Writes to the access log that fail part of the way, as on a full disk:
+// made real by a limit on the size of the files the process writes.
+//   writes: records by letter, "+N" letting the file grow N bytes more;
+//   file:   what the records added, "B10" for the first 10 bytes of B's
+//           line, "/" for a line's end.
+struct CutCase {
+  const char* name;
+  const char* writes;
+  const char* file;
+};
+
+class AccessLogCutTest : public testing::TestWithParam<CutCase> {};
+
+TEST_P(AccessLogCutTest, NextRecordStartsItsOwnLine) {
+  const auto when = std::chrono::system_clock::from_time_t(971186136);
+  auto line = [&](char name) {
+    const std::string target = std::string("/") + name;
+    return CommonLogLine({"127.0.0.1", "GET", target, "HTTP/1.1", 200, 1, when});
+  };
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("zorvadel-cut-" + std::to_string(::getpid()) + ".log");
+  // Lines already there keep the limits above the few bytes the failure's
+  // message adds to the captured standard error.
+  const std::string before(4096, '-');
+  std::ofstream(path) << before;
+  struct sigaction ignore {}, saved_signal {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &saved_signal);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  std::string told;
+  {
+    AccessLog log;
+    std::string error;
+    ASSERT_TRUE(log.Open(path.string(), &error)) << error;
+    testing::internal::CaptureStderr();
+    std::istringstream writes(GetParam().writes);
+    std::string write;
+    while (writes >> write) {
+      if (write.size() > 1) {
+        rlimit limit = saved;
+        limit.rlim_cur = std::filesystem::file_size(path) + std::stoul(write.substr(2));
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
+      log.Write({"127.0.0.1", "GET", "/" + write.substr(0, 1), "HTTP/1.1", 200, 1, when});
+      setrlimit(RLIMIT_FSIZE, &saved);
+    }
+    told = testing::internal::GetCapturedStderr();
+  }
+  sigaction(SIGXFSZ, &saved_signal, nullptr);
+  std::string expected;
+  std::istringstream file(GetParam().file);
+  std::string piece;
+  while (file >> piece) {
+    expected += piece == "/" ? std::string("\n")
+                             : line(piece[0]).substr(0, piece.size() > 1
+                                                            ? std::stoul(piece.substr(1))
+                                                            : std::string::npos);
+  }
+  std::stringstream written;
+  written << std::ifstream(path).rdbuf();
+  std::filesystem::remove(path);
+  EXPECT_EQ(written.str(), before + expected);
+  // Said once, however many lines were lost.
+  size_t lines = 0;
+  for (size_t at = 0; (at = told.find("is failing", at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 1u) << told;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Log, AccessLogCutTest,
+    testing::Values(
+        CutCase{"cut_then_mended", "A B+10 C", "A B10 / C"},
+        CutCase{"lost_whole_leaves_no_blank_line", "A B+0 C", "A C"},
+        CutCase{"still_cut_after_a_lost_line", "A B+10 C+0 D", "A B10 / D"},
+        CutCase{"mended_by_the_end_alone", "A B+10 C+1 D", "A B10 / D"},
+        CutCase{"mended_then_cut_again", "A B+10 C+5 D", "A B10 / C4 / D"}),
+    [](const testing::TestParamInfo<CutCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace zorvadel::serve

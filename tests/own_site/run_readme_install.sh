@@ -4,8 +4,9 @@
 # install under ~/.local, and the README's page built against it with
 # pkg-config after the README's PKG_CONFIG_PATH, in the sources' folder
 # beside the site folder, then started on the site folder: it says nothing
-# on its error output and serves nothing of its sources. Only `sudo` is
-# left out, as the test installs under its own home.
+# on its error output and serves nothing of its sources; and the README's
+# CMake build of the page, against the same install. Only the install into
+# /usr/local is left out, as the test installs under its own home.
 #
 #   run_readme_install.sh SOURCE_DIR
 set -u
@@ -23,7 +24,7 @@ extract() {  # NAME: the fenced block that follows "<!-- own-site: NAME -->"
 export HOME=$work/home
 mkdir -p "$HOME/mysite" "$HOME/mysite-src"
 # The recipe runs in the source folder; its build folder is this test's.
-recipe=$(extract install | grep -v '^sudo ' | sed "s|build-install|$work/build-install|g")
+recipe=$(extract install | grep -v '^\(sudo \)\?cmake --install ' | sed "s|build-install|$work/build-install|g")
 home_recipe=$(extract "install home" | sed "s|build-install|$work/build-install|g")
 [ -n "$recipe" ] && [ -n "$home_recipe" ] || { echo "readme_install: the README has no install recipe"; exit 1; }
 
@@ -46,6 +47,16 @@ check "installed under ~/.local, the page built with pkg-config" "$built" 0
 [ "$built" -eq 0 ] || tail -30 "$work/site.log"
 "$HOME/mysite-src/mysite" --help >"$work/help" 2>&1
 check "the site binary runs" "$?" 0
+
+# The README's CMake build line as it stands finds the install under ~/.local
+# with nothing set in the environment.
+extract CMakeLists.txt >"$HOME/mysite-src/CMakeLists.txt"
+(env -u CMAKE_PREFIX_PATH bash -ec "$(extract build | head -1)") >"$work/cmake-site.log" 2>&1
+built=$?
+check "installed under ~/.local, the page built with CMake" "$built" 0
+[ "$built" -eq 0 ] || tail -30 "$work/cmake-site.log"
+"$HOME/mysite-src/build/mysite" --help >/dev/null 2>&1
+check "the CMake-built site binary runs" "$?" 0
 
 start_server "$HOME/mysite-src/mysite" "$HOME/mysite" 1
 check "nothing on the error output at start" "$(cat "$server_err")" ""

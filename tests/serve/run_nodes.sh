@@ -39,7 +39,7 @@ for kind in client_body proxy fastcgi uwsgi scgi; do
 done >"$work/nginx/paths"
 echo "  access_log off;" >>"$work/nginx/paths"
 sed -e "s|127\.0\.0\.1:8081|127.0.0.1:${node_port[a]}|; s|127\.0\.0\.1:8082|127.0.0.1:${node_port[b]}|" \
-    -e "s|^\( *\)listen 8080;|\1listen 127.0.0.1:$port;|; s|^worker_processes auto;|worker_processes 1;|" \
+    -e "s|^\( *\)listen 127.0.0.1:8080;|\1listen 127.0.0.1:$port;|; s|^worker_processes auto;|worker_processes 1;|" \
     -e "/^http {/r $work/nginx/paths" "$conf" >"$work/nginx/nginx.conf"
 nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" \
   -g "daemon off; pid $work/nginx/nginx.pid;" 2>"$work/nginx/start.err" &

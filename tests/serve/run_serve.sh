@@ -89,7 +89,12 @@ check "style sheet" "$status $(header Content-Type) $body" "200 text/css body { 
 fetch /img/dot.gif
 cmp -s "$work/body" "$here/site/img/dot.gif"; same=$?
 check "image" "$(header Content-Type) $same" "image/gif 0"
-fetch /news; check "folder redirect" "$status $(header Location)" "301 /news/"
+# A folder's redirect names a path: one leading slash, however many came,
+# since "//news/" in a Location is the host "news".
+for row in "/news|/news/" "/news?x=1|/news/?x=1" "//news?x=1|/news/?x=1" "///img|/img/"; do
+  fetch "${row%%|*}" --path-as-is
+  check "folder redirect ${row%%|*}" "$status $(header Location)" "301 ${row#*|}"
+done
 fetch /news/; check "folder default file" "$status $body" "200 <html><body>news</body></html>"
 
 # ---- what is not served, and errors --------------------------------------------------
