@@ -73,6 +73,11 @@ void CheckHead(std::string_view received, size_t limit, size_t most_fields) {
       break;
     case serve::Head::kTooLarge:
       break;
+    case serve::Head::kRefused:
+      // Refused for its framing: a whole request line, and a status to answer.
+      ZORVADEL_FUZZ_CHECK(LooksLikeRequestLine(head.line));
+      ZORVADEL_FUZZ_CHECK(head.refusal >= 400 && head.refusal < 600);
+      break;
   }
 
   // Once the request line has ended, the first line is read alike.
