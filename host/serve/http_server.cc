@@ -217,12 +217,13 @@ MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, con
   return MHD_YES;
 }
 
-// The most connections open at once: libmicrohttpd's own default, which
-// the engine always had, or fewer when the process may not open that many
-// files. Some files are kept for the pages, the log and each thread's
-// event descriptors.
+// The most connections open at once: as many as the process may open
+// files, less some kept for the pages, the log and each thread's event
+// descriptors (the daemon polls with epoll, so no descriptor number is too
+// high for it), and never more than kMostConnections, as every connection
+// takes memory of its own.
 size_t ConnectionLimit(unsigned threads) {
-  constexpr size_t kMostConnections = 1020;
+  constexpr size_t kMostConnections = 65536;
   rlimit files{};
   if (getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) {
     return kMostConnections;
