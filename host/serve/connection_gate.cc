@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <set>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -60,6 +61,10 @@ struct Pending {
   // 0 while the connection waits for its head to be handed over; else the
   // status it is refused with once its head is in.
   int refusal = 0;
+  // While it waits with a place: when it was last heard from (its place in
+  // the order of silence), and how many bytes of its head had come then.
+  uint64_t heard = 0;
+  size_t seen = 0;
 };
 
 struct Deadline {
@@ -271,6 +276,11 @@ void ConnectionGate::Loop() {
   std::deque<Deadline> idle_deadlines;
   std::deque<Deadline> refusal_deadlines;
   uint64_t serial = 0;
+  // The connections that hold a place in the gate, waiting for their head,
+  // the one silent longest first: when every place is taken, it is the
+  // one that gives way to a newcomer.
+  std::set<std::pair<uint64_t, int>> silence;
+  uint64_t heard = 0;
   std::vector<char> received(kHeadLimit);
   std::vector<char> wide;  // for the rare request line too long
 
@@ -279,7 +289,10 @@ void ConnectionGate::Loop() {
     epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd, nullptr);
     auto it = pending.find(fd);
     if (it == pending.end()) return;
-    if (it->second.refusal == 0) admitted_.fetch_sub(1, std::memory_order_acq_rel);
+    if (it->second.refusal == 0) {
+      silence.erase({it->second.heard, fd});
+      admitted_.fetch_sub(1, std::memory_order_acq_rel);
+    }
     pending.erase(it);
   };
   auto drop = [&](int fd) {
@@ -310,6 +323,7 @@ void ConnectionGate::Loop() {
   auto hand_over = [&](int fd) {
     const Pending entry = pending[fd];
     epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd, nullptr);
+    silence.erase({entry.heard, fd});
     pending.erase(fd);  // keeps its place until the daemon is done with it
     if (!hand_over_(fd, reinterpret_cast<const sockaddr*>(&entry.address), entry.size)) {
       admitted_.fetch_sub(1, std::memory_order_acq_rel);
@@ -331,6 +345,12 @@ void ConnectionGate::Loop() {
     } else if (n == 0) {  // closed without a word
       drop(fd);
       return;
+    }
+    if (it->second.refusal == 0 && static_cast<size_t>(n) > it->second.seen) {
+      silence.erase({it->second.heard, fd});
+      it->second.heard = ++heard;
+      it->second.seen = static_cast<size_t>(n);
+      silence.insert({it->second.heard, fd});
     }
     const Head head = ReadHead(std::string_view(received.data(), static_cast<size_t>(n)));
     int status = it->second.refusal;
@@ -382,11 +402,27 @@ void ConnectionGate::Loop() {
     }
     Pending& entry = it->second;
     if (entry.refusal == 0) {
+      silence.erase({entry.heard, fd});
       admitted_.fetch_sub(1, std::memory_order_acq_rel);
       entry.serial = ++serial;
       refusal_deadlines.push_back({SteadyClock::now() + kRefusalGrace, fd, entry.serial});
     }
     entry.refusal = status;
+  };
+  // Frees a place when every place is taken, if a connection waiting in the
+  // gate can give way: the one heard from longest ago is closed, once a
+  // last look has found nothing new from it (a connection whose head has
+  // come meanwhile is handed over instead, keeping its place). True when a
+  // place is free.
+  auto give_way = [&]() -> bool {
+    for (size_t looks = silence.size() + 1; looks > 0; --looks) {
+      if (admitted_.load(std::memory_order_acquire) < limit_) return true;
+      if (silence.empty()) return false;
+      const auto [order, fd] = *silence.begin();
+      inspect(fd, false);
+      if (!silence.empty() && *silence.begin() == std::pair(order, fd)) drop(fd);
+    }
+    return admitted_.load(std::memory_order_acquire) < limit_;
   };
   // The first deadline of `queue` that still stands, after acting on those
   // that have passed; -1 when none stands.
@@ -435,6 +471,7 @@ void ConnectionGate::Loop() {
     }
     int count = epoll_wait(epoll_fd_, events.data(), static_cast<int>(events.size()), timeout);
     if (count < 0 && errno != EINTR) break;
+    bool accepting = false;
     for (int i = 0; i < count; ++i) {
       const epoll_event& event = events[static_cast<size_t>(i)];
       const int fd = event.data.fd;
@@ -442,42 +479,51 @@ void ConnectionGate::Loop() {
         for (const auto& [open_fd, entry] : pending) close(open_fd);
         return;
       }
-      if (fd != listen_fd_) {
+      if (fd == listen_fd_) {
+        accepting = true;
+      } else {
         inspect(fd, (event.events & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) != 0);
+      }
+    }
+    // Accepting comes after the other events of the round: a connection
+    // closed to make room gives its number to one accepted after it, to
+    // which an event still to be read for the closed one must not go.
+    if (!accepting) continue;
+    // A bounded round of accepts, so that the heads of those accepted are
+    // looked at before a crowd behind them can take their places.
+    for (size_t accepted = 0; accepted < events.size(); ++accepted) {
+      Pending entry;
+      entry.size = sizeof entry.address;
+      int client = accept4(listen_fd_, reinterpret_cast<sockaddr*>(&entry.address), &entry.size,
+                           SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (client < 0) {
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+          watch_listener(false);
+          paused = true;
+          resume_at = SteadyClock::now() + std::chrono::milliseconds(100);
+        }
+        break;  // EAGAIN: nothing more to accept now
+      }
+      entry.serial = ++serial;
+      epoll_event watch{};
+      // Edge-triggered: a connection whose head is still coming in wakes
+      // the gate again only when more of it arrives.
+      watch.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
+      watch.data.fd = client;
+      if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, client, &watch) != 0) {
+        close(client);
         continue;
       }
-      for (;;) {
-        Pending entry;
-        entry.size = sizeof entry.address;
-        int client = accept4(listen_fd_, reinterpret_cast<sockaddr*>(&entry.address), &entry.size,
-                             SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (client < 0) {
-          if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-            watch_listener(false);
-            paused = true;
-            resume_at = SteadyClock::now() + std::chrono::milliseconds(100);
-          }
-          break;  // EAGAIN: nothing more to accept now
-        }
-        entry.serial = ++serial;
-        epoll_event watch{};
-        // Edge-triggered: a connection whose head is still coming in wakes
-        // the gate again only when more of it arrives.
-        watch.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
-        watch.data.fd = client;
-        if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, client, &watch) != 0) {
-          close(client);
-          continue;
-        }
-        if (admitted_.load(std::memory_order_acquire) < limit_) {
-          admitted_.fetch_add(1, std::memory_order_acq_rel);
-          idle_deadlines.push_back({SteadyClock::now() + idle_, client, entry.serial});
-        } else {
-          entry.refusal = 503;
-          refusal_deadlines.push_back({SteadyClock::now() + kRefusalGrace, client, entry.serial});
-        }
-        pending[client] = entry;
+      if (give_way()) {
+        admitted_.fetch_add(1, std::memory_order_acq_rel);
+        entry.heard = ++heard;
+        silence.insert({entry.heard, client});
+        idle_deadlines.push_back({SteadyClock::now() + idle_, client, entry.serial});
+      } else {
+        entry.refusal = 503;
+        refusal_deadlines.push_back({SteadyClock::now() + kRefusalGrace, client, entry.serial});
       }
+      pending[client] = entry;
     }
   }
 }

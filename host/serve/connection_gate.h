@@ -23,7 +23,18 @@
 // connection handed to it finds the daemon full, and the next thing that
 // daemon thread does locks it again and never returns. At most `limit`
 // connections are let in at once (those waiting for their head and those
-// handed over); one past that gets "503 Service Unavailable" from the gate.
+// handed over).
+//
+// When every place is taken, a newcomer does not simply lose to those that
+// hold places and send nothing: the connection in the gate heard from
+// longest ago (the one that has sent nothing, or nothing more, for the
+// longest time) is closed and its place given to the newcomer. A client
+// that holds a crowd of silent connections, and opens a new one for each
+// closed, thus only ever holds places that others take from it; a visitor,
+// whose head follows its connection at once, is the newest of them all
+// and has its head handed over long before its turn to give way comes.
+// Only when every place is held by connections handed over does a
+// newcomer get "503 Service Unavailable" from the gate.
 //
 // A connection that sends no complete head within the idle time is closed.
 #ifndef ZORVADEL_HOST_SERVE_CONNECTION_GATE_H_

@@ -229,17 +229,27 @@ MHD_Result ReadFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const
   return MHD_YES;
 }
 
-// The most connections open at once: libmicrohttpd's own default, which
-// the engine always had, or fewer when the process may not open that many
-// files. Some files are kept for the pages, the log and each thread's
-// event descriptors.
+// The most connections open at once: as many as the process may open
+// files, less some kept for the pages, the log and each thread's event
+// descriptors (the daemon polls with epoll, so no descriptor number is too
+// high for it), and never more than kMostConnections: every connection
+// the daemon holds takes about 32 KB of memory (its memory pool), half a
+// gigabyte at that bound.
 size_t ConnectionLimit(unsigned threads) {
-  constexpr size_t kMostConnections = 1020;
+  constexpr size_t kMostConnections = 16384;
+  const size_t spare = 64 + size_t{2} * threads;
   rlimit files{};
   if (getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) {
     return kMostConnections;
   }
-  const size_t spare = 64 + size_t{2} * threads;
+  // The soft limit is often far below the hard one (1,024 against some
+  // hundred thousand): the server takes what it can use of the hard one.
+  if (files.rlim_max == RLIM_INFINITY || files.rlim_max > files.rlim_cur) {
+    const rlim_t wanted = kMostConnections + spare;
+    rlimit raised = files;
+    raised.rlim_cur = files.rlim_max == RLIM_INFINITY ? wanted : std::min(files.rlim_max, wanted);
+    if (raised.rlim_cur > files.rlim_cur && setrlimit(RLIMIT_NOFILE, &raised) == 0) files = raised;
+  }
   const auto open = static_cast<size_t>(files.rlim_cur);
   return open > spare ? std::min(kMostConnections, open - spare) : 1;
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The connection gate under more connections than the server holds, on one
 # and on eight threads: 1,100 connections that stall (in the middle of their
-# head, or idle after a request), after which requests are answered again;
-# connections that stall halfway closed at the idle timeout; and SIGTERM
-# stopping the server within a few seconds while the connections are held.
+# head, the oldest of them giving way to the newest; or idle after a
+# request, those past the limit refused), after which requests are answered
+# again; connections that stall halfway closed at the idle timeout; SIGTERM
+# stopping the server within a few seconds while the connections are held;
+# and 2,000 connections held at once where the open-file limit allows.
 #
 #   run_gate.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -17,7 +19,15 @@ cp -a "$here/site" "$site"
 # The server and the client each hold every connection.
 many_files 1,100
 connections=1100
-held=1020  # the most the server lets in at once
+held=1020  # the most the server lets in at once, under the limit below
+
+# start_held THREADS [FLAGS...]: a server whose open-file limit leaves it
+# $held places.
+start_held() {
+  ulimit -Sn $((held + 64 + 2 * $1))
+  start_server "$testing" "$site" "$@"
+  ulimit -Sn 4096 2>/dev/null || ulimit -Sn "$(ulimit -Hn)"
+}
 
 # flood.py PORT COUNT HOLD MODE: opens COUNT connections, each sending the
 # start of a head ("stall") or a whole request ("request"), holds them HOLD
@@ -81,38 +91,32 @@ answered() {
   done | sort | uniq -c | awk '{ printf "%s=%s ", $2, $1 }'
 }
 
+# The connections that stall halfway, on a server of their own: on a full
+# one, the head would give way to a newcomer.
+start_server "$testing" "$site" 1
+quiet=$pid
+python3 "$work/stalled.py" "$port" >"$work/stalled" & stalled=$!
+started "$stalled"
+
 refusals=0
 for threads in 1 8; do
-  start_server "$testing" "$site" "$threads" --access-log "$work/access.log"
-  idle=0
-  if [ "$threads" -eq 1 ]; then
-    python3 "$work/stalled.py" "$port" >"$work/stalled" & stalled=$!
-    started "$stalled"
-    idle=2
-    sleep 0.3
-  fi
-  let_in=$((held - idle))
-  refused=$((connections - let_in))
+  start_held "$threads" --access-log "$work/access.log"
+  refused=$((connections - held))
   check "$threads threads: stalled heads" "$(python3 "$work/flood.py" "$port" $connections 2 stall)" \
-    "503=$refused none=$let_in"
+    "none=$held reset=$refused"
   check "$threads threads: answered after stalled heads" "$(answered)" "200=24 "
   check "$threads threads: idle requests" "$(python3 "$work/flood.py" "$port" $connections 5 request)" \
-    "200=$let_in 503=$refused"
+    "200=$held 503=$refused"
   check "$threads threads: answered after idle requests" "$(answered)" "200=24 "
   sleep 0.5
   check "$threads threads: no socket left unclosed" \
     "$(ss -Htan state close-wait "( sport = :$port )" | wc -l)" 0
-  if [ "$threads" -eq 1 ]; then
-    wait "$stalled"
-    check "halfway connections closed at the idle timeout (30 s)" \
-      "$(awk '{ print ($1 >= 29 && $1 <= 35) && ($2 >= 29 && $2 <= 35) }' "$work/stalled")" 1
-  fi
   # SIGTERM while all the connections are held (once those past the limit
-  # have had their answer).
+  # have taken the places of the oldest).
   python3 "$work/flood.py" "$port" $connections 5 stall >/dev/null & flood=$!
   started "$flood"
   sleep 2.5
-  refusals=$((refusals + refused * 2 + connections - held))
+  refusals=$((refusals + refused))
   began=$(date +%s%N)
   kill -TERM "$pid"
   for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -125,6 +129,24 @@ for threads in 1 8; do
   wait "$flood"
   check "$threads threads: never full" "$(grep -c 'connection limit' "$server_err")" 0
 done
+wait "$stalled"
+forget "$stalled"
+check "halfway connections closed at the idle timeout (30 s)" \
+  "$(awk '{ print ($1 >= 29 && $1 <= 35) && ($2 >= 29 && $2 <= 35) }' "$work/stalled")" 1
+pid=$quiet
+stop_server
+
+# Past the 1,020 of old where the open-file limit allows.
+hard=$(ulimit -Hn)
+if [ "$hard" = unlimited ] || [ "$hard" -ge 4400 ]; then
+  start_server "$testing" "$site" 2
+  check "2,000 idle requests held at once" "$(python3 "$work/flood.py" "$port" 2000 3 request)" \
+    "200=2000"
+  stop_server
+else
+  echo "skipped 2,000 connections: the open-file limit ($hard) is too low"
+fi
+
 check "every refusal logged" "$(grep -cE '"GET / HTTP/1\.1" 503 [0-9]+$' "$work/access.log")" \
   "$refusals"
 
