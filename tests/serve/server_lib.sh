@@ -85,7 +85,10 @@ start_server() {
   server_err=$work/server$servers.err
   : >"$server_out"
   : >"$server_err"
-  "$1" --root "$2" --port 0 --threads "$3" "${@:4}" >"$server_out" 2>"$server_err" &
+  # The server raises its soft open-file limit as far as the hard one lets
+  # it: a test that set the soft one, to give it so many places, fixes both.
+  prlimit --nofile="$(ulimit -Sn)" "$1" --root "$2" --port 0 --threads "$3" "${@:4}" \
+    >"$server_out" 2>"$server_err" &
   pid=$!
   started "$pid"
   if ! port=$(await_port "$pid" "$server_out"); then
