@@ -77,6 +77,11 @@ struct Head {
   std::string_view accept;
   // The status of a kRefused head (see request_framing.h).
   int refusal = 0;
+  // Of a kRequest head: the bytes it takes, empty lines before it and its
+  // blank line included, and how its body is framed.
+  size_t size = 0;
+  bool chunked = false;
+  uint64_t length = 0;
 };
 
 // Reads the head at the start of `received`, of which only the first

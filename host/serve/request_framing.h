@@ -56,6 +56,8 @@ class RequestFraming {
   int Refusal(uint64_t most_body = std::numeric_limits<uint64_t>::max()) const;
   // The body comes in chunks (and the head is not refused for that).
   bool chunked() const { return encodings_ == 1 && !unsupported_; }
+  // The declared length of the body, 0 when none is declared.
+  uint64_t length() const { return lengths_ > 0 ? length_ : 0; }
 
  private:
   bool malformed_ = false;
