@@ -20,9 +20,10 @@
 //     that trims the name would take for a length (RFC 9112, 5.1): 400;
 //   - a framing field continued on a folded line, which libmicrohttpd
 //     hands on with the name and the folded text run together: 400.
-// The gate reads the fields of a connection's first head off the wire and
-// the access handler those of every head libmicrohttpd parsed; both judge
-// them here.
+// The gate reads the fields of a connection's first head off the wire,
+// the server's recv those of each later head before libmicrohttpd reads
+// it (wire_framer.h), and the access handler those of every head
+// libmicrohttpd parsed, with the body limit; all judge them here.
 #ifndef ZORVADEL_HOST_SERVE_REQUEST_FRAMING_H_
 #define ZORVADEL_HOST_SERVE_REQUEST_FRAMING_H_
 
