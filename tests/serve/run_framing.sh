@@ -18,9 +18,10 @@ cp -a "$here/site" "$site"
 
 # framing.py PORT NAME HEAD... : for each NAME (a row below) sends on a
 # fresh connection the shape, then a hidden request for /style.css, first
-# alone and then after an ordinary request on the same connection; prints
-# "NAME first|later STATUSES closed|open" per connection, STATUSES being
-# every status line that came back, joined by commas.
+# alone, then after an ordinary request on the same connection, and then
+# so again 512 bytes at a time; prints "NAME first|later|trickled STATUSES
+# closed|open" per connection, STATUSES being every status line that came
+# back, joined by commas.
 cat >"$work/framing.py" <<'PY'
 import re, socket, sys, time
 port = int(sys.argv[1])
@@ -28,11 +29,17 @@ ordinary = b"GET /index.asp HTTP/1.1\r\nHost: a\r\n\r\n"
 for name, shape in zip(sys.argv[2::2], sys.argv[3::2]):
     shape = shape.encode().decode("unicode_escape").encode("latin-1")
     hidden = b"GET /style.css?hidden-" + name.encode() + b" HTTP/1.1\r\nHost: a\r\n\r\n"
-    for where, before in (("first", b""), ("later", ordinary)):
+    for where, before, piece in (("first", b"", 0), ("later", ordinary, 0),
+                                 ("trickled", ordinary, 512)):
         s = socket.create_connection(("127.0.0.1", port))
+        s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         s.settimeout(10)
+        sent = before + shape + hidden
         try:
-            s.sendall(before + shape + hidden)
+            for at in range(0, len(sent), piece or len(sent)):
+                s.sendall(sent[at:at + (piece or len(sent))])
+                if piece:
+                    time.sleep(0.001)  # lets the pieces arrive apart
         except OSError:
             pass  # refused before all was read: what came back says more
         got, closed, deadline = b"", "open", time.monotonic() + 10
@@ -88,9 +95,10 @@ for row in "${rows[@]}"; do
   args+=("$name" "$shape")
   want[$name first]=$first
   want[$name later]=200,$([ "$later" = = ] && echo "$first" || echo "$later")
+  want[$name trickled]=${want[$name later]}
 done
 timeout 600 python3 "$work/framing.py" "$port" "${args[@]}" >"$work/framed"
-check "every connection reported" "$(wc -l <"$work/framed")" $((2 * ${#rows[@]}))
+check "every connection reported" "$(wc -l <"$work/framed")" $((3 * ${#rows[@]}))
 while read -r name where statuses closed; do
   check "$name $where: one answer" "$statuses" "${want[$name $where]}"
   check "$name $where: closed" "$closed" closed
