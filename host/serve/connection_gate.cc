@@ -8,6 +8,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -143,7 +144,9 @@ FirstLine ReadFirstLine(std::string_view received, size_t limit) {
 Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
   Head head;
   const bool full = received.size() >= limit;
+  const size_t window = std::min(received.size(), limit);
   received = WithoutLeadingEnds(received.substr(0, limit));
+  const size_t skipped = window - received.size();
   size_t end = received.find('\n');
   if (end == std::string_view::npos) {
     head.line = WithoutCr(received);
@@ -189,6 +192,9 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
     // is the client's fault.
     const std::string_view body = received.substr(start);
     head.verdict = Head::kRequest;
+    head.size = skipped + start;
+    head.chunked = framing.chunked();
+    head.length = framing.length();
     if (framing.chunked() && body.size() >= kMostChunkLine &&
         body.substr(0, kMostChunkLine).find('\n') == std::string_view::npos) {
       head.refusal = 400;

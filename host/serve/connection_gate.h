@@ -15,8 +15,8 @@
 // a WML phone when the phone's Accept header comes within the first
 // 64 KiB of the request, the request line included; past that, or when the
 // rest of the head is more than a second in coming, it is HTML. Only the first request of a
-// connection is looked at: later ones are libmicrohttpd's, whose framing
-// the access handler judges the same way once libmicrohttpd has parsed it.
+// connection is looked at here: each later head is judged by the same
+// ReadHead on its way into libmicrohttpd (wire_framer.h).
 //
 // The gate also keeps the daemon from ever being handed more connections
 // than it holds: libmicrohttpd 0.9.75 leaves a mutex locked when a
@@ -88,6 +88,11 @@ struct Head {
   std::string_view accept;
   // The status of a kRefused head (see request_framing.h).
   int refusal = 0;
+  // Of a kRequest head: the bytes it takes, empty lines before it and its
+  // blank line included, and how its body is framed.
+  size_t size = 0;
+  bool chunked = false;
+  uint64_t length = 0;
 };
 
 // Reads the head at the start of `received`, of which only the first

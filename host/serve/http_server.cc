@@ -35,6 +35,7 @@
 #include "serve/http_text.h"
 #include "serve/request_framing.h"
 #include "serve/status_page.h"
+#include "serve/wire_framer.h"
 #include "zorvadel/request_facts.h"
 #include "zorvadel/response_result.h"
 
@@ -88,6 +89,11 @@ struct Exchange {
   std::shared_ptr<PageWait> wait;
   // The connection's place in the watch for slow clients.
   ConnectionWatch::Entry* watch = nullptr;
+  // What read the connection's bytes, and the request's number on it.
+  const WireTap* tap = nullptr;
+  uint64_t request = 0;
+  // The request line of a head refused before libmicrohttpd read it.
+  std::string line;
   // Set when the answer is a static file sent from its descriptor.
   std::unique_ptr<LentFile> lent;
 };
@@ -126,7 +132,13 @@ struct Tracked {
   Tracked(MHD_Connection* connection, int fd) : ends(ReadEnds(connection)), watch(fd) {}
   Ends ends;
   ConnectionWatch::Entry watch;
+  WireTap tap;
+  uint64_t requests = 0;  // begun on the connection
 };
+
+ssize_t RecvOf(int fd, void* buffer, size_t size, int flags) {
+  return recv(fd, buffer, size, flags);
+}
 
 Tracked* TrackedOf(MHD_Connection* connection) {
   const MHD_ConnectionInfo* info =
@@ -206,6 +218,7 @@ MHD_Result QueueStatus(MHD_Connection* connection, Exchange& exchange, unsigned 
   // rest of what the client sent cannot be trusted to be framed as
   // requests; a server that stops takes no more.
   if (status == MHD_HTTP_BAD_REQUEST || status == MHD_HTTP_CONTENT_TOO_LARGE ||
+      status == MHD_HTTP_URI_TOO_LONG || status == MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE ||
       status == MHD_HTTP_NOT_IMPLEMENTED || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
     result.headers.emplace_back("Connection", "close");
   }
@@ -221,6 +234,11 @@ MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, con
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(cls);
   headers->emplace_back(key, value == nullptr ? "" : value);
   return MHD_YES;
+}
+
+// The status the request was refused with on its way in, or 0.
+int RefusalOf(const Exchange& exchange) {
+  return exchange.tap == nullptr ? 0 : exchange.tap->RefusalOf(exchange.request);
 }
 
 MHD_Result ReadFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
@@ -342,13 +360,25 @@ struct Callbacks {
       const MHD_ConnectionInfo* socket =
           MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
       auto* tracked = new Tracked(connection, socket == nullptr ? -1 : socket->connect_fd);
-      if (socket != nullptr) server->watch_.Add(&tracked->watch);
+      if (socket != nullptr) {
+        server->watch_.Add(&tracked->watch);
+        // Before the daemon's first read of the socket.
+        Watch(socket->connect_fd, &tracked->tap);
+      }
       *socket_context = tracked;
     } else {
       // The daemon closes the socket only after this: out of the watch
       // first, so that it never shuts down a number given to another.
       auto* tracked = static_cast<Tracked*>(*socket_context);
-      if (tracked != nullptr) server->watch_.Remove(&tracked->watch);
+      if (tracked != nullptr) {
+        server->watch_.Remove(&tracked->watch);
+        const MHD_ConnectionInfo* socket =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (socket != nullptr) {
+          Unwatch(socket->connect_fd);
+          tracked->tap.Drain(socket->connect_fd, &RecvOf);
+        }
+      }
       delete tracked;
       *socket_context = nullptr;
       server->gate_->Released();
@@ -358,7 +388,11 @@ struct Callbacks {
   static void* UriLog(void* /*cls*/, const char* uri, MHD_Connection* connection) {
     auto* exchange = new Exchange;
     exchange->raw_target = uri == nullptr ? "" : uri;
-    if (Tracked* tracked = TrackedOf(connection)) exchange->watch = &tracked->watch;
+    if (Tracked* tracked = TrackedOf(connection)) {
+      exchange->watch = &tracked->watch;
+      exchange->tap = &tracked->tap;
+      exchange->request = ++tracked->requests;
+    }
     return exchange;
   }
 
@@ -393,9 +427,12 @@ struct Callbacks {
       const Ends& ends = EndsOf(connection, spare);
       // The body of an answer to HEAD is never sent.
       const uint64_t sent = exchange->method == MHD_HTTP_METHOD_HEAD ? 0 : exchange->bytes;
-      server->access_log_.Write({ends.remote_addr, exchange->method, exchange->raw_target,
+      // A head refused on its way in is logged by its own line.
+      const std::string_view method =
+          exchange->line.empty() ? std::string_view(exchange->method) : std::string_view();
+      server->access_log_.Write({ends.remote_addr, method, exchange->raw_target,
                                  exchange->version, static_cast<int>(exchange->status), sent,
-                                 std::chrono::system_clock::now()});
+                                 std::chrono::system_clock::now(), exchange->line});
     }
     delete exchange;
   }
@@ -419,6 +456,14 @@ struct Callbacks {
       if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBody);
       exchange->method = method;
       exchange->version = version;
+      // A head refused on its way in came as a stand-in; a line of its
+      // body refused may be known already.
+      if (const int refused = RefusalOf(*exchange)) {
+        if (!exchange->tap->framer().refused_line().empty()) {
+          exchange->line = exchange->tap->framer().refused_line();
+        }
+        return QueueStatus(connection, *exchange, static_cast<unsigned>(refused));
+      }
       // Every request of the connection, not only its first, which the
       // gate has looked at: refused before its body is read, and the
       // connection closed after, as what follows cannot be told apart
@@ -442,6 +487,9 @@ struct Callbacks {
       return MHD_YES;
     }
     if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBusy);
+    if (const int refused = RefusalOf(*exchange)) {
+      return QueueStatus(connection, *exchange, static_cast<unsigned>(refused));
+    }
     if (exchange->too_large) {
       return QueueStatus(connection, *exchange, MHD_HTTP_CONTENT_TOO_LARGE);
     }

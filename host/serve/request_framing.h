@@ -20,9 +20,10 @@
 //     that trims the name would take for a length (RFC 9112, 5.1): 400;
 //   - a framing field continued on a folded line, which libmicrohttpd
 //     hands on with the name and the folded text run together: 400.
-// The gate reads the fields of a connection's first head off the wire and
-// the access handler those of every head libmicrohttpd parsed; both judge
-// them here.
+// The gate reads the fields of a connection's first head off the wire,
+// the server's recv those of each later head before libmicrohttpd reads
+// it (wire_framer.h), and the access handler those of every head
+// libmicrohttpd parsed, with the body limit; all judge them here.
 #ifndef ZORVADEL_HOST_SERVE_REQUEST_FRAMING_H_
 #define ZORVADEL_HOST_SERVE_REQUEST_FRAMING_H_
 
@@ -56,6 +57,8 @@ class RequestFraming {
   int Refusal(uint64_t most_body = std::numeric_limits<uint64_t>::max()) const;
   // The body comes in chunks (and the head is not refused for that).
   bool chunked() const { return encodings_ == 1 && !unsupported_; }
+  // The declared length of the body, 0 when none is declared.
+  uint64_t length() const { return lengths_ > 0 ? length_ : 0; }
 
  private:
   bool malformed_ = false;

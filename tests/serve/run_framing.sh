@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Every request frames its body one way: a head that says where its body
 # ends in two ways, or in a way the server does not read, gets one answer
-# (400, 413 or 501) and its connection closes, whether it is the first
-# request of the connection or a later one kept alive; the request sent
-# behind its body is never served. Ordinary kept-alive traffic, chunked
-# forms included, goes on as before.
+# (400, 413, 431 or 501) and its connection closes, whether it is the
+# first request of the connection or a later one kept alive; the request
+# sent behind its body is never served. Ordinary kept-alive traffic,
+# chunked forms and requests sent together or a few bytes at a time
+# included, goes on as before.
 #
 #   run_framing.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -17,9 +18,10 @@ cp -a "$here/site" "$site"
 
 # framing.py PORT NAME HEAD... : for each NAME (a row below) sends on a
 # fresh connection the shape, then a hidden request for /style.css, first
-# alone and then after an ordinary request on the same connection; prints
-# "NAME first|later STATUSES closed|open" per connection, STATUSES being
-# every status line that came back, joined by commas.
+# alone, then after an ordinary request on the same connection, and then
+# so again 512 bytes at a time; prints "NAME first|later|trickled STATUSES
+# closed|open" per connection, STATUSES being every status line that came
+# back, joined by commas.
 cat >"$work/framing.py" <<'PY'
 import re, socket, sys, time
 port = int(sys.argv[1])
@@ -27,11 +29,17 @@ ordinary = b"GET /index.asp HTTP/1.1\r\nHost: a\r\n\r\n"
 for name, shape in zip(sys.argv[2::2], sys.argv[3::2]):
     shape = shape.encode().decode("unicode_escape").encode("latin-1")
     hidden = b"GET /style.css?hidden-" + name.encode() + b" HTTP/1.1\r\nHost: a\r\n\r\n"
-    for where, before in (("first", b""), ("later", ordinary)):
+    for where, before, piece in (("first", b"", 0), ("later", ordinary, 0),
+                                 ("trickled", ordinary, 512)):
         s = socket.create_connection(("127.0.0.1", port))
+        s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         s.settimeout(10)
+        sent = before + shape + hidden
         try:
-            s.sendall(before + shape + hidden)
+            for at in range(0, len(sent), piece or len(sent)):
+                s.sendall(sent[at:at + (piece or len(sent))])
+                if piece:
+                    time.sleep(0.001)  # lets the pieces arrive apart
         except OSError:
             pass  # refused before all was read: what came back says more
         got, closed, deadline = b"", "open", time.monotonic() + 10
@@ -55,11 +63,10 @@ start_server "$testing" "$site" 2 --access-log "$work/access.log"
 
 post='POST /form.asp HTTP/1.1\r\nHost: a\r\n'
 long_extension=$(head -c 100000 /dev/zero | tr '\0' x)
+long_field="X-Long: $(head -c 17000 /dev/zero | tr '\0' x)\\r\\n"
+chunked="${post}Transfer-Encoding: chunked\\r\\n\\r\\n"
 # NAME|SHAPE|STATUS|LATER: LATER is the status of the same shape after an
-# ordinary request, "=" when it is STATUS. libmicrohttpd reads a later
-# request's Content-Length and chunk-size lines itself and refuses what it
-# cannot read before the engine sees the head ("mhd": that answer is not
-# looked at, only that the connection closes and nothing behind is served).
+# ordinary request, "=" when it is STATUS.
 rows=(
   "length-then-chunks|${post}Content-Length: 4\\r\\nTransfer-Encoding: chunked\\r\\n\\r\\n0\\r\\n\\r\\n|400|="
   "chunks-then-length|${post}Transfer-Encoding: chunked\\r\\nContent-Length: 4\\r\\n\\r\\n0\\r\\n\\r\\n|400|="
@@ -68,14 +75,18 @@ rows=(
   "two-hosts|GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nHost: b\\r\\n\\r\\n|400|="
   "blank-before-colon|${post}Content-Length : 3\\r\\n\\r\\nabc|400|="
   "folded-length|${post}Content-Length: 3\\r\\n 4\\r\\n\\r\\nabc|400|="
-  "negative-length|${post}Content-Length: -1\\r\\n\\r\\n|400|mhd"
-  "signed-length|${post}Content-Length: +3\\r\\n\\r\\nabc|400|mhd"
-  "length-list|${post}Content-Length: 3, 3\\r\\n\\r\\nabc|400|mhd"
-  "length-past-64-bits|${post}Content-Length: 12345678901234567890123\\r\\n\\r\\n|413|mhd"
+  "negative-length|${post}Content-Length: -1\\r\\n\\r\\n|400|="
+  "signed-length|${post}Content-Length: +3\\r\\n\\r\\nabc|400|="
+  "length-list|${post}Content-Length: 3, 3\\r\\n\\r\\nabc|400|="
+  "length-past-64-bits|${post}Content-Length: 12345678901234567890123\\r\\n\\r\\n|413|="
   "length-past-limit|${post}Content-Length: 1048577\\r\\n\\r\\n|413|="
   "xchunked|${post}Transfer-Encoding: xchunked\\r\\n\\r\\n0\\r\\n\\r\\n|501|="
   "gzip-chunked|${post}Transfer-Encoding: gzip, chunked\\r\\n\\r\\n0\\r\\n\\r\\n|501|="
-  "long-chunk-extension|${post}Transfer-Encoding: chunked\\r\\n\\r\\n3;${long_extension}\\r\\nabc\\r\\n0\\r\\n\\r\\n|400|mhd"
+  "long-chunk-extension|${chunked}3;${long_extension}\\r\\nabc\\r\\n0\\r\\n\\r\\n|400|="
+  "long-extension-later|${chunked}3\\r\\nabc\\r\\n3;${long_extension}\\r\\nabc\\r\\n0\\r\\n\\r\\n|400|="
+  "chunk-size-not-hex|${chunked}zz\\r\\nabc\\r\\n0\\r\\n\\r\\n|400|="
+  "chunk-longer-than-size|${chunked}3\\r\\nabcdef\\r\\n0\\r\\n\\r\\n|400|="
+  "head-too-large|GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\n${long_field}\\r\\n|431|="
 )
 args=()
 declare -A want
@@ -84,16 +95,12 @@ for row in "${rows[@]}"; do
   args+=("$name" "$shape")
   want[$name first]=$first
   want[$name later]=200,$([ "$later" = = ] && echo "$first" || echo "$later")
+  want[$name trickled]=${want[$name later]}
 done
 timeout 600 python3 "$work/framing.py" "$port" "${args[@]}" >"$work/framed"
-check "every connection reported" "$(wc -l <"$work/framed")" $((2 * ${#rows[@]}))
+check "every connection reported" "$(wc -l <"$work/framed")" $((3 * ${#rows[@]}))
 while read -r name where statuses closed; do
-  expected=${want[$name $where]}
-  if [[ "$expected" == *mhd ]]; then
-    check "$name $where: answered first" "${statuses%%,*}" 200
-  else
-    check "$name $where: one answer" "$statuses" "$expected"
-  fi
+  check "$name $where: one answer" "$statuses" "${want[$name $where]}"
   check "$name $where: closed" "$closed" closed
 done <"$work/framed"
 
@@ -110,7 +117,62 @@ check "kept alive: every request on one connection" "$(grep -oE ' [0-9]{3} [0-9]
 body=$kept
 has "a chunked form read" "first|"
 has "a sized form after it" "second|"
+
+# ---- requests sent together, whole or a few bytes at a time ----------------------
+# pipelined.py PORT PIECE: sends five requests on one connection, in one
+# write or PIECE bytes at a time, then reads the five answers; prints their
+# statuses and the forms' bodies, in order.
+cat >"$work/pipelined.py" <<'PY'
+import re, socket, sys, time
+port, piece = int(sys.argv[1]), int(sys.argv[2])
+form = b"POST /form.asp HTTP/1.1\r\nHost: a\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+sent = (b"GET /index.asp HTTP/1.1\r\nHost: a\r\n\r\n"
+        + form + b"Transfer-Encoding: chunked\r\n\r\n7;x=y\r\nSend_A=\r\n5\r\nfirst\r\n0\r\nX-T: t\r\n\r\n"
+        + form + b"Content-Length: 13\r\n\r\nSend_A=second"
+        + b"HEAD /style.css HTTP/1.1\r\nHost: a\r\n\r\n"
+        + b"GET /style.css HTTP/1.1\r\nHost: a\r\n\r\n")
+s = socket.create_connection(("127.0.0.1", port))
+s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+s.settimeout(10)
+for at in range(0, len(sent), piece):
+    s.sendall(sent[at:at + piece])
+    if piece < len(sent):
+        time.sleep(0.002)  # lets the pieces arrive apart
+got, seen = b"", []
+try:
+    while len(seen) < 5:
+        end = got.find(b"\r\n\r\n")
+        if end < 0:
+            more = s.recv(65536)
+            if not more:
+                break
+            got += more
+            continue
+        head, got = got[:end].decode("latin-1"), got[end + 4:]
+        status = head.split(" ")[1]
+        size = int(re.search(r"(?im)^content-length: *(\d+)", head).group(1))
+        if len(seen) == 3:
+            size = 0  # the answer to HEAD
+        while len(got) < size:
+            more = s.recv(65536)
+            if not more:
+                break
+            got += more
+        body, got = got[:size], got[size:]
+        words = re.findall(rb"(?:first|second)\|", body)
+        seen.append(status + (":" + words[0].decode() if words else ""))
+except (OSError, AttributeError):
+    pass
+print(" ".join(seen))
+PY
+for piece in 100000 7 1; do
+  check "sent together in pieces of $piece: every answer, in order" \
+    "$(timeout 120 python3 "$work/pipelined.py" "$port" "$piece")" \
+    "200 200:first| 200:second| 200 200"
+done
+
 stop_server
 check "nothing hidden behind a body served" "$(grep -c 'hidden-' "$work/access.log")" 0
+check "a refused head logged by its own line" "$(grep -c '"GET / HTTP/1.1"' "$work/access.log")" 0
 
 finish framing
