@@ -168,9 +168,9 @@ TEST(SessionStoreTest, IdsOfANodeEndInItsName) {
 
 // The store's default shards under a budget of a few sessions each: a
 // cookie-less flood, and visitors made beforehand whose cookies come back
-// in turn, their trail growing on each return. A visitor's session goes only when no session on
-// probation is left anywhere in the store, however the visitors happen to
-// be spread over the shards.
+// in turn, their trail growing on each return. A visitor's session goes
+// only when no session on probation is left anywhere in the store,
+// however the visitors happen to be spread over the shards.
 struct CrowdCase {
   const char* name;
   size_t budget;  // in bare sessions
@@ -226,7 +226,9 @@ TEST_P(CrowdedShardTest, ReturnedSessionsOutliveProbationEverywhere) {
   // than the store holds on probation, whichever shard it landed in.
   const std::string fresh = store.Add(std::make_shared<ServedSession>(now), tick());
   const size_t on_probation = store.size() - (visitors.size() - lost);
-  for (size_t i = 0; i + 2 < on_probation; ++i) store.Add(std::make_shared<ServedSession>(now), tick());
+  for (size_t i = 0; i + 2 < on_probation; ++i) {
+    store.Add(std::make_shared<ServedSession>(now), tick());
+  }
   EXPECT_NE(store.Find(fresh, tick()), nullptr);
 }
 
