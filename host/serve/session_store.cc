@@ -305,6 +305,27 @@ SessionStore::Shard* SessionStore::Oldest(const std::atomic<Clock::rep>* stamps,
   return oldest;
 }
 
+SessionStore::Shard* SessionStore::OldestOfFew(const std::atomic<Clock::rep>* stamps, size_t home,
+                                               const Shard* skip) const {
+  // xorshift, one state a thread: the draw need not be good, only cheap
+  // and different for pages running at once.
+  thread_local uint64_t state = 0x9E3779B97F4A7C15ull ^ reinterpret_cast<uintptr_t>(&state);
+  Shard* oldest = nullptr;
+  Clock::rep best = kNoStamp;
+  for (size_t n = 0, i = home; n <= kDrawn && n < shard_count_; ++n) {
+    const Clock::rep stamp = stamps[i].load(std::memory_order_relaxed);
+    if (stamp < best && &shards_[i] != skip) {
+      best = stamp;
+      oldest = &shards_[i];
+    }
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    i = static_cast<size_t>(state % shard_count_);
+  }
+  return oldest;
+}
+
 bool SessionStore::MakeRoom(size_t home, const ServedSession* keep, Clock::time_point now) {
   // The home shard, which holds `keep`, is passed over once a list of it
   // holds nothing else; any other shard found empty under its lock has
@@ -313,7 +334,15 @@ bool SessionStore::MakeRoom(size_t home, const ServedSession* keep, Clock::time_
   const Shard* skip_returning = nullptr;
   bool swept = false;
   while (!Fits()) {
-    if (Shard* shard = Oldest(probation_stamps_.get(), home, skip_probation)) {
+    // The oldest session on probation of a few shards, or of all when
+    // those few have none. The store's oldest exactly would send every page
+    // making room to the same shard's lock at once; the oldest of a few
+    // still keeps each shard's sessions on probation about as old as
+    // another's, which is what gives a new visitor the same time to come
+    // back wherever its session lies.
+    Shard* shard = OldestOfFew(probation_stamps_.get(), home, skip_probation);
+    if (shard == nullptr) shard = Oldest(probation_stamps_.get(), home, skip_probation);
+    if (shard != nullptr) {
       std::lock_guard lock(shard->mutex);
       DropExpired(*shard, keep, now);
       if (!Fits() && !DropOldest(*shard, shard->probation, keep) && shard == &shards_[home]) {
@@ -331,7 +360,7 @@ bool SessionStore::MakeRoom(size_t home, const ServedSession* keep, Clock::time_
       }
       continue;  // a new session may have come meanwhile
     }
-    Shard* shard = Oldest(returning_stamps_.get(), home, skip_returning);
+    shard = Oldest(returning_stamps_.get(), home, skip_returning);
     if (shard == nullptr) return false;
     std::lock_guard lock(shard->mutex);
     if (!DropOldest(*shard, shard->returning, keep) && shard == &shards_[home]) {

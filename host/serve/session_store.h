@@ -22,7 +22,11 @@
 // is one. A shard that happens to hold many returning visitors would
 // otherwise drop one of them while other shards still hold the flood's
 // sessions; and a shard lending budget to a crowded one never got it back,
-// so new visitors there lost theirs sooner.
+// so new visitors there lost theirs sooner. No session that came back goes
+// while any on probation is left anywhere; among those on probation, the
+// oldest of a few shards drawn at random goes, which keeps every shard's
+// as old as another's without sending every page that makes room to the
+// same lock.
 //
 // A session's memory is estimated from what it holds (see
 // ServedSession::bytes): the store's bookkeeping, the session object, and
@@ -278,6 +282,11 @@ class SessionStore {
   // session of the store, looked for from `first` on (which wins a tie)
   // and never `skip`; null when every list is empty.
   Shard* Oldest(const std::atomic<Clock::rep>* stamps, size_t first, const Shard* skip) const;
+  // As Oldest, among `home` and a few other shards drawn at random; null
+  // when none of them has a session on that list.
+  Shard* OldestOfFew(const std::atomic<Clock::rep>* stamps, size_t home, const Shard* skip) const;
+  // How many shards besides the home shard OldestOfFew looks at.
+  static constexpr size_t kDrawn = 7;
   // Under the shard's lock: the expired sessions at the least recently
   // used end of its lists, but `keep`.
   void DropExpired(Shard& shard, const ServedSession* keep, Clock::time_point now);
