@@ -189,7 +189,7 @@ engine::ResponseResult PageRunner::RunVisit(const Route& route, engine::RequestF
   }
   if (known) {
     // A recount of an unchanged size would change nothing: after every
-    // count the shard fits its budget, or holds that one session alone.
+    // count the store fits its budget, or holds that one session alone.
     if (session->NeedsRecount()) sessions_.Recount(visit.id, Clock::now());
   } else if (session->written()) {
     const std::string id = sessions_.Add(session, Clock::now());

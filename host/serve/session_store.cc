@@ -147,10 +147,17 @@ bool ServedSession::ExpiredAt(Clock::time_point now) const {
 SessionStore::SessionStore(size_t memory_bytes, size_t shards, std::string_view node)
     : suffix_(node.empty() ? std::string() : std::string(".").append(node)),
       shard_count_(shards == 0 ? 1 : shards),
-      shard_budget_(memory_bytes / shard_count_),
-      shards_(new Shard[shard_count_]) {}
+      budget_(memory_bytes),
+      shards_(new Shard[shard_count_]),
+      probation_stamps_(new std::atomic<Clock::rep>[shard_count_]),
+      returning_stamps_(new std::atomic<Clock::rep>[shard_count_]) {
+  for (size_t i = 0; i < shard_count_; ++i) {
+    probation_stamps_[i].store(kNoStamp, std::memory_order_relaxed);
+    returning_stamps_[i].store(kNoStamp, std::memory_order_relaxed);
+  }
+}
 
-SessionStore::Shard& SessionStore::ShardOf(std::string_view id) const {
+size_t SessionStore::ShardNumber(std::string_view id) const {
   // Ids are random hex: their first two digits spread them evenly. (Only
   // the digits' values do: the low bits of "a" to "f" repeat those of "1"
   // to "6" and would leave a third of the shards unused.)
@@ -158,7 +165,7 @@ SessionStore::Shard& SessionStore::ShardOf(std::string_view id) const {
   for (size_t i = 0; i < 2 && i < id.size(); ++i) {
     h = h * 16 + static_cast<size_t>(std::max(0, HexDigitValue(id[i])));
   }
-  return shards_[h % shard_count_];
+  return h % shard_count_;
 }
 
 SessionStore::Id::Id(std::string_view id) : size(static_cast<uint8_t>(id.size())) {
@@ -245,39 +252,127 @@ void SessionStore::List::Unlink(Entry* entry) {
   entry->newer = entry->older = nullptr;
 }
 
-void SessionStore::Drop(Shard& shard, Entry* entry) {
-  shard.bytes -= entry->bytes;
-  (entry->probation ? shard.probation : shard.returning).Unlink(entry);
-  shard.index.Erase(entry);
+void SessionStore::Restamp(const Shard& shard) {
+  const size_t number = static_cast<size_t>(&shard - shards_.get());
+  auto publish = [](const List& list, std::atomic<Clock::rep>& stamp) {
+    const Clock::rep oldest = list.oldest != nullptr ? list.oldest->used : kNoStamp;
+    // Stored only when it changed: every shard making room reads these.
+    if (stamp.load(std::memory_order_relaxed) != oldest) {
+      stamp.store(oldest, std::memory_order_relaxed);
+    }
+  };
+  publish(shard.probation, probation_stamps_[number]);
+  publish(shard.returning, returning_stamps_[number]);
 }
 
-bool SessionStore::MakeRoom(Shard& shard, size_t needed, const Entry* keep,
-                            Clock::time_point now) const {
-  if (shard.bytes + needed <= shard_budget_) return true;
-  // Expired sessions first, wherever they are: the least recently used end
-  // of each list holds the ones most likely to be.
+void SessionStore::Drop(Shard& shard, Entry* entry) {
+  bytes_.fetch_sub(entry->bytes, std::memory_order_relaxed);
+  (entry->probation ? shard.probation : shard.returning).Unlink(entry);
+  shard.index.Erase(entry);
+  Restamp(shard);
+}
+
+void SessionStore::DropExpired(Shard& shard, const ServedSession* keep, Clock::time_point now) {
+  // The least recently used end of each list holds the ones most likely
+  // to be expired.
   for (List* list : {&shard.probation, &shard.returning}) {
-    while (list->oldest != nullptr && list->oldest != keep &&
+    while (list->oldest != nullptr && list->oldest->session.get() != keep &&
            list->oldest->session->ExpiredAt(now)) {
       Drop(shard, list->oldest);
     }
   }
-  for (List* list : {&shard.probation, &shard.returning}) {
-    while (shard.bytes + needed > shard_budget_ && list->oldest != nullptr) {
-      Entry* last = list->oldest;
-      if (last == keep) {
-        last = last->newer;
-        if (last == nullptr) break;
-      }
-      Drop(shard, last);
+}
+
+bool SessionStore::DropOldest(Shard& shard, List& list, const ServedSession* keep) {
+  Entry* last = list.oldest;
+  if (last != nullptr && last->session.get() == keep) last = last->newer;
+  if (last == nullptr) return false;
+  Drop(shard, last);
+  return true;
+}
+
+SessionStore::Shard* SessionStore::Oldest(const std::atomic<Clock::rep>* stamps, size_t first,
+                                          const Shard* skip) const {
+  Shard* oldest = nullptr;
+  Clock::rep best = kNoStamp;
+  for (size_t n = 0, i = first; n < shard_count_; ++n, i = i + 1 == shard_count_ ? 0 : i + 1) {
+    const Clock::rep stamp = stamps[i].load(std::memory_order_relaxed);
+    if (stamp < best && &shards_[i] != skip) {
+      best = stamp;
+      oldest = &shards_[i];
     }
   }
-  return shard.bytes + needed <= shard_budget_;
+  return oldest;
+}
+
+SessionStore::Shard* SessionStore::OldestOfFew(const std::atomic<Clock::rep>* stamps, size_t home,
+                                               const Shard* skip) const {
+  // xorshift, one state a thread: the draw need not be good, only cheap
+  // and different for pages running at once.
+  thread_local uint64_t state = 0x9E3779B97F4A7C15ull ^ reinterpret_cast<uintptr_t>(&state);
+  Shard* oldest = nullptr;
+  Clock::rep best = kNoStamp;
+  for (size_t n = 0, i = home; n <= kDrawn && n < shard_count_; ++n) {
+    const Clock::rep stamp = stamps[i].load(std::memory_order_relaxed);
+    if (stamp < best && &shards_[i] != skip) {
+      best = stamp;
+      oldest = &shards_[i];
+    }
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    i = static_cast<size_t>(state % shard_count_);
+  }
+  return oldest;
+}
+
+bool SessionStore::MakeRoom(size_t home, const ServedSession* keep, Clock::time_point now) {
+  // The home shard, which holds `keep`, is passed over once a list of it
+  // holds nothing else; any other shard found empty under its lock has
+  // published so, and is not picked again.
+  const Shard* skip_probation = nullptr;
+  const Shard* skip_returning = nullptr;
+  bool swept = false;
+  while (!Fits()) {
+    // The oldest session on probation of a few shards, or of all when
+    // those few have none. The store's oldest exactly would send every page
+    // making room to the same shard's lock at once; the oldest of a few
+    // still keeps each shard's sessions on probation about as old as
+    // another's, which is what gives a new visitor the same time to come
+    // back wherever its session lies.
+    Shard* shard = OldestOfFew(probation_stamps_.get(), home, skip_probation);
+    if (shard == nullptr) shard = Oldest(probation_stamps_.get(), home, skip_probation);
+    if (shard != nullptr) {
+      std::lock_guard lock(shard->mutex);
+      DropExpired(*shard, keep, now);
+      if (!Fits() && !DropOldest(*shard, shard->probation, keep) && shard == &shards_[home]) {
+        skip_probation = shard;
+      }
+      continue;
+    }
+    // Nothing on probation is left: expired sessions go before any that
+    // came back, wherever they are.
+    if (!swept) {
+      swept = true;
+      for (size_t i = 0; i < shard_count_ && !Fits(); ++i) {
+        std::lock_guard lock(shards_[i].mutex);
+        DropExpired(shards_[i], keep, now);
+      }
+      continue;  // a new session may have come meanwhile
+    }
+    shard = Oldest(returning_stamps_.get(), home, skip_returning);
+    if (shard == nullptr) return false;
+    std::lock_guard lock(shard->mutex);
+    if (!DropOldest(*shard, shard->returning, keep) && shard == &shards_[home]) {
+      skip_returning = shard;
+    }
+  }
+  return true;
 }
 
 std::shared_ptr<ServedSession> SessionStore::Find(std::string_view id, Clock::time_point now) {
   if (!WellFormedId(id)) return nullptr;
-  Shard& shard = ShardOf(id);
+  Shard& shard = shards_[ShardNumber(id)];
   std::lock_guard lock(shard.mutex);
   Entry* entry = shard.index.Find(id);
   if (entry == nullptr) return nullptr;
@@ -288,46 +383,66 @@ std::shared_ptr<ServedSession> SessionStore::Find(std::string_view id, Clock::ti
   entry->session->Touch(now);
   (entry->probation ? shard.probation : shard.returning).Unlink(entry);
   entry->probation = false;
+  entry->used = now.time_since_epoch().count();
   shard.returning.PushFront(entry);
+  Restamp(shard);
   return entry->session;
 }
 
 std::string SessionStore::Add(std::shared_ptr<ServedSession> session, Clock::time_point now) {
   session->Touch(now);
   const size_t bytes = session->bytes();
+  if (bytes > budget_) return "";
+  const ServedSession* const added = session.get();
   for (;;) {
     std::string id = NewId();
-    Shard& shard = ShardOf(id);
-    std::lock_guard lock(shard.mutex);
-    Entry* entry = new Entry(id);
-    if (!shard.index.Insert(entry)) continue;  // a 128-bit coincidence: another draw
-    // The new entry is on no list yet, so making room never drops it.
-    if (!MakeRoom(shard, bytes, nullptr, now)) {
-      shard.index.Erase(entry);
-      return "";
+    const size_t home = ShardNumber(id);
+    {
+      Shard& shard = shards_[home];
+      std::lock_guard lock(shard.mutex);
+      Entry* entry = new Entry(id);
+      if (!shard.index.Insert(entry)) continue;  // a 128-bit coincidence: another draw
+      session->id_size_ = entry->id.size;
+      std::copy_n(entry->id.bytes.begin(), entry->id.size, session->id_.begin());
+      entry->session = std::move(session);
+      entry->bytes = bytes;
+      entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
+      entry->used = now.time_since_epoch().count();
+      shard.probation.PushFront(entry);
+      bytes_.fetch_add(bytes, std::memory_order_relaxed);
+      Restamp(shard);
+      // The shard at hand goes first, while its lock is held anyway.
+      if (!Fits()) DropExpired(shard, added, now);
     }
-    session->id_size_ = entry->id.size;
-    std::copy_n(entry->id.bytes.begin(), entry->id.size, session->id_.begin());
-    entry->session = std::move(session);
-    entry->bytes = bytes;
-    entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
-    shard.probation.PushFront(entry);
-    shard.bytes += bytes;
-    return id;
+    if (MakeRoom(home, added, now)) return id;
+    // Only pages making room for sessions of their own at the same time
+    // can have left this one alone over the budget.
+    Shard& shard = shards_[home];
+    std::lock_guard lock(shard.mutex);
+    Entry* entry = shard.index.Find(id);
+    if (entry != nullptr && entry->session.get() == added) Drop(shard, entry);
+    return "";
   }
 }
 
 void SessionStore::Recount(std::string_view id, Clock::time_point now) {
   if (!WellFormedId(id)) return;
-  Shard& shard = ShardOf(id);
-  std::lock_guard lock(shard.mutex);
-  Entry* entry = shard.index.Find(id);
-  if (entry == nullptr) return;
-  const size_t bytes = entry->session->bytes();
-  shard.bytes = shard.bytes - entry->bytes + bytes;
-  entry->bytes = bytes;
-  entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
-  MakeRoom(shard, 0, entry, now);
+  const size_t home = ShardNumber(id);
+  const ServedSession* counted = nullptr;
+  {
+    Shard& shard = shards_[home];
+    std::lock_guard lock(shard.mutex);
+    Entry* entry = shard.index.Find(id);
+    if (entry == nullptr) return;
+    const size_t bytes = entry->session->bytes();
+    // Unsigned arithmetic wraps: a shrunk session subtracts.
+    bytes_.fetch_add(bytes - entry->bytes, std::memory_order_relaxed);
+    entry->bytes = bytes;
+    entry->session->counted_bytes_.store(bytes, std::memory_order_relaxed);
+    counted = entry->session.get();
+    if (!Fits()) DropExpired(shard, counted, now);
+  }
+  MakeRoom(home, counted, now);
 }
 
 size_t SessionStore::Sweep(Clock::time_point now) {
@@ -358,14 +473,7 @@ size_t SessionStore::size() const {
   return total;
 }
 
-size_t SessionStore::bytes() const {
-  size_t total = 0;
-  for (size_t i = 0; i < shard_count_; ++i) {
-    std::lock_guard lock(shards_[i].mutex);
-    total += shards_[i].bytes;
-  }
-  return total;
-}
+size_t SessionStore::bytes() const { return bytes_.load(std::memory_order_relaxed); }
 
 std::string SessionStore::NewId() const {
   // Random bytes come from the kernel a few kilobytes at a time, for this

@@ -17,6 +17,17 @@
 // new visitor still gets one, which stays while the visitor comes back
 // before the flood has made a store's worth of newer ones.
 //
+// The order holds across the whole store, not within a part of it: the
+// sessions are spread over shards, each with its own lock, but the budget
+// is one. A shard that happens to hold many returning visitors would
+// otherwise drop one of them while other shards still hold the flood's
+// sessions; and a shard lending budget to a crowded one never got it back,
+// so new visitors there lost theirs sooner. No session that came back goes
+// while any on probation is left anywhere; among those on probation, the
+// oldest of a few shards drawn at random goes, which keeps every shard's
+// as old as another's without sending every page that makes room to the
+// same lock.
+//
 // A session's memory is estimated from what it holds (see
 // ServedSession::bytes): the store's bookkeeping, the session object, and
 // each value with its key and text.
@@ -38,6 +49,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -156,8 +168,9 @@ class SessionStore {
   static constexpr size_t kDefaultMemoryMb = 128;
   static constexpr size_t kShards = 64;
 
-  // The budget is split evenly over `shards` parts, each with its own lock;
-  // the default suits a server, one shard makes the order of drops exact
+  // The sessions are spread over `shards` parts, each with its own lock,
+  // under one budget; the default suits a server, one shard makes the
+  // order of drops exact even when sessions were used at the same time
   // (for tests). `node` is the node's name, "" for an engine on its own.
   explicit SessionStore(size_t memory_bytes = kDefaultMemoryMb << 20, size_t shards = kShards,
                         std::string_view node = "");
@@ -167,8 +180,8 @@ class SessionStore {
   // expired (an expired one is dropped now).
   std::shared_ptr<ServedSession> Find(std::string_view id, Clock::time_point now);
   // Keeps `session` on probation under a new random id and gives the id,
-  // making room as above; "" only when the session alone is larger than a
-  // store's share of the budget.
+  // making room as above; "" only when the session alone is larger than
+  // the budget.
   std::string Add(std::shared_ptr<ServedSession> session, Clock::time_point now);
   // Counts the session's memory again after a page ran (its values may
   // have grown) and makes room when the store is now over its budget. The
@@ -208,6 +221,7 @@ class SessionStore {
     std::shared_ptr<ServedSession> session;
     size_t bytes = 0;  // as last counted
     bool probation = true;
+    Clock::rep used = 0;  // when it was put at the head of its list
     Entry* newer = nullptr;
     Entry* older = nullptr;
   };
@@ -247,26 +261,57 @@ class SessionStore {
     std::vector<Slot> slots_;
     size_t used_ = 0;
   };
-  // The sessions are spread over shards by id, each with its own lock and
-  // its share of the budget, so that pages of different visitors running
-  // at once rarely wait for each other.
+  // The sessions are spread over shards by id, each with its own lock, so
+  // that pages of different visitors running at once rarely wait for each
+  // other. No code holds two shards' locks at once.
   struct Shard {
     mutable std::mutex mutex;
     List probation;
     List returning;
     Index index;
-    size_t bytes = 0;
   };
-  Shard& ShardOf(std::string_view id) const;
-  // Drops sessions until `needed` more bytes fit, never `keep`; false when
-  // they cannot be made to fit.
-  bool MakeRoom(Shard& shard, size_t needed, const Entry* keep, Clock::time_point now) const;
-  static void Drop(Shard& shard, Entry* entry);
+  static constexpr Clock::rep kNoStamp = std::numeric_limits<Clock::rep>::max();
+
+  size_t ShardNumber(std::string_view id) const;
+  bool Fits() const { return bytes_.load(std::memory_order_relaxed) <= budget_; }
+  // Drops sessions, one shard's lock at a time, until the store fits its
+  // budget, never `keep`, which lies in shard `home`; false when the store
+  // holds nothing else to drop and still does not fit.
+  bool MakeRoom(size_t home, const ServedSession* keep, Clock::time_point now);
+  // The shard whose list (by its stamps) holds the least recently used
+  // session of the store, looked for from `first` on (which wins a tie)
+  // and never `skip`; null when every list is empty.
+  Shard* Oldest(const std::atomic<Clock::rep>* stamps, size_t first, const Shard* skip) const;
+  // As Oldest, among `home` and a few other shards drawn at random; null
+  // when none of them has a session on that list.
+  Shard* OldestOfFew(const std::atomic<Clock::rep>* stamps, size_t home, const Shard* skip) const;
+  // How many shards besides the home shard OldestOfFew looks at.
+  static constexpr size_t kDrawn = 7;
+  // Under the shard's lock: the expired sessions at the least recently
+  // used end of its lists, but `keep`.
+  void DropExpired(Shard& shard, const ServedSession* keep, Clock::time_point now);
+  // Under the shard's lock: the least recently used of `list` but `keep`;
+  // false when there is none.
+  bool DropOldest(Shard& shard, List& list, const ServedSession* keep);
+  void Drop(Shard& shard, Entry* entry);
+  // Under the shard's lock, after its lists changed: publishes when their
+  // least recently used sessions were put there.
+  void Restamp(const Shard& shard);
 
   const std::string suffix_;  // "." and the node's name, or ""
   const size_t shard_count_;
-  const size_t shard_budget_;
+  const size_t budget_;
   std::unique_ptr<Shard[]> shards_;
+  // The estimated memory of all sessions, changed under the lock of the
+  // shard whose session changed.
+  std::atomic<size_t> bytes_{0};
+  // For each shard, when the least recently used session of its probation
+  // (or returning) list was put there, kNoStamp for an empty list: a shard
+  // making room finds the store's oldest without taking every lock. Kept
+  // apart from the shards, so that reading them all reads a few lines of
+  // memory that change only when a list's oldest does.
+  std::unique_ptr<std::atomic<Clock::rep>[]> probation_stamps_;
+  std::unique_ptr<std::atomic<Clock::rep>[]> returning_stamps_;
 };
 
 }  // namespace zorvadel::serve

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -163,6 +164,145 @@ TEST(SessionStoreTest, IdsOfANodeEndInItsName) {
   }
   EXPECT_TRUE(SessionStore().WellFormedId(bare));
   EXPECT_FALSE(SessionStore().WellFormedId(id));
+}
+
+// The store's default shards under a budget of a few sessions each: a
+// cookie-less flood, and visitors made beforehand whose cookies come back
+// in turn, their trail growing on each return. A visitor's session goes
+// only when no session on probation is left anywhere in the store,
+// however the visitors happen to be spread over the shards.
+struct CrowdCase {
+  const char* name;
+  size_t budget;  // in bare sessions
+  int visitors;
+  size_t growth;  // characters the trail grows by on each return
+  int flood;      // cookie-less requests; every third, a visitor returns
+  bool all_fit;   // the visitors' sessions fit the budget to the end
+};
+
+class CrowdedShardTest : public testing::TestWithParam<CrowdCase> {};
+
+TEST_P(CrowdedShardTest, ReturnedSessionsOutliveProbationEverywhere) {
+  const CrowdCase& c = GetParam();
+  SessionStore store(c.budget * ServedSession::kBaseBytes);
+  Clock::time_point now{};
+  auto tick = [&now] { return now += std::chrono::milliseconds(1); };
+  std::vector<std::shared_ptr<ServedSession>> visitors;
+  std::vector<std::string> ids;
+  for (int i = 0; i < c.visitors; ++i) {
+    visitors.push_back(std::make_shared<ServedSession>(now));
+    ids.push_back(store.Add(visitors.back(), tick()));
+    ASSERT_NE(store.Find(ids.back(), tick()), nullptr);
+  }
+  // The store holds the other reference to each visitor's session while it
+  // keeps it; what else it holds is on probation.
+  size_t lost = 0;
+  auto check = [&](const std::string& op) {
+    size_t gone = 0;
+    for (const auto& v : visitors) gone += v.use_count() == 1;
+    if (gone > lost) {
+      // Only the session just added may be on probation still.
+      EXPECT_LE(store.size(), visitors.size() - gone + 1) << op;
+    }
+    lost = gone;
+  };
+  for (int step = 0; step < c.flood; ++step) {
+    store.Add(std::make_shared<ServedSession>(now), tick());
+    check("flood");
+    if (step % 3 != 0) continue;
+    const size_t v = static_cast<size_t>(step / 3) % visitors.size();
+    if (store.Find(ids[v], tick()) == nullptr) continue;
+    if (c.growth != 0) {
+      visitors[v]->SetValue(u"Trail", Variant(CStr(visitors[v]->Value(u"Trail")) +
+                                              std::u16string(c.growth, u'x')));
+      store.Recount(ids[v], tick());
+      check("growth");
+    }
+  }
+  EXPECT_LE(store.bytes(), c.budget * ServedSession::kBaseBytes);
+  if (c.all_fit) {
+    EXPECT_EQ(lost, 0u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Store, CrowdedShardTest,
+    testing::Values(CrowdCase{"visitors_fill_three_quarters", 256, 192, 0, 8000, true},
+                    CrowdCase{"visitors_grow_to_most_of_it", 512, 128, 16, 6000, true},
+                    CrowdCase{"visitors_outgrow_the_store", 128, 96, 32, 6000, false},
+                    CrowdCase{"more_visitors_than_fit", 64, 96, 0, 2000, false}),
+    [](const testing::TestParamInfo<CrowdCase>& info) { return info.param.name; });
+
+// New visitors in a flood, beside returning visitors crowding some shards
+// more than others: each new visitor's session stays while the flood after
+// it makes half as many as the store holds on probation, whichever shard it
+// landed in.
+struct NewVisitorCase {
+  const char* name;
+  size_t budget;  // in bare sessions
+  size_t returning;
+};
+
+class NewVisitorTest : public testing::TestWithParam<NewVisitorCase> {};
+
+TEST_P(NewVisitorTest, SessionLastsWhereverItLies) {
+  const NewVisitorCase& c = GetParam();
+  SessionStore store(c.budget * ServedSession::kBaseBytes);
+  Clock::time_point now{};
+  auto tick = [&now] { return now += std::chrono::milliseconds(1); };
+  auto flood = [&](size_t requests) {
+    for (size_t i = 0; i < requests; ++i) store.Add(std::make_shared<ServedSession>(now), tick());
+  };
+  for (size_t i = 0; i < c.returning; ++i) {
+    store.Find(store.Add(std::make_shared<ServedSession>(now), tick()), tick());
+  }
+  flood(2 * c.budget);
+  const size_t on_probation = c.budget - c.returning;
+  for (int visitor = 0; visitor < 32; ++visitor) {
+    const std::string id = store.Add(std::make_shared<ServedSession>(now), tick());
+    flood(on_probation / 2);
+    EXPECT_NE(store.Find(id, tick()), nullptr) << visitor;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, NewVisitorTest,
+                         testing::Values(NewVisitorCase{"flood_alone", 1024, 0},
+                                         NewVisitorCase{"half_returning", 1024, 512},
+                                         NewVisitorCase{"most_returning", 1024, 768}),
+                         [](const testing::TestParamInfo<NewVisitorCase>& info) {
+                           return info.param.name;
+                         });
+
+// Pages of many visitors at once: no lock order deadlocks, and the count of
+// memory stays exact, so that sweeping everything away leaves nothing.
+TEST(SessionStoreTest, CountsExactlyUnderPagesAtOnce) {
+  SessionStore store(64 * ServedSession::kBaseBytes);
+  const Clock::time_point start{};
+  std::vector<std::thread> pages;
+  for (int t = 0; t < 4; ++t) {
+    pages.emplace_back([&store, start, t] {
+      std::vector<std::string> mine;
+      for (int i = 0; i < 4000; ++i) {
+        const Clock::time_point now = start + std::chrono::microseconds(i);
+        if (i % 4 != 0 || mine.empty()) {
+          mine.push_back(store.Add(std::make_shared<ServedSession>(now), now));
+          continue;
+        }
+        const std::string& id = mine[static_cast<size_t>(i + t) % mine.size()];
+        if (auto session = store.Find(id, now)) {
+          session->SetValue(u"Trail", Variant(std::u16string(static_cast<size_t>(i % 300), u'x')));
+          store.Recount(id, now);
+        }
+      }
+    });
+  }
+  for (auto& page : pages) page.join();
+  EXPECT_LE(store.bytes(), 64 * ServedSession::kBaseBytes);
+  EXPECT_GE(store.bytes(), store.size() * ServedSession::kBaseBytes);
+  EXPECT_GT(store.size(), 0u);
+  store.Sweep(start + std::chrono::hours(1));
+  EXPECT_EQ(store.size(), 0u);
+  EXPECT_EQ(store.bytes(), 0u);
 }
 
 TEST(SessionTurnTest, PagesTakeTurnsInOrder) {
