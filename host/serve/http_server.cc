@@ -696,7 +696,7 @@ MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
     return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   }
   auto lent = std::make_unique<LentFile>();
-  if (size > 0 && fso::LendDescriptor(file->descriptor())) {
+  if (size > 0 && fso::LendDescriptor(file->descriptor(), file->device(), file->inode())) {
     lent->descriptor = file->descriptor();
     lent->response = MHD_create_response_from_fd64(size, lent->descriptor);
     if (lent->response == nullptr) return MHD_NO;  // the loan ends, the file closes

@@ -78,6 +78,8 @@ void RegularFile::Open(const std::string& disk_path) {
     return;
   }
   facts_ = ::fstat(fd_, &info) == 0 ? FactsOf(info) : PathFacts{PathKind::kNoAccess, 0};
+  device_ = info.st_dev;
+  inode_ = info.st_ino;
   // A regular file ignores O_NONBLOCK; cleared all the same, so that a
   // reader handed the descriptor gets the reads it expects.
   if (facts_.kind == PathKind::kRegular) {

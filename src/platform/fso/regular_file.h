@@ -11,6 +11,8 @@
 #ifndef ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
 #define ZORVADEL_PLATFORM_FSO_REGULAR_FILE_H_
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -58,6 +60,9 @@ class RegularFile {
   // The open descriptor (blocking reads, close-on-exec), -1 unless ok().
   // It stays owned by this object.
   int descriptor() const { return fd_; }
+  // The file's device and inode, as its descriptor showed them.
+  dev_t device() const { return device_; }
+  ino_t inode() const { return inode_; }
   // Reads up to `size` bytes into `out`, fewer only at the end of the
   // file; -1 when a read fails.
   ptrdiff_t Read(void* out, size_t size) const;
@@ -80,6 +85,8 @@ class RegularFile {
   int fd_ = -1;
   int error_ = 0;
   PathFacts facts_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
 };
 
 }  // namespace zorvadel::fso

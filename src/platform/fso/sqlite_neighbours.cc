@@ -202,7 +202,12 @@ int TakeKeptDescriptor(dev_t device, ino_t inode) {
 
 bool LendDescriptor(int descriptor) {
   FileId id;
-  if (descriptor < 0 || !IdOf(descriptor, id)) return false;
+  return descriptor >= 0 && IdOf(descriptor, id) && LendDescriptor(descriptor, id.first, id.second);
+}
+
+bool LendDescriptor(int descriptor, dev_t device, ino_t inode) {
+  const FileId id{device, inode};
+  if (descriptor < 0) return false;
   Files& files = State();
   const std::lock_guard lock(files.mutex);
   if (files.blind || files.sqlite_opens.count(id) != 0) return false;

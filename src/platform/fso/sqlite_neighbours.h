@@ -46,6 +46,8 @@ int TakeKeptDescriptor(dev_t device, ino_t inode);
 // /dev/null, where it reads as ended: the library's close then drops
 // nothing of SQLite's, and what it was sending ends short.
 bool LendDescriptor(int descriptor);
+// The same, for a descriptor whose file the caller has looked at already.
+bool LendDescriptor(int descriptor, dev_t device, ino_t inode);
 
 // Ends the loan of `descriptor`, which must still be open: its file is
 // closed here, beside SQLite, and the number stays the library's, on
