@@ -144,8 +144,9 @@ int Serve(const std::string& program, const EngineFlags& flags) {
   const bool v6 = address.find(':') != std::string::npos && address.front() != '[';
   std::cout << program << ": serving " << site.root().string() << " on http://"
             << (v6 ? "[" + address + "]" : address) << ":" << server.port() << "/ with "
-            << flags.server.threads << " threads, " << SitePages().size()
-            << " C++ pages (Ctrl-C stops)" << std::endl;
+            << flags.server.threads << (flags.server.threads == 1 ? " thread, " : " threads, ")
+            << SitePages().size() << (SitePages().size() == 1 ? " C++ page" : " C++ pages")
+            << " (Ctrl-C stops)" << std::endl;
   int received = 0;
   sigwait(&stop_signals, &received);
   if (const size_t left = server.Drain(std::chrono::seconds(flags.drain_seconds))) {

@@ -201,7 +201,7 @@ fetch /agent.asp; check "no demo page" "$status" 404
 check "startup names the C++ source it cannot serve" "$(cat "$server_err")" \
   "zorvadel-serve: $own/cpp/hello.cc is not served: C++ pages are built into a site binary with the engine's main (see \"Your own site\" in the README)"
 check "startup line" "$(head -1 "$server_out" | sed 's/:[0-9][0-9]*\//:PORT\//')" \
-  "zorvadel-serve: serving $own on http://127.0.0.1:PORT/ with 1 threads, 0 C++ pages (Ctrl-C stops)"
+  "zorvadel-serve: serving $own on http://127.0.0.1:PORT/ with 1 thread, 0 C++ pages (Ctrl-C stops)"
 stop_server
 
 finish engine

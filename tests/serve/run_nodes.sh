@@ -33,16 +33,13 @@ source "$here/../../scripts/loopback_lib.sh"
 port=$(free_port)
 base=http://127.0.0.1:$port
 mkdir -p "$work/nginx"
-# What nginx writes goes into the test's folder.
-for kind in client_body proxy fastcgi uwsgi scgi; do
-  echo "  ${kind}_temp_path $work/nginx/$kind;"
-done >"$work/nginx/paths"
-echo "  access_log off;" >>"$work/nginx/paths"
+# What nginx writes goes into the test's folder, its prefix, as the
+# README's recipe has it.
 sed -e "s|127\.0\.0\.1:8081|127.0.0.1:${node_port[a]}|; s|127\.0\.0\.1:8082|127.0.0.1:${node_port[b]}|" \
     -e "s|^\( *\)listen 127.0.0.1:8080;|\1listen 127.0.0.1:$port;|; s|^worker_processes auto;|worker_processes 1;|" \
-    -e "/^http {/r $work/nginx/paths" "$conf" >"$work/nginx/nginx.conf"
-nginx -e "$work/nginx/error.log" -p "$work/nginx" -c "$work/nginx/nginx.conf" \
-  -g "daemon off; pid $work/nginx/nginx.pid;" 2>"$work/nginx/start.err" &
+    "$conf" >"$work/nginx/nginx.conf"
+nginx -p "$work/nginx" -e error.log -c "$work/nginx/nginx.conf" \
+  -g "daemon off;" 2>"$work/nginx/start.err" &
 nginx=$!
 started "$nginx"
 deadline=$((SECONDS + 60))
