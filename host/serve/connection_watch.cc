@@ -7,11 +7,11 @@
 namespace zorvadel::serve {
 namespace {
 
-constexpr uint64_t kStageBits = 3;
+constexpr uint64_t kStageMask = 3;
 constexpr uint64_t kClaimed = 4;
 constexpr int kStageShift = 3;
 
-Stage StageOf(uint64_t state) { return static_cast<Stage>(state & kStageBits); }
+Stage StageOf(uint64_t state) { return static_cast<Stage>(state & kStageMask); }
 WatchClock::time_point SinceOf(uint64_t state) {
   return WatchClock::time_point{std::chrono::milliseconds(state >> kStageShift)};
 }
