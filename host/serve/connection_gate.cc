@@ -33,6 +33,15 @@ using SteadyClock = std::chrono::steady_clock;
 // with what came.
 constexpr auto kRefusalGrace = std::chrono::seconds(1);
 
+// A newcomer for whom a connection handed over gives way waits this long
+// for the daemon to close it; a daemon thread busy with a long page may not
+// look at its sockets before then.
+constexpr auto kRoomWait = std::chrono::seconds(3);
+
+// How often the gate looks for a place let go while a newcomer waits for
+// one: the daemon's threads tell of it only by the count.
+constexpr int kRoomLookMs = 5;
+
 // How much of a request whose line is too long is looked at for the Accept
 // header after the line, which tells the markup of its refusal.
 constexpr size_t kLongLook = 4 * kHeadLimit;
@@ -62,6 +71,8 @@ struct Pending {
   // 0 while the connection waits for its head to be handed over; else the
   // status it is refused with once its head is in.
   int refusal = 0;
+  // Waits, without a place, for a connection handed over to let one go.
+  bool room = false;
   // While it waits with a place: when it was last heard from (its place in
   // the order of silence), and how many bytes of its head had come then.
   uint64_t heard = 0;
@@ -205,8 +216,12 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
 }
 
 ConnectionGate::ConnectionGate(HandOver hand_over, std::chrono::seconds idle, size_t limit,
-                               const AccessLog* log)
-    : hand_over_(std::move(hand_over)), idle_(idle), limit_(limit), log_(log) {}
+                               const AccessLog* log, MakeRoom make_room)
+    : hand_over_(std::move(hand_over)),
+      make_room_(std::move(make_room)),
+      idle_(idle),
+      limit_(limit),
+      log_(log) {}
 ConnectionGate::~ConnectionGate() { Stop(); }
 
 bool ConnectionGate::Start(const std::string& address, uint16_t port, std::string* error) {
@@ -281,6 +296,9 @@ void ConnectionGate::Loop() {
   // since).
   std::deque<Deadline> idle_deadlines;
   std::deque<Deadline> refusal_deadlines;
+  // The newcomers that wait for a place being let go, first come first.
+  std::deque<Deadline> room_deadlines;
+  size_t awaiting = 0;
   uint64_t serial = 0;
   // The connections that hold a place in the gate, waiting for their head,
   // the one silent longest first: when every place is taken, it is the
@@ -295,7 +313,9 @@ void ConnectionGate::Loop() {
     epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, fd, nullptr);
     auto it = pending.find(fd);
     if (it == pending.end()) return;
-    if (it->second.refusal == 0) {
+    if (it->second.room) {
+      --awaiting;
+    } else if (it->second.refusal == 0) {
       silence.erase({it->second.heard, fd});
       admitted_.fetch_sub(1, std::memory_order_acq_rel);
     }
@@ -340,6 +360,14 @@ void ConnectionGate::Loop() {
   auto inspect = [&](int fd, bool last) {
     auto it = pending.find(fd);
     if (it == pending.end()) return;
+    if (it->second.room) {  // its head is looked at once it has a place
+      char one;
+      const ssize_t n = recv(fd, &one, 1, MSG_PEEK | MSG_DONTWAIT);
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        drop(fd);
+      }
+      return;
+    }
     ssize_t n = recv(fd, received.data(), received.size(), MSG_PEEK | MSG_DONTWAIT);
     if (n < 0) {
       if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
@@ -419,20 +447,45 @@ void ConnectionGate::Loop() {
   // gate can give way: the one heard from longest ago is closed, once a
   // last look has found nothing new from it (a connection whose head has
   // come meanwhile is handed over instead, keeping its place). True when a
-  // place is free.
+  // place is free, the places of those waiting for room being spoken for.
+  auto free_place = [&] {
+    return admitted_.load(std::memory_order_acquire) + awaiting < limit_;
+  };
   auto give_way = [&]() -> bool {
     for (size_t looks = silence.size() + 1; looks > 0; --looks) {
-      if (admitted_.load(std::memory_order_acquire) < limit_) return true;
+      if (free_place()) return true;
       if (silence.empty()) return false;
       const auto [order, fd] = *silence.begin();
       inspect(fd, false);
       if (!silence.empty() && *silence.begin() == std::pair(order, fd)) drop(fd);
     }
-    return admitted_.load(std::memory_order_acquire) < limit_;
+    return free_place();
+  };
+  auto admit = [&](int fd, Pending& entry) {
+    admitted_.fetch_add(1, std::memory_order_acq_rel);
+    entry.heard = ++heard;
+    silence.insert({entry.heard, fd});
+    idle_deadlines.push_back({SteadyClock::now() + idle_, fd, entry.serial});
+  };
+  // Gives the places let go to those waiting for room, in their order.
+  // Their heads came meanwhile, unannounced by the edge-triggered watch.
+  auto admit_waiting = [&] {
+    while (!room_deadlines.empty() && admitted_.load(std::memory_order_acquire) < limit_) {
+      const Deadline first = room_deadlines.front();
+      room_deadlines.pop_front();
+      auto it = pending.find(first.fd);
+      if (it == pending.end() || it->second.serial != first.serial) continue;
+      Pending& entry = it->second;
+      entry.room = false;
+      --awaiting;
+      entry.serial = ++serial;
+      admit(first.fd, entry);
+      inspect(first.fd, false);
+    }
   };
   // The first deadline of `queue` that still stands, after acting on those
   // that have passed; -1 when none stands.
-  auto next_deadline = [&](std::deque<Deadline>& queue) -> int {
+  auto next_deadline = [&](std::deque<Deadline>& queue, auto&& on_passed) -> int {
     while (!queue.empty()) {
       const Deadline first = queue.front();
       auto it = pending.find(first.fd);
@@ -444,9 +497,19 @@ void ConnectionGate::Loop() {
           std::chrono::duration_cast<std::chrono::milliseconds>(first.when - SteadyClock::now());
       if (left.count() > 0) return static_cast<int>(left.count()) + 1;
       queue.pop_front();
-      inspect(first.fd, true);
+      on_passed(first.fd);
     }
     return -1;
+  };
+  auto last_look = [&](int fd) { inspect(fd, true); };
+  // No place came in time: the newcomer is refused as when none could
+  // give way, its head (for the markup of the answer) as far as it came.
+  auto no_room = [&](int fd) {
+    Pending& entry = pending[fd];
+    entry.room = false;
+    --awaiting;
+    entry.refusal = 503;
+    inspect(fd, true);
   };
 
   // Out of descriptors, the listening socket stays readable and would wake
@@ -471,9 +534,13 @@ void ConnectionGate::Loop() {
         timeout = 100;
       }
     }
+    admit_waiting();
     for (std::deque<Deadline>* queue : {&idle_deadlines, &refusal_deadlines}) {
-      const int until = next_deadline(*queue);
+      const int until = next_deadline(*queue, last_look);
       if (until >= 0 && (timeout < 0 || until < timeout)) timeout = until;
+    }
+    if (next_deadline(room_deadlines, no_room) >= 0 && (timeout < 0 || timeout > kRoomLookMs)) {
+      timeout = kRoomLookMs;
     }
     int count = epoll_wait(epoll_fd_, events.data(), static_cast<int>(events.size()), timeout);
     if (count < 0 && errno != EINTR) break;
@@ -520,11 +587,19 @@ void ConnectionGate::Loop() {
         close(client);
         continue;
       }
-      if (give_way()) {
-        admitted_.fetch_add(1, std::memory_order_acq_rel);
-        entry.heard = ++heard;
-        silence.insert({entry.heard, client});
-        idle_deadlines.push_back({SteadyClock::now() + idle_, client, entry.serial});
+      const auto wait_for_room = [&] {
+        entry.room = true;
+        ++awaiting;
+        room_deadlines.push_back({SteadyClock::now() + kRoomWait, client, entry.serial});
+      };
+      if (free_place()) {
+        admit(client, entry);
+      } else if (make_room_ && make_room_(true)) {
+        wait_for_room();
+      } else if (give_way()) {
+        admit(client, entry);
+      } else if (make_room_ && make_room_(false)) {
+        wait_for_room();
       } else {
         entry.refusal = 503;
         refusal_deadlines.push_back({SteadyClock::now() + kRefusalGrace, client, entry.serial});

@@ -33,8 +33,21 @@
 // closed, thus only ever holds places that others take from it; a visitor,
 // whose head follows its connection at once, is the newest of them all
 // and has its head handed over long before its turn to give way comes.
-// Only when every place is held by connections handed over does a
-// newcomer get "503 Service Unavailable" from the gate.
+// A kept-alive connection handed over and idle between requests gives way
+// before any of those: the daemon's side is asked first to make room
+// (MakeRoom, connection_watch.h), and the one idle longest is closed.
+// Were the connections in the gate to go first, a crowd of kept-alive
+// connections, whose new ones send their request at once and leave the
+// gate, would leave in it only a visitor's a moment before its head comes,
+// and close that. Failing both,
+// the connection handed over whose request body has been coming in
+// longest gives way, once past its first 30 s. A page being run (or
+// waiting for its session's turn) or a response being sent never does.
+// A connection handed over that is chosen is shut down and the daemon
+// closes it; the newcomer waits in the gate, without a place, until the
+// daemon has let the place go (3 s at most, then 503). Only when no
+// connection can give way does a newcomer get "503 Service Unavailable"
+// from the gate.
 //
 // A connection that sends no complete head within the idle time is closed.
 #ifndef ZORVADEL_HOST_SERVE_CONNECTION_GATE_H_
@@ -106,10 +119,16 @@ class ConnectionGate {
   // then being closed.
   using HandOver = std::function<bool(int socket, const sockaddr* address, socklen_t size)>;
 
+  // Has one of the connections handed over give way: a kept-alive one idle
+  // between requests when `idle`, else one whose request body has been
+  // coming in past its first 30 s. True when one will close, its place
+  // then Released.
+  using MakeRoom = std::function<bool(bool idle)>;
+
   // `log` (which may be null or not enabled) gets a line for every answer
-  // the gate gives itself.
+  // the gate gives itself. `make_room` may be empty: none gives way.
   ConnectionGate(HandOver hand_over, std::chrono::seconds idle, size_t limit,
-                 const AccessLog* log);
+                 const AccessLog* log, MakeRoom make_room = {});
   ~ConnectionGate();
   ConnectionGate(const ConnectionGate&) = delete;
   ConnectionGate& operator=(const ConnectionGate&) = delete;
@@ -129,6 +148,7 @@ class ConnectionGate {
   void Loop();
 
   HandOver hand_over_;
+  MakeRoom make_room_;
   std::chrono::seconds idle_;
   size_t limit_;
   const AccessLog* log_;

@@ -7,6 +7,15 @@
 namespace zorvadel::serve {
 namespace {
 
+constexpr uint64_t kStageMask = 3;
+constexpr uint64_t kClaimed = 4;
+constexpr int kStageShift = 3;
+
+Stage StageOf(uint64_t state) { return static_cast<Stage>(state & kStageMask); }
+WatchClock::time_point SinceOf(uint64_t state) {
+  return WatchClock::time_point{std::chrono::milliseconds(state >> kStageShift)};
+}
+
 uint64_t Millis(WatchClock::time_point when) {
   const auto count =
       std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
@@ -20,6 +29,7 @@ bool TooSlow(const Pace& pace, Stage stage, WatchClock::time_point since, uint64
   const auto taken = std::chrono::duration_cast<std::chrono::milliseconds>(now - since);
   switch (stage) {
     case Stage::kHead:
+    case Stage::kIdle:
       return taken > pace.head;
     case Stage::kBody:
       // bytes / seconds < rate, without dividing.
@@ -31,15 +41,21 @@ bool TooSlow(const Pace& pace, Stage stage, WatchClock::time_point since, uint64
   return false;
 }
 
-void ConnectionWatch::Entry::Enter(Stage stage, WatchClock::time_point now) {
+bool ConnectionWatch::Entry::Enter(Stage stage, WatchClock::time_point now) {
   // The count starts before the stage is told, so that the watch never
   // sees a body's start with the bytes of the body before it.
   if (stage == Stage::kBody) bytes_.store(0, std::memory_order_relaxed);
-  state_.store(Millis(now) << 2 | static_cast<uint64_t>(stage), std::memory_order_release);
+  const uint64_t next = Millis(now) << kStageShift | static_cast<uint64_t>(stage);
+  uint64_t state = state_.load(std::memory_order_acquire);
+  do {
+    if ((state & kClaimed) != 0) return false;
+  } while (!state_.compare_exchange_weak(state, next, std::memory_order_acq_rel,
+                                         std::memory_order_acquire));
+  return true;
 }
 
 Stage ConnectionWatch::Entry::stage() const {
-  return static_cast<Stage>(state_.load(std::memory_order_acquire) & 3);
+  return StageOf(state_.load(std::memory_order_acquire));
 }
 
 void ConnectionWatch::Add(Entry* entry) {
@@ -58,9 +74,8 @@ size_t ConnectionWatch::Reap(WatchClock::time_point now) {
   for (Entry* entry : entries_) {
     if (entry->cut_) continue;
     const uint64_t state = entry->state_.load(std::memory_order_acquire);
-    const WatchClock::time_point since{std::chrono::milliseconds(state >> 2)};
     const uint64_t bytes = entry->bytes_.load(std::memory_order_relaxed);
-    if (!TooSlow(pace_, static_cast<Stage>(state & 3), since, bytes, now)) continue;
+    if (!TooSlow(pace_, StageOf(state), SinceOf(state), bytes, now)) continue;
     shutdown(entry->fd_, SHUT_RDWR);
     entry->cut_ = true;
     ++cut;
@@ -68,11 +83,40 @@ size_t ConnectionWatch::Reap(WatchClock::time_point now) {
   return cut;
 }
 
+bool ConnectionWatch::GiveWay(bool idle, WatchClock::time_point now) {
+  const Stage wanted = idle ? Stage::kIdle : Stage::kBody;
+  std::lock_guard lock(mutex_);
+  // A claim fails only when the serving thread moved the stage on since
+  // it was read; the choice is then made again. The stage being the same,
+  // the state word with the earlier time is the smaller.
+  for (;;) {
+    Entry* chosen = nullptr;
+    uint64_t state = 0;
+    for (Entry* entry : entries_) {
+      if (entry->cut_) continue;
+      const uint64_t now_state = entry->state_.load(std::memory_order_acquire);
+      if (StageOf(now_state) != wanted || (chosen != nullptr && now_state >= state)) continue;
+      if (!idle && now - SinceOf(now_state) <= pace_.body_grace) continue;
+      chosen = entry;
+      state = now_state;
+    }
+    if (chosen == nullptr) return false;
+    if (!chosen->state_.compare_exchange_strong(state, state | kClaimed,
+                                                std::memory_order_acq_rel)) {
+      continue;
+    }
+    shutdown(chosen->fd_, SHUT_RDWR);
+    chosen->cut_ = true;
+    return true;
+  }
+}
+
 bool ConnectionWatch::Quiet() const {
   std::lock_guard lock(mutex_);
   for (const Entry* entry : entries_) {
     if (entry->cut_) continue;
-    if (entry->stage() != Stage::kHead) return false;
+    const Stage stage = entry->stage();
+    if (stage != Stage::kHead && stage != Stage::kIdle) return false;
     // A request sent on a kept-alive connection whose thread is still busy
     // with another: it is answered before the stop.
     int waiting = 0;

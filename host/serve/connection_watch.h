@@ -6,11 +6,13 @@
 // seconds would hold its connection (and its place among the connections
 // the engine holds) for as long as it liked. So every connection the
 // daemon holds is watched through the stages of its requests:
-//   - kHead: a head is awaited, from the connection's start or from the
-//     end of its last response (a kept-alive connection's next head is
-//     measured from there, as the daemon reads every byte as it comes and
-//     no one sees the head's first byte). The head must be whole within
-//     Pace::head.
+//   - kHead: the head of the connection's first request is awaited (the
+//     gate hands a connection over with that head in, so this lasts only
+//     until the access handler sees it).
+//   - kIdle: a kept-alive connection between requests: its next head is
+//     awaited from the end of its last response (measured from there, as
+//     the daemon reads every byte as it comes and no one sees the head's
+//     first byte). The head must be whole within Pace::head, as in kHead.
 //   - kBody: the head is in and the body is coming. After Pace::body_grace
 //     the body must have come at Pace::body_rate bytes a second on average
 //     since its start.
@@ -18,6 +20,14 @@
 //     session's turn, or the response is being sent): never closed here.
 // A connection found too slow is shut down (shutdown(), not close(): the
 // socket is the daemon's, which sees the end and closes it itself).
+//
+// When every place of the gate is taken, a connection the daemon holds may
+// also have to give way to a newcomer (GiveWay): the kept-alive one idle
+// longest, or the one whose body has been coming in longest, once past
+// Pace::body_grace. One in kBusy never does. The choice is claimed on the
+// entry's state word, which the serving thread moves on only when no claim
+// is on it: a request whose handler had begun is never cut, and one that
+// comes on a connection already claimed is not started (Enter says so).
 #ifndef ZORVADEL_HOST_SERVE_CONNECTION_WATCH_H_
 #define ZORVADEL_HOST_SERVE_CONNECTION_WATCH_H_
 
@@ -38,7 +48,7 @@ struct Pace {
   uint64_t body_rate = 1024;  // bytes a second
 };
 
-enum class Stage : uint8_t { kHead, kBody, kBusy };
+enum class Stage : uint8_t { kHead, kBody, kBusy, kIdle };
 
 // Whether a connection in `stage` since `since`, having taken `bytes` of
 // body in that time, is too slow at `now`.
@@ -55,7 +65,9 @@ class ConnectionWatch {
     Entry(const Entry&) = delete;
     Entry& operator=(const Entry&) = delete;
 
-    void Enter(Stage stage, WatchClock::time_point now = WatchClock::now());
+    // False when the connection has been chosen to give way: its request
+    // is then not to be served, as its socket is being shut down.
+    bool Enter(Stage stage, WatchClock::time_point now = WatchClock::now());
     // `count` more bytes of the body came in.
     void Took(size_t count) { bytes_.fetch_add(count, std::memory_order_relaxed); }
     Stage stage() const;
@@ -64,8 +76,9 @@ class ConnectionWatch {
     friend class ConnectionWatch;
     const int fd_;
     // The time the stage began (milliseconds of the clock) shifted left by
-    // two, with the stage in the low bits: one word, so that the stage is
-    // never read with the time of another.
+    // three, with the claim to give way and the stage in the low bits: one
+    // word, so that the stage is never read with the time of another, nor
+    // claimed after it changed.
     std::atomic<uint64_t> state_{0};
     std::atomic<uint64_t> bytes_{0};
     // Shut down already; guarded by the watch's mutex.
@@ -84,6 +97,11 @@ class ConnectionWatch {
 
   // Shuts down every connection too slow at `now`; returns how many.
   size_t Reap(WatchClock::time_point now);
+
+  // Shuts down the connection that gives way to a newcomer at `now`, if
+  // one may (see above): of those `idle` between requests, or else of the
+  // long bodies. True when one was.
+  bool GiveWay(bool idle, WatchClock::time_point now);
 
   // True when no request is under way: none past its head, and no
   // connection with a request come in but not yet read.

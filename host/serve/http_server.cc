@@ -414,7 +414,7 @@ struct Callbacks {
     auto* exchange = static_cast<Exchange*>(*con_cls);
     *con_cls = nullptr;
     // The next head is measured from here: no one sees its first byte.
-    if (Tracked* tracked = TrackedOf(connection)) tracked->watch.Enter(Stage::kHead);
+    if (Tracked* tracked = TrackedOf(connection)) tracked->watch.Enter(Stage::kIdle);
     if (exchange == nullptr) return;
     // A page given its turn whose connection closed before it ran passes
     // the turn on.
@@ -453,7 +453,8 @@ struct Callbacks {
     const size_t limit = server->options_.max_body;
     if (!exchange->started) {
       exchange->started = true;
-      if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBody);
+      // A connection chosen to give way to a newcomer starts no request.
+      if (exchange->watch != nullptr && !exchange->watch->Enter(Stage::kBody)) return MHD_NO;
       exchange->method = method;
       exchange->version = version;
       // A head refused on its way in came as a stand-in; a line of its
@@ -486,7 +487,7 @@ struct Callbacks {
       *upload_data_size = 0;
       return MHD_YES;
     }
-    if (exchange->watch != nullptr) exchange->watch->Enter(Stage::kBusy);
+    if (exchange->watch != nullptr && !exchange->watch->Enter(Stage::kBusy)) return MHD_NO;
     if (const int refused = RefusalOf(*exchange)) {
       return QueueStatus(connection, *exchange, static_cast<unsigned>(refused));
     }
@@ -766,7 +767,8 @@ bool HttpServer::Start(std::string* error) {
         // The daemon closes the socket itself when it cannot take it.
         return MHD_add_connection(daemon, socket, address, size) == MHD_YES;
       },
-      std::chrono::seconds(options_.idle_timeout_seconds), limit, &access_log_);
+      std::chrono::seconds(options_.idle_timeout_seconds), limit, &access_log_,
+      [this](bool idle) { return watch_.GiveWay(idle, WatchClock::now()); });
   if (!gate_->Start(address, options_.port, error)) {
     MHD_stop_daemon(daemon_);
     daemon_ = nullptr;

@@ -1,4 +1,6 @@
-// Who gives way when every place of the gate is taken.
+// Who gives way when every place of the gate is taken: a connection still
+// in the gate, or one handed over as the watch of the daemon's connections
+// chooses it.
 #include "serve/connection_gate.h"
 
 #include <arpa/inet.h>
@@ -11,9 +13,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "serve/connection_watch.h"
 
 namespace zorvadel::serve {
 namespace {
@@ -53,11 +58,27 @@ std::string Outcome(int fd, int wait_ms) {
   return std::string(text, static_cast<size_t>(n)).substr(0, 12);
 }
 
-// The daemon's side: the sockets handed over, by the client's port.
+// The daemon's side: the sockets handed over, by the client's port, each
+// watched through the stages its test sets.
 struct Daemon {
+  ConnectionWatch watch;
   std::mutex mutex;
   std::condition_variable changed;
   std::map<uint16_t, int> taken;
+  std::map<uint16_t, std::unique_ptr<ConnectionWatch::Entry>> entries;
+
+  void Take(int socket) {
+    std::lock_guard lock(mutex);
+    const uint16_t port = LocalPort(socket, true);
+    taken[port] = socket;
+    entries[port] = std::make_unique<ConnectionWatch::Entry>(socket);
+    watch.Add(entries[port].get());
+    changed.notify_all();
+  }
+  ConnectionWatch::Entry& EntryOf(uint16_t client_port) {
+    std::lock_guard lock(mutex);
+    return *entries.at(client_port);
+  }
 
   bool Took(uint16_t client_port) {
     std::unique_lock lock(mutex);
@@ -65,15 +86,20 @@ struct Daemon {
                             [&] { return taken.count(client_port) != 0; });
   }
   ~Daemon() {
+    for (const auto& [port, entry] : entries) watch.Remove(entry.get());
     for (const auto& [port, fd] : taken) close(fd);
   }
 };
 
 // One step: a client (by letter) connects, sends a whole head, or is
-// expected to read something; "release" frees a place handed over.
+// expected to read something; "release" frees a place handed over, as the
+// daemon does once it has closed the connection; "idle", "body" and
+// "busy" put the daemon's side of the connection in that stage, `ago`
+// seconds back; "refused": a request coming on it is not started.
 struct Step {
-  const char* action;  // "connect", "head", "closed", "503", "handed", "open", "release"
+  const char* action;
   char client;
+  int ago = 0;
 };
 
 struct Case {
@@ -99,6 +125,39 @@ const Case kCases[] = {
      2,
      {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"connect", 'b'}, {"head", 'b'},
       {"handed", 'b'}, {"release", 'a'}, {"connect", 'c'}, {"head", 'c'}, {"handed", 'c'}}},
+    {"the kept-alive connection idle longest gives way, once the daemon has let it go",
+     2,
+     {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"idle", 'a', 5}, {"connect", 'b'},
+      {"head", 'b'}, {"handed", 'b'}, {"idle", 'b', 20}, {"connect", 'c'}, {"head", 'c'},
+      {"closed", 'b'}, {"refused", 'b'}, {"open", 'c'}, {"release", 'b'}, {"handed", 'c'},
+      {"open", 'a'}}},
+    {"an idle connection before one silent in the gate",
+     2,
+     {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"idle", 'a', 1}, {"connect", 'b'},
+      {"connect", 'c'}, {"closed", 'a'}, {"open", 'b'}, {"release", 'a'}, {"head", 'c'},
+      {"handed", 'c'}}},
+    {"an idle connection before a body past 30 s",
+     2,
+     {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"body", 'a', 40}, {"connect", 'b'},
+      {"head", 'b'}, {"handed", 'b'}, {"idle", 'b', 1}, {"connect", 'c'}, {"head", 'c'},
+      {"closed", 'b'}, {"release", 'b'}, {"handed", 'c'}, {"open", 'a'}}},
+    {"a body only past its first 30 s, the longest first",
+     3,
+     {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"body", 'a', 29}, {"connect", 'b'},
+      {"head", 'b'}, {"handed", 'b'}, {"body", 'b', 31}, {"connect", 'c'}, {"head", 'c'},
+      {"handed", 'c'}, {"body", 'c', 45}, {"connect", 'd'}, {"head", 'd'}, {"closed", 'c'},
+      {"release", 'c'}, {"handed", 'd'}, {"connect", 'e'}, {"head", 'e'}, {"closed", 'b'},
+      {"release", 'b'}, {"handed", 'e'}, {"connect", 'f'}, {"head", 'f'}, {"503", 'f'},
+      {"open", 'a'}}},
+    {"a page being run or a response being sent never gives way",
+     2,
+     {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"busy", 'a', 3600}, {"connect", 'b'},
+      {"head", 'b'}, {"handed", 'b'}, {"body", 'b', 40}, {"busy", 'b', 40}, {"connect", 'c'},
+      {"head", 'c'}, {"503", 'c'}, {"open", 'a'}, {"open", 'b'}}},
+    {"a place not let go in time: 503",
+     1,
+     {{"connect", 'a'}, {"head", 'a'}, {"handed", 'a'}, {"idle", 'a', 1}, {"connect", 'b'},
+      {"head", 'b'}, {"closed", 'a'}, {"503", 'b'}}},
 };
 
 TEST(ConnectionGate, GivesWayWhenFull) {
@@ -107,12 +166,11 @@ TEST(ConnectionGate, GivesWayWhenFull) {
     Daemon daemon;
     ConnectionGate gate(
         [&daemon](int socket, const sockaddr*, socklen_t) {
-          std::lock_guard lock(daemon.mutex);
-          daemon.taken[LocalPort(socket, true)] = socket;
-          daemon.changed.notify_all();
+          daemon.Take(socket);
           return true;
         },
-        std::chrono::seconds(30), test.limit, nullptr);
+        std::chrono::seconds(30), test.limit, nullptr,
+        [&daemon](bool idle) { return daemon.watch.GiveWay(idle, WatchClock::now()); });
     std::string error;
     ASSERT_TRUE(gate.Start("127.0.0.1", 0, &error)) << error;
     std::map<char, int> clients;
@@ -134,7 +192,17 @@ TEST(ConnectionGate, GivesWayWhenFull) {
       } else if (action == "open") {
         EXPECT_EQ(Outcome(fd, 0), "nothing");
       } else if (action == "release") {
+        ConnectionWatch::Entry& entry = daemon.EntryOf(LocalPort(fd, false));
+        daemon.watch.Remove(&entry);
         gate.Released();
+      } else if (action == "refused") {
+        EXPECT_FALSE(daemon.EntryOf(LocalPort(fd, false)).Enter(Stage::kBody));
+      } else {
+        const Stage stage = action == "idle" ? Stage::kIdle
+                            : action == "body" ? Stage::kBody
+                                               : Stage::kBusy;
+        EXPECT_TRUE(daemon.EntryOf(LocalPort(fd, false))
+                        .Enter(stage, WatchClock::now() - std::chrono::seconds(step.ago)));
       }
     }
     gate.Stop();

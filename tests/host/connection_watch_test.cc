@@ -37,6 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PaceCase{"head at 29 s", Stage::kHead, seconds(29), 0, false},
                     PaceCase{"head at 30 s", Stage::kHead, seconds(30), 0, false},
                     PaceCase{"head past 30 s", Stage::kHead, milliseconds(30001), 0, true},
+                    PaceCase{"a kept-alive connection's next head past 30 s", Stage::kIdle,
+                             milliseconds(30001), 0, true},
                     PaceCase{"a trickled body in its first 30 s", Stage::kBody, seconds(30), 6,
                              false},
                     PaceCase{"a trickled body after 30 s", Stage::kBody, seconds(31), 6, true},
@@ -105,7 +107,7 @@ TEST_F(WatchTest, QuietOnlyWithNoRequestUnderWay) {
   EXPECT_TRUE(watch.Quiet());
   held.Enter(Stage::kBusy);
   EXPECT_FALSE(watch.Quiet());
-  held.Enter(Stage::kHead);
+  held.Enter(Stage::kIdle);  // answered, kept alive
   EXPECT_TRUE(watch.Quiet());
   watch.Remove(&held);
 }
