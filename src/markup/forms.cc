@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "text/attribute_escape.h"
+#include "text/xml_chars.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -63,7 +64,8 @@ std::u16string InputElement(const InputField& field, const TextFilter& filter) {
   AppendAttribute(out, u"name", filter(field.name));
   AppendAttribute(out, u"value", filter(field.value));
   AppendAttribute(out, u"title", filter(field.title));
-  out.append(field.other_att).append(u"/>");
+  text::AppendXmlCarried(field.other_att, &out);
+  out.append(u"/>");
   return out;
 }
 
@@ -101,7 +103,7 @@ std::u16string SelectStart(const SelectList& list, const TextFilter& filter) {
     AppendAttribute(out, u"ivalue", filter(list.ivalue));
     AppendAttribute(out, u"multiple", list.multiple ? u"true" : u"false");
   }
-  out += list.other_att;
+  text::AppendXmlCarried(list.other_att, &out);
   // A title alone ends with a blank on either side of ">"; pages written for
   // the library rely on that exact text.
   out += (has_title && !has_name && !has_iname) ? u" > " : u">";

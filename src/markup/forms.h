@@ -3,7 +3,7 @@
 // desktop browser. Pure text work; the caller hands in its output filter,
 // through which every text shown to the reader passes. Every attribute value
 // is escaped as it is written (addresses, names and values included);
-// OtherAtt is markup and written as given.
+// OtherAtt is markup and written as given, less what XML cannot carry.
 #ifndef ZORVADEL_MARKUP_FORMS_H_
 #define ZORVADEL_MARKUP_FORMS_H_
 

@@ -1,6 +1,7 @@
 #include "markup/fragments.h"
 
 #include "text/attribute_escape.h"
+#include "text/xml_chars.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -25,7 +26,7 @@ std::u16string CardMarkup(const CardParts& parts) {
   out += u"\" newcontext=\"";
   out += parts.new_context ? u"true" : u"false";
   out += u"\" ";
-  out += parts.other_att;
+  text::AppendXmlCarried(parts.other_att, &out);
   // Only a timer the card's own attributes ask for; the search is exact.
   if (parts.other_att.find(u"ontimer") != std::u16string_view::npos) {
     out += u"><timer value=\"";
@@ -34,7 +35,7 @@ std::u16string CardMarkup(const CardParts& parts) {
   } else {
     out += u">";
   }
-  out += parts.mid_card_p;
+  text::AppendXmlCarried(parts.mid_card_p, &out);
   out += u"<p align=\"";
   out += Keyword(parts.p_align);
   out += u"\"  mode=\"";

@@ -19,9 +19,10 @@ struct CardParts {
   std::u16string_view wrap_mode;     // lower-cased here
   bool new_context = false;
   bool is_first_card = false;
-  std::u16string_view other_att;     // markup, written as given
+  std::u16string_view other_att;     // markup, written as given but for
+                                     // what XML cannot carry
   std::u16string_view time_long;     // escaped
-  std::u16string_view mid_card_p;    // markup, written as given
+  std::u16string_view mid_card_p;    // markup, likewise
 };
 
 // "</p></card>" (unless the first card) + the card start + its paragraph.

@@ -20,6 +20,7 @@
 #include "markup/banner.h"
 #include "markup/wml_frame.h"
 #include "markup/xhtml_frame.h"
+#include "text/xml_chars.h"
 #include "zorvadel/markup/fragment_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -185,7 +186,11 @@ void PageFrameMembers::FinishMainBodyHeader(const std::u16string& xhtml_css_file
                                             std::u16string_view warning) {
   WriteStyleSheet(xhtml_css_file_name, /*html=*/false, /*line_break=*/true);
   if (!bg_sound_path.empty()) Write(markup::BackgroundSound(bg_sound_path));
-  if (!other_att.empty()) Write(other_att);
+  if (!other_att.empty()) {
+    std::u16string head_markup;
+    text::AppendXmlCarried(other_att, &head_markup);
+    Write(head_markup);
+  }
   Write(markup::kMainBodyOpening);
   if (GuardFinds()) Refuse(warning);
 }

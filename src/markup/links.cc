@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "text/attribute_escape.h"
+#include "text/xml_chars.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -89,7 +90,8 @@ std::u16string WmlAnchorMarkup(std::u16string_view title, std::u16string_view ur
   AppendTag({u"<anchor title=\"", title, u"\">"}, &out);
   out.append(text);
   AppendTag({u"<go href=\"", url, u"\">"}, &out);
-  out.append(inner).append(u"</go></anchor>");
+  text::AppendXmlCarried(inner, &out);
+  out.append(u"</go></anchor>");
   return out;
 }
 
@@ -97,7 +99,8 @@ std::u16string ImgMarkup(std::u16string_view path, std::u16string_view tip,
                          std::u16string_view other) {
   std::u16string out;
   AppendTag({u"<img src=\"", path, u"\" alt=\"", tip, u"\" "}, &out);
-  out.append(other).append(u"/>");
+  text::AppendXmlCarried(other, &out);
+  out.append(u"/>");
   return out;
 }
 

@@ -4,7 +4,8 @@
 // passed the output filter; nothing here filters, lower-cases or asks the
 // terminal kind. Every value that lands inside an attribute is escaped
 // here (text/attribute_escape.h), so no caller can break one open; texts
-// between tags and the extra markup ({other}, {inner}) go as given.
+// between tags and the extra markup ({other}, {inner}) go as given, the
+// markup less what XML cannot carry (text/xml_chars.h).
 #ifndef ZORVADEL_MARKUP_LINKS_H_
 #define ZORVADEL_MARKUP_LINKS_H_
 

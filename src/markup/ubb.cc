@@ -10,6 +10,7 @@
 
 #include "platform/regexp/regexp.h"
 #include "text/attribute_escape.h"
+#include "text/xml_chars.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::markup {
@@ -217,6 +218,9 @@ std::u16string ConvertUbb(std::u16string_view input, UbbDialect dialect) {
     }
     ++i;
   }
+  // Last, so that the codes are read as the visitor wrote them and what a
+  // rule builds is judged too.
+  text::KeepXmlCarried(&text);
   return text;
 }
 

@@ -22,7 +22,8 @@ namespace zorvadel::markup {
 enum class UbbDialect { kWml, kXhtml };
 
 // Never raises: a rule that fails leaves the text as it was and the next
-// rule runs.
+// rule runs. What XML cannot carry (text/xml_chars.h) is dropped from the
+// result, the rest being the rules' work alone.
 std::u16string ConvertUbb(std::u16string_view text, UbbDialect dialect);
 
 }  // namespace zorvadel::markup

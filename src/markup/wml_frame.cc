@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "text/attribute_escape.h"
+#include "text/xml_chars.h"
 
 namespace zorvadel::markup {
 namespace {
@@ -67,7 +68,7 @@ void AppendWmlDeckHead(std::u16string& out, std::u16string_view cache_control, b
   out += u" forua="sv;
   AppendQuoted(out, forua ? u"true"sv : u"false"sv);
   out += u"/>"sv;
-  out += other_att;
+  text::AppendXmlCarried(other_att, &out);
   out += u"</head>"sv;
 }
 

@@ -3,7 +3,8 @@
 // tags, and the warnings a header writes when the injection guard finds a
 // word. Pure functions on texts the caller has already filtered (the card
 // title through the output filter); addresses and OtherAtt are written as
-// given, and no line break is written anywhere.
+// given (OtherAtt less what XML cannot carry), and no line break is written
+// anywhere.
 #ifndef ZORVADEL_MARKUP_WML_FRAME_H_
 #define ZORVADEL_MARKUP_WML_FRAME_H_
 

@@ -2,7 +2,7 @@
 // builders that fill them. Labels and task names pass the output filter;
 // task, event, method and character-set keywords are lower-cased; every
 // attribute value is escaped as the shape writes it; extra markup is
-// written unchanged.
+// written unchanged but for what XML cannot carry.
 #include "component/group_calls.h"
 #include "zorvadel/markup/wml_task_members.h"
 
@@ -14,6 +14,7 @@
 #include "markup/links.h"
 #include "markup/wml_tasks.h"
 #include "text/attribute_escape.h"
+#include "text/xml_chars.h"
 #include "zorvadel/markup/link_members.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
@@ -27,6 +28,7 @@ namespace zorvadel {
 namespace markup {
 
 using text::AppendAttributeText;
+using text::AppendXmlCarried;
 using text::AppendTag;
 
 std::u16string AttributePairs(std::u16string_view names, std::u16string_view values,
@@ -59,7 +61,9 @@ std::u16string GoTaskMarkup(std::u16string_view url, std::u16string_view charset
   AppendTag({u"<go href=\"", url, u"\""}, &out);
   if (!method.empty()) AppendTag({u" method=\"", method, u"\""}, &out);
   AppendTag({u" accept-charset=\"", charset, u"\""}, &out);
-  out.append(method.empty() ? u" " : u"  ").append(other).append(u"/>");
+  out.append(method.empty() ? u" " : u"  ");
+  AppendXmlCarried(other, &out);
+  out.append(u"/>");
   return out;
 }
 
@@ -69,7 +73,9 @@ std::u16string GoHrefMarkup(std::u16string_view url, std::u16string_view inner) 
   if (inner.empty()) {
     out.append(u"\"/>");
   } else {
-    out.append(u"\">").append(inner).append(u"</go>");
+    out.append(u"\">");
+    AppendXmlCarried(inner, &out);
+    out.append(u"</go>");
   }
   return out;
 }
@@ -77,13 +83,15 @@ std::u16string GoHrefMarkup(std::u16string_view url, std::u16string_view inner) 
 std::u16string EventMarkup(std::u16string_view type, std::u16string_view task) {
   std::u16string out;
   AppendTag({u"<onevent type=\"", type, u"\">"}, &out);
-  out.append(task).append(u"</onevent>");
+  AppendXmlCarried(task, &out);
+  out.append(u"</onevent>");
   return out;
 }
 
 std::u16string RefreshMarkup(std::u16string_view content) {
   std::u16string out(u"<refresh>");
-  out.append(content).append(u"</refresh>");
+  AppendXmlCarried(content, &out);
+  out.append(u"</refresh>");
   return out;
 }
 

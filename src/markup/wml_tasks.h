@@ -3,7 +3,8 @@
 // task builders fill them with values already filtered and lower-cased as
 // each attribute needs; nothing here filters or asks the terminal kind.
 // The shapes escape every attribute value they write; {other}, {inner},
-// {task} and {content} are markup and go as given.
+// {task} and {content} are markup and go as given, less what XML cannot
+// carry (text/xml_chars.h).
 #ifndef ZORVADEL_MARKUP_WML_TASKS_H_
 #define ZORVADEL_MARKUP_WML_TASKS_H_
 

@@ -4,7 +4,8 @@
 // warnings a header writes when the injection guard finds a word. Pure
 // functions on texts the caller has already filtered (titles through
 // DelSpecialMark and the output filter); addresses and extra head markup are
-// written as given. "\r\n" appears only where a frame writes a line break.
+// written as given (the frame members drop from the head markup what XML
+// cannot carry). "\r\n" appears only where a frame writes a line break.
 #ifndef ZORVADEL_MARKUP_XHTML_FRAME_H_
 #define ZORVADEL_MARKUP_XHTML_FRAME_H_
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/decimal_text.h"
+#include "text/xml_chars.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel::output {
@@ -367,7 +368,8 @@ std::u16string SettingsSummary(const PageState& state, PageLanguage language,
     for (; line < kLineCount && kLines[line].section == id; ++line) {
       if (!chosen) continue;
       out.append(texts.labels[line]);
-      out.append(ValueOf(kLines[line], state, texts));
+      // Written as set, markup and all, but for what no deck can carry.
+      text::AppendXmlCarried(ValueOf(kLines[line], state, texts), &out);
       out.append(u"<br/>");
     }
   }

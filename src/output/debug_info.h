@@ -1,7 +1,8 @@
 // The settings summary of the WML classes: what the page object holds (frame
 // texts, listing and database settings, mail, the page's own address and the
 // caller's terminal) as a markup fragment, one "label value<br/>" line each.
-// Values are copied without escaping; password values never appear.
+// Values are copied without escaping, less what XML cannot carry; password
+// values never appear.
 #ifndef ZORVADEL_OUTPUT_DEBUG_INFO_H_
 #define ZORVADEL_OUTPUT_DEBUG_INFO_H_
 

@@ -136,6 +136,10 @@ void PageOutputMembers::PutWmlContentType(bool web) {
 }
 
 // ---- Output primitives -----------------------------------------------------------
+//
+// WriteLine and WriteTo write ready markup, so they escape nothing; but a
+// character no XML parser accepts would cost the reader the whole page, so
+// that, and only that, does not pass.
 
 std::u16string PageOutputMembers::Converted(const std::u16string& content) {
   PageCore& page = self();
@@ -185,6 +189,7 @@ void PageOutputMembers::WriteLine(const std::u16string& content) {
   if (page.family() == Family::kP) return;
   std::u16string text;
   Step([&] { text = Converted(content); });
+  text::KeepXmlCarried(&text);
   Step([&] { Need(page.state().Response).Write(text); });
 }
 
@@ -193,6 +198,7 @@ void PageOutputMembers::WriteTo(const std::u16string& content) {
   if (page.family() == Family::kP) return;
   std::u16string text;
   Step([&] { text = Converted(content); });
+  text::KeepXmlCarried(&text);
   text.append(kRowBreak);
   Step([&] { Need(page.state().Response).Write(text); });
 }

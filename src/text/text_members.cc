@@ -10,12 +10,26 @@
 #include "text/cut_repair.h"
 #include "text/html_escape.h"
 #include "text/joining.h"
+#include "text/xml_chars.h"
 #include "zorvadel/member_table.h"
 #include "zorvadel/need.h"
 #include "zorvadel/page_core.h"
 #include "zorvadel/runtime.h"
 
 namespace zorvadel {
+namespace {
+
+// What a member that makes text for a page hands back: the escapes, the
+// repairs and the joins put no character in, but they pass on whatever
+// their arguments carried, and one character XML cannot carry makes a
+// gateway refuse the whole page. HTMLDecode and ReplaceString give text
+// that is not yet page text (a decoded value; the output filter's input).
+std::u16string PageText(std::u16string text) {
+  text::KeepXmlCarried(&text);
+  return text;
+}
+
+}  // namespace
 
 template <typename Core>
 std::u16string TextMembers<Core>::OutputFilter(const std::u16string& text)
@@ -29,7 +43,7 @@ std::u16string TextMembers<Core>::OutputFilter(const std::u16string& text)
 
 template <typename Core>
 std::u16string TextMembers<Core>::HtmlEnCode(const std::u16string& to_do_string) {
-  return this->Shared([&](Common&) { return text::HtmlEnCode(to_do_string); });
+  return this->Shared([&](Common&) { return PageText(text::HtmlEnCode(to_do_string)); });
 }
 
 template <typename Core>
@@ -38,7 +52,7 @@ Variant TextMembers<Core>::HtmlEnCodeVariant(const std::u16string& to_do_string)
 {
   bool done = false;
   std::u16string result = this->Shared([&](Common&) {
-    std::u16string encoded = text::HtmlEnCode(to_do_string);
+    std::u16string encoded = PageText(text::HtmlEnCode(to_do_string));
     done = true;
     return encoded;
   });
@@ -52,22 +66,22 @@ std::u16string TextMembers<Core>::HTMLDecode(const std::u16string& to_do_string)
 
 template <typename Core>
 std::u16string TextMembers<Core>::SpecialMark(const std::u16string& process_content) {
-  return this->Shared([&](Common&) { return text::SpecialMark(process_content); });
+  return this->Shared([&](Common&) { return PageText(text::SpecialMark(process_content)); });
 }
 
 template <typename Core>
 std::u16string TextMembers<Core>::DelSpecialMark(const std::u16string& process_content) {
-  return this->Shared([&](Common&) { return text::DelSpecialMark(process_content); });
+  return this->Shared([&](Common&) { return PageText(text::DelSpecialMark(process_content)); });
 }
 
 template <typename Core>
 std::u16string TextMembers<Core>::EnterHebing(const std::u16string& process_content) {
-  return this->Shared([&](Common&) { return text::EnterHebing(process_content); });
+  return this->Shared([&](Common&) { return PageText(text::EnterHebing(process_content)); });
 }
 
 template <typename Core>
 std::u16string TextMembers<Core>::FixCodes(const std::u16string& to_show_content) {
-  return this->Shared([&](Common&) { return text::FixCodes(to_show_content); });
+  return this->Shared([&](Common&) { return PageText(text::FixCodes(to_show_content)); });
 }
 
 template <typename Core>
@@ -84,11 +98,11 @@ std::u16string TextMembers<Core>::SplitText(const std::u16string& content,
   if constexpr (TextMembers::kOnPage) {
     // The WML classes carry their own copy, which leaves CC alone.
     if (this->self().family() == Family::kW) {
-      return text::SplitText(content, split_mark, pre_text, last_text, split_char);
+      return PageText(text::SplitText(content, split_mark, pre_text, last_text, split_char));
     }
   }
   return this->Shared([&](Common&) {
-    return text::SplitText(content, split_mark, pre_text, last_text, split_char);
+    return PageText(text::SplitText(content, split_mark, pre_text, last_text, split_char));
   });
 }
 
@@ -101,11 +115,13 @@ std::u16string TextMembers<Core>::SplitRichText(const std::u16string& names,
                                                 const std::u16string& last_text) {
   if constexpr (TextMembers::kOnPage) {
     if (this->self().family() == Family::kW) {
-      return text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text);
+      return PageText(
+          text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text));
     }
   }
   return this->Shared([&](Common&) {
-    return text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text);
+    return PageText(
+          text::SplitRichText(names, values, split_mark, pre_text, mid_text, last_text));
   });
 }
 
@@ -155,12 +171,12 @@ std::u16string TextMembers<Core>::FontStyle(const std::u16string& content,
     // The WML classes keep the text as the filter left it, blanks at the
     // ends included.
     if (this->self().family() == Family::kW) {
-      return text::WrapInStyleTags(filtered, style_string, split_mark);
+      return PageText(text::WrapInStyleTags(filtered, style_string, split_mark));
     }
     return this->Shared(
-        [&](Common&) { return text::FontStyle(filtered, style_string, split_mark); });
+        [&](Common&) { return PageText(text::FontStyle(filtered, style_string, split_mark)); });
   } else {
-    return text::FontStyle(content, style_string, split_mark);
+    return PageText(text::FontStyle(content, style_string, split_mark));
   }
 }
 

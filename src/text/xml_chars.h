@@ -35,9 +35,15 @@ XmlReference ReadXmlReference(std::u16string_view text, size_t amp);
 
 // Appends `text` less what XML cannot carry: every unit that IsXmlChar
 // rejects (a surrogate that has its partner stays) and every reference that
-// ReadXmlReference reads to such a character, whole. The rest, bare
-// ampersands and markup included, is copied unchanged.
+// ReadXmlReference reads to such a character, whole, including one that
+// only comes together once a unit inside it has gone ("&#\x01" "0;"). The
+// rest, bare ampersands and markup included, is copied unchanged. What
+// `out` held before is never looked at.
 void AppendXmlCarried(std::u16string_view text, std::u16string* out);
+
+// The same drop on `text` in place: a text with nothing to drop is only
+// read, neither copied nor written.
+void KeepXmlCarried(std::u16string* text);
 
 }  // namespace zorvadel::text
 

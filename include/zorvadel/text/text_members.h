@@ -22,6 +22,11 @@
 //
 // The C++ methods exist on every page class; calling one that the class's
 // table leaves out does what the forwarding rule does.
+//
+// What the members that make page text return (the encoders and escapes,
+// the repairs, the joins and the style tags) holds nothing XML 1.0 cannot
+// carry: such characters, and references to them, are dropped from it.
+// HTMLDecode and ReplaceString return their text as the steps leave it.
 #ifndef ZORVADEL_TEXT_MEMBERS_H_
 #define ZORVADEL_TEXT_MEMBERS_H_
 
