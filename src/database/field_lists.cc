@@ -13,6 +13,7 @@
 #include "database/nav_bars.h"
 #include "database/record_list.h"
 #include "platform/ado/ado.h"
+#include "text/xml_chars.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
 
@@ -148,6 +149,10 @@ void RenderLinkList(PageCore& page) {
   PageState& s = page.state();
   const std::u16string_view label = TextsOf(page).total;
   if (OpenPage(page, label)) {
+    // The separator is markup the site sets, written as set but for what
+    // XML cannot carry, as every markup argument is.
+    std::u16string split;
+    text::AppendXmlCarried(s.DbListSplitChar, &split);
     ForEachRecordOfPage(page, [&] {
       std::u16string text, url;
       Step([&] { s.I = Need(s.Rs).FieldCount(); });
@@ -159,7 +164,7 @@ void RenderLinkList(PageCore& page) {
       if (!s.DBListSymbol.empty()) Step([&] { calls::WriteOut(page, s.DBListSymbol); });
       if (s.DBListNumber) Step([&] { calls::WriteOut(page, u"[" + n + u"]"); });
       if (s.DBOrderNumber) Step([&] { calls::WriteOut(page, n + u"."); });
-      Step([&] { Write(page, RecordLink(page, url, text) + s.DbListSplitChar); });
+      Step([&] { Write(page, RecordLink(page, url, text) + split); });
     });
     if (s.DbListSplitChar != u"<br/>") Step([&] { Write(page, u"<br/>"); });
   }

@@ -11,6 +11,7 @@
 #include "database/list_texts.h"
 #include "database/record_list.h"
 #include "runtime/joined.h"
+#include "text/xml_chars.h"
 #include "zorvadel/database/database_members.h"
 #include "zorvadel/need.h"
 #include "zorvadel/runtime.h"
@@ -156,7 +157,10 @@ void WritePageJumpBox(PageCore& page) {
   const PageState& s = page.state();
   const ListTexts& t = TextsOf(page);
   Step([&] {
-    Write(page, calls::Ascii(page, std::u16string(t.jump_to)) + s.WmlGoPage +
+    // The jump box's markup, as the site sets it, less what XML cannot carry.
+    std::u16string box;
+    text::AppendXmlCarried(s.WmlGoPage, &box);
+    Write(page, calls::Ascii(page, std::u16string(t.jump_to)) + box +
                     calls::A(page, std::u16string(t.confirm), s.ThisFileName + u"?Page=$(pn)",
                              u"GO") +
                     u"<br/>");
