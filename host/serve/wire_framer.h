@@ -25,8 +25,8 @@
 // libmicrohttpd 0.9.75 reads some heads otherwise than the framer, and
 // each head is made one that both read alike before it is passed on, byte
 // for byte as long, so that nothing else moves:
-//   - the empty lines before a request line become bare LFs: it drops the
-//     connection at a bare CR there;
+//   - a bare CR among the empty lines before a request line becomes an
+//     LF: it drops the connection at one there;
 //   - the blanks after a Content-Length or Transfer-Encoding value go
 //     before it, where it skips them: it takes "chunked " for a coding it
 //     does not know and so the rest of the connection for the body, and
@@ -40,9 +40,9 @@
 // with the server's page: a NUL or a CR that ends no line (it ends a line
 // there), a field line without a colon or without a name before it (it
 // loses the fields after it), a folded line with no field before it, a
-// version other than HTTP/1.x (505), and a
-// target of more than kMostArguments query arguments (414), which it keeps
-// in the same memory as the head.
+// blank between a chunk size and what follows it, a version other than
+// HTTP/1.x (505), and a target of more than kMostArguments query arguments
+// (414), which it keeps in the same memory as the head.
 #ifndef ZORVADEL_HOST_SERVE_WIRE_FRAMER_H_
 #define ZORVADEL_HOST_SERVE_WIRE_FRAMER_H_
 

@@ -3,9 +3,14 @@
 # ends in two ways, or in a way the server does not read, gets one answer
 # (400, 413, 431 or 501) and its connection closes, whether it is the
 # first request of the connection or a later one kept alive; the request
-# sent behind its body is never served. Ordinary kept-alive traffic,
-# chunked forms and requests sent together or a few bytes at a time
-# included, goes on as before.
+# sent behind its body is never served. Chunks past the body limit, a
+# trailer past the head's limits and a version other than HTTP/1.x (505)
+# are refused the same way. Heads that libmicrohttpd would read
+# otherwise than the server (blanks after a framing value, bare CRs before
+# a request, Expect with a request behind it, a cookie of a lone quote)
+# are each answered once, and the request behind them too. Ordinary
+# kept-alive traffic, chunked forms and requests sent together or a few
+# bytes at a time included, goes on as before.
 #
 #   run_framing.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -19,9 +24,9 @@ cp -a "$here/site" "$site"
 # framing.py PORT NAME HEAD... : for each NAME (a row below) sends on a
 # fresh connection the shape, then a hidden request for /style.css, first
 # alone, then after an ordinary request on the same connection, and then
-# so again 512 bytes at a time; prints "NAME first|later|trickled STATUSES
-# closed|open" per connection, STATUSES being every status line that came
-# back, joined by commas.
+# so again 512 bytes (5 with --served) at a time; prints "NAME
+# first|later|trickled STATUSES closed|open" per connection, STATUSES being
+# every status line that came back, joined by commas.
 # A shape may hold "{TEXT*N}", sent as N times TEXT. With "--served" the
 # request sent behind the shape asks to close the connection, and after
 # STATUSES comes what of MARK (any "|"-ended word) the answers held, or "-".
