@@ -61,14 +61,21 @@ std::string_view SafeAccept(std::string_view accept) {
   return accept.substr(0, 1024);
 }
 
+// `text` is `lower` (given in lower case) in any case of its letters.
 bool IsNoCase(std::string_view text, std::string_view lower) {
-  return text.size() == lower.size() && StartsWithNoCase(text, lower);
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < lower.size(); ++i) {
+    // ASCII letters alone: no other byte lowers into one.
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
 }
 
 // A line of a head or trailer as libmicrohttpd would read it: a NUL cuts
 // its text short, and a CR ends it where the framer does not.
 bool PlainLine(std::string_view line) {
-  return line.find_first_of(std::string_view("\0\r", 2)) == std::string_view::npos;
+  return line.find('\0') == std::string_view::npos && line.find('\r') == std::string_view::npos;
 }
 
 // A field line that libmicrohttpd takes: one folded onto the field before
@@ -98,7 +105,11 @@ size_t Arguments(std::string_view line) {
 // own blank line included), which ReadHead took, one that libmicrohttpd
 // reads as the framer does, in place (wire_framer.h); or returns the
 // status it is refused with. `fields` gets the count of its field lines.
+// Every head passes here, so each line is searched (memchr) for its end
+// and for a CR, the whole head once for a NUL.
 int AlignHead(char* head, size_t size, bool bodiless, size_t* fields) {
+  const std::string_view all(head, size);
+  if (all.find('\0') != std::string_view::npos) return 400;
   size_t at = 0;
   for (; at < size && (head[at] == '\r' || head[at] == '\n'); ++at) {
     if (head[at] == '\r' && (at + 1 == size || head[at + 1] != '\n')) head[at] = '\n';
@@ -106,25 +117,29 @@ int AlignHead(char* head, size_t size, bool bodiless, size_t* fields) {
   *fields = 0;
   bool first = true;
   while (at < size) {
-    const size_t end = std::string_view(head + at, size - at).find('\n');
-    const std::string_view line = WithoutCr(std::string_view(head + at, end));
+    const size_t end = all.find('\n', at);
+    const std::string_view line = WithoutCr(all.substr(at, end - at));
     char* const start = head + at;
-    at += end + 1;
+    at = end + 1;
     if (line.empty()) break;
+    if (line.find('\r') != std::string_view::npos) return 400;
     if (first) {
       first = false;
-      if (!PlainLine(line)) return 400;
       if (line.substr(line.size() - 3, 2) != "1.") return 505;
       if (Arguments(line) > kMostArguments) return 414;
       continue;
     }
     // A folded line needs a field to fold onto: libmicrohttpd reads the
     // first as a field of its own.
-    const bool folded = line.front() == ' ' || line.front() == '\t';
-    if (!FieldLine(line) || (folded && *fields == 0)) return 400;
+    if (line.front() == ' ' || line.front() == '\t') {
+      if (*fields == 0) return 400;
+      ++*fields;
+      continue;
+    }
     ++*fields;
-    if (folded) continue;
-    const size_t colon = line.find(':');
+    size_t colon = 0;
+    while (colon < line.size() && line[colon] != ':') ++colon;
+    if (colon == line.size() || colon == 0) return 400;
     const std::string_view name = line.substr(0, colon);
     if (IsNoCase(name, "content-length") || IsNoCase(name, "transfer-encoding")) {
       char* const value = start + colon + 1;
