@@ -62,6 +62,8 @@ std::vector<WireCase> Cases() {
   const std::string expect = "GET /a HTTP/1.1\r\nExpect: 100-continue\r\nHost: a\r\n\r\n";
   const std::string expect_body =
       "POST /f HTTP/1.1\r\nExpect: 100-continue\r\nHost: a\r\nContent-Length: 1\r\n\r\nx";
+  std::string long_trailers;
+  for (int i = 0; i < 5; ++i) long_trailers += "X: " + std::string(3990, 'x') + "\r\n";
   std::string many_trailers;
   for (int i = 0; i < 99; ++i) many_trailers += "X-T: t\r\n";
   std::string arguments;
@@ -116,9 +118,11 @@ std::vector<WireCase> Cases() {
        kChunked.size() + 46, "0\r\n\r\n", 413, 1},
       {"huge_chunk_size", kGet + kChunked + "ffffffffffffffff\r\nabc",
        (kGet + kChunked).size(), "0\r\n\r\n", 413, 2},
-      // The trailer shares the head's limits: 100 lines in all.
+      // The trailer shares the head's limits: 100 lines and 16 KB in all.
       {"trailer_past_field_count", kChunked + "0\r\n" + many_trailers + "\r\n",
        kChunked.size() + 3 + 98 * 8, "\r\n", 431, 1},
+      {"trailer_past_head_bytes", kChunked + "0\r\n" + long_trailers + "\r\n",
+       kChunked.size() + 3 + 4 * 3995, "\r\n", 431, 1},
       // What libmicrohttpd reads otherwise, or refuses with a page of its own.
       {"bare_cr_in_field", kGet + "GET /a HTTP/1.1\r\nHost: a\r\nX: a\rContent-Length: 3\r\n\r\n",
        kGet.size(), kStandIn, 400, 2},

@@ -127,6 +127,7 @@ done <"$work/framed"
 # behind it answered 200 after them, an ordinary request's 200 before them
 # when later), MARKS what the page read of the form and cookies ("-": none).
 form="${post}Content-Type: application/x-www-form-urlencoded\\r\\n"
+trailer_text=$(head -c 4000 /dev/zero | tr '\0' t)
 served_rows=(
   "chunked-blank|${form}Transfer-Encoding: chunked \\r\\n\\r\\n7\\r\\nSend_A=\\r\\n3\\r\\none\\r\\n0\\r\\n\\r\\n|200|one|"
   "chunked-tab|${form}Transfer-Encoding: chunked\\t\\r\\n\\r\\n7\\r\\nSend_A=\\r\\n3\\r\\ntwo\\r\\n0\\r\\n\\r\\n|200|two|"
@@ -138,6 +139,7 @@ served_rows=(
   "lone-quote|GET /form.asp HTTP/1.1\\r\\nHost: a\\r\\nCookie: a=\"\\r\\n\\r\\n|200|-"
   "quote-last|GET /form.asp HTTP/1.1\\r\\nHost: a\\r\\nCookie: Send_B=cake; c=\"\\r\\n\\r\\n|200|cake|"
   "trailer-within|${form}Transfer-Encoding: chunked\\r\\n\\r\\n9\\r\\nSend_A=ok\\r\\n0\\r\\n{X-T: t\\r\\n*90}\\r\\n|200|ok|"
+  "long-trailer-within|${form}Transfer-Encoding: chunked\\r\\n\\r\\n9\\r\\nSend_A=up\\r\\n0\\r\\n{X-T: ${trailer_text}\\r\\n*3}\\r\\n|200|up|"
 )
 args=()
 declare -A statuses_wanted marks_wanted
