@@ -12,11 +12,11 @@ seconds=$2
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(text_members output_filter codepage request page_script head number_text)
+[ ${#targets[@]} -eq 0 ] && targets=(text_members output_filter codepage request page_script head number_text wire)
 # Inputs long enough for the structures each target reads, short enough to
 # keep the executions fast.
 declare -A max_len=([text_members]=512 [output_filter]=1024 [codepage]=256 [request]=512
-                    [page_script]=1024 [head]=1024 [number_text]=128)
+                    [page_script]=1024 [head]=1024 [number_text]=128 [wire]=2048)
 failed=()
 for target in "${targets[@]}"; do
   corpus=$build/fuzz-corpus/$target

@@ -129,7 +129,8 @@ Ends ReadEnds(MHD_Connection* connection) {
 
 // What is kept for a connection while it is open.
 struct Tracked {
-  Tracked(MHD_Connection* connection, int fd) : ends(ReadEnds(connection)), watch(fd) {}
+  Tracked(MHD_Connection* connection, int fd, uint64_t most_body)
+      : ends(ReadEnds(connection)), watch(fd), tap(most_body) {}
   Ends ends;
   ConnectionWatch::Entry watch;
   WireTap tap;
@@ -232,7 +233,7 @@ std::string LogPrefix(const ServerOptions& options, std::string_view target) {
 MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
   // Room for every header was made beforehand.
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(cls);
-  headers->emplace_back(key, value == nullptr ? "" : value);
+  headers->emplace_back(ShownName(key), value == nullptr ? "" : value);
   return MHD_YES;
 }
 
@@ -242,7 +243,7 @@ int RefusalOf(const Exchange& exchange) {
 }
 
 MHD_Result ReadFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
-  static_cast<RequestFraming*>(cls)->Field(key == nullptr ? "" : key,
+  static_cast<RequestFraming*>(cls)->Field(ShownName(key == nullptr ? "" : key),
                                            TrimBlanks(value == nullptr ? "" : value));
   return MHD_YES;
 }
@@ -359,7 +360,8 @@ struct Callbacks {
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
       const MHD_ConnectionInfo* socket =
           MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-      auto* tracked = new Tracked(connection, socket == nullptr ? -1 : socket->connect_fd);
+      auto* tracked = new Tracked(connection, socket == nullptr ? -1 : socket->connect_fd,
+                                  server->options_.max_body);
       if (socket != nullptr) {
         server->watch_.Add(&tracked->watch);
         // Before the daemon's first read of the socket.

@@ -19,9 +19,6 @@
 namespace zorvadel::serve {
 namespace {
 
-// The most bytes of a chunked body's trailer section, as of a head.
-constexpr size_t kMostTrailer = kHeadLimit;
-
 // What the client sends after a refusal is read and dropped up to this
 // much when its connection closes; past it, a reset does no harm the
 // client has not asked for.
@@ -37,8 +34,8 @@ bool HexDigit(char c) {
 }
 
 // A chunk-size line: hex digits that fit 64 bits, then nothing, or
-// extensions after a ';', blanks allowed before it. Only whether the size
-// is 0 matters past here; the length of the chunk is `size`.
+// extensions after a ';' right after them (libmicrohttpd refuses a blank
+// before it). The length of the chunk is `size`.
 bool ReadChunkSize(std::string_view line, uint64_t* size) {
   size_t digits = 0;
   uint64_t value = 0;
@@ -49,9 +46,7 @@ bool ReadChunkSize(std::string_view line, uint64_t* size) {
     ++digits;
   }
   if (digits == 0 || digits > 16) return false;
-  std::string_view rest = line.substr(digits);
-  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
-  if (!rest.empty() && rest.front() != ';') return false;
+  if (digits < line.size() && line[digits] != ';') return false;
   *size = value;
   return true;
 }
@@ -66,7 +61,119 @@ std::string_view SafeAccept(std::string_view accept) {
   return accept.substr(0, 1024);
 }
 
+// `text` is `lower` (given in lower case) in any case of its letters.
+bool IsNoCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < lower.size(); ++i) {
+    // ASCII letters alone: no other byte lowers into one.
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+// A line of a head or trailer as libmicrohttpd would read it: a NUL cuts
+// its text short, and a CR ends it where the framer does not.
+bool PlainLine(std::string_view line) {
+  return line.find('\0') == std::string_view::npos && line.find('\r') == std::string_view::npos;
+}
+
+// A field line that libmicrohttpd takes: one folded onto the field before
+// it, or a name and a colon. It loses the fields after one of no name.
+bool FieldLine(std::string_view line) {
+  if (!PlainLine(line)) return false;
+  if (line.front() == ' ' || line.front() == '\t') return true;
+  const size_t colon = line.find(':');
+  return colon != std::string_view::npos && colon > 0;
+}
+
+// Query arguments of a request line's target, as libmicrohttpd counts
+// them, up to one past kMostArguments.
+size_t Arguments(std::string_view line) {
+  const size_t target = line.find(' ') + 1;
+  std::string_view query = line.substr(target, line.rfind(' ') - target);
+  const size_t mark = query.find('?');
+  if (mark == std::string_view::npos) return 0;
+  size_t count = 1;
+  for (char c : query.substr(mark + 1)) {
+    if (c == '&' && ++count > kMostArguments) break;
+  }
+  return count;
+}
+
+// Makes the head of `size` bytes at `head` (empty lines before it and its
+// own blank line included), which ReadHead took, one that libmicrohttpd
+// reads as the framer does, in place (wire_framer.h); or returns the
+// status it is refused with. `fields` gets the count of its field lines.
+// Every head passes here, so each line is searched (memchr) for its end
+// and for a CR, the whole head once for a NUL.
+int AlignHead(char* head, size_t size, bool bodiless, size_t* fields) {
+  const std::string_view all(head, size);
+  if (all.find('\0') != std::string_view::npos) return 400;
+  size_t at = 0;
+  for (; at < size && (head[at] == '\r' || head[at] == '\n'); ++at) {
+    if (head[at] == '\r' && (at + 1 == size || head[at + 1] != '\n')) head[at] = '\n';
+  }
+  *fields = 0;
+  bool first = true;
+  while (at < size) {
+    const size_t end = all.find('\n', at);
+    const std::string_view line = WithoutCr(all.substr(at, end - at));
+    char* const start = head + at;
+    at = end + 1;
+    if (line.empty()) break;
+    if (line.find('\r') != std::string_view::npos) return 400;
+    if (first) {
+      first = false;
+      if (line.substr(line.size() - 3, 2) != "1.") return 505;
+      if (Arguments(line) > kMostArguments) return 414;
+      continue;
+    }
+    // A folded line needs a field to fold onto: libmicrohttpd reads the
+    // first as a field of its own.
+    if (line.front() == ' ' || line.front() == '\t') {
+      if (*fields == 0) return 400;
+      ++*fields;
+      continue;
+    }
+    ++*fields;
+    size_t colon = 0;
+    while (colon < line.size() && line[colon] != ':') ++colon;
+    if (colon == line.size() || colon == 0) return 400;
+    const std::string_view name = line.substr(0, colon);
+    if (IsNoCase(name, "content-length") || IsNoCase(name, "transfer-encoding")) {
+      char* const value = start + colon + 1;
+      const std::string_view text(value, line.size() - colon - 1);
+      // One past the value's last byte that is no blank (npos + 1 is 0).
+      const size_t kept = text.find_last_not_of(" \t") + 1;
+      std::rotate(value, value + kept, value + text.size());
+    } else if (IsNoCase(name, "cookie") || (bodiless && IsNoCase(name, "expect"))) {
+      const std::string_view hidden = HiddenName(name);
+      std::copy(hidden.begin(), hidden.end(), start);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
+
+std::string_view HiddenName(std::string_view name) {
+  if (IsNoCase(name, "cookie")) return "Cooki ";
+  if (IsNoCase(name, "expect")) return "Expec ";
+  return name;
+}
+
+std::string_view ShownName(std::string_view name) {
+  if (name == "Cooki ") return "Cookie";
+  if (name == "Expec ") return "Expect";
+  return name;
+}
+
+void WireFramer::End() {
+  state_ = State::kHead;
+  ++ended_;
+  last_body_ = body_;
+}
 
 void WireFramer::Refuse(int status, std::string_view line, std::string_view accept,
                         bool head_only) {
@@ -94,10 +201,10 @@ void WireFramer::Refuse(int status, std::string_view line, std::string_view acce
   state_ = State::kRefused;
 }
 
-size_t WireFramer::Look(std::string_view bytes) {
+size_t WireFramer::Look(char* bytes, size_t size) {
   size_t at = 0;
-  while (at < bytes.size()) {
-    const std::string_view rest = bytes.substr(at);
+  while (at < size) {
+    const std::string_view rest(bytes + at, size - at);
     switch (state_) {
       case State::kRefused:
         return at;
@@ -115,17 +222,26 @@ size_t WireFramer::Look(std::string_view bytes) {
           case Head::kIncomplete:
             looked_ = rest.size();
             return at;
-          case Head::kRequest:
+          case Head::kRequest: {
+            size_t fields = 0;
+            status = AlignHead(bytes + at, head.size, !head.chunked && head.length == 0, &fields);
+            if (status != 0) break;
             looked_ = 0;
             ++heads_;
             at += head.size;
+            body_ = 0;
+            trailer_room_ = kHeadLimit - std::min(kHeadLimit, head.size);
+            trailer_lines_ = kMostFields - std::min(kMostFields, fields);
             if (head.chunked) {
               state_ = State::kChunkLine;
             } else if (head.length > 0) {
               state_ = State::kLength;
               left_ = head.length;
+            } else {
+              End();
             }
             continue;
+          }
           case Head::kMalformed:
             status = 400;
             break;
@@ -148,7 +264,14 @@ size_t WireFramer::Look(std::string_view bytes) {
         const uint64_t take = std::min<uint64_t>(left_, rest.size());
         at += static_cast<size_t>(take);
         left_ -= take;
-        if (left_ == 0) state_ = state_ == State::kLength ? State::kHead : State::kChunkEnd;
+        if (state_ == State::kLength) body_ += take;
+        if (left_ == 0) {
+          if (state_ == State::kLength) {
+            End();
+          } else {
+            state_ = State::kChunkEnd;
+          }
+        }
         continue;
       }
       case State::kChunkLine:
@@ -167,27 +290,43 @@ size_t WireFramer::Look(std::string_view bytes) {
         looked_ = 0;
         const std::string_view line = WithoutCr(rest.substr(0, end));
         uint64_t size = 0;
-        bool fine;
+        int status = 0;
         if (state_ == State::kChunkLine) {
-          fine = ReadChunkSize(line, &size);
+          if (!PlainLine(line) || !ReadChunkSize(line, &size)) {
+            status = 400;
+          } else if (size > most_body_ - body_) {
+            // As soon as the chunks declare more than the limit: the
+            // client need not send what is refused.
+            status = 413;
+          }
         } else if (state_ == State::kChunkEnd) {
-          fine = line.empty();
-        } else {
-          trailer_bytes_ += end + 1;
-          fine = line.empty() || trailer_bytes_ <= kMostTrailer;
+          if (!line.empty()) status = 400;
+        } else if (!line.empty()) {
+          // The trailer is kept with the head, in the head's limits.
+          const bool folded = line.front() == ' ' || line.front() == '\t';
+          if (!FieldLine(line) || (folded && trailer_fields_ == 0)) {
+            status = 400;
+          } else if (end + 1 > trailer_room_ || trailer_lines_ == 0) {
+            status = 431;
+          } else {
+            trailer_room_ -= end + 1;
+            --trailer_lines_;
+            ++trailer_fields_;
+          }
         }
-        if (!fine) {
-          Refuse(400, {}, {}, false);
+        if (status != 0) {
+          Refuse(status, {}, {}, false);
           return at;
         }
         if (state_ == State::kChunkLine) {
           state_ = size == 0 ? State::kTrailer : State::kChunkData;
           left_ = size;
-          trailer_bytes_ = 0;
+          trailer_fields_ = 0;
+          body_ += size;
         } else if (state_ == State::kChunkEnd) {
           state_ = State::kChunkLine;
         } else if (line.empty()) {
-          state_ = State::kHead;
+          End();
         }
         at += end + 1;
         continue;
@@ -220,11 +359,11 @@ ssize_t WireTap::Recv(int fd, char* buffer, size_t size, int flags, Reader read)
       // it ends in a head or line not yet whole or holds one refused.
       const ssize_t got = read(fd, buffer + out, size - out, flags);
       if (got <= 0) return out > 0 ? static_cast<ssize_t>(out) : got;
-      const std::string_view fresh(buffer + out, static_cast<size_t>(got));
-      const size_t passed = framer_.Look(fresh);
+      const size_t fresh = static_cast<size_t>(got);
+      const size_t passed = framer_.Look(buffer + out, fresh);
+      if (passed == fresh) return static_cast<ssize_t>(out + fresh);
+      pending_.assign(buffer + out + passed, fresh - passed);
       out += passed;
-      if (passed == fresh.size()) return static_cast<ssize_t>(out);
-      pending_.assign(fresh.substr(passed));
       cleared_ = 0;
     } else {
       // More of the head or line held here.
@@ -237,7 +376,7 @@ ssize_t WireTap::Recv(int fd, char* buffer, size_t size, int flags, Reader read)
         errno = error;
         return out > 0 ? static_cast<ssize_t>(out) : got;
       }
-      cleared_ = framer_.Look(pending_);
+      cleared_ = framer_.Look(pending_.data(), pending_.size());
     }
     if (framer_.refusal() != 0) {
       // Nothing past the refused head or line goes on.

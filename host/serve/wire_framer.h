@@ -13,13 +13,36 @@
 // On such a connection a WireFramer follows the stream: each head whole
 // (judged by the gate's ReadHead, so within the gate's limits and by the
 // rules of request_framing.h), then its body by Content-Length or by
-// chunks (each chunk-size line and trailer line within kMostChunkLine).
-// Nothing of a head or line reaches libmicrohttpd before it is whole and
-// judged. A head refused is replaced by a short stand-in request, and a
-// line refused by the end of the chunked body; nothing after either is
-// ever passed on. The access handler asks which request of the connection
-// is refused (WireTap::RefusalOf) and answers it once, with
-// "Connection: close".
+// chunks (each chunk-size line and trailer line within kMostChunkLine, the
+// chunks together within the body limit, the trailer within what is left
+// of the head's limits). Nothing of a head or line reaches libmicrohttpd
+// before it is whole and judged. A head refused is replaced by a short
+// stand-in request, and a line refused by the end of the chunked body;
+// nothing after either is ever passed on. The access handler asks which
+// request of the connection is refused (WireTap::RefusalOf) and answers it
+// once, with "Connection: close".
+//
+// libmicrohttpd 0.9.75 reads some heads otherwise than the framer, and
+// each head is made one that both read alike before it is passed on, byte
+// for byte as long, so that nothing else moves:
+//   - a bare CR among the empty lines before a request line becomes an
+//     LF: it drops the connection at one there;
+//   - the blanks after a Content-Length or Transfer-Encoding value go
+//     before it, where it skips them: it takes "chunked " for a coding it
+//     does not know and so the rest of the connection for the body, and
+//     "5 " for no length at all;
+//   - a Cookie field is renamed (HiddenName) so that it does not parse it:
+//     a value of a lone '"' makes it answer 431 twice over, and many short
+//     pairs run its memory out;
+//   - so is Expect on a request without a body: after its 100 Continue it
+//     would read the next request as that body, and then refuse the answer.
+// What it would refuse on its own, or read otherwise, is refused here
+// with the server's page: a NUL or a CR that ends no line (it ends a line
+// there), a field line without a colon or without a name before it (it
+// loses the fields after it), a folded line with no field before it, a
+// blank between a chunk size and what follows it, a version other than
+// HTTP/1.x (505), and a target of more than kMostArguments query arguments
+// (414), which it keeps in the same memory as the head.
 #ifndef ZORVADEL_HOST_SERVE_WIRE_FRAMER_H_
 #define ZORVADEL_HOST_SERVE_WIRE_FRAMER_H_
 
@@ -27,19 +50,41 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
 namespace zorvadel::serve {
 
+// The most query arguments a request target may hold.
+inline constexpr size_t kMostArguments = 100;
+
+// The name a field of `name` goes to libmicrohttpd under when it is hidden
+// from it: a name no client can send, as a blank in a field name is
+// refused.
+std::string_view HiddenName(std::string_view name);
+// The name a field came with: `name` itself unless it is a hidden one.
+std::string_view ShownName(std::string_view name);
+
 class WireFramer {
  public:
-  // Follows `bytes`, the next ones of the stream, and returns how many of
-  // them, from the start, may be passed on as they are. Fewer than all
-  // when the rest starts with a head or line not yet whole (then called
-  // again with it and what follows it), or when it starts with one that
-  // is refused (then refusal() is set, and stand_in() goes in its place).
-  size_t Look(std::string_view bytes);
+  // `most_body`: the most bytes the chunks of one body may add up to.
+  explicit WireFramer(uint64_t most_body = std::numeric_limits<uint64_t>::max())
+      : most_body_(most_body) {}
+
+  // Follows the `size` bytes at `bytes`, the next ones of the stream, and
+  // returns how many of them, from the start, may be passed on; the heads
+  // among those have been made what libmicrohttpd is to read, in place.
+  // Fewer than all when the rest starts with a head or line not yet whole
+  // (then called again with it and what follows it), or when it starts
+  // with one that is refused (then refusal() is set, and stand_in() goes
+  // in its place).
+  size_t Look(char* bytes, size_t size);
+
+  // Requests of the connection whose bodies have ended, and the length of
+  // the last of those bodies (the chunks' data when chunked).
+  uint64_t ended() const { return ended_; }
+  uint64_t last_body() const { return last_body_; }
 
   // 0, or the status of the refused head or line.
   int refusal() const { return refusal_; }
@@ -56,13 +101,22 @@ class WireFramer {
   enum class State { kHead, kLength, kChunkLine, kChunkData, kChunkEnd, kTrailer, kRefused };
   // Refuses what starts at the current place.
   void Refuse(int status, std::string_view line, std::string_view accept, bool head_only);
+  // The head's body is over: the next head is awaited.
+  void End();
 
+  const uint64_t most_body_;
   State state_ = State::kHead;
   uint64_t left_ = 0;  // of the body or the chunk
+  uint64_t body_ = 0;  // of the body so far
   // Bytes of the head or line not yet whole already looked at.
   size_t looked_ = 0;
-  size_t trailer_bytes_ = 0;
+  // What the trailer may still take of the head's limits.
+  size_t trailer_room_ = 0;
+  size_t trailer_lines_ = 0;
+  size_t trailer_fields_ = 0;  // of the trailer so far
   uint64_t heads_ = 0;
+  uint64_t ended_ = 0;
+  uint64_t last_body_ = 0;
   int refusal_ = 0;
   uint64_t refused_request_ = 0;
   std::string stand_in_;
@@ -72,6 +126,9 @@ class WireFramer {
 // One connection's bytes between the socket and libmicrohttpd.
 class WireTap {
  public:
+  explicit WireTap(uint64_t most_body = std::numeric_limits<uint64_t>::max())
+      : framer_(most_body) {}
+
   using Reader = ssize_t (*)(int fd, void* buffer, size_t size, int flags);
 
   // libmicrohttpd's read of `size` bytes: fewer only when the socket has

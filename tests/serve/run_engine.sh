@@ -38,8 +38,8 @@ start_server "$testing" "$site" 2 --access-log "$work/access.log"
 
 # ---- malformed requests get 400, and the connection closes ------------------------
 # One row for each of those who refuse: the gate (which lines it refuses is
-# the unit test's), libmicrohttpd (a header without a colon) and the
-# engine (HTTP/1.1 without Host).
+# the unit test's), the framer on the way into libmicrohttpd (a header
+# without a colon) and the engine (HTTP/1.1 without Host).
 bad_requests=(
   'garbage\r\n\r\n'
   'G\001T / HTTP/1.1\r\nHost: a\r\n\r\n'
@@ -136,14 +136,13 @@ for logged in '"GET /wap.asp\?id=7 HTTP/1.1" 200 [0-9]+$' '"POST /form.asp HTTP/
   check "access log: $logged" "$(grep -cE "$line$logged" "$work/access.log")" 1
 done
 requests=$(grep -c ' HTTP/1\.[01]" ' "$work/access.log")
-# The gate's refusals are logged with the line as it came; a refusal of
-# libmicrohttpd itself (a header without a colon) never reaches the engine
-# and is not.
+# The refusals of the gate and of the framer (a header without a colon)
+# are logged with the line as it came.
 for row in '"garbage" 400 [0-9]+$|2' '"G\\x01T / HTTP/1.1" 400 [0-9]+$|1' '"GET /a+" 414 [0-9]+$|2' \
     '"GET /index.asp HTTP/1.1" 431 [0-9]+$|2'; do
   check "access log: ${row%|*}" "$(grep -cE "$line${row%|*}" "$work/access.log")" "${row##*|}"
 done
-check "access log: every request answered, once" "$requests" 22
+check "access log: every request answered, once" "$requests" 23
 
 # ---- the message in the page, for development --------------------------------------------
 start_server "$testing" "$site" 2 --show-errors --session-wait 1 --buffer-limit 1

@@ -3,9 +3,14 @@
 # ends in two ways, or in a way the server does not read, gets one answer
 # (400, 413, 431 or 501) and its connection closes, whether it is the
 # first request of the connection or a later one kept alive; the request
-# sent behind its body is never served. Ordinary kept-alive traffic,
-# chunked forms and requests sent together or a few bytes at a time
-# included, goes on as before.
+# sent behind its body is never served. Chunks past the body limit, a
+# trailer past the head's limits and a version other than HTTP/1.x (505)
+# are refused the same way. Heads that libmicrohttpd would read
+# otherwise than the server (blanks after a framing value, bare CRs before
+# a request, Expect with a request behind it, a cookie of a lone quote)
+# are each answered once, and the request behind them too. Ordinary
+# kept-alive traffic, chunked forms and requests sent together or a few
+# bytes at a time included, goes on as before.
 #
 #   run_framing.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -19,18 +24,26 @@ cp -a "$here/site" "$site"
 # framing.py PORT NAME HEAD... : for each NAME (a row below) sends on a
 # fresh connection the shape, then a hidden request for /style.css, first
 # alone, then after an ordinary request on the same connection, and then
-# so again 512 bytes at a time; prints "NAME first|later|trickled STATUSES
-# closed|open" per connection, STATUSES being every status line that came
-# back, joined by commas.
+# so again 512 bytes (5 with --served) at a time; prints "NAME
+# first|later|trickled STATUSES closed|open" per connection, STATUSES being
+# every status line that came back, joined by commas.
+# A shape may hold "{TEXT*N}", sent as N times TEXT. With "--served" the
+# request sent behind the shape asks to close the connection, and after
+# STATUSES comes what of MARK (any "|"-ended word) the answers held, or "-".
 cat >"$work/framing.py" <<'PY'
 import re, socket, sys, time
-port = int(sys.argv[1])
+served = sys.argv[1] == "--served"
+args = sys.argv[2:] if served else sys.argv[1:]
+port = int(args[0])
 ordinary = b"GET /index.asp HTTP/1.1\r\nHost: a\r\n\r\n"
-for name, shape in zip(sys.argv[2::2], sys.argv[3::2]):
+for name, shape in zip(args[1::2], args[2::2]):
     shape = shape.encode().decode("unicode_escape").encode("latin-1")
-    hidden = b"GET /style.css?hidden-" + name.encode() + b" HTTP/1.1\r\nHost: a\r\n\r\n"
+    shape = re.sub(rb"\{(.+?)\*(\d+)\}", lambda m: m.group(1) * int(m.group(2)), shape, flags=re.S)
+    hidden = (b"GET /style.css?" + (b"after-" if served else b"hidden-") + name.encode()
+              + b" HTTP/1.1\r\nHost: a\r\n" + (b"Connection: close\r\n" if served else b"")
+              + b"\r\n")
     for where, before, piece in (("first", b"", 0), ("later", ordinary, 0),
-                                 ("trickled", ordinary, 512)):
+                                 ("trickled", ordinary, 5 if served else 512)):
         s = socket.create_connection(("127.0.0.1", port))
         s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         s.settimeout(10)
@@ -56,7 +69,8 @@ for name, shape in zip(sys.argv[2::2], sys.argv[3::2]):
             pass
         s.close()
         statuses = re.findall(rb"HTTP/1\.[01] (\d\d\d) ", got)
-        print(name, where, ",".join(s.decode() for s in statuses) or "-", closed, flush=True)
+        marks = b"".join(re.findall(rb"[a-z]+\|", got)).decode() or "-" if served else ""
+        print(name, where, ",".join(s.decode() for s in statuses) or "-", closed, marks, flush=True)
 PY
 
 start_server "$testing" "$site" 2 --access-log "$work/access.log"
@@ -87,6 +101,10 @@ rows=(
   "chunk-size-not-hex|${chunked}zz\\r\\nabc\\r\\n0\\r\\n\\r\\n|400|="
   "chunk-longer-than-size|${chunked}3\\r\\nabcdef\\r\\n0\\r\\n\\r\\n|400|="
   "head-too-large|GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\n${long_field}\\r\\n|431|="
+  "chunks-past-limit|${chunked}80000\\r\\n{x*524288}\\r\\n80000\\r\\n{x*524288}\\r\\n1\\r\\nx\\r\\n0\\r\\n\\r\\n|413|="
+  "huge-chunk-size|${chunked}ffffffffffffffff\\r\\nabc|413|="
+  "long-trailer|${chunked}3\\r\\nabc\\r\\n0\\r\\n{X-T: t\\r\\n*500}\\r\\n|431|="
+  "http-two|GET /index.asp HTTP/2.0\\r\\nHost: a\\r\\n\\r\\n|505|="
 )
 args=()
 declare -A want
@@ -103,6 +121,47 @@ while read -r name where statuses closed; do
   check "$name $where: one answer" "$statuses" "${want[$name $where]}"
   check "$name $where: closed" "$closed" closed
 done <"$work/framed"
+
+# ---- heads libmicrohttpd would read otherwise, served as they are meant --------------
+# NAME|SHAPE|STATUSES|MARKS: STATUSES of the shape's answers (the request
+# behind it answered 200 after them, an ordinary request's 200 before them
+# when later), MARKS what the page read of the form and cookies ("-": none).
+form="${post}Content-Type: application/x-www-form-urlencoded\\r\\n"
+trailer_text=$(head -c 4000 /dev/zero | tr '\0' t)
+served_rows=(
+  "chunked-blank|${form}Transfer-Encoding: chunked \\r\\n\\r\\n7\\r\\nSend_A=\\r\\n3\\r\\none\\r\\n0\\r\\n\\r\\n|200|one|"
+  "chunked-tab|${form}Transfer-Encoding: chunked\\t\\r\\n\\r\\n7\\r\\nSend_A=\\r\\n3\\r\\ntwo\\r\\n0\\r\\n\\r\\n|200|two|"
+  "length-blank|${form}Content-Length: 10 \\r\\n\\r\\nSend_A=six|200|six|"
+  "length-tab|${form}Content-Length:\\t10\\t\\r\\n\\r\\nSend_A=ten|200|ten|"
+  "expect-get|GET /index.asp HTTP/1.1\\r\\nHost: a\\r\\nExpect: 100-continue\\r\\n\\r\\n|200|-"
+  "expect-post|${form}Expect: 100-continue\\r\\nContent-Length: 10\\r\\n\\r\\nSend_A=hop|100,200|hop|"
+  "bare-crs|\\r\\r\\nGET /index.asp HTTP/1.1\\r\\nHost: a\\r\\n\\r\\n\\r|200|-"
+  "lone-quote|GET /form.asp HTTP/1.1\\r\\nHost: a\\r\\nCookie: a=\"\\r\\n\\r\\n|200|-"
+  "quote-last|GET /form.asp HTTP/1.1\\r\\nHost: a\\r\\nCookie: Send_B=cake; c=\"\\r\\n\\r\\n|200|cake|"
+  "trailer-within|${form}Transfer-Encoding: chunked\\r\\n\\r\\n9\\r\\nSend_A=ok\\r\\n0\\r\\n{X-T: t\\r\\n*90}\\r\\n|200|ok|"
+  "long-trailer-within|${form}Transfer-Encoding: chunked\\r\\n\\r\\n9\\r\\nSend_A=up\\r\\n0\\r\\n{X-T: ${trailer_text}\\r\\n*3}\\r\\n|200|up|"
+)
+args=()
+declare -A statuses_wanted marks_wanted
+for row in "${served_rows[@]}"; do
+  name=${row%%|*}
+  rest=${row#*|}
+  shape=${rest%%|*}
+  rest=${rest#*|}
+  first=${rest%%|*}
+  args+=("$name" "$shape")
+  statuses_wanted[$name first]=$first,200
+  statuses_wanted[$name later]=200,$first,200
+  statuses_wanted[$name trickled]=200,$first,200
+  marks_wanted[$name]=${rest#*|}
+done
+timeout 600 python3 "$work/framing.py" --served "$port" "${args[@]}" >"$work/served"
+check "every served connection reported" "$(wc -l <"$work/served")" $((3 * ${#served_rows[@]}))
+while read -r name where statuses closed marks; do
+  check "$name $where: each answered once" "$statuses" "${statuses_wanted[$name $where]}"
+  check "$name $where: closed as asked" "$closed" closed
+  check "$name $where: read" "$marks" "${marks_wanted[$name]}"
+done <"$work/served"
 
 # ---- kept-alive traffic as before: several requests, chunked forms -----------------
 # Each request's options: curl's --next starts them afresh.
@@ -173,6 +232,8 @@ done
 
 stop_server
 check "nothing hidden behind a body served" "$(grep -c 'hidden-' "$work/access.log")" 0
+check "every request behind a served shape logged" "$(grep -c 'after-' "$work/access.log")" \
+  $((3 * ${#served_rows[@]}))
 check "a refused head logged by its own line" "$(grep -c '"GET / HTTP/1.1"' "$work/access.log")" 0
 
 finish framing
