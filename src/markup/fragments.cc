@@ -82,7 +82,12 @@ std::u16string AlignedDivision(std::u16string_view content, std::u16string_view 
 
 std::u16string CommentMarkup(std::u16string_view cleaned) {
   std::u16string out = u"<!--*(^O^)";
-  out += cleaned;
+  // XML allows no "--" inside a comment, and a deck with one is refused
+  // whole: each hyphen that follows another is set apart by a blank.
+  for (const char16_t c : cleaned) {
+    if (c == u'-' && out.back() == u'-') out += u' ';
+    out += c;
+  }
   out += u"(^O^)*-->";
   return out;
 }
