@@ -3,6 +3,14 @@
 // with the statement wrapped in LIMIT/OFFSET, stepping on from there while
 // the reads go in order. So page N of a large table costs one count and
 // one positioned query, and memory holds one row at a time.
+//
+// Every query reads the file as it was when the query began, whatever the
+// page writes to the file meanwhile through its other connections. In WAL
+// SQLite keeps that snapshot for the reader by itself. In a rollback
+// journal the reader's lock keeps the page's write out, so before it lets
+// go of the file the query sets aside the rows it can still be asked for,
+// in a spool of its connection's temporary database, and reads on from
+// there: a page that writes a file it reads pays for that, no other.
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -20,6 +28,7 @@
 #include "platform/ado/backend.h"
 #include "platform/ado/sqlite_idle.h"
 #include "platform/ado/sqlite_open_reads.h"
+#include "platform/ado/sqlite_spool.h"
 #include "platform/ado/sqlite_turns.h"
 #include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
@@ -405,21 +414,35 @@ void SetUp(SqliteHandle& handle, const std::string& name) {
 }
 
 // The text that reads a query from a position: the query in parentheses,
-// where the line break ends a trailing "--" comment, with "?1" the offset.
+// where the line break ends a trailing "--" comment, with the offset in the
+// last mark. A bare "?" takes the number after the highest one the query
+// uses, so the query's own marks keep theirs (and read NULL).
 std::u16string Windowed(std::u16string_view sql) {
-  return Joined({u"SELECT * FROM (", sql, u"\n) LIMIT -1 OFFSET ?1"});
+  return Joined({u"SELECT * FROM (", sql, u"\n) LIMIT -1 OFFSET ?"});
 }
 
-// Reads a query's rows once, in order. When the page lets go of the file
-// in between, the next read takes up the query at the same position, read
-// through its windowed form when it fits one, or else past the rows read
-// again.
+// Whether a query on `handle` that is to let go of its file must set its
+// rows aside first: its read keeps the page's writes out (not in WAL, where
+// SQLite keeps the reader's snapshot and lets writers in), and letting go
+// ends it (not inside a transaction, which keeps its read until it ends,
+// and whose rollback would take the rows set aside with it).
+// `keeps_out` remembers the journal mode as first found (-1 before): the
+// mode cannot change while a reader is open.
+bool MustSetAside(SqliteHandle& handle, int8_t& keeps_out) {
+  if (sqlite3_get_autocommit(handle.db()) == 0) return false;
+  if (keeps_out < 0) keeps_out = ReadKeepsWritersOut(handle.db()) ? 1 : 0;
+  return keeps_out == 1;
+}
+
+// Reads a query's rows once, in order, as the file was when the query
+// began. Before it lets go of the file, the rows it has not read yet are
+// stepped out of its own statement into a spool (the same rows in the
+// same order, however the query orders them), and read from there on.
 class ForwardSource : public RowSource, public OpenRead {
  public:
-  ForwardSource(SharedFile file, Statement statement, Columns columns, std::u16string_view sql)
+  ForwardSource(SharedFile file, Statement statement, Columns columns)
       : file_(std::move(file)),
         statement_(std::move(statement)),
-        sql_(sql),
         kinds_(std::move(columns.kinds)),
         entry_(this, &file_->handle(), file_->handle().writers().file()) {
     names_ = std::move(columns.names);
@@ -428,61 +451,75 @@ class ForwardSource : public RowSource, public OpenRead {
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (done_ || index != next_) return false;
     entry_.ReadHere();
-    if (let_go_) TakeUp();
-    if (done_ || !StepRow(file_->handle(), statement_.get())) {
-      done_ = true;
-      return false;
+    if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    if (spool_) {
+      sqlite3_stmt* spooled = spool_->Row(next_ - spooled_from_, &error_);
+      if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+      if (spooled == nullptr) {
+        done_ = true;
+        return false;
+      }
+      ReadRow(spooled, kinds_, row);
+    } else {
+      if (!StepRow(file_->handle(), statement_.get())) {
+        done_ = true;
+        return false;
+      }
+      ReadRow(statement_.get(), kinds_, row);
     }
-    ReadRow(statement_.get(), kinds_, row);
     ++next_;
     return true;
   }
   void LetGo() override {
-    if (done_ || next_ == 0) return;
+    // Before its first read the query has begun nothing.
+    if (done_ || next_ == 0 || spool_ || !error_.empty()) return;
+    SqliteHandle& handle = file_->handle();
+    if (!MustSetAside(handle, keeps_out_)) return;
+    spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
+    spooled_from_ = next_;
+    if (spool_) spool_->AppendRest(statement_.get(), &error_);
+    // A failure fails the next read rather than give other rows.
     sqlite3_reset(statement_.get());
-    let_go_ = true;
   }
 
  private:
-  void TakeUp() {
-    let_go_ = false;
-    SqliteHandle& handle = file_->handle();
-    Statement window = TryPrepare(handle, Windowed(sql_));
-    if (window && sqlite3_column_count(window.get()) == static_cast<int>(kinds_.size()) &&
-        sqlite3_bind_int64(window.get(), 1, next_) == SQLITE_OK) {
-      statement_ = std::move(window);
-      return;
-    }
-    for (int64_t i = 0; i < next_ && !done_; ++i) done_ = !StepRow(handle, statement_.get());
-  }
-
   SharedFile file_;
   Statement statement_;
-  std::u16string sql_;
   std::vector<ColumnKind> kinds_;
   int64_t next_ = 0;
+  int64_t spooled_from_ = 0;  // the row that the spool's first is
   bool done_ = false;
-  bool let_go_ = false;
+  int8_t keeps_out_ = -1;  // whether its read keeps writers out; -1 before known
+  std::u16string error_;    // why the rows could not be set aside
+  std::unique_ptr<SqliteSpool> spool_;
   OpenReadEntry entry_;  // last: listed only while the rest lives
 };
 
 // Reads from any position through "SELECT * FROM (...) LIMIT -1 OFFSET ?",
 // and counts with COUNT(*) when first asked: reading a page needs no count.
-// Letting go of the file costs it only a positioned read.
+// From its start it keeps a statement of its connection stepped, so that
+// its count and its rows are of one state of the file. Before it lets go
+// of the file, its whole result is set aside, copied inside SQLite; only a
+// query that draws random numbers, and is being read in order, has the
+// rows after its position stepped out of its own statement, which alone
+// gives them in the order already begun.
 class WindowSource : public RowSource, public OpenRead {
  public:
-  WindowSource(SharedFile file, Statement window, std::u16string count_sql, Columns columns)
+  WindowSource(SharedFile file, Statement window, std::u16string_view sql, Columns columns)
       : file_(std::move(file)),
         window_(std::move(window)),
-        count_sql_(std::move(count_sql)),
+        sql_(sql),
         kinds_(std::move(columns.kinds)),
         entry_(this, &file_->handle(), file_->handle().writers().file()) {
     names_ = std::move(columns.names);
     scrollable_ = true;
+    hold_ = Prepare(file_->handle(), u"PRAGMA main.schema_version");
+    StepRow(file_->handle(), hold_.get());
   }
   int64_t Count() override {
+    if (spool_) return spool_->count();
     if (count_ < 0) {
-      Statement count = Prepare(file_->handle(), count_sql_);
+      Statement count = Prepare(file_->handle(), Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"}));
       count_ = StepRow(file_->handle(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
     }
     return count_;
@@ -490,9 +527,20 @@ class WindowSource : public RowSource, public OpenRead {
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (index < 0) return false;
     entry_.ReadHere();
+    if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    if (spool_) {
+      sqlite3_stmt* spooled = spool_->Row(index, &error_);
+      if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+      if (spooled == nullptr) return false;
+      ReadRow(spooled, kinds_, row);
+      return true;
+    }
     if (index != next_) {
       sqlite3_reset(window_.get());
-      if (sqlite3_bind_int64(window_.get(), 1, index) != SQLITE_OK) Fail(file_->get());
+      if (sqlite3_bind_int64(window_.get(), sqlite3_bind_parameter_count(window_.get()), index) !=
+          SQLITE_OK) {
+        Fail(file_->get());
+      }
       next_ = index;
     }
     if (!StepRow(file_->handle(), window_.get())) {
@@ -504,18 +552,34 @@ class WindowSource : public RowSource, public OpenRead {
     return true;
   }
   void LetGo() override {
-    if (next_ < 0) return;
+    if (spool_ || !error_.empty()) return;
+    SqliteHandle& handle = file_->handle();
+    if (!MustSetAside(handle, keeps_out_)) return;
+    spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
+    if (spool_) {
+      if (next_ >= 0 && DrawsRandomNumbers(handle.db(), sql_)) {
+        if (spool_->AppendQuery(sql_, next_, &error_)) spool_->AppendRest(window_.get(), &error_);
+      } else {
+        spool_->AppendQuery(sql_, -1, &error_);
+      }
+    }
+    // A failure fails the next read rather than give other rows.
     sqlite3_reset(window_.get());
+    sqlite3_reset(hold_.get());
     next_ = -1;
   }
 
  private:
   SharedFile file_;
   Statement window_;
-  std::u16string count_sql_;
+  std::u16string sql_;
   std::vector<ColumnKind> kinds_;
+  Statement hold_;       // stepped while the source reads the file itself
   int64_t count_ = -1;   // not counted yet
   int64_t next_ = -1;    // the row the next step gives; -1 before any read
+  int8_t keeps_out_ = -1;  // whether its read keeps writers out; -1 before known
+  std::u16string error_;    // why the rows could not be set aside
+  std::unique_ptr<SqliteSpool> spool_;
   OpenReadEntry entry_;  // last: listed only while the rest lives
 };
 
@@ -570,7 +634,7 @@ class SqliteDatabase : public Database {
     }
     Columns columns = ColumnsOf(statement.get());
     if (!scrollable && reads) {
-      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns), sql);
+      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
     }
     // A query the wrapping does not fit (a PRAGMA, say), or a statement
     // that writes and returns rows, which ends before its turn does: its
@@ -603,9 +667,7 @@ class SqliteDatabase : public Database {
       columns.names = ColumnsOf(plain.get()).names;
       break;
     }
-    return std::make_unique<WindowSource>(file_, std::move(window),
-                                          Joined({u"SELECT COUNT(*) FROM (", sql, u"\n)"}),
-                                          std::move(columns));
+    return std::make_unique<WindowSource>(file_, std::move(window), sql, std::move(columns));
   }
 
   SharedFile file_;

@@ -4,8 +4,10 @@
 // connections included, and the page that could end the query may be the
 // one waiting to write. So before a page writes to a file, its queries on
 // that file through other connections let go of it, and before it waits
-// for any file, all its queries do; each reads on from its position when
-// next read.
+// for any file, all its queries do. A query that lets go first sets aside
+// the rows it can still be asked for and reads on from them, so that it
+// still reads the file as it was when it began; in WAL, where a reader
+// keeps no writer out and SQLite keeps its snapshot, it does nothing.
 //
 // Nothing here calls SQLite while it holds its lock, and nothing lets go of
 // a query from inside SQLite's wait: SQLite's own locks are then only ever
@@ -24,8 +26,9 @@ class SqliteHandle;
 
 class OpenRead {
  public:
-  // Ends the query's read of its file (its statement reset), so that the
-  // next read takes it up again at the same position.
+  // Ends the query's read of its file where that read keeps writers out,
+  // its rows still to be read set aside first; never throws (a failure to
+  // set them aside fails the query's next read instead).
   virtual void LetGo() = 0;
 
  protected:
