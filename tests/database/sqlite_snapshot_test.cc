@@ -117,5 +117,40 @@ TEST(SqliteSnapshot, ALoopThatWritesWhatItReadsReadsEachRowOnce) {
   }
 }
 
+// A list counts and reads one state of the file, whatever is written after
+// it began: the page's own write (which a rollback journal's list lets in
+// by setting its rows aside) and, in WAL, another program's. The rows set
+// aside go with the list: the connection reaches the next page without them.
+TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
+  for (const bool wal : {false, true}) {
+    SCOPED_TRACE(wal ? "WAL" : "rollback journal");
+    ScratchFolder scratch;
+    const std::filesystem::path file = scratch.path() / "list.db";
+    MakeDatabase(file, NewsTable(10));
+    if (wal) SqliteShell(file, "PRAGMA journal_mode=WAL;");
+    auto rs = OpenRecordset(Connect(AccessString(file)), u"SELECT Id FROM Zorvadel ORDER BY Id",
+                            ado::kOpenKeyset);
+    Execute(*Connect(AccessString(file)), u"DELETE FROM Zorvadel WHERE Id <= 5");
+    if (wal) {
+      int status = -1;
+      SqliteShell(file, "INSERT INTO Zorvadel (Title) VALUES ('outside');", &status);
+      EXPECT_EQ(status, 0);
+    }
+    EXPECT_EQ(rs->RecordCount(), 10);
+    rs->SetPageSize(3);
+    rs->SetAbsolutePage(4);
+    EXPECT_EQ(CLng(rs->FieldValue(0)), 10);
+    rs->MoveNext();
+    EXPECT_TRUE(rs->AtEOF());
+    rs->SetAbsolutePage(1);
+    EXPECT_EQ(CLng(rs->FieldValue(0)), 1);
+    rs->Close();
+    EXPECT_EQ(RowCount(file, u"Zorvadel"), wal ? 6 : 5);
+    auto temporary = OpenRecordset(Connect(AccessString(file)),
+                                   u"SELECT COUNT(*) FROM sqlite_temp_master", ado::kOpenForwardOnly);
+    EXPECT_EQ(CLng(temporary->FieldValue(0)), 0);
+  }
+}
+
 }  // namespace
 }  // namespace zorvadel::test
