@@ -2,7 +2,8 @@
 // row it reads, through another connection: the query reads the file as it
 // was when it began, each row once, and every write lands. In both journal
 // modes, through MdbDo's slot Rs (keyset, as pages open it, and
-// forward-only) and through a Recordset opened with a keyset cursor.
+// forward-only) and through a Recordset opened with a keyset cursor; and
+// through the recordset's own connection too.
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -43,9 +44,11 @@ const Loop kLoops[] = {
      u"Update T Set Done=1 Where Id=#", true, "SELECT COUNT(*) FROM T WHERE Done=1;", "10\n"},
 };
 
-enum class Path { kMdbDoKeyset, kMdbDoForward, kKeysetRecordset };
+// The last two write through the recordset's own connection.
+enum class Path { kMdbDoKeyset, kMdbDoForward, kKeysetRecordset, kOneConnection, kOneForward };
 constexpr const char* kPathNames[] = {"MdbDo, keyset", "MdbDo, forward-only",
-                                      "Recordset, keyset"};
+                                      "Recordset, keyset", "keyset, one connection",
+                                      "forward-only, one connection"};
 
 std::u16string WithId(std::u16string sql, int32_t id) {
   return Replace(sql, u"#", codepage::FromUtf8(std::to_string(id)));
@@ -67,11 +70,15 @@ std::vector<int32_t> Walk(const std::filesystem::path& root, const std::filesyst
       rs.MoveNext();
     }
   };
-  if (path == Path::kKeysetRecordset) {
-    auto rs = OpenRecordset(Connect(AccessString(file)), loop.query, ado::kOpenKeyset);
-    auto writer = Connect(AccessString(file));
+  if (path >= Path::kKeysetRecordset) {
+    auto reader = Connect(AccessString(file));
+    const bool keyset = path != Path::kOneForward;
+    auto rs = OpenRecordset(reader, loop.query, keyset ? ado::kOpenKeyset : ado::kOpenForwardOnly);
+    auto writer = path == Path::kKeysetRecordset ? Connect(AccessString(file)) : reader;
     each_row(*rs, [&](const std::u16string& sql) { Execute(*writer, sql); });
-    EXPECT_EQ(rs->RecordCount(), 10);
+    if (keyset) {
+      EXPECT_EQ(rs->RecordCount(), 10);
+    }
     return ids;
   }
   DbPage page(root, u"WAP");
@@ -95,7 +102,8 @@ std::vector<int32_t> Walk(const std::filesystem::path& root, const std::filesyst
 TEST(SqliteSnapshot, ALoopThatWritesWhatItReadsReadsEachRowOnce) {
   for (const bool wal : {false, true}) {
     for (const Loop& loop : kLoops) {
-      for (const Path path : {Path::kMdbDoKeyset, Path::kMdbDoForward, Path::kKeysetRecordset}) {
+      for (const Path path : {Path::kMdbDoKeyset, Path::kMdbDoForward, Path::kKeysetRecordset,
+                              Path::kOneConnection, Path::kOneForward}) {
         SCOPED_TRACE(std::string(wal ? "WAL" : "rollback journal") + ", " + loop.name + ", " +
                      kPathNames[static_cast<int>(path)]);
         ScratchFolder scratch;
@@ -105,13 +113,15 @@ TEST(SqliteSnapshot, ALoopThatWritesWhatItReadsReadsEachRowOnce) {
             u"WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 10) "
             u"INSERT INTO T SELECT x, 0, x * 10, 'row ' || x FROM n"};
         statements.insert(statements.end(), loop.tables.begin(), loop.tables.end());
+        if (wal) statements.insert(statements.begin(), u"PRAGMA journal_mode=WAL");
         MakeDatabase(file, statements);
-        if (wal) SqliteShell(file, "PRAGMA journal_mode=WAL;");
         std::vector<int32_t> ids = Walk(scratch.path(), file, loop, path);
         if (!loop.in_order) std::sort(ids.begin(), ids.end());
         EXPECT_EQ(ids, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         EXPECT_EQ(SqliteShell(file, loop.check), loop.checked);
-        EXPECT_EQ(SqliteShell(file, "PRAGMA journal_mode;"), wal ? "wal\n" : "delete\n");
+        auto mode = OpenRecordset(Connect(AccessString(file)), u"PRAGMA journal_mode",
+                                  ado::kOpenForwardOnly);
+        EXPECT_EQ(CStr(mode->FieldValue(0)), wal ? u"wal" : u"delete");
       }
     }
   }
@@ -119,7 +129,9 @@ TEST(SqliteSnapshot, ALoopThatWritesWhatItReadsReadsEachRowOnce) {
 
 // A list counts and reads one state of the file, whatever is written after
 // it began: the page's own write (which a rollback journal's list lets in
-// by setting its rows aside) and, in WAL, another program's. The rows set
+// by setting its rows aside), in WAL another program's, and then one through
+// the list's own connection, which a WAL snapshot older than the file would
+// refuse. The rows set
 // aside go with the list: the connection reaches the next page without them.
 TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
   for (const bool wal : {false, true}) {
@@ -128,14 +140,16 @@ TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
     const std::filesystem::path file = scratch.path() / "list.db";
     MakeDatabase(file, NewsTable(10));
     if (wal) SqliteShell(file, "PRAGMA journal_mode=WAL;");
-    auto rs = OpenRecordset(Connect(AccessString(file)), u"SELECT Id FROM Zorvadel ORDER BY Id",
-                            ado::kOpenKeyset);
+    auto reader = Connect(AccessString(file));
+    auto rs = OpenRecordset(reader, u"SELECT Id FROM Zorvadel ORDER BY Id", ado::kOpenKeyset);
     Execute(*Connect(AccessString(file)), u"DELETE FROM Zorvadel WHERE Id <= 5");
     if (wal) {
       int status = -1;
       SqliteShell(file, "INSERT INTO Zorvadel (Title) VALUES ('outside');", &status);
       EXPECT_EQ(status, 0);
     }
+    // The list's own connection writes after them all.
+    Execute(*reader, u"UPDATE Zorvadel SET Title = 'last' WHERE Id = 10");
     EXPECT_EQ(rs->RecordCount(), 10);
     rs->SetPageSize(3);
     rs->SetAbsolutePage(4);
@@ -146,6 +160,7 @@ TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
     EXPECT_EQ(CLng(rs->FieldValue(0)), 1);
     rs->Close();
     EXPECT_EQ(RowCount(file, u"Zorvadel"), wal ? 6 : 5);
+    EXPECT_EQ(SqliteShell(file, "SELECT Title FROM Zorvadel WHERE Id = 10;"), "last\n");
     auto temporary = OpenRecordset(Connect(AccessString(file)),
                                    u"SELECT COUNT(*) FROM sqlite_temp_master", ado::kOpenForwardOnly);
     EXPECT_EQ(CLng(temporary->FieldValue(0)), 0);

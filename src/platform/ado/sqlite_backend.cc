@@ -471,10 +471,17 @@ class ForwardSource : public RowSource, public OpenRead {
     return true;
   }
   void LetGo() override {
+    if (MustSetAside(file_->handle(), keeps_out_)) SetAside();
+  }
+  void BeforeOwnWrite() override {
+    if (sqlite3_get_autocommit(file_->get()) != 0) SetAside();
+  }
+
+ private:
+  void SetAside() {
     // Before its first read the query has begun nothing.
     if (done_ || next_ == 0 || spool_ || !error_.empty()) return;
     SqliteHandle& handle = file_->handle();
-    if (!MustSetAside(handle, keeps_out_)) return;
     spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
     spooled_from_ = next_;
     if (spool_) spool_->AppendRest(statement_.get(), &error_);
@@ -482,7 +489,6 @@ class ForwardSource : public RowSource, public OpenRead {
     sqlite3_reset(statement_.get());
   }
 
- private:
   SharedFile file_;
   Statement statement_;
   std::vector<ColumnKind> kinds_;
@@ -552,9 +558,16 @@ class WindowSource : public RowSource, public OpenRead {
     return true;
   }
   void LetGo() override {
+    if (MustSetAside(file_->handle(), keeps_out_)) SetAside();
+  }
+  void BeforeOwnWrite() override {
+    if (sqlite3_get_autocommit(file_->get()) != 0) SetAside();
+  }
+
+ private:
+  void SetAside() {
     if (spool_ || !error_.empty()) return;
     SqliteHandle& handle = file_->handle();
-    if (!MustSetAside(handle, keeps_out_)) return;
     spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
     if (spool_) {
       if (next_ >= 0 && DrawsRandomNumbers(handle.db(), sql_)) {
@@ -569,7 +582,6 @@ class WindowSource : public RowSource, public OpenRead {
     next_ = -1;
   }
 
- private:
   SharedFile file_;
   Statement window_;
   std::u16string sql_;

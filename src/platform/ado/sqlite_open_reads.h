@@ -30,6 +30,12 @@ class OpenRead {
   // its rows still to be read set aside first; never throws (a failure to
   // set them aside fails the query's next read instead).
   virtual void LetGo() = 0;
+  // Before the page writes through the query's own connection: SQLite
+  // leaves it undefined whether a query sees what its own connection writes
+  // while it runs, and in WAL a write refuses a connection whose snapshot is
+  // older than the file. So the query sets its rows still to be read aside
+  // in either journal mode, and its read ends. Never throws, as LetGo.
+  virtual void BeforeOwnWrite() = 0;
 
  protected:
   ~OpenRead() = default;
@@ -65,7 +71,9 @@ class OpenReadEntry {
 };
 
 // Lets go of the calling thread's open queries on `file` (on every file
-// when null), but those on `keep` (none when null).
+// when null), but those on `keep` (none when null). With a file, the page
+// is about to write it through `keep`: its queries on `keep` itself are
+// readied for that write (BeforeOwnWrite).
 void LetGoOfReads(const FileId* file, const SqliteHandle* keep);
 // Whether the calling thread has open queries but those on `keep`.
 bool HasOpenReads(const SqliteHandle* keep);
