@@ -150,6 +150,12 @@ TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
     }
     // The list's own connection writes after them all.
     Execute(*reader, u"UPDATE Zorvadel SET Title = 'last' WHERE Id = 10");
+    // Setting rows aside is none of the page's changes or inserts.
+    auto counted = OpenRecordset(reader, u"SELECT total_changes(), last_insert_rowid()",
+                                 ado::kOpenForwardOnly);
+    EXPECT_EQ(CLng(counted->FieldValue(0)), 1);
+    EXPECT_EQ(CLng(counted->FieldValue(1)), 0);
+    counted->Close();
     EXPECT_EQ(rs->RecordCount(), 10);
     rs->SetPageSize(3);
     rs->SetAbsolutePage(4);

@@ -523,6 +523,7 @@ class WindowSource : public RowSource, public OpenRead {
     StepRow(file_->handle(), hold_.get());
   }
   int64_t Count() override {
+    if (!error_.empty()) throw ScriptError(kErrProvider, error_);
     if (spool_) return spool_->count();
     if (count_ < 0) {
       Statement count = Prepare(file_->handle(), Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"}));

@@ -14,6 +14,10 @@ namespace {
 // Rows copied by one INSERT when a statement's rest is stepped out: one
 // statement per row would cost more than the copy.
 constexpr int kRowsPerInsert = 32;
+// The temporary database's size, in pages, up to which a connection that
+// spooled is kept for the thread's next page: about SQLite's default page
+// cache (2 MB) at the default page size.
+constexpr int64_t kKeptTemporaryPages = 512;
 
 std::u16string Message(sqlite3* db) { return u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db)); }
 
@@ -47,7 +51,9 @@ std::unique_ptr<SqliteSpool> SqliteSpool::Make(SqliteHandle& handle, int columns
     *error = Message(handle.db());
     return nullptr;
   }
-  return std::unique_ptr<SqliteSpool>(new SqliteSpool(handle, std::move(table), columns));
+  auto spool = std::unique_ptr<SqliteSpool>(new SqliteSpool(handle, std::move(table), columns));
+  spool->last_insert_rowid_ = sqlite3_last_insert_rowid(handle.db());
+  return spool;
 }
 
 SqliteSpool::~SqliteSpool() {
@@ -55,16 +61,26 @@ SqliteSpool::~SqliteSpool() {
   sqlite3* db = handle_.db();
   const int64_t before = sqlite3_total_changes64(db);
   // A drop is refused while another statement of the connection runs; the
-  // rows then go at once, and the empty table with the connection.
+  // rows then go at once, and the empty table with the connection, which
+  // is not kept for another page.
   if (!Exec(db, "DROP TABLE temp." + table_)) {
     Exec(db, "DELETE FROM temp." + table_);
     handle_.Forget();
   }
+  // Freed pages stay in the temporary file until the connection closes: a
+  // connection that spooled more than its page cache holds is not kept.
+  sqlite3_stmt* pages = nullptr;
+  if (sqlite3_prepare_v2(db, "PRAGMA temp.page_count", -1, &pages, nullptr) == SQLITE_OK &&
+      sqlite3_step(pages) == SQLITE_ROW && sqlite3_column_int64(pages, 0) > kKeptTemporaryPages) {
+    handle_.Forget();
+  }
+  sqlite3_finalize(pages);
   Uncounted(before);
 }
 
 void SqliteSpool::Uncounted(int64_t total_before) {
   handle_.changes_before += sqlite3_total_changes64(handle_.db()) - total_before;
+  sqlite3_set_last_insert_rowid(handle_.db(), last_insert_rowid_);
 }
 
 bool SqliteSpool::Failed(std::u16string* error) {

@@ -52,7 +52,8 @@ class SqliteSpool {
  private:
   SqliteSpool(SqliteHandle& handle, std::string table, int columns)
       : handle_(handle), table_(std::move(table)), columns_(columns) {}
-  // Counts what the spool wrote as no change of the page's.
+  // Counts what the spool wrote as no change of the page's, and leaves the
+  // connection's last inserted row the page's.
   void Uncounted(int64_t total_before);
   bool Failed(std::u16string* error);
 
@@ -60,6 +61,7 @@ class SqliteSpool {
   std::string table_;
   int columns_;
   int64_t count_ = 0;
+  int64_t last_insert_rowid_ = 0;  // the page's, before the spool
   sqlite3_stmt* reader_ = nullptr;
   int64_t next_ = -1;  // the row the reader's next step gives; -1 when not positioned
 };
