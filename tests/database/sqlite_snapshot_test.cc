@@ -173,5 +173,51 @@ TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
   }
 }
 
+// A result too large to hold in memory is set aside in a temporary table:
+// in a rollback journal at the page's write through another connection, in
+// WAL (which holds SQLite's snapshot instead) at a write through its own.
+TEST(SqliteSnapshot, AResultTooLargeToHoldIsSetAsideAllTheSame) {
+  constexpr int32_t kRows = 20000;
+  for (const bool wal : {false, true}) {
+    for (const int32_t cursor : {ado::kOpenKeyset, ado::kOpenForwardOnly}) {
+      SCOPED_TRACE(std::string(wal ? "WAL" : "rollback journal") + ", cursor " +
+                   std::to_string(cursor));
+      ScratchFolder scratch;
+      const std::filesystem::path file = scratch.path() / "large.db";
+      std::vector<std::u16string> statements = NewsTable(kRows);
+      if (wal) statements.insert(statements.begin(), u"PRAGMA journal_mode=WAL");
+      MakeDatabase(file, statements);
+      auto reader = Connect(AccessString(file));
+      auto rs =
+          OpenRecordset(reader, u"SELECT Id, Title, Content FROM Zorvadel ORDER BY Id", cursor);
+      rs->MoveNext();
+      Execute(*Connect(AccessString(file)), u"DELETE FROM Zorvadel WHERE Id > 10");
+      Execute(*reader, u"UPDATE Zorvadel SET Title = 'first' WHERE Id = 1");
+      // Past what memory holds: in a table of the connection's own.
+      auto spools = OpenRecordset(reader, u"SELECT COUNT(*) FROM sqlite_temp_master",
+                                  ado::kOpenForwardOnly);
+      EXPECT_EQ(CLng(spools->FieldValue(0)), 1);
+      spools->Close();
+      int32_t read = 1;
+      for (; !rs->AtEOF(); rs->MoveNext()) {
+        ++read;
+        ASSERT_EQ(CStr(rs->FieldValue(1)), u"Title " + CStr(Variant(read)));
+      }
+      EXPECT_EQ(read, kRows);
+      if (cursor == ado::kOpenKeyset) {
+        EXPECT_EQ(rs->RecordCount(), kRows);
+        rs->MoveFirst();
+        EXPECT_EQ(CStr(rs->FieldValue(1)), u"Title 1");
+      }
+      rs->Close();
+      EXPECT_EQ(CLng(OpenRecordset(reader, u"SELECT COUNT(*) FROM sqlite_temp_master",
+                                   ado::kOpenForwardOnly)
+                         ->FieldValue(0)),
+                0);
+      EXPECT_EQ(SqliteShell(file, "SELECT COUNT(*), MAX(Title) FROM Zorvadel;"), "10|first\n");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorvadel::test

@@ -421,23 +421,72 @@ std::u16string Windowed(std::u16string_view sql) {
   return Joined({u"SELECT * FROM (", sql, u"\n) LIMIT -1 OFFSET ?"});
 }
 
-// Whether a query on `handle` that is to let go of its file must set its
-// rows aside first: its read keeps the page's writes out (not in WAL, where
-// SQLite keeps the reader's snapshot and lets writers in), and letting go
-// ends it (not inside a transaction, which keeps its read until it ends,
-// and whose rollback would take the rows set aside with it).
+// Rows a query sets aside are first held in memory, up to this many bytes
+// of values: most results a page writes under fit, and need no temporary
+// table, whose making costs more than their rows. A larger rest goes to a
+// spool (SqliteSpool), on a temporary file past SQLite's page cache.
+constexpr size_t kHeldBytes = size_t{1} << 20;
+
+// Rows held in memory by a query that set them aside.
+struct RowsAside {
+  std::vector<std::vector<Variant>> rows;
+  size_t bytes = 0;
+
+  // Steps `statement` into the rows until it ends (true) or they reach
+  // kHeldBytes (false: the statement stands after the last row held). A
+  // step that fails sets `error` and ends.
+  bool TakeRest(sqlite3* db, sqlite3_stmt* statement, const std::vector<ColumnKind>& kinds,
+                std::u16string* error) {
+    while (bytes < kHeldBytes) {
+      const int rc = sqlite3_step(statement);
+      if (rc == SQLITE_DONE) return true;
+      if (rc != SQLITE_ROW) {
+        *error = u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db));
+        return true;
+      }
+      rows.emplace_back();
+      ReadRow(statement, kinds, rows.back());
+      for (const Variant& value : rows.back()) {
+        bytes += sizeof(Variant) + (value.IsString() ? value.string().size() * 2 : 0);
+      }
+    }
+    return false;
+  }
+};
+
+// Whether the read of `handle`'s connection keeps the file's writers out:
+// not in WAL, where SQLite keeps the reader's snapshot and lets writers in.
 // `keeps_out` remembers the journal mode as first found (-1 before): the
 // mode cannot change while a reader is open.
-bool MustSetAside(SqliteHandle& handle, int8_t& keeps_out) {
-  if (sqlite3_get_autocommit(handle.db()) == 0) return false;
-  if (keeps_out < 0) keeps_out = ReadKeepsWritersOut(handle.db()) ? 1 : 0;
+bool KeepsWritersOut(SqliteHandle& handle, int8_t& keeps_out) {
+  if (keeps_out < 0) {
+    // A statement the handle keeps: a page that writes what it reads asks
+    // this once per query.
+    const Statement mode = TryPrepare(handle, u"PRAGMA main.journal_mode");
+    keeps_out = !mode || !JournalIsWal(mode.get()) ? 1 : 0;
+  }
   return keeps_out == 1;
+}
+
+// What a query does before it lets go of its file (LetGo, BeforeOwnWrite):
+// nothing inside a transaction, which keeps its read until it ends (and
+// whose rollback would take a spool with it); otherwise it sets its rows
+// aside, all of them when its read must end. In WAL it need not: it sets
+// them aside only when they fit in memory, and otherwise keeps SQLite's
+// snapshot. A WAL snapshot held across the page's writes keeps SQLite from
+// starting its log over, which slows every writer of the file.
+enum class Aside : uint8_t { kNothing, kWhatFits, kAll };
+
+Aside BeforeLettingGo(SqliteHandle& handle, int8_t& keeps_out, bool own_write) {
+  if (sqlite3_get_autocommit(handle.db()) == 0) return Aside::kNothing;
+  return own_write || KeepsWritersOut(handle, keeps_out) ? Aside::kAll : Aside::kWhatFits;
 }
 
 // Reads a query's rows once, in order, as the file was when the query
 // began. Before it lets go of the file, the rows it has not read yet are
-// stepped out of its own statement into a spool (the same rows in the
-// same order, however the query orders them), and read from there on.
+// stepped out of its own statement (the same rows in the same order,
+// however the query orders them), into memory and past that into a spool,
+// and read from there on.
 class ForwardSource : public RowSource, public OpenRead {
  public:
   ForwardSource(SharedFile file, Statement statement, Columns columns)
@@ -452,40 +501,49 @@ class ForwardSource : public RowSource, public OpenRead {
     if (done_ || index != next_) return false;
     entry_.ReadHere();
     if (!error_.empty()) throw ScriptError(kErrProvider, error_);
-    if (spool_) {
-      sqlite3_stmt* spooled = spool_->Row(next_ - spooled_from_, &error_);
+    const int64_t past_held = next_ - held_from_ - static_cast<int64_t>(held_.rows.size());
+    if (next_ >= held_from_ && past_held < 0) {
+      row = std::move(held_.rows[static_cast<size_t>(next_ - held_from_)]);
+    } else if (spool_) {
+      sqlite3_stmt* spooled = spool_->Row(past_held, &error_);
       if (!error_.empty()) throw ScriptError(kErrProvider, error_);
-      if (spooled == nullptr) {
-        done_ = true;
-        return false;
-      }
+      if (spooled == nullptr) return End();
       ReadRow(spooled, kinds_, row);
+    } else if (!live_ || !StepRow(file_->handle(), statement_.get())) {
+      return End();
     } else {
-      if (!StepRow(file_->handle(), statement_.get())) {
-        done_ = true;
-        return false;
-      }
       ReadRow(statement_.get(), kinds_, row);
     }
     ++next_;
     return true;
   }
-  void LetGo() override {
-    if (MustSetAside(file_->handle(), keeps_out_)) SetAside();
-  }
-  void BeforeOwnWrite() override {
-    if (sqlite3_get_autocommit(file_->get()) != 0) SetAside();
-  }
+  void LetGo() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, false)); }
+  void BeforeOwnWrite() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, true)); }
 
  private:
-  void SetAside() {
+  bool End() {
+    done_ = true;
+    held_.rows.clear();
+    return false;
+  }
+  void SetAside(Aside aside) {
     // Before its first read the query has begun nothing.
-    if (done_ || next_ == 0 || spool_ || !error_.empty()) return;
+    if (aside == Aside::kNothing || done_ || next_ == 0 || !live_ || !error_.empty()) return;
     SqliteHandle& handle = file_->handle();
+    if (!tried_memory_) {
+      tried_memory_ = true;
+      held_from_ = next_;
+      if (held_.TakeRest(handle.db(), statement_.get(), kinds_, &error_)) {
+        // All of it, or a failure that fails the next read.
+        live_ = false;
+        sqlite3_reset(statement_.get());
+        return;
+      }
+    }
+    if (aside != Aside::kAll) return;
     spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
-    spooled_from_ = next_;
     if (spool_) spool_->AppendRest(statement_.get(), &error_);
-    // A failure fails the next read rather than give other rows.
+    live_ = false;
     sqlite3_reset(statement_.get());
   }
 
@@ -493,10 +551,13 @@ class ForwardSource : public RowSource, public OpenRead {
   Statement statement_;
   std::vector<ColumnKind> kinds_;
   int64_t next_ = 0;
-  int64_t spooled_from_ = 0;  // the row that the spool's first is
   bool done_ = false;
+  bool live_ = true;  // rows after those set aside come from the statement
+  bool tried_memory_ = false;
   int8_t keeps_out_ = -1;  // whether its read keeps writers out; -1 before known
   std::u16string error_;    // why the rows could not be set aside
+  int64_t held_from_ = 0;   // the row that the first held is; the spool's follow them
+  RowsAside held_;
   std::unique_ptr<SqliteSpool> spool_;
   OpenReadEntry entry_;  // last: listed only while the rest lives
 };
@@ -505,10 +566,11 @@ class ForwardSource : public RowSource, public OpenRead {
 // and counts with COUNT(*) when first asked: reading a page needs no count.
 // From its start it keeps a statement of its connection stepped, so that
 // its count and its rows are of one state of the file. Before it lets go
-// of the file, its whole result is set aside, copied inside SQLite; only a
-// query that draws random numbers, and is being read in order, has the
-// rows after its position stepped out of its own statement, which alone
-// gives them in the order already begun.
+// of the file, its whole result is set aside: held in memory when it fits,
+// else copied inside SQLite into a spool; only a query that draws random
+// numbers, and is being read in order, has the rows after its position
+// stepped out of its own statement, which alone gives them in the order
+// already begun.
 class WindowSource : public RowSource, public OpenRead {
  public:
   WindowSource(SharedFile file, Statement window, std::u16string_view sql, Columns columns)
@@ -524,6 +586,7 @@ class WindowSource : public RowSource, public OpenRead {
   }
   int64_t Count() override {
     if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    if (all_held_) return static_cast<int64_t>(held_.rows.size());
     if (spool_) return spool_->count();
     if (count_ < 0) {
       Statement count = Prepare(file_->handle(), Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"}));
@@ -535,6 +598,11 @@ class WindowSource : public RowSource, public OpenRead {
     if (index < 0) return false;
     entry_.ReadHere();
     if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    if (all_held_) {
+      if (index >= static_cast<int64_t>(held_.rows.size())) return false;
+      row = held_.rows[static_cast<size_t>(index)];
+      return true;
+    }
     if (spool_) {
       sqlite3_stmt* spooled = spool_->Row(index, &error_);
       if (!error_.empty()) throw ScriptError(kErrProvider, error_);
@@ -542,14 +610,7 @@ class WindowSource : public RowSource, public OpenRead {
       ReadRow(spooled, kinds_, row);
       return true;
     }
-    if (index != next_) {
-      sqlite3_reset(window_.get());
-      if (sqlite3_bind_int64(window_.get(), sqlite3_bind_parameter_count(window_.get()), index) !=
-          SQLITE_OK) {
-        Fail(file_->get());
-      }
-      next_ = index;
-    }
+    if (index != next_) Position(index);
     if (!StepRow(file_->handle(), window_.get())) {
       next_ = -1;
       return false;
@@ -558,25 +619,41 @@ class WindowSource : public RowSource, public OpenRead {
     ++next_;
     return true;
   }
-  void LetGo() override {
-    if (MustSetAside(file_->handle(), keeps_out_)) SetAside();
-  }
-  void BeforeOwnWrite() override {
-    if (sqlite3_get_autocommit(file_->get()) != 0) SetAside();
-  }
+  void LetGo() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, false)); }
+  void BeforeOwnWrite() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, true)); }
 
  private:
-  void SetAside() {
-    if (spool_ || !error_.empty()) return;
+  void Position(int64_t index) {
+    sqlite3_reset(window_.get());
+    if (sqlite3_bind_int64(window_.get(), sqlite3_bind_parameter_count(window_.get()), index) !=
+        SQLITE_OK) {
+      Fail(file_->get());
+    }
+    next_ = index;
+  }
+  void SetAside(Aside aside) {
+    if (aside == Aside::kNothing || spool_ || all_held_ || !error_.empty()) return;
     SqliteHandle& handle = file_->handle();
-    spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
-    if (spool_) {
-      if (next_ >= 0 && DrawsRandomNumbers(handle.db(), sql_)) {
+    const bool random_live = next_ >= 0 && DrawsRandomNumbers(handle.db(), sql_);
+    if (!tried_memory_ && !random_live) {
+      tried_memory_ = true;
+      // The whole result again, still in the state the source began in.
+      sqlite3_reset(window_.get());
+      sqlite3_bind_int64(window_.get(), sqlite3_bind_parameter_count(window_.get()), 0);
+      all_held_ = held_.TakeRest(handle.db(), window_.get(), kinds_, &error_);
+      sqlite3_reset(window_.get());
+      next_ = -1;
+      if (!all_held_) held_ = RowsAside{};
+    }
+    if (aside == Aside::kAll && !all_held_ && error_.empty()) {
+      spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
+      if (spool_ && random_live) {
         if (spool_->AppendQuery(sql_, next_, &error_)) spool_->AppendRest(window_.get(), &error_);
-      } else {
+      } else if (spool_) {
         spool_->AppendQuery(sql_, -1, &error_);
       }
     }
+    if (!all_held_ && !spool_ && error_.empty()) return;  // in WAL, too large to hold
     // A failure fails the next read rather than give other rows.
     sqlite3_reset(window_.get());
     sqlite3_reset(hold_.get());
@@ -590,8 +667,11 @@ class WindowSource : public RowSource, public OpenRead {
   Statement hold_;       // stepped while the source reads the file itself
   int64_t count_ = -1;   // not counted yet
   int64_t next_ = -1;    // the row the next step gives; -1 before any read
+  bool tried_memory_ = false;
+  bool all_held_ = false;  // the whole result is in held_
   int8_t keeps_out_ = -1;  // whether its read keeps writers out; -1 before known
   std::u16string error_;    // why the rows could not be set aside
+  RowsAside held_;
   std::unique_ptr<SqliteSpool> spool_;
   OpenReadEntry entry_;  // last: listed only while the rest lives
 };

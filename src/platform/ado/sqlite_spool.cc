@@ -176,16 +176,14 @@ sqlite3_stmt* SqliteSpool::Row(int64_t index, std::u16string* error) {
   return reader_;
 }
 
-bool ReadKeepsWritersOut(sqlite3* db) {
-  sqlite3_stmt* statement = nullptr;
-  bool keeps = true;
-  if (sqlite3_prepare_v2(db, "PRAGMA main.journal_mode", -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    keeps = mode == nullptr || std::strcmp(mode, "wal") != 0;
+bool JournalIsWal(sqlite3_stmt* journal_mode) {
+  bool wal = false;
+  if (sqlite3_step(journal_mode) == SQLITE_ROW) {
+    const auto* mode = reinterpret_cast<const char*>(sqlite3_column_text(journal_mode, 0));
+    wal = mode != nullptr && std::strcmp(mode, "wal") == 0;
   }
-  sqlite3_finalize(statement);
-  return keeps;
+  sqlite3_reset(journal_mode);
+  return wal;
 }
 
 bool DrawsRandomNumbers(sqlite3* db, std::u16string_view sql) {

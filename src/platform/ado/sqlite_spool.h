@@ -66,10 +66,11 @@ class SqliteSpool {
   int64_t next_ = -1;  // the row the reader's next step gives; -1 when not positioned
 };
 
-// Whether the connection's read of its main file keeps that file's writers
-// out: true but in WAL, where SQLite gives a reader its own snapshot. Asked
-// while the connection reads the file (its pager then knows the mode).
-bool ReadKeepsWritersOut(sqlite3* db);
+// Whether `journal_mode`, a "PRAGMA main.journal_mode" statement, finds the
+// file in WAL, where SQLite gives a reader its own snapshot and lets writers
+// in; otherwise a reader keeps the file's writers out. Asked while the
+// connection reads the file (its pager then knows the mode).
+bool JournalIsWal(sqlite3_stmt* journal_mode);
 
 // Whether the query `sql` draws random numbers, so that running it again
 // gives other rows or another order; false when that cannot be told.
