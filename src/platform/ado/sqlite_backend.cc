@@ -5,12 +5,16 @@
 // one positioned query, and memory holds one row at a time.
 //
 // Every query reads the file as it was when the query began, whatever the
-// page writes to the file meanwhile through its other connections. In WAL
-// SQLite keeps that snapshot for the reader by itself. In a rollback
-// journal the reader's lock keeps the page's write out, so before it lets
-// go of the file the query sets aside the rows it can still be asked for,
-// in a spool of its connection's temporary database, and reads on from
-// there: a page that writes a file it reads pays for that, no other.
+// page writes to the file meanwhile. In a rollback journal the reader's
+// lock keeps the page's writes on its other connections out, so before it
+// lets go of the file the query sets aside the rows it can still be asked
+// for (in memory, past a megabyte in a spool of its connection's temporary
+// database) and reads on from there. In WAL SQLite keeps the reader's
+// snapshot by itself; the query still sets its rows aside when they fit in
+// memory, as a snapshot held across the page's writes keeps SQLite from
+// starting its log over. A write through the query's own connection sets
+// them aside in either mode. Only a page that writes a file it has a query
+// open on pays for any of this.
 #include <sqlite3.h>
 #include <sys/stat.h>
 

@@ -7,7 +7,9 @@
 // for any file, all its queries do. A query that lets go first sets aside
 // the rows it can still be asked for and reads on from them, so that it
 // still reads the file as it was when it began; in WAL, where a reader
-// keeps no writer out and SQLite keeps its snapshot, it does nothing.
+// keeps no writer out and SQLite keeps its snapshot, it need not, and does
+// only when they fit in memory. Before the page writes through a query's
+// own connection, that query sets its rows aside in either mode.
 //
 // Nothing here calls SQLite while it holds its lock, and nothing lets go of
 // a query from inside SQLite's wait: SQLite's own locks are then only ever
@@ -26,9 +28,10 @@ class SqliteHandle;
 
 class OpenRead {
  public:
-  // Ends the query's read of its file where that read keeps writers out,
-  // its rows still to be read set aside first; never throws (a failure to
-  // set them aside fails the query's next read instead).
+  // Ends the query's read of its file where that read keeps writers out
+  // (in WAL, only when its rows fit in memory), its rows still to be read
+  // set aside first; never throws (a failure to set them aside fails the
+  // query's next read instead).
   virtual void LetGo() = 0;
   // Before the page writes through the query's own connection: SQLite
   // leaves it undefined whether a query sees what its own connection writes
