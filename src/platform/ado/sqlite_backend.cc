@@ -465,8 +465,17 @@ struct RowsAside {
 bool KeepsWritersOut(SqliteHandle& handle, int8_t& keeps_out) {
   if (keeps_out < 0) {
     // A statement the handle keeps: a page that writes what it reads asks
-    // this once per query.
-    const Statement mode = TryPrepare(handle, u"PRAGMA main.journal_mode");
+    // this once per query. Prepared outside the page's waiting rules, as
+    // this runs while the page lets go of its queries.
+    constexpr std::u16string_view kSql = u"PRAGMA main.journal_mode";
+    Statement mode(handle.TakeStatement(kSql), {&handle});
+    if (!mode) {
+      sqlite3_stmt* raw = nullptr;
+      sqlite3_prepare16_v2(handle.db(), kSql.data(), static_cast<int>(kSql.size() * 2), &raw,
+                           nullptr);
+      mode = Statement(raw);
+      if (raw != nullptr && handle.Remember(kSql, raw)) mode.get_deleter().handle = &handle;
+    }
     keeps_out = !mode || !JournalIsWal(mode.get()) ? 1 : 0;
   }
   return keeps_out == 1;
