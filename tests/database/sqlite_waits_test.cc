@@ -88,14 +88,16 @@ TEST(SqliteWaits, APageWritesTheFileItHasAQueryOpenOn) {
               }),
               "");
     EXPECT_LT(Clock::now() - start, kAtOnce);
-    // The query reads on from its position, in the file as the page left it.
+    // The query reads on from its position, in the file as it was when the
+    // query began; the writes are in the file.
     reads->MoveNext();
-    EXPECT_EQ(CStr(reads->FieldValue(1)), u"TWO");
+    EXPECT_EQ(CStr(reads->FieldValue(1)), u"two");
     reads->MoveNext();
     EXPECT_EQ(CStr(reads->FieldValue(1)), u"three");
     reads->MoveNext();
     EXPECT_TRUE(reads->AtEOF());
     EXPECT_EQ(SqliteShell(file, "SELECT Hits FROM news WHERE Id = 1;"), std::to_string(c.updates) + "\n");
+    EXPECT_EQ(SqliteShell(file, "SELECT Title FROM news WHERE Id = 2;"), "TWO\n");
   }
 }
 

@@ -9,7 +9,9 @@
 # the other program was told was written is there, no page failed, and the
 # file is whole. Last, visitors at once on a page that reads an article and
 # then counts its hit, on a file in each journal mode: every page is
-# answered and every hit counted.
+# answered and every hit counted. And in each journal mode a page that marks
+# each row of a query done as it reads it (a C++ page of the test build)
+# reads every row once and marks them all.
 #
 #   run_visits.sh PATH/TO/zorvadel-serve-testing
 set -u
@@ -70,7 +72,22 @@ for journal in delete wal; do
 JSON
 done
 
+for journal in delete wal; do
+  sqlite3 "$site/loop-$journal.db" "PRAGMA journal_mode=$journal;
+    CREATE TABLE T (Id INTEGER PRIMARY KEY, Done INTEGER);
+    WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 10)
+    INSERT INTO T SELECT x, 0 FROM n;" >/dev/null
+done
+
 start_server "$testing" "$site" 8 --access-log "$work/access.log"
+
+for journal in delete wal; do
+  check "a loop that marks each row it reads reads each once ($journal journal)" \
+    "$(curl -s --max-time 60 "$base/cpp/mark_done.asp?db=/loop-$journal.db")" \
+    "read 1 2 3 4 5 6 7 8 9 10 "
+  check "and marks them all ($journal journal)" \
+    "$(sqlite3 "$site/loop-$journal.db" 'SELECT COUNT(*) FROM T WHERE Done = 1')" 10
+done
 
 # A long write holds the file's lock: neither another page opening the
 # file nor its files fetched under served names may let a writer of another

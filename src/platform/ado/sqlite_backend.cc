@@ -3,6 +3,18 @@
 // with the statement wrapped in LIMIT/OFFSET, stepping on from there while
 // the reads go in order. So page N of a large table costs one count and
 // one positioned query, and memory holds one row at a time.
+//
+// Every query reads the file as it was when the query began, whatever the
+// page writes to the file meanwhile. In a rollback journal the reader's
+// lock keeps the page's writes on its other connections out, so before it
+// lets go of the file the query sets aside the rows it can still be asked
+// for (in memory, past a megabyte in a spool of its connection's temporary
+// database) and reads on from there. In WAL SQLite keeps the reader's
+// snapshot by itself; the query still sets its rows aside when they fit in
+// memory, as a snapshot held across the page's writes keeps SQLite from
+// starting its log over. A write through the query's own connection sets
+// them aside in either mode. Only a page that writes a file it has a query
+// open on pays for any of this.
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -20,6 +32,7 @@
 #include "platform/ado/backend.h"
 #include "platform/ado/sqlite_idle.h"
 #include "platform/ado/sqlite_open_reads.h"
+#include "platform/ado/sqlite_spool.h"
 #include "platform/ado/sqlite_turns.h"
 #include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
@@ -405,21 +418,93 @@ void SetUp(SqliteHandle& handle, const std::string& name) {
 }
 
 // The text that reads a query from a position: the query in parentheses,
-// where the line break ends a trailing "--" comment, with "?1" the offset.
+// where the line break ends a trailing "--" comment, with the offset in the
+// last mark. A bare "?" takes the number after the highest one the query
+// uses, so the query's own marks keep theirs (and read NULL).
 std::u16string Windowed(std::u16string_view sql) {
-  return Joined({u"SELECT * FROM (", sql, u"\n) LIMIT -1 OFFSET ?1"});
+  return Joined({u"SELECT * FROM (", sql, u"\n) LIMIT -1 OFFSET ?"});
 }
 
-// Reads a query's rows once, in order. When the page lets go of the file
-// in between, the next read takes up the query at the same position, read
-// through its windowed form when it fits one, or else past the rows read
-// again.
+// Rows a query sets aside are first held in memory, up to this many bytes
+// of values: most results a page writes under fit, and need no temporary
+// table, whose making costs more than their rows. A larger rest goes to a
+// spool (SqliteSpool), on a temporary file past SQLite's page cache.
+constexpr size_t kHeldBytes = size_t{1} << 20;
+
+// Rows held in memory by a query that set them aside.
+struct RowsAside {
+  std::vector<std::vector<Variant>> rows;
+  size_t bytes = 0;
+
+  // Steps `statement` into the rows until it ends (true) or they reach
+  // kHeldBytes (false: the statement stands after the last row held). A
+  // step that fails sets `error` and ends.
+  bool TakeRest(sqlite3* db, sqlite3_stmt* statement, const std::vector<ColumnKind>& kinds,
+                std::u16string* error) {
+    while (bytes < kHeldBytes) {
+      const int rc = sqlite3_step(statement);
+      if (rc == SQLITE_DONE) return true;
+      if (rc != SQLITE_ROW) {
+        *error = u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db));
+        return true;
+      }
+      rows.emplace_back();
+      ReadRow(statement, kinds, rows.back());
+      for (const Variant& value : rows.back()) {
+        bytes += sizeof(Variant) + (value.IsString() ? value.string().size() * 2 : 0);
+      }
+    }
+    return false;
+  }
+};
+
+// Whether the read of `handle`'s connection keeps the file's writers out:
+// not in WAL, where SQLite keeps the reader's snapshot and lets writers in.
+// `keeps_out` remembers the journal mode as first found (-1 before): the
+// mode cannot change while a reader is open.
+bool KeepsWritersOut(SqliteHandle& handle, int8_t& keeps_out) {
+  if (keeps_out < 0) {
+    // A statement the handle keeps: a page that writes what it reads asks
+    // this once per query. Prepared outside the page's waiting rules, as
+    // this runs while the page lets go of its queries.
+    constexpr std::u16string_view kSql = u"PRAGMA main.journal_mode";
+    Statement mode(handle.TakeStatement(kSql), {&handle});
+    if (!mode) {
+      sqlite3_stmt* raw = nullptr;
+      sqlite3_prepare16_v2(handle.db(), kSql.data(), static_cast<int>(kSql.size() * 2), &raw,
+                           nullptr);
+      mode = Statement(raw);
+      if (raw != nullptr && handle.Remember(kSql, raw)) mode.get_deleter().handle = &handle;
+    }
+    keeps_out = !mode || !JournalIsWal(mode.get()) ? 1 : 0;
+  }
+  return keeps_out == 1;
+}
+
+// What a query does before it lets go of its file (LetGo, BeforeOwnWrite):
+// nothing inside a transaction, which keeps its read until it ends (and
+// whose rollback would take a spool with it); otherwise it sets its rows
+// aside, all of them when its read must end. In WAL it need not: it sets
+// them aside only when they fit in memory, and otherwise keeps SQLite's
+// snapshot. A WAL snapshot held across the page's writes keeps SQLite from
+// starting its log over, which slows every writer of the file.
+enum class Aside : uint8_t { kNothing, kWhatFits, kAll };
+
+Aside BeforeLettingGo(SqliteHandle& handle, int8_t& keeps_out, bool own_write) {
+  if (sqlite3_get_autocommit(handle.db()) == 0) return Aside::kNothing;
+  return own_write || KeepsWritersOut(handle, keeps_out) ? Aside::kAll : Aside::kWhatFits;
+}
+
+// Reads a query's rows once, in order, as the file was when the query
+// began. Before it lets go of the file, the rows it has not read yet are
+// stepped out of its own statement (the same rows in the same order,
+// however the query orders them), into memory and past that into a spool,
+// and read from there on.
 class ForwardSource : public RowSource, public OpenRead {
  public:
-  ForwardSource(SharedFile file, Statement statement, Columns columns, std::u16string_view sql)
+  ForwardSource(SharedFile file, Statement statement, Columns columns)
       : file_(std::move(file)),
         statement_(std::move(statement)),
-        sql_(sql),
         kinds_(std::move(columns.kinds)),
         entry_(this, &file_->handle(), file_->handle().writers().file()) {
     names_ = std::move(columns.names);
@@ -428,61 +513,96 @@ class ForwardSource : public RowSource, public OpenRead {
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (done_ || index != next_) return false;
     entry_.ReadHere();
-    if (let_go_) TakeUp();
-    if (done_ || !StepRow(file_->handle(), statement_.get())) {
-      done_ = true;
-      return false;
+    if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    const int64_t past_held = next_ - held_from_ - static_cast<int64_t>(held_.rows.size());
+    if (next_ >= held_from_ && past_held < 0) {
+      row = std::move(held_.rows[static_cast<size_t>(next_ - held_from_)]);
+    } else if (spool_) {
+      sqlite3_stmt* spooled = spool_->Row(past_held, &error_);
+      if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+      if (spooled == nullptr) return End();
+      ReadRow(spooled, kinds_, row);
+    } else if (!live_ || !StepRow(file_->handle(), statement_.get())) {
+      return End();
+    } else {
+      ReadRow(statement_.get(), kinds_, row);
     }
-    ReadRow(statement_.get(), kinds_, row);
     ++next_;
     return true;
   }
-  void LetGo() override {
-    if (done_ || next_ == 0) return;
-    sqlite3_reset(statement_.get());
-    let_go_ = true;
-  }
+  void LetGo() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, false)); }
+  void BeforeOwnWrite() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, true)); }
 
  private:
-  void TakeUp() {
-    let_go_ = false;
+  bool End() {
+    done_ = true;
+    held_.rows.clear();
+    return false;
+  }
+  void SetAside(Aside aside) {
+    // Before its first read the query has begun nothing.
+    if (aside == Aside::kNothing || done_ || next_ == 0 || !live_ || !error_.empty()) return;
     SqliteHandle& handle = file_->handle();
-    Statement window = TryPrepare(handle, Windowed(sql_));
-    if (window && sqlite3_column_count(window.get()) == static_cast<int>(kinds_.size()) &&
-        sqlite3_bind_int64(window.get(), 1, next_) == SQLITE_OK) {
-      statement_ = std::move(window);
-      return;
+    if (!tried_memory_) {
+      tried_memory_ = true;
+      held_from_ = next_;
+      if (held_.TakeRest(handle.db(), statement_.get(), kinds_, &error_)) {
+        // All of it, or a failure that fails the next read.
+        live_ = false;
+        sqlite3_reset(statement_.get());
+        return;
+      }
     }
-    for (int64_t i = 0; i < next_ && !done_; ++i) done_ = !StepRow(handle, statement_.get());
+    if (aside != Aside::kAll) return;
+    spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
+    if (spool_) spool_->AppendRest(statement_.get(), &error_);
+    live_ = false;
+    sqlite3_reset(statement_.get());
   }
 
   SharedFile file_;
   Statement statement_;
-  std::u16string sql_;
   std::vector<ColumnKind> kinds_;
   int64_t next_ = 0;
   bool done_ = false;
-  bool let_go_ = false;
+  bool live_ = true;  // rows after those set aside come from the statement
+  bool tried_memory_ = false;
+  int8_t keeps_out_ = -1;  // whether its read keeps writers out; -1 before known
+  std::u16string error_;    // why the rows could not be set aside
+  int64_t held_from_ = 0;   // the row that the first held is; the spool's follow them
+  RowsAside held_;
+  std::unique_ptr<SqliteSpool> spool_;
   OpenReadEntry entry_;  // last: listed only while the rest lives
 };
 
 // Reads from any position through "SELECT * FROM (...) LIMIT -1 OFFSET ?",
 // and counts with COUNT(*) when first asked: reading a page needs no count.
-// Letting go of the file costs it only a positioned read.
+// From its start it keeps a statement of its connection stepped, so that
+// its count and its rows are of one state of the file. Before it lets go
+// of the file, its whole result is set aside: held in memory when it fits,
+// else copied inside SQLite into a spool; only a query that draws random
+// numbers, and is being read in order, has the rows after its position
+// stepped out of its own statement, which alone gives them in the order
+// already begun.
 class WindowSource : public RowSource, public OpenRead {
  public:
-  WindowSource(SharedFile file, Statement window, std::u16string count_sql, Columns columns)
+  WindowSource(SharedFile file, Statement window, std::u16string_view sql, Columns columns)
       : file_(std::move(file)),
         window_(std::move(window)),
-        count_sql_(std::move(count_sql)),
+        sql_(sql),
         kinds_(std::move(columns.kinds)),
         entry_(this, &file_->handle(), file_->handle().writers().file()) {
     names_ = std::move(columns.names);
     scrollable_ = true;
+    hold_ = Prepare(file_->handle(), u"PRAGMA main.schema_version");
+    StepRow(file_->handle(), hold_.get());
   }
   int64_t Count() override {
+    if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    if (all_held_) return static_cast<int64_t>(held_.rows.size());
+    if (spool_) return spool_->count();
     if (count_ < 0) {
-      Statement count = Prepare(file_->handle(), count_sql_);
+      Statement count = Prepare(file_->handle(), Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"}));
       count_ = StepRow(file_->handle(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
     }
     return count_;
@@ -490,11 +610,20 @@ class WindowSource : public RowSource, public OpenRead {
   bool Read(int64_t index, std::vector<Variant>& row) override {
     if (index < 0) return false;
     entry_.ReadHere();
-    if (index != next_) {
-      sqlite3_reset(window_.get());
-      if (sqlite3_bind_int64(window_.get(), 1, index) != SQLITE_OK) Fail(file_->get());
-      next_ = index;
+    if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+    if (all_held_) {
+      if (index >= static_cast<int64_t>(held_.rows.size())) return false;
+      row = held_.rows[static_cast<size_t>(index)];
+      return true;
     }
+    if (spool_) {
+      sqlite3_stmt* spooled = spool_->Row(index, &error_);
+      if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+      if (spooled == nullptr) return false;
+      ReadRow(spooled, kinds_, row);
+      return true;
+    }
+    if (index != next_) Position(index);
     if (!StepRow(file_->handle(), window_.get())) {
       next_ = -1;
       return false;
@@ -503,19 +632,60 @@ class WindowSource : public RowSource, public OpenRead {
     ++next_;
     return true;
   }
-  void LetGo() override {
-    if (next_ < 0) return;
+  void LetGo() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, false)); }
+  void BeforeOwnWrite() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, true)); }
+
+ private:
+  void Position(int64_t index) {
     sqlite3_reset(window_.get());
+    if (sqlite3_bind_int64(window_.get(), sqlite3_bind_parameter_count(window_.get()), index) !=
+        SQLITE_OK) {
+      Fail(file_->get());
+    }
+    next_ = index;
+  }
+  void SetAside(Aside aside) {
+    if (aside == Aside::kNothing || spool_ || all_held_ || !error_.empty()) return;
+    SqliteHandle& handle = file_->handle();
+    const bool random_live = next_ >= 0 && DrawsRandomNumbers(handle.db(), sql_);
+    if (!tried_memory_ && !random_live) {
+      tried_memory_ = true;
+      // The whole result again, still in the state the source began in.
+      sqlite3_reset(window_.get());
+      sqlite3_bind_int64(window_.get(), sqlite3_bind_parameter_count(window_.get()), 0);
+      all_held_ = held_.TakeRest(handle.db(), window_.get(), kinds_, &error_);
+      sqlite3_reset(window_.get());
+      next_ = -1;
+      if (!all_held_) held_ = RowsAside{};
+    }
+    if (aside == Aside::kAll && !all_held_ && error_.empty()) {
+      spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
+      if (spool_ && random_live) {
+        if (spool_->AppendQuery(sql_, next_, &error_)) spool_->AppendRest(window_.get(), &error_);
+      } else if (spool_) {
+        spool_->AppendQuery(sql_, -1, &error_);
+      }
+    }
+    if (!all_held_ && !spool_ && error_.empty()) return;  // in WAL, too large to hold
+    // A failure fails the next read rather than give other rows.
+    sqlite3_reset(window_.get());
+    sqlite3_reset(hold_.get());
     next_ = -1;
   }
 
- private:
   SharedFile file_;
   Statement window_;
-  std::u16string count_sql_;
+  std::u16string sql_;
   std::vector<ColumnKind> kinds_;
+  Statement hold_;       // stepped while the source reads the file itself
   int64_t count_ = -1;   // not counted yet
   int64_t next_ = -1;    // the row the next step gives; -1 before any read
+  bool tried_memory_ = false;
+  bool all_held_ = false;  // the whole result is in held_
+  int8_t keeps_out_ = -1;  // whether its read keeps writers out; -1 before known
+  std::u16string error_;    // why the rows could not be set aside
+  RowsAside held_;
+  std::unique_ptr<SqliteSpool> spool_;
   OpenReadEntry entry_;  // last: listed only while the rest lives
 };
 
@@ -570,7 +740,7 @@ class SqliteDatabase : public Database {
     }
     Columns columns = ColumnsOf(statement.get());
     if (!scrollable && reads) {
-      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns), sql);
+      return std::make_unique<ForwardSource>(file_, std::move(statement), std::move(columns));
     }
     // A query the wrapping does not fit (a PRAGMA, say), or a statement
     // that writes and returns rows, which ends before its turn does: its
@@ -603,9 +773,7 @@ class SqliteDatabase : public Database {
       columns.names = ColumnsOf(plain.get()).names;
       break;
     }
-    return std::make_unique<WindowSource>(file_, std::move(window),
-                                          Joined({u"SELECT COUNT(*) FROM (", sql, u"\n)"}),
-                                          std::move(columns));
+    return std::make_unique<WindowSource>(file_, std::move(window), sql, std::move(columns));
   }
 
   SharedFile file_;

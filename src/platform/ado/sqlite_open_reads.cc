@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace zorvadel::ado {
@@ -51,21 +52,31 @@ void OpenReadEntry::Move() {
 void LetGoOfReads(const FileId* file, const SqliteHandle* keep) {
   OpenReads& reads = OpenReads::All();
   const std::thread::id me = std::this_thread::get_id();
-  std::vector<OpenReadEntry*> mine;
+  std::vector<std::pair<OpenReadEntry*, bool>> mine;  // and whether on `keep`
   {
     const std::lock_guard lock(reads.mutex);
     for (OpenReadEntry* entry : reads.open) {
-      if (entry->thread_.load(std::memory_order_relaxed) != me || entry->handle_ == keep) continue;
-      if (file != nullptr && (!entry->has_file_ || entry->file_ != *file)) continue;
+      if (entry->thread_.load(std::memory_order_relaxed) != me) continue;
+      const bool own = keep != nullptr && entry->handle_ == keep;
+      if (own ? file == nullptr
+              : file != nullptr && (!entry->has_file_ || entry->file_ != *file)) {
+        continue;
+      }
       ++entry->pinned_;
-      mine.push_back(entry);
+      mine.emplace_back(entry, own);
     }
   }
   if (mine.empty()) return;
-  for (OpenReadEntry* entry : mine) entry->read_->LetGo();
+  for (const auto& [entry, own] : mine) {
+    if (own) {
+      entry->read_->BeforeOwnWrite();
+    } else {
+      entry->read_->LetGo();
+    }
+  }
   {
     const std::lock_guard lock(reads.mutex);
-    for (OpenReadEntry* entry : mine) --entry->pinned_;
+    for (const auto& [entry, own] : mine) --entry->pinned_;
   }
   reads.unpinned.notify_all();
 }

@@ -52,11 +52,34 @@ void Broken(Context& context) {
   throw ScriptError(kErrInvalidArgument);
 }
 
+// Marks each row of the file named by the query's "db" done as it reads
+// it, as a database page does: the query on MdbDo's slot Rs, each update
+// on a connection of its own (slot 2). Writes the ids it read, 100 at most.
+void MarkDone(Context& context) {
+  ObjectPtr wap = context.GetServer()->CreateObject(u"Zorvadel.WAP");
+  Invoke(*wap, u"MdbPath", {context.GetRequest()->QueryString(u"db")}, CallKind::kLet);
+  Invoke(*wap, u"StrSql", {Variant(u"Select Id From T Where Done=0 Order By Id")}, CallKind::kLet);
+  Invoke(*wap, u"MdbDo", {});
+  ObjectPtr rs = Invoke(*wap, u"Rs", {}).object();
+  std::u16string ids;
+  for (int read = 0; read < 100 && !CBool(Invoke(*rs, u"EOF", {})); ++read) {
+    ObjectPtr field = Invoke(*rs, u"Fields", {Variant(u"Id")}).object();
+    const std::u16string id = CStr(Invoke(*field, u"Value", {}));
+    ids += id + u" ";
+    Invoke(*wap, u"StrSql", {Variant(u"Update T Set Done=1 Where Id=" + id)}, CallKind::kLet);
+    Invoke(*wap, u"MdbDo", {Variant(int16_t{2})});
+    Invoke(*rs, u"MoveNext", {});
+  }
+  context.GetResponse()->SetContentType(u"text/plain");
+  context.GetResponse()->Write(u"read " + ids);
+}
+
 const serve::PageRegistrar kHello("/cpp/hello.asp", &Hello);
 const serve::PageRegistrar kCounter("/cpp/counter.asp", &Counter);
 const serve::PageRegistrar kSlow("/cpp/slow.asp", &Slow);
 const serve::PageRegistrar kFlood("/cpp/flood.asp", &Flood);
 const serve::PageRegistrar kBroken("/cpp/broken.asp", &Broken);
+const serve::PageRegistrar kMarkDone("/cpp/mark_done.asp", &MarkDone);
 
 }  // namespace
 }  // namespace zorvadel
