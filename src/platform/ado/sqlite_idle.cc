@@ -206,6 +206,9 @@ void KeepIdleSqlite(const std::string& path, std::unique_ptr<SqliteHandle> handl
   handle->rolled_back = false;
   handle->refused = WaitVerdict::kMayEnd;
   handle->write_deadline = {};
+  // Nor does it hold the writers' turn, which a transaction that SQLite
+  // ended by itself, amid a query's rows, would otherwise leave held.
+  handle->writers().Leave();
   handle->changes_before = sqlite3_total_changes64(handle->db());
   int cache = 0, highest = 0;
   if (sqlite3_db_status(handle->db(), SQLITE_DBSTATUS_CACHE_USED, &cache, &highest, 0) ==
