@@ -329,8 +329,6 @@ class StatementTurn {
     // The page's queries on the file through its other connections would
     // keep the write out until they ended, which only the page could do.
     if (writes) LetGoOfReads(writers.file(), &handle);
-    // Each statement waits within its own bound, the transaction's later
-    // ones too.
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(kStatementSeconds);
     if (!writers.holding() && !writers.TryEnter()) {
@@ -349,6 +347,10 @@ class StatementTurn {
     handle.write_deadline = deadline;
   }
   ~StatementTurn() {
+    // The bound was this statement's: a later one of the transaction (its
+    // COMMIT, which waits for readers) has its own, however long the
+    // statements between waited.
+    handle_.write_deadline = {};
     WriterQueue& writers = handle_.writers();
     if (!writers.holding()) return;
     sqlite3* db = handle_.db();
@@ -359,7 +361,6 @@ class StatementTurn {
       writers.SetWritten(sqlite3_txn_state(db, "main") == SQLITE_TXN_WRITE);
       return;
     }
-    handle_.write_deadline = {};
     writers.Leave();
   }
   StatementTurn(const StatementTurn&) = delete;
