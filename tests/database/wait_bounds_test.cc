@@ -27,7 +27,7 @@ TEST(WaitBounds, EachDriverGetsTheKeysItHonoursUnlessTheStringSetsThem) {
        u"server=db;read_timeout=300;CONN_TIMEOUT=5;WRITE_TIMEOUT=30"},
       {"libtdsodbc.so", u"Driver={SQL server};Server=db", u"Driver={SQL server};Server=db;TDS_Version=7.4"},
       {"libtdsodbc.so", u"Server=db;tds_version=7.1", u"Server=db;tds_version=7.1"},
-      {"libsqlite3odbc.so", u"Database=/x.db", u"Database=/x.db;Timeout=30000"},
+      {"libsqlite3odbc.so", u"Database=/x.db", u"Database=/x.db;Timeout=10000"},
       // Another driver's keys could mean anything to it.
       {"/opt/oracle/libsqora.so.21.1", u"server=o;uid=u", u"server=o;uid=u"},
       {"", u"Driver={SQL server};Server=db", u"Driver={SQL server};Server=db"},

@@ -5,16 +5,21 @@
 // cannot scroll has its rows held instead.
 #include <sql.h>
 #include <sqlext.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/ado/backend.h"
+#include "platform/ado/connection_string.h"
+#include "platform/ado/sqlite_open_reads.h"
+#include "platform/ado/sqlite_turns.h"
 #include "platform/ado/wait_bounds.h"
 #include "platform/codepage/codepage.h"
 #include "zorvadel/runtime.h"
@@ -76,6 +81,7 @@ class OdbcLink {
     SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kConnectSeconds)), 0);
     const std::string driver_file = DriverFileOf(env_, text);
+    SqliteFileOf(driver_file, text);
     text = WithWaitBounds(text, driver_file);
     query_timeout_ = static_cast<SQLULEN>(QueryTimeoutSeconds(driver_file));
     // No completed string is asked for: for an ANSI driver the driver
@@ -88,7 +94,33 @@ class OdbcLink {
   SQLHDBC dbc() const { return dbc_; }
   SQLULEN query_timeout() const { return query_timeout_; }
 
+  // Before a statement that may write through the SQLite driver: the
+  // page's own queries on the file through the SQLite back end let go of
+  // it, or the write's commit would wait for them until its bound ran out;
+  // and a write that the page's own transaction keeps out is refused at
+  // once, as it could never have its lock.
+  void BeforeWrite() const {
+    if (!sqlite_file_) return;
+    if (WrittenHere(*sqlite_file_)) {
+      throw ScriptError(kErrProvider, std::u16string(kLockedByOwnTransaction));
+    }
+    LetGoOfReads(&*sqlite_file_, nullptr);
+  }
+
  private:
+  // The file that the SQLite driver opens, when it is that driver.
+  void SqliteFileOf(std::string_view driver_file, const std::u16string& text) {
+    const size_t slash = driver_file.rfind('/');
+    const std::string_view base =
+        slash == std::string_view::npos ? driver_file : driver_file.substr(slash + 1);
+    if (!base.starts_with("libsqlite3odbc")) return;
+    const std::u16string database = ConnectionValue(ParseConnectionString(text), u"database");
+    struct stat info {};
+    if (database.empty() || stat(codepage::ToUtf8(database).c_str(), &info) != 0) return;
+    sqlite_file_ = FileId{info.st_dev, info.st_ino};
+  }
+
+  std::optional<FileId> sqlite_file_;
   SQLHENV env_ = SQL_NULL_HANDLE;
   SQLULEN query_timeout_ = kStatementSeconds;
   SQLHDBC dbc_ = SQL_NULL_HANDLE;
@@ -437,6 +469,7 @@ class OdbcDatabase : public Database {
 
   void RunWithTexts(std::u16string_view sql, const std::vector<std::u16string>& texts) override {
     if (options_.read_only) RaiseReadOnly();
+    link_->BeforeWrite();
     StatementHandle stmt(link_->dbc(), link_->query_timeout());
     std::u16string text(sql);
     if (!Ok(SQLPrepareW(stmt.get(), Wide(text), SQL_NTS))) Fail(SQL_HANDLE_STMT, stmt.get());
@@ -458,6 +491,7 @@ class OdbcDatabase : public Database {
 
   std::unique_ptr<RowSource> Run(std::u16string_view sql, bool scrollable) override {
     if (options_.read_only && !LooksLikeQuery(sql)) RaiseReadOnly();
+    if (!LooksLikeQuery(sql)) link_->BeforeWrite();
     auto stmt = std::make_unique<StatementHandle>(link_->dbc(), link_->query_timeout());
     if (scrollable) {
       SQLSetStmtAttr(stmt->get(), SQL_ATTR_CURSOR_TYPE,

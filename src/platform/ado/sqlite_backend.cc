@@ -125,9 +125,8 @@ using SharedFile = std::shared_ptr<SqliteFile>;
   throw ScriptError(kErrProvider, u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db)));
 }
 
-// The waits that are refused, each with the reason its failure line gives.
-constexpr std::u16string_view kLockedByOwnTransaction =
-    u"[SQLite] database is locked by a transaction of this page on another connection";
+// The waits that are refused, each with the reason its failure line gives
+// (kLockedByOwnTransaction for the page's own transaction).
 constexpr std::u16string_view kLockedByWaitingPage =
     u"[SQLite] database is locked by a page that waits for this one: this page's transaction "
     u"was rolled back";
@@ -181,6 +180,21 @@ bool AfterRollBack(SqliteHandle& handle, std::u16string_view sql) {
   throw ScriptError(kErrProvider, std::u16string(kRolledBack));
 }
 
+// The failure of a call into SQLite on `handle` (a step of `statement`, or
+// a prepare when null) that answered `rc`. A wait given up as one that
+// could never end says why; one that ended a cycle of waits first rolls
+// back the page's transactions. A wait that ran out keeps SQLite's text.
+[[noreturn]] void FailCall(SqliteHandle& handle, int rc, sqlite3_stmt* statement) {
+  const WaitVerdict refused = std::exchange(handle.refused, WaitVerdict::kMayEnd);
+  if ((rc & 0xff) != SQLITE_BUSY || refused == WaitVerdict::kMayEnd) Fail(handle.db());
+  if (refused == WaitVerdict::kDeadlock) {
+    if (statement != nullptr) sqlite3_reset(statement);
+    RollBackPage(&handle);
+    RollBack(handle);
+  }
+  Refuse(refused);
+}
+
 // Runs `attempt`, a call into SQLite that may wait for a lock (a step, or
 // a prepare, which may read the schema). A wait that the page's queries on
 // its other connections may be holding up is given up at once (the busy
@@ -198,6 +212,10 @@ int LettingGoFirst(SqliteHandle& handle, Attempt attempt) {
     rc = attempt();
   }
   handle.may_let_go = false;
+  // A refusal stands until a call gets past it: SQLite answers busy at once,
+  // without asking again, for a call made after its wait was given up (a
+  // prepare after the one that could not read the schema).
+  if (rc != SQLITE_BUSY) handle.refused = WaitVerdict::kMayEnd;
   return rc;
 }
 
@@ -219,7 +237,7 @@ Statement Prepare(SqliteHandle& handle, std::u16string_view sql) {
   sqlite3_stmt* raw = nullptr;
   const int rc = PrepareOn(handle, sql, &raw);
   Statement statement(raw);
-  if (rc != SQLITE_OK) Fail(handle.db());
+  if (rc != SQLITE_OK) FailCall(handle, rc, nullptr);
   if (raw != nullptr && handle.Remember(sql, raw)) statement.get_deleter().handle = &handle;
   return statement;
 }
@@ -295,59 +313,68 @@ bool StepRow(SqliteHandle& handle, sqlite3_stmt* statement) {
   const int rc = LettingGoFirst(handle, [&] { return sqlite3_step(statement); });
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  const WaitVerdict refused = std::exchange(handle.refused, WaitVerdict::kMayEnd);
-  if (rc != SQLITE_BUSY || refused == WaitVerdict::kMayEnd) Fail(handle.db());
-  if (refused == WaitVerdict::kDeadlock) {
-    sqlite3_reset(statement);
-    RollBackPage(&handle);
-    RollBack(handle);
-  }
-  Refuse(refused);
+  FailCall(handle, rc, statement);
 }
 
-// Whether `sql`, a statement that writes nothing itself, begins a
-// transaction.
-bool OpensTransaction(sqlite3* db, std::u16string_view sql) {
-  if (sqlite3_get_autocommit(db) == 0) return false;
+// Whether `sql` ends the transaction open on its handle, and so takes no
+// lock of its own.
+bool EndsTransaction(std::u16string_view sql) {
   const std::u16string word = FirstWord(sql);
-  return word == u"begin" || word == u"savepoint";
+  return word == u"commit" || word == u"end" || word == u"rollback" || word == u"release";
 }
 
-// Holds the file's writers' turn for a statement that writes, or that
-// opens a transaction (which may write later, and would otherwise hold
-// SQLite's lock while it queued behind writers waiting for that lock), and
-// gives it back once the statement has ended and no transaction is open.
-// A writer that cannot have its turn within the statement bound fails as
-// SQLite's own wait would.
+// Holds the file's writers' turn for a statement that writes, or for any
+// statement of an open transaction (which may write later, and would
+// otherwise hold SQLite's lock while it queued behind writers waiting for
+// that lock), and gives it back once the statement has ended and no
+// transaction is open. A deferred BEGIN takes no lock, so it takes no turn
+// either: the transaction queues at its first statement, holding nothing
+// yet. A writer that cannot have its turn within the statement bound fails
+// as SQLite's own wait would.
 class StatementTurn {
  public:
   StatementTurn(SqliteHandle& handle, sqlite3_stmt* statement, std::u16string_view sql)
       : handle_(handle) {
     if (statement == nullptr) return;
-    if (sqlite3_stmt_readonly(statement) != 0 && !OpensTransaction(handle.db(), sql)) return;
+    const bool writes = sqlite3_stmt_readonly(statement) == 0;
+    if (!writes && (sqlite3_get_autocommit(handle.db()) != 0 || EndsTransaction(sql))) return;
     WriterQueue& writers = handle.writers();
     // The page's queries on the file through its other connections would
     // keep the write out until they ended, which only the page could do.
-    LetGoOfReads(writers.file(), &handle);
-    if (writers.holding()) return;
+    if (writes) LetGoOfReads(writers.file(), &handle);
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(kStatementSeconds);
-    if (!writers.TryEnter()) {
+    if (!writers.holding() && !writers.TryEnter()) {
       // A page that waits holds no read lock it could let go of, this
       // connection's neither: the page it waits for may be waiting for it.
       LetGoOfReads(nullptr, nullptr);
       WaitVerdict refused = WaitVerdict::kMayEnd;
       if (!writers.Enter(deadline, &refused)) {
-        if (refused == WaitVerdict::kDeadlock) RollBackPage(&handle);
+        if (refused == WaitVerdict::kDeadlock) {
+          RollBackPage(&handle);
+          RollBack(handle);
+        }
         Refuse(refused);
       }
     }
     handle.write_deadline = deadline;
   }
   ~StatementTurn() {
-    if (!handle_.writers().holding() || sqlite3_get_autocommit(handle_.db()) == 0) return;
+    // The bound was this statement's: a later one of the transaction (its
+    // COMMIT, which waits for readers) has its own, however long the
+    // statements between waited.
     handle_.write_deadline = {};
-    handle_.writers().Leave();
+    WriterQueue& writers = handle_.writers();
+    if (!writers.holding()) return;
+    sqlite3* db = handle_.db();
+    if (sqlite3_get_autocommit(db) == 0) {
+      // Only a transaction that has written holds the lock that keeps
+      // others out; one that has only read (or nothing) keeps no reader
+      // out, nor another program's writer.
+      writers.SetWritten(sqlite3_txn_state(db, "main") == SQLITE_TXN_WRITE);
+      return;
+    }
+    writers.Leave();
   }
   StatementTurn(const StatementTurn&) = delete;
   StatementTurn& operator=(const StatementTurn&) = delete;

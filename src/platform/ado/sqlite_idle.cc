@@ -199,8 +199,16 @@ void KeepIdleSqlite(const std::string& path, std::unique_ptr<SqliteHandle> handl
   Seen seen;
   if (mine == nullptr || !handle->AtRest() || !Look(path, seen)) return;
   // The next page starts as on a new handle, which knows no inserted row
-  // and has changed nothing.
+  // and has changed nothing. Nor has it had a transaction rolled back: the
+  // page that had, and might still have thought it open, has let go of the
+  // handle, and the next page's statements must not fail for it.
   sqlite3_set_last_insert_rowid(handle->db(), 0);
+  handle->rolled_back = false;
+  handle->refused = WaitVerdict::kMayEnd;
+  handle->write_deadline = {};
+  // Nor does it hold the writers' turn, which a transaction that SQLite
+  // ended by itself, amid a query's rows, would otherwise leave held.
+  handle->writers().Leave();
   handle->changes_before = sqlite3_total_changes64(handle->db());
   int cache = 0, highest = 0;
   if (sqlite3_db_status(handle->db(), SQLITE_DBSTATUS_CACHE_USED, &cache, &highest, 0) ==

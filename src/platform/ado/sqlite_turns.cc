@@ -26,6 +26,8 @@ struct WriterTurn {
   // The thread whose ticket is served: the holder, or the waiter about to
   // wake as one; none while the turn is free.
   std::thread::id holder;
+  // The holder's transaction has written: it holds SQLite's write lock.
+  bool written = false;
 
   // The ticket served has moved on: past those nobody waits for any more,
   // to the next waiter, or to nobody.
@@ -36,6 +38,7 @@ struct WriterTurn {
     }
     const auto next = queued.find(serving);
     holder = next == queued.end() ? std::thread::id() : next->second;
+    written = false;
   }
 };
 
@@ -77,9 +80,13 @@ std::shared_ptr<WriterTurn> TurnOf(const FileId& id) {
 }
 
 // Whether `me` could wait for the holder of `turn`: follows the holder to
-// the turn it waits for, and that turn's holder, and so on. Called with
-// the graph locked.
-WaitVerdict Verdict(const Graph& graph, const WriterTurn& turn, std::thread::id me) {
+// the turn it waits for, and that turn's holder, and so on. A wait for
+// SQLite's lock (`for_lock`) is kept out by the holder only once it has
+// written; a wait for the turn itself, by any holder. Called with the
+// graph locked.
+WaitVerdict Verdict(const Graph& graph, const WriterTurn& turn, std::thread::id me,
+                    bool for_lock) {
+  if (for_lock && !turn.written) return WaitVerdict::kMayEnd;
   std::thread::id holder = turn.holder;
   for (size_t step = 0; holder != std::thread::id() && step <= graph.waiting.size(); ++step) {
     if (holder == me) return step == 0 ? WaitVerdict::kOwnTurn : WaitVerdict::kDeadlock;
@@ -119,7 +126,7 @@ bool WriterQueue::Enter(std::chrono::steady_clock::time_point deadline, WaitVerd
   const std::thread::id me = std::this_thread::get_id();
   std::unique_lock lock(graph.mutex);
   if (turn.serving != turn.next_ticket) {
-    *refused = Verdict(graph, turn, me);
+    *refused = Verdict(graph, turn, me, false);
     if (*refused != WaitVerdict::kMayEnd) return false;
   }
   const uint64_t ticket = turn.next_ticket++;
@@ -145,7 +152,14 @@ WaitVerdict WriterQueue::CanWaitForHolder() const {
   if (holding_ || !turn_) return WaitVerdict::kMayEnd;
   Graph& graph = TheGraph();
   const std::lock_guard lock(graph.mutex);
-  return Verdict(graph, *turn_, std::this_thread::get_id());
+  return Verdict(graph, *turn_, std::this_thread::get_id(), true);
+}
+
+void WriterQueue::SetWritten(bool written) {
+  if (!holding_) return;
+  Graph& graph = TheGraph();
+  const std::lock_guard lock(graph.mutex);
+  turn_->written = written;
 }
 
 void WriterQueue::Leave() {
@@ -174,6 +188,15 @@ std::vector<void*> TurnsHeldHere() {
   const auto range = graph.held.equal_range(std::this_thread::get_id());
   for (auto it = range.first; it != range.second; ++it) owners.push_back(it->second->owner());
   return owners;
+}
+
+bool WrittenHere(const FileId& file) {
+  Graph& graph = TheGraph();
+  const std::lock_guard lock(graph.mutex);
+  const auto found = graph.by_file.find(file);
+  if (found == graph.by_file.end()) return false;
+  const std::shared_ptr<WriterTurn> turn = found->second.lock();
+  return turn && turn->written && turn->holder == std::this_thread::get_id();
 }
 
 }  // namespace zorvadel::ado

@@ -13,6 +13,11 @@
 // one for a turn that the same page holds through another connection (its
 // transaction ends only after the wait would), and one whose holder waits,
 // directly or through other pages, for a turn that the waiting page holds.
+//
+// A wait for SQLite's own lock is another matter: the turn's holder is the
+// one keeping it out only once its transaction has written (it then holds
+// the file's one write lock); before, the lock is held by someone else,
+// another program or another engine, and the wait may end.
 #ifndef ZORVADEL_PLATFORM_ADO_SQLITE_TURNS_H_
 #define ZORVADEL_PLATFORM_ADO_SQLITE_TURNS_H_
 
@@ -20,6 +25,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,6 +33,11 @@ namespace zorvadel::ado {
 
 struct WriterTurn;
 using FileId = std::pair<dev_t, ino_t>;
+
+// The refusal of a write that the page's own transaction on another
+// connection keeps out.
+inline constexpr std::u16string_view kLockedByOwnTransaction =
+    u"[SQLite] database is locked by a transaction of this page on another connection";
 
 // Whether a wait for the holder of a file's turn can end.
 enum class WaitVerdict {
@@ -60,9 +71,14 @@ class WriterQueue {
   // false, with `refused` telling why (kMayEnd when the time ran out).
   // Without a file to queue on (it could not be looked at), always true.
   bool Enter(std::chrono::steady_clock::time_point deadline, WaitVerdict* refused);
-  // Whether the calling thread could wait for the current holder of the
-  // file's turn, as it is about to wait for SQLite's lock on the file.
+  // Whether the calling thread could wait for SQLite's lock on the file,
+  // as far as the process's writers tell: refused only when the holder of
+  // the file's turn has written (its write lock is then what keeps the
+  // caller out) and is the caller, or waits for it.
   WaitVerdict CanWaitForHolder() const;
+  // Tells, while the turn is held, whether the holder's transaction has
+  // written, and so holds SQLite's write lock on the file.
+  void SetWritten(bool written);
   // Gives the turn back, if held.
   void Leave();
   bool holding() const { return holding_; }
@@ -77,6 +93,11 @@ class WriterQueue {
 
 // The owners of the queues whose turn the calling thread holds.
 std::vector<void*> TurnsHeldHere();
+
+// Whether the calling thread holds the turn of `file` with a transaction
+// that has written: a writer of that file through another path (the ODBC
+// driver) could then never have its lock.
+bool WrittenHere(const FileId& file);
 
 }  // namespace zorvadel::ado
 

@@ -36,8 +36,9 @@ constexpr DriverBound kDriverBounds[] = {
     // waits for it without end; the SQL Server kind talks the newer one.
     {"libtdsodbc", u"TDS_Version", u"7.4"},
     // The SQLite ODBC driver waits up to 100 s (its default, in ms) for a
-    // file that another writer holds.
-    {"libsqlite3odbc", u"Timeout", u"30000"},
+    // file that another writer holds, and this long for each of up to three
+    // tries of one statement: one to read the schema, and two to run it.
+    {"libsqlite3odbc", u"Timeout", u"10000"},
 };
 
 std::string_view BaseName(std::string_view path) {

@@ -46,6 +46,45 @@ void Flood(Context& context) {
   for (int i = 0; i < 64; ++i) context.GetResponse()->Write(chunk);
 }
 
+// Writes row "n" into two SQLite files of the site, "first" (a or b) then
+// the other, each in a transaction on a connection of its own, committed
+// in reverse order. With "only=1", writes the first alone, in a
+// transaction; with "read=1", the same after reading both files on other
+// connections while the transaction is open.
+void TwoFiles(Context& context) {
+  auto request = context.GetRequest();
+  auto server = context.GetServer();
+  const std::u16string first = CStr(request->QueryString(u"first"));
+  const std::u16string files[2] = {first, first == u"a" ? u"b" : u"a"};
+  const std::u16string row = u"INSERT INTO T VALUES (" + CStr(request->QueryString(u"n")) + u")";
+  auto open = [&](const std::u16string& file) {
+    ObjectPtr connection = server->CreateObject(u"ADODB.Connection");
+    Invoke(*connection, u"Open",
+           {Variant(u"driver={Microsoft Access Driver (*.mdb)};dbq=" +
+                    server->MapPath(u"/" + file + u".db"))});
+    return connection;
+  };
+  auto run = [](const ObjectPtr& connection, const std::u16string& sql) {
+    Invoke(*connection, u"Execute", {Variant(sql)});
+  };
+  ObjectPtr own = open(files[0]);
+  run(own, u"BEGIN");
+  if (CStr(request->QueryString(u"read")) == u"1") {
+    for (const std::u16string& file : {files[1], files[0]}) {
+      run(open(file), u"SELECT COUNT(*) FROM T");
+    }
+  }
+  run(own, row);
+  if (CStr(request->QueryString(u"only")) != u"1" && CStr(request->QueryString(u"read")) != u"1") {
+    ObjectPtr other = open(files[1]);
+    run(other, u"BEGIN");
+    run(other, row);
+    run(other, u"COMMIT");
+  }
+  run(own, u"COMMIT");
+  context.GetResponse()->Write(u"written");
+}
+
 // A run-time error that leaves the page.
 void Broken(Context& context) {
   context.GetResponse()->Write(u"half a page");
@@ -80,6 +119,7 @@ const serve::PageRegistrar kSlow("/cpp/slow.asp", &Slow);
 const serve::PageRegistrar kFlood("/cpp/flood.asp", &Flood);
 const serve::PageRegistrar kBroken("/cpp/broken.asp", &Broken);
 const serve::PageRegistrar kMarkDone("/cpp/mark_done.asp", &MarkDone);
+const serve::PageRegistrar kTwoFiles("/cpp/two_files.asp", &TwoFiles);
 
 }  // namespace
 }  // namespace zorvadel
