@@ -676,16 +676,19 @@ void CloseStaticFile(void* cls) { delete static_cast<fso::RegularFile*>(cls); }
 
 // A file of SQLite's, whatever its name, is refused as one named ".db" is;
 // its first bytes are read through the descriptor that closes beside
-// SQLite. Any other file goes to the library whole, to be sent from the
-// kernel's cache, on loan (platform/fso/sqlite_neighbours.h): the library
-// closes the descriptor itself, which would drop every lock SQLite holds on
-// the file in this process, so a file that SQLite has open is never lent,
-// and a loan whose file SQLite opens meanwhile ends there. A file not lent,
-// and an empty one (a database not yet written), is read with pread into
-// the connection's buffer.
+// SQLite. The route saw the file regular a moment ago, so it is opened
+// without a look first. Any other file goes to
+// the library whole, to be sent from the kernel's cache, on loan
+// (platform/fso/sqlite_neighbours.h): the library closes the descriptor
+// itself, which would drop every lock SQLite holds on the file in this
+// process, so a file that SQLite has open is never lent, and a loan whose
+// file SQLite opens meanwhile ends there. A file not lent, and an empty one
+// (a database not yet written), is read with pread into the connection's
+// buffer.
 MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
                                const Route& route) {
-  auto file = std::make_unique<fso::RegularFile>(route.file);
+  auto file = std::make_unique<fso::RegularFile>(route.file.native(),
+                                                 fso::RegularFile::Use::kSend);
   if (!file->ok()) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   const uint64_t size = file->size();
   unsigned char head[fso::kSqliteHeadSize];
