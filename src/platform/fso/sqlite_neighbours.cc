@@ -195,7 +195,9 @@ int OpenForSqlite(const char* path, int flags, int mode) {
     }
   } catch (...) {
   }
-  // Left counted for good: loans take the lock, and find the layer blind.
+  // Counted once more for good: loans take the lock, and find the layer
+  // blind.
+  if (!files.blind) files.sqlite_open_count.fetch_add(1);
   files.blind = true;
   errno = saved;
   return descriptor;
@@ -286,15 +288,24 @@ bool LendDescriptor(int descriptor) {
 
 bool LendDescriptor(int descriptor, dev_t device, ino_t inode) {
   Files& files = State();
+  if (files.null_descriptor < 0) return false;  // no loan could be ended
   Loan* loan = LoanOf(files, descriptor, true);
   if (loan == nullptr) return false;
   // Raised before the loan is made, so that SQLite's open looks that far.
   int highest = files.highest_lent.load();
   while (highest < descriptor && !files.highest_lent.compare_exchange_weak(highest, descriptor)) {
   }
-  // A number lent before whose loan has not ended was closed without it
-  // (as it should not be); what SQLite's open does to it is done first.
-  SettledState(*loan);
+  // A free place is left alone by SQLite's opens, and written as it is.
+  // One still lent was closed without its loan ending (as it should not
+  // be): it is held while it is written, once what an open does to it is
+  // done.
+  for (int state = loan->state.load(); state != kFree;) {
+    if (state == kBusy) {
+      state = SettledState(*loan);
+    } else if (loan->state.compare_exchange_weak(state, kBusy)) {
+      break;
+    }
+  }
   loan->device.store(device, std::memory_order_relaxed);
   loan->inode.store(inode, std::memory_order_relaxed);
   loan->state.store(kLent);
@@ -305,7 +316,7 @@ bool LendDescriptor(int descriptor, dev_t device, ino_t inode) {
   // An open that looked meanwhile has turned the descriptor to /dev/null
   // already: lent, and ended.
   if (loan->state.load() != kLent) return true;
-  if (files.null_descriptor < 0 || files.blind || files.sqlite_opens.count({device, inode}) != 0) {
+  if (files.blind || files.sqlite_opens.count({device, inode}) != 0) {
     loan->state.store(kFree);  // no open looks at the loans while the lock is held
     return false;
   }
