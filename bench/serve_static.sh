@@ -7,13 +7,14 @@
 #   bench/serve_static.sh FIRST_SERVER SECOND_SERVER [--rounds 6]
 #                         [--threads 8] [--duration 10s] [--size 2048]
 #
-# Each build serves its own copy of one site folder (a file of SIZE bytes,
-# --threads server threads); wrk runs 2 threads and 32 connections for
-# DURATION against each. Prints, per round, each build's requests a second,
-# the ratio SECOND / FIRST, each build's CPU time a request (user and
-# system, which the other loads of a shared machine sway less than the
-# rate) and the load average before the round, then the ratios of the sums. Exit status 1 when a request failed (a non-2xx answer
-# or a socket error). Installs wrk when missing; not part of `make test`.
+# Both builds serve one site folder (a file of SIZE bytes) with --threads
+# server threads; wrk runs 2 threads and 32 connections for DURATION
+# against each. Prints, per round, each build's requests a second, the
+# ratio SECOND / FIRST, each build's CPU time a request (user and system,
+# which the other loads of a shared machine sway less than the rate) and
+# the load average before the round; then the ratios of the sums. Exit
+# status 1 when a request failed (a non-2xx answer or a socket error).
+# Installs wrk when missing; not part of `make test`.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 usage="usage: $0 FIRST_SERVER SECOND_SERVER [--rounds N] [--threads N] [--duration 10s] [--size BYTES]"
