@@ -146,10 +146,13 @@ bool EndLoansOf(Files& files, const FileId& id, bool all) {
       descriptor += kLoansPerBlock - 1 - descriptor % kLoansPerBlock;
       continue;
     }
-    int state = kLent;
-    if (loan->state.load() != kLent || !loan->state.compare_exchange_strong(state, kBusy)) {
-      continue;  // free, or its thread is ending it
+    // A loan its thread is ending is waited for: turning it to /dev/null
+    // closes the file, which must not happen once SQLite has it.
+    int state = SettledState(*loan);
+    while (state == kLent && !loan->state.compare_exchange_weak(state, kBusy)) {
+      if (state == kBusy) state = SettledState(*loan);
     }
+    if (state != kLent) continue;  // free
     const FileId lent{loan->device.load(std::memory_order_relaxed),
                       loan->inode.load(std::memory_order_relaxed)};
     if (!all && lent != id) {
