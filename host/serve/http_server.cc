@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "platform/fso/regular_file.h"
+#include "platform/fso/sqlite_look.h"
 #include "platform/fso/sqlite_neighbours.h"
 #include "platform/log/error_log.h"
 #include "serve/http_text.h"
@@ -679,24 +680,29 @@ void CloseStaticFile(void* cls) { delete static_cast<fso::RegularFile*>(cls); }
 
 // A file of SQLite's, whatever its name, is refused as one named ".db" is;
 // its first bytes are read through the descriptor that closes beside
-// SQLite. Any other file goes to the library whole, to be sent from the
-// kernel's cache, on loan (platform/fso/sqlite_neighbours.h): the library
-// closes the descriptor itself, which would drop every lock SQLite holds on
-// the file in this process, so a file that SQLite has open is never lent,
-// and a loan whose file SQLite opens meanwhile ends there. A file not lent,
-// and an empty one (a database not yet written), is read with pread into
-// the connection's buffer.
+// SQLite, unless the file was found to be none before and has not changed
+// since (platform/fso/sqlite_look.h). The route saw the file regular a
+// moment ago, so it is opened without a look first. Any other file goes to
+// the library whole, to be sent from the kernel's cache, on loan
+// (platform/fso/sqlite_neighbours.h): the library closes the descriptor
+// itself, which would drop every lock SQLite holds on the file in this
+// process, so a file that SQLite has open is never lent, and a loan whose
+// file SQLite opens meanwhile ends there. A file not lent, and an empty one
+// (a database not yet written), is read with pread into the connection's
+// buffer.
 MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
                                const Route& route) {
-  auto file = std::make_unique<fso::RegularFile>(route.file);
+  auto file = std::make_unique<fso::RegularFile>(route.file.native(),
+                                                 fso::RegularFile::Use::kSend);
   if (!file->ok()) return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
   const uint64_t size = file->size();
-  unsigned char head[fso::kSqliteHeadSize];
-  const ptrdiff_t got =
-      size == 0 ? 0 : file->ReadAt(head, std::min<uint64_t>(size, sizeof(head)), 0);
-  if (got < 0) return QueueStatus(connection, exchange, MHD_HTTP_INTERNAL_SERVER_ERROR);
-  if (fso::StartsAsSqliteFile(head, static_cast<size_t>(got))) {
-    return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
+  switch (fso::LookForSqlite(*file)) {
+    case fso::SqliteLook::kOther:
+      break;
+    case fso::SqliteLook::kSqlite:
+      return QueueStatus(connection, exchange, MHD_HTTP_NOT_FOUND);
+    case fso::SqliteLook::kUnreadable:
+      return QueueStatus(connection, exchange, MHD_HTTP_INTERNAL_SERVER_ERROR);
   }
   auto lent = std::make_unique<LentFile>();
   if (size > 0 && fso::LendDescriptor(file->descriptor(), file->device(), file->inode())) {

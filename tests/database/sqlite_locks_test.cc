@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -103,25 +105,60 @@ TEST(SqliteLocks, NothingElseThatOpensTheFileDropsAWritersLock) {
 
 // A descriptor lent to a library that closes it itself, on a file that
 // SQLite opens only afterwards: the library's close, midway through a
-// write, must drop no lock.
+// write, must drop no lock. A loan on another file is left as it was.
 TEST(SqliteLocks, ALoanEndsWhenSqliteOpensTheFile) {
-  ScratchFolder scratch;
-  const std::filesystem::path file = scratch.path() / "late.db";
-  ASSERT_EQ(Shell(file, "CREATE TABLE T (n INTEGER);"), "exit 0");
-  fso::RegularFile served(file.string());
-  ASSERT_TRUE(fso::LendDescriptor(served.descriptor()));
-  const int lent = served.Release();
-  auto writer = Connect(AccessString(file));
-  Execute(*writer, u"BEGIN");
-  Execute(*writer, u"INSERT INTO T VALUES (1)");
-  ASSERT_TRUE(OutsideWriterRefused(file));
-  char byte;
-  EXPECT_EQ(::pread(lent, &byte, 1, 0), 0);  // what it was sending ends
-  ::close(lent);
-  EXPECT_TRUE(OutsideWriterRefused(file));
-  Execute(*writer, u"COMMIT");
-  writer->Close();
-  EXPECT_EQ(Shell(file, "PRAGMA integrity_check; SELECT COUNT(*) FROM T;"), "ok\n1\nexit 0");
+  struct Case {
+    const char* what;
+    bool database;      // a database already, or an empty file SQLite makes one
+    bool another_open;  // SQLite has another file open while the loan is made
+  };
+  const Case cases[] = {
+      {"a database", true, false},
+      {"a database, SQLite having another file open", true, true},
+      {"an empty file that SQLite makes a database", false, false},
+      {"an empty file, SQLite having another file open", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder scratch;
+    const std::filesystem::path file = scratch.path() / "late.db";
+    const std::filesystem::path other = scratch.path() / "other.db";
+    const std::filesystem::path page = scratch.path() / "page.txt";
+    ASSERT_EQ(Shell(other, "CREATE TABLE T (n INTEGER);"), "exit 0");
+    if (c.database) {
+      ASSERT_EQ(Shell(file, "CREATE TABLE T (n INTEGER);"), "exit 0");
+    } else {
+      std::ofstream(file).close();
+    }
+    std::ofstream(page) << "text";
+    std::shared_ptr<ado::Connection> holder;
+    if (c.another_open) holder = Connect(AccessString(other));
+    fso::RegularFile served(file.string(), fso::RegularFile::Use::kSend);
+    ASSERT_TRUE(fso::LendDescriptor(served.descriptor(), served.device(), served.inode()));
+    const int lent = served.Release();
+    fso::RegularFile bystander(page.string(), fso::RegularFile::Use::kSend);
+    ASSERT_TRUE(fso::LendDescriptor(bystander.descriptor()));
+    auto writer = Connect(AccessString(file));
+    if (!c.database) Execute(*writer, u"CREATE TABLE T (n INTEGER)");
+    Execute(*writer, u"BEGIN");
+    Execute(*writer, u"INSERT INTO T VALUES (1)");
+    ASSERT_TRUE(OutsideWriterRefused(file));
+    char byte;
+    EXPECT_EQ(::pread(lent, &byte, 1, 0), 0);  // what it was sending ends
+    EXPECT_EQ(::pread(bystander.descriptor(), &byte, 1, 0), 1);
+    fso::EndLoan(lent);  // ended already: nothing more
+    ::close(lent);
+    EXPECT_TRUE(OutsideWriterRefused(file));
+    // A loan is not made while SQLite has the file open.
+    const fso::RegularFile again(file.string(), fso::RegularFile::Use::kSend);
+    EXPECT_FALSE(fso::LendDescriptor(again.descriptor(), again.device(), again.inode()));
+    fso::EndLoan(bystander.descriptor());
+    EXPECT_EQ(::pread(bystander.descriptor(), &byte, 1, 0), 0);  // on /dev/null now
+    Execute(*writer, u"COMMIT");
+    writer->Close();
+    if (holder != nullptr) holder->Close();
+    EXPECT_EQ(Shell(file, "PRAGMA integrity_check; SELECT COUNT(*) FROM T;"), "ok\n1\nexit 0");
+  }
 }
 
 TEST(SqliteLocks, PagesAndAnOutsideWriterLoseNoRow) {

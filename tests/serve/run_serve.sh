@@ -17,6 +17,11 @@ ln -s /etc "$site/etc"
 echo 'int main() {}' > "$site/page.cc"  # a page's source lies beside it
 : >"$site/empty.txt"  # a database not yet written, say
 sqlite3 "$site/data.xml" "CREATE TABLE T (n INTEGER);"  # a database by another name
+# Text that becomes a database under the same name once it has been served:
+# written over in place (as long as the database), and replaced by one.
+head -c "$(stat -c %s "$site/data.xml")" /dev/zero | tr '\0' a >"$site/overwritten.txt"
+printf 'text\n' >"$site/replaced.txt"
+written=$(date +%s%N)
 printf '{"requst": {"url": "/a.asp"}, "steps": [{"echo": "a"}]}' >"$site/typo.json"
 printf '{"steps": [{"create": "w", "progid": "Zorvadel.WAP"}, {"call": "w.A", "args": [1, 2, 3, 4, 5]}]}' \
   >"$site/args.json"
@@ -117,6 +122,17 @@ for row in "${refused_rows[@]}"; do
   check "$row" "$status" "${cells[n - 1]}"
 done
 fetch /wap.asp -X PUT; check "method not allowed" "$status $(header Allow)" "405 GET, HEAD, POST"
+# Served twice once a few seconds old, as a file that has settled is
+# remembered to be no database; then made one.
+sleep "$(awk -v n="$(( $(date +%s%N) - written ))" 'BEGIN { s = 3.3 - n / 1e9; print (s > 0 ? s : 0) }')"
+for name in overwritten replaced; do
+  fetch "/$name.txt"; fetch "/$name.txt"; check "$name.txt, text" "$status" 200
+done
+cat "$site/data.xml" 1<>"$site/overwritten.txt"
+cp "$site/data.xml" "$work/replacement" && mv "$work/replacement" "$site/replaced.txt"
+for name in overwritten replaced; do
+  fetch "/$name.txt"; check "$name.txt, a database now" "$status" 404
+done
 # logged LINE: the server's error output holds the line once.
 logged() { check "logged: $1" "$(grep -cxF -- "$1" "$server_err")" 1; }
 logged "zorvadel-serve-testing: /broken.asp: error 5: Invalid procedure call or argument (step 2)"

@@ -92,6 +92,14 @@ TEST_F(RegularFiles, WhatTheTestSays) {
         EXPECT_EQ(file.Read(bytes, sizeof bytes), 3);
         EXPECT_EQ(std::string_view(bytes, 3), "abc");
       }
+      // Opened for sending, without a look first: what was opened is told
+      // all the same, and a FIFO does not wait for a writer.
+      const fso::RegularFile sent(Disk(name).string(), fso::RegularFile::Use::kSend);
+      EXPECT_EQ(sent.kind(), kind);
+      char bytes[8] = {};
+      if (sent.ok()) {
+        EXPECT_EQ(sent.ReadAt(bytes, sizeof bytes, 0), 3);
+      }
     });
   }
   EXPECT_EQ(fso::Probe(u"").kind, fso::PathKind::kNoName);

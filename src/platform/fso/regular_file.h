@@ -41,9 +41,21 @@ PathFacts Probe(std::u16string_view path);
 // and never raises; the descriptor is closed when the object goes.
 class RegularFile {
  public:
+  // What the file is opened for.
+  enum class Use {
+    // Anything: looked at before it is opened, and read as a file opened
+    // plainly is.
+    kAny,
+    // Sending a file that the caller saw to be regular under this name
+    // moments ago: opened without a look first (what was opened is still
+    // looked at, and anything but a regular file closed unread), and read
+    // only at given offsets (pread, sendfile), which a regular file serves
+    // alike whether or not it was opened non-blocking, so left so.
+    kSend,
+  };
   explicit RegularFile(std::u16string_view path);
   // The same for a disk path already in the system's bytes.
-  explicit RegularFile(const std::string& disk_path);
+  explicit RegularFile(const std::string& disk_path, Use use = Use::kAny);
   // Closed beside SQLite (platform/fso/sqlite_neighbours.h): a file that a
   // SQLite handle of the process has open keeps the descriptor until then.
   ~RegularFile();
@@ -57,12 +69,17 @@ class RegularFile {
   // The system's reason (an errno value) when the file could not be looked
   // at or opened; 0 when it opened, or was no regular file.
   int error() const { return error_; }
-  // The open descriptor (blocking reads, close-on-exec), -1 unless ok().
+  // The open descriptor (close-on-exec; blocking reads unless opened for
+  // kSend), -1 unless ok().
   // It stays owned by this object.
   int descriptor() const { return fd_; }
   // The file's device and inode, as its descriptor showed them.
   dev_t device() const { return device_; }
   ino_t inode() const { return inode_; }
+  // When its bytes, and when its inode (bytes, size, times, links, mode),
+  // last changed, as its descriptor showed them: nanoseconds since 1970.
+  int64_t modified() const { return modified_; }
+  int64_t changed() const { return changed_; }
   // Reads up to `size` bytes into `out`, fewer only at the end of the
   // file; -1 when a read fails.
   ptrdiff_t Read(void* out, size_t size) const;
@@ -80,13 +97,15 @@ class RegularFile {
   }
 
  private:
-  void Open(const std::string& disk_path);
+  void Open(const std::string& disk_path, Use use);
 
   int fd_ = -1;
   int error_ = 0;
   PathFacts facts_;
   dev_t device_ = 0;
   ino_t inode_ = 0;
+  int64_t modified_ = 0;
+  int64_t changed_ = 0;
 };
 
 }  // namespace zorvadel::fso

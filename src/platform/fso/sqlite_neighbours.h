@@ -37,6 +37,9 @@ void CloseBesideSqlite(int descriptor);
 // A descriptor on the file (device, inode) that CloseBesideSqlite kept,
 // now the caller's, at whatever offset it was left; -1 when there is none.
 int TakeKeptDescriptor(dev_t device, ino_t inode);
+// Whether CloseBesideSqlite keeps any descriptor now; without a lock, so
+// one kept a moment ago may be missed, which costs a descriptor more.
+bool AnyKeptDescriptor();
 
 // Lends `descriptor`, one of the server's own, to a library that closes it
 // with a plain close (libmicrohttpd, which sends a file from the kernel's
