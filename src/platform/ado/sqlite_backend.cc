@@ -9,7 +9,8 @@
 // lock keeps the page's writes on its other connections out, so before it
 // lets go of the file the query sets aside the rows it can still be asked
 // for (in memory, past a megabyte in a spool of its connection's temporary
-// database) and reads on from there. In WAL SQLite keeps the reader's
+// database, or, for a scrollable query whose result is a large part of the
+// file, in a copy of the file's pages) and reads on from there. In WAL SQLite keeps the reader's
 // snapshot by itself; the query still sets its rows aside when they fit in
 // memory, as a snapshot held across the page's writes keeps SQLite from
 // starting its log over. A write through the query's own connection sets
@@ -683,9 +684,10 @@ class WindowSource : public RowSource, public OpenRead {
     }
     if (aside == Aside::kAll && !all_held_ && error_.empty()) {
       if (!draws && PagesCostLess(handle.db())) {
-        copy_ = SqliteFileCopy::Make(handle.db(), Windowed(sql_), &error_);
+        copy_ = SqliteFileCopy::Make(handle.db(), Windowed(sql_));
       }
-      if (!copy_ && error_.empty()) SpoolRows(handle, random_live);
+      // A copy that failed left the read holding: the rows go to a spool.
+      if (!copy_) SpoolRows(handle, random_live);
     }
     if (!all_held_ && !spool_ && !copy_ && error_.empty()) return;  // in WAL, too large to hold
     // A failure fails the next read rather than give other rows.

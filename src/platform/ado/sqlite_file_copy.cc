@@ -52,13 +52,12 @@ bool AsksItsConnection(sqlite3* db, std::u16string_view sql) {
 
 }  // namespace
 
-std::unique_ptr<SqliteFileCopy> SqliteFileCopy::Make(sqlite3* reader, std::u16string_view windowed,
-                                                     std::u16string* error) {
+std::unique_ptr<SqliteFileCopy> SqliteFileCopy::Make(sqlite3* reader,
+                                                     std::u16string_view windowed) {
   sqlite3* db = nullptr;
   // An empty name: a temporary file, removed from its folder as it opens.
   if (sqlite3_open_v2("", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
       sqlite3_exec(db, kCopySettings, nullptr, nullptr, nullptr) != SQLITE_OK) {
-    *error = db == nullptr ? u"[SQLite] out of memory" : Message(db);
     sqlite3_close(db);
     return nullptr;
   }
@@ -66,16 +65,10 @@ std::unique_ptr<SqliteFileCopy> SqliteFileCopy::Make(sqlite3* reader, std::u16st
   // The reader's read is open, so the backup reads within it: the pages
   // are those of the state the query began on.
   sqlite3_backup* backup = sqlite3_backup_init(db, "main", reader, "main");
-  if (backup == nullptr) {
-    *error = Message(db);
-    return nullptr;
-  }
+  if (backup == nullptr) return nullptr;
   const int stepped = sqlite3_backup_step(backup, -1);
   sqlite3_backup_finish(backup);
-  if (stepped != SQLITE_DONE) {
-    *error = Message(db);
-    return nullptr;
-  }
+  if (stepped != SQLITE_DONE) return nullptr;
   if (sqlite3_prepare16_v2(db, windowed.data(), static_cast<int>(windowed.size() * 2),
                            &copy->window_, nullptr) != SQLITE_OK ||
       copy->window_ == nullptr) {

@@ -26,11 +26,10 @@ class SqliteFileCopy {
  public:
   // The file that `reader` reads as "main", copied while its read holds,
   // with `windowed` (a query read from the offset its last mark takes)
-  // prepared on the copy. Null, with `error` left empty, when the query
-  // cannot be read there (it names what only `reader` has); null with
-  // SQLite's message in `error` when the copy failed.
-  static std::unique_ptr<SqliteFileCopy> Make(sqlite3* reader, std::u16string_view windowed,
-                                              std::u16string* error);
+  // prepared on the copy. Null when the copy fails or the query cannot be
+  // read there (it names what only `reader` has): the read still holds,
+  // and the rows can be set aside another way.
+  static std::unique_ptr<SqliteFileCopy> Make(sqlite3* reader, std::u16string_view windowed);
   ~SqliteFileCopy();
   SqliteFileCopy(const SqliteFileCopy&) = delete;
   SqliteFileCopy& operator=(const SqliteFileCopy&) = delete;
