@@ -621,8 +621,12 @@ class WindowSource : public RowSource, public OpenRead {
     if (!error_.empty()) throw ScriptError(kErrProvider, error_);
     if (all_held_) return static_cast<int64_t>(held_.rows.size());
     if (spool_) return spool_->count();
-    if (count_ < 0) {
-      Statement count = Prepare(file_->handle(), Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"}));
+    if (count_ < 0 && copy_) {
+      const int64_t counted = copy_->Number(Counted(), &error_);
+      if (!error_.empty()) throw ScriptError(kErrProvider, error_);
+      count_ = counted;
+    } else if (count_ < 0) {
+      Statement count = Prepare(file_->handle(), Counted());
       count_ = StepRow(file_->handle(), count.get()) ? sqlite3_column_int64(count.get(), 0) : 0;
     }
     return count_;
@@ -650,6 +654,7 @@ class WindowSource : public RowSource, public OpenRead {
     }
     ReadRow(window_.get(), kinds_, row);
     ++next_;
+    rows_seen_ = std::max(rows_seen_, next_);
     return true;
   }
   void LetGo() override { SetAside(BeforeLettingGo(file_->handle(), keeps_out_, false)); }
@@ -696,6 +701,7 @@ class WindowSource : public RowSource, public OpenRead {
     next_ = -1;
   }
 
+  std::u16string Counted() const { return Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"}); }
   void SpoolRows(SqliteHandle& handle, bool random_live) {
     spool_ = SqliteSpool::Make(handle, static_cast<int>(kinds_.size()), &error_);
     if (spool_ && random_live) {
@@ -706,15 +712,21 @@ class WindowSource : public RowSource, public OpenRead {
   }
   // Whether copying the file's pages costs less than copying the result's
   // rows, which costs several times more a byte (each row decoded, then
-  // inserted again). Counts the result, in the state it began in, when no
-  // one asked yet: the count is a fraction of either copy, and a list
-  // asks it anyway.
+  // inserted again). The rows read so far bound the result from below: a
+  // deep page alone may tell. Otherwise the result is counted, in the
+  // state it began in: a fraction of either copy, and a list asks it
+  // anyway.
   bool PagesCostLess(sqlite3* db) {
     if (row_bytes_ <= 0 || !ReadsAlikeOnCopy(db, sql_)) return false;
     const int64_t file_bytes = FileBytes(db);
     if (file_bytes < 0) return false;
+    const auto pays = [&](int64_t rows) {
+      return static_cast<double>(rows) * row_bytes_ * kRowCopyCost >=
+             static_cast<double>(file_bytes);
+    };
+    if (pays(std::max(count_, rows_seen_))) return true;
     if (count_ < 0) {
-      const std::u16string text = Joined({u"SELECT COUNT(*) FROM (", sql_, u"\n)"});
+      const std::u16string text = Counted();
       sqlite3_stmt* count = nullptr;
       if (sqlite3_prepare16_v2(db, text.data(), static_cast<int>(text.size() * 2), &count,
                                nullptr) == SQLITE_OK &&
@@ -724,8 +736,7 @@ class WindowSource : public RowSource, public OpenRead {
       sqlite3_finalize(count);
       if (count_ < 0) return false;
     }
-    return static_cast<double>(count_) * row_bytes_ * kRowCopyCost >=
-           static_cast<double>(file_bytes);
+    return pays(count_);
   }
 
   SharedFile file_;
@@ -735,6 +746,7 @@ class WindowSource : public RowSource, public OpenRead {
   Statement hold_;       // stepped while the source reads the file itself
   int64_t count_ = -1;   // not counted yet
   int64_t next_ = -1;    // the row the next step gives; -1 before any read
+  int64_t rows_seen_ = 0;  // rows the result has at least, as read from the file
   bool tried_memory_ = false;
   bool all_held_ = false;  // the whole result is in held_
   double row_bytes_ = 0;   // a row's mean bytes in the file, of those held; 0 before known

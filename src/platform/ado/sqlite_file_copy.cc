@@ -100,6 +100,20 @@ sqlite3_stmt* SqliteFileCopy::Row(int64_t index, std::u16string* error) {
   return window_;
 }
 
+int64_t SqliteFileCopy::Number(std::u16string_view sql, std::u16string* error) {
+  sqlite3_stmt* statement = nullptr;
+  int64_t number = -1;
+  if (sqlite3_prepare16_v2(db_, sql.data(), static_cast<int>(sql.size() * 2), &statement,
+                           nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW) {
+    number = sqlite3_column_int64(statement, 0);
+  } else {
+    *error = Message(db_);
+  }
+  sqlite3_finalize(statement);
+  return number;
+}
+
 bool ReadsAlikeOnCopy(sqlite3* reader, std::u16string_view sql) {
   // The spools' own tables are named by no query.
   const int64_t temporary = Number(

@@ -38,6 +38,9 @@ class SqliteFileCopy {
   // columns are the row's; null past the last row or on a failure (`error`
   // then set). Reads in order step on without reading from the start.
   sqlite3_stmt* Row(int64_t index, std::u16string* error);
+  // The number that `sql` (a COUNT, say) gives on the copy; -1 on a
+  // failure, with SQLite's message in `error`.
+  int64_t Number(std::u16string_view sql, std::u16string* error);
 
  private:
   explicit SqliteFileCopy(sqlite3* db) : db_(db) {}
