@@ -11,7 +11,9 @@ namespace {
 constexpr const char* kCopySettings =
     "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-1024";
 
-std::u16string Message(sqlite3* db) { return u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db)); }
+std::u16string Message(sqlite3* db) {
+  return u"[SQLite] " + codepage::FromUtf8(sqlite3_errmsg(db));
+}
 
 // The single number `sql` gives on `db`, or -1.
 int64_t Number(sqlite3* db, const char* sql) {
