@@ -3,8 +3,9 @@
 //   BM_DeepPage/journal/visit: page 50,000 (20 records a page) of the
 //     1,000,000-row table through a keyset Recordset, then, with visit 1,
 //     a visit counted in the same file through another connection while
-//     the list is still open (in a rollback journal the list then sets its
-//     rows aside; in WAL it keeps SQLite's snapshot).
+//     the list is still open (in a rollback journal the list then copies
+//     the file's pages, its result being most of the file; in WAL it keeps
+//     SQLite's snapshot).
 //   BM_UpdateLoop/journal/cursor: a 1,000-row query (keyset 1 or
 //     forward-only 0) that updates each row it reads through another
 //     connection; rows_per_second counts the rows read and written.

@@ -173,9 +173,10 @@ TEST(SqliteSnapshot, AListCountsAndReadsTheFileAsItWasWhenItBegan) {
   }
 }
 
-// A result too large to hold in memory is set aside in a temporary table:
-// in a rollback journal at the page's write through another connection, in
-// WAL (which holds SQLite's snapshot instead) at a write through its own.
+// A result too large to hold in memory, and a small part of its file, is
+// set aside in a temporary table: in a rollback journal at the page's write
+// through another connection, in WAL (which holds SQLite's snapshot
+// instead) at a write through its own.
 TEST(SqliteSnapshot, AResultTooLargeToHoldIsSetAsideAllTheSame) {
   constexpr int32_t kRows = 20000;
   for (const bool wal : {false, true}) {
@@ -185,6 +186,7 @@ TEST(SqliteSnapshot, AResultTooLargeToHoldIsSetAsideAllTheSame) {
       ScratchFolder scratch;
       const std::filesystem::path file = scratch.path() / "large.db";
       std::vector<std::u16string> statements = NewsTable(kRows);
+      statements.push_back(u"CREATE TABLE Filler AS SELECT zeroblob(8000000) AS B");
       if (wal) statements.insert(statements.begin(), u"PRAGMA journal_mode=WAL");
       MakeDatabase(file, statements);
       auto reader = Connect(AccessString(file));
@@ -216,6 +218,87 @@ TEST(SqliteSnapshot, AResultTooLargeToHoldIsSetAsideAllTheSame) {
                 0);
       EXPECT_EQ(SqliteShell(file, "SELECT COUNT(*), MAX(Title) FROM Zorvadel;"), "10|first\n");
     }
+  }
+}
+
+// SQLite's temporary files that the process holds open: no longer in any
+// folder from the moment they open, under SQLite's own prefix.
+int TemporaryFilesOpen() {
+  int open = 0;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+    if (!error && target.ends_with(" (deleted)") && target.find("/etilqs_") != std::string::npos) {
+      ++open;
+    }
+  }
+  return open;
+}
+
+// A list whose result is most of a file too large to hold in memory copies
+// the file's pages, not its rows, before the file is written: no table of
+// its connection's, a temporary file while it is open, none once it closes;
+// its rows, before the write and after it, as they were. A query that asks
+// its connection's own counts, or on a connection whose temporary tables
+// may hide the file's, sets its rows aside as before.
+TEST(SqliteSnapshot, AListThatIsMostOfItsFileCopiesTheFilesPages) {
+  constexpr int32_t kRows = 60000;  // a file past the copy's page cache
+  struct Case {
+    bool wal;
+    bool own_write;  // in WAL only a write through the list's own connection sets rows aside
+    const char16_t* query;
+    const char16_t* before;  // run on the list's connection first, when not null
+    std::u16string title;    // of row N: this, then N
+    int temporary;  // tables of the connection's own while the list is open after the write
+  };
+  const Case kCases[] = {
+      {false, false, u"SELECT Id, Title, Content FROM Zorvadel ORDER BY Id", nullptr, u"Title ",
+       0},
+      {true, true, u"SELECT Id, Title, Content FROM Zorvadel", nullptr, u"Title ", 0},
+      {false, false, u"SELECT Id, Title, changes() AS C FROM Zorvadel", nullptr, u"Title ", 1},
+      {false, false, u"SELECT Id, Title, Content FROM Zorvadel",
+       u"CREATE TEMP TABLE Zorvadel AS SELECT Id, 'Temp ' || Id AS Title, Content "
+       u"FROM main.Zorvadel",
+       u"Temp ", 2},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(std::string(c.wal ? "WAL" : "rollback journal") + ", " +
+                 codepage::ToUtf8(c.query));
+    ScratchFolder scratch;
+    const std::filesystem::path file = scratch.path() / "most.db";
+    std::vector<std::u16string> statements = NewsTable(kRows);
+    if (c.wal) statements.insert(statements.begin(), u"PRAGMA journal_mode=WAL");
+    MakeDatabase(file, statements);
+    auto reader = Connect(AccessString(file));
+    if (c.before != nullptr) Execute(*reader, c.before);
+    auto writer = c.own_write ? reader : Connect(AccessString(file));
+    const int temporary_before = TemporaryFilesOpen();
+    auto rs = OpenRecordset(reader, c.query, ado::kOpenKeyset);
+    rs->SetPageSize(20);
+    rs->SetAbsolutePage(2900);
+    EXPECT_EQ(CStr(rs->FieldValue(1)), c.title + u"57981");
+    Execute(*writer, u"DELETE FROM Zorvadel WHERE Id > 10");
+    Execute(*writer, u"UPDATE Zorvadel SET Title = 'first' WHERE Id = 1");
+    EXPECT_EQ(CLng(OpenRecordset(reader, u"SELECT COUNT(*) FROM sqlite_temp_master",
+                                 ado::kOpenForwardOnly)
+                       ->FieldValue(0)),
+              c.temporary);
+    if (c.temporary == 0) {
+      EXPECT_GT(TemporaryFilesOpen(), temporary_before);
+    }
+    EXPECT_EQ(rs->RecordCount(), kRows);
+    rs->MoveNext();
+    EXPECT_EQ(CStr(rs->FieldValue(1)), c.title + u"57982");
+    rs->SetAbsolutePage(3000);
+    EXPECT_EQ(CStr(rs->FieldValue(1)), c.title + u"59981");
+    rs->SetAbsolutePage(1);
+    EXPECT_EQ(CStr(rs->FieldValue(1)), c.title + u"1");
+    rs->Close();
+    // A spool's file is its connection's, until the connection closes.
+    if (c.temporary == 0) {
+      EXPECT_EQ(TemporaryFilesOpen(), temporary_before);
+    }
+    EXPECT_EQ(SqliteShell(file, "SELECT COUNT(*), MAX(Title) FROM Zorvadel;"), "10|first\n");
   }
 }
 
