@@ -99,6 +99,27 @@ std::string_view WithoutCr(std::string_view line) {
   return line;
 }
 
+bool Blank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsNoCase(std::string_view text, std::string_view lower) {
+  return text.size() == lower.size() && StartsWithNoCase(text, lower);
+}
+
+// A field of `name`, whose line ends with `last`, that the framer renames
+// or whose value's trailing blanks it moves (wire_framer.h).
+bool Realigned(std::string_view name, char last) {
+  switch (name.front() | 0x20) {
+    case 'c':
+      return IsNoCase(name, "cookie") || (Blank(last) && IsNoCase(name, "content-length"));
+    case 't':
+      return Blank(last) && IsNoCase(name, "transfer-encoding");
+    case 'e':
+      return IsNoCase(name, "expect");
+    default:
+      return false;
+  }
+}
+
 // What follows a request line too long: the Accept header of the head
 // after it, and whether that head has ended.
 struct HeadAfterLine {
@@ -167,6 +188,7 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
   head.line = WithoutCr(received.substr(0, end));
   const bool malformed = !RequestLine(head.line);
   size_t fields = 0;
+  bool plain = skipped == 0;
   RequestFraming framing;
   size_t start = end + 1;
   for (;;) {
@@ -179,15 +201,22 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
       break;
     }
     ++fields;
-    if (head.accept.empty() && StartsWithNoCase(field, "accept:")) {
+    if (head.accept.empty() && (field.front() | 0x20) == 'a' &&
+        StartsWithNoCase(field, "accept:")) {
       head.accept = TrimBlanks(field.substr(7));
     }
     // A field without a colon is libmicrohttpd's to refuse.
     if (field.front() == ' ' || field.front() == '\t') {
       framing.Folded();
+      plain = plain && fields > 1;
     } else if (const size_t colon = field.find(':'); colon != std::string_view::npos) {
-      framing.Field(field.substr(0, colon), TrimBlanks(field.substr(colon + 1)));
+      const std::string_view name = field.substr(0, colon);
+      framing.Field(name, TrimBlanks(field.substr(colon + 1)));
+      plain = plain && colon > 0 && !Realigned(name, field.back());
+    } else {
+      plain = false;
     }
+    plain = plain && field.find('\r') == std::string_view::npos;
   }
   if (malformed) {
     head.verdict = Head::kMalformed;
@@ -206,6 +235,8 @@ Head ReadHead(std::string_view received, size_t limit, size_t most_fields) {
     head.size = skipped + start;
     head.chunked = framing.chunked();
     head.length = framing.length();
+    head.fields = fields;
+    head.plain = plain && head.line.find('\r') == std::string_view::npos;
     if (framing.chunked() && body.size() >= kMostChunkLine &&
         body.substr(0, kMostChunkLine).find('\n') == std::string_view::npos) {
       head.refusal = 400;

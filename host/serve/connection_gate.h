@@ -106,6 +106,13 @@ struct Head {
   size_t size = 0;
   bool chunked = false;
   uint64_t length = 0;
+  // Of a kRequest head: its field lines, folded ones included, and whether
+  // it is plain: no empty line before it, no CR but those that end lines,
+  // each field line a name and a colon (or folded onto one), and none that
+  // the framer renames or whose value it moves (wire_framer.h). A plain
+  // head's lines need no second reading.
+  size_t fields = 0;
+  bool plain = false;
 };
 
 // Reads the head at the start of `received`, of which only the first

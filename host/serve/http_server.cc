@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <tuple>
@@ -96,7 +97,7 @@ struct Exchange {
   // The request line of a head refused before libmicrohttpd read it.
   std::string line;
   // Set when the answer is a static file sent from its descriptor.
-  std::unique_ptr<LentFile> lent;
+  std::optional<LentFile> lent;
 };
 
 // The two ends of a connection as text, read once when it opens rather
@@ -231,10 +232,16 @@ std::string LogPrefix(const ServerOptions& options, std::string_view target) {
   return options.name + ": " + std::string(engine::TargetPath(target));
 }
 
-MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
+// Names and values come with their lengths: none is measured again.
+std::string_view Text(const char* text, size_t size) {
+  return text == nullptr ? std::string_view() : std::string_view(text, size);
+}
+
+MHD_Result CollectHeader(void* cls, MHD_ValueKind /*kind*/, const char* key, size_t key_size,
+                         const char* value, size_t value_size) {
   // Room for every header was made beforehand.
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(cls);
-  headers->emplace_back(ShownName(key), value == nullptr ? "" : value);
+  headers->emplace_back(ShownName(Text(key, key_size)), Text(value, value_size));
   return MHD_YES;
 }
 
@@ -243,9 +250,10 @@ int RefusalOf(const Exchange& exchange) {
   return exchange.tap == nullptr ? 0 : exchange.tap->RefusalOf(exchange.request);
 }
 
-MHD_Result ReadFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
-  static_cast<RequestFraming*>(cls)->Field(ShownName(key == nullptr ? "" : key),
-                                           TrimBlanks(value == nullptr ? "" : value));
+MHD_Result ReadFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, size_t key_size,
+                       const char* value, size_t value_size) {
+  static_cast<RequestFraming*>(cls)->Field(ShownName(Text(key, key_size)),
+                                           TrimBlanks(Text(value, value_size)));
   return MHD_YES;
 }
 
@@ -473,7 +481,7 @@ struct Callbacks {
       // connection closed after, as what follows cannot be told apart
       // from the body.
       RequestFraming framing;
-      MHD_get_connection_values(connection, MHD_HEADER_KIND, &ReadFraming, &framing);
+      MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &ReadFraming, &framing);
       if (const int refusal = framing.Refusal(limit)) {
         return QueueStatus(connection, *exchange, static_cast<unsigned>(refusal));
       }
@@ -580,7 +588,7 @@ MHD_Result Callbacks::Answer(HttpServer& server, MHD_Connection* connection, Exc
   if (target.find('?') != std::string_view::npos) facts.url += "?" + std::string(query);
   facts.headers.reserve(static_cast<size_t>(
       std::max(0, MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr))));
-  MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
+  MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &CollectHeader, &facts.headers);
 
   Ends spare;
   const Ends& ends = EndsOf(connection, spare);
@@ -704,16 +712,18 @@ MHD_Result Callbacks::SendFile(MHD_Connection* connection, Exchange& exchange,
     case fso::SqliteLook::kUnreadable:
       return QueueStatus(connection, exchange, MHD_HTTP_INTERNAL_SERVER_ERROR);
   }
-  auto lent = std::make_unique<LentFile>();
   if (size > 0 && fso::LendDescriptor(file->descriptor(), file->device(), file->inode())) {
-    lent->descriptor = file->descriptor();
-    lent->response = MHD_create_response_from_fd64(size, lent->descriptor);
-    if (lent->response == nullptr) return MHD_NO;  // the loan ends, the file closes
+    LentFile& lent = exchange.lent.emplace();
+    lent.descriptor = file->descriptor();
+    lent.response = MHD_create_response_from_fd64(size, lent.descriptor);
+    if (lent.response == nullptr) {
+      exchange.lent.reset();  // the loan ends, then the file closes
+      return MHD_NO;
+    }
     file->Release();  // the response's now, closed by the library
-    MHD_add_response_header(lent->response, MHD_HTTP_HEADER_CONTENT_TYPE,
+    MHD_add_response_header(lent.response, MHD_HTTP_HEADER_CONTENT_TYPE,
                             route.content_type.c_str());
-    MHD_Response* response = lent->response;
-    exchange.lent = std::move(lent);
+    MHD_Response* response = lent.response;
     if (MHD_queue_response(connection, MHD_HTTP_OK, response) != MHD_YES) return MHD_NO;
     exchange.status = MHD_HTTP_OK;
     exchange.bytes = size;

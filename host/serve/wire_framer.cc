@@ -101,15 +101,28 @@ size_t Arguments(std::string_view line) {
   return count;
 }
 
+// The request line's verdict: 0, or the status it is refused with.
+int JudgeRequestLine(std::string_view line) {
+  if (line.substr(line.size() - 3, 2) != "1.") return 505;
+  if (Arguments(line) > kMostArguments) return 414;
+  return 0;
+}
+
 // Makes the head of `size` bytes at `head` (empty lines before it and its
 // own blank line included), which ReadHead took, one that libmicrohttpd
 // reads as the framer does, in place (wire_framer.h); or returns the
 // status it is refused with. `fields` gets the count of its field lines.
-// Every head passes here, so each line is searched (memchr) for its end
-// and for a CR, the whole head once for a NUL.
-int AlignHead(char* head, size_t size, bool bodiless, size_t* fields) {
+// Every head passes here: a plain one (Head::plain), whose lines ReadHead
+// has read already, is searched only for a NUL (memchr) and its request
+// line judged; any other has each line searched for its end and for a CR.
+int AlignHead(char* head, const Head& read, bool bodiless, size_t* fields) {
+  const size_t size = read.size;
   const std::string_view all(head, size);
   if (all.find('\0') != std::string_view::npos) return 400;
+  if (read.plain) {
+    *fields = read.fields;
+    return JudgeRequestLine(read.line);
+  }
   size_t at = 0;
   for (; at < size && (head[at] == '\r' || head[at] == '\n'); ++at) {
     if (head[at] == '\r' && (at + 1 == size || head[at + 1] != '\n')) head[at] = '\n';
@@ -125,8 +138,7 @@ int AlignHead(char* head, size_t size, bool bodiless, size_t* fields) {
     if (line.find('\r') != std::string_view::npos) return 400;
     if (first) {
       first = false;
-      if (line.substr(line.size() - 3, 2) != "1.") return 505;
-      if (Arguments(line) > kMostArguments) return 414;
+      if (const int status = JudgeRequestLine(line)) return status;
       continue;
     }
     // A folded line needs a field to fold onto: libmicrohttpd reads the
@@ -224,7 +236,7 @@ size_t WireFramer::Look(char* bytes, size_t size) {
             return at;
           case Head::kRequest: {
             size_t fields = 0;
-            status = AlignHead(bytes + at, head.size, !head.chunked && head.length == 0, &fields);
+            status = AlignHead(bytes + at, head, !head.chunked && head.length == 0, &fields);
             if (status != 0) break;
             looked_ = 0;
             ++heads_;
