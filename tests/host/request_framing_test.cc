@@ -11,6 +11,7 @@
 
 #include "serve/connection_gate.h"
 #include "serve/request_framing.h"
+#include "serve/wire_framer.h"
 
 namespace zorvadel::serve {
 namespace {
@@ -91,6 +92,51 @@ INSTANTIATE_TEST_SUITE_P(
         GateCase{kChunked + "3;" + std::string(kMostChunkLine - 10, 'x') + "\r\nabc\r\n",
                  Head::kRequest, 0},
         GateCase{kChunked + "3;" + std::string(100, 'x'), Head::kRequest, 0}));
+
+struct PlainCase {
+  std::string head;
+  bool plain;
+  std::string passed;  // what the framer passes on, when it is not the head itself
+};
+
+class PlainHeadTest : public testing::TestWithParam<PlainCase> {};
+
+// A plain head is passed on as it came without its lines being read again;
+// any head the framer must rewrite or refuse is not plain.
+TEST_P(PlainHeadTest, ReadsOnce) {
+  const PlainCase& c = GetParam();
+  const Head head = ReadHead(c.head);
+  ASSERT_EQ(head.verdict, Head::kRequest) << c.head;
+  EXPECT_EQ(head.plain, c.plain) << c.head;
+  std::string bytes = c.head;
+  WireFramer framer;
+  const size_t passed = framer.Look(bytes.data(), bytes.size());
+  if (c.passed == "refused") {
+    EXPECT_NE(framer.refusal(), 0) << c.head;
+  } else {
+    EXPECT_EQ(passed, bytes.size()) << c.head;
+    EXPECT_EQ(bytes, c.passed.empty() ? c.head : c.passed);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Heads, PlainHeadTest,
+    testing::Values(
+        PlainCase{"GET / HTTP/1.1\r\nHost: a\r\nConnection: keep-alive\r\nAccept: */*\r\n\r\n", true, ""},
+        PlainCase{"POST / HTTP/1.1\r\nContent-Length: 0\r\nX-A: 1\r\n 2\r\n\r\n", true, ""},
+        PlainCase{"\r\nGET / HTTP/1.1\r\nHost: a\r\n\r\n", false, ""},
+        PlainCase{"\rGET / HTTP/1.1\r\nHost: a\r\n\r\n", false, "\nGET / HTTP/1.1\r\nHost: a\r\n\r\n"},
+        PlainCase{"GET / HTTP/1.1\r\ncOOKIE: a=1\r\n\r\n", false, "GET / HTTP/1.1\r\nCooki : a=1\r\n\r\n"},
+        PlainCase{"GET / HTTP/1.1\r\nExpect: 100-continue\r\n\r\n", false,
+                  "GET / HTTP/1.1\r\nExpec : 100-continue\r\n\r\n"},
+        PlainCase{"POST / HTTP/1.1\r\nContent-Length: 0 \r\n\r\n", false,
+                  "POST / HTTP/1.1\r\nContent-Length:  0\r\n\r\n"},
+        PlainCase{"GET / HTTP/1.1\r\nX-A\r\n\r\n", false, "refused"},
+        PlainCase{"GET / HTTP/1.1\r\n: a\r\n\r\n", false, "refused"},
+        PlainCase{"GET / HTTP/1.1\r\n folded\r\n\r\n", false, "refused"},
+        PlainCase{"GET / HTTP/1.1\r\nX-A: 1\r2\r\n\r\n", false, "refused"},
+        PlainCase{std::string("GET / HTTP/1.1\r\nX-A: 1\0\r\n\r\n", 27), true, "refused"},
+        PlainCase{"GET / HTTP/2.0\r\nHost: a\r\n\r\n", true, "refused"}));
 
 }  // namespace
 }  // namespace zorvadel::serve
