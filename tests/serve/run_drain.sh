@@ -58,8 +58,10 @@ check "pages on a silent database: exit status 0" "$stop_status" 0
 [ "$stop_ms" -le 15000 ] && [ "$stop_ms" -ge 9000 ]
 tally "pages on a silent database: stopped after the 10 s drain, within 15 s" $? "${stop_ms} ms"
 check "pages on a silent database: stopped" "$(tail -1 "$server_out" | sed 's/^[^:]*: //')" stopped
+# Both threads hold a page by then, unless a loaded machine has not yet
+# started the second one's page: one or two pages are told.
 check "pages on a silent database: told" \
-  "$(grep -c ': stopped with 2 pages still running after the drain time (10 s)$' "$server_err")" 1
+  "$(grep -cE ': stopped with (1 page|2 pages) still running after the drain time \(10 s\)$' "$server_err")" 1
 for p in "${asked[@]}"; do stop_process "$p" 5; done
 check "pages on a silent database: their connections closed" "$(cat "$work"/status?)" 000000000000
 check "pages on a silent database: the access log written" \
