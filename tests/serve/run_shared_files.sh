@@ -34,10 +34,10 @@ done
 # for two_files.asp with QUERY and n from FROM to TO; OUT gets "N STATUS"
 # lines, in order of N.
 pages() {
-  local out=$1 c=0 spec node query from to
+  local out=$1 c=0 client node query from to
   shift
-  for spec in "$@"; do
-    IFS=: read -r node query from to <<<"$spec"
+  for client in "$@"; do
+    IFS=: read -r node query from to <<<"$client"
     c=$((c + 1))
     curl -s --max-time 100 -o /dev/null -w '%{url_effective} %{http_code}\n' \
       "http://127.0.0.1:${node_port[$node]}/cpp/two_files.asp?$query&n=[$from-$to]" \
